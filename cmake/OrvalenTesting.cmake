@@ -1,0 +1,26 @@
+# orvalen_add_test(<name> LABEL unit|reference|gui SOURCES ... [LIBS ...])
+# Builds one GoogleTest executable and registers each of its cases with CTest.
+# A case that calls GTEST_SKIP() is reported by CTest as skipped, never as passed.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+add_library(orvalen_reference_loader INTERFACE)
+target_include_directories(orvalen_reference_loader SYSTEM INTERFACE "${ORVALEN_REFERENCE_DIR}")
+target_link_libraries(orvalen_reference_loader INTERFACE ${CMAKE_DL_LIBS})
+
+function(orvalen_add_test name)
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_LABEL)
+    message(FATAL_ERROR "orvalen_add_test(${name}) needs a LABEL")
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
+  orvalen_warnings(${name})
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
+               SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+endfunction()

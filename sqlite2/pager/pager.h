@@ -1,0 +1,118 @@
+#pragma once
+
+// The pager: fixed-size pages of one database file, a bounded cache of them, the file locks and
+// the rollback journal. The layers above see numbered pages and transactions; they never touch
+// the file, the locks or the journal themselves.
+//
+// Locking follows the reference library on Unix (whole-file POSIX locks):
+//  - The first get() with no lock held takes the shared lock. If a journal is present at that
+//    moment it belongs to a dead writer: the pager takes the write lock, plays it back and
+//    deletes it before returning the page.
+//  - When the last PageRef is released outside a write transaction, the lock is dropped and
+//    the cache emptied (another process may change the file as soon as the lock is gone).
+//  - beginWrite() upgrades to the exclusive lock and creates the journal; commit() and
+//    rollback() end the transaction and fall back to the shared lock while pages are still
+//    referenced, to no lock otherwise.
+//  - A lock that cannot be had calls the busy handler with 1, 2, 3 ... and retries while it
+//    returns true; otherwise the call throws Error(SQLITE_BUSY).
+//
+// Failures throw sqlite2::Error with the code the C interface reports (SQLITE_BUSY,
+// SQLITE_READONLY, SQLITE_CANTOPEN, SQLITE_IOERR, SQLITE_CORRUPT, SQLITE_FULL, ...).
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace sqlite2 {
+
+using PageNumber = uint32_t;  // 1-based; 0 means "no page"
+constexpr size_t kPageSize = 1024;
+
+// Parsed state that an upper layer keeps beside a cached page (for example a b-tree page's
+// cell index). The pager destroys it whenever the page's bytes are replaced behind the upper
+// layer's back: eviction, rollback, statement rollback or cache reset.
+class PageExtension {
+ public:
+  virtual ~PageExtension() = default;
+};
+
+struct CachedPage;  // internal to the pager
+
+// A counted reference to one cached page. While any reference exists, the page stays in the
+// cache and the pager keeps at least its shared lock. Copying adds a reference.
+class PageRef {
+ public:
+  PageRef() = default;
+  PageRef(const PageRef& other);
+  PageRef(PageRef&& other) noexcept;
+  PageRef& operator=(const PageRef& other);
+  PageRef& operator=(PageRef&& other) noexcept;
+  ~PageRef();
+
+  explicit operator bool() const { return page_ != nullptr; }
+  PageNumber number() const;
+  const uint8_t* data() const;
+  // The bytes for changing. Only after Pager::makeWritable on this page in the current
+  // write transaction.
+  uint8_t* mutableData();
+
+  PageExtension* extension() const;
+  void setExtension(std::unique_ptr<PageExtension> extension);
+
+ private:
+  friend class Pager;
+  explicit PageRef(CachedPage* page);
+  void release();
+  CachedPage* page_ = nullptr;
+};
+
+struct PagerOptions {
+  bool readOnly = false;     // open the file read-only even where it could be written
+  size_t cachePages = 2000;  // bound of the cache; pages beyond it are spilled or evicted
+};
+
+class Pager {
+ public:
+  // Opens the file, creating it (empty, mode 0644) when it does not exist and the directory is
+  // writable. A file that cannot be written is opened read-only. Nothing is read yet.
+  static std::unique_ptr<Pager> open(const std::string& path, const PagerOptions& options);
+  ~Pager();  // rolls back a write transaction still open and releases the locks
+  Pager(const Pager&) = delete;
+  Pager& operator=(const Pager&) = delete;
+
+  void setBusyHandler(std::function<bool(int attempt)> handler);
+  bool isReadOnly() const;
+  const std::string& path() const;
+
+  // The number of pages in the database: the file's size in whole pages, or, inside a write
+  // transaction, including the pages appended by it. Takes the shared lock if none is held.
+  PageNumber pageCount();
+
+  // The page, read from the file or the cache. A page past the end reads as zeros; writing
+  // it (after makeWritable) extends the database to that page.
+  PageRef get(PageNumber number);
+
+  // Write transactions over the whole file.
+  void beginWrite();
+  bool inWriteTransaction() const;
+  // Saves the page's current content to the journal (once per transaction) before the
+  // caller changes it. Throws Error(SQLITE_READONLY) on a read-only file.
+  void makeWritable(PageRef& page);
+  void commit();
+  void rollback();
+
+  // A statement inside a write transaction: rollbackStatement() restores every page the
+  // statement changed and the page count it started with, leaving the transaction open.
+  void beginStatement();
+  void commitStatement();
+  void rollbackStatement();
+
+ private:
+  Pager() = default;
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace sqlite2
