@@ -16,12 +16,8 @@
 
 namespace sqlite2 {
 
-// Formats like sqlite_mprintf.
-std::string formatText(const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
+// Formats like sqlite_mprintf. (No printf format attribute: %q and %Q are not C's.)
+std::string formatText(const char* format, ...);
 
 // Formats like sqlite_vmprintf; args is consumed as by vprintf.
 std::string formatTextV(const char* format, va_list args);
