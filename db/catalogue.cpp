@@ -1,0 +1,132 @@
+#include "db/catalogue.h"
+
+#include "db/catalogue_statements.h"
+#include "db/statement_text.h"
+#include "db/transaction.h"
+
+namespace {
+
+// A text column's bytes; NULL reads as the empty text.
+std::string columnBytes(const CppSQLiteTable& table, int column) {
+  const char* value = table.fieldText(column);
+  return value ? value : "";
+}
+
+void readText(std::string bytes, const CodePage& codePage, std::string& text) {
+  text = codePage.decode(bytes);
+}
+
+void readText(std::string bytes, const CodePage& codePage, FileText& text) {
+  text = FileText::fromFile(std::move(bytes), codePage);
+}
+
+template <typename Text>
+void loadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<int>& parentIds,
+                  std::vector<Text>& names, const CodePage& codePage) {
+  CppSQLiteTable table = db.queryTable(kSelectCategoriesStatement);
+  for (int row = 0; row < table.rowCount(); ++row) {
+    table.selectRow(row);
+    int id = table.fieldInt(0);
+    int parentId = table.fieldInt(1);
+    Text name;
+    readText(columnBytes(table, 2), codePage, name);
+    ids.push_back(id);
+    parentIds.push_back(parentId);
+    names.push_back(std::move(name));
+  }
+}
+
+template <typename Text>
+void loadItemRows(CppSQLiteDB& db, int typeId, std::vector<int>& ids, std::vector<Text>& names,
+                  std::vector<Text>& urls, std::vector<Text>& imageUrls, const CodePage& codePage) {
+  CppSQLiteTable table = db.queryTable(formatStatement(kSelectVideosStatement, {typeId}).c_str());
+  for (int row = 0; row < table.rowCount(); ++row) {
+    table.selectRow(row);
+    int id = table.fieldInt(0);
+    Text name, url, imageUrl;
+    readText(columnBytes(table, 2), codePage, name);
+    readText(columnBytes(table, 3), codePage, url);
+    readText(columnBytes(table, 4), codePage, imageUrl);
+    ids.push_back(id);
+    names.push_back(std::move(name));
+    urls.push_back(std::move(url));
+    imageUrls.push_back(std::move(imageUrl));
+  }
+}
+
+void run(CppSQLiteDB& db, const std::string& statement) {
+  db.runStatement(statement.c_str());
+}
+
+}  // namespace
+
+void DeleteTypeRows(CppSQLiteDB& db, int typeId) {
+  ScopedTransaction transaction(db);
+  run(db, formatStatement(kDeleteCategoryVideosStatement, {typeId}));
+  run(db, formatStatement(kDeleteCategoryStatement, {typeId}));
+  transaction.commit();
+}
+
+void LoadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<int>& parentIds,
+                  std::vector<std::string>& names, const CodePage& codePage) {
+  loadTypeRows(db, ids, parentIds, names, codePage);
+}
+
+void LoadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<int>& parentIds,
+                  std::vector<FileText>& names, const CodePage& codePage) {
+  loadTypeRows(db, ids, parentIds, names, codePage);
+}
+
+void LoadItemRows(CppSQLiteDB& db, int typeId, std::vector<int>& ids,
+                  std::vector<std::string>& names, std::vector<std::string>& urls,
+                  std::vector<std::string>& imageUrls, const CodePage& codePage) {
+  loadItemRows(db, typeId, ids, names, urls, imageUrls, codePage);
+}
+
+void LoadItemRows(CppSQLiteDB& db, int typeId, std::vector<int>& ids, std::vector<FileText>& names,
+                  std::vector<FileText>& urls, std::vector<FileText>& imageUrls,
+                  const CodePage& codePage) {
+  loadItemRows(db, typeId, ids, names, urls, imageUrls, codePage);
+}
+
+int InsertTypeRow(CppSQLiteDB& db, int parentId, const std::string& name,
+                  const CodePage& codePage) {
+  std::string nameBytes = codePage.encode(name);
+  run(db, formatStatement(kInsertCategoryStatement, {parentId, nameBytes}));
+  return db.lastInsertRowId();
+}
+
+void UpdateTypeRow(CppSQLiteDB& db, int id, const std::string& name, const CodePage& codePage) {
+  UpdateTypeRow(db, id, FileText(name), codePage);
+}
+
+void UpdateTypeRow(CppSQLiteDB& db, int id, const FileText& name, const CodePage& codePage) {
+  std::string nameBytes = name.fileBytes(codePage);
+  run(db, formatStatement(kUpdateCategoryStatement, {nameBytes, id}));
+}
+
+int InsertItemRow(CppSQLiteDB& db, int typeId, const std::string& name, const std::string& url,
+                  const std::string& imageUrl, const CodePage& codePage) {
+  std::string nameBytes = codePage.encode(name);
+  std::string urlBytes = codePage.encode(url);
+  std::string imageUrlBytes = codePage.encode(imageUrl);
+  run(db, formatStatement(kInsertVideoStatement, {typeId, nameBytes, urlBytes, imageUrlBytes}));
+  return db.lastInsertRowId();
+}
+
+void UpdateItemRow(CppSQLiteDB& db, int id, const std::string& name, const std::string& url,
+                   const std::string& imageUrl, const CodePage& codePage) {
+  UpdateItemRow(db, id, FileText(name), FileText(url), FileText(imageUrl), codePage);
+}
+
+void UpdateItemRow(CppSQLiteDB& db, int id, const FileText& name, const FileText& url,
+                   const FileText& imageUrl, const CodePage& codePage) {
+  std::string nameBytes = name.fileBytes(codePage);
+  std::string urlBytes = url.fileBytes(codePage);
+  std::string imageUrlBytes = imageUrl.fileBytes(codePage);
+  run(db, formatStatement(kUpdateVideoStatement, {nameBytes, urlBytes, imageUrlBytes, id}));
+}
+
+void DeleteItemRow(CppSQLiteDB& db, int id) {
+  run(db, formatStatement(kDeleteVideoStatement, {id}));
+}

@@ -1,0 +1,146 @@
+#include "db/code_page.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "db/exception.h"
+
+namespace {
+
+constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";
+// How much of a refused text its error message quotes.
+constexpr std::size_t kQuotedTextLimit = 60;
+
+[[noreturn]] void raise(const std::string& text) {
+  throw CppSQLiteException(CPPSQLITE_ERROR, text.c_str(), false);
+}
+
+std::size_t utf8SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 0;
+}
+
+// The start of a text for a message, cut at a character boundary.
+std::string quoteForMessage(std::string_view text) {
+  if (text.size() <= kQuotedTextLimit) return "\"" + std::string(text) + "\"";
+  std::size_t end = kQuotedTextLimit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return "\"" + std::string(text.substr(0, end)) + "...\"";
+}
+
+// "U+1F600" for the UTF-8 character at the start of rest, or "" when it is not valid UTF-8.
+std::string describeCharacter(std::string_view rest) {
+  std::size_t length = utf8SequenceLength(static_cast<unsigned char>(rest[0]));
+  if (length == 0 || length > rest.size()) return "";
+  static const unsigned kLeadMasks[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  static const unsigned kShortestForm[] = {0, 0, 0x80, 0x800, 0x10000};
+  unsigned codePoint = static_cast<unsigned char>(rest[0]) & kLeadMasks[length];
+  for (std::size_t i = 1; i < length; ++i) {
+    unsigned char next = static_cast<unsigned char>(rest[i]);
+    if ((next & 0xC0) != 0x80) return "";
+    codePoint = (codePoint << 6) | (next & 0x3F);
+  }
+  bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
+  if (codePoint < kShortestForm[length] || surrogate || codePoint > 0x10FFFF) return "";
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", codePoint);
+  return name;
+}
+
+}  // namespace
+
+// One direction of conversion through iconv.
+class CodePage::Converter {
+ public:
+  Converter(const std::string& to, const std::string& from)
+      : handle_(iconv_open(to.c_str(), from.c_str())) {}
+  ~Converter() {
+    if (usable()) iconv_close(handle_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool usable() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts input until it ends or meets bytes it cannot convert. Returns the number of
+  // input bytes consumed; errno tells why it stopped early (EILSEQ or EINVAL).
+  std::size_t convert(std::string_view input, std::string& output) {
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    while (inLeft > 0) {
+      if (!step(&in, &inLeft, output) && errno != E2BIG) return input.size() - inLeft;
+    }
+    // Stateful code pages end with a shift back to their initial state.
+    while (!step(nullptr, nullptr, output) && errno == E2BIG) {
+    }
+    return input.size();
+  }
+
+ private:
+  // One iconv call into a bounded buffer; false with errno set when it stopped early.
+  bool step(char** in, std::size_t* inLeft, std::string& output) {
+    char buffer[1024];
+    char* out = buffer;
+    std::size_t outLeft = sizeof buffer;
+    std::size_t result = iconv(handle_, in, inLeft, &out, &outLeft);
+    int reason = errno;
+    output.append(buffer, static_cast<std::size_t>(out - buffer));
+    errno = reason;
+    return result != static_cast<std::size_t>(-1);
+  }
+
+  iconv_t handle_;
+};
+
+CodePage CodePage::forPluginFiles() {
+  const char* chosen = std::getenv("ORVALEN_CODEPAGE");
+  return CodePage(chosen && *chosen ? chosen : kPluginFileDefault);
+}
+
+CodePage::CodePage(std::string name) : name_(std::move(name)) {}
+CodePage::~CodePage() = default;
+CodePage::CodePage(CodePage&&) noexcept = default;
+CodePage& CodePage::operator=(CodePage&&) noexcept = default;
+
+CodePage::Converter& CodePage::encoder() const {
+  if (!encoder_) encoder_ = std::make_unique<Converter>(name_, "UTF-8");
+  if (!encoder_->usable()) raise("unknown code page " + name_);
+  return *encoder_;
+}
+
+CodePage::Converter& CodePage::decoder() const {
+  if (!decoder_) decoder_ = std::make_unique<Converter>("UTF-8", name_);
+  if (!decoder_->usable()) raise("unknown code page " + name_);
+  return *decoder_;
+}
+
+std::string CodePage::encode(std::string_view utf8) const {
+  std::string bytes;
+  std::size_t done = encoder().convert(utf8, bytes);
+  if (done == utf8.size()) return bytes;
+  std::string character = describeCharacter(utf8.substr(done));
+  if (character.empty()) raise("the text " + quoteForMessage(utf8) + " is not valid UTF-8");
+  raise("the text " + quoteForMessage(utf8) + " holds a character (" + character +
+        ") that code page " + name_ + " cannot hold");
+}
+
+std::string CodePage::decode(std::string_view bytes, bool* undecodable) const {
+  std::string text;
+  if (undecodable) *undecodable = false;
+  Converter& converter = decoder();
+  while (!bytes.empty()) {
+    std::size_t done = converter.convert(bytes, text);
+    if (done == bytes.size()) break;
+    text += kReplacementCharacter;
+    if (undecodable) *undecodable = true;
+    bytes.remove_prefix(done + 1);
+  }
+  return text;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+// The code page of a plugin file's texts. The program holds every text as UTF-8; a plugin
+// file holds its names and URLs as bytes in the code page of the Windows systems the files
+// are made for, code page 936 (GBK), unless the environment variable ORVALEN_CODEPAGE names
+// another iconv code page (for example UTF-8 or BIG5).
+//
+// Writing: encode() refuses a text that the code page cannot hold, with a CppSQLiteException
+// (CPPSQLITE_ERROR) naming the text and the code page, so that nothing is stored.
+// Reading: decode() never fails; bytes that do not decode are shown as U+FFFD. Such a text
+// cannot be written back unchanged from its UTF-8 form: keep it as a FileText
+// (db/file_text.h), which writes the original bytes while the text is not edited.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+class CodePage {
+ public:
+  static constexpr const char* kPluginFileDefault = "CP936";
+
+  // ORVALEN_CODEPAGE when set and not empty, else code page 936.
+  static CodePage forPluginFiles();
+
+  // Any name that iconv knows. An unknown name raises CPPSQLITE_ERROR at the first conversion.
+  explicit CodePage(std::string name);
+  ~CodePage();
+  CodePage(CodePage&&) noexcept;
+  CodePage& operator=(CodePage&&) noexcept;
+
+  const std::string& name() const { return name_; }
+
+  // UTF-8 to the code page's bytes. Raises CPPSQLITE_ERROR when the text holds a character
+  // that the code page cannot hold, or is not valid UTF-8.
+  std::string encode(std::string_view utf8) const;
+  // The code page's bytes to UTF-8; each byte that does not decode becomes U+FFFD, and
+  // *undecodable (when given) tells whether there was any.
+  std::string decode(std::string_view bytes, bool* undecodable = nullptr) const;
+
+ private:
+  class Converter;
+  Converter& encoder() const;
+  Converter& decoder() const;
+
+  std::string name_;
+  // Opened at first use and kept, so a long load opens each direction once.
+  mutable std::unique_ptr<Converter> encoder_;
+  mutable std::unique_ptr<Converter> decoder_;
+};
