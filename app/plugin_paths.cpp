@@ -1,0 +1,33 @@
+#include "plugin_paths.h"
+
+#include <sys/stat.h>
+
+#include "executable_path.h"
+
+namespace orvalen::app {
+
+std::string newPluginPath(const std::string& chosenPath) {
+  return chosenPath + kPluginExtension;
+}
+
+std::vector<std::string> templateCandidates(const std::string& exePath,
+                                            const std::string& dataDirFromExe,
+                                            const std::string& installedDataDir) {
+  const std::string exeDir = directoryOf(exePath);
+  if (exeDir.empty()) return {};
+  std::vector<std::string> candidates{exeDir + kTemplateFileName};
+  if (!dataDirFromExe.empty())
+    candidates.push_back(exeDir + dataDirFromExe + "/" + kTemplateFileName);
+  if (!installedDataDir.empty()) candidates.push_back(installedDataDir + "/" + kTemplateFileName);
+  return candidates;
+}
+
+std::string firstExistingFile(const std::vector<std::string>& candidates) {
+  for (const auto& candidate : candidates) {
+    struct stat info {};
+    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return candidate;
+  }
+  return {};
+}
+
+}  // namespace orvalen::app

@@ -1,0 +1,43 @@
+#include "about_dialog.h"
+
+#include <wx/button.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+#include <algorithm>
+
+#include "app_icon.h"
+#include "dialog_units.h"
+
+namespace orvalen::wx {
+namespace {
+
+wxBitmap iconFittingInto(const wxSize& box) {
+  const int side = std::min(box.GetWidth(), box.GetHeight());
+  wxImage image = appIconBitmap().ConvertToImage();
+  return wxBitmap(image.Scale(side, side, wxIMAGE_QUALITY_HIGH));
+}
+
+}  // namespace
+
+AboutDialog::AboutDialog(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("关于 Orvalen"), wxDefaultPosition,
+               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+  setClientSizeInDialogUnits(this, 170, 62);
+  const wxRect iconRect = dialogUnitsToPixels(this, 14, 14, 21, 20);
+  new wxStaticBitmap(this, wxID_ANY, iconFittingInto(iconRect.GetSize()), iconRect.GetPosition(),
+                     iconRect.GetSize());
+  const wxRect textRect = dialogUnitsToPixels(this, 42, 14, 114, 8);
+  auto* text = new wxStaticText(this, wxID_ANY, wxString::FromUTF8("Orvalen，1.0 版"),
+                                textRect.GetPosition(), textRect.GetSize(), wxST_NO_AUTORESIZE);
+  text->SetLabelText(text->GetLabel());  // shown as it stands, '&' included
+  const wxRect okRect = dialogUnitsToPixels(this, 113, 41, 50, 14);
+  auto* ok = new wxButton(this, wxID_OK, wxString::FromUTF8("确定"), okRect.GetPosition(),
+                          okRect.GetSize());
+  ok->SetDefault();
+  SetEscapeId(wxID_OK);
+  ok->SetFocus();
+  CentreOnParent();
+}
+
+}  // namespace orvalen::wx
