@@ -1,0 +1,75 @@
+#pragma once
+
+// An open file descriptor with positioned reads and writes. Every failure throws
+// sqlite2::Error: SQLITE_CANTOPEN when a file cannot be opened, SQLITE_FULL when the disk is
+// full, SQLITE_IOERR for any other failing system call.
+
+#include <sys/types.h>
+#include <sys/uio.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace sqlite2 {
+
+// Identifies a file independently of the path it was opened by.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator<(const FileIdentity& other) const {
+    return device != other.device ? device < other.device : inode < other.inode;
+  }
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens a regular file for reading and writing, creating it with mode 0644 (before the
+  // umask) when it does not exist. When it cannot be opened for writing, it is opened
+  // read-only instead; isReadOnly() tells which happened.
+  static File openReadWrite(const std::string& path);
+  static File openReadOnly(const std::string& path);
+  // Opens an existing file for reading and writing without a read-only fallback.
+  static File openExisting(const std::string& path);
+  // Creates a new file with mode 0600, failing when anything exists at the path, a symbolic
+  // link included.
+  static File createExclusive(const std::string& path);
+
+  bool isOpen() const { return descriptor_ >= 0; }
+  bool isReadOnly() const { return readOnly_; }
+  int descriptor() const { return descriptor_; }
+  FileIdentity identity() const;
+
+  // Reads up to length bytes at offset; fewer only at the end of the file. Returns the count.
+  size_t readAt(uint64_t offset, void* buffer, size_t length) const;
+  void writeAt(uint64_t offset, const void* buffer, size_t length);
+  // Writes the buffers one after another starting at offset.
+  void writeVectorAt(uint64_t offset, const struct iovec* buffers, int count);
+  void sync();
+  void truncate(uint64_t size);
+  uint64_t size() const;
+  // Closes the descriptor now; errors on close are not reported (the data was synced before).
+  void close();
+  // Gives up ownership of the descriptor without closing it.
+  int release();
+
+ private:
+  File(int descriptor, bool readOnly) : descriptor_(descriptor), readOnly_(readOnly) {}
+  // Takes over a descriptor from open(2); throws SQLITE_CANTOPEN when the open failed or the
+  // file is not a regular file.
+  static File adoptRegular(int descriptor, bool readOnly);
+  int descriptor_ = -1;
+  bool readOnly_ = false;
+};
+
+}  // namespace sqlite2

@@ -1,0 +1,167 @@
+#include "os/file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/error.h"
+#include "os/file_system.h"
+#include "process_probe.h"
+#include "sqlite.h"
+#include "support/temp_dir.h"
+
+namespace sqlite2 {
+namespace {
+
+using orvalen::test::readFile;
+using orvalen::test::TempDir;
+using orvalen::test::writeFile;
+
+mode_t permissionsOf(const std::string& path) {
+  struct stat info;
+  EXPECT_EQ(stat(path.c_str(), &info), 0);
+  return info.st_mode & 07777;
+}
+
+int errorCodeOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.code();
+  }
+  return SQLITE_OK;
+}
+
+class UmaskGuard {
+ public:
+  explicit UmaskGuard(mode_t mask) : previous_(umask(mask)) {}
+  ~UmaskGuard() { umask(previous_); }
+
+ private:
+  mode_t previous_;
+};
+
+TEST(File, OpenReadWriteCreatesAnEmptyFileWithMode0644) {
+  TempDir dir;
+  UmaskGuard mask(0);
+  File file = File::openReadWrite(dir.file("new.db"));
+  EXPECT_FALSE(file.isReadOnly());
+  EXPECT_EQ(file.size(), 0u);
+  EXPECT_EQ(permissionsOf(dir.file("new.db")), 0644u);
+}
+
+TEST(File, OpenFailsForMissingDirectoriesAndForDirectories) {
+  TempDir dir;
+  EXPECT_EQ(errorCodeOf([&] { File::openReadWrite(dir.file("missing/x.db")); }), SQLITE_CANTOPEN);
+  EXPECT_EQ(errorCodeOf([&] { File::openReadWrite(dir.path()); }), SQLITE_CANTOPEN);
+  EXPECT_EQ(errorCodeOf([&] { File::openReadOnly(dir.path()); }), SQLITE_CANTOPEN);
+  EXPECT_EQ(errorCodeOf([&] { File::openExisting(dir.file("absent")); }), SQLITE_CANTOPEN);
+  EXPECT_FALSE(fileExists(dir.file("absent")));
+}
+
+TEST(File, CreateExclusiveUsesMode0600AndRefusesExistingPathsAndLinks) {
+  TempDir dir;
+  UmaskGuard mask(0);
+  File::createExclusive(dir.file("journal"));
+  EXPECT_EQ(permissionsOf(dir.file("journal")), 0600u);
+  EXPECT_EQ(errorCodeOf([&] { File::createExclusive(dir.file("journal")); }), SQLITE_CANTOPEN);
+
+  ASSERT_EQ(symlink(dir.file("target").c_str(), dir.file("dangling").c_str()), 0);
+  EXPECT_EQ(errorCodeOf([&] { File::createExclusive(dir.file("dangling")); }), SQLITE_CANTOPEN);
+  EXPECT_FALSE(fileExists(dir.file("target"))) << "the link was followed";
+
+  writeFile(dir.file("real"), "keep");
+  ASSERT_EQ(symlink(dir.file("real").c_str(), dir.file("link").c_str()), 0);
+  EXPECT_EQ(errorCodeOf([&] { File::createExclusive(dir.file("link")); }), SQLITE_CANTOPEN);
+  EXPECT_EQ(readFile(dir.file("real")), "keep");
+}
+
+TEST(File, ReadsAndWritesAtOffsets) {
+  TempDir dir;
+  File file = File::openReadWrite(dir.file("f"));
+  file.writeAt(5, "hello", 5);
+  EXPECT_EQ(file.size(), 10u);
+  EXPECT_EQ(readFile(dir.file("f")), std::string(5, '\0') + "hello");
+
+  char buffer[16] = {};
+  EXPECT_EQ(file.readAt(7, buffer, sizeof buffer), 3u) << "a read past the end is short";
+  EXPECT_EQ(std::string(buffer, 3), "llo");
+  EXPECT_EQ(file.readAt(100, buffer, sizeof buffer), 0u);
+}
+
+TEST(File, VectorWriteLaysBuffersEndToEndBeyondTheSystemLimit) {
+  TempDir dir;
+  File file = File::openReadWrite(dir.file("f"));
+  const int count = IOV_MAX + 300;
+  std::vector<std::string> pieces;
+  std::string expected;
+  for (int i = 0; i < count; ++i) {
+    pieces.push_back(std::to_string(i) + ",");
+    expected += pieces.back();
+  }
+  std::vector<struct iovec> buffers;
+  for (std::string& piece : pieces) buffers.push_back({piece.data(), piece.size()});
+  file.writeVectorAt(3, buffers.data(), count);
+  EXPECT_EQ(readFile(dir.file("f")), std::string(3, '\0') + expected);
+}
+
+TEST(File, TruncatesAndGrows) {
+  TempDir dir;
+  File file = File::openReadWrite(dir.file("f"));
+  file.writeAt(0, "0123456789", 10);
+  file.truncate(4);
+  EXPECT_EQ(file.size(), 4u);
+  file.truncate(6);
+  EXPECT_EQ(readFile(dir.file("f")), std::string("0123") + std::string(2, '\0'));
+}
+
+TEST(File, ReadOnlyDescriptorRefusesWrites) {
+  TempDir dir;
+  writeFile(dir.file("f"), "abc");
+  File file = File::openReadOnly(dir.file("f"));
+  EXPECT_TRUE(file.isReadOnly());
+  char buffer[3];
+  EXPECT_EQ(file.readAt(0, buffer, 3), 3u);
+  EXPECT_EQ(errorCodeOf([&] { file.writeAt(0, "x", 1); }), SQLITE_IOERR);
+  EXPECT_EQ(readFile(dir.file("f")), "abc");
+}
+
+TEST(File, FallsBackToReadOnlyWhenTheFileCannotBeWritten) {
+  TempDir dir;
+  orvalen::test::openUpForOthers(dir.path());
+  writeFile(dir.file("f"), "abc");
+  ASSERT_EQ(chmod(dir.file("f").c_str(), 0444), 0);
+  auto result = orvalen::test::runUnprivileged([&]() -> std::string {
+    File file = File::openReadWrite(dir.file("f"));
+    if (!file.isReadOnly()) return "opened for writing";
+    char buffer[3];
+    if (file.readAt(0, buffer, 3) != 3 || std::string(buffer, 3) != "abc") return "read failed";
+    return "";
+  });
+  if (!result.ran) GTEST_SKIP() << result.skipReason;
+  EXPECT_EQ(result.failure, "");
+}
+
+TEST(FileSystem, PathsExistenceAndDeletion) {
+  TempDir dir;
+  EXPECT_EQ(absolutePath("/a/b.db"), "/a/b.db");
+  char cwd[PATH_MAX];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  EXPECT_EQ(absolutePath("sub/b.db"), std::string(cwd) + "/sub/b.db");
+  EXPECT_EQ(directoryOf("/a/b/c.db"), "/a/b");
+  EXPECT_EQ(directoryOf("/c.db"), "/");
+
+  writeFile(dir.file("f"), "x");
+  EXPECT_TRUE(fileExists(dir.file("f")));
+  deleteFile(dir.file("f"));
+  EXPECT_FALSE(fileExists(dir.file("f")));
+  EXPECT_NO_THROW(deleteFile(dir.file("f"))) << "deleting what is gone is not an error";
+}
+
+}  // namespace
+}  // namespace sqlite2
