@@ -1,0 +1,119 @@
+// Texts between the program (UTF-8) and plugin files (code page 936 unless chosen otherwise).
+
+#include <cstdlib>
+#include <string>
+
+#include "db/code_page.h"
+#include "db/exception.h"
+#include "db/file_text.h"
+#include "fake_sqlite.h"
+
+namespace {
+
+using fake::FakeLibraryTest;
+using testing::HasSubstr;
+
+const std::string kChinese = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文
+const std::string kChineseGbk = "\xD6\xD0\xCE\xC4";
+const std::string kEmoji = "\xF0\x9F\x98\x80";  // U+1F600, in no Chinese code page
+const std::string kReplacement = "\xEF\xBF\xBD";
+
+std::string refusal(const CodePage& codePage, const std::string& text) {
+  try {
+    codePage.encode(text);
+  } catch (const CppSQLiteException& error) {
+    EXPECT_EQ(error.code(), CPPSQLITE_ERROR);
+    return error.message();
+  }
+  ADD_FAILURE() << "the text was not refused";
+  return "";
+}
+
+TEST_F(FakeLibraryTest, Gbk936RoundTripsChineseAndTheEuroSign) {
+  CodePage gbk("CP936");
+  EXPECT_EQ(gbk.encode(kChinese), kChineseGbk);
+  EXPECT_EQ(gbk.decode(kChineseGbk), kChinese);
+  EXPECT_EQ(gbk.encode("\xE2\x82\xAC"), "\x80");
+  EXPECT_EQ(gbk.decode("\x80"), "\xE2\x82\xAC");
+  EXPECT_EQ(gbk.encode(""), "");
+  EXPECT_EQ(gbk.encode("http://a/b?c='d'"), "http://a/b?c='d'");
+}
+
+TEST_F(FakeLibraryTest, TextTheCodePageCannotHoldIsRefusedNamingTextAndCodePage) {
+  CodePage gbk("CP936");
+  std::string message = refusal(gbk, "smile " + kEmoji);
+  EXPECT_THAT(message, HasSubstr("CPPSQLITE_ERROR[1000]: "));
+  EXPECT_THAT(message, HasSubstr("\"smile " + kEmoji + "\""));
+  EXPECT_THAT(message, HasSubstr("U+1F600"));
+  EXPECT_THAT(message, HasSubstr("CP936"));
+
+  EXPECT_THAT(refusal(gbk, "bad \xC3"), HasSubstr("not valid UTF-8"));
+  EXPECT_THAT(refusal(gbk, "bad \xED\xA0\x80"), HasSubstr("not valid UTF-8"));
+
+  // A long text is named by its start, cut at a character boundary.
+  std::string longText = std::string(59, 'a') + kChinese + std::string(1000, 'b') + kEmoji;
+  message = refusal(gbk, longText);
+  EXPECT_LT(message.size(), 200u);
+  EXPECT_THAT(message, HasSubstr("\"" + std::string(59, 'a') + "...\""));
+}
+
+TEST_F(FakeLibraryTest, UndecodableBytesBecomeReplacementCharactersAndAreReported) {
+  CodePage gbk("CP936");
+  bool undecodable = true;
+  EXPECT_EQ(gbk.decode(kChineseGbk, &undecodable), kChinese);
+  EXPECT_FALSE(undecodable);
+
+  EXPECT_EQ(gbk.decode("a\xFF"
+                       "b" +
+                           kChineseGbk,
+                       &undecodable),
+            "a" + kReplacement + "b" + kChinese);
+  EXPECT_TRUE(undecodable);
+  // A lead byte cut off at the end, and one followed by a byte that cannot trail it.
+  EXPECT_EQ(gbk.decode("ab\xD6"), "ab" + kReplacement);
+  EXPECT_EQ(gbk.decode("\xD6 x"), kReplacement + " x");
+
+  CodePage utf8("UTF-8");
+  EXPECT_EQ(utf8.decode("ok\xC3(\xF0\x9F"),
+            "ok" + kReplacement + "(" + kReplacement + kReplacement);
+}
+
+TEST_F(FakeLibraryTest, EnvironmentChoosesTheCodePage) {
+  unsetenv("ORVALEN_CODEPAGE");
+  EXPECT_EQ(CodePage::forPluginFiles().name(), "CP936");
+  setenv("ORVALEN_CODEPAGE", "", 1);
+  EXPECT_EQ(CodePage::forPluginFiles().name(), "CP936");
+  setenv("ORVALEN_CODEPAGE", "BIG5", 1);
+  CodePage big5 = CodePage::forPluginFiles();
+  unsetenv("ORVALEN_CODEPAGE");
+  EXPECT_EQ(big5.name(), "BIG5");
+  EXPECT_EQ(big5.encode(kChinese), "\xA4\xA4\xA4\xE5");
+}
+
+TEST_F(FakeLibraryTest, UnknownCodePageIsReportedWhenUsed) {
+  CodePage unknown("NO-SUCH-CODE-PAGE");
+  EXPECT_THAT(refusal(unknown, "a"), HasSubstr("unknown code page NO-SUCH-CODE-PAGE"));
+  EXPECT_THROW(unknown.decode("a"), CppSQLiteException);
+}
+
+TEST_F(FakeLibraryTest, FileTextKeepsTheFilesBytesUntilEdited) {
+  CodePage gbk("CP936");
+  const std::string bytes = "name\xFF" + kChineseGbk;
+  FileText read = FileText::fromFile(bytes, gbk);
+  EXPECT_EQ(read.text(), "name" + kReplacement + kChinese);
+  EXPECT_TRUE(read.hasUndecodableBytes());
+  EXPECT_EQ(read.fileBytes(gbk), bytes);
+
+  read.setText(read.text());
+  EXPECT_EQ(read.fileBytes(gbk), bytes) << "confirming the same text is no edit";
+  read.setText("new " + kChinese);
+  EXPECT_EQ(read.fileBytes(gbk), "new " + kChineseGbk);
+  read.setText("name" + kReplacement + kChinese + "!");
+  EXPECT_THROW(read.fileBytes(gbk), CppSQLiteException) << "U+FFFD itself has no GBK form";
+
+  FileText clean = FileText::fromFile(kChineseGbk, gbk);
+  EXPECT_FALSE(clean.hasUndecodableBytes());
+  EXPECT_EQ(FileText(kChinese).fileBytes(gbk), kChineseGbk);
+}
+
+}  // namespace
