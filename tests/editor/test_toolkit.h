@@ -1,0 +1,272 @@
+#pragma once
+
+// An in-memory implementation of editor/toolkit.h for tests. It keeps the tree, the list, the
+// menus and the window's geometry in memory, and answers pop-ups, message boxes, dialogs and
+// file dialogs from a script that the test writes before the call. An unscripted modal call,
+// a dead tree item or a row out of range throws std::logic_error, so that a test fails where
+// the editor misuses the toolkit.
+//
+// Messages are delivered nested (during the call that causes them, as the Win32 controls do)
+// or queued until pump(), as an asynchronous toolkit would; tests can run either way.
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/toolkit.h"
+
+namespace orvalen::test {
+
+enum class Delivery { kNested, kQueued };
+
+// Delivers messages to a target, at once or on pump().
+class MessagePost {
+ public:
+  void setTarget(MessageTarget* target) { target_ = target; }
+  MessageTarget* target() const { return target_; }
+  void setDelivery(Delivery delivery) { delivery_ = delivery; }
+
+  void post(const WindowMessage& message);
+  // Delivers every queued message, also those that delivery itself causes.
+  void pump();
+
+ private:
+  MessageTarget* target_ = nullptr;
+  Delivery delivery_ = Delivery::kNested;
+  std::deque<WindowMessage> queue_;
+};
+
+class TestTree : public TreeControl {
+ public:
+  explicit TestTree(MessagePost& post) : post_(post) {}
+
+  TreeItem insertItem(TreeItem parent, const std::string& label) override;
+  void deleteItem(TreeItem item) override;
+  void setItemText(TreeItem item, const std::string& label) override;
+  std::string itemText(TreeItem item) const override;
+  void setItemData(TreeItem item, int data) override;
+  int itemData(TreeItem item) const override;
+  TreeItem rootItem() const override;
+  TreeItem selectedItem() const override { return selected_; }
+  TreeItem parentItem(TreeItem item) const override;
+  TreeItem firstChild(TreeItem item) const override;
+  TreeItem nextSibling(TreeItem item) const override;
+  void expand(TreeItem item) override;
+  void toggle(TreeItem item) override;
+  bool isExpanded(TreeItem item) const override;
+  void editLabel(TreeItem item) override;
+
+  // What the user does.
+  void userSelect(TreeItem item);
+  void userStartEdit(TreeItem item);  // a direct edit: click the selected item's label
+  void userEndEdit(std::optional<std::string> text);
+  TreeItem editingItem() const { return editing_; }
+
+  // Inspection.
+  bool isAlive(TreeItem item) const { return nodes_.count(item.id()) != 0; }
+  std::vector<TreeItem> children(TreeItem parent) const;  // null: the top-level items
+  std::size_t itemCount() const { return nodes_.size(); }
+
+ private:
+  struct Node {
+    TreeItem parent;
+    std::vector<TreeItem> children;
+    std::string label;
+    int data = 0;
+    bool expanded = false;
+  };
+  const Node& node(TreeItem item) const;
+  Node& node(TreeItem item);
+  std::vector<TreeItem>& siblingsOf(TreeItem item);
+  bool isInSubtree(TreeItem candidate, TreeItem top) const;
+  TreeItem selectionAfterDeleting(TreeItem item);
+  void eraseSubtree(TreeItem item);
+  void changeSelection(TreeItem item);
+  void endEdit(std::optional<std::string> text);
+
+  MessagePost& post_;
+  std::map<std::uintptr_t, Node> nodes_;
+  std::vector<TreeItem> topLevel_;
+  TreeItem selected_;
+  TreeItem editing_;
+  std::uintptr_t nextId_ = 1;
+};
+
+class TestList : public ListControl {
+ public:
+  struct Column {
+    std::string heading;
+    int width = 0;
+    int format = 0;
+  };
+
+  void setExtendedStyle(unsigned mask, unsigned style) override;
+  unsigned extendedStyle() const override { return extendedStyle_; }
+  void insertColumn(const std::string& heading, int width, int format) override;
+  int columnCount() const override { return static_cast<int>(columns_.size()); }
+  int rowCount() const override { return static_cast<int>(rows_.size()); }
+  int insertRow(int position, const std::string& label) override;
+  void deleteRow(int row) override;
+  void deleteAllRows() override { rows_.clear(); }
+  void setRowText(int row, int column, const std::string& text) override;
+  std::string rowText(int row, int column) const override;
+  void setRowData(int row, int data) override;
+  int rowData(int row) const override;
+  void appendRows(std::vector<Row> rows) override;
+  int firstSelectedRow() const override;
+  int selectedCount() const override;
+
+  // What the user does: selects exactly these rows.
+  void userSelectRows(const std::vector<int>& rows);
+
+  const std::vector<Column>& columns() const { return columns_; }
+
+ private:
+  struct StoredRow {
+    std::vector<std::string> cells;  // cells[0] is the label
+    int data = 0;
+    bool selected = false;
+  };
+  StoredRow& at(int row);
+  const StoredRow& at(int row) const;
+
+  unsigned extendedStyle_ = 0;
+  std::vector<Column> columns_;
+  std::vector<StoredRow> rows_;
+};
+
+class TestSystemMenu : public SystemMenu {
+ public:
+  struct Entry {
+    unsigned commandId = 0;  // 0 for a separator
+    std::string text;
+  };
+  void appendSeparator() override { entries.push_back({0, ""}); }
+  void appendString(unsigned commandId, const std::string& text) override {
+    entries.push_back({commandId, text});
+  }
+  std::vector<Entry> entries;
+};
+
+struct MessageBoxShown {
+  std::string text;
+  std::string caption;
+  unsigned style = 0;
+};
+
+struct PopupShown {
+  PopupMenu menu;
+  Point screen;
+};
+
+// Where a control sits in the window's client area, and its border width.
+struct ControlPlace {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  int border = 0;
+};
+
+struct TestWindowOptions {
+  bool withGroupBoxes = true;
+  bool withSystemMenu = false;
+  // Screen position of the window's client area.
+  Point clientOrigin{100, 50};
+  int border = 2;
+};
+
+class TestEditorWindow : public EditorWindow {
+ public:
+  explicit TestEditorWindow(TestWindowOptions options = {});
+
+  bool hasControl(int controlId) const override;
+  TreeControl& tree() override { return tree_; }
+  ListControl& list() override { return list_; }
+  Rect clientRect(int controlId) const override;
+  Point screenToClient(int controlId, Point screen) const override;
+  void moveControl(int controlId, int x, int y, int width, int height, bool repaint) override;
+  Rect windowClientRect() const override { return {0, 0, clientSize.width, clientSize.height}; }
+  bool isIconic() const override { return iconic; }
+  Size systemIconSize() const override { return iconSize; }
+  void drawIcon(int iconId, int x, int y) override;
+  void setIcon(int iconId, bool big) override;
+  SystemMenu* systemMenu() override;
+  int trackPopupMenu(const PopupMenu& menu, Point screen) override;
+  int messageBox(const std::string& text, const std::string& caption, unsigned style) override;
+  void endDialog(int code) override { endCode = code; }
+
+  TestTree& testTree() { return tree_; }
+  TestList& testList() { return list_; }
+  MessagePost& post() { return post_; }
+  const ControlPlace& place(int controlId) const;
+
+  // Scripts: the answers to the next modal calls, in order.
+  std::deque<int> popupAnswers;       // command ids; 0 dismisses the menu
+  std::deque<int> messageBoxAnswers;  // IDOK or IDCANCEL
+
+  // What was shown and done.
+  std::vector<PopupShown> popups;
+  std::vector<MessageBoxShown> messageBoxes;
+  std::vector<std::pair<int, bool>> iconsSet;  // icon id, big
+  struct IconDrawn {
+    int iconId;
+    int x;
+    int y;
+  };
+  std::vector<IconDrawn> iconsDrawn;
+  std::vector<int> movedControls;  // ids, in the order they were moved
+  std::optional<int> endCode;
+
+  Size clientSize{884, 642};
+  bool iconic = false;
+  Size iconSize{32, 32};
+
+ private:
+  TestWindowOptions options_;
+  MessagePost post_;
+  TestTree tree_{post_};
+  TestList list_;
+  std::map<int, ControlPlace> places_;
+  TestSystemMenu systemMenu_;
+};
+
+// The scripted answer to one modal dialog.
+struct DialogAnswer {
+  int result = IDOK;
+  std::map<int, std::string> typed;  // edit id -> the text the user leaves in it
+};
+
+struct DialogShown {
+  int templateId = 0;
+  std::map<int, std::string> editsAtOpen;
+};
+
+class TestToolkit : public Toolkit {
+ public:
+  int runEditorWindow(EditorWindowClient& client) override;
+  int runModalDialog(int templateId, DialogClient& client) override;
+  FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) override;
+  void beginBusyCursor() override;
+  void endBusyCursor() override;
+
+  // Scripts.
+  TestWindowOptions windowOptions;
+  // What the user does in the editor window while its modal run lasts.
+  std::function<void(TestEditorWindow&)> session;
+  std::deque<DialogAnswer> dialogAnswers;
+  std::deque<FileDialogResult> fileDialogAnswers;
+
+  // What was shown and done.
+  std::vector<DialogShown> dialogs;
+  std::vector<std::pair<FileDialogKind, std::string>> fileDialogs;
+  int busyDepth = 0;
+  int busyCursorsShown = 0;
+  bool editorWindowShown = false;
+};
+
+}  // namespace orvalen::test

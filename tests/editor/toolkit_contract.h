@@ -1,0 +1,626 @@
+#pragma once
+
+// The contract of editor/toolkit.h as a typed GoogleTest suite that every toolkit
+// implementation runs. An implementation provides a factory type
+//
+//   struct MyFactory {
+//     static std::unique_ptr<orvalen::test::ToolkitHarness> create(
+//         orvalen::MessageTarget& target);
+//   };
+//
+// whose harness holds a toolkit, one editor window (shown, its messages going to target) and a
+// UserDriver that acts as the user would, and instantiates the suite:
+//
+//   INSTANTIATE_TYPED_TEST_SUITE_P(My, ToolkitContract, ::testing::Types<MyFactory>);
+//
+// Messages may be delivered nested or queued (toolkit.h); the cases call user().pumpEvents()
+// before they look at what arrived.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "editor/toolkit.h"
+
+namespace orvalen::test {
+
+// Acts as the user. Modal answers are scripted before the call that opens the modal window.
+class UserDriver {
+ public:
+  virtual ~UserDriver() = default;
+
+  // Delivers everything that is pending, so queued messages have arrived.
+  virtual void pumpEvents() = 0;
+
+  virtual void selectTreeItem(TreeItem item) = 0;
+  // Starts an in-place edit directly, as a click on the selected item's label does.
+  virtual void startLabelEdit(TreeItem item) = 0;
+  // Types text into the running label edit and confirms it, or cancels it (Esc).
+  virtual void finishLabelEdit(const std::string& text) = 0;
+  virtual void cancelLabelEdit() = 0;
+  virtual bool isEditingLabel() const = 0;
+
+  // Selects exactly these list rows.
+  virtual void selectListRows(const std::vector<int>& rows) = 0;
+
+  // The answer to the next pop-up menu: the command id to click, or 0 to close it.
+  virtual void answerNextPopupMenu(int commandId) = 0;
+  // The button to press in the next message box (IDOK or IDCANCEL).
+  virtual void answerNextMessageBox(int answer) = 0;
+  // The next modal dialog: the texts to leave in its edits, then OK (IDOK) or cancel.
+  virtual void answerNextDialog(int result, const std::map<int, std::string>& typed) = 0;
+  // The next file dialog: a path and OK, or cancel (IDCANCEL, path ignored).
+  virtual void answerNextFileDialog(int result, const std::string& path) = 0;
+
+  // What the user saw.
+  struct MessageBoxSeen {
+    std::string text;
+    std::string caption;
+  };
+  virtual MessageBoxSeen lastMessageBox() const = 0;
+  // The texts of the last dialog's edits as it opened.
+  virtual std::map<int, std::string> lastDialogEditsAtOpen() const = 0;
+  struct ColumnSeen {
+    std::string heading;
+    int width = 0;
+  };
+  virtual ColumnSeen listColumn(int column) const = 0;
+  virtual bool isBusyCursorShown() const = 0;
+};
+
+class ToolkitHarness {
+ public:
+  virtual ~ToolkitHarness() = default;
+  virtual Toolkit& toolkit() = 0;
+  virtual EditorWindow& window() = 0;
+  virtual UserDriver& user() = 0;
+};
+
+// Records the messages that reach it; a hook can act on each one as it arrives.
+class RecordingTarget : public MessageTarget {
+ public:
+  MessageResult dispatch(const WindowMessage& message) override {
+    messages.push_back(message);
+    if (hook) hook(message);
+    return {true, 0};
+  }
+  template <class T>
+  std::vector<T> all() const {
+    std::vector<T> found;
+    for (const WindowMessage& message : messages) {
+      if (const T* typed = std::get_if<T>(&message)) found.push_back(*typed);
+    }
+    return found;
+  }
+  std::vector<WindowMessage> messages;
+  std::function<void(const WindowMessage&)> hook;
+};
+
+template <class Factory>
+class ToolkitContract : public ::testing::Test {
+ protected:
+  void SetUp() override { harness_ = Factory::create(target_); }
+
+  TreeControl& tree() { return harness_->window().tree(); }
+  ListControl& list() { return harness_->window().list(); }
+  EditorWindow& window() { return harness_->window(); }
+  Toolkit& toolkit() { return harness_->toolkit(); }
+  UserDriver& user() { return harness_->user(); }
+
+  // root > (A > (A1, A2), B)
+  void buildTree() {
+    root_ = tree().insertItem(TreeItem(), "root");
+    a_ = tree().insertItem(root_, "A");
+    a1_ = tree().insertItem(a_, "A1");
+    a2_ = tree().insertItem(a_, "A2");
+    b_ = tree().insertItem(root_, "B");
+    tree().expand(root_);
+    tree().expand(a_);
+    clearMessages();
+  }
+
+  // Forgets what has arrived so far, queued messages included.
+  void clearMessages() {
+    user().pumpEvents();
+    target_.messages.clear();
+  }
+
+  std::vector<TreeSelChangedMessage> selectionChanges() {
+    user().pumpEvents();
+    return target_.all<TreeSelChangedMessage>();
+  }
+  std::vector<TreeEndLabelEditMessage> editEnds() {
+    user().pumpEvents();
+    return target_.all<TreeEndLabelEditMessage>();
+  }
+
+  void fillRows(int count) {
+    for (int row = 0; row < count; ++row) {
+      list().insertRow(row, std::to_string(row + 1));
+      list().setRowData(row, 100 + row);
+      list().setRowText(row, 1, "name" + std::to_string(row));
+    }
+  }
+
+  RecordingTarget target_;
+  std::unique_ptr<ToolkitHarness> harness_;
+  TreeItem root_, a_, a1_, a2_, b_;
+};
+
+TYPED_TEST_SUITE_P(ToolkitContract);
+
+TYPED_TEST_P(ToolkitContract, InsertedItemsAreLastChildrenWithDataZeroAndSendNothing) {
+  this->buildTree();
+  TreeControl& t = this->tree();
+  EXPECT_EQ(t.rootItem(), this->root_);
+  EXPECT_FALSE(t.parentItem(this->root_));
+  EXPECT_EQ(t.firstChild(this->root_), this->a_);
+  EXPECT_EQ(t.nextSibling(this->a_), this->b_);
+  EXPECT_FALSE(t.nextSibling(this->b_));
+  EXPECT_EQ(t.firstChild(this->a_), this->a1_);
+  EXPECT_EQ(t.nextSibling(this->a1_), this->a2_);
+  EXPECT_FALSE(t.firstChild(this->b_));
+  EXPECT_EQ(t.parentItem(this->a2_), this->a_);
+  EXPECT_EQ(t.itemData(this->a2_), 0);
+  EXPECT_EQ(t.itemText(this->a1_), "A1");
+  EXPECT_FALSE(t.selectedItem());
+  TreeItem c = t.insertItem(this->root_, "C");
+  EXPECT_EQ(t.nextSibling(this->b_), c);
+  this->user().pumpEvents();
+  EXPECT_TRUE(this->target_.messages.empty());
+}
+
+TYPED_TEST_P(ToolkitContract, ItemTextsAndDataRoundTrip) {
+  this->buildTree();
+  TreeControl& t = this->tree();
+  t.setItemData(this->a_, -1);
+  t.setItemData(this->b_, 2147483647);
+  t.setItemText(this->a1_, "新类型");
+  t.setItemText(this->a2_, "");
+  EXPECT_EQ(t.itemData(this->a_), -1);
+  EXPECT_EQ(t.itemData(this->b_), 2147483647);
+  EXPECT_EQ(t.itemText(this->a1_), "新类型");
+  EXPECT_EQ(t.itemText(this->a2_), "");
+}
+
+TYPED_TEST_P(ToolkitContract, ExpandShowsChildrenAndToggleFlips) {
+  this->buildTree();
+  TreeControl& t = this->tree();
+  TreeItem b1 = t.insertItem(this->b_, "B1");
+  (void)b1;
+  EXPECT_FALSE(t.isExpanded(this->b_));
+  t.expand(this->b_);
+  EXPECT_TRUE(t.isExpanded(this->b_));
+  t.toggle(this->b_);
+  EXPECT_FALSE(t.isExpanded(this->b_));
+  t.toggle(this->b_);
+  EXPECT_TRUE(t.isExpanded(this->b_));
+  EXPECT_TRUE(this->selectionChanges().empty());
+}
+
+TYPED_TEST_P(ToolkitContract, DeletingAnItemTakesItsSubtree) {
+  this->buildTree();
+  TreeControl& t = this->tree();
+  this->user().selectTreeItem(this->b_);
+  this->clearMessages();
+  t.deleteItem(this->a_);
+  EXPECT_EQ(t.firstChild(this->root_), this->b_);
+  EXPECT_FALSE(t.nextSibling(this->b_));
+  EXPECT_EQ(t.selectedItem(), this->b_);
+  EXPECT_TRUE(this->selectionChanges().empty()) << "the selection was outside the subtree";
+}
+
+TYPED_TEST_P(ToolkitContract, DeletingTheSelectionMovesItAndReportsIt) {
+  this->buildTree();
+  TreeControl& t = this->tree();
+  this->user().selectTreeItem(this->a1_);
+  this->clearMessages();
+
+  t.deleteItem(this->a1_);  // next sibling A2
+  auto changes = this->selectionChanges();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].newItem, this->a2_);
+  EXPECT_EQ(changes[0].controlId, IDC_TREE_TYPES);
+  EXPECT_EQ(t.selectedItem(), this->a2_);
+
+  this->clearMessages();
+  t.deleteItem(this->a2_);  // no sibling left: the parent
+  changes = this->selectionChanges();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].newItem, this->a_);
+
+  this->user().selectTreeItem(this->b_);
+  this->clearMessages();
+  t.deleteItem(this->b_);  // last child: the previous sibling
+  changes = this->selectionChanges();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].newItem, this->a_);
+  EXPECT_EQ(t.selectedItem(), this->a_);
+}
+
+TYPED_TEST_P(ToolkitContract, DeletingAnAncestorOfTheSelectionMovesIt) {
+  this->buildTree();
+  this->user().selectTreeItem(this->a2_);
+  this->clearMessages();
+  this->tree().deleteItem(this->a_);
+  auto changes = this->selectionChanges();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].newItem, this->b_);
+  EXPECT_EQ(this->tree().selectedItem(), this->b_);
+}
+
+TYPED_TEST_P(ToolkitContract, EditLabelSelectsTheItemAndReportsItOnce) {
+  this->buildTree();
+  this->tree().editLabel(this->a1_);
+  auto changes = this->selectionChanges();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].newItem, this->a1_);
+  EXPECT_FALSE(changes[0].oldItem);
+  EXPECT_EQ(this->tree().selectedItem(), this->a1_);
+  EXPECT_TRUE(this->user().isEditingLabel());
+  EXPECT_TRUE(this->editEnds().empty()) << "the edit ends only when the user ends it";
+}
+
+TYPED_TEST_P(ToolkitContract, EditOfTheSelectedItemSendsNoSelectionChange) {
+  this->buildTree();
+  this->user().selectTreeItem(this->b_);
+  this->clearMessages();
+  this->tree().editLabel(this->b_);
+  EXPECT_TRUE(this->selectionChanges().empty());
+  this->user().finishLabelEdit("B2");
+  auto ends = this->editEnds();
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_EQ(ends[0].item, this->b_);
+}
+
+TYPED_TEST_P(ToolkitContract, ConfirmedEditDeliversTheTextWithoutApplyingIt) {
+  this->buildTree();
+  this->tree().editLabel(this->a_);
+  this->user().finishLabelEdit("电影 X");
+  auto ends = this->editEnds();
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_EQ(ends[0].controlId, IDC_TREE_TYPES);
+  EXPECT_EQ(ends[0].item, this->a_);
+  ASSERT_TRUE(ends[0].text.has_value());
+  EXPECT_EQ(*ends[0].text, "电影 X");
+  EXPECT_EQ(this->tree().itemText(this->a_), "A");
+  EXPECT_FALSE(this->user().isEditingLabel());
+}
+
+TYPED_TEST_P(ToolkitContract, EditConfirmedEmptyOrUnchangedCarriesThatText) {
+  this->buildTree();
+  this->tree().editLabel(this->a_);
+  this->user().finishLabelEdit("");
+  this->tree().editLabel(this->b_);
+  this->user().finishLabelEdit("B");
+  auto ends = this->editEnds();
+  ASSERT_EQ(ends.size(), 2u);
+  ASSERT_TRUE(ends[0].text.has_value());
+  EXPECT_EQ(*ends[0].text, "");
+  ASSERT_TRUE(ends[1].text.has_value());
+  EXPECT_EQ(*ends[1].text, "B");
+}
+
+TYPED_TEST_P(ToolkitContract, CancelledEditDeliversNoText) {
+  this->buildTree();
+  this->tree().editLabel(this->a_);
+  this->user().cancelLabelEdit();
+  auto ends = this->editEnds();
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_EQ(ends[0].item, this->a_);
+  EXPECT_FALSE(ends[0].text.has_value());
+  EXPECT_EQ(this->tree().itemText(this->a_), "A");
+}
+
+TYPED_TEST_P(ToolkitContract, TheReceiverSetsTheLabelWhileTheEditEnds) {
+  this->buildTree();
+  TreeControl& t = this->tree();
+  this->target_.hook = [&t](const WindowMessage& message) {
+    if (auto* end = std::get_if<TreeEndLabelEditMessage>(&message); end && end->text) {
+      t.setItemText(end->item, *end->text + "!");
+    }
+  };
+  t.editLabel(this->b_);
+  this->user().finishLabelEdit("Bee");
+  this->user().pumpEvents();
+  EXPECT_EQ(t.itemText(this->b_), "Bee!");
+}
+
+TYPED_TEST_P(ToolkitContract, StartingAnEditCancelsTheRunningOne) {
+  this->buildTree();
+  this->tree().editLabel(this->a_);
+  this->tree().editLabel(this->b_);
+  auto ends = this->editEnds();
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_EQ(ends[0].item, this->a_);
+  EXPECT_FALSE(ends[0].text.has_value());
+  EXPECT_EQ(this->tree().selectedItem(), this->b_);
+  this->user().finishLabelEdit("Y");
+  ends = this->editEnds();
+  ASSERT_EQ(ends.size(), 2u);
+  EXPECT_EQ(ends[1].item, this->b_);
+  EXPECT_EQ(ends[1].text, std::optional<std::string>("Y"));
+}
+
+TYPED_TEST_P(ToolkitContract, DeletingTheEditedItemDropsTheEdit) {
+  this->buildTree();
+  this->tree().editLabel(this->a1_);
+  this->tree().deleteItem(this->a_);
+  EXPECT_TRUE(this->editEnds().empty());
+  EXPECT_FALSE(this->user().isEditingLabel());
+  EXPECT_EQ(this->tree().firstChild(this->root_), this->b_);
+}
+
+TYPED_TEST_P(ToolkitContract, TheUserCanStartAnEditDirectly) {
+  this->buildTree();
+  this->user().startLabelEdit(this->b_);
+  EXPECT_TRUE(this->editEnds().empty());
+  this->user().finishLabelEdit("Z");
+  auto ends = this->editEnds();
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_EQ(ends[0].item, this->b_);
+  EXPECT_EQ(ends[0].text, std::optional<std::string>("Z"));
+  EXPECT_EQ(this->tree().selectedItem(), this->b_);
+}
+
+TYPED_TEST_P(ToolkitContract, ListColumnsAndExtendedStyle) {
+  ListControl& l = this->list();
+  l.setExtendedStyle(0x21, 0x21);
+  EXPECT_EQ(l.extendedStyle() & 0x21u, 0x21u);
+  l.setExtendedStyle(LVS_EX_GRIDLINES, 0);
+  EXPECT_EQ(l.extendedStyle() & 0x21u, LVS_EX_FULLROWSELECT);
+  l.insertColumn("序号", 40, LVCFMT_CENTER);
+  l.insertColumn("视频网址", 200, LVCFMT_LEFT);
+  EXPECT_EQ(l.columnCount(), 2);
+  EXPECT_EQ(this->user().listColumn(0).heading, "序号");
+  EXPECT_EQ(this->user().listColumn(1).heading, "视频网址");
+  EXPECT_EQ(this->user().listColumn(1).width, 200);
+}
+
+TYPED_TEST_P(ToolkitContract, RowsInsertAtTheirPositionAndClamp) {
+  ListControl& l = this->list();
+  EXPECT_EQ(l.insertRow(0, "b"), 0);
+  EXPECT_EQ(l.insertRow(0, "a"), 0);
+  EXPECT_EQ(l.insertRow(7, "c"), 2);
+  ASSERT_EQ(l.rowCount(), 3);
+  EXPECT_EQ(l.rowText(0, 0), "a");
+  EXPECT_EQ(l.rowText(1, 0), "b");
+  EXPECT_EQ(l.rowText(2, 0), "c");
+  EXPECT_EQ(l.rowData(2), 0);
+  EXPECT_EQ(l.rowText(2, 3), "");
+  l.setRowText(1, 3, "http://例子/图.png");
+  l.setRowData(1, -1);
+  EXPECT_EQ(l.rowText(1, 3), "http://例子/图.png");
+  EXPECT_EQ(l.rowData(1), -1);
+  EXPECT_EQ(l.selectedCount(), 0);
+  EXPECT_EQ(l.firstSelectedRow(), -1);
+}
+
+TYPED_TEST_P(ToolkitContract, DeletedRowsLetTheRowsBehindMoveUpWithTheirSelection) {
+  this->fillRows(5);
+  ListControl& l = this->list();
+  this->user().selectListRows({1, 3});
+  EXPECT_EQ(l.selectedCount(), 2);
+  EXPECT_EQ(l.firstSelectedRow(), 1);
+  l.deleteRow(1);
+  ASSERT_EQ(l.rowCount(), 4);
+  EXPECT_EQ(l.rowData(1), 102);
+  EXPECT_EQ(l.rowText(2, 1), "name3");
+  EXPECT_EQ(l.selectedCount(), 1);
+  EXPECT_EQ(l.firstSelectedRow(), 2);
+  l.deleteAllRows();
+  EXPECT_EQ(l.rowCount(), 0);
+  EXPECT_EQ(l.selectedCount(), 0);
+  EXPECT_EQ(l.firstSelectedRow(), -1);
+}
+
+TYPED_TEST_P(ToolkitContract, AppendedRowsEqualRowsInsertedOneByOne) {
+  this->fillRows(2);
+  ListControl& l = this->list();
+  std::vector<ListControl::Row> rows;
+  for (int i = 0; i < 100000; ++i) {
+    rows.push_back({std::to_string(i + 3), i, {"n" + std::to_string(i), "u", "i"}});
+  }
+  l.appendRows(std::move(rows));
+  ASSERT_EQ(l.rowCount(), 100002);
+  EXPECT_EQ(l.rowText(1, 1), "name1");
+  EXPECT_EQ(l.rowText(2, 0), "3");
+  EXPECT_EQ(l.rowData(2), 0);
+  EXPECT_EQ(l.rowText(100001, 0), "100002");
+  EXPECT_EQ(l.rowText(100001, 1), "n99999");
+  EXPECT_EQ(l.rowText(100001, 3), "i");
+  EXPECT_EQ(l.rowData(100001), 99999);
+  EXPECT_EQ(l.selectedCount(), 0);
+  l.deleteRow(0);
+  EXPECT_EQ(l.rowText(0, 1), "name1");
+  EXPECT_EQ(l.rowCount(), 100001);
+}
+
+TYPED_TEST_P(ToolkitContract, ListChangesSendNoMessages) {
+  this->fillRows(3);
+  this->user().selectListRows({2});
+  this->list().deleteRow(0);
+  this->user().pumpEvents();
+  EXPECT_TRUE(this->target_.messages.empty());
+}
+
+TYPED_TEST_P(ToolkitContract, ControlsExistAndMove) {
+  EditorWindow& w = this->window();
+  EXPECT_TRUE(w.hasControl(IDC_TREE_TYPES));
+  EXPECT_TRUE(w.hasControl(IDC_LIST_ITEMS));
+  EXPECT_FALSE(w.hasControl(4242));
+  w.moveControl(IDC_TREE_TYPES, 25, 35, 250, 337, true);
+  Rect client = w.clientRect(IDC_TREE_TYPES);
+  EXPECT_EQ(client.left, 0);
+  EXPECT_EQ(client.top, 0);
+  EXPECT_LE(client.width(), 250);
+  EXPECT_GT(client.width(), 240);
+  EXPECT_LE(client.height(), 337);
+  EXPECT_GT(client.height(), 327);
+}
+
+TYPED_TEST_P(ToolkitContract, ScreenToClientIsATranslationThatFollowsMoves) {
+  EditorWindow& w = this->window();
+  w.moveControl(IDC_LIST_ITEMS, 315, 35, 285, 337, true);
+  Point p = w.screenToClient(IDC_LIST_ITEMS, {500, 400});
+  Point q = w.screenToClient(IDC_LIST_ITEMS, {510, 405});
+  EXPECT_EQ(q.x - p.x, 10);
+  EXPECT_EQ(q.y - p.y, 5);
+  w.moveControl(IDC_LIST_ITEMS, 345, 45, 285, 337, true);
+  this->user().pumpEvents();
+  Point moved = w.screenToClient(IDC_LIST_ITEMS, {500, 400});
+  EXPECT_EQ(p.x - moved.x, 30);
+  EXPECT_EQ(p.y - moved.y, 10);
+  Point keyboard = w.screenToClient(IDC_LIST_ITEMS, {-1, -1});
+  EXPECT_EQ(moved.x - keyboard.x, 501);
+}
+
+TYPED_TEST_P(ToolkitContract, ANegativeSizeCollapsesTheControl) {
+  EditorWindow& w = this->window();
+  w.moveControl(IDC_LIST_ITEMS, 315, 35, -315, -63, true);
+  EXPECT_FALSE(PtInRect(w.clientRect(IDC_LIST_ITEMS), {0, 0}));
+}
+
+TYPED_TEST_P(ToolkitContract, PopupMenusReturnTheChoiceAndSendNothing) {
+  PopupMenu menu;
+  menu.entries = {{ID_ITEM_ADD, "添加", true},
+                  {ID_ITEM_MODIFY, "修改", false},
+                  {0, "", true},
+                  {ID_ITEM_DELETE, "删除", true}};
+  this->user().answerNextPopupMenu(ID_ITEM_DELETE);
+  EXPECT_EQ(this->window().trackPopupMenu(menu, {300, 200}), ID_ITEM_DELETE);
+  this->user().answerNextPopupMenu(0);
+  EXPECT_EQ(this->window().trackPopupMenu(menu, {300, 200}), 0);
+  this->user().answerNextPopupMenu(ID_ITEM_MODIFY);
+  EXPECT_EQ(this->window().trackPopupMenu(menu, {300, 200}), 0) << "disabled entries";
+  this->user().pumpEvents();
+  EXPECT_TRUE(this->target_.messages.empty());
+}
+
+TYPED_TEST_P(ToolkitContract, MessageBoxesAnswerWithTheButtonPressed) {
+  this->user().answerNextMessageBox(IDOK);
+  EXPECT_EQ(this->window().messageBox("操作不可恢复，确定要删除？", "删除提示", MB_OKCANCEL), IDOK);
+  EXPECT_EQ(this->user().lastMessageBox().text, "操作不可恢复，确定要删除？");
+  EXPECT_EQ(this->user().lastMessageBox().caption, "删除提示");
+  this->user().answerNextMessageBox(IDCANCEL);
+  EXPECT_EQ(this->window().messageBox("q", "c", MB_OKCANCEL), IDCANCEL);
+  this->user().answerNextMessageBox(IDOK);
+  EXPECT_EQ(this->window().messageBox("failed", "错误", MB_OK | MB_ICONERROR), IDOK);
+  EXPECT_EQ(this->user().lastMessageBox().caption, "错误");
+}
+
+namespace contract_detail {
+struct ThreeTexts : DialogClient {
+  void DoDataExchange(DataExchange& exchange) override {
+    exchanges.push_back(exchange.isSaving());
+    exchange.text(IDC_EDIT_NAME, name);
+    exchange.text(IDC_EDIT_URL, url);
+    exchange.text(IDC_EDIT_IMAGE_URL, image);
+  }
+  std::string name, url, image;
+  std::vector<bool> exchanges;
+};
+}  // namespace contract_detail
+
+TYPED_TEST_P(ToolkitContract, ADialogShowsItsMembersAndTakesTheEditsBackOnOk) {
+  contract_detail::ThreeTexts texts;
+  texts.name = "名称";
+  texts.url = " http://a/'b' ";
+  this->user().answerNextDialog(IDOK, {{IDC_EDIT_NAME, "新名称"}, {IDC_EDIT_IMAGE_URL, "i.png"}});
+  EXPECT_EQ(this->toolkit().runModalDialog(IDD_ITEM_DIALOG, texts), IDOK);
+  auto shown = this->user().lastDialogEditsAtOpen();
+  EXPECT_EQ(shown[IDC_EDIT_NAME], "名称");
+  EXPECT_EQ(shown[IDC_EDIT_URL], " http://a/'b' ");
+  EXPECT_EQ(shown[IDC_EDIT_IMAGE_URL], "");
+  EXPECT_EQ(texts.exchanges, (std::vector<bool>{false, true}));
+  EXPECT_EQ(texts.name, "新名称");
+  EXPECT_EQ(texts.url, " http://a/'b' ");
+  EXPECT_EQ(texts.image, "i.png");
+}
+
+TYPED_TEST_P(ToolkitContract, ACancelledDialogTakesNothingBack) {
+  contract_detail::ThreeTexts texts;
+  texts.name = "keep";
+  this->user().answerNextDialog(IDCANCEL, {{IDC_EDIT_NAME, "typed"}});
+  EXPECT_EQ(this->toolkit().runModalDialog(IDD_ITEM_DIALOG, texts), IDCANCEL);
+  EXPECT_EQ(texts.name, "keep");
+  EXPECT_EQ(texts.exchanges, (std::vector<bool>{false}));
+}
+
+TYPED_TEST_P(ToolkitContract, AnUnknownTemplateGivesMinusOneWithoutExchange) {
+  contract_detail::ThreeTexts texts;
+  EXPECT_EQ(this->toolkit().runModalDialog(4242, texts), -1);
+  EXPECT_TRUE(texts.exchanges.empty());
+}
+
+TYPED_TEST_P(ToolkitContract, FileDialogsGiveThePathOrCancel) {
+  const std::string filter = "视频扩展插件 (*.vdb)|*.vdb||";
+  this->user().answerNextFileDialog(IDOK, "/tmp/插件/demo");
+  FileDialogResult chosen = this->toolkit().runFileDialog(FileDialogKind::kSave, filter);
+  EXPECT_EQ(chosen.code, IDOK);
+  EXPECT_EQ(chosen.path, "/tmp/插件/demo");
+  this->user().answerNextFileDialog(IDCANCEL, "");
+  EXPECT_NE(this->toolkit().runFileDialog(FileDialogKind::kOpen, filter).code, IDOK);
+}
+
+TYPED_TEST_P(ToolkitContract, BusyCursorsNest) {
+  Toolkit& k = this->toolkit();
+  EXPECT_FALSE(this->user().isBusyCursorShown());
+  {
+    ScopedBusyCursor outer(k);
+    {
+      ScopedBusyCursor inner(k);
+      EXPECT_TRUE(this->user().isBusyCursorShown());
+    }
+    EXPECT_TRUE(this->user().isBusyCursorShown());
+  }
+  EXPECT_FALSE(this->user().isBusyCursorShown());
+}
+
+namespace contract_detail {
+// Ends the editor window from OnInitDialog, as the editor does when its file cannot be opened.
+struct AbortingClient : EditorWindowClient {
+  void attachWindow(EditorWindow* window) override {
+    attached.push_back(window != nullptr);
+    if (window) this->window = window;
+  }
+  bool OnInitDialog() override {
+    initAfterAttach = attached == std::vector<bool>{true};
+    window->endDialog(IDABORT);
+    return false;
+  }
+  MessageResult dispatch(const WindowMessage&) override { return {}; }
+  EditorWindow* window = nullptr;
+  std::vector<bool> attached;
+  bool initAfterAttach = false;
+};
+}  // namespace contract_detail
+
+TYPED_TEST_P(ToolkitContract, AnEditorWindowEndedDuringInitialisationNeverRuns) {
+  contract_detail::AbortingClient client;
+  EXPECT_EQ(this->toolkit().runEditorWindow(client), IDABORT);
+  EXPECT_TRUE(client.initAfterAttach);
+  EXPECT_EQ(client.attached, (std::vector<bool>{true, false}));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(
+    ToolkitContract, InsertedItemsAreLastChildrenWithDataZeroAndSendNothing,
+    ItemTextsAndDataRoundTrip, ExpandShowsChildrenAndToggleFlips, DeletingAnItemTakesItsSubtree,
+    DeletingTheSelectionMovesItAndReportsIt, DeletingAnAncestorOfTheSelectionMovesIt,
+    EditLabelSelectsTheItemAndReportsItOnce, EditOfTheSelectedItemSendsNoSelectionChange,
+    ConfirmedEditDeliversTheTextWithoutApplyingIt, EditConfirmedEmptyOrUnchangedCarriesThatText,
+    CancelledEditDeliversNoText, TheReceiverSetsTheLabelWhileTheEditEnds,
+    StartingAnEditCancelsTheRunningOne, DeletingTheEditedItemDropsTheEdit,
+    TheUserCanStartAnEditDirectly, ListColumnsAndExtendedStyle, RowsInsertAtTheirPositionAndClamp,
+    DeletedRowsLetTheRowsBehindMoveUpWithTheirSelection, AppendedRowsEqualRowsInsertedOneByOne,
+    ListChangesSendNoMessages, ControlsExistAndMove, ScreenToClientIsATranslationThatFollowsMoves,
+    ANegativeSizeCollapsesTheControl, PopupMenusReturnTheChoiceAndSendNothing,
+    MessageBoxesAnswerWithTheButtonPressed, ADialogShowsItsMembersAndTakesTheEditsBackOnOk,
+    ACancelledDialogTakesNothingBack, AnUnknownTemplateGivesMinusOneWithoutExchange,
+    FileDialogsGiveThePathOrCancel, BusyCursorsNest,
+    AnEditorWindowEndedDuringInitialisationNeverRuns);
+
+}  // namespace orvalen::test
