@@ -1,0 +1,362 @@
+#include "btree/cursor_core.h"
+
+#include "common/error.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+using namespace format;
+
+namespace {
+
+PageNumber childAt(const NodePage& node, const uint8_t* page, size_t slot, ByteOrder order) {
+  return slot < node.count ? order.u32(page + node.offsets[slot]) : node.rightChild;
+}
+
+}  // namespace
+
+CursorCore::CursorCore(BtreeStorage& storage, PageNumber root, bool writable)
+    : storage_(storage), root_(root), writable_(writable) {
+  rootRef_ = storage_.treePage(root);
+  storage_.node(rootRef_);
+  storage_.registerCursor(this);
+}
+
+CursorCore::~CursorCore() {
+  storage_.unregisterCursor(this);
+}
+
+const NodePage& CursorCore::nodeAt(size_t level) {
+  return storage_.node(path_[level].ref);
+}
+
+void CursorCore::moveToRoot() {
+  path_.clear();
+  path_.push_back({rootRef_, 0});
+}
+
+void CursorCore::descend(PageNumber child) {
+  if (path_.size() >= kMaxTreeDepth) throwCorrupt();
+  PageRef page = storage_.treePage(child);
+  // Only a root may be empty.
+  if (storage_.node(page).count == 0) throwCorrupt();
+  path_.push_back({std::move(page), 0});
+}
+
+bool CursorCore::moveToLeftmost() {
+  while (true) {
+    const NodePage& node = nodeAt(path_.size() - 1);
+    path_.back().index = 0;
+    if (node.isLeaf()) return node.count > 0;
+    descend(childAt(node, path_.back().ref.data(), 0, storage_.order()));
+  }
+}
+
+bool CursorCore::moveToRightmost() {
+  while (true) {
+    const NodePage& node = nodeAt(path_.size() - 1);
+    if (node.isLeaf()) {
+      path_.back().index = static_cast<int>(node.count) - 1;
+      return node.count > 0;
+    }
+    path_.back().index = node.count;
+    descend(node.rightChild);
+  }
+}
+
+bool CursorCore::stepForward() {
+  const NodePage& node = nodeAt(path_.size() - 1);
+  int& index = path_.back().index;
+  ++index;
+  if (!node.isLeaf()) {
+    descend(childAt(node, path_.back().ref.data(), index, storage_.order()));
+    return moveToLeftmost();
+  }
+  if (index < node.count) return true;
+  while (path_.size() > 1) {
+    path_.pop_back();
+    // Back from child slot `index`: the cell with the same index follows that subtree.
+    if (path_.back().index < nodeAt(path_.size() - 1).count) return true;
+  }
+  return false;
+}
+
+bool CursorCore::stepBackward() {
+  const NodePage& node = nodeAt(path_.size() - 1);
+  int& index = path_.back().index;
+  if (!node.isLeaf()) {
+    descend(childAt(node, path_.back().ref.data(), index, storage_.order()));
+    return moveToRightmost();
+  }
+  --index;
+  if (index >= 0) return true;
+  while (path_.size() > 1) {
+    path_.pop_back();
+    if (path_.back().index > 0) {
+      --path_.back().index;
+      return true;
+    }
+  }
+  return false;
+}
+
+int CursorCore::seekPath(std::string_view key) {
+  moveToRoot();
+  ByteOrder order = storage_.order();
+  while (true) {
+    const NodePage& node = nodeAt(path_.size() - 1);
+    const uint8_t* page = path_.back().ref.data();
+    // The first cell whose key is not below the wanted one.
+    size_t low = 0;
+    size_t high = node.count;
+    while (low < high) {
+      size_t middle = (low + high) / 2;
+      const uint8_t* cell = page + node.offsets[middle];
+      int cmp = storage_.compareKey(cell, decodeCell(cell, order), key, 0);
+      if (cmp == 0) {
+        path_.back().index = static_cast<int>(middle);
+        return 0;
+      }
+      if (cmp < 0) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
+    }
+    if (node.isLeaf()) {
+      if (low < node.count) {
+        path_.back().index = static_cast<int>(low);
+        return 1;
+      }
+      path_.back().index = static_cast<int>(node.count) - 1;
+      return -1;
+    }
+    path_.back().index = static_cast<int>(low);
+    descend(childAt(node, page, low, order));
+  }
+}
+
+void CursorCore::save() {
+  if (mode_ == Mode::OnEntry) {
+    try {
+      savedKey_ = key();
+      mode_ = Mode::Saved;
+    } catch (const Error&) {
+      mode_ = Mode::Unset;
+    }
+  }
+  path_.clear();
+}
+
+void CursorCore::restore() {
+  if (mode_ != Mode::Saved) return;
+  int result = seekPath(savedKey_);
+  if (nodeAt(path_.size() - 1).count == 0) {
+    mode_ = Mode::Unset;
+    path_.clear();
+    return;
+  }
+  mode_ = Mode::OnEntry;
+  if (result != 0) pendingMove_ = result > 0 ? 1 : -1;
+}
+
+bool CursorCore::valid() {
+  restore();
+  return mode_ == Mode::OnEntry;
+}
+
+bool CursorCore::first() {
+  pendingMove_ = 0;
+  moveToRoot();
+  mode_ = moveToLeftmost() ? Mode::OnEntry : Mode::Unset;
+  return mode_ == Mode::OnEntry;
+}
+
+bool CursorCore::last() {
+  pendingMove_ = 0;
+  moveToRoot();
+  mode_ = moveToRightmost() ? Mode::OnEntry : Mode::Unset;
+  return mode_ == Mode::OnEntry;
+}
+
+bool CursorCore::next() {
+  restore();
+  if (mode_ != Mode::OnEntry) return false;
+  int pending = pendingMove_;
+  pendingMove_ = 0;
+  if (pending > 0) return true;
+  if (!stepForward()) {
+    mode_ = Mode::Unset;
+    path_.clear();
+  }
+  return mode_ == Mode::OnEntry;
+}
+
+bool CursorCore::previous() {
+  restore();
+  if (mode_ != Mode::OnEntry) return false;
+  int pending = pendingMove_;
+  pendingMove_ = 0;
+  if (pending < 0) return true;
+  if (!stepBackward()) {
+    mode_ = Mode::Unset;
+    path_.clear();
+  }
+  return mode_ == Mode::OnEntry;
+}
+
+int CursorCore::seek(std::string_view key) {
+  pendingMove_ = 0;
+  int result = seekPath(key);
+  bool empty = nodeAt(path_.size() - 1).count == 0;
+  mode_ = empty ? Mode::Unset : Mode::OnEntry;
+  return empty ? -1 : result;
+}
+
+void CursorCore::requireEntry() {
+  restore();
+  if (mode_ != Mode::OnEntry) throw Error(SQLITE_MISUSE);
+}
+
+void CursorCore::requireWritable() {
+  if (!writable_ || !storage_.pager().inWriteTransaction()) throw Error(SQLITE_MISUSE);
+}
+
+const uint8_t* CursorCore::currentCell(CellInfo& info) {
+  const NodePage& node = nodeAt(path_.size() - 1);
+  int index = path_.back().index;
+  if (index < 0 || index >= node.count) throwCorrupt();
+  const uint8_t* cell = path_.back().ref.data() + node.offsets[index];
+  info = decodeCell(cell, storage_.order());
+  return cell;
+}
+
+size_t CursorCore::keySize() {
+  requireEntry();
+  CellInfo info;
+  currentCell(info);
+  return info.keySize;
+}
+
+size_t CursorCore::dataSize() {
+  requireEntry();
+  CellInfo info;
+  currentCell(info);
+  return info.dataSize;
+}
+
+std::string CursorCore::key() {
+  requireEntry();
+  CellInfo info;
+  const uint8_t* cell = currentCell(info);
+  std::string out(info.keySize, '\0');
+  storage_.readPayload(cell, info, 0, out.size(), out.data());
+  return out;
+}
+
+std::string CursorCore::data(size_t offset, size_t length) {
+  requireEntry();
+  CellInfo info;
+  const uint8_t* cell = currentCell(info);
+  if (offset > info.dataSize || length > info.dataSize - offset) throwCorrupt();
+  std::string out(length, '\0');
+  storage_.readPayload(cell, info, info.keySize + offset, length, out.data());
+  return out;
+}
+
+int CursorCore::compareKey(std::string_view key, size_t ignoreTail) {
+  requireEntry();
+  CellInfo info;
+  const uint8_t* cell = currentCell(info);
+  return storage_.compareKey(cell, info, key, ignoreTail);
+}
+
+void CursorCore::insert(std::string_view key, std::string_view data) {
+  requireWritable();
+  storage_.saveCursors(root_, this);
+  pendingMove_ = 0;
+  mode_ = Mode::Unset;
+  int result = seekPath(key);
+  ByteOrder order = storage_.order();
+  PathLevel& level = path_.back();
+  NodeContent content = storage_.content(level.ref);
+  size_t at;
+  if (result == 0) {
+    at = static_cast<size_t>(level.index);
+    RawCell& old = content.cells[at];
+    CellInfo oldInfo = old.info(order);
+    storage_.freeOverflow(old.bytes, oldInfo);
+    RawCell cell = storage_.buildCell(key, data);
+    cell.setLeftChild(oldInfo.leftChild, order);
+    content.cells[at] = cell;
+  } else {
+    at = content.cells.empty() ? 0 : static_cast<size_t>(level.index) + (result < 0 ? 1 : 0);
+    content.cells.insert(content.cells.begin() + static_cast<std::ptrdiff_t>(at),
+                         storage_.buildCell(key, data));
+  }
+  if (content.fits()) {
+    storage_.writeNode(level.ref, content);
+    level.index = static_cast<int>(at);
+  } else {
+    storage_.balance(path_, path_.size() - 1, std::move(content));
+    if (seekPath(key) != 0) throwCorrupt();
+  }
+  mode_ = Mode::OnEntry;
+}
+
+void CursorCore::remove() {
+  requireWritable();
+  requireEntry();
+  storage_.saveCursors(root_, this);
+  std::string removedKey = key();
+  CellInfo info;
+  const uint8_t* cell = currentCell(info);
+  storage_.freeOverflow(cell, info);
+  if (nodeAt(path_.size() - 1).isLeaf()) {
+    NodeContent content = storage_.content(path_.back().ref);
+    content.cells.erase(content.cells.begin() + path_.back().index);
+    storage_.balance(path_, path_.size() - 1, std::move(content));
+  } else {
+    removeFromInterior(info);
+  }
+  path_.clear();
+  savedKey_ = std::move(removedKey);
+  mode_ = Mode::Saved;
+  pendingMove_ = 0;
+}
+
+// An entry on an interior page is replaced by the next entry, which is always the first one
+// of a leaf; that leaf then loses it.
+void CursorCore::removeFromInterior(const CellInfo& removed) {
+  ByteOrder order = storage_.order();
+  const size_t depth = path_.size() - 1;
+  const int index = path_.back().index;
+  Path upper = path_;
+  path_.back().index = index + 1;
+  descend(childAt(nodeAt(depth), path_.back().ref.data(), index + 1, order));
+  moveToLeftmost();
+  const NodePage& leaf = nodeAt(path_.size() - 1);
+  RawCell successor = copyCell(path_.back().ref.data(), leaf.offsets[0], order);
+  std::string successorKey = key();
+  successor.setLeftChild(removed.leftChild, order);
+
+  NodeContent content = storage_.content(upper.back().ref);
+  content.cells[static_cast<size_t>(index)] = successor;
+  storage_.balance(upper, depth, std::move(content));
+
+  // The moved entry now sits on an interior page; the leaf still holding its old copy is the
+  // leftmost one of the subtree that follows it.
+  if (seekPath(successorKey) != 0 || nodeAt(path_.size() - 1).isLeaf()) throwCorrupt();
+  const NodePage& holder = nodeAt(path_.size() - 1);
+  int slot = ++path_.back().index;
+  descend(childAt(holder, path_.back().ref.data(), static_cast<size_t>(slot), order));
+  moveToLeftmost();
+  CellInfo copyInfo;
+  const uint8_t* copy = currentCell(copyInfo);
+  if (storage_.compareKey(copy, copyInfo, successorKey, 0) != 0) throwCorrupt();
+  NodeContent leafContent = storage_.content(path_.back().ref);
+  leafContent.cells.erase(leafContent.cells.begin());
+  storage_.balance(path_, path_.size() - 1, std::move(leafContent));
+}
+
+}  // namespace sqlite2

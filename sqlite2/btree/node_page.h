@@ -1,0 +1,86 @@
+#pragma once
+
+// The parsed form of a b-tree page, kept beside the cached page, and the code that lays out a
+// page from a list of cells.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "btree/byte_order.h"
+#include "btree/page_format.h"
+#include "pager/pager.h"
+
+namespace sqlite2 {
+
+// What the b-tree keeps beside cached pages; the kind tells the two uses apart.
+class BtreeExtension : public PageExtension {
+ public:
+  enum class Kind { Header, Node };
+  explicit BtreeExtension(Kind kind) : kind_(kind) {}
+  Kind kind() const { return kind_; }
+
+ private:
+  Kind kind_;
+};
+
+// One cell's header fields.
+struct CellInfo {
+  uint32_t leftChild = 0;
+  uint32_t keySize = 0;
+  uint32_t dataSize = 0;
+  size_t payloadSize() const { return size_t{keySize} + dataSize; }
+  size_t localSize() const { return format::localPayload(payloadSize()); }
+  bool overflows() const { return payloadSize() > format::kMaxLocalPayload; }
+};
+
+CellInfo decodeCell(const uint8_t* cell, ByteOrder order);
+
+// A b-tree page that passed the load checks: cells in key order, every cell and free block
+// inside the page, aligned, not overlapping, and together with the header covering it exactly.
+class NodePage : public BtreeExtension {
+ public:
+  NodePage() : BtreeExtension(Kind::Node) {}
+
+  // Throws Error(SQLITE_CORRUPT) when the page breaks the format.
+  static std::unique_ptr<NodePage> parse(const uint8_t* page, ByteOrder order);
+
+  bool isLeaf() const { return rightChild == 0; }
+  size_t cellCount() const { return count; }
+
+  PageNumber rightChild = 0;
+  uint8_t count = 0;
+  uint16_t usedBytes = 0;  // the cells' total size
+  uint16_t offsets[format::kMaxCellsPerPage] = {};
+};
+
+// A cell's bytes, detached from any page (for moving cells between pages).
+struct RawCell {
+  uint16_t size = 0;
+  uint8_t bytes[format::kMaxCellSize];
+
+  CellInfo info(ByteOrder order) const { return decodeCell(bytes, order); }
+  void setLeftChild(PageNumber child, ByteOrder order) { order.put32(bytes, child); }
+};
+
+RawCell copyCell(const uint8_t* page, uint16_t offset, ByteOrder order);
+
+// A page's content in memory: its cells in key order and its right child. It may hold more
+// than a page does while the tree is being rebalanced.
+struct NodeContent {
+  std::vector<RawCell> cells;
+  PageNumber rightChild = 0;
+
+  size_t usedBytes() const;
+  bool fits() const { return usedBytes() <= format::kUsableSpace; }
+  PageNumber childAt(size_t slot, ByteOrder order) const;  // slot == cells.size(): rightChild
+};
+
+NodeContent readContent(const uint8_t* page, const NodePage& node, ByteOrder order);
+
+// Lays out the page: header, the cells packed from the start in key order, one free block for
+// the rest. Returns the parsed form of what it wrote. The cells must fit.
+std::unique_ptr<NodePage> layOutNode(uint8_t* page, const RawCell* cells, size_t count,
+                                     PageNumber rightChild, ByteOrder order);
+
+}  // namespace sqlite2
