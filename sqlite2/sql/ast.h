@@ -1,0 +1,166 @@
+#pragma once
+
+// The parsed form of the statements the engine runs.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "sql/token.h"
+
+namespace sqlite2 {
+
+enum class ExprKind {
+  Null,
+  Integer,        // text: the digits as written
+  Float,          // text: as written
+  String,         // text: the value, quotes removed
+  Name,           // a bare name, or a "double-quoted" word (a column when one has that name)
+  QualifiedName,  // table.column
+  Unary,          // op: Minus, Plus, BitNot, Not
+  Binary,         // op: the operator's token type (Eq covers = and ==, Ne covers <> and !=)
+  IsNull,         // operand IS NULL / ISNULL
+  NotNull,        // operand NOTNULL / NOT NULL / IS NOT NULL
+  CountAll,       // count(*)
+  Count,          // count(operand)
+  TableStar,      // t.* (text: t), only as a whole result column
+};
+
+struct Expr {
+  ExprKind kind = ExprKind::Null;
+  TokenType op = TokenType::EndOfText;
+  std::string text;         // literal value or (column) name
+  std::string qualifier;    // the table of a QualifiedName
+  bool quoted = false;      // a Name written as "..." (a text value when no column matches)
+  std::string_view source;  // the expression as written (result column names)
+  std::unique_ptr<Expr> left, right;
+};
+using ExprPtr = std::unique_ptr<Expr>;
+
+// ON CONFLICT choices of constraints; only Abort (the default) is carried out.
+enum class ConflictAction { Default, Rollback, Abort, Fail, Ignore, Replace };
+
+struct ColumnDefinition {
+  std::string name;
+  std::string type;  // as SQLite 2.8 keeps it: the first word, or the words through ")"
+  bool notNull = false;
+  bool primaryKey = false;
+  bool primaryKeyDescending = false;
+  bool unique = false;
+  std::optional<std::string> collation;     // COLLATE name
+  std::optional<std::string> defaultValue;  // text of DEFAULT; nullopt also for DEFAULT NULL
+  ConflictAction notNullConflict = ConflictAction::Default;
+};
+
+// A PRIMARY KEY or UNIQUE constraint over columns, in the order they appear in the statement
+// (column constraints and table constraints alike): each becomes an automatic index unless it
+// makes the INTEGER PRIMARY KEY.
+struct UniqueConstraint {
+  std::vector<std::string> columns;
+  bool primaryKey = false;
+  ConflictAction conflict = ConflictAction::Default;
+};
+
+struct CreateTable {
+  std::string name;
+  bool temporary = false;
+  std::vector<ColumnDefinition> columns;
+  std::vector<UniqueConstraint> uniqueConstraints;
+  bool hasPrimaryKey = false;
+};
+
+struct CreateIndex {
+  std::string name;
+  std::string table;
+  bool unique = false;
+  std::vector<std::string> columns;
+  ConflictAction conflict = ConflictAction::Default;
+};
+
+// Views and triggers are only recognised (from the schema): their name and, for a
+// trigger, its table.
+struct CreateView {
+  std::string name;
+  bool temporary = false;
+};
+struct CreateTrigger {
+  std::string name;
+  std::string table;
+  bool temporary = false;
+};
+
+struct DropTable {
+  std::string name;
+};
+struct DropIndex {
+  std::string name;
+};
+
+struct Insert {
+  std::string table;
+  std::optional<std::vector<std::string>> columns;
+  std::vector<ExprPtr> values;
+};
+
+struct ResultColumn {
+  enum class Kind { Expression, AllColumns, TableColumns } kind = Kind::Expression;
+  ExprPtr expr;
+  std::optional<std::string> alias;
+  std::string qualifier;  // the table of "t.*"
+};
+
+struct OrderTerm {
+  ExprPtr expr;
+  bool descending = false;
+  std::optional<std::string> collation;
+};
+
+struct Select {
+  std::vector<ResultColumn> columns;
+  std::optional<std::string> table;
+  std::optional<std::string> alias;
+  ExprPtr where;
+  std::vector<OrderTerm> orderBy;
+  // LIMIT n OFFSET m (or LIMIT m, n). A negative limit means no limit.
+  std::optional<int> limit;
+  int offset = 0;
+};
+
+struct Assignment {
+  std::string column;
+  ExprPtr value;
+};
+
+struct Update {
+  std::string table;
+  std::vector<Assignment> assignments;
+  ExprPtr where;
+};
+
+struct Delete {
+  std::string table;
+  ExprPtr where;
+};
+
+struct Begin {};
+struct Commit {};
+struct Rollback {};
+
+struct Pragma {
+  std::string name;
+};
+
+using StatementBody =
+    std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable, DropIndex, Insert,
+                 Select, Update, Delete, Begin, Commit, Rollback, Pragma>;
+
+struct Statement {
+  StatementBody body;
+  // From the first keyword through the last token (what sqlite_master keeps for CREATE).
+  std::string_view text;
+};
+
+}  // namespace sqlite2

@@ -1,0 +1,925 @@
+#include "sql/parser.h"
+
+#include <strings.h>
+
+#include <cstdlib>
+
+#include "common/error.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+bool isWhiteSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '\v';
+}
+
+// Operator precedence, loosest first. Prefix NOT sits between AND and the equality operators,
+// so "NOT a = b" is "NOT (a = b)".
+enum Level {
+  kOr = 1,
+  kAnd = 2,
+  kNot = 3,
+  kEquality = 4,
+  kComparison = 5,
+  kBitwise = 6,
+  kAdditive = 7,
+  kMultiplicative = 8,
+  kConcat = 9,
+  kUnary = 10,
+};
+
+int binaryLevel(TokenType type) {
+  switch (type) {
+    case TokenType::Or:
+      return kOr;
+    case TokenType::And:
+      return kAnd;
+    case TokenType::Eq:
+    case TokenType::Ne:
+    case TokenType::IsNull:
+    case TokenType::NotNull:
+    case TokenType::Is:
+    case TokenType::Not:
+    case TokenType::Like:
+    case TokenType::Glob:
+    case TokenType::Between:
+    case TokenType::In:
+      return kEquality;
+    case TokenType::Lt:
+    case TokenType::Le:
+    case TokenType::Gt:
+    case TokenType::Ge:
+      return kComparison;
+    case TokenType::BitAnd:
+    case TokenType::BitOr:
+    case TokenType::LeftShift:
+    case TokenType::RightShift:
+      return kBitwise;
+    case TokenType::Plus:
+    case TokenType::Minus:
+      return kAdditive;
+    case TokenType::Star:
+    case TokenType::Slash:
+    case TokenType::Rem:
+      return kMultiplicative;
+    case TokenType::Concat:
+      return kConcat;
+    default:
+      return 0;
+  }
+}
+
+bool startsColumnConstraint(TokenType type) {
+  switch (type) {
+    case TokenType::Constraint:
+    case TokenType::Default:
+    case TokenType::Null:
+    case TokenType::Not:
+    case TokenType::Primary:
+    case TokenType::Unique:
+    case TokenType::Check:
+    case TokenType::References:
+    case TokenType::Deferrable:
+    case TokenType::Collate:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A LIMIT or OFFSET value as the reference library reads it (atoi: the digits as a long,
+// then cut to int).
+int integerValue(const std::string& digits) {
+  long long value = std::strtoll(digits.c_str(), nullptr, 10);
+  return static_cast<int>(static_cast<unsigned long long>(value) & 0xffffffffULL);
+}
+
+}  // namespace
+
+std::string compressSpaces(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (isWhiteSpace(text[i])) {
+      while (i + 1 < text.size() && isWhiteSpace(text[i + 1])) ++i;
+      result += ' ';
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
+Parser::Parser(std::string_view text, Mode mode) : text_(text), mode_(mode), tokenizer_(text) {}
+
+const Token& Parser::peek() {
+  if (hasLookahead_) return lookahead_;
+  for (;;) {
+    Token token = tokenizer_.next();
+    if (token.type == TokenType::Space || token.type == TokenType::Comment) {
+      lastRead_ = token;
+      continue;
+    }
+    if (token.type == TokenType::Illegal) {
+      // A lone '!' at the very end: the reference library's message stops before the
+      // closing quote there.
+      if (token.text == "!") throw Error(SQLITE_ERROR, "unrecognized token: \"!");
+      throw Error(SQLITE_ERROR, "unrecognized token: \"" + std::string(token.text) + "\"");
+    }
+    if (token.type != TokenType::EndOfText) lastRead_ = token;
+    lookahead_ = token;
+    hasLookahead_ = true;
+    return lookahead_;
+  }
+}
+
+Token Parser::advance() {
+  Token token = peek();
+  hasLookahead_ = false;
+  lastEnd_ = token.offset + token.text.size();
+  return token;
+}
+
+bool Parser::accept(TokenType type) {
+  if (peek().type != type) return false;
+  advance();
+  return true;
+}
+
+Token Parser::expect(TokenType type) {
+  if (peek().type != type) syntaxError();
+  return advance();
+}
+
+void Parser::syntaxError() {
+  syntaxErrorAt(peek());
+}
+
+void Parser::syntaxErrorAt(const Token& token) {
+  std::string_view near = token.type == TokenType::EndOfText ? lastRead_.text : token.text;
+  throw Error(SQLITE_ERROR, "near \"" + std::string(near) + "\": syntax error");
+}
+
+bool Parser::peekIsName(bool allowJoinKeyword) {
+  TokenType type = peek().type;
+  return type == TokenType::Id || type == TokenType::String || isKeywordUsableAsName(type) ||
+         (allowJoinKeyword && type == TokenType::JoinKeyword);
+}
+
+std::string Parser::parseName(bool allowJoinKeyword) {
+  if (!peekIsName(allowJoinKeyword)) syntaxError();
+  return tokenName(advance());
+}
+
+bool Parser::next(Statement& statement) {
+  while (peek().type == TokenType::Semicolon) advance();
+  if (peek().type == TokenType::EndOfText) return false;
+  size_t start = peek().offset;
+  statement.body = parseBody();
+  statement.text = text_.substr(start, lastEnd_ - start);
+  // The statement ends here; the token after the ";" is not read yet, so that this
+  // statement runs before anything wrong further on is noticed.
+  if (peek().type == TokenType::Semicolon) {
+    advance();
+  } else if (peek().type != TokenType::EndOfText) {
+    syntaxError();
+  }
+  return true;
+}
+
+StatementBody Parser::parseBody() {
+  switch (peek().type) {
+    case TokenType::Select:
+      return parseSelect();
+    case TokenType::Insert:
+      return parseInsert();
+    case TokenType::Update:
+      return parseUpdate();
+    case TokenType::Delete:
+      return parseDelete();
+    case TokenType::Create:
+      return parseCreate();
+    case TokenType::Drop:
+      return parseDrop();
+    case TokenType::Begin:
+    case TokenType::Commit:
+    case TokenType::End:
+    case TokenType::Rollback:
+      return parseBeginCommitRollback();
+    case TokenType::Pragma:
+      return parsePragma();
+    default:
+      syntaxError();
+  }
+}
+
+// BEGIN [TRANSACTION [name]], COMMIT / END [TRANSACTION [name]], ROLLBACK [TRANSACTION [name]].
+StatementBody Parser::parseBeginCommitRollback() {
+  TokenType keyword = advance().type;
+  if (accept(TokenType::Transaction) && peekIsName()) advance();
+  switch (keyword) {
+    case TokenType::Begin:
+      return Begin{};
+    case TokenType::Rollback:
+      return Rollback{};
+    default:
+      return Commit{};
+  }
+}
+
+StatementBody Parser::parseCreate() {
+  advance();  // CREATE
+  if (peek().type == TokenType::Temp) {
+    // Temporary objects live in a file of their own, which this engine does not keep.
+    if (mode_ == Mode::Execute) syntaxError();
+    advance();
+    if (peek().type == TokenType::View) return parseCreateView(true);
+    if (peek().type == TokenType::Trigger) return parseCreateTrigger(true);
+    expect(TokenType::Table);
+    return parseCreateTable(true);
+  }
+  switch (peek().type) {
+    case TokenType::Table:
+      advance();
+      return parseCreateTable(false);
+    case TokenType::Unique:
+      advance();
+      expect(TokenType::Index);
+      return parseCreateIndex(true);
+    case TokenType::Index:
+      advance();
+      return parseCreateIndex(false);
+    case TokenType::View:
+      if (mode_ == Mode::Execute) syntaxError();
+      return parseCreateView(false);
+    case TokenType::Trigger:
+      if (mode_ == Mode::Execute) syntaxError();
+      return parseCreateTrigger(false);
+    default:
+      syntaxError();
+  }
+}
+
+CreateTable Parser::parseCreateTable(bool temporary) {
+  CreateTable table;
+  table.temporary = temporary;
+  table.name = parseName();
+  expect(TokenType::LeftParen);  // CREATE TABLE ... AS SELECT is not supported
+  parseColumnDefinition(table);
+  while (accept(TokenType::Comma)) {
+    switch (peek().type) {
+      case TokenType::Constraint:
+      case TokenType::Primary:
+      case TokenType::Unique:
+      case TokenType::Check:
+      case TokenType::Foreign:
+        // Table constraints: separated by commas or by nothing; no column after them.
+        parseTableConstraint(table);
+        while (peek().type != TokenType::RightParen) {
+          accept(TokenType::Comma);
+          parseTableConstraint(table);
+        }
+        break;
+      default:
+        parseColumnDefinition(table);
+        continue;
+    }
+    break;
+  }
+  expect(TokenType::RightParen);
+  return table;
+}
+
+void Parser::parseColumnDefinition(CreateTable& table) {
+  ColumnDefinition column;
+  column.name = parseName();
+  for (const ColumnDefinition& existing : table.columns) {
+    if (strcasecmp(existing.name.c_str(), column.name.c_str()) == 0) {
+      throw Error(SQLITE_ERROR, "duplicate column name: " + column.name);
+    }
+  }
+  if (peekIsName(false)) column.type = parseColumnType();
+  table.columns.push_back(std::move(column));
+  ColumnDefinition& added = table.columns.back();
+  while (startsColumnConstraint(peek().type)) parseColumnConstraint(table, added);
+}
+
+// The declared type as the reference library keeps it: a type of several words counts only
+// by its first word, unless a size in parentheses follows, which makes the whole text count.
+std::string Parser::parseColumnType() {
+  Token first = advance();
+  while (peekIsName(false)) advance();
+  if (!accept(TokenType::LeftParen)) return std::string(first.text);
+  parseSignedInteger();
+  if (accept(TokenType::Comma)) parseSignedInteger();
+  expect(TokenType::RightParen);
+  return std::string(text_.substr(first.offset, lastEnd_ - first.offset));
+}
+
+void Parser::parseColumnConstraint(CreateTable& table, ColumnDefinition& column) {
+  if (accept(TokenType::Constraint)) {
+    parseName();
+    TokenType type = peek().type;
+    if (type == TokenType::Default || type == TokenType::Constraint ||
+        !startsColumnConstraint(type)) {
+      syntaxError();
+    }
+  }
+  switch (advance().type) {
+    case TokenType::Default:
+      column.defaultValue = parseDefaultValue();
+      break;
+    case TokenType::Null:
+      parseConflictClause();
+      break;
+    case TokenType::Not:
+      if (accept(TokenType::Deferrable)) {
+        parseDeferrableClause();
+        break;
+      }
+      expect(TokenType::Null);
+      column.notNull = true;
+      column.notNullConflict = parseConflictClause();
+      break;
+    case TokenType::Primary: {
+      expect(TokenType::Key);
+      if (!accept(TokenType::Asc) && accept(TokenType::Desc)) column.primaryKeyDescending = true;
+      if (table.hasPrimaryKey) {
+        throw Error(SQLITE_ERROR, "table \"" + table.name + "\" has more than one primary key");
+      }
+      table.hasPrimaryKey = true;
+      column.primaryKey = true;
+      UniqueConstraint constraint{{column.name}, true, parseConflictClause()};
+      table.uniqueConstraints.push_back(std::move(constraint));
+      break;
+    }
+    case TokenType::Unique: {
+      column.unique = true;
+      UniqueConstraint constraint{{column.name}, false, parseConflictClause()};
+      table.uniqueConstraints.push_back(std::move(constraint));
+      break;
+    }
+    case TokenType::Check:
+      parseCheckClause();
+      parseConflictClause();
+      break;
+    case TokenType::References:
+      parseReferencesClause(&column.name);
+      break;
+    case TokenType::Deferrable:
+      parseDeferrableClause();
+      break;
+    case TokenType::Collate:
+      if (!peekIsName(false) || peek().type == TokenType::String) syntaxError();
+      column.collation = tokenName(advance());
+      break;
+    default:
+      break;
+  }
+}
+
+void Parser::parseTableConstraint(CreateTable& table) {
+  TokenType kind = peek().type;
+  switch (kind) {
+    case TokenType::Constraint:
+    case TokenType::Primary:
+    case TokenType::Unique:
+    case TokenType::Check:
+    case TokenType::Foreign:
+      advance();
+      break;
+    default:
+      syntaxError();
+  }
+  switch (kind) {
+    case TokenType::Constraint:
+      parseName();
+      break;
+    case TokenType::Primary:
+    case TokenType::Unique: {
+      bool primaryKey = kind == TokenType::Primary;
+      if (primaryKey) expect(TokenType::Key);
+      std::vector<std::string> columns = parseIndexedColumns();
+      if (primaryKey) {
+        if (table.hasPrimaryKey) {
+          throw Error(SQLITE_ERROR, "table \"" + table.name + "\" has more than one primary key");
+        }
+        table.hasPrimaryKey = true;
+      }
+      for (const std::string& name : columns) {
+        bool found = false;
+        for (ColumnDefinition& column : table.columns) {
+          if (strcasecmp(column.name.c_str(), name.c_str()) == 0) {
+            found = true;
+            if (primaryKey && columns.size() == 1) column.primaryKey = true;
+          }
+        }
+        if (!found) {
+          throw Error(SQLITE_ERROR, "table " + table.name + " has no column named " + name);
+        }
+      }
+      UniqueConstraint constraint{std::move(columns), primaryKey, parseConflictClause()};
+      table.uniqueConstraints.push_back(std::move(constraint));
+      break;
+    }
+    case TokenType::Check:
+      parseCheckClause();
+      parseConflictClause();
+      break;
+    case TokenType::Foreign:
+      expect(TokenType::Key);
+      parseIndexedColumns();
+      expect(TokenType::References);
+      parseReferencesClause(nullptr);
+      if (peek().type == TokenType::Deferrable ||
+          (peek().type == TokenType::Not && mode_ == Mode::LoadSchema)) {
+        accept(TokenType::Not);
+        accept(TokenType::Deferrable);
+        parseDeferrableClause();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// DEFAULT takes one literal: a text, a name, or a number with an optional sign.
+std::optional<std::string> Parser::parseDefaultValue() {
+  Token token = peek();
+  if (accept(TokenType::Null)) return std::nullopt;
+  if (token.type == TokenType::String || token.type == TokenType::Id ||
+      isKeywordUsableAsName(token.type)) {
+    return tokenName(advance());
+  }
+  bool negative = false;
+  if (token.type == TokenType::Plus || token.type == TokenType::Minus) {
+    negative = token.type == TokenType::Minus;
+    advance();
+    if (peek().type != TokenType::Integer && peek().type != TokenType::Float) syntaxError();
+  }
+  if (peek().type == TokenType::Integer || peek().type == TokenType::Float) {
+    return (negative ? "-" : "") + std::string(advance().text);
+  }
+  syntaxError();
+}
+
+ConflictAction Parser::parseConflictClause() {
+  if (peek().type != TokenType::On) return ConflictAction::Default;
+  advance();
+  expect(TokenType::Conflict);
+  Token action = advance();
+  switch (action.type) {
+    case TokenType::Rollback:
+      return ConflictAction::Rollback;
+    case TokenType::Abort:
+      return ConflictAction::Abort;
+    case TokenType::Fail:
+      return ConflictAction::Fail;
+    case TokenType::Ignore:
+      return ConflictAction::Ignore;
+    case TokenType::Replace:
+      return ConflictAction::Replace;
+    default:
+      syntaxErrorAt(action);
+  }
+}
+
+// REFERENCES table [(columns)] [MATCH name | ON DELETE|UPDATE|INSERT action]...
+void Parser::parseReferencesClause(const std::string* column) {
+  std::string table = parseName();
+  if (peek().type == TokenType::LeftParen) {
+    std::vector<std::string> columns = parseIndexedColumns();
+    if (column && columns.size() != 1) {
+      throw Error(SQLITE_ERROR, "foreign key on " + *column +
+                                    " should reference only one column of table " + table);
+    }
+  }
+  for (;;) {
+    if (accept(TokenType::Match)) {
+      parseName();
+    } else if (peek().type == TokenType::On) {
+      advance();
+      Token event = advance();
+      if (event.type != TokenType::Delete && event.type != TokenType::Update &&
+          event.type != TokenType::Insert) {
+        syntaxErrorAt(event);
+      }
+      Token action = advance();
+      switch (action.type) {
+        case TokenType::Set:
+          if (!accept(TokenType::Null)) expect(TokenType::Default);
+          break;
+        case TokenType::Cascade:
+        case TokenType::Restrict:
+          break;
+        default:
+          syntaxErrorAt(action);
+      }
+    } else {
+      return;
+    }
+  }
+}
+
+// After [NOT] DEFERRABLE: [INITIALLY DEFERRED | INITIALLY IMMEDIATE].
+void Parser::parseDeferrableClause() {
+  if (!accept(TokenType::Initially)) return;
+  if (!accept(TokenType::Deferred)) expect(TokenType::Immediate);
+}
+
+// CHECK constraints are not enforced (neither does the reference library enforce them); the
+// expression must still be one the engine reads when a statement creates the table. A
+// stored schema may hold any expression: its tokens are skipped.
+void Parser::parseCheckClause() {
+  if (mode_ == Mode::Execute) {
+    parseExpr();
+    return;
+  }
+  int depth = 0;
+  for (;;) {
+    TokenType type = peek().type;
+    if (type == TokenType::EndOfText) syntaxError();
+    if (depth == 0 &&
+        (type == TokenType::Comma || type == TokenType::RightParen || type == TokenType::On ||
+         type == TokenType::Primary || type == TokenType::Unique || type == TokenType::Check ||
+         type == TokenType::Foreign || type == TokenType::Constraint)) {
+      return;
+    }
+    advance();
+    if (type == TokenType::LeftParen) ++depth;
+    if (type == TokenType::RightParen && --depth == 0) return;
+  }
+}
+
+// ( name [ASC|DESC], ... )
+std::vector<std::string> Parser::parseIndexedColumns() {
+  expect(TokenType::LeftParen);
+  std::vector<std::string> columns;
+  do {
+    columns.push_back(parseName());
+    if (!accept(TokenType::Asc)) accept(TokenType::Desc);
+  } while (accept(TokenType::Comma));
+  expect(TokenType::RightParen);
+  return columns;
+}
+
+CreateIndex Parser::parseCreateIndex(bool unique) {
+  CreateIndex index;
+  index.unique = unique;
+  index.name = parseName();
+  expect(TokenType::On);
+  index.table = parseName();
+  index.columns = parseIndexedColumns();
+  index.conflict = parseConflictClause();
+  return index;
+}
+
+// CREATE VIEW name AS select: only the name matters; the query is not read.
+CreateView Parser::parseCreateView(bool temporary) {
+  expect(TokenType::View);
+  CreateView view;
+  view.temporary = temporary;
+  view.name = parseName();
+  expect(TokenType::As);
+  while (peek().type != TokenType::EndOfText && peek().type != TokenType::Semicolon) advance();
+  return view;
+}
+
+// CREATE TRIGGER name [BEFORE|AFTER|INSTEAD OF] event ON table ...: the name and the table.
+CreateTrigger Parser::parseCreateTrigger(bool temporary) {
+  expect(TokenType::Trigger);
+  CreateTrigger trigger;
+  trigger.temporary = temporary;
+  trigger.name = parseName();
+  if (accept(TokenType::Instead)) {
+    expect(TokenType::Of);
+  } else if (!accept(TokenType::Before)) {
+    accept(TokenType::After);
+  }
+  Token event = advance();
+  switch (event.type) {
+    case TokenType::Delete:
+    case TokenType::Insert:
+      break;
+    case TokenType::Update:
+      if (accept(TokenType::Of)) {
+        do parseName();
+        while (accept(TokenType::Comma));
+      }
+      break;
+    default:
+      syntaxErrorAt(event);
+  }
+  expect(TokenType::On);
+  trigger.table = parseName();
+  // The body runs to its END; the schema text holds nothing after it.
+  while (peek().type != TokenType::EndOfText) advance();
+  return trigger;
+}
+
+StatementBody Parser::parseDrop() {
+  advance();  // DROP
+  if (accept(TokenType::Table)) return DropTable{parseName()};
+  expect(TokenType::Index);
+  return DropIndex{parseName()};
+}
+
+// INSERT INTO table [(columns)] VALUES (expressions)
+Insert Parser::parseInsert() {
+  advance();  // INSERT
+  expect(TokenType::Into);
+  Insert insert;
+  insert.table = parseName();
+  if (accept(TokenType::LeftParen)) {
+    insert.columns.emplace();
+    do insert.columns->push_back(parseName());
+    while (accept(TokenType::Comma));
+    expect(TokenType::RightParen);
+  }
+  expect(TokenType::Values);
+  expect(TokenType::LeftParen);
+  do insert.values.push_back(parseExpr());
+  while (accept(TokenType::Comma));
+  expect(TokenType::RightParen);
+  return insert;
+}
+
+Select Parser::parseSelect() {
+  advance();  // SELECT
+  Select select;
+  parseResultColumns(select);
+  if (accept(TokenType::From)) {
+    select.table = parseName();
+    select.alias = parseAlias();
+  }
+  if (accept(TokenType::Where)) select.where = parseExpr();
+  if (accept(TokenType::Order)) {
+    expect(TokenType::By);
+    parseOrderBy(select);
+  }
+  if (accept(TokenType::Limit)) parseLimit(select);
+  return select;
+}
+
+void Parser::parseResultColumns(Select& select) {
+  do {
+    ResultColumn column;
+    if (accept(TokenType::Star)) {
+      column.kind = ResultColumn::Kind::AllColumns;
+    } else {
+      resultColumnStart_ = peek().offset;
+      column.expr = parseExpr();
+      if (column.expr->kind == ExprKind::TableStar) {
+        column.kind = ResultColumn::Kind::TableColumns;
+        column.qualifier = column.expr->text;
+        column.expr.reset();
+      } else {
+        column.alias = parseAlias();
+      }
+    }
+    select.columns.push_back(std::move(column));
+  } while (accept(TokenType::Comma));
+  resultColumnStart_ = std::string_view::npos;
+}
+
+// [AS name] or a bare name (not a join keyword).
+std::optional<std::string> Parser::parseAlias() {
+  if (accept(TokenType::As)) return parseName();
+  if (peekIsName(false)) return tokenName(advance());
+  return std::nullopt;
+}
+
+void Parser::parseOrderBy(Select& select) {
+  do {
+    OrderTerm term;
+    term.expr = parseExpr();
+    if (accept(TokenType::Collate)) {
+      if (!peekIsName(false) || peek().type == TokenType::String) syntaxError();
+      term.collation = tokenName(advance());
+    }
+    if (!accept(TokenType::Asc) && accept(TokenType::Desc)) term.descending = true;
+    select.orderBy.push_back(std::move(term));
+  } while (accept(TokenType::Comma));
+}
+
+// LIMIT n [OFFSET m] or LIMIT m, n, with integer literals only.
+void Parser::parseLimit(Select& select) {
+  int first = parseSignedInteger();
+  if (accept(TokenType::Offset)) {
+    select.limit = first;
+    select.offset = parseSignedInteger();
+  } else if (accept(TokenType::Comma)) {
+    select.offset = first;
+    select.limit = parseSignedInteger();
+  } else {
+    select.limit = first;
+  }
+}
+
+int Parser::parseSignedInteger() {
+  bool negative = false;
+  if (accept(TokenType::Minus)) {
+    negative = true;
+  } else {
+    accept(TokenType::Plus);
+  }
+  Token digits = expect(TokenType::Integer);
+  int value = integerValue(std::string(digits.text));
+  return negative ? static_cast<int>(0u - static_cast<unsigned>(value)) : value;
+}
+
+Update Parser::parseUpdate() {
+  advance();  // UPDATE
+  Update update;
+  update.table = parseName();
+  expect(TokenType::Set);
+  do {
+    Assignment assignment;
+    assignment.column = parseName();
+    expect(TokenType::Eq);
+    assignment.value = parseExpr();
+    update.assignments.push_back(std::move(assignment));
+  } while (accept(TokenType::Comma));
+  if (accept(TokenType::Where)) update.where = parseExpr();
+  return update;
+}
+
+Delete Parser::parseDelete() {
+  advance();  // DELETE
+  expect(TokenType::From);
+  Delete del;
+  del.table = parseName();
+  if (accept(TokenType::Where)) del.where = parseExpr();
+  return del;
+}
+
+// PRAGMA integrity_check; no other pragma is implemented.
+Pragma Parser::parsePragma() {
+  advance();  // PRAGMA
+  if (!peekIsName(false)) syntaxError();
+  std::string name = tokenName(peek());
+  if (strcasecmp(name.c_str(), "integrity_check") != 0) syntaxError();
+  advance();
+  return Pragma{name};
+}
+
+ExprPtr Parser::makeNode(ExprKind kind, size_t start) {
+  auto node = std::make_unique<Expr>();
+  node->kind = kind;
+  finishNode(*node, start);
+  return node;
+}
+
+void Parser::finishNode(Expr& node, size_t start) {
+  node.source = text_.substr(start, lastEnd_ - start);
+}
+
+// Precedence climbing over the binary and postfix operators.
+ExprPtr Parser::parseExpr(int minimumLevel) {
+  size_t start = peek().offset;
+  ExprPtr left = parseOperand();
+  if (left->kind == ExprKind::TableStar) return left;  // "t.*" is a whole result column
+  for (;;) {
+    TokenType type = peek().type;
+    int level = binaryLevel(type);
+    if (level == 0 || level < minimumLevel) return left;
+    Token op = advance();
+    ExprPtr node;
+    switch (type) {
+      case TokenType::IsNull:
+        node = makeNode(ExprKind::IsNull, start);
+        break;
+      case TokenType::NotNull:
+        node = makeNode(ExprKind::NotNull, start);
+        break;
+      case TokenType::Is:
+        if (accept(TokenType::Not)) {
+          expect(TokenType::Null);
+          node = makeNode(ExprKind::NotNull, start);
+        } else {
+          expect(TokenType::Null);
+          node = makeNode(ExprKind::IsNull, start);
+        }
+        break;
+      case TokenType::Not:
+        // NOT NULL; NOT LIKE, NOT GLOB, NOT IN and NOT BETWEEN are not implemented.
+        expect(TokenType::Null);
+        node = makeNode(ExprKind::NotNull, start);
+        break;
+      case TokenType::Like:
+      case TokenType::Glob:
+      case TokenType::Between:
+      case TokenType::In:
+        syntaxErrorAt(op);
+      default:
+        node = std::make_unique<Expr>();
+        node->kind = ExprKind::Binary;
+        node->op = type;
+        node->right = parseExpr(level + 1);
+        finishNode(*node, start);
+        break;
+    }
+    node->left = std::move(left);
+    left = std::move(node);
+  }
+}
+
+ExprPtr Parser::parseOperand() {
+  size_t start = peek().offset;
+  switch (peek().type) {
+    case TokenType::Not:
+    case TokenType::Minus:
+    case TokenType::Plus:
+    case TokenType::BitNot: {
+      TokenType op = advance().type;
+      auto node = std::make_unique<Expr>();
+      node->kind = ExprKind::Unary;
+      node->op = op;
+      node->left = parseExpr(op == TokenType::Not ? kNot : kUnary);
+      finishNode(*node, start);
+      return node;
+    }
+    case TokenType::LeftParen: {
+      advance();
+      ExprPtr inner = parseExpr();
+      expect(TokenType::RightParen);
+      finishNode(*inner, start);
+      return inner;
+    }
+    case TokenType::Null:
+      advance();
+      return makeNode(ExprKind::Null, start);
+    case TokenType::Integer:
+    case TokenType::Float: {
+      Token token = advance();
+      ExprPtr node =
+          makeNode(token.type == TokenType::Integer ? ExprKind::Integer : ExprKind::Float, start);
+      node->text = std::string(token.text);
+      return node;
+    }
+    case TokenType::String:
+    case TokenType::Id:
+    case TokenType::JoinKeyword:
+      return parseNameExpr();
+    default:
+      // RAISE is a name elsewhere but starts RAISE(...) here, which is not implemented.
+      if (isKeywordUsableAsName(peek().type) && peek().type != TokenType::Raise) {
+        return parseNameExpr();
+      }
+      syntaxError();
+  }
+}
+
+// A name, a "quoted" name, a 'text', table.column, or a function call.
+ExprPtr Parser::parseNameExpr() {
+  size_t start = peek().offset;
+  Token first = advance();
+  if (peek().type == TokenType::Dot) {
+    advance();
+    if (peek().type == TokenType::Star && start == resultColumnStart_) {
+      advance();
+      ExprPtr node = makeNode(ExprKind::TableStar, start);
+      node->text = tokenName(first);
+      return node;
+    }
+    std::string column = parseName();
+    if (peek().type == TokenType::Dot) syntaxError();  // database.table.column
+    ExprPtr node = makeNode(ExprKind::QualifiedName, start);
+    node->qualifier = tokenName(first);
+    node->text = column;
+    return node;
+  }
+  if (first.type == TokenType::String) {
+    bool doubleQuoted = first.text.front() == '"';
+    ExprPtr node = makeNode(doubleQuoted ? ExprKind::Name : ExprKind::String, start);
+    node->text = tokenName(first);
+    node->quoted = doubleQuoted;
+    return node;
+  }
+  if (peek().type == TokenType::LeftParen && first.type != TokenType::JoinKeyword) {
+    return parseFunctionCall(first);
+  }
+  ExprPtr node = makeNode(ExprKind::Name, start);
+  node->text = tokenName(first);
+  return node;
+}
+
+// Only count(*) and count(expression) are implemented.
+ExprPtr Parser::parseFunctionCall(Token name) {
+  if (strcasecmp(std::string(name.text).c_str(), "count") != 0) syntaxErrorAt(name);
+  size_t start = name.offset;
+  advance();  // (
+  if (accept(TokenType::Star)) {
+    expect(TokenType::RightParen);
+    return makeNode(ExprKind::CountAll, start);
+  }
+  ExprPtr argument = parseExpr();
+  expect(TokenType::RightParen);
+  ExprPtr node = makeNode(ExprKind::Count, start);
+  node->left = std::move(argument);
+  return node;
+}
+
+}  // namespace sqlite2

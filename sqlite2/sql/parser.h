@@ -1,0 +1,90 @@
+#pragma once
+
+#include <string_view>
+
+#include "sql/ast.h"
+#include "sql/tokenizer.h"
+
+namespace sqlite2 {
+
+// Reads the statements of an SQL text one at a time, so that each can run before the next is
+// read (a syntax error in the third statement leaves the first two done). Syntax errors throw
+// Error(SQLITE_ERROR) with the reference library's texts: near "x": syntax error, naming the
+// first token that cannot continue the statement (at the end of the text, the last token
+// read), and unrecognized token: "x".
+class Parser {
+ public:
+  enum class Mode {
+    Execute,     // a statement to run: only the SQL the engine implements
+    LoadSchema,  // a CREATE text from sqlite_master: also views and triggers (recognised
+                 // only), and CHECK expressions whatever they hold
+  };
+
+  explicit Parser(std::string_view text, Mode mode = Mode::Execute);
+
+  // Parses the next statement and its ";" (empty statements are skipped). Returns false
+  // at the end of the text.
+  bool next(Statement& statement);
+
+ private:
+  // Token access: peek() reads the next significant token only when it is asked for.
+  const Token& peek();
+  Token advance();
+  bool accept(TokenType type);
+  Token expect(TokenType type);
+  [[noreturn]] void syntaxError();
+  [[noreturn]] void syntaxErrorAt(const Token& token);
+  bool peekIsName(bool allowJoinKeyword = true);
+  std::string parseName(bool allowJoinKeyword = true);
+
+  StatementBody parseBody();
+  StatementBody parseBeginCommitRollback();
+  StatementBody parseCreate();
+  CreateTable parseCreateTable(bool temporary);
+  void parseColumnDefinition(CreateTable& table);
+  std::string parseColumnType();
+  void parseColumnConstraint(CreateTable& table, ColumnDefinition& column);
+  void parseTableConstraint(CreateTable& table);
+  std::optional<std::string> parseDefaultValue();
+  ConflictAction parseConflictClause();
+  void parseReferencesClause(const std::string* column);
+  void parseDeferrableClause();
+  void parseCheckClause();
+  std::vector<std::string> parseIndexedColumns();
+  CreateIndex parseCreateIndex(bool unique);
+  CreateView parseCreateView(bool temporary);
+  CreateTrigger parseCreateTrigger(bool temporary);
+  StatementBody parseDrop();
+  Insert parseInsert();
+  Select parseSelect();
+  void parseResultColumns(Select& select);
+  std::optional<std::string> parseAlias();
+  void parseOrderBy(Select& select);
+  void parseLimit(Select& select);
+  int parseSignedInteger();
+  Update parseUpdate();
+  Delete parseDelete();
+  Pragma parsePragma();
+
+  ExprPtr parseExpr(int minimumLevel = 1);
+  ExprPtr parseOperand();
+  ExprPtr parseNameExpr();
+  ExprPtr parseFunctionCall(Token name);
+  ExprPtr makeNode(ExprKind kind, size_t start);
+  void finishNode(Expr& node, size_t start);
+
+  std::string_view text_;
+  Mode mode_;
+  Tokenizer tokenizer_;
+  Token lookahead_;
+  bool hasLookahead_ = false;
+  Token lastRead_;      // last token the tokenizer gave, spaces included
+  size_t lastEnd_ = 0;  // end of the last significant token consumed
+  size_t resultColumnStart_ = std::string_view::npos;  // where "t.*" may stand
+};
+
+// A result column's name for an expression: its text as written with each run of white space
+// made one space.
+std::string compressSpaces(std::string_view text);
+
+}  // namespace sqlite2
