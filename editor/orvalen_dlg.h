@@ -1,0 +1,144 @@
+#pragma once
+
+// The editor window: the plugin file's categories as a tree on the left, the videos of the
+// selected category as a list on the right. Every change goes to the file at once.
+//
+// The window's controls belong to the toolkit (editor/toolkit.h); this class holds the logic.
+// It is constructed with the plugin file's path and run with DoModal(); the toolkit attaches
+// the window, calls OnInitDialog() and sends the window's messages to dispatch(), which routes
+// them to the handlers by the routing table (message_routing.cpp).
+//
+// Database failures never leave a handler: each is reported in a message box, and tree, list
+// and file are left in agreement (the edit that failed is undone on screen).
+
+#include <map>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "db/code_page.h"
+#include "db/database.h"
+#include "db/file_text.h"
+#include "editor/cmd_ui.h"
+#include "editor/toolkit.h"
+
+namespace orvalen {
+
+class COrvalenDlg : public EditorWindowClient {
+ public:
+  COrvalenDlg(Toolkit& toolkit, std::string dbPath);
+  ~COrvalenDlg() override;
+  COrvalenDlg(const COrvalenDlg&) = delete;
+  COrvalenDlg& operator=(const COrvalenDlg&) = delete;
+
+  // Runs the window modally; returns IDOK or IDCANCEL as it was closed, or IDABORT when the
+  // plugin file could not be opened as one (it was reported, and the window never showed).
+  int DoModal();
+  // Whether initialisation found the plugin file unusable (not openable, not a plugin file).
+  bool OpenFailed() const { return m_bOpenFailed; }
+
+  // EditorWindowClient
+  void attachWindow(EditorWindow* window) override;
+  bool OnInitDialog() override;
+  MessageResult dispatch(const WindowMessage& message) override;
+
+  // Whether a command's enabling rule allows it now (commands without a rule: always).
+  bool IsCommandEnabled(int commandId);
+
+  // The editor window: the root item, the list's columns and the tree are made in
+  // OnInitDialog; these handlers are also reachable through dispatch().
+  void OnTypeAdd();
+  void OnTypeModify();
+  void OnTypeDelete();
+  void OnItemAdd();
+  void OnItemModify();
+  void OnItemDelete();
+  void OnUpdateTypeAdd(CCmdUI& cmdUI);
+  void OnUpdateTypeEdit(CCmdUI& cmdUI);
+  void OnUpdateItemAdd(CCmdUI& cmdUI);
+  void OnUpdateItemEdit(CCmdUI& cmdUI);
+  void OnTypeEndLabelEdit(const TreeEndLabelEditMessage& notify, long* result);
+  void OnTypeSelChanged(const TreeSelChangedMessage& notify, long* result);
+  void OnContextMenu(int controlId, Point screen);
+  void OnSize(int kind, int width, int height);
+  bool OnSysCommand(unsigned code, long param);
+  bool OnPaint();
+  int OnQueryDragIcon() const { return m_hIcon; }
+  void OnAppAbout();
+
+ private:
+  struct CommandEntry {
+    int commandId;
+    void (COrvalenDlg::*handler)();
+    void (COrvalenDlg::*updateRule)(CCmdUI&);  // null: always enabled
+  };
+  static const std::vector<CommandEntry>& CommandMap();
+
+  // The three texts of one video as read from the file (they keep undecodable bytes).
+  struct ItemTexts {
+    FileText name;
+    FileText url;
+    FileText imageUrl;
+  };
+
+  // Window and initialisation (orvalen_dlg.cpp).
+  void DoDataExchange();
+  void AddAboutEntryToSystemMenu();
+  bool OpenAndLoadPluginFile();
+
+  // Category tree (type_tree.cpp).
+  void InsertRootItem(std::string::size_type lastSeparator);
+  void LoadTypeTree();
+  void DeleteTypeItem(TreeItem item);
+  std::vector<TreeItem> CollectSubtree(TreeItem item) const;
+  bool IsPendingNewType(TreeItem item) const { return m_pendingNewTypes.count(item) != 0; }
+  void RemovePendingNewType(TreeItem item);
+  void StoreNewType(TreeItem item, const std::string& name);
+  void RenameType(TreeItem item, const std::string& name);
+
+  // Video list (item_list.cpp).
+  void InitItemColumns();
+  void FillItemList(int typeId);
+  void RenumberItemRows(int fromRow);
+  ItemTexts TextsOfRow(int row) const;
+  bool ConfirmDelete();
+
+  // Routing (message_routing.cpp).
+  MessageResult Route(const CommandMessage& message);
+  MessageResult Route(const TreeSelChangedMessage& message);
+  MessageResult Route(const TreeEndLabelEditMessage& message);
+  MessageResult Route(const SizeMessage& message);
+  MessageResult Route(const ContextMenuMessage& message);
+  MessageResult Route(const SysCommandMessage& message);
+  MessageResult Route(const HelpMessage& message);
+  MessageResult Route(const PaintMessage& message);
+  MessageResult Route(const QueryDragIconMessage& message);
+  void RouteCommand(int commandId);
+  template <class Handler>
+  void Guarded(Handler handler);
+  void ReportError(const char* message);
+
+  // Layout and menus (window_layout.cpp).
+  PopupMenu LoadContextMenu(int popupIndex);
+
+  int m_hIcon;
+  const std::string m_strDbPath;
+  TreeControl* m_treeTypes = nullptr;
+  ListControl* m_listItems = nullptr;
+  bool m_bAddingType = false;
+  CppSQLiteDB m_db;
+
+  Toolkit& m_toolkit;
+  EditorWindow* m_window = nullptr;
+  CodePage m_codePage;
+  bool m_bOpenFailed = false;
+  // Items that OnTypeAdd inserted and whose label edit has not ended: they have no row yet.
+  std::set<TreeItem> m_pendingNewTypes;
+  // Category names as read or stored, by category id.
+  std::unordered_map<int, FileText> m_typeNames;
+  // The listed videos' texts as read or stored, by video id.
+  std::unordered_map<int, ItemTexts> m_itemTexts;
+};
+
+}  // namespace orvalen

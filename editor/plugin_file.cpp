@@ -1,0 +1,61 @@
+#include "editor/plugin_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <set>
+
+namespace orvalen {
+
+namespace {
+
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::set<std::string> tableNames(CppSQLiteDB& db) {
+  CppSQLiteTable table = db.queryTable("select name from sqlite_master where type='table';");
+  std::set<std::string> names;
+  for (int row = 0; row < table.rowCount(); ++row) {
+    table.selectRow(row);
+    if (const char* name = table.fieldText(0)) names.insert(lowerCase(name));
+  }
+  return names;
+}
+
+void requirePluginTables(CppSQLiteDB& db) {
+  std::set<std::string> names = tableNames(db);
+  for (const char* required : {"tb_type_list", "tb_item_list"}) {
+    if (names.count(required) == 0) {
+      std::string text = std::string("不是视频扩展插件文件：缺少表 ") + required;
+      throw CppSQLiteException(CPPSQLITE_ERROR, text.c_str(), false);
+    }
+  }
+}
+
+void removeIfMadeEmpty(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error) &&
+      std::filesystem::file_size(path, error) == 0 && !error) {
+    std::filesystem::remove(path, error);
+  }
+}
+
+}  // namespace
+
+void OpenPluginFile(CppSQLiteDB& db, const std::string& path) {
+  std::error_code error;
+  bool existed = std::filesystem::exists(path, error);
+  try {
+    db.open(path.c_str());
+    requirePluginTables(db);
+  } catch (const CppSQLiteException&) {
+    db.close();
+    if (!existed) removeIfMadeEmpty(path);
+    throw;
+  }
+}
+
+}  // namespace orvalen

@@ -1,0 +1,180 @@
+// The category tree: one root item named after the plugin file (item data -1), and under it
+// one item per row of tb_type_list (item data: the category id).
+
+#include <optional>
+
+#include "db/catalogue.h"
+#include "db/transaction.h"
+#include "editor/orvalen_dlg.h"
+#include "editor/resources.h"
+
+namespace orvalen {
+
+void COrvalenDlg::InsertRootItem(std::string::size_type lastSeparator) {
+  std::string name = m_strDbPath.substr(lastSeparator + 1);
+  std::string::size_type dot = name.find('.');
+  if (dot != std::string::npos) name.erase(dot);
+  TreeItem root = m_treeTypes->insertItem(TreeItem(), name);
+  m_treeTypes->toggle(root);
+  m_treeTypes->setItemData(root, -1);
+}
+
+// Rows come in id order, so a parent made by the editor is always placed before its
+// children. A row whose parent is not placed yet (-1, unknown, itself, or a later row) goes
+// directly under the root; rows are never moved afterwards.
+void COrvalenDlg::LoadTypeTree() {
+  TreeItem root = m_treeTypes->rootItem();
+  std::vector<int> ids;
+  std::vector<int> parentIds;
+  std::vector<FileText> names;
+  LoadTypeRows(m_db, ids, parentIds, names, m_codePage);
+
+  std::unordered_map<int, TreeItem> itemOfId;
+  for (std::size_t row = 0; row < ids.size(); ++row) {
+    auto parent = itemOfId.find(parentIds[row]);
+    TreeItem item = m_treeTypes->insertItem(parent == itemOfId.end() ? root : parent->second,
+                                            names[row].text());
+    m_treeTypes->setItemData(item, ids[row]);
+    itemOfId[ids[row]] = item;
+    m_typeNames[ids[row]] = names[row];
+  }
+  m_treeTypes->expand(root);
+}
+
+void COrvalenDlg::OnTypeAdd() {
+  TreeItem selected = m_treeTypes->selectedItem();
+  // A category whose own row is not written yet cannot take children.
+  if (!selected || IsPendingNewType(selected)) return;
+  m_bAddingType = true;
+  TreeItem item = m_treeTypes->insertItem(selected, kNewTypeLabel);
+  m_pendingNewTypes.insert(item);
+  m_treeTypes->expand(selected);
+  m_treeTypes->editLabel(item);
+}
+
+void COrvalenDlg::OnTypeModify() {
+  TreeItem selected = m_treeTypes->selectedItem();
+  // A new category is still in its first edit; starting another would end that one.
+  if (!selected || IsPendingNewType(selected)) return;
+  m_bAddingType = false;
+  m_treeTypes->editLabel(selected);
+}
+
+void COrvalenDlg::OnTypeDelete() {
+  TreeItem selected = m_treeTypes->selectedItem();
+  if (!selected || m_treeTypes->itemData(selected) == -1) return;
+  if (!ConfirmDelete()) return;
+  DeleteTypeItem(selected);
+}
+
+std::vector<TreeItem> COrvalenDlg::CollectSubtree(TreeItem item) const {
+  std::vector<TreeItem> preOrder{item};
+  for (std::size_t next = 0; next < preOrder.size(); ++next) {
+    std::vector<TreeItem> children;
+    for (TreeItem child = m_treeTypes->firstChild(preOrder[next]); child;
+         child = m_treeTypes->nextSibling(child)) {
+      children.push_back(child);
+    }
+    preOrder.insert(preOrder.begin() + static_cast<std::ptrdiff_t>(next) + 1, children.begin(),
+                    children.end());
+  }
+  return preOrder;
+}
+
+void COrvalenDlg::RemovePendingNewType(TreeItem item) {
+  m_pendingNewTypes.erase(item);
+  m_treeTypes->deleteItem(item);
+}
+
+// The rows of the whole branch go in one transaction, a category before its descendants;
+// the tree items go only once the rows are gone, so a failure leaves both as they were.
+void COrvalenDlg::DeleteTypeItem(TreeItem item) {
+  if (!item || m_treeTypes->itemData(item) == -1) return;
+  if (IsPendingNewType(item)) {
+    RemovePendingNewType(item);
+    return;
+  }
+  std::vector<TreeItem> branch = CollectSubtree(item);
+  {
+    std::optional<ScopedBusyCursor> busy;
+    if (branch.size() > 1) busy.emplace(m_toolkit);
+    ScopedTransaction transaction(m_db);
+    for (TreeItem category : branch) {
+      if (!IsPendingNewType(category)) DeleteTypeRows(m_db, m_treeTypes->itemData(category));
+    }
+    transaction.commit();
+  }
+  for (TreeItem category : branch) {
+    if (m_pendingNewTypes.erase(category) == 0) m_typeNames.erase(m_treeTypes->itemData(category));
+  }
+  m_treeTypes->deleteItem(item);
+}
+
+// Which edit ended decides what is stored: an item that OnTypeAdd inserted becomes a new row;
+// any other item, also one whose edit the user started directly, is renamed.
+void COrvalenDlg::OnTypeEndLabelEdit(const TreeEndLabelEditMessage& notify, long* result) {
+  *result = 0;
+  bool isNew = m_pendingNewTypes.erase(notify.item) != 0;
+  if (!notify.text) {
+    if (isNew) m_treeTypes->deleteItem(notify.item);
+    return;
+  }
+  if (isNew) {
+    StoreNewType(notify.item, *notify.text);
+  } else {
+    RenameType(notify.item, *notify.text);
+  }
+}
+
+void COrvalenDlg::StoreNewType(TreeItem item, const std::string& name) {
+  m_treeTypes->setItemText(item, name);
+  TreeItem parent = m_treeTypes->parentItem(item);
+  int parentId = parent ? m_treeTypes->itemData(parent) : -1;
+  int id = 0;
+  try {
+    id = InsertTypeRow(m_db, parentId, name, m_codePage);
+  } catch (const CppSQLiteException&) {
+    m_treeTypes->deleteItem(item);
+    throw;
+  }
+  m_treeTypes->setItemData(item, id);
+  m_typeNames[id] = FileText(name);
+  // The list was filled while the item had no id yet; show the new category's own videos.
+  if (m_treeTypes->selectedItem() == item) FillItemList(id);
+}
+
+void COrvalenDlg::RenameType(TreeItem item, const std::string& name) {
+  std::string oldLabel = m_treeTypes->itemText(item);
+  m_treeTypes->setItemText(item, name);
+  int id = m_treeTypes->itemData(item);
+  if (id == -1) return;  // the root item has no row: its label lasts until the next opening
+  auto stored = m_typeNames.find(id);
+  FileText newName = stored != m_typeNames.end() ? stored->second : FileText(oldLabel);
+  newName.setText(name);
+  try {
+    UpdateTypeRow(m_db, id, newName, m_codePage);
+  } catch (const CppSQLiteException&) {
+    m_treeTypes->setItemText(item, oldLabel);
+    throw;
+  }
+  m_typeNames[id] = newName;
+}
+
+void COrvalenDlg::OnTypeSelChanged(const TreeSelChangedMessage& notify, long* result) {
+  *result = 0;
+  // A toolkit that queues its messages may report a selection that has already moved on; the
+  // message for the current one follows.
+  if (!notify.newItem || notify.newItem != m_treeTypes->selectedItem()) return;
+  FillItemList(m_treeTypes->itemData(notify.newItem));
+}
+
+void COrvalenDlg::OnUpdateTypeAdd(CCmdUI& cmdUI) {
+  cmdUI.Enable(m_treeTypes && m_treeTypes->selectedItem());
+}
+
+void COrvalenDlg::OnUpdateTypeEdit(CCmdUI& cmdUI) {
+  TreeItem selected = m_treeTypes ? m_treeTypes->selectedItem() : TreeItem();
+  cmdUI.Enable(selected && m_treeTypes->parentItem(selected));
+}
+
+}  // namespace orvalen
