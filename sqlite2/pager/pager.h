@@ -15,6 +15,13 @@
 //    referenced, to no lock otherwise.
 //  - A lock that cannot be had calls the busy handler with 1, 2, 3 ... and retries while it
 //    returns true; otherwise the call throws Error(SQLITE_BUSY).
+//  - Connections of one process exclude each other as connections of different processes do,
+//    and closing one never drops another one's lock.
+//
+// Commit follows the reference library's order: the journal's record count is written and the
+// journal synced (its directory too, the first time), then the changed pages are written and
+// the database synced, then the journal is deleted. The same journal sync happens before the
+// first page reaches the file when a transaction outgrows the cache.
 //
 // Failures throw sqlite2::Error with the code the C interface reports (SQLITE_BUSY,
 // SQLITE_READONLY, SQLITE_CANTOPEN, SQLITE_IOERR, SQLITE_CORRUPT, SQLITE_FULL, ...).
@@ -39,6 +46,7 @@ class PageExtension {
 };
 
 struct CachedPage;  // internal to the pager
+class PagerCore;    // internal to the pager
 
 // A counted reference to one cached page. While any reference exists, the page stays in the
 // cache and the pager keeps at least its shared lock. Copying adds a reference.
@@ -54,8 +62,10 @@ class PageRef {
   explicit operator bool() const { return page_ != nullptr; }
   PageNumber number() const;
   const uint8_t* data() const;
-  // The bytes for changing. Only after Pager::makeWritable on this page in the current
-  // write transaction.
+  // The bytes for changing, inside a write transaction. Makes the page writable first when
+  // it is not yet for the current statement (as Pager::makeWritable does, with its errors), so
+  // that no change can bypass the journal. The pointer stays good for changes until the
+  // statement or the transaction ends; ask again after that.
   uint8_t* mutableData();
 
   PageExtension* extension() const;
@@ -77,42 +87,60 @@ class Pager {
  public:
   // Opens the file, creating it (empty, mode 0644) when it does not exist and the directory is
   // writable. A file that cannot be written is opened read-only. Nothing is read yet.
+  // Failure: Error(SQLITE_CANTOPEN, "unable to open database: <path>"), the message the C
+  // interface's sqlite_open reports.
   static std::unique_ptr<Pager> open(const std::string& path, const PagerOptions& options);
-  ~Pager();  // rolls back a write transaction still open and releases the locks
+  // Rolls back a write transaction still open and releases the locks. Every PageRef must be
+  // gone before the pager.
+  ~Pager();
   Pager(const Pager&) = delete;
   Pager& operator=(const Pager&) = delete;
 
   void setBusyHandler(std::function<bool(int attempt)> handler);
   bool isReadOnly() const;
   const std::string& path() const;
+  // The rollback journal's path: the database path made absolute, plus "-journal".
+  const std::string& journalPath() const;
 
   // The number of pages in the database: the file's size in whole pages, or, inside a write
-  // transaction, including the pages appended by it. Takes the shared lock if none is held.
+  // transaction, including the pages appended by it. Without a lock it takes the shared lock
+  // for the call only (unless pages are referenced), so the answer is a snapshot.
   PageNumber pageCount();
 
   // The page, read from the file or the cache. A page past the end reads as zeros; writing
-  // it (after makeWritable) extends the database to that page.
+  // it (after makeWritable) extends the database to that page. Page 0 and numbers past the
+  // largest possible page throw Error(SQLITE_CORRUPT): only a damaged file points there.
   PageRef get(PageNumber number);
 
-  // Write transactions over the whole file.
+  // Write transactions over the whole file. Starting one while one is open does nothing.
+  // On a read-only file beginWrite() only takes the shared lock, as the reference library's
+  // BEGIN does there; the first makeWritable then fails with SQLITE_READONLY.
+  // Where the journal cannot be created (a directory that cannot be written) beginWrite()
+  // throws Error(SQLITE_CANTOPEN).
   void beginWrite();
   bool inWriteTransaction() const;
-  // Saves the page's current content to the journal (once per transaction) before the
-  // caller changes it. Throws Error(SQLITE_READONLY) on a read-only file.
+  // Saves the page's current content to the journal (once per transaction) and, inside a
+  // statement, for the statement, before the caller changes it. Throws Error(SQLITE_READONLY)
+  // on a read-only file and Error(SQLITE_MISUSE) outside a write transaction.
   void makeWritable(PageRef& page);
+  // commit() and rollback() do nothing outside a write transaction. When commit() fails the
+  // transaction stays open and rollback() restores the file.
   void commit();
   void rollback();
 
   // A statement inside a write transaction: rollbackStatement() restores every page the
   // statement changed and the page count it started with, leaving the transaction open.
+  // Only inside a write transaction (else Error(SQLITE_MISUSE)).
   void beginStatement();
   void commitStatement();
   void rollbackStatement();
 
+  // How many pages the cache holds now (for tests and statistics).
+  size_t cachedPageCount() const;
+
  private:
-  Pager() = default;
-  struct State;
-  std::unique_ptr<State> state_;
+  explicit Pager(std::unique_ptr<PagerCore> core);
+  std::unique_ptr<PagerCore> core_;
 };
 
 }  // namespace sqlite2

@@ -1,0 +1,33 @@
+#pragma once
+
+// A page held in the pager's cache, with the links of the cache's hash table and LRU list
+// inside it so that finding, touching and evicting a page never allocate.
+
+#include <cstdint>
+#include <memory>
+
+#include "pager/pager.h"
+
+namespace sqlite2 {
+
+class PagerCore;
+
+struct CachedPage {
+  alignas(16) uint8_t data[kPageSize];
+  PageNumber number = 0;
+  uint32_t references = 0;
+  // The page differs from the file and must be written at commit.
+  bool dirty = false;
+  // Equal to the pager's current stamp while the page may be changed without another
+  // makeWritable (journaled, saved for the current statement, marked dirty).
+  uint64_t writableStamp = 0;
+  PagerCore* owner = nullptr;
+  std::unique_ptr<PageExtension> extension;
+
+  CachedPage* hashNext = nullptr;
+  CachedPage* lruPrevious = nullptr;
+  CachedPage* lruNext = nullptr;
+  bool inLru = false;
+};
+
+}  // namespace sqlite2

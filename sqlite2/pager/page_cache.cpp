@@ -1,0 +1,113 @@
+#include "pager/page_cache.h"
+
+namespace sqlite2 {
+
+namespace {
+
+size_t bucketCountFor(size_t pages) {
+  size_t count = 64;
+  while (count < pages * 2) count *= 2;
+  return count;
+}
+
+}  // namespace
+
+// Page numbers are dense, so their low bits spread them evenly over the buckets.
+PageCache::PageCache(size_t bound)
+    : bound_(bound < 1 ? 1 : bound), buckets_(bucketCountFor(bound_)), mask_(buckets_.size() - 1) {}
+
+PageCache::~PageCache() {
+  clear();
+  for (CachedPage* page : pool_) delete page;
+}
+
+CachedPage* PageCache::take() {
+  if (pool_.empty()) return new CachedPage;
+  CachedPage* page = pool_.back();
+  pool_.pop_back();
+  return page;
+}
+
+void PageCache::giveBack(CachedPage* page) {
+  page->extension.reset();
+  page->references = 0;
+  page->dirty = false;
+  page->writableStamp = 0;
+  pool_.push_back(page);
+}
+
+void PageCache::insert(CachedPage* page) {
+  if (size_ >= buckets_.size()) growBuckets();
+  CachedPage*& bucket = buckets_[page->number & mask_];
+  page->hashNext = bucket;
+  bucket = page;
+  ++size_;
+}
+
+void PageCache::unlinkFromHash(CachedPage* page) {
+  CachedPage** link = &buckets_[page->number & mask_];
+  while (*link != page) link = &(*link)->hashNext;
+  *link = page->hashNext;
+  page->hashNext = nullptr;
+  --size_;
+}
+
+void PageCache::evict(CachedPage* page) {
+  if (page->inLru) removeUnreferenced(page);
+  unlinkFromHash(page);
+  giveBack(page);
+}
+
+void PageCache::clear() {
+  for (CachedPage*& bucket : buckets_) {
+    while (CachedPage* page = bucket) {
+      bucket = page->hashNext;
+      page->hashNext = nullptr;
+      page->inLru = false;
+      giveBack(page);
+    }
+  }
+  size_ = 0;
+  lruHead_ = lruTail_ = nullptr;
+}
+
+void PageCache::growBuckets() {
+  std::vector<CachedPage*> pages = this->pages();
+  buckets_.assign(buckets_.size() * 2, nullptr);
+  mask_ = buckets_.size() - 1;
+  for (CachedPage* page : pages) {
+    CachedPage*& bucket = buckets_[page->number & mask_];
+    page->hashNext = bucket;
+    bucket = page;
+  }
+}
+
+void PageCache::pushUnreferenced(CachedPage* page) {
+  page->lruPrevious = lruTail_;
+  page->lruNext = nullptr;
+  if (lruTail_) {
+    lruTail_->lruNext = page;
+  } else {
+    lruHead_ = page;
+  }
+  lruTail_ = page;
+  page->inLru = true;
+}
+
+void PageCache::removeUnreferenced(CachedPage* page) {
+  (page->lruPrevious ? page->lruPrevious->lruNext : lruHead_) = page->lruNext;
+  (page->lruNext ? page->lruNext->lruPrevious : lruTail_) = page->lruPrevious;
+  page->lruPrevious = page->lruNext = nullptr;
+  page->inLru = false;
+}
+
+std::vector<CachedPage*> PageCache::pages() const {
+  std::vector<CachedPage*> all;
+  all.reserve(size_);
+  for (CachedPage* bucket : buckets_) {
+    for (CachedPage* page = bucket; page; page = page->hashNext) all.push_back(page);
+  }
+  return all;
+}
+
+}  // namespace sqlite2

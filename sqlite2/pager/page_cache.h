@@ -1,0 +1,65 @@
+#pragma once
+
+// The pages in memory: a hash table from page number to page and a list of the pages nobody
+// references, least recently used first. Pages that leave the cache go to a pool and are
+// reused, so that a long transaction allocates only as many pages as the cache ever held.
+// The cache never decides on its own what to evict; the pager does, because a changed page
+// must reach the file first.
+
+#include <cstddef>
+#include <vector>
+
+#include "pager/cached_page.h"
+
+namespace sqlite2 {
+
+class PageCache {
+ public:
+  explicit PageCache(size_t bound);
+  ~PageCache();
+  PageCache(const PageCache&) = delete;
+  PageCache& operator=(const PageCache&) = delete;
+
+  size_t bound() const { return bound_; }
+  size_t size() const { return size_; }
+  bool full() const { return size_ >= bound_; }
+
+  CachedPage* find(PageNumber number) const {
+    for (CachedPage* page = buckets_[number & mask_]; page; page = page->hashNext) {
+      if (page->number == number) return page;
+    }
+    return nullptr;
+  }
+
+  // A blank page from the pool (or a new one), not yet in the cache.
+  CachedPage* take();
+  // Returns a page that take() gave and insert() never got.
+  void giveBack(CachedPage* page);
+  void insert(CachedPage* page);
+  // Removes the page from the cache, drops its extension and pools it.
+  void evict(CachedPage* page);
+  // Evicts every page; none may be referenced.
+  void clear();
+
+  // The least recently used unreferenced page, or nullptr.
+  CachedPage* leastRecentlyUsed() const { return lruHead_; }
+  void pushUnreferenced(CachedPage* page);
+  void removeUnreferenced(CachedPage* page);
+
+  // Every cached page, for changes that touch them all (rollback).
+  std::vector<CachedPage*> pages() const;
+
+ private:
+  void unlinkFromHash(CachedPage* page);
+  void growBuckets();
+
+  size_t bound_;
+  size_t size_ = 0;
+  std::vector<CachedPage*> buckets_;
+  size_t mask_;
+  CachedPage* lruHead_ = nullptr;
+  CachedPage* lruTail_ = nullptr;
+  std::vector<CachedPage*> pool_;
+};
+
+}  // namespace sqlite2

@@ -1,0 +1,408 @@
+#include "pager/pager_core.h"
+
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "common/error.h"
+#include "os/file_system.h"
+#include "pager/journal_playback.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+std::mt19937 seededGenerator() {
+  std::seed_seq::result_type entropy = 0;
+  try {
+    entropy = std::random_device()();
+  } catch (...) {
+    // No random device: the clock and the process id still vary from journal to journal.
+  }
+  auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  std::seed_seq seed{entropy, static_cast<uint32_t>(now), static_cast<uint32_t>(getpid())};
+  return std::mt19937(seed);
+}
+
+PageNumber pageCountOf(const File& file) {
+  uint64_t pages = file.size() / kPageSize;
+  return static_cast<PageNumber>(std::min<uint64_t>(pages, kMaxPageNumber));
+}
+
+}  // namespace
+
+PagerCore::PagerCore(const std::string& path, File file, const PagerOptions& options)
+    : path_(path),
+      journalPath_(absolutePath(path) + "-journal"),
+      database_(std::move(file)),
+      readOnly_(database_.file().isReadOnly()),
+      cache_(options.cachePages),
+      random_(seededGenerator()) {}
+
+PagerCore::~PagerCore() {
+  if (inTransaction_) {
+    try {
+      rollback();
+    } catch (...) {
+      // The journal stays behind and the next connection rolls the file back from it.
+    }
+  }
+  cache_.clear();
+}
+
+// ---- Locks ----
+
+void PagerCore::lockWithBusyHandler(const std::function<bool()>& attempt) {
+  for (int tries = 1;; ++tries) {
+    if (attempt()) return;
+    if (!busyHandler_ || !busyHandler_(tries)) throw Error(SQLITE_BUSY);
+  }
+}
+
+void PagerCore::ensureSharedLock() {
+  if (database_.level() != LockLevel::kNone) return;
+  lockWithBusyHandler([this] { return trySharedLock(); });
+}
+
+// Going from no lock to the shared lock is the moment to look for a journal: nobody who is
+// alive can be writing while we hold the shared lock, so a journal now is a dead writer's.
+bool PagerCore::trySharedLock() {
+  if (!database_.tryShared()) return false;
+  try {
+    if (fileExists(journalPath_) && !recoverHotJournal()) {
+      database_.unlock();
+      return false;
+    }
+    pageCount_ = pageCountOf(database_.file());
+  } catch (...) {
+    database_.unlock();
+    throw;
+  }
+  return true;
+}
+
+// Returns false when the journal cannot be played back now (the exclusive lock or the journal
+// itself cannot be had); the caller then reports the database as busy.
+bool PagerCore::recoverHotJournal() {
+  if (!database_.tryExclusive()) return false;
+  File journal;
+  try {
+    journal = File::openExisting(journalPath_);
+  } catch (const Error&) {
+    if (fileExists(journalPath_)) return false;
+    database_.downgrade();  // somebody removed it meanwhile: nothing to recover
+    return true;
+  }
+  PlaybackOutcome outcome = playBackJournal(journal, database_.file(), RecordCount::kFromHeader);
+  // The restored pages must be on disk before the journal that could restore them again goes.
+  database_.file().sync();
+  journal.close();
+  deleteFile(journalPath_);
+  if (outcome == PlaybackOutcome::kCorrupt) throw Error(SQLITE_CORRUPT);
+  database_.downgrade();
+  return true;
+}
+
+// Once nobody looks at pages and no transaction is open, the lock goes, and with it the
+// cache: another process may change the file from now on.
+void PagerCore::releaseLockIfIdle() {
+  if (references_ != 0 || inTransaction_ || database_.level() == LockLevel::kNone) return;
+  cache_.clear();
+  database_.unlock();
+}
+
+// ---- Pages ----
+
+PageNumber PagerCore::pageCount() {
+  if (inTransaction_) return pageCount_;
+  ensureSharedLock();
+  PageNumber count = pageCount_;
+  releaseLockIfIdle();
+  return count;
+}
+
+CachedPage* PagerCore::get(PageNumber number) {
+  if (number == 0 || number > kMaxPageNumber) throw Error(SQLITE_CORRUPT);
+  ensureSharedLock();
+  CachedPage* page = cache_.find(number);
+  if (!page) {
+    try {
+      page = load(number);
+    } catch (...) {
+      releaseLockIfIdle();
+      throw;
+    }
+  }
+  addReference(page);
+  return page;
+}
+
+void PagerCore::addReference(CachedPage* page) {
+  if (page->references++ == 0 && page->inLru) cache_.removeUnreferenced(page);
+  ++references_;
+}
+
+void PagerCore::dropReference(CachedPage* page) {
+  --references_;
+  if (--page->references == 0) cache_.pushUnreferenced(page);
+  if (references_ == 0) releaseLockIfIdle();
+}
+
+// The page enters the cache unreferenced (at the recently used end of the LRU list).
+CachedPage* PagerCore::load(PageNumber number) {
+  CachedPage* page = freePageSlot();
+  page->number = number;
+  page->owner = this;
+  try {
+    readPage(page);
+  } catch (...) {
+    cache_.giveBack(page);
+    throw;
+  }
+  cache_.insert(page);
+  cache_.pushUnreferenced(page);
+  return page;
+}
+
+// A page to load into: a new one while the cache is below its bound, otherwise the least
+// recently used unreferenced one. When that one holds changes, the changes go to the file
+// first, and with them every other unreferenced change, so that the journal sync this needs
+// is paid once for many pages. When every page is referenced the cache grows past its bound.
+CachedPage* PagerCore::freePageSlot() {
+  if (!cache_.full()) return cache_.take();
+  CachedPage* victim = cache_.leastRecentlyUsed();
+  if (!victim) return cache_.take();
+  if (victim->dirty) spillDirtyPages();
+  cache_.evict(victim);
+  return cache_.take();
+}
+
+void PagerCore::readPage(CachedPage* page) {
+  if (page->number > pageCount_) {
+    std::memset(page->data, 0, kPageSize);
+    return;
+  }
+  uint64_t offset = uint64_t(page->number - 1) * kPageSize;
+  size_t got = database_.file().readAt(offset, page->data, kPageSize);
+  if (got < kPageSize) std::memset(page->data + got, 0, kPageSize - got);
+}
+
+void PagerCore::spillDirtyPages() {
+  syncJournalIfNeeded();
+  std::vector<CachedPage*> spill;
+  std::vector<CachedPage*> keep;
+  for (CachedPage* page : dirty_) (page->references == 0 ? spill : keep).push_back(page);
+  writeToDatabase(spill);
+  for (CachedPage* page : spill) {
+    page->dirty = false;
+    page->writableStamp = 0;
+  }
+  dirty_.swap(keep);
+}
+
+// ---- Transactions ----
+
+void PagerCore::beginWrite() {
+  if (inTransaction_) return;
+  ensureSharedLock();
+  if (!readOnly_) {
+    try {
+      lockWithBusyHandler([this] { return database_.tryExclusive(); });
+      journal_.emplace(journalPath_, pageCount_, static_cast<uint32_t>(random_()));
+    } catch (...) {
+      database_.downgrade();
+      releaseLockIfIdle();
+      throw;
+    }
+  }
+  inTransaction_ = true;
+  originalPageCount_ = pageCount_;
+  journaled_.assign(size_t(pageCount_) + 1, false);
+  databaseWritten_ = false;
+  highestWritten_ = 0;
+  ++writableStamp_;
+}
+
+void PagerCore::makeWritable(CachedPage* page) {
+  if (isWritable(page)) return;
+  if (readOnly_) throw Error(SQLITE_READONLY);
+  if (!inTransaction_) throw Error(SQLITE_MISUSE, "page changed outside a write transaction");
+  PageNumber number = page->number;
+  if (number <= originalPageCount_ && !journaled_[number]) {
+    journal_->append(number, page->data);
+    journaled_[number] = true;
+  }
+  if (statement_.active() && number <= statement_.startPageCount() &&
+      !statement_.contains(number)) {
+    statement_.save(number, page->data);
+  }
+  if (!page->dirty) {
+    page->dirty = true;
+    dirty_.push_back(page);
+  }
+  pageCount_ = std::max(pageCount_, number);
+  page->writableStamp = writableStamp_;
+}
+
+void PagerCore::syncJournalIfNeeded() {
+  if (journal_->needsSync()) journal_->sync();
+}
+
+// Writes the pages in page order, runs of consecutive pages with one system call each.
+void PagerCore::writeToDatabase(std::vector<CachedPage*>& pages) {
+  if (pages.empty()) return;
+  databaseWritten_ = true;
+  std::sort(pages.begin(), pages.end(),
+            [](const CachedPage* a, const CachedPage* b) { return a->number < b->number; });
+  std::vector<struct iovec> run;
+  run.reserve(pages.size());
+  PageNumber runStart = 0;
+  PageNumber previous = 0;
+  auto writeRun = [&] {
+    if (run.empty()) return;
+    database_.file().writeVectorAt(uint64_t(runStart - 1) * kPageSize, run.data(),
+                                   static_cast<int>(run.size()));
+    run.clear();
+  };
+  for (CachedPage* page : pages) {
+    if (run.empty() || page->number != previous + 1) {
+      writeRun();
+      runStart = page->number;
+    }
+    run.push_back({page->data, kPageSize});
+    previous = page->number;
+  }
+  writeRun();
+  highestWritten_ = std::max(highestWritten_, previous);
+}
+
+void PagerCore::commit() {
+  if (!inTransaction_) return;
+  if (journal_) {
+    if (!dirty_.empty() || databaseWritten_) {
+      syncJournalIfNeeded();
+      writeToDatabase(dirty_);
+      // Pages a rolled-back statement had spilled past the end are not part of the database.
+      if (highestWritten_ > pageCount_) database_.file().truncate(uint64_t(pageCount_) * kPageSize);
+      database_.file().sync();
+    }
+    journal_->closeAndDelete();
+  }
+  for (CachedPage* page : dirty_) page->dirty = false;
+  endTransaction();
+}
+
+void PagerCore::rollback() {
+  if (!inTransaction_) return;
+  try {
+    if (journal_) {
+      if (databaseWritten_) restoreDatabaseFromJournal();
+      journal_->closeAndDelete();
+    }
+    pageCount_ = originalPageCount_;
+    revertChangedPages();
+  } catch (...) {
+    for (CachedPage* page : dirty_) page->dirty = false;
+    endTransaction();
+    throw;
+  }
+  endTransaction();
+}
+
+void PagerCore::restoreDatabaseFromJournal() {
+  if (playBackJournal(journal_->file(), database_.file(), RecordCount::kFromSize) !=
+      PlaybackOutcome::kRestored) {
+    throw Error(SQLITE_CORRUPT);
+  }
+  database_.file().sync();
+}
+
+bool PagerCore::changedInTransaction(const CachedPage* page) const {
+  return page->number > originalPageCount_ || journaled_[page->number];
+}
+
+// Cached pages the transaction changed get the file's bytes again; referenced ones in place,
+// so that the references stay good.
+void PagerCore::revertChangedPages() {
+  dirty_.clear();
+  for (CachedPage* page : cache_.pages()) {
+    if (!changedInTransaction(page)) continue;
+    if (page->references == 0) {
+      cache_.evict(page);
+      continue;
+    }
+    page->extension.reset();
+    page->dirty = false;
+    page->writableStamp = 0;
+    readPage(page);
+  }
+}
+
+void PagerCore::endTransaction() {
+  inTransaction_ = false;
+  journal_.reset();
+  dirty_.clear();
+  statement_.end();
+  journaled_.clear();
+  databaseWritten_ = false;
+  highestWritten_ = 0;
+  ++writableStamp_;
+  database_.downgrade();
+  releaseLockIfIdle();
+}
+
+// ---- Statements ----
+
+void PagerCore::beginStatement() {
+  if (!inTransaction_) throw Error(SQLITE_MISUSE, "statement outside a write transaction");
+  statement_.begin(pageCount_);
+  ++writableStamp_;
+}
+
+void PagerCore::commitStatement() {
+  statement_.end();
+}
+
+void PagerCore::rollbackStatement() {
+  if (!statement_.active()) return;
+  statement_.forEachSaved([this](PageNumber number, const uint8_t* bytes) {
+    CachedPage* page = cache_.find(number);
+    if (!page) page = load(number);
+    std::memcpy(page->data, bytes, kPageSize);
+    page->extension.reset();
+    if (!page->dirty) {
+      page->dirty = true;
+      dirty_.push_back(page);
+    }
+  });
+  dropPagesPast(statement_.startPageCount());
+  pageCount_ = statement_.startPageCount();
+  statement_.end();
+  ++writableStamp_;
+}
+
+// Pages past the new end no longer exist: they are forgotten, or zeroed where referenced.
+void PagerCore::dropPagesPast(PageNumber count) {
+  for (CachedPage* page : dirty_) {
+    if (page->number > count) page->dirty = false;
+  }
+  dirty_.erase(std::remove_if(dirty_.begin(), dirty_.end(),
+                              [count](const CachedPage* page) { return page->number > count; }),
+               dirty_.end());
+  for (CachedPage* page : cache_.pages()) {
+    if (page->number <= count) continue;
+    if (page->references == 0) {
+      cache_.evict(page);
+      continue;
+    }
+    std::memset(page->data, 0, kPageSize);
+    page->extension.reset();
+    page->writableStamp = 0;
+  }
+}
+
+}  // namespace sqlite2

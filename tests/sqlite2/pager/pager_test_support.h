@@ -1,0 +1,68 @@
+#pragma once
+
+// Shared helpers of the pager tests: page contents that name their page and version, files
+// built from them, hand-made journals, and a way to look at a file while this process holds
+// a lock on it.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pager/pager.h"
+
+namespace sqlite2::test {
+
+// 1024 bytes that differ for every page number and version.
+std::string pagePattern(PageNumber page, uint32_t version);
+// A database image of pages 1..count, each with pagePattern(page, version).
+std::string databaseImage(PageNumber count, uint32_t version);
+
+// Writes pagePattern(page, version) to pages first..last inside the open transaction.
+void writePattern(Pager& pager, PageNumber first, PageNumber last, uint32_t version);
+// The page's bytes as a string.
+std::string pageBytes(Pager& pager, PageNumber page);
+
+std::unique_ptr<Pager> openPager(const std::string& path, size_t cachePages = 2000,
+                                 bool readOnly = false);
+
+// The result code of the Error the action throws, SQLITE_OK when it throws none.
+int errorCodeOf(const std::function<void()>& action);
+
+// Closing any descriptor of a file drops every POSIX lock this process holds on it, so a test
+// that reads the database while a pager holds a lock reads through a descriptor opened
+// beforehand and kept until the end. Declare the view before the pager.
+class FileView {
+ public:
+  explicit FileView(const std::string& path);
+  ~FileView();
+  FileView(const FileView&) = delete;
+  FileView& operator=(const FileView&) = delete;
+  std::string bytes() const;
+
+ private:
+  int descriptor_;
+};
+
+// Builds a journal by hand, in any of the three formats.
+class JournalBuilder {
+ public:
+  enum Format { kHostOrder = 1, kBigEndian = 2, kChecksummed = 3 };
+  JournalBuilder(Format format, PageNumber originalPageCount, uint32_t recordCount = 0,
+                 uint32_t checksumSeed = 0x12345678);
+  // A record for the page; corruptChecksum stores a checksum that does not match.
+  JournalBuilder& record(PageNumber page, const std::string& bytes, bool corruptChecksum = false);
+  // Sets the header's record count to the number of records added so far.
+  JournalBuilder& countRecords();
+  std::string bytes() const { return bytes_; }
+
+ private:
+  void putInteger(std::string& out, uint32_t value) const;
+  Format format_;
+  uint32_t seed_;
+  uint32_t records_ = 0;
+  std::string bytes_;
+};
+
+}  // namespace sqlite2::test
