@@ -66,7 +66,10 @@ ByteOrder BtreeStorage::order() {
 
 void BtreeStorage::formatIfNew() {
   ByteOrder fileOrder = order();
-  if (pager_->pageCount() >= 2) return;
+  PageNumber count = pager_->pageCount();
+  if (count >= 2) return;
+  // Only an empty file is new; a single page with a header is what is left of a cut file.
+  if (count == 1) throwCorrupt();
   PageRef first = pager_->get(1);
   pager_->makeWritable(first);
   uint8_t* bytes = first.mutableData();
@@ -83,7 +86,7 @@ void BtreeStorage::formatIfNew() {
 void BtreeStorage::checkTreePageNumber(PageNumber number) {
   if (number < 2 || number > kMaxPageNumber) throwCorrupt();
   PageNumber count = pager_->pageCount();
-  if (number > count && !(number == 2 && count <= 1)) throwCorrupt();
+  if (number > count && !(number == 2 && count == 0)) throwCorrupt();
 }
 
 PageRef BtreeStorage::treePage(PageNumber number) {

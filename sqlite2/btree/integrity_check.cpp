@@ -27,7 +27,7 @@ class IntegrityChecker {
     }
     for (PageNumber root : roots) {
       // A new file has no pages yet; its schema tree is empty.
-      if (root == kSchemaRootPage && pageCount_ <= 1) continue;
+      if (root == kSchemaRootPage && pageCount_ == 0) continue;
       checkTree(root, std::nullopt, std::nullopt, 0);
     }
     for (PageNumber page = 1; page <= pageCount_; ++page) {

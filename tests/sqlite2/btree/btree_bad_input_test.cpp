@@ -1,0 +1,131 @@
+// Damaged files: every byte of a small database changed in turn, and the file cut short. Each
+// read must end in a clean error (or succeed), never crash, hang or write.
+
+#include <gtest/gtest.h>
+
+#include "btree/btree.h"
+#include "btree_test_util.h"
+#include "common/error.h"
+#include "file_walk.h"
+#include "record/index_key.h"
+#include "record/row_record.h"
+#include "record/table_key.h"
+#include "sqlite.h"
+#include "support/temp_dir.h"
+
+namespace sqlite2 {
+namespace {
+
+using orvalen::test::FileWalk;
+using orvalen::test::readFile;
+using orvalen::test::TempDir;
+using orvalen::test::walkDatabase;
+using orvalen::test::writeFile;
+
+// A table with an index, one row with overflow pages and one free page.
+std::string smallDatabase(const std::string& path) {
+  auto btree = Btree::open(path, {});
+  btree->beginTransaction();
+  PageNumber table = btree->createTree();
+  PageNumber index = btree->createTree();
+  orvalen::test::insertSchemaRow(*btree, 1, "table", "t", "t", table, "CREATE TABLE t(a, b)");
+  orvalen::test::insertSchemaRow(*btree, 2, "index", "i", "t", index, "CREATE INDEX i ON t(a)");
+  Cursor rows(*btree, table, true);
+  Cursor keys(*btree, index, true);
+  for (int32_t row = 1; row <= 12; ++row) {
+    std::vector<Value> values = {std::to_string(row * 7), row == 5 ? std::string(1300, 'v') : "w"};
+    rows.insert(encodeTableKey(row), encodeRecord(values));
+    keys.insert(encodeIndexKey({values[0]}, {false}, row), "");
+  }
+  PageNumber spare = btree->createTree();
+  btree->dropTree(spare);
+  btree->commit();
+  return readFile(path);
+}
+
+void expectCleanOutcome(const FileWalk& walk, const std::string& context) {
+  for (const auto& [code, message] : walk.errors) {
+    EXPECT_TRUE(code == SQLITE_CORRUPT || code == SQLITE_NOTADB) << context << ": " << code;
+    EXPECT_EQ(message, resultCodeText(code)) << context;
+  }
+}
+
+TEST(BtreeBadInput, TheUndamagedFileIsSound) {
+  TempDir dir;
+  std::string path = dir.file("small.db");
+  std::string original = smallDatabase(path);
+  EXPECT_EQ(original.size(), 7u * kPageSize);  // with two overflow pages
+  FileWalk walk = walkDatabase(path);
+  EXPECT_TRUE(walk.errors.empty());
+  EXPECT_TRUE(walk.problems.empty());
+  EXPECT_EQ(walk.roots, (std::vector<PageNumber>{2, 3, 4}));
+  EXPECT_EQ(walk.entries, 2u * (2 + 12 + 12));
+}
+
+TEST(BtreeBadInput, EveryDamagedByteGivesACleanErrorAndNoWrite) {
+  TempDir dir;
+  std::string path = dir.file("small.db");
+  const std::string original = smallDatabase(path);
+  for (size_t offset = 0; offset < original.size(); ++offset) {
+    auto byte = static_cast<uint8_t>(original[offset]);
+    for (uint8_t value : {uint8_t{0}, uint8_t{0xFF}, static_cast<uint8_t>(byte ^ 0x14)}) {
+      if (value == byte) continue;
+      std::string damaged = original;
+      damaged[offset] = static_cast<char>(value);
+      writeFile(path, damaged);
+      FileWalk walk = walkDatabase(path);
+      std::string context = "byte " + std::to_string(offset) + " = " + std::to_string(value);
+      expectCleanOutcome(walk, context);
+      if (offset < 52) {
+        ASSERT_FALSE(walk.errors.empty()) << context;
+        EXPECT_EQ(walk.errors.front().first, SQLITE_NOTADB) << context;
+      }
+      // The file header and the page headers of the trees are never damaged unnoticed.
+      size_t page = offset / kPageSize + 1;
+      bool header = offset < 60 || (page >= 2 && page <= 4 && offset % kPageSize < 8);
+      bool noticed = !walk.errors.empty() || !walk.problems.empty();
+      if (header) {
+        EXPECT_TRUE(noticed) << context;
+      }
+      ASSERT_EQ(readFile(path), damaged) << context;
+    }
+  }
+}
+
+TEST(BtreeBadInput, AFileCutShortIsCorruptNotEmpty) {
+  TempDir dir;
+  std::string path = dir.file("small.db");
+  const std::string original = smallDatabase(path);
+  for (size_t size = kPageSize; size < original.size(); size += kPageSize / 2) {
+    std::string cut = original.substr(0, size);
+    writeFile(path, cut);
+    FileWalk walk = walkDatabase(path);
+    expectCleanOutcome(walk, "size " + std::to_string(size));
+    bool corrupt = !walk.problems.empty();
+    for (const auto& error : walk.errors) corrupt |= error.first == SQLITE_CORRUPT;
+    EXPECT_TRUE(corrupt) << "size " << size;
+    // A cut file is never taken for a new one and formatted.
+    auto btree = Btree::open(path, {});
+    int code = orvalen::test::errorCode([&] { btree->beginTransaction(); });
+    if (size < 2 * kPageSize) {
+      EXPECT_EQ(code, SQLITE_CORRUPT) << "size " << size;
+    }
+    if (btree->inTransaction()) btree->rollback();
+    btree.reset();
+    EXPECT_EQ(readFile(path), cut);
+  }
+}
+
+TEST(BtreeBadInput, AnEmptyFileIsANewDatabase) {
+  TempDir dir;
+  std::string path = dir.file("empty.db");
+  writeFile(path, "");
+  FileWalk walk = walkDatabase(path);
+  EXPECT_TRUE(walk.errors.empty());
+  EXPECT_TRUE(walk.problems.empty());
+  EXPECT_EQ(walk.entries, 0u);
+  EXPECT_EQ(readFile(path), "");
+}
+
+}  // namespace
+}  // namespace sqlite2

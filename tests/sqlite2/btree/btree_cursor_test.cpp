@@ -1,0 +1,148 @@
+// Cursors: keeping their place while other cursors change the tree, deleting while scanning,
+// reading parts of long data.
+
+#include <gtest/gtest.h>
+
+#include "btree/btree.h"
+#include "btree_test_util.h"
+#include "record/table_key.h"
+#include "sqlite.h"
+#include "support/temp_dir.h"
+
+namespace sqlite2 {
+namespace {
+
+using orvalen::test::errorCode;
+using orvalen::test::integrityProblems;
+using orvalen::test::TempDir;
+
+class BtreeCursorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    btree_ = Btree::open(dir_.file("cursor.db"), {});
+    btree_->beginTransaction();
+    root_ = btree_->createTree();
+  }
+  void fill(int32_t from, int32_t to, size_t dataSize = 60) {
+    Cursor writer(*btree_, root_, true);
+    for (int32_t row = from; row <= to; ++row) {
+      writer.insert(encodeTableKey(row), std::string(dataSize, static_cast<char>('a' + row % 26)));
+    }
+  }
+  static int32_t rowOf(Cursor& cursor) { return decodeTableKey(cursor.key()); }
+
+  TempDir dir_;
+  std::unique_ptr<Btree> btree_;
+  PageNumber root_ = 0;
+};
+
+TEST_F(BtreeCursorTest, ReaderKeepsItsPlaceWhileAnotherCursorRestructuresTheTree) {
+  fill(1, 2000);
+  Cursor reader(*btree_, root_, false);
+  Cursor writer(*btree_, root_, true);
+  ASSERT_EQ(reader.seek(encodeTableKey(1000)), 0);
+  // Enough changes on both sides to split and merge the pages around the reader.
+  for (int32_t row = 2001; row <= 4000; ++row) writer.insert(encodeTableKey(row), "x");
+  for (int32_t row = 1; row < 1000; ++row) {
+    ASSERT_EQ(writer.seek(encodeTableKey(row)), 0);
+    writer.remove();
+  }
+  EXPECT_EQ(rowOf(reader), 1000);
+  ASSERT_TRUE(reader.next());
+  EXPECT_EQ(rowOf(reader), 1001);
+  ASSERT_TRUE(reader.previous());
+  ASSERT_TRUE(reader.previous() == false);
+  EXPECT_EQ(integrityProblems(*btree_, {kSchemaRoot, root_}), "");
+}
+
+TEST_F(BtreeCursorTest, ReaderWhoseEntryWasDeletedMovesToItsNeighbours) {
+  fill(1, 500);
+  Cursor forward(*btree_, root_, false);
+  Cursor backward(*btree_, root_, false);
+  Cursor writer(*btree_, root_, true);
+  ASSERT_EQ(forward.seek(encodeTableKey(250)), 0);
+  ASSERT_EQ(backward.seek(encodeTableKey(250)), 0);
+  for (int32_t row = 240; row <= 260; ++row) {
+    ASSERT_EQ(writer.seek(encodeTableKey(row)), 0);
+    writer.remove();
+  }
+  ASSERT_TRUE(forward.next());
+  EXPECT_EQ(rowOf(forward), 261);
+  ASSERT_TRUE(backward.previous());
+  EXPECT_EQ(rowOf(backward), 239);
+}
+
+TEST_F(BtreeCursorTest, ClearingTheTreeLeavesOtherCursorsWithoutAnEntry) {
+  fill(1, 300);
+  Cursor reader(*btree_, root_, false);
+  ASSERT_TRUE(reader.last());
+  btree_->clearTree(root_);
+  EXPECT_FALSE(reader.valid());
+  EXPECT_FALSE(reader.next());
+  EXPECT_EQ(errorCode([&] { reader.key(); }), SQLITE_MISUSE);
+}
+
+TEST_F(BtreeCursorTest, RemovingWhileScanningVisitsEveryEntryOnce) {
+  fill(1, 3000);
+  Cursor cursor(*btree_, root_, true);
+  int32_t expected = 1;
+  for (bool on = cursor.first(); on; ++expected) {
+    ASSERT_EQ(rowOf(cursor), expected);
+    if (expected % 3 != 0) {
+      cursor.remove();
+    }
+    on = cursor.next();
+  }
+  EXPECT_EQ(expected, 3001);
+  EXPECT_EQ(integrityProblems(*btree_, {kSchemaRoot, root_}), "");
+  int32_t row = 3;
+  for (bool on = cursor.first(); on; on = cursor.next(), row += 3) EXPECT_EQ(rowOf(cursor), row);
+  EXPECT_EQ(row, 3003);
+  // The same backwards, removing everything.
+  for (bool on = cursor.last(); on; on = cursor.previous()) cursor.remove();
+  EXPECT_FALSE(cursor.first());
+  EXPECT_EQ(integrityProblems(*btree_, {kSchemaRoot, root_}), "");
+}
+
+TEST_F(BtreeCursorTest, InsertingAnExistingKeyReplacesItsData) {
+  fill(1, 400, 100);
+  Cursor cursor(*btree_, root_, true);
+  std::string longData(5000, 'L');
+  for (int32_t row = 1; row <= 400; row += 7) cursor.insert(encodeTableKey(row), longData);
+  for (int32_t row = 1; row <= 400; row += 14) cursor.insert(encodeTableKey(row), "short");
+  EXPECT_EQ(integrityProblems(*btree_, {kSchemaRoot, root_}), "");
+  size_t count = 0;
+  for (bool on = cursor.first(); on; on = cursor.next(), ++count) {
+    int32_t row = rowOf(cursor);
+    std::string expected = (row - 1) % 14 == 0 ? "short"
+                           : (row - 1) % 7 == 0
+                               ? longData
+                               : std::string(100, static_cast<char>('a' + row % 26));
+    ASSERT_EQ(cursor.data(), expected) << row;
+  }
+  EXPECT_EQ(count, 400u);
+}
+
+TEST_F(BtreeCursorTest, PartialReadsCrossOverflowPages) {
+  Cursor cursor(*btree_, root_, true);
+  std::string key(300, 'k');  // a key that itself overflows
+  std::string data;
+  for (int i = 0; i < 70000; ++i) data += static_cast<char>(i * 7 + i / 256);
+  cursor.insert(key, data);
+  ASSERT_EQ(cursor.seek(key), 0);
+  EXPECT_EQ(cursor.keySize(), 300u);
+  EXPECT_EQ(cursor.dataSize(), 70000u);
+  EXPECT_EQ(cursor.key(), key);
+  for (size_t offset : {0, 1, 235, 236, 1019, 1020, 1021, 30000, 69990}) {
+    EXPECT_EQ(cursor.data(offset, 10), data.substr(offset, 10)) << offset;
+  }
+  EXPECT_EQ(cursor.data(), data);
+  EXPECT_EQ(cursor.compareKey(std::string(299, 'k')), 1);
+  EXPECT_EQ(cursor.compareKey(std::string(300, 'k')), 0);
+  EXPECT_EQ(cursor.compareKey(std::string(298, 'k'), 2), 0);
+  EXPECT_EQ(cursor.compareKey(std::string(301, 'k')), -1);
+  EXPECT_EQ(errorCode([&] { cursor.data(69995, 10); }), SQLITE_CORRUPT);
+}
+
+}  // namespace
+}  // namespace sqlite2
