@@ -283,12 +283,12 @@ Point TestEditorWindow::screenToClient(int controlId, Point screen) const {
 }
 
 void TestEditorWindow::moveControl(int controlId, int x, int y, int width, int height, bool) {
+  moves.push_back({controlId, x, y, width, height});
   ControlPlace& p = places_.at(controlId);
   p.x = x;
   p.y = y;
   p.width = std::max(0, width);
   p.height = std::max(0, height);
-  movedControls.push_back(controlId);
 }
 
 void TestEditorWindow::drawIcon(int iconId, int x, int y) {
@@ -352,6 +352,7 @@ class MapExchange : public DataExchange {
 
 int TestToolkit::runEditorWindow(EditorWindowClient& client) {
   TestEditorWindow window(windowOptions);
+  if (beforeInit) beforeInit(window);
   window.post().setTarget(&client);
   client.attachWindow(&window);
   client.OnInitDialog();

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -219,7 +220,18 @@ class TestEditorWindow : public EditorWindow {
     int y;
   };
   std::vector<IconDrawn> iconsDrawn;
-  std::vector<int> movedControls;  // ids, in the order they were moved
+  struct Move {
+    int controlId;
+    int x, y, width, height;  // as requested, negative sizes included
+    friend bool operator==(const Move& a, const Move& b) {
+      return a.controlId == b.controlId && a.x == b.x && a.y == b.y && a.width == b.width &&
+             a.height == b.height;
+    }
+    friend std::ostream& operator<<(std::ostream& out, const Move& m) {
+      return out << m.controlId << "@" << m.x << "," << m.y << "," << m.width << "," << m.height;
+    }
+  };
+  std::vector<Move> moves;
   std::optional<int> endCode;
 
   Size clientSize{884, 642};
@@ -256,6 +268,8 @@ class TestToolkit : public Toolkit {
 
   // Scripts.
   TestWindowOptions windowOptions;
+  // Prepares the editor window before it is attached (scripts its message boxes, ...).
+  std::function<void(TestEditorWindow&)> beforeInit;
   // What the user does in the editor window while its modal run lasts.
   std::function<void(TestEditorWindow&)> session;
   std::deque<DialogAnswer> dialogAnswers;
