@@ -1,0 +1,115 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "pager/pager.h"
+#include "pager_test_support.h"
+#include "support/temp_dir.h"
+
+namespace sqlite2::test {
+namespace {
+
+using orvalen::test::fileExists;
+using orvalen::test::readFile;
+using orvalen::test::TempDir;
+using orvalen::test::writeFile;
+
+constexpr PageNumber kBasePages = 30;
+constexpr size_t kWriterCache = 8;  // small, so that every transaction spills
+
+// The file after `version` committed transactions: every page of that version, and three
+// more pages per version.
+PageNumber pagesOf(uint32_t version) {
+  return kBasePages + 3 * version;
+}
+std::string imageOf(uint32_t version) {
+  return databaseImage(pagesOf(version), version);
+}
+
+// One attempt of the writer: the next version over every page; every fourth attempt is rolled
+// back instead of committed. Returns the version committed after the attempt.
+uint32_t writeAttempt(Pager& pager, uint32_t committed, int attempt) {
+  pager.beginWrite();
+  writePattern(pager, 1, pagesOf(committed + 1), committed + 1);
+  if (attempt % 4 == 0) {
+    pager.rollback();
+    return committed;
+  }
+  pager.commit();
+  return committed + 1;
+}
+
+[[noreturn]] void writeUntilKilled(const std::string& path) {
+  auto pager = openPager(path, kWriterCache);
+  uint32_t committed = 0;
+  for (int attempt = 1; attempt < 100000; ++attempt)
+    committed = writeAttempt(*pager, committed, attempt);
+  _exit(0);
+}
+
+int trialCount() {
+  const char* soak = std::getenv("ORVALEN_SOAK_TRIALS");
+  return soak && std::atoi(soak) > 0 ? std::atoi(soak) : 200;
+}
+
+std::chrono::microseconds timeOfOneAttempt(const std::string& scratch) {
+  writeFile(scratch, imageOf(0));
+  auto pager = openPager(scratch, kWriterCache);
+  auto start = std::chrono::steady_clock::now();
+  writeAttempt(*pager, 0, 1);
+  writeAttempt(*pager, 1, 2);
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  return std::chrono::duration_cast<std::chrono::microseconds>(elapsed) / 2;
+}
+
+// A writer is killed with SIGKILL at a random moment; the next connection must find the file
+// exactly as some committed transaction left it, never a mix of two.
+TEST(PagerCrashTest, AKilledWriterLeavesTheOldOrTheNewFileNeverAMix) {
+  TempDir dir;
+  std::string path = dir.file("crash.db");
+  std::string journal = path + "-journal";
+  auto attemptTime = timeOfOneAttempt(dir.file("scratch.db"));
+  unsigned seed = std::random_device()();
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<long> delay(0, 6 * std::max<long>(attemptTime.count(), 200));
+  int trials = trialCount();
+  int hot = 0;
+  uint32_t highest = 0;
+  for (int trial = 0; trial < trials; ++trial) {
+    writeFile(path, imageOf(0));
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) writeUntilKilled(path);
+    usleep(static_cast<useconds_t>(delay(random)));
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+
+    hot += fileExists(journal);
+    uint32_t version;
+    {
+      auto pager = openPager(path);
+      std::string first = pageBytes(*pager, 1);
+      std::memcpy(&version, first.data() + 4, sizeof version);
+    }
+    highest = std::max(highest, version);
+    ASSERT_FALSE(fileExists(journal)) << "trial " << trial << ", seed " << seed;
+    ASSERT_EQ(readFile(path), imageOf(version))
+        << "trial " << trial << " (version " << version << "), seed " << seed;
+  }
+  std::cout << trials << " kills, " << hot << " with a hot journal, up to version " << highest
+            << ", one attempt " << attemptTime.count() << " us, seed " << seed << "\n";
+  EXPECT_GT(hot, 0) << "no kill hit a transaction";
+  EXPECT_GT(highest, 0u) << "no kill came after a commit";
+}
+
+}  // namespace
+}  // namespace sqlite2::test

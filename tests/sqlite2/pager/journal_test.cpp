@@ -1,0 +1,145 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "pager/pager.h"
+#include "pager_test_support.h"
+#include "support/temp_dir.h"
+
+namespace sqlite2::test {
+namespace {
+
+using orvalen::test::fileExists;
+using orvalen::test::readFile;
+using orvalen::test::TempDir;
+using orvalen::test::writeFile;
+
+uint32_t bigEndianAt(const std::string& bytes, size_t offset) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<uint8_t>(bytes[offset + i]);
+  return value;
+}
+
+struct ParsedJournal {
+  uint32_t recordCount;  // the header's
+  uint32_t seed;
+  uint32_t originalPageCount;
+  std::vector<uint32_t> pages;  // of every complete record in the file
+  std::vector<std::string> contents;
+  std::vector<uint32_t> checksums;
+};
+
+ParsedJournal parseJournal(const std::string& bytes) {
+  ParsedJournal journal;
+  journal.recordCount = bigEndianAt(bytes, 8);
+  journal.seed = bigEndianAt(bytes, 12);
+  journal.originalPageCount = bigEndianAt(bytes, 16);
+  for (size_t offset = 20; offset + 1032 <= bytes.size(); offset += 1032) {
+    journal.pages.push_back(bigEndianAt(bytes, offset));
+    journal.contents.push_back(bytes.substr(offset + 4, kPageSize));
+    journal.checksums.push_back(bigEndianAt(bytes, offset + 4 + kPageSize));
+  }
+  return journal;
+}
+
+class JournalTest : public ::testing::Test {
+ protected:
+  TempDir dir_;
+  std::string path_ = dir_.file("test.db");
+};
+
+TEST_F(JournalTest, TheJournalIsBesideTheDatabaseUnderItsAbsoluteName) {
+  char previous[PATH_MAX];
+  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(chdir(dir_.path().c_str()), 0);
+  auto pager = openPager("relative.db");
+  char here[PATH_MAX];
+  ASSERT_NE(getcwd(here, sizeof here), nullptr);
+  EXPECT_EQ(pager->journalPath(), std::string(here) + "/relative.db-journal");
+  EXPECT_EQ(pager->path(), "relative.db");
+  pager->beginWrite();
+  EXPECT_TRUE(fileExists(dir_.file("relative.db-journal")));
+  pager->rollback();
+  ASSERT_EQ(chdir(previous), 0);
+}
+
+TEST_F(JournalTest, BeginWriteCreatesAHeaderOnlyJournalWithMode0600) {
+  writeFile(path_, databaseImage(3, 1));
+  mode_t previousMask = umask(0);
+  auto pager = openPager(path_);
+  pager->beginWrite();
+  umask(previousMask);
+  std::string journal = readFile(pager->journalPath());
+  ASSERT_EQ(journal.size(), 20u);
+  EXPECT_EQ(journal.substr(0, 8), "\xD9\xD5\x05\xF9\x20\xA1\x63\xD6");
+  EXPECT_EQ(bigEndianAt(journal, 8), 0u) << "no records are counted before the first sync";
+  EXPECT_EQ(bigEndianAt(journal, 16), 3u);
+  struct stat info;
+  ASSERT_EQ(stat(pager->journalPath().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  uint32_t firstSeed = bigEndianAt(journal, 12);
+  pager->commit();
+
+  pager->beginWrite();
+  EXPECT_NE(bigEndianAt(readFile(pager->journalPath()), 12), firstSeed)
+      << "every journal gets a fresh checksum seed";
+  pager->rollback();
+}
+
+// With a cache far smaller than the transaction, changed pages reach the database before the
+// commit. Each of them must be covered by a synced record: one that the header counts.
+TEST_F(JournalTest, PagesReachTheFileOnlyAfterTheirRecordsAreCounted) {
+  writeFile(path_, databaseImage(10, 1));
+  FileView database(path_);
+  auto pager = openPager(path_, 3);
+  pager->beginWrite();
+  writePattern(*pager, 1, 14, 2);
+
+  ParsedJournal journal = parseJournal(readFile(pager->journalPath()));
+  EXPECT_EQ(journal.originalPageCount, 10u);
+  ASSERT_GT(journal.recordCount, 0u) << "pages were spilled, so the header must count records";
+  ASSERT_LE(journal.recordCount, journal.pages.size());
+  std::set<uint32_t> counted(journal.pages.begin(), journal.pages.begin() + journal.recordCount);
+  EXPECT_EQ(counted.size(), journal.recordCount) << "a page is journaled once";
+  for (size_t i = 0; i < journal.pages.size(); ++i) {
+    uint32_t page = journal.pages[i];
+    EXPECT_GE(page, 1u);
+    EXPECT_LE(page, 10u) << "pages appended by the transaction are never journaled";
+    EXPECT_EQ(journal.contents[i], pagePattern(page, 1)) << "record of page " << page;
+    EXPECT_EQ(journal.checksums[i], journal.seed + page);
+  }
+  std::string file = database.bytes();
+  int spilled = 0;
+  for (PageNumber page = 1; page <= 10; ++page) {
+    if (file.substr((page - 1) * kPageSize, kPageSize) == pagePattern(page, 1)) continue;
+    ++spilled;
+    EXPECT_TRUE(counted.count(page)) << "page " << page << " overwritten without a synced record";
+  }
+  EXPECT_GT(spilled, 0);
+  pager->commit();
+  EXPECT_EQ(readFile(path_), databaseImage(14, 2));
+}
+
+TEST_F(JournalTest, APageIsJournaledOnceHoweverOftenItIsWrittenOrEvicted) {
+  writeFile(path_, databaseImage(2, 1));
+  auto pager = openPager(path_, 2);
+  pager->beginWrite();
+  writePattern(*pager, 1, 2, 2);
+  writePattern(*pager, 3, 8, 2);  // evicts pages 1 and 2
+  writePattern(*pager, 1, 2, 3);
+  writePattern(*pager, 9, 15, 3);  // spills again
+  ParsedJournal journal = parseJournal(readFile(pager->journalPath()));
+  EXPECT_EQ(journal.recordCount, 2u);
+  EXPECT_EQ(journal.pages, (std::vector<uint32_t>{1, 2}));
+  EXPECT_EQ(journal.contents[0], pagePattern(1, 1)) << "the record keeps the original bytes";
+  pager->rollback();
+  EXPECT_EQ(readFile(path_), databaseImage(2, 1));
+}
+
+}  // namespace
+}  // namespace sqlite2::test
