@@ -71,6 +71,9 @@ FileWalk walkDatabase(const std::string& path) {
   };
   std::unique_ptr<Btree> btree;
   if (!attempt([&] { btree = Btree::open(path, options); })) return walk;
+  // An open cursor keeps the file share-locked, and the cache warm, for the whole walk.
+  std::unique_ptr<Cursor> readLock;
+  attempt([&] { readLock = std::make_unique<Cursor>(*btree, kSchemaRoot, false); });
   walk.roots.push_back(kSchemaRoot);
   attempt([&] {
     for (PageNumber root : schemaRoots(*btree)) walk.roots.push_back(root);
