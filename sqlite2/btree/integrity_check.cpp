@@ -23,12 +23,12 @@ class IntegrityChecker {
     if (pageCount_ >= 1) {
       PageRef first = storage_.pager().get(1);
       checkList(true, order_.u32(first.data() + kFreeListHeadOffset),
-                order_.u32(first.data() + kFreeCountOffset));
+                order_.u32(first.data() + kFreeCountOffset), "Main freelist: ");
     }
     for (PageNumber root : roots) {
       // A new file has no pages yet; its schema tree is empty.
       if (root == kSchemaRootPage && pageCount_ == 0) continue;
-      checkTree(root, std::nullopt, std::nullopt, 0);
+      checkTree(root, "List of tree roots: ", std::nullopt, std::nullopt, 0);
     }
     for (PageNumber page = 1; page <= pageCount_; ++page) {
       if (!used_[page]) report("Page " + std::to_string(page) + " is never used");
@@ -41,14 +41,15 @@ class IntegrityChecker {
 
   void report(std::string message) { errors_.push_back(std::move(message)); }
 
-  // Marks the page used; false (after reporting why) when it cannot be used here.
-  bool claim(PageNumber page) {
+  // Marks the page used; false (after reporting why, after the context of the reference)
+  // when it cannot be used here.
+  bool claim(PageNumber page, const std::string& context) {
     if (page < 1 || page > pageCount_) {
-      report("invalid page number " + std::to_string(page));
+      report(context + "invalid page number " + std::to_string(page));
       return false;
     }
     if (used_[page]) {
-      report("2nd reference to page " + std::to_string(page));
+      report(context + "2nd reference to page " + std::to_string(page));
       return false;
     }
     used_[page] = true;
@@ -57,26 +58,26 @@ class IntegrityChecker {
 
   // The free list (trunks and their leaves) or an overflow chain, which must hold exactly
   // `expected` pages.
-  void checkList(bool freeList, PageNumber page, uint64_t expected) {
+  void checkList(bool freeList, PageNumber page, uint64_t expected, const std::string& context) {
     int64_t remaining = static_cast<int64_t>(expected);
     while (remaining > 0) {
       if (page == 0) {
-        report(std::to_string(remaining) + " pages missing from overflow list");
+        report(context + std::to_string(remaining) + " pages missing from overflow list");
         return;
       }
-      if (!claim(page)) return;
+      if (!claim(page, context)) return;
       --remaining;
       PageRef ref = storage_.pager().get(page);
       const uint8_t* bytes = ref.data();
       if (freeList) {
         uint32_t leaves = order_.u32(bytes + 4);
         if (leaves > kTrunkCapacity) {
-          report("freelist trunk page " + std::to_string(page) + " holds " +
+          report(context + "trunk page " + std::to_string(page) + " holds " +
                  std::to_string(leaves) + " entries");
           leaves = kTrunkCapacity;
         }
         for (uint32_t i = 0; i < leaves; ++i) {
-          claim(order_.u32(bytes + 8 + 4 * i));
+          claim(order_.u32(bytes + 8 + 4 * i), context);
           --remaining;
         }
       }
@@ -100,9 +101,10 @@ class IntegrityChecker {
   }
 
   // Keys under this page must lie strictly between lower and upper (when given).
-  void checkTree(PageNumber page, const std::optional<std::string>& lower,
-                 const std::optional<std::string>& upper, size_t depth) {
-    if (!claim(page)) return;
+  void checkTree(PageNumber page, const std::string& context,
+                 const std::optional<std::string>& lower, const std::optional<std::string>& upper,
+                 size_t depth) {
+    if (!claim(page, context)) return;
     const std::string initFailed =
         "On tree page " + std::to_string(page) + ": initPage() returns error code 11";
     if (depth > kMaxTreeDepth) {
@@ -129,18 +131,23 @@ class IntegrityChecker {
     for (size_t i = 0; i < node->count; ++i) {
       const uint8_t* cell = ref.data() + node->offsets[i];
       CellInfo info = decodeCell(cell, order_);
+      const std::string cellContext =
+          "On page " + std::to_string(page) + " cell " + std::to_string(i) + ": ";
       if (info.overflows()) {
         checkList(false, order_.u32(cell + kCellHeaderSize + kMaxLocalPayload),
-                  overflowPageCount(info.payloadSize()));
+                  overflowPageCount(info.payloadSize()), cellContext);
       }
       std::optional<std::string> key = readKey(cell, info);
       if (key && ((previous && *key <= *previous) || (upper && *key >= *upper))) {
         keyOutOfOrder(page, i);
       }
-      if (!node->isLeaf()) checkTree(info.leftChild, previous, key, depth + 1);
+      if (!node->isLeaf()) checkTree(info.leftChild, cellContext, previous, key, depth + 1);
       if (key) previous = std::move(key);
     }
-    if (!node->isLeaf()) checkTree(node->rightChild, previous, upper, depth + 1);
+    if (!node->isLeaf()) {
+      checkTree(node->rightChild, "On page " + std::to_string(page) + " at right child: ", previous,
+                upper, depth + 1);
+    }
   }
 
   BtreeStorage& storage_;
