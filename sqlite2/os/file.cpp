@@ -14,8 +14,10 @@ namespace sqlite2 {
 
 namespace {
 
+// A disk, quota or file-size limit that is reached means the database cannot grow: full.
 [[noreturn]] void throwWriteError(int error) {
-  throw Error(error == ENOSPC || error == EDQUOT ? SQLITE_FULL : SQLITE_IOERR);
+  bool full = error == ENOSPC || error == EDQUOT || error == EFBIG;
+  throw Error(full ? SQLITE_FULL : SQLITE_IOERR);
 }
 
 int openRetrying(const std::string& path, int flags, mode_t mode) {
