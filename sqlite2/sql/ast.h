@@ -36,6 +36,7 @@ struct Expr {
   std::string qualifier;    // the table of a QualifiedName
   bool quoted = false;      // a Name written as "..." (a text value when no column matches)
   std::string_view source;  // the expression as written (result column names)
+  int argumentCount = 0;    // of a count(...)
   std::unique_ptr<Expr> left, right;
 };
 using ExprPtr = std::unique_ptr<Expr>;

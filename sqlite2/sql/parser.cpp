@@ -906,19 +906,25 @@ ExprPtr Parser::parseNameExpr() {
   return node;
 }
 
-// Only count(*) and count(expression) are implemented.
+// Only count(*), count() and count(expression) are implemented.
 ExprPtr Parser::parseFunctionCall(Token name) {
   if (strcasecmp(std::string(name.text).c_str(), "count") != 0) syntaxErrorAt(name);
   size_t start = name.offset;
   advance();  // (
-  if (accept(TokenType::Star)) {
+  if (accept(TokenType::Star) || peek().type == TokenType::RightParen) {
     expect(TokenType::RightParen);
     return makeNode(ExprKind::CountAll, start);
   }
   ExprPtr argument = parseExpr();
+  int count = 1;
+  while (accept(TokenType::Comma)) {
+    parseExpr();  // more than one argument is an error once the statement is read
+    ++count;
+  }
   expect(TokenType::RightParen);
   ExprPtr node = makeNode(ExprKind::Count, start);
   node->left = std::move(argument);
+  node->argumentCount = count;
   return node;
 }
 

@@ -1,0 +1,227 @@
+#include "sql/access_plan.h"
+
+namespace sqlite2 {
+
+namespace {
+
+// A WHERE term of the form "column op constant" (either way round).
+struct Constraint {
+  const CompiledExpr* term = nullptr;
+  int column = 0;  // OrderColumn::kRowNumber for the row number
+  TokenType op = TokenType::Eq;
+  const CompiledExpr* value = nullptr;
+};
+
+void splitConjunction(const CompiledExpr* expr, std::vector<const CompiledExpr*>& terms) {
+  if (expr->op() == CompiledExpr::Op::And) {
+    splitConjunction(expr->left(), terms);
+    splitConjunction(expr->right(), terms);
+  } else {
+    terms.push_back(expr);
+  }
+}
+
+TokenType mirrored(TokenType op) {
+  switch (op) {
+    case TokenType::Lt:
+      return TokenType::Gt;
+    case TokenType::Le:
+      return TokenType::Ge;
+    case TokenType::Gt:
+      return TokenType::Lt;
+    case TokenType::Ge:
+      return TokenType::Le;
+    default:
+      return op;
+  }
+}
+
+int referencedColumn(const CompiledExpr* expr) {
+  return expr->op() == CompiledExpr::Op::RowNumber ? OrderColumn::kRowNumber : expr->column();
+}
+
+std::optional<Constraint> asConstraint(const CompiledExpr* term) {
+  if (term->op() != CompiledExpr::Op::Compare || term->token() == TokenType::Ne) {
+    return std::nullopt;
+  }
+  const CompiledExpr* left = term->left();
+  const CompiledExpr* right = term->right();
+  if (left->isColumnOrRowNumber() && right->isConstant()) {
+    return Constraint{term, referencedColumn(left), term->token(), right};
+  }
+  if (right->isColumnOrRowNumber() && left->isConstant()) {
+    return Constraint{term, referencedColumn(right), mirrored(term->token()), left};
+  }
+  return std::nullopt;
+}
+
+bool isLowerBound(TokenType op) {
+  return op == TokenType::Gt || op == TokenType::Ge;
+}
+bool isUpperBound(TokenType op) {
+  return op == TokenType::Lt || op == TokenType::Le;
+}
+
+const Constraint* findConstraint(const std::vector<Constraint>& constraints, int column,
+                                 bool (*accepts)(TokenType)) {
+  for (const Constraint& constraint : constraints) {
+    if (constraint.column == column && accepts(constraint.op)) return &constraint;
+  }
+  return nullptr;
+}
+
+bool isEquality(TokenType op) {
+  return op == TokenType::Eq;
+}
+
+// How well an index answers the constraints: four for each leading column given by "=",
+// then two for a lower and one for an upper bound on the next column.
+struct IndexChoice {
+  int score = 0;
+  std::vector<const Constraint*> equal;
+  const Constraint* lower = nullptr;
+  const Constraint* upper = nullptr;
+};
+
+IndexChoice scoreIndex(const Index& index, const std::vector<Constraint>& constraints) {
+  IndexChoice choice;
+  for (int column : index.columns) {
+    const Constraint* equal = findConstraint(constraints, column, isEquality);
+    if (!equal) break;
+    choice.equal.push_back(equal);
+  }
+  choice.score = 4 * static_cast<int>(choice.equal.size());
+  if (choice.equal.size() < index.columns.size()) {
+    int next = index.columns[choice.equal.size()];
+    choice.lower = findConstraint(constraints, next, isLowerBound);
+    choice.upper = findConstraint(constraints, next, isUpperBound);
+    if (choice.lower) choice.score += 2;
+    if (choice.upper) choice.score += 1;
+  }
+  return choice;
+}
+
+// Whether the ORDER BY terms are index columns in index order (from the first column, or
+// from the first column after those fixed by "="), all in one direction.
+bool indexGivesOrder(const Index& index, size_t fixedColumns,
+                     const std::vector<OrderColumn>& orderBy) {
+  if (orderBy.empty()) return false;
+  for (const OrderColumn& term : orderBy) {
+    if (term.column < 0 || term.descending != orderBy[0].descending) return false;
+  }
+  auto matchesFrom = [&](size_t start) {
+    if (start + orderBy.size() > index.columns.size()) return false;
+    for (size_t i = 0; i < orderBy.size(); ++i) {
+      if (index.columns[start + i] != orderBy[i].column) return false;
+    }
+    return true;
+  };
+  return matchesFrom(0) || (fixedColumns > 0 && matchesFrom(fixedColumns));
+}
+
+bool isRowNumberOrder(const Table& table, const std::vector<OrderColumn>& orderBy) {
+  if (orderBy.size() != 1) return false;
+  int column = orderBy[0].column;
+  return column == OrderColumn::kRowNumber || (column >= 0 && column == table.rowNumberColumn);
+}
+
+void useIndex(AccessPlan& plan, const std::shared_ptr<Index>& index, const IndexChoice& choice,
+              std::vector<const CompiledExpr*>& consumed) {
+  plan.kind = AccessPlan::Kind::IndexScan;
+  plan.index = index;
+  for (const Constraint* equal : choice.equal) {
+    plan.equalValues.push_back(equal->value);
+    consumed.push_back(equal->term);
+  }
+  if (choice.lower) {
+    plan.lower = IndexBound{choice.lower->value, choice.lower->op == TokenType::Ge};
+    consumed.push_back(choice.lower->term);
+  }
+  if (choice.upper) {
+    plan.upper = IndexBound{choice.upper->value, choice.upper->op == TokenType::Le};
+    consumed.push_back(choice.upper->term);
+  }
+}
+
+}  // namespace
+
+AccessPlan planAccess(const Table& table, const CompiledExpr* where,
+                      const std::vector<OrderColumn>& orderBy) {
+  AccessPlan plan;
+  std::vector<const CompiledExpr*> terms;
+  if (where) splitConjunction(where, terms);
+  std::vector<Constraint> constraints;
+  for (const CompiledExpr* term : terms) {
+    if (std::optional<Constraint> constraint = asConstraint(term)) {
+      // The INTEGER PRIMARY KEY column is the row number.
+      if (constraint->column == table.rowNumberColumn && constraint->column >= 0) {
+        constraint->column = OrderColumn::kRowNumber;
+      }
+      constraints.push_back(*constraint);
+    }
+  }
+
+  std::vector<const CompiledExpr*> consumed;
+  const Constraint* rowNumberEqual =
+      findConstraint(constraints, OrderColumn::kRowNumber, isEquality);
+  bool hasRowNumberRange = findConstraint(constraints, OrderColumn::kRowNumber, isLowerBound) ||
+                           findConstraint(constraints, OrderColumn::kRowNumber, isUpperBound);
+
+  IndexChoice best;
+  std::shared_ptr<Index> bestIndex;
+  for (const std::shared_ptr<Index>& index : table.indexes) {
+    if (index->root == 0) continue;  // its schema row is missing: not usable
+    IndexChoice choice = scoreIndex(*index, constraints);
+    if (choice.score > best.score) {
+      best = choice;
+      bestIndex = index;
+    }
+  }
+
+  if (rowNumberEqual) {
+    plan.kind = AccessPlan::Kind::RowNumberEquals;
+    plan.rowNumberValue = rowNumberEqual->value;
+    plan.providesOrder = true;  // one row at most
+  } else if (bestIndex && (best.score >= 4 || !hasRowNumberRange)) {
+    useIndex(plan, bestIndex, best, consumed);
+    if (indexGivesOrder(*bestIndex, best.equal.size(), orderBy)) {
+      plan.providesOrder = true;
+      plan.descending = orderBy[0].descending;
+    }
+  } else {
+    if (hasRowNumberRange) {
+      plan.kind = AccessPlan::Kind::RowNumberRange;
+      for (const Constraint& constraint : constraints) {
+        if (constraint.column != OrderColumn::kRowNumber) continue;
+        IndexBound bound{constraint.value,
+                         constraint.op == TokenType::Ge || constraint.op == TokenType::Le};
+        if (isLowerBound(constraint.op)) plan.rowNumberLower.push_back(bound);
+        if (isUpperBound(constraint.op)) plan.rowNumberUpper.push_back(bound);
+      }
+    }
+    if (isRowNumberOrder(table, orderBy)) {
+      plan.providesOrder = true;
+      plan.descending = orderBy[0].descending;
+    } else if (!hasRowNumberRange && !orderBy.empty()) {
+      // An index whose order is the ORDER BY order spares the sort; the oldest such one.
+      for (const std::shared_ptr<Index>& index : table.indexes) {
+        if (index->root != 0 && indexGivesOrder(*index, 0, orderBy)) bestIndex = index;
+      }
+      if (bestIndex) {
+        plan.kind = AccessPlan::Kind::IndexScan;
+        plan.index = bestIndex;
+        plan.providesOrder = true;
+        plan.descending = orderBy[0].descending;
+      }
+    }
+  }
+
+  for (const CompiledExpr* term : terms) {
+    bool isConsumed = false;
+    for (const CompiledExpr* used : consumed) isConsumed = isConsumed || used == term;
+    if (!isConsumed) plan.residual.push_back(term);
+  }
+  return plan;
+}
+
+}  // namespace sqlite2

@@ -1,0 +1,215 @@
+#include "sql/database.h"
+
+#include <variant>
+
+#include "btree/btree.h"
+#include "common/error.h"
+#include "sql/parser.h"
+#include "sql/session.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+struct Database::State {
+  Session session;
+  BusyHandler busyHandler;
+  bool explicitTransaction = false;
+  int activeCalls = 0;  // execute() calls under way: a row callback may run statements
+
+  void ensureCurrentSchema();
+  void runStatement(const Statement& statement, const RowCallback& onRow);
+  template <typename Work>
+  void runWrite(bool changesSchema, Work work);
+  void begin();
+  void commit();
+  void rollback();
+};
+
+namespace {
+
+template <class... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+// Counts a call under way for as long as it runs.
+class CallDepth {
+ public:
+  explicit CallDepth(int& depth) : depth_(depth) { ++depth_; }
+  ~CallDepth() { --depth_; }
+  CallDepth(const CallDepth&) = delete;
+  CallDepth& operator=(const CallDepth&) = delete;
+
+ private:
+  int& depth_;
+};
+
+}  // namespace
+
+Database::Database() : state_(std::make_unique<State>()) {}
+
+Database::~Database() = default;
+
+std::unique_ptr<Database> Database::open(const std::string& path) {
+  std::unique_ptr<Database> database(new Database());
+  State* state = database->state_.get();
+  state->session.btree = Btree::open(path, PagerOptions{});
+  state->session.btree->pager().setBusyHandler(
+      [state](int attempt) { return state->busyHandler && state->busyHandler("", attempt); });
+  try {
+    PageRef holdLock = state->session.btree->pager().get(1);
+    state->ensureCurrentSchema();
+  } catch (const Error& error) {
+    // Another connection holds the file: the first statement reads the schema.
+    if (error.code() != SQLITE_BUSY) throw;
+  }
+  return database;
+}
+
+// Reads the schema again when it is not known yet or another connection changed it (the
+// cookie moved). The caller holds the file's lock for the statement.
+void Database::State::ensureCurrentSchema() {
+  if (session.schema) {
+    MetaValues meta = session.btree->readMeta();
+    if (meta[1] == session.schema->cookie()) return;
+  }
+  session.schema = Schema::load(*session.btree);
+}
+
+void Database::execute(std::string_view sql, const RowCallback& onRow) {
+  State& state = *state_;
+  if (state.activeCalls == 0) state.session.changes = 0;
+  CallDepth depth(state.activeCalls);
+  Parser parser(sql);
+  Statement statement;
+  try {
+    for (;;) {
+      state.session.statementStarted = false;
+      if (!parser.next(statement)) break;
+      state.runStatement(statement, onRow);
+    }
+  } catch (const Error&) {
+    if (!state.session.statementStarted) state.session.changes = 0;
+    throw;
+  }
+}
+
+void Database::State::runStatement(const Statement& statement, const RowCallback& onRow) {
+  // Holding a page keeps the file locked (at least shared) from the schema check to the end.
+  PageRef holdLock = session.btree->pager().get(1);
+  ensureCurrentSchema();
+  if (std::holds_alternative<Pragma>(statement.body)) session.statementStarted = true;
+  std::string_view text = statement.text;
+  std::visit(
+      Overloaded{
+          [&](const Select& select) { runSelect(session, select, onRow); },
+          [&](const Pragma&) { runIntegrityCheck(session, onRow); },
+          [&](const Insert& insert) { runWrite(false, [&] { runInsert(session, insert); }); },
+          [&](const Update& update) { runWrite(false, [&] { runUpdate(session, update); }); },
+          [&](const Delete& del) { runWrite(false, [&] { runDelete(session, del); }); },
+          [&](const CreateTable& create) {
+            runWrite(true, [&] { runCreateTable(session, create, text); });
+          },
+          [&](const CreateIndex& create) {
+            runWrite(true, [&] { runCreateIndex(session, create, text); });
+          },
+          [&](const DropTable& drop) { runWrite(true, [&] { runDropTable(session, drop); }); },
+          [&](const DropIndex& drop) { runWrite(true, [&] { runDropIndex(session, drop); }); },
+          [&](const CreateView&) { throw Error(SQLITE_ERROR, "views are not supported"); },
+          [&](const CreateTrigger&) { throw Error(SQLITE_ERROR, "triggers are not supported"); },
+          [&](const Begin&) { begin(); },
+          [&](const Commit&) { commit(); },
+          [&](const Rollback&) { rollback(); },
+      },
+      statement.body);
+}
+
+// A write statement is a transaction of its own outside BEGIN; inside, a failing statement
+// undoes its own changes only and the transaction goes on.
+template <typename Work>
+void Database::State::runWrite(bool changesSchema, Work work) {
+  Btree& btree = *session.btree;
+  bool ownTransaction = !explicitTransaction;
+  if (ownTransaction) {
+    btree.beginTransaction();
+    session.cookieAtTransactionStart = btree.readMeta()[1];
+  } else {
+    btree.beginStatement();
+  }
+  int changesBefore = session.changes;
+  int lastInsertRowidBefore = session.lastInsertRowid;
+  try {
+    work();
+    if (ownTransaction) {
+      btree.commit();
+    } else {
+      btree.commitStatement();
+    }
+  } catch (...) {
+    session.changes = changesBefore;
+    session.lastInsertRowid = lastInsertRowidBefore;
+    try {
+      if (ownTransaction || !btree.inTransaction()) {
+        if (btree.inTransaction()) btree.rollback();
+      } else {
+        btree.rollbackStatement();
+      }
+    } catch (const Error&) {
+      // The statement could not be undone alone: the whole transaction goes.
+      if (btree.inTransaction()) btree.rollback();
+      explicitTransaction = false;
+      session.schema.reset();
+    }
+    if (changesSchema) session.schema.reset();
+    if (!btree.inTransaction()) explicitTransaction = false;
+    throw;
+  }
+}
+
+void Database::State::begin() {
+  if (explicitTransaction) {
+    throw Error(SQLITE_ERROR, "cannot start a transaction within a transaction");
+  }
+  session.btree->beginTransaction();
+  session.cookieAtTransactionStart = session.btree->readMeta()[1];
+  explicitTransaction = true;
+}
+
+void Database::State::commit() {
+  if (!explicitTransaction) throw Error(SQLITE_ERROR, "cannot commit - no transaction is active");
+  // Ending the transaction under a statement that is still reading (from a row callback)
+  // would pull the file from under it.
+  if (activeCalls > 1) {
+    throw Error(SQLITE_ERROR, "cannot commit transaction - SQL statements in progress");
+  }
+  session.btree->commit();
+  explicitTransaction = false;
+}
+
+void Database::State::rollback() {
+  if (!explicitTransaction) {
+    throw Error(SQLITE_ERROR, "cannot rollback - no transaction is active");
+  }
+  if (activeCalls > 1) {
+    throw Error(SQLITE_ERROR, "cannot rollback transaction - SQL statements in progress");
+  }
+  explicitTransaction = false;
+  session.schema.reset();
+  session.btree->rollback();
+}
+
+int Database::changes() const {
+  return state_->session.changes;
+}
+
+int Database::lastInsertRowid() const {
+  return state_->session.lastInsertRowid;
+}
+
+void Database::setBusyHandler(BusyHandler handler) {
+  state_->busyHandler = std::move(handler);
+}
+
+}  // namespace sqlite2

@@ -1,0 +1,107 @@
+#pragma once
+
+// Expressions with their names resolved against a table, ready to evaluate row by row.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sql/ast.h"
+#include "sql/schema.h"
+#include "sql/sql_value.h"
+
+namespace sqlite2 {
+
+class RecordView;
+
+// What an expression reads: the current row of its table and, for an aggregate query's
+// result, the aggregate totals (with no row: columns read as NULL).
+struct EvalContext {
+  int32_t rowNumber = 0;
+  const RecordView* record = nullptr;
+  const std::vector<int64_t>* aggregates = nullptr;
+};
+
+class CompiledExpr {
+ public:
+  enum class Op : uint8_t {
+    Constant,
+    Column,
+    RowNumber,
+    Negate,
+    Identity,  // unary plus: the operand unchanged
+    BitNot,
+    Not,
+    Compare,     // token: Eq Ne Lt Le Gt Ge
+    Arithmetic,  // token: Plus Minus Star Slash Rem
+    Concat,
+    Bitwise,  // token: BitAnd BitOr LeftShift RightShift
+    And,
+    Or,
+    IsNull,
+    NotNull,
+    Aggregate,  // count: the total in slot
+  };
+
+  SqlValue evaluate(const EvalContext& context) const;
+  // Whether the value is a text expression (compares as text when the other side is too).
+  bool isText() const { return text_; }
+  Op op() const { return op_; }
+  TokenType token() const { return token_; }
+  int column() const { return column_; }
+  const CompiledExpr* left() const { return left_.get(); }
+  const CompiledExpr* right() const { return right_.get(); }
+  // Whether the value does not depend on the row (no column, no row number, no aggregate).
+  bool isConstant() const;
+  bool isColumnOrRowNumber() const { return op_ == Op::Column || op_ == Op::RowNumber; }
+
+ private:
+  friend class ExpressionCompiler;
+  SqlValue evaluateBinary(const EvalContext& context) const;
+
+  Op op_ = Op::Constant;
+  TokenType token_ = TokenType::EndOfText;
+  bool text_ = false;
+  int column_ = -1;  // Column; the aggregate slot for Aggregate
+  SqlValue constant_;
+  std::unique_ptr<CompiledExpr> left_, right_;
+};
+using CompiledExprPtr = std::unique_ptr<CompiledExpr>;
+
+// One count(...) of a query: its argument (null for count(*)).
+struct AggregateTerm {
+  const CompiledExpr* argument = nullptr;
+};
+
+// Resolves the names of expressions against one table (or none, for SELECT without FROM).
+class ExpressionCompiler {
+ public:
+  // tableName: what a qualified name must say (the alias when the query gives one).
+  ExpressionCompiler(const Table* table, std::string tableName);
+
+  // Allows count(): each one found gets a slot in aggregates().
+  void allowAggregates(bool allowed) { aggregatesAllowed_ = allowed; }
+  const std::vector<AggregateTerm>& aggregates() const { return aggregates_; }
+
+  // Throws Error(SQLITE_ERROR): "no such column: x", "misuse of aggregate function count()".
+  CompiledExprPtr compile(const Expr& expr);
+
+ private:
+  CompiledExprPtr compileName(const Expr& expr);
+  CompiledExprPtr compileUnary(const Expr& expr);
+  CompiledExprPtr compileCount(const Expr& expr);
+  CompiledExprPtr columnReference(int column);
+
+  const Table* table_;
+  std::string tableName_;
+  bool aggregatesAllowed_ = false;
+  bool insideAggregate_ = false;
+  std::vector<AggregateTerm> aggregates_;
+};
+
+// Whether an expression (as parsed) contains count().
+bool containsAggregate(const Expr& expr);
+
+}  // namespace sqlite2

@@ -1,0 +1,254 @@
+#include "sql/row_scanner.h"
+
+#include <cmath>
+
+#include "common/error.h"
+#include "record/index_key.h"
+#include "record/numeric_text.h"
+#include "record/table_key.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Longer than any continuation of a key after a complete segment (the four row number
+// bytes, or another segment starting with 'a', 'b' or 'c').
+const std::string kAfterAnySuffix(5, '\xff');
+
+const EvalContext kNoRow;
+
+}  // namespace
+
+std::optional<int32_t> exactRowNumber(std::string_view text) {
+  if (!looksLikeNumber(text)) return std::nullopt;
+  double value = numericValue(text);
+  if (!(value >= -2147483648.0 && value <= 2147483647.0) || value != std::floor(value)) {
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(value);
+}
+
+RowScanner::RowScanner(Btree& btree, const Table& table, const AccessPlan& plan)
+    : btree_(btree), table_(table), plan_(plan), tableCursor_(btree, table.root, false) {}
+
+bool RowScanner::next() {
+  while (nextCandidate()) {
+    bool accepted = true;
+    for (const CompiledExpr* term : plan_.residual) {
+      if (!term->evaluate(context_).isTrue()) {
+        accepted = false;
+        break;
+      }
+    }
+    if (accepted) return true;
+  }
+  return false;
+}
+
+bool RowScanner::nextCandidate() {
+  if (finished_) return false;
+  bool found;
+  if (!started_) {
+    started_ = true;
+    found = start();
+  } else {
+    switch (plan_.kind) {
+      case AccessPlan::Kind::RowNumberEquals:
+        found = false;
+        break;
+      case AccessPlan::Kind::IndexScan:
+        found = nextInIndex();
+        break;
+      default:
+        found = nextInTable();
+        break;
+    }
+  }
+  if (!found) finished_ = true;
+  return found;
+}
+
+bool RowScanner::start() {
+  switch (plan_.kind) {
+    case AccessPlan::Kind::RowNumberEquals: {
+      SqlValue value = plan_.rowNumberValue->evaluate(kNoRow);
+      if (value.isNull()) return false;
+      std::optional<int32_t> rowNumber = exactRowNumber(value.text());
+      return rowNumber && loadRow(*rowNumber);
+    }
+    case AccessPlan::Kind::IndexScan: {
+      if (!prepareIndexRange()) return false;
+      indexCursor_ = std::make_unique<Cursor>(btree_, plan_.index->root, false);
+      std::string from = prefix_;
+      int order;
+      if (!plan_.descending) {
+        if (lowerSegment_) {
+          from += *lowerSegment_;
+        } else if (upperSegment_) {
+          from += 'b';  // after the NULLs
+        }
+        order = indexCursor_->seek(from);
+        if (!indexCursor_->valid()) return false;
+        if (order < 0 && !indexCursor_->next()) return false;
+      } else {
+        if (upperSegment_) from += *upperSegment_;
+        if (upperSegment_ || !prefix_.empty()) {
+          from += kAfterAnySuffix;
+          order = indexCursor_->seek(from);
+          if (!indexCursor_->valid()) return false;
+          if (order > 0 && !indexCursor_->previous()) return false;
+        } else if (!indexCursor_->last()) {
+          return false;
+        }
+      }
+      return nextInIndex();
+    }
+    case AccessPlan::Kind::RowNumberRange:
+      if (!rowNumberBounds()) return false;
+      if (!plan_.descending) {
+        int order = tableCursor_.seek(encodeTableKey(static_cast<int32_t>(firstRowNumber_)));
+        if (!tableCursor_.valid()) return false;
+        if (order < 0 && !tableCursor_.next()) return false;
+      } else {
+        int order = tableCursor_.seek(encodeTableKey(static_cast<int32_t>(lastRowNumber_)));
+        if (!tableCursor_.valid()) return false;
+        if (order > 0 && !tableCursor_.previous()) return false;
+      }
+      return nextInTable();
+    case AccessPlan::Kind::FullScan:
+      if (!(plan_.descending ? tableCursor_.last() : tableCursor_.first())) return false;
+      return nextInTable();
+  }
+  return false;
+}
+
+// Called with the cursor on a candidate entry (first call) or on the previous row.
+bool RowScanner::nextInTable() {
+  if (started_ && context_.record) {
+    // Not the first call for this walk: step on.
+    if (!(plan_.descending ? tableCursor_.previous() : tableCursor_.next())) return false;
+  }
+  if (!tableCursor_.valid()) return false;
+  int32_t rowNumber = decodeTableKey(tableCursor_.key());
+  if (rowNumber < firstRowNumber_ || rowNumber > lastRowNumber_) return false;
+  context_.rowNumber = rowNumber;
+  loadCurrentTableRow();
+  return true;
+}
+
+bool RowScanner::nextInIndex() {
+  bool stepFirst = context_.record != nullptr;
+  for (;;) {
+    if (stepFirst && !(plan_.descending ? indexCursor_->previous() : indexCursor_->next())) {
+      return false;
+    }
+    stepFirst = true;
+    if (!indexCursor_->valid()) return false;
+    std::string key = indexCursor_->key();
+    Place place = placeOf(key);
+    Place ahead = plan_.descending ? Place::After : Place::Before;
+    if (place == ahead) continue;  // not reached the range yet
+    if (place != Place::Inside) return false;
+    if (loadRow(trailingRowNumber(key))) return true;
+    throw Error(SQLITE_CORRUPT);  // an index entry without its row
+  }
+}
+
+bool RowScanner::loadRow(int32_t rowNumber) {
+  if (tableCursor_.seek(encodeTableKey(rowNumber)) != 0 || !tableCursor_.valid()) return false;
+  context_.rowNumber = rowNumber;
+  loadCurrentTableRow();
+  return true;
+}
+
+void RowScanner::loadCurrentTableRow() {
+  recordBytes_ = tableCursor_.data();
+  record_.emplace(recordBytes_);
+  context_.record = &*record_;
+}
+
+// Evaluates the constant values of the index range. False when one is NULL: nothing compares
+// equal to NULL, nor above or below it.
+bool RowScanner::prepareIndexRange() {
+  const Index& index = *plan_.index;
+  size_t position = 0;
+  for (const CompiledExpr* valueExpr : plan_.equalValues) {
+    SqlValue value = valueExpr->evaluate(kNoRow);
+    if (value.isNull()) return false;
+    std::string_view text = value.text();
+    appendIndexSegment(prefix_, &text, index.textColumns[position++]);
+  }
+  auto segment = [&](const IndexBound& bound, std::optional<std::string>& out) {
+    SqlValue value = bound.value->evaluate(kNoRow);
+    if (value.isNull()) return false;
+    std::string_view text = value.text();
+    out.emplace();
+    appendIndexSegment(*out, &text, index.textColumns[position]);
+    return true;
+  };
+  if (plan_.lower) {
+    if (!segment(*plan_.lower, lowerSegment_)) return false;
+    lowerInclusive_ = plan_.lower->inclusive;
+  }
+  if (plan_.upper) {
+    if (!segment(*plan_.upper, upperSegment_)) return false;
+    upperInclusive_ = plan_.upper->inclusive;
+  }
+  return true;
+}
+
+// Where an index entry stands relative to the range the plan asks for.
+RowScanner::Place RowScanner::placeOf(const std::string& key) const {
+  if (!startsWith(key, prefix_)) return key < prefix_ ? Place::Before : Place::After;
+  std::string_view rest = std::string_view(key).substr(prefix_.size());
+  if (lowerSegment_) {
+    if (startsWith(rest, *lowerSegment_)) {
+      if (!lowerInclusive_) return Place::Before;
+    } else if (rest < *lowerSegment_) {
+      return Place::Before;
+    }
+  } else if (upperSegment_ && !rest.empty() && rest[0] == 'a') {
+    return Place::Before;  // NULL is below no bound
+  }
+  if (upperSegment_) {
+    if (startsWith(rest, *upperSegment_)) {
+      if (!upperInclusive_) return Place::After;
+    } else if (rest > *upperSegment_) {
+      return Place::After;
+    }
+  }
+  return Place::Inside;
+}
+
+// Narrows the walk to the row numbers the bounds allow. The bounds are checked again on each
+// row, so only numbers narrow here; a NULL bound admits no row at all.
+bool RowScanner::rowNumberBounds() {
+  for (const IndexBound& bound : plan_.rowNumberLower) {
+    SqlValue value = bound.value->evaluate(kNoRow);
+    if (value.isNull()) return false;
+    if (!looksLikeNumber(value.text())) continue;
+    double limit = std::floor(numericValue(value.text()));
+    if (limit > static_cast<double>(firstRowNumber_)) {
+      firstRowNumber_ =
+          limit > INT32_MAX ? static_cast<int64_t>(INT32_MAX) + 1 : static_cast<int64_t>(limit);
+    }
+  }
+  for (const IndexBound& bound : plan_.rowNumberUpper) {
+    SqlValue value = bound.value->evaluate(kNoRow);
+    if (value.isNull()) return false;
+    if (!looksLikeNumber(value.text())) continue;
+    double limit = std::ceil(numericValue(value.text()));
+    if (limit < static_cast<double>(lastRowNumber_)) {
+      lastRowNumber_ =
+          limit < INT32_MIN ? static_cast<int64_t>(INT32_MIN) - 1 : static_cast<int64_t>(limit);
+    }
+  }
+  return firstRowNumber_ <= lastRowNumber_;
+}
+
+}  // namespace sqlite2

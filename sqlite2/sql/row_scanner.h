@@ -1,0 +1,67 @@
+#pragma once
+
+// Walks the rows an access plan selects, one at a time, checking the remaining WHERE terms.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "btree/btree.h"
+#include "record/row_record.h"
+#include "sql/access_plan.h"
+#include "sql/expression.h"
+
+namespace sqlite2 {
+
+class RowScanner {
+ public:
+  RowScanner(Btree& btree, const Table& table, const AccessPlan& plan);
+
+  // Moves to the next row that satisfies the WHERE clause; false when there is none.
+  bool next();
+
+  int32_t rowNumber() const { return context_.rowNumber; }
+  const RecordView& record() const { return *record_; }
+  // The current row for evaluating expressions.
+  const EvalContext& context() const { return context_; }
+  const std::string& recordBytes() const { return recordBytes_; }
+
+ private:
+  enum class Place { Before, Inside, After };
+
+  bool nextCandidate();
+  bool start();
+  bool nextInTable();
+  bool nextInIndex();
+  bool loadRow(int32_t rowNumber);
+  void loadCurrentTableRow();
+  bool prepareIndexRange();
+  Place placeOf(const std::string& key) const;
+  bool rowNumberBounds();
+
+  Btree& btree_;
+  const Table& table_;
+  const AccessPlan& plan_;
+  Cursor tableCursor_;
+  std::unique_ptr<Cursor> indexCursor_;
+  bool started_ = false;
+  bool finished_ = false;
+
+  // Index range: the key prefix of the "=" columns and the bound segments after it.
+  std::string prefix_;
+  std::optional<std::string> lowerSegment_, upperSegment_;
+  bool lowerInclusive_ = false, upperInclusive_ = false;
+  // Row number range (inclusive), narrowed from the plan's bounds.
+  int64_t firstRowNumber_ = INT32_MIN, lastRowNumber_ = INT32_MAX;
+
+  std::string recordBytes_;
+  std::optional<RecordView> record_;
+  EvalContext context_;
+};
+
+// The row number a value stands for when it is given as one: a number with no fraction in
+// the 32-bit range ("1e3", "+5", "007", "9.0"). Nothing otherwise.
+std::optional<int32_t> exactRowNumber(std::string_view text);
+
+}  // namespace sqlite2

@@ -1,0 +1,276 @@
+#include "sql/schema.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "btree/btree.h"
+#include "common/error.h"
+#include "record/index_key.h"
+#include "record/row_record.h"
+#include "sql/parser.h"
+#include "sql/sql_value.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+char lowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string lowerName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = lowerAscii(c);
+  return lower;
+}
+
+constexpr int32_t kCurrentFileFormat = 4;
+
+// Whether a column of this declaration compares as text: by its collation when it names TEXT
+// or NUMERIC, otherwise by its declared type.
+bool isTextColumn(const ColumnDefinition& definition) {
+  if (definition.collation) {
+    if (sameName(*definition.collation, "text")) return true;
+    if (sameName(*definition.collation, "numeric")) return false;
+  }
+  return isTextColumnType(definition.type);
+}
+
+bool isPlainAbort(ConflictAction action) {
+  return action == ConflictAction::Default || action == ConflictAction::Abort;
+}
+
+}  // namespace
+
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool isRowNumberName(std::string_view name) {
+  return sameName(name, "rowid") || sameName(name, "oid") || sameName(name, "_rowid_");
+}
+
+int Table::findColumn(std::string_view name) const {
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (sameName(columns[i].name, name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+Schema::Schema() {
+  schemaTable_ = std::make_shared<Table>();
+  schemaTable_->name = "sqlite_master";
+  schemaTable_->root = kSchemaRoot;
+  for (const char* name : {"type", "name", "tbl_name", "rootpage", "sql"}) {
+    Column column;
+    column.name = name;
+    column.type = column.name == "rootpage" ? "integer" : "text";
+    column.text = column.name != "rootpage";
+    schemaTable_->columns.push_back(column);
+  }
+}
+
+std::unique_ptr<Schema> Schema::load(Btree& btree) {
+  MetaValues meta = btree.readMeta();
+  // Files of 2.6 and older keep index keys and comparisons another way; 0 means no table
+  // was ever created.
+  int32_t format = meta[2];
+  if (format != 0 && format != kCurrentFileFormat) {
+    throw Error(SQLITE_FORMAT, "unsupported file format");
+  }
+  auto schema = std::make_unique<Schema>();
+  schema->cookie_ = meta[1];
+  Cursor cursor(btree, kSchemaRoot, false);
+  for (bool more = cursor.first(); more; more = cursor.next()) {
+    std::string data = cursor.data();
+    RecordView record(data);
+    std::optional<std::string_view> fields[5];
+    for (size_t i = 0; i < 5; ++i) fields[i] = record.field(i);
+    schema->applyRow(fields);
+  }
+  return schema;
+}
+
+// One sqlite_master row: type, name, tbl_name, rootpage, sql.
+void Schema::applyRow(const std::optional<std::string_view>* fields) {
+  const std::optional<std::string_view>& type = fields[0];
+  const std::optional<std::string_view>& rootText = fields[3];
+  if (!type || !rootText) throw Error(SQLITE_CORRUPT, "malformed database schema");
+  char kind = type->empty() ? '\0' : (*type)[0];
+  if (kind != 't' && kind != 'i' && kind != 'v') throw Error(SQLITE_ERROR, "");
+  PageNumber root = static_cast<PageNumber>(leadingInteger(*rootText));
+  if (root != 0) recordedRoots_.push_back(root);
+  const std::optional<std::string_view>& sql = fields[4];
+  if (sql && !sql->empty()) {
+    try {
+      applyCreateText(*sql, root);
+    } catch (const Error&) {
+      // The reference library leaves out an object whose text it cannot take.
+    }
+    return;
+  }
+  // No text: the row gives the root of an automatic index its table's CREATE TABLE made.
+  if (!fields[1]) return;
+  std::shared_ptr<Index> index = findIndex(*fields[1]);
+  if (index && index->automatic && index->root == 0) index->root = root;
+}
+
+void Schema::applyCreateText(std::string_view sql, PageNumber root) {
+  Parser parser(sql, Parser::Mode::LoadSchema);
+  Statement statement;
+  if (!parser.next(statement)) return;
+  if (auto* table = std::get_if<CreateTable>(&statement.body)) {
+    if (table->temporary || findTable(table->name) || findIndex(table->name)) return;
+    std::shared_ptr<Table> built = buildTable(*table);
+    built->root = root;
+    addTable(built);
+  } else if (auto* index = std::get_if<CreateIndex>(&statement.body)) {
+    std::shared_ptr<Table> table = findTable(index->table);
+    if (!table || table->isView || findIndex(index->name) || findTable(index->name)) return;
+    std::shared_ptr<Index> built = buildIndex(*index, *table);
+    built->root = root;
+    addIndex(built);
+  } else if (auto* view = std::get_if<CreateView>(&statement.body)) {
+    if (view->temporary || findTable(view->name) || findIndex(view->name)) return;
+    addView(view->name);
+  } else if (auto* trigger = std::get_if<CreateTrigger>(&statement.body)) {
+    if (trigger->temporary) return;
+    addTrigger(trigger->name, trigger->table);
+  }
+}
+
+std::shared_ptr<Table> Schema::buildTable(const CreateTable& definition) {
+  auto table = std::make_shared<Table>();
+  table->name = definition.name;
+  for (const ColumnDefinition& columnDefinition : definition.columns) {
+    Column column;
+    column.name = columnDefinition.name;
+    column.type = columnDefinition.type;
+    column.text = isTextColumn(columnDefinition);
+    column.notNull = columnDefinition.notNull;
+    column.defaultValue = columnDefinition.defaultValue;
+    table->columns.push_back(std::move(column));
+    if (!isPlainAbort(columnDefinition.notNullConflict)) table->hasConflictClauses = true;
+  }
+  int automaticCount = 0;
+  for (const UniqueConstraint& constraint : definition.uniqueConstraints) {
+    if (!isPlainAbort(constraint.conflict)) table->hasConflictClauses = true;
+    std::vector<int> columns;
+    for (const std::string& name : constraint.columns) {
+      int position = table->findColumn(name);
+      if (position < 0) {
+        throw Error(SQLITE_ERROR, "table " + table->name + " has no column named " + name);
+      }
+      columns.push_back(position);
+    }
+    // A primary key on one column declared exactly INTEGER is the row number itself.
+    if (constraint.primaryKey && columns.size() == 1 &&
+        sameName(table->columns[columns[0]].type, "integer")) {
+      table->rowNumberColumn = columns[0];
+      continue;
+    }
+    auto index = std::make_shared<Index>();
+    index->name = "(" + table->name + " autoindex " + std::to_string(++automaticCount) + ")";
+    index->tableName = table->name;
+    index->columns = columns;
+    for (int position : columns) index->textColumns.push_back(table->columns[position].text);
+    index->unique = true;
+    index->automatic = true;
+    index->conflict = constraint.conflict;
+    table->indexes.insert(table->indexes.begin(), index);
+  }
+  return table;
+}
+
+std::shared_ptr<Index> Schema::buildIndex(const CreateIndex& definition, const Table& table) {
+  auto index = std::make_shared<Index>();
+  index->name = definition.name;
+  index->tableName = table.name;
+  index->unique = definition.unique;
+  index->conflict = definition.conflict;
+  for (const std::string& name : definition.columns) {
+    int position = table.findColumn(name);
+    if (position < 0) {
+      throw Error(SQLITE_ERROR, "table " + definition.table + " has no column named " + name);
+    }
+    index->columns.push_back(position);
+    index->textColumns.push_back(table.columns[position].text);
+  }
+  return index;
+}
+
+std::shared_ptr<Table> Schema::findTable(std::string_view name) const {
+  if (sameName(name, schemaTable_->name)) return schemaTable_;
+  auto found = tables_.find(lowerName(name));
+  return found == tables_.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<Index> Schema::findIndex(std::string_view name) const {
+  auto found = indexes_.find(lowerName(name));
+  return found == indexes_.end() ? nullptr : found->second;
+}
+
+std::vector<std::shared_ptr<Table>> Schema::tables() const {
+  std::vector<std::shared_ptr<Table>> all;
+  for (const auto& entry : tables_) {
+    if (!entry.second->isView) all.push_back(entry.second);
+  }
+  return all;
+}
+
+void Schema::addTable(std::shared_ptr<Table> table) {
+  for (const std::shared_ptr<Index>& index : table->indexes) {
+    indexes_[lowerName(index->name)] = index;
+  }
+  tables_[lowerName(table->name)] = std::move(table);
+}
+
+void Schema::addIndex(std::shared_ptr<Index> index) {
+  std::shared_ptr<Table> table = findTable(index->tableName);
+  if (!table) return;
+  table->indexes.insert(table->indexes.begin(), index);
+  if (!isPlainAbort(index->conflict)) table->hasConflictClauses = true;
+  indexes_[lowerName(index->name)] = std::move(index);
+}
+
+void Schema::addView(const std::string& name) {
+  auto view = std::make_shared<Table>();
+  view->name = name;
+  view->isView = true;
+  tables_[lowerName(name)] = std::move(view);
+}
+
+void Schema::addTrigger(const std::string& name, const std::string& tableName) {
+  std::shared_ptr<Table> table = findTable(tableName);
+  if (!table || table == schemaTable_) return;
+  table->hasTriggers = true;
+  triggers_[lowerName(name)] = lowerName(tableName);
+}
+
+void Schema::removeTable(std::string_view name) {
+  std::shared_ptr<Table> table = findTable(name);
+  if (!table) return;
+  for (const std::shared_ptr<Index>& index : table->indexes) indexes_.erase(lowerName(index->name));
+  std::string key = lowerName(name);
+  for (auto it = triggers_.begin(); it != triggers_.end();) {
+    it = it->second == key ? triggers_.erase(it) : std::next(it);
+  }
+  tables_.erase(key);
+}
+
+void Schema::removeIndex(std::string_view name) {
+  std::shared_ptr<Index> index = findIndex(name);
+  if (!index) return;
+  if (std::shared_ptr<Table> table = findTable(index->tableName)) {
+    auto& list = table->indexes;
+    list.erase(std::remove(list.begin(), list.end(), index), list.end());
+  }
+  indexes_.erase(lowerName(name));
+}
+
+}  // namespace sqlite2

@@ -1,0 +1,109 @@
+#pragma once
+
+// The tables and indexes of a database as the CREATE statements in sqlite_master define them.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pager/pager.h"
+#include "sql/ast.h"
+
+namespace sqlite2 {
+
+class Btree;
+
+struct Column {
+  std::string name;
+  std::string type;
+  bool text = false;  // compares, sorts and indexes its values as text
+  bool notNull = false;
+  std::optional<std::string> defaultValue;
+};
+
+struct Index {
+  std::string name;
+  std::string tableName;  // as the table was declared
+  PageNumber root = 0;
+  std::vector<int> columns;  // positions in the table
+  std::vector<bool> textColumns;
+  bool unique = false;
+  bool automatic = false;  // made by a UNIQUE or PRIMARY KEY constraint: no CREATE text
+  ConflictAction conflict = ConflictAction::Default;
+};
+
+struct Table {
+  std::string name;
+  PageNumber root = 0;
+  std::vector<Column> columns;
+  int rowNumberColumn = -1;  // the INTEGER PRIMARY KEY column, which is the row number
+  // Newest first: the order in which uniqueness is checked and indexes are considered.
+  std::vector<std::shared_ptr<Index>> indexes;
+  bool isView = false;
+  bool hasTriggers = false;
+  // Some constraint asks for an ON CONFLICT action other than ABORT.
+  bool hasConflictClauses = false;
+
+  // The column of that name (any case), or -1.
+  int findColumn(std::string_view name) const;
+};
+
+// Names compare without regard to ASCII case.
+bool sameName(std::string_view a, std::string_view b);
+
+// Whether a name stands for the row number when no column has it (ROWID, OID, _ROWID_).
+bool isRowNumberName(std::string_view name);
+
+class Schema {
+ public:
+  Schema();
+
+  // Reads sqlite_master as the reference library does when it opens a file: rows in row
+  // number order, each CREATE text applied with rootpage as its root; a row that cannot be
+  // applied is left out silently. Throws Error for a row without type or rootpage
+  // ("malformed database schema") or with an unknown type (no message), and for a file
+  // format this engine cannot handle.
+  static std::unique_ptr<Schema> load(Btree& btree);
+
+  int32_t cookie() const { return cookie_; }
+  void setCookie(int32_t cookie) { cookie_ = cookie; }
+
+  // The table or view of that name, sqlite_master included; null when there is none.
+  std::shared_ptr<Table> findTable(std::string_view name) const;
+  std::shared_ptr<Index> findIndex(std::string_view name) const;
+  const std::shared_ptr<Table>& schemaTable() const { return schemaTable_; }
+  // Every table and index root named in sqlite_master (for the integrity check).
+  const std::vector<PageNumber>& recordedRoots() const { return recordedRoots_; }
+  std::vector<std::shared_ptr<Table>> tables() const;
+
+  // Makes a table from its definition with its automatic indexes (roots still 0). Throws
+  // Error for a definition that cannot stand (two primary keys are found by the parser).
+  static std::shared_ptr<Table> buildTable(const CreateTable& definition);
+  // Makes an index of table from its definition. Throws Error(SQLITE_ERROR) for an unknown
+  // column.
+  static std::shared_ptr<Index> buildIndex(const CreateIndex& definition, const Table& table);
+
+  void addTable(std::shared_ptr<Table> table);
+  void addIndex(std::shared_ptr<Index> index);  // to its table, as the newest
+  void addView(const std::string& name);
+  void addTrigger(const std::string& name, const std::string& table);
+  void removeTable(std::string_view name);  // with its indexes and triggers
+  void removeIndex(std::string_view name);
+
+ private:
+  void applyRow(const std::optional<std::string_view>* fields);
+  void applyCreateText(std::string_view sql, PageNumber root);
+
+  int32_t cookie_ = 0;
+  std::shared_ptr<Table> schemaTable_;
+  std::map<std::string, std::shared_ptr<Table>> tables_;   // by lower-case name
+  std::map<std::string, std::shared_ptr<Index>> indexes_;  // by lower-case name
+  std::map<std::string, std::string> triggers_;            // name -> table, lower case
+  std::vector<PageNumber> recordedRoots_;
+};
+
+}  // namespace sqlite2

@@ -1,0 +1,160 @@
+#include <string>
+#include <vector>
+
+#include "btree/btree.h"
+#include "common/error.h"
+#include "record/index_key.h"
+#include "record/row_record.h"
+#include "record/table_key.h"
+#include "sql/session.h"
+#include "sql/table_writer.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+// Adds a row to sqlite_master: type, name, tbl_name, rootpage, sql.
+void addSchemaRow(Session& session, const std::string& type, const std::string& name,
+                  const std::string& tableName, PageNumber root, const Value& sql) {
+  TableWriter writer(session, *session.schema->schemaTable());
+  std::vector<Value> row = {type, name, tableName, std::to_string(root), sql};
+  writer.insertRow(writer.chooseRowNumber(), row);
+}
+
+// Deletes the sqlite_master rows that match.
+template <typename Predicate>
+void removeSchemaRows(Session& session, Predicate matches) {
+  Cursor cursor(*session.btree, kSchemaRoot, true);
+  bool more = cursor.first();
+  while (more) {
+    std::string data = cursor.data();
+    RecordView record(data);
+    if (matches(record)) {
+      cursor.remove();
+      more = cursor.next();
+    } else {
+      more = cursor.next();
+    }
+  }
+}
+
+bool fieldIs(const RecordView& record, size_t column, std::string_view expected) {
+  std::optional<std::string_view> field = record.field(column);
+  return field && sameName(*field, expected);
+}
+
+// Fills a new index from the table's rows.
+void fillIndex(Session& session, const Table& table, const Index& index) {
+  Cursor rows(*session.btree, table.root, false);
+  Cursor entries(*session.btree, index.root, true);
+  for (bool more = rows.first(); more; more = rows.next()) {
+    int32_t rowNumber = decodeTableKey(rows.key());
+    std::string data = rows.data();
+    RecordView record(data);
+    std::string key = indexKeyOfRow(table, index, rowNumber, record);
+    if (index.unique && !indexKeyHasNull(key)) {
+      std::string_view columnsPart(key.data(), key.size() - kTableKeySize);
+      int order = entries.seek(columnsPart);
+      if (entries.valid() && (order >= 0 || entries.next())) {
+        std::string existing = entries.key();
+        if (existing.size() == key.size() &&
+            existing.compare(0, columnsPart.size(), columnsPart) == 0) {
+          throw Error(SQLITE_CONSTRAINT, "indexed columns are not unique");
+        }
+      }
+    }
+    entries.insert(key, std::string_view());
+  }
+}
+
+}  // namespace
+
+void runCreateTable(Session& session, const CreateTable& create, std::string_view text) {
+  Schema& schema = *session.schema;
+  if (schema.findTable(create.name)) {
+    throw Error(SQLITE_ERROR, "table " + create.name + " already exists");
+  }
+  if (schema.findIndex(create.name)) {
+    throw Error(SQLITE_ERROR, "there is already an index named " + create.name);
+  }
+  std::shared_ptr<Table> table = Schema::buildTable(create);
+  session.statementStarted = true;
+  // The automatic indexes get their roots first, in the order the constraints appear; the
+  // table's row in sqlite_master comes before theirs.
+  for (auto index = table->indexes.rbegin(); index != table->indexes.rend(); ++index) {
+    (*index)->root = session.btree->createTree();
+  }
+  table->root = session.btree->createTree();
+  addSchemaRow(session, "table", table->name, table->name, table->root, std::string(text));
+  for (auto index = table->indexes.rbegin(); index != table->indexes.rend(); ++index) {
+    addSchemaRow(session, "index", (*index)->name, table->name, (*index)->root, Value());
+  }
+  session.noteSchemaChange();
+  schema.addTable(table);
+}
+
+void runCreateIndex(Session& session, const CreateIndex& create, std::string_view text) {
+  Schema& schema = *session.schema;
+  std::shared_ptr<Table> table = session.table(create.table);
+  if (table == schema.schemaTable()) {
+    throw Error(SQLITE_ERROR, "table " + table->name + " may not be indexed");
+  }
+  if (table->isView) throw Error(SQLITE_ERROR, "views may not be indexed");
+  if (schema.findIndex(create.name)) {
+    throw Error(SQLITE_ERROR, "index " + create.name + " already exists");
+  }
+  if (schema.findTable(create.name)) {
+    throw Error(SQLITE_ERROR, "there is already a table named " + create.name);
+  }
+  std::shared_ptr<Index> index = Schema::buildIndex(create, *table);
+  session.statementStarted = true;
+  index->root = session.btree->createTree();
+  addSchemaRow(session, "index", index->name, table->name, index->root, std::string(text));
+  fillIndex(session, *table, *index);
+  session.noteSchemaChange();
+  schema.addIndex(index);
+}
+
+void runDropTable(Session& session, const DropTable& drop) {
+  Schema& schema = *session.schema;
+  std::shared_ptr<Table> table = session.table(drop.name);
+  if (table == schema.schemaTable()) {
+    throw Error(SQLITE_ERROR, "table " + table->name + " may not be dropped");
+  }
+  if (table->isView) throw Error(SQLITE_ERROR, "use DROP VIEW to delete view " + table->name);
+  session.requireNotBeingRead(*table);
+  session.statementStarted = true;
+  // The table's pages are freed first, then its indexes', newest first.
+  session.btree->dropTree(table->root);
+  for (const std::shared_ptr<Index>& index : table->indexes) {
+    if (index->root != 0) session.btree->dropTree(index->root);
+  }
+  std::string name = table->name;
+  removeSchemaRows(session, [&name](const RecordView& row) { return fieldIs(row, 2, name); });
+  session.noteSchemaChange();
+  schema.removeTable(name);
+}
+
+void runDropIndex(Session& session, const DropIndex& drop) {
+  Schema& schema = *session.schema;
+  std::shared_ptr<Index> index = schema.findIndex(drop.name);
+  if (!index) throw Error(SQLITE_ERROR, "no such index: " + drop.name);
+  if (index->automatic) {
+    throw Error(SQLITE_ERROR,
+                "index associated with UNIQUE or PRIMARY KEY constraint cannot be dropped");
+  }
+  if (std::shared_ptr<Table> table = schema.findTable(index->tableName)) {
+    session.requireNotBeingRead(*table);
+  }
+  session.statementStarted = true;
+  session.btree->dropTree(index->root);
+  std::string name = index->name;
+  removeSchemaRows(session, [&name](const RecordView& row) {
+    return fieldIs(row, 0, "index") && fieldIs(row, 1, name);
+  });
+  session.noteSchemaChange();
+  schema.removeIndex(name);
+}
+
+}  // namespace sqlite2

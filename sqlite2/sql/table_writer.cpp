@@ -1,0 +1,177 @@
+#include "sql/table_writer.h"
+
+#include "common/error.h"
+#include "record/index_key.h"
+#include "record/row_record.h"
+#include "record/table_key.h"
+#include "sql/row_scanner.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+constexpr int kRandomRowNumberTries = 1000;
+
+std::string uniquenessMessage(const Table& table, const Index& index) {
+  std::string names;
+  for (size_t i = 0; i < index.columns.size(); ++i) {
+    if (i) names += ", ";
+    names += table.columns[index.columns[i]].name;
+  }
+  if (index.columns.size() == 1) return "column " + names + " is not unique";
+  return "columns " + names + " are not unique";
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+std::string indexKeyOfRow(const Table& table, const Index& index, int32_t rowNumber,
+                          const RecordView& record) {
+  std::vector<Value> values;
+  values.reserve(index.columns.size());
+  for (int column : index.columns) {
+    if (column == table.rowNumberColumn) {
+      values.push_back(std::to_string(rowNumber));
+    } else {
+      std::optional<std::string_view> field = record.field(static_cast<size_t>(column));
+      values.push_back(field ? Value(std::string(*field)) : Value());
+    }
+  }
+  return encodeIndexKey(values, index.textColumns, rowNumber);
+}
+
+int32_t requireRowNumber(std::string_view text) {
+  std::optional<int32_t> rowNumber = exactRowNumber(text);
+  if (!rowNumber) throw Error(SQLITE_MISMATCH);
+  return *rowNumber;
+}
+
+TableWriter::TableWriter(Session& session, const Table& table)
+    : session_(session), table_(table), tableCursor_(*session.btree, table.root, true) {
+  indexCursors_.resize(table.indexes.size());
+}
+
+Cursor& TableWriter::indexCursor(size_t position) {
+  if (!indexCursors_[position]) {
+    const Index& index = *table_.indexes[position];
+    if (index.root == 0) throw Error(SQLITE_CORRUPT, "malformed database schema");
+    indexCursors_[position] = std::make_unique<Cursor>(*session_.btree, index.root, true);
+  }
+  return *indexCursors_[position];
+}
+
+int32_t TableWriter::chooseRowNumber() {
+  if (!tableCursor_.last()) return 1;
+  int32_t largest = decodeTableKey(tableCursor_.key());
+  if (largest < INT32_MAX) return largest + 1;
+  // Every number above is taken: try random ones, small at first, then stepping up.
+  std::uniform_int_distribution<int32_t> start(1, 0xffffff);
+  std::uniform_int_distribution<int32_t> step(1, 256);
+  int32_t candidate = start(session_.random);
+  for (int attempt = 0; attempt < kRandomRowNumberTries; ++attempt) {
+    if (tableCursor_.seek(encodeTableKey(candidate)) != 0) return candidate;
+    candidate += step(session_.random);
+  }
+  throw Error(SQLITE_FULL);
+}
+
+void TableWriter::checkNotNull(const std::vector<Value>& values) const {
+  for (size_t i = 0; i < table_.columns.size(); ++i) {
+    if (table_.columns[i].notNull && !values[i] && static_cast<int>(i) != table_.rowNumberColumn) {
+      throw Error(SQLITE_CONSTRAINT,
+                  table_.name + "." + table_.columns[i].name + " may not be NULL");
+    }
+  }
+}
+
+void TableWriter::checkRowNumberFree(int32_t rowNumber) {
+  if (tableCursor_.seek(encodeTableKey(rowNumber)) == 0 && tableCursor_.valid()) {
+    throw Error(SQLITE_CONSTRAINT, "PRIMARY KEY must be unique");
+  }
+}
+
+void TableWriter::checkUnique(int32_t rowNumber, const std::vector<Value>& values,
+                              std::optional<int32_t> self) {
+  for (size_t position = 0; position < table_.indexes.size(); ++position) {
+    const Index& index = *table_.indexes[position];
+    if (!index.unique) continue;
+    std::string key = indexKey(index, rowNumber, values);
+    if (indexKeyHasNull(key)) continue;  // NULL never conflicts
+    std::string_view columnsPart(key.data(), key.size() - kTableKeySize);
+    Cursor& cursor = indexCursor(position);
+    int order = cursor.seek(columnsPart);
+    if (!cursor.valid()) continue;
+    if (order < 0 && !cursor.next()) continue;
+    for (; cursor.valid(); cursor.next()) {
+      std::string existing = cursor.key();
+      if (!startsWith(existing, columnsPart)) break;
+      if (existing.size() != key.size()) continue;  // a longer entry: not the same values
+      if (self && trailingRowNumber(existing) == *self) continue;
+      throw Error(SQLITE_CONSTRAINT, uniquenessMessage(table_, index));
+    }
+  }
+}
+
+std::optional<std::vector<Value>> TableWriter::readRow(int32_t rowNumber) {
+  if (tableCursor_.seek(encodeTableKey(rowNumber)) != 0 || !tableCursor_.valid()) {
+    return std::nullopt;
+  }
+  std::string data = tableCursor_.data();
+  RecordView record(data);
+  std::vector<Value> values;
+  values.reserve(table_.columns.size());
+  for (size_t i = 0; i < table_.columns.size(); ++i) {
+    std::optional<std::string_view> field = record.field(i);
+    values.push_back(field ? Value(std::string(*field)) : Value());
+  }
+  return values;
+}
+
+void TableWriter::insertRow(int32_t rowNumber, const std::vector<Value>& values) {
+  std::string record = encodeRecord(values);
+  std::vector<std::string> keys;
+  for (const std::shared_ptr<Index>& index : table_.indexes) {
+    keys.push_back(indexKey(*index, rowNumber, values));
+  }
+  tableCursor_.insert(encodeTableKey(rowNumber), record);
+  for (size_t position = 0; position < keys.size(); ++position) {
+    indexCursor(position).insert(keys[position], std::string_view());
+  }
+}
+
+void TableWriter::removeRow(int32_t rowNumber, const std::vector<Value>& values) {
+  for (size_t position = 0; position < table_.indexes.size(); ++position) {
+    std::string key = indexKey(*table_.indexes[position], rowNumber, values);
+    Cursor& cursor = indexCursor(position);
+    if (cursor.seek(key) == 0 && cursor.valid()) cursor.remove();
+  }
+  if (tableCursor_.seek(encodeTableKey(rowNumber)) == 0 && tableCursor_.valid()) {
+    tableCursor_.remove();
+  }
+}
+
+// The values an index holds for a row: the INTEGER PRIMARY KEY column holds the row number.
+std::vector<Value> TableWriter::indexedValues(const Index& index, int32_t rowNumber,
+                                              const std::vector<Value>& values) const {
+  std::vector<Value> indexed;
+  indexed.reserve(index.columns.size());
+  for (int column : index.columns) {
+    if (column == table_.rowNumberColumn) {
+      indexed.push_back(std::to_string(rowNumber));
+    } else {
+      indexed.push_back(values[column]);
+    }
+  }
+  return indexed;
+}
+
+std::string TableWriter::indexKey(const Index& index, int32_t rowNumber,
+                                  const std::vector<Value>& values) const {
+  return encodeIndexKey(indexedValues(index, rowNumber, values), index.textColumns, rowNumber);
+}
+
+}  // namespace sqlite2

@@ -1,0 +1,189 @@
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "btree/btree.h"
+#include "common/error.h"
+#include "sql/access_plan.h"
+#include "sql/expression.h"
+#include "sql/row_scanner.h"
+#include "sql/session.h"
+#include "sql/table_writer.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+constexpr int kRowNumberTarget = -1;
+
+Value storedValue(const SqlValue& value) {
+  return value.isNull() ? Value() : Value(std::string(value.text()));
+}
+
+// Where each value of an INSERT goes: a column position or kRowNumberTarget.
+std::vector<int> insertTargets(const Table& table, const Insert& insert) {
+  std::vector<int> targets;
+  if (!insert.columns) {
+    if (insert.values.size() != table.columns.size()) {
+      throw Error(SQLITE_ERROR, "table " + table.name + " has " +
+                                    std::to_string(table.columns.size()) + " columns but " +
+                                    std::to_string(insert.values.size()) + " values were supplied");
+    }
+    for (size_t i = 0; i < table.columns.size(); ++i) targets.push_back(static_cast<int>(i));
+    return targets;
+  }
+  if (insert.values.size() != insert.columns->size()) {
+    throw Error(SQLITE_ERROR, std::to_string(insert.values.size()) + " values for " +
+                                  std::to_string(insert.columns->size()) + " columns");
+  }
+  for (const std::string& name : *insert.columns) {
+    int column = table.findColumn(name);
+    if (column < 0 && isRowNumberName(name)) column = kRowNumberTarget;
+    if (column < 0 && column != kRowNumberTarget) {
+      throw Error(SQLITE_ERROR, "table " + table.name + " has no column named " + name);
+    }
+    targets.push_back(column);
+  }
+  return targets;
+}
+
+// The row numbers a WHERE clause selects, gathered before anything changes.
+std::vector<int32_t> selectedRowNumbers(Session& session, const Table& table,
+                                        const CompiledExpr* where) {
+  AccessPlan plan = planAccess(table, where, {});
+  RowScanner scanner(*session.btree, table, plan);
+  std::vector<int32_t> rowNumbers;
+  while (scanner.next()) rowNumbers.push_back(scanner.rowNumber());
+  return rowNumbers;
+}
+
+std::shared_ptr<Table> writableTable(Session& session, const std::string& name) {
+  std::shared_ptr<Table> table = session.table(name);
+  session.requireWritable(*table);
+  session.requireNotBeingRead(*table);
+  return table;
+}
+
+}  // namespace
+
+void runInsert(Session& session, const Insert& insert) {
+  std::shared_ptr<Table> table = writableTable(session, insert.table);
+  std::vector<int> targets = insertTargets(*table, insert);
+
+  std::vector<Value> values(table->columns.size());
+  std::vector<bool> given(table->columns.size(), false);
+  std::optional<SqlValue> rowNumberValue;
+  ExpressionCompiler compiler(nullptr, std::string());
+  std::vector<CompiledExprPtr> compiled;
+  for (const ExprPtr& expr : insert.values) compiled.push_back(compiler.compile(*expr));
+  EvalContext noRow;
+  for (size_t i = 0; i < compiled.size(); ++i) {
+    SqlValue value = compiled[i]->evaluate(noRow);
+    int target = targets[i];
+    if (target == kRowNumberTarget || target == table->rowNumberColumn) {
+      rowNumberValue = value;
+      if (target == kRowNumberTarget) continue;
+    }
+    values[target] = storedValue(value);
+    given[target] = true;
+  }
+  session.statementStarted = true;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (!given[i]) values[i] = table->columns[i].defaultValue;
+  }
+
+  TableWriter writer(session, *table);
+  std::optional<int32_t> givenRowNumber;
+  if (rowNumberValue && !rowNumberValue->isNull()) {
+    givenRowNumber = requireRowNumber(rowNumberValue->text());
+  }
+  if (table->rowNumberColumn >= 0) values[table->rowNumberColumn].reset();
+  writer.checkNotNull(values);
+  int32_t rowNumber;
+  if (givenRowNumber) {
+    rowNumber = *givenRowNumber;
+    writer.checkRowNumberFree(rowNumber);
+  } else {
+    rowNumber = writer.chooseRowNumber();
+  }
+  writer.checkUnique(rowNumber, values, std::nullopt);
+  writer.insertRow(rowNumber, values);
+  ++session.changes;
+  session.lastInsertRowid = rowNumber;
+}
+
+void runUpdate(Session& session, const Update& update) {
+  std::shared_ptr<Table> table = writableTable(session, update.table);
+  ExpressionCompiler compiler(table.get(), table->name);
+  // One expression per assigned column (the last assignment of a column wins).
+  std::vector<CompiledExprPtr> newValues(table->columns.size());
+  CompiledExprPtr newRowNumber;
+  for (const Assignment& assignment : update.assignments) {
+    int column = table->findColumn(assignment.column);
+    if (column < 0 && !isRowNumberName(assignment.column)) {
+      throw Error(SQLITE_ERROR, "no such column: " + assignment.column);
+    }
+    CompiledExprPtr value = compiler.compile(*assignment.value);
+    if (column < 0 || column == table->rowNumberColumn) {
+      newRowNumber = std::move(value);
+    } else {
+      newValues[column] = std::move(value);
+    }
+  }
+  CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
+  session.statementStarted = true;
+
+  std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
+  TableWriter writer(session, *table);
+  for (int32_t rowNumber : rowNumbers) {
+    std::optional<std::vector<Value>> old = writer.readRow(rowNumber);
+    if (!old) continue;
+    std::string oldRecord = encodeRecord(*old);
+    RecordView record(oldRecord);
+    EvalContext row;
+    row.rowNumber = rowNumber;
+    row.record = &record;
+    std::vector<Value> values = *old;
+    for (size_t i = 0; i < newValues.size(); ++i) {
+      if (newValues[i]) values[i] = storedValue(newValues[i]->evaluate(row));
+    }
+    int32_t target = rowNumber;
+    if (newRowNumber) {
+      SqlValue value = newRowNumber->evaluate(row);
+      if (value.isNull()) throw Error(SQLITE_MISMATCH);
+      target = requireRowNumber(value.text());
+    }
+    writer.checkNotNull(values);
+    if (target != rowNumber) writer.checkRowNumberFree(target);
+    writer.checkUnique(target, values, rowNumber);
+    writer.removeRow(rowNumber, *old);
+    writer.insertRow(target, values);
+    ++session.changes;
+  }
+}
+
+void runDelete(Session& session, const Delete& del) {
+  std::shared_ptr<Table> table = writableTable(session, del.table);
+  ExpressionCompiler compiler(table.get(), table->name);
+  CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
+  session.statementStarted = true;
+  if (!del.where) {
+    // Emptied wholesale, which the reference library does not count as changes.
+    session.btree->clearTree(table->root);
+    for (const std::shared_ptr<Index>& index : table->indexes) {
+      if (index->root != 0) session.btree->clearTree(index->root);
+    }
+    return;
+  }
+  std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
+  TableWriter writer(session, *table);
+  for (int32_t rowNumber : rowNumbers) {
+    std::optional<std::vector<Value>> old = writer.readRow(rowNumber);
+    if (!old) continue;
+    writer.removeRow(rowNumber, *old);
+    ++session.changes;
+  }
+}
+
+}  // namespace sqlite2
