@@ -188,9 +188,10 @@ void BtreeStorage::freeTreeContent(PageNumber root) {
   PageRef page = treePage(root);
   NodeContent content = this->content(page);
   ByteOrder fileOrder = order();
+  // Every page to free is gathered first, so that a damaged tree (a page reached twice, a
+  // chain leading into the tree) is refused before the free list is touched.
   std::unordered_set<PageNumber> seen{root};
-  // Children are freed depth-first with an explicit stack, so a damaged tree can neither
-  // recurse without bound nor free a page twice.
+  std::vector<PageNumber> doomed;
   std::vector<std::pair<PageNumber, size_t>> pending;
   auto collect = [&](const NodeContent& node, size_t depth) {
     for (size_t s = 0; s <= node.cells.size(); ++s) {
@@ -199,17 +200,22 @@ void BtreeStorage::freeTreeContent(PageNumber root) {
       if (!seen.insert(child).second || depth >= kMaxTreeDepth) throwCorrupt();
       pending.emplace_back(child, depth + 1);
     }
-    for (const RawCell& cell : node.cells) freeOverflow(cell.bytes, cell.info(fileOrder));
+    for (const RawCell& cell : node.cells) {
+      for (PageNumber number : overflowChain(cell.bytes, cell.info(fileOrder))) {
+        if (!seen.insert(number).second) throwCorrupt();
+        doomed.push_back(number);
+      }
+    }
   };
   collect(content, 0);
   while (!pending.empty()) {
     auto [number, depth] = pending.back();
     pending.pop_back();
     PageRef child = treePage(number);
-    NodeContent childContent = this->content(child);
-    collect(childContent, depth);
-    freePage(number);
+    collect(this->content(child), depth);
+    doomed.push_back(number);
   }
+  for (PageNumber number : doomed) freePage(number);
 }
 
 }  // namespace sqlite2

@@ -224,17 +224,27 @@ RawCell BtreeStorage::buildCell(std::string_view key, std::string_view data) {
   return cell;
 }
 
-void BtreeStorage::freeOverflow(const uint8_t* cell, const CellInfo& info) {
+std::vector<PageNumber> BtreeStorage::overflowChain(const uint8_t* cell, const CellInfo& info) {
   size_t pages = overflowPageCount(info.payloadSize());
-  if (pages == 0) return;
+  std::vector<PageNumber> chain;
+  chain.reserve(pages);
   ByteOrder fileOrder = order();
   PageNumber next = fileOrder.u32(cell + kCellHeaderSize + kMaxLocalPayload);
   for (size_t i = 0; i < pages; ++i) {
     if (next == 0) throwCorrupt();
-    PageNumber current = next;
-    next = fileOrder.u32(overflowPage(current).data());
-    freePage(current);
+    chain.push_back(next);
+    next = fileOrder.u32(overflowPage(next).data());
   }
+  return chain;
+}
+
+void BtreeStorage::freeOverflow(const uint8_t* cell, const CellInfo& info) {
+  std::vector<PageNumber> chain = overflowChain(cell, info);
+  // A chain that runs into itself would put a page on the free list twice.
+  std::vector<PageNumber> sorted = chain;
+  std::sort(sorted.begin(), sorted.end());
+  if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) throwCorrupt();
+  for (PageNumber number : chain) freePage(number);
 }
 
 PageNumber BtreeStorage::allocatePage() {

@@ -58,6 +58,8 @@ class BtreeStorage {
                  size_t ignoreTail);
   // A new cell holding key and data; its overflow pages are allocated and written.
   RawCell buildCell(std::string_view key, std::string_view data);
+  // The pages of the cell's overflow chain, which must be exactly as long as its payload needs.
+  std::vector<PageNumber> overflowChain(const uint8_t* cell, const CellInfo& info);
   void freeOverflow(const uint8_t* cell, const CellInfo& info);
 
   PageNumber allocatePage();

@@ -129,3 +129,39 @@ TEST(BtreeBadInput, AnEmptyFileIsANewDatabase) {
 
 }  // namespace
 }  // namespace sqlite2
+
+namespace sqlite2 {
+namespace {
+
+// An overflow chain that leads into another tree must not get that tree's page freed.
+TEST(BtreeBadInput, DroppingADamagedTreeFreesNothing) {
+  TempDir dir;
+  std::string path = dir.file("chain.db");
+  PageNumber root = 0;
+  {
+    auto btree = Btree::open(path, {});
+    btree->beginTransaction();
+    root = btree->createTree();
+    Cursor cursor(*btree, root, true);
+    cursor.insert(encodeTableKey(1), std::string(3000, 'o'));
+    btree->commit();
+  }
+  std::string file = readFile(path);
+  // The only cell sits at offset 8; its chain pointer follows the local payload.
+  size_t pointer = (root - 1) * kPageSize + 8 + 12 + 236;
+  file[pointer] = static_cast<char>(kSchemaRoot);
+  file[pointer + 1] = file[pointer + 2] = file[pointer + 3] = 0;
+  writeFile(path, file);
+
+  auto btree = Btree::open(path, {});
+  btree->beginTransaction();
+  int32_t freeBefore = btree->readMeta()[0];
+  EXPECT_EQ(orvalen::test::errorCode([&] { btree->dropTree(root); }), SQLITE_CORRUPT);
+  EXPECT_EQ(btree->readMeta()[0], freeBefore);
+  btree->rollback();
+  btree.reset();
+  EXPECT_EQ(readFile(path), file);
+}
+
+}  // namespace
+}  // namespace sqlite2

@@ -209,5 +209,31 @@ TEST_F(BtreeModelTest, RollbackRestoresTheTreeAndItsPages) {
   EXPECT_EQ(orvalen::test::readFile(path_), before);
 }
 
+TEST_F(BtreeModelTest, StatementRollbackUndoesOnlyTheStatement) {
+  auto btree = Btree::open(path_, {});
+  btree->beginTransaction();
+  PageNumber root = btree->createTree();
+  Cursor cursor(*btree, root, true);
+  Model model;
+  for (int statement = 0; statement < 6; ++statement) {
+    btree->beginStatement();
+    Model changed = model;
+    for (int i = 0; i < 150; ++i) {
+      std::string key = randomKey();
+      changed[key] = randomData();
+      cursor.insert(key, changed[key]);
+    }
+    if (statement % 2) {
+      btree->rollbackStatement();
+    } else {
+      btree->commitStatement();
+      model = changed;
+    }
+    expectTreeMatches(*btree, root, model);
+    ASSERT_EQ(integrityProblems(*btree, {kSchemaRoot, root}), "");
+  }
+  btree->commit();
+}
+
 }  // namespace
 }  // namespace sqlite2
