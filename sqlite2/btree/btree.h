@@ -51,8 +51,9 @@ class Btree {
   void rollbackStatement();
 
   // Trees. createTree returns the new root page; dropTree frees every page of the tree
-  // including its root (never page 2); clearTree frees every page but the root and leaves
-  // the root an empty page.
+  // including its root (page 2 is only cleared); clearTree frees every page but the root and
+  // leaves the root an empty page. A damaged tree is refused (SQLITE_CORRUPT) before any of
+  // its pages is freed. All three need a transaction (SQLITE_MISUSE otherwise).
   PageNumber createTree();
   void dropTree(PageNumber root);
   void clearTree(PageNumber root);
@@ -80,7 +81,9 @@ class Btree {
 // the entry that followed it.
 class Cursor {
  public:
-  // forWriting: insert() and remove() are allowed (inside a transaction only).
+  // forWriting: insert() and remove() are allowed (inside a transaction only; SQLITE_MISUSE
+  // otherwise). Opening reads the root page, so a file that is not a database or a damaged
+  // root fails here.
   Cursor(Btree& btree, PageNumber root, bool forWriting);
   ~Cursor();
   Cursor(const Cursor&) = delete;
@@ -99,7 +102,8 @@ class Cursor {
   // result is < 0.
   int seek(std::string_view key);
 
-  // The entry under the cursor.
+  // The entry under the cursor (SQLITE_MISUSE when there is none). Reading past the end of
+  // the data is SQLITE_CORRUPT: it means a record's header points outside the record.
   size_t keySize();
   std::string key();
   size_t dataSize();
