@@ -43,6 +43,11 @@ void CursorCore::descend(PageNumber child) {
   path_.push_back({std::move(page), 0});
 }
 
+void CursorCore::countWalkDescent() {
+  size_t mostEntries = size_t{storage_.pager().pageCount()} * kMaxCellsPerPage + 64;
+  if (++walkDescents_ > mostEntries) throwCorrupt();
+}
+
 bool CursorCore::moveToLeftmost() {
   while (true) {
     const NodePage& node = nodeAt(path_.size() - 1);
@@ -69,6 +74,7 @@ bool CursorCore::stepForward() {
   int& index = path_.back().index;
   ++index;
   if (!node.isLeaf()) {
+    countWalkDescent();
     descend(childAt(node, path_.back().ref.data(), index, storage_.order()));
     return moveToLeftmost();
   }
@@ -85,6 +91,7 @@ bool CursorCore::stepBackward() {
   const NodePage& node = nodeAt(path_.size() - 1);
   int& index = path_.back().index;
   if (!node.isLeaf()) {
+    countWalkDescent();
     descend(childAt(node, path_.back().ref.data(), index, storage_.order()));
     return moveToRightmost();
   }
@@ -167,6 +174,7 @@ bool CursorCore::valid() {
 
 bool CursorCore::first() {
   pendingMove_ = 0;
+  walkDescents_ = 0;
   moveToRoot();
   mode_ = moveToLeftmost() ? Mode::OnEntry : Mode::Unset;
   return mode_ == Mode::OnEntry;
@@ -174,6 +182,7 @@ bool CursorCore::first() {
 
 bool CursorCore::last() {
   pendingMove_ = 0;
+  walkDescents_ = 0;
   moveToRoot();
   mode_ = moveToRightmost() ? Mode::OnEntry : Mode::Unset;
   return mode_ == Mode::OnEntry;
@@ -207,6 +216,7 @@ bool CursorCore::previous() {
 
 int CursorCore::seek(std::string_view key) {
   pendingMove_ = 0;
+  walkDescents_ = 0;
   int result = seekPath(key);
   bool empty = nodeAt(path_.size() - 1).count == 0;
   mode_ = empty ? Mode::Unset : Mode::OnEntry;

@@ -47,6 +47,7 @@ class CursorCore {
   const NodePage& nodeAt(size_t level);
   const uint8_t* currentCell(CellInfo& info);
   void descend(PageNumber child);
+  void countWalkDescent();
   void moveToRoot();
   bool moveToLeftmost();
   bool moveToRightmost();
@@ -65,6 +66,10 @@ class CursorCore {
   // After finding a saved entry that is gone: > 0 when now on the entry after it, < 0 when on
   // the one before it, so that next() and previous() neither skip nor repeat an entry.
   int pendingMove_ = 0;
+  // Pages entered by next()/previous() since the last first(), last() or seek(). A walk of a
+  // sound tree enters fewer pages than the file has entries; a damaged tree whose pages are
+  // shared between branches could otherwise make a walk practically endless.
+  size_t walkDescents_ = 0;
 };
 
 }  // namespace sqlite2

@@ -1,6 +1,8 @@
 // Damaged files: every byte of a small database changed in turn, and the file cut short. Each
 // read must end in a clean error (or succeed), never crash, hang or write.
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "btree/btree.h"
@@ -161,6 +163,65 @@ TEST(BtreeBadInput, DroppingADamagedTreeFreesNothing) {
   btree->rollback();
   btree.reset();
   EXPECT_EQ(readFile(path), file);
+}
+
+}  // namespace
+}  // namespace sqlite2
+
+namespace sqlite2 {
+namespace {
+
+void put32(std::string& file, size_t offset, uint32_t value) {
+  for (int i = 0; i < 4; ++i) file[offset + i] = static_cast<char>(value >> (8 * i));
+}
+void put16(std::string& file, size_t offset, uint16_t value) {
+  file[offset] = static_cast<char>(value);
+  file[offset + 1] = static_cast<char>(value >> 8);
+}
+
+// Pages 3..33 each hold one entry and send both of their children to the next page, so a
+// walk would meet 2^30 entries: such a walk must end as corrupt, and soon.
+TEST(BtreeBadInput, TreesSharingPagesBetweenBranchesDoNotWalkForever) {
+  TempDir dir;
+  std::string path = dir.file("shared.db");
+  {
+    auto btree = Btree::open(path, {});
+    btree->beginTransaction();
+    btree->commit();
+  }
+  std::string file = readFile(path);
+  const PageNumber first = 3;
+  const PageNumber leaf = 33;
+  file.resize(leaf * kPageSize, '\0');
+  for (PageNumber page = first; page <= leaf; ++page) {
+    size_t base = (page - 1) * kPageSize;
+    PageNumber child = page == leaf ? 0 : page + 1;
+    put32(file, base, child);      // right child
+    put16(file, base + 4, 8);      // first cell
+    put16(file, base + 6, 24);     // first free block
+    put32(file, base + 8, child);  // the cell's left child
+    put16(file, base + 12, 4);     // key size
+    std::string key = encodeTableKey(static_cast<int32_t>(page));
+    file.replace(base + 20, 4, key);
+    put16(file, base + 24, kPageSize - 24);
+  }
+  writeFile(path, file);
+  auto btree = Btree::open(path, {});
+  Cursor cursor(*btree, first, false);
+  EXPECT_EQ(orvalen::test::errorCode([&] {
+              for (bool on = cursor.first(); on; on = cursor.next()) {
+              }
+            }),
+            SQLITE_CORRUPT);
+  EXPECT_EQ(orvalen::test::errorCode([&] {
+              for (bool on = cursor.last(); on; on = cursor.previous()) {
+              }
+            }),
+            SQLITE_CORRUPT);
+  std::vector<std::string> problems = btree->checkIntegrity({first});
+  EXPECT_NE(std::find(problems.begin(), problems.end(),
+                      "On page 3 at right child: 2nd reference to page 4"),
+            problems.end());
 }
 
 }  // namespace
