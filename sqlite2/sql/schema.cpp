@@ -196,7 +196,7 @@ std::shared_ptr<Index> Schema::buildIndex(const CreateIndex& definition, const T
   for (const std::string& name : definition.columns) {
     int position = table.findColumn(name);
     if (position < 0) {
-      throw Error(SQLITE_ERROR, "table " + definition.table + " has no column named " + name);
+      throw Error(SQLITE_ERROR, "table " + table.name + " has no column named " + name);
     }
     index->columns.push_back(position);
     index->textColumns.push_back(table.columns[position].text);

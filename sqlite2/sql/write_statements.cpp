@@ -15,7 +15,7 @@ namespace sqlite2 {
 
 namespace {
 
-constexpr int kRowNumberTarget = -1;
+constexpr int kRowNumberTarget = -2;
 
 Value storedValue(const SqlValue& value) {
   return value.isNull() ? Value() : Value(std::string(value.text()));
@@ -40,7 +40,7 @@ std::vector<int> insertTargets(const Table& table, const Insert& insert) {
   for (const std::string& name : *insert.columns) {
     int column = table.findColumn(name);
     if (column < 0 && isRowNumberName(name)) column = kRowNumberTarget;
-    if (column < 0 && column != kRowNumberTarget) {
+    if (column == -1) {
       throw Error(SQLITE_ERROR, "table " + table.name + " has no column named " + name);
     }
     targets.push_back(column);
