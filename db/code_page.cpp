@@ -14,7 +14,7 @@ constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";
 // How much of a refused text its error message quotes.
 constexpr std::size_t kQuotedTextLimit = 60;
 
-[[noreturn]] void raise(const std::string& text) {
+[[noreturn]] void refuse(const std::string& text) {
   throw CppSQLiteException(CPPSQLITE_ERROR, text.c_str(), false);
 }
 
@@ -111,13 +111,13 @@ CodePage& CodePage::operator=(CodePage&&) noexcept = default;
 
 CodePage::Converter& CodePage::encoder() const {
   if (!encoder_) encoder_ = std::make_unique<Converter>(name_, "UTF-8");
-  if (!encoder_->usable()) raise("unknown code page " + name_);
+  if (!encoder_->usable()) refuse("unknown code page " + name_);
   return *encoder_;
 }
 
 CodePage::Converter& CodePage::decoder() const {
   if (!decoder_) decoder_ = std::make_unique<Converter>("UTF-8", name_);
-  if (!decoder_->usable()) raise("unknown code page " + name_);
+  if (!decoder_->usable()) refuse("unknown code page " + name_);
   return *decoder_;
 }
 
@@ -126,9 +126,9 @@ std::string CodePage::encode(std::string_view utf8) const {
   std::size_t done = encoder().convert(utf8, bytes);
   if (done == utf8.size()) return bytes;
   std::string character = describeCharacter(utf8.substr(done));
-  if (character.empty()) raise("the text " + quoteForMessage(utf8) + " is not valid UTF-8");
-  raise("the text " + quoteForMessage(utf8) + " holds a character (" + character +
-        ") that code page " + name_ + " cannot hold");
+  if (character.empty()) refuse("the text " + quoteForMessage(utf8) + " is not valid UTF-8");
+  refuse("the text " + quoteForMessage(utf8) + " holds a character (" + character +
+         ") that code page " + name_ + " cannot hold");
 }
 
 std::string CodePage::decode(std::string_view bytes, bool* undecodable) const {
