@@ -56,34 +56,46 @@ std::vector<PageNumber> schemaRoots(Btree& btree) {
   return roots;
 }
 
+namespace {
+
+// Runs one step of a walk, recording its error instead of ending the walk.
+template <typename Step>
+bool attempt(FileWalk& walk, const Step& step) {
+  try {
+    step();
+    return true;
+  } catch (const Error& error) {
+    walk.errors.emplace_back(error.code(), error.what());
+    return false;
+  }
+}
+
+}  // namespace
+
+FileWalk walkDatabase(Btree& btree) {
+  FileWalk walk;
+  // An open cursor keeps the file share-locked, and the cache warm, for the whole walk.
+  std::unique_ptr<Cursor> readLock;
+  attempt(walk, [&] { readLock = std::make_unique<Cursor>(btree, kSchemaRoot, false); });
+  walk.roots.push_back(kSchemaRoot);
+  attempt(walk, [&] {
+    for (PageNumber root : schemaRoots(btree)) walk.roots.push_back(root);
+  });
+  for (PageNumber root : walk.roots) {
+    attempt(walk, [&] { walk.entries += walkTree(btree, root); });
+  }
+  attempt(walk, [&] { btree.readMeta(); });
+  attempt(walk, [&] { walk.problems = btree.checkIntegrity(walk.roots); });
+  return walk;
+}
+
 FileWalk walkDatabase(const std::string& path) {
   PagerOptions options;
   options.readOnly = true;
-  FileWalk walk;
-  auto attempt = [&walk](const auto& step) {
-    try {
-      step();
-      return true;
-    } catch (const Error& error) {
-      walk.errors.emplace_back(error.code(), error.what());
-      return false;
-    }
-  };
   std::unique_ptr<Btree> btree;
-  if (!attempt([&] { btree = Btree::open(path, options); })) return walk;
-  // An open cursor keeps the file share-locked, and the cache warm, for the whole walk.
-  std::unique_ptr<Cursor> readLock;
-  attempt([&] { readLock = std::make_unique<Cursor>(*btree, kSchemaRoot, false); });
-  walk.roots.push_back(kSchemaRoot);
-  attempt([&] {
-    for (PageNumber root : schemaRoots(*btree)) walk.roots.push_back(root);
-  });
-  for (PageNumber root : walk.roots) {
-    attempt([&] { walk.entries += walkTree(*btree, root); });
-  }
-  attempt([&] { btree->readMeta(); });
-  attempt([&] { walk.problems = btree->checkIntegrity(walk.roots); });
-  return walk;
+  FileWalk failed;
+  if (!attempt(failed, [&] { btree = Btree::open(path, options); })) return failed;
+  return walkDatabase(*btree);
 }
 
 }  // namespace orvalen::test

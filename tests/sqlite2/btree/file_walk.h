@@ -20,6 +20,8 @@ struct FileWalk {
 };
 
 FileWalk walkDatabase(const std::string& path);
+// The same through a b-tree already open on the file (read-only), which must hold no lock.
+FileWalk walkDatabase(sqlite2::Btree& btree);
 
 // The root pages named by the schema table's rows (the rootpage column of each record).
 std::vector<sqlite2::PageNumber> schemaRoots(sqlite2::Btree& btree);
