@@ -1,6 +1,8 @@
 #include "pager_test_support.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -57,6 +59,30 @@ int errorCodeOf(const std::function<void()>& action) {
     return error.code();
   }
   return SQLITE_OK;
+}
+
+void killWriterAfter(const std::function<void(const CommitReporter&)>& writer, int commits,
+                     std::chrono::microseconds delay) {
+  int progress[2];
+  if (pipe(progress) != 0) throw std::runtime_error("pipe failed");
+  pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
+    close(progress[0]);
+    writer([&] {
+      char byte = 1;
+      (void)!write(progress[1], &byte, 1);
+    });
+    _exit(0);
+  }
+  close(progress[1]);
+  char byte;
+  for (int seen = 0; seen < commits && read(progress[0], &byte, 1) == 1;) ++seen;
+  usleep(static_cast<useconds_t>(delay.count()));
+  kill(child, SIGKILL);
+  int status;
+  waitpid(child, &status, 0);
+  close(progress[0]);
 }
 
 FileView::FileView(const std::string& path) : descriptor_(open(path.c_str(), O_RDONLY)) {

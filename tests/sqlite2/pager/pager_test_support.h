@@ -4,6 +4,7 @@
 // built from them, hand-made journals, and a way to look at a file while this process holds
 // a lock on it.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +30,13 @@ std::unique_ptr<Pager> openPager(const std::string& path, size_t cachePages = 20
 
 // The result code of the Error the action throws, SQLITE_OK when it throws none.
 int errorCodeOf(const std::function<void()>& action);
+
+// Runs writer in a forked child and kills the child with SIGKILL once it has reported
+// `commits` commits through the function it is given, and `delay` later still. The child may
+// end on its own earlier; then nothing is killed.
+using CommitReporter = std::function<void()>;
+void killWriterAfter(const std::function<void(const CommitReporter&)>& writer, int commits,
+                     std::chrono::microseconds delay);
 
 // Closing any descriptor of a file drops every POSIX lock this process holds on it, so a test
 // that reads the database while a pager holds a lock reads through a descriptor opened
