@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 
 #include "common/error.h"
 #include "sqlite.h"
@@ -85,6 +86,16 @@ File File::openExisting(const std::string& path) {
 File File::createExclusive(const std::string& path) {
   int descriptor = openRetrying(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
   if (descriptor < 0) throw Error(SQLITE_CANTOPEN);
+  return File(descriptor, false);
+}
+
+File File::createTemporary() {
+  const char* directory = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(directory && *directory ? directory : "/tmp") + "/orvalen-XXXXXX";
+  int descriptor = mkostemp(pattern.data(), O_CLOEXEC);
+  if (descriptor < 0) throw Error(SQLITE_CANTOPEN);
+  unlink(pattern.c_str());
   return File(descriptor, false);
 }
 

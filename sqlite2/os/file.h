@@ -44,6 +44,9 @@ class File {
   // Creates a new file with mode 0600, failing when anything exists at the path, a symbolic
   // link included.
   static File createExclusive(const std::string& path);
+  // Creates an anonymous file for scratch data in $TMPDIR (or /tmp), mode 0600; it has no
+  // name and disappears when closed. Throws Error(SQLITE_CANTOPEN) when none can be made.
+  static File createTemporary();
 
   bool isOpen() const { return descriptor_ >= 0; }
   bool isReadOnly() const { return readOnly_; }

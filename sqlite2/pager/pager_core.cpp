@@ -41,6 +41,7 @@ PagerCore::PagerCore(const std::string& path, File file, const PagerOptions& opt
       database_(std::move(file)),
       readOnly_(database_.file().isReadOnly()),
       cache_(options.cachePages),
+      statement_(options.cachePages),
       random_(seededGenerator()) {}
 
 PagerCore::~PagerCore() {

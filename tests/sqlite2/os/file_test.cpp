@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -118,6 +120,24 @@ TEST(File, TruncatesAndGrows) {
   EXPECT_EQ(file.size(), 4u);
   file.truncate(6);
   EXPECT_EQ(readFile(dir.file("f")), std::string("0123") + std::string(2, '\0'));
+}
+
+TEST(File, TemporaryFilesHaveNoName) {
+  TempDir dir;
+  const char* previous = getenv("TMPDIR");
+  std::string saved = previous ? previous : "";
+  setenv("TMPDIR", dir.path().c_str(), 1);
+  File scratch = File::createTemporary();
+  if (previous) {
+    setenv("TMPDIR", saved.c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
+  scratch.writeAt(2000, "kept", 4);
+  char buffer[4];
+  EXPECT_EQ(scratch.readAt(2000, buffer, 4), 4u);
+  EXPECT_EQ(std::string(buffer, 4), "kept");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "the temporary file has a name";
 }
 
 TEST(File, ReadOnlyDescriptorRefusesWrites) {

@@ -179,6 +179,23 @@ TEST_F(PagerTransactionTest, StatementRollbackAfterSpillingLeavesNoStrayPages) {
   EXPECT_EQ(readFile(path_), pagePattern(1, 1) + pagePattern(2, 2) + pagePattern(3, 1));
 }
 
+TEST_F(PagerTransactionTest, AStatementChangingMorePagesThanTheCacheHoldsIsUndoneWhole) {
+  writeFile(path_, databaseImage(40, 1));
+  auto pager = openPager(path_, 4);
+  pager->beginWrite();
+  writePattern(*pager, 5, 5, 2);
+  pager->beginStatement();
+  writePattern(*pager, 1, 40, 3);  // the statement saves 40 pages, most outside memory
+  pager->rollbackStatement();
+  for (PageNumber page = 1; page <= 40; ++page) {
+    ASSERT_EQ(pageBytes(*pager, page), pagePattern(page, page == 5 ? 2 : 1)) << "page " << page;
+  }
+  pager->commit();
+  std::string expected = databaseImage(40, 1);
+  expected.replace(4 * kPageSize, kPageSize, pagePattern(5, 2));
+  EXPECT_EQ(readFile(path_), expected);
+}
+
 TEST_F(PagerTransactionTest, CommitWithoutChangesLeavesTheFileAlone) {
   auto pager = openPager(path_);
   pager->beginWrite();
