@@ -53,7 +53,7 @@ bool CursorCore::moveToLeftmost() {
     const NodePage& node = nodeAt(path_.size() - 1);
     path_.back().index = 0;
     if (node.isLeaf()) return node.count > 0;
-    descend(childAt(node, path_.back().ref.data(), 0, storage_.order()));
+    descend(childAt(node, path_.back().ref.data(), 0, node.order));
   }
 }
 
@@ -75,7 +75,7 @@ bool CursorCore::stepForward() {
   ++index;
   if (!node.isLeaf()) {
     countWalkDescent();
-    descend(childAt(node, path_.back().ref.data(), index, storage_.order()));
+    descend(childAt(node, path_.back().ref.data(), index, node.order));
     return moveToLeftmost();
   }
   if (index < node.count) return true;
@@ -92,7 +92,7 @@ bool CursorCore::stepBackward() {
   int& index = path_.back().index;
   if (!node.isLeaf()) {
     countWalkDescent();
-    descend(childAt(node, path_.back().ref.data(), index, storage_.order()));
+    descend(childAt(node, path_.back().ref.data(), index, node.order));
     return moveToRightmost();
   }
   --index;
@@ -109,9 +109,9 @@ bool CursorCore::stepBackward() {
 
 int CursorCore::seekPath(std::string_view key) {
   moveToRoot();
-  ByteOrder order = storage_.order();
   while (true) {
     const NodePage& node = nodeAt(path_.size() - 1);
+    ByteOrder order = node.order;
     const uint8_t* page = path_.back().ref.data();
     // The first cell whose key is not below the wanted one.
     size_t low = 0;
@@ -237,7 +237,7 @@ const uint8_t* CursorCore::currentCell(CellInfo& info) {
   int index = path_.back().index;
   if (index < 0 || index >= node.count) throwCorrupt();
   const uint8_t* cell = path_.back().ref.data() + node.offsets[index];
-  info = decodeCell(cell, storage_.order());
+  info = decodeCell(cell, node.order);
   return cell;
 }
 

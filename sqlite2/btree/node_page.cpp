@@ -46,6 +46,7 @@ CellInfo decodeCell(const uint8_t* cell, ByteOrder order) {
 
 std::unique_ptr<NodePage> NodePage::parse(const uint8_t* page, ByteOrder order) {
   auto node = std::make_unique<NodePage>();
+  node->order = order;
   node->rightChild = order.u32(page);
   size_t cellOffset = order.u16(page + 4);
   size_t freeOffset = order.u16(page + 6);
@@ -120,6 +121,7 @@ NodeContent readContent(const uint8_t* page, const NodePage& node, ByteOrder ord
 std::unique_ptr<NodePage> layOutNode(uint8_t* page, const RawCell* cells, size_t count,
                                      PageNumber rightChild, ByteOrder order) {
   auto node = std::make_unique<NodePage>();
+  node->order = order;
   node->rightChild = rightChild;
   order.put32(page, rightChild);
   size_t offset = kPageHeaderSize;

@@ -48,6 +48,7 @@ class NodePage : public BtreeExtension {
   bool isLeaf() const { return rightChild == 0; }
   size_t cellCount() const { return count; }
 
+  ByteOrder order;  // the file's, kept here so that reading cells needs no trip to page 1
   PageNumber rightChild = 0;
   uint8_t count = 0;
   uint16_t usedBytes = 0;  // the cells' total size
