@@ -60,12 +60,12 @@ int runInteractiveShell(sqlite* db, const ShellOptions& options) {
     std::fflush(stdout);
     pending.clear();
   }
-  // End of input: what was typed without its ';' still runs.
+  // End of input ends the prompt's line; what was typed without its ';' still runs.
+  std::printf("\n");
   if (!isBlank(pending)) {
     reader.addToHistory(historyEntry(pending));
     runSql(db, pending, printer);
   }
-  std::printf("\n");
   return 0;
 }
 

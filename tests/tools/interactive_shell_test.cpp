@@ -1,0 +1,115 @@
+// orvalen-sql on a terminal (a pseudo-terminal here): prompts, statements that run when they
+// end with ';', the dot commands, errors that do not end the session, and saved history.
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace orvalen::test {
+namespace {
+
+struct TerminalSession {
+  std::string screen;
+  int exitStatus = -1;
+};
+
+// Runs orvalen-sql FILE on a pseudo-terminal in directory (also its HOME), types input,
+// a line at a time at its prompts, and collects everything shown until it exits (or it
+// stays silent for 20 seconds).
+TerminalSession runOnTerminal(const std::string& directory, const std::string& input) {
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child < 0) return {};
+  if (child == 0) {
+    if (chdir(directory.c_str()) != 0) _exit(127);
+    setenv("HOME", directory.c_str(), 1);
+    setenv("TERM", "dumb", 1);
+    execl(ORVALEN_SQL_BINARY, ORVALEN_SQL_BINARY, "t.db", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  TerminalSession session;
+  size_t typed = 0;
+  size_t shownBeforeTyping = 0;
+  // A line is typed when the shell has shown a prompt since the last one was typed.
+  auto promptShown = [&] {
+    const size_t normal = session.screen.find("orvalen-sql> ", shownBeforeTyping);
+    const size_t continuation = session.screen.find("...> ", shownBeforeTyping);
+    return normal != std::string::npos || continuation != std::string::npos;
+  };
+  for (int idle = 0; idle < 200;) {
+    if (typed < input.size() && promptShown()) {
+      const size_t end = input.find('\n', typed);
+      const size_t length = (end == std::string::npos ? input.size() : end + 1) - typed;
+      const ssize_t written = write(terminal, input.data() + typed, length);
+      if (written > 0) typed += static_cast<size_t>(written);
+      shownBeforeTyping = session.screen.size();
+    }
+    pollfd ready{terminal, POLLIN, 0};
+    if (poll(&ready, 1, 100) == 0) {
+      ++idle;
+      continue;
+    }
+    char buffer[4096];
+    const ssize_t got = read(terminal, buffer, sizeof buffer);
+    if (got <= 0) break;  // the shell has gone (EIO on Linux)
+    session.screen.append(buffer, static_cast<size_t>(got));
+  }
+  close(terminal);
+  int status = 0;
+  if (waitpid(child, &status, 0) == child && WIFEXITED(status))
+    session.exitStatus = WEXITSTATUS(status);
+  return session;
+}
+
+TEST(InteractiveShellTest, RunsStatementsAndCommandsUntilQuit) {
+  TempDir dir;
+  const TerminalSession session = runOnTerminal(dir.path(),
+                                                "CREATE TABLE t(a, b);\n"
+                                                "INSERT INTO t VALUES(1, 'x');\n"
+                                                "INSERT INTO t VALUES(2,\n"
+                                                "  'second line');\n"
+                                                "SELECT b FROM t WHERE a = 2;\n"
+                                                "SELECT * FROM nosuch;\n"
+                                                ".tables\n"
+                                                ".schema t\n"
+                                                ".bogus\n"
+                                                "SELECT count(*) FROM t;\n"
+                                                ".quit\n");
+  EXPECT_EQ(session.exitStatus, 0) << session.screen;
+  EXPECT_NE(session.screen.find("orvalen-sql> "), std::string::npos) << session.screen;
+  EXPECT_NE(session.screen.find("...> "), std::string::npos) << session.screen;
+  EXPECT_NE(session.screen.find("\nsecond line\r\n"), std::string::npos) << session.screen;
+  EXPECT_NE(session.screen.find("SQL error: no such table: nosuch"), std::string::npos)
+      << session.screen;
+  EXPECT_NE(session.screen.find("\r\nt\r\n"), std::string::npos) << session.screen;
+  EXPECT_NE(session.screen.find("\r\nCREATE TABLE t(a, b);\r\n"), std::string::npos)
+      << session.screen;
+  EXPECT_NE(session.screen.find("unknown command"), std::string::npos) << session.screen;
+  // The session went on after the errors.
+  EXPECT_NE(session.screen.find("\r\n2\r\n"), std::string::npos) << session.screen;
+
+  const std::string history = readFile(dir.file(".orvalen_sql_history"));
+  EXPECT_NE(history.find("SELECT b FROM t WHERE a = 2;"), std::string::npos) << history;
+  EXPECT_NE(history.find("INSERT INTO t VALUES(2,   'second line');"), std::string::npos)
+      << history;
+  EXPECT_NE(history.find(".tables"), std::string::npos) << history;
+}
+
+TEST(InteractiveShellTest, EndOfInputRunsWhatWasTypedAndLeaves) {
+  TempDir dir;
+  const TerminalSession session = runOnTerminal(
+      dir.path(), "CREATE TABLE t(a); INSERT INTO t VALUES(42);\nSELECT a FROM t\n\x04");
+  EXPECT_EQ(session.exitStatus, 0) << session.screen;
+  EXPECT_NE(session.screen.find("\r\n42\r\n"), std::string::npos) << session.screen;
+}
+
+}  // namespace
+}  // namespace orvalen::test

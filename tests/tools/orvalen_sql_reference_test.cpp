@@ -1,0 +1,157 @@
+// orvalen-sql against the reference shell sqlite2-ref: for the same arguments, standard input
+// and file, the same standard output, standard error and exit status, and files that read
+// back the same.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "process_runner.h"
+#include "support/reference_engine.h"
+#include "support/temp_dir.h"
+
+namespace orvalen::test {
+namespace {
+
+std::string referenceShellPath() {
+  std::string home;
+  if (const char* given = std::getenv("SQLITE2_REF_HOME"); given && *given) {
+    home = given;
+  } else if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache) {
+    home = std::string(cache) + "/sqlite2-reference";
+  } else {
+    const char* user = std::getenv("HOME");
+    home = std::string(user ? user : ".") + "/.cache/sqlite2-reference";
+  }
+  return home + "/bin/sqlite2-ref";
+}
+
+struct ShellCase {
+  std::string name;
+  std::string setupSql;  // run on the file by the reference engine first; empty: no file
+  std::vector<std::string> args;
+  std::string input;
+};
+
+// The reference engine's own reading of a file, for comparing what each shell left behind.
+std::string fileContent(const std::string& path) {
+  if (!fileExists(path)) return "<no file>";
+  std::string text;
+  for (const std::string& row : referenceQuery(path, "SELECT * FROM sqlite_master;"))
+    text += row + "\n";
+  for (const std::string& row :
+       referenceQuery(path, "SELECT name FROM sqlite_master WHERE type='table';")) {
+    for (const std::string& value : referenceQuery(path, "SELECT rowid, * FROM " + row + ";")) {
+      text += row + ": " + value + "\n";
+    }
+  }
+  return text + referenceIntegrity(path);
+}
+
+class OrvalenSqlReferenceTest : public ::testing::TestWithParam<ShellCase> {};
+
+TEST_P(OrvalenSqlReferenceTest, SameOutputAsTheReferenceShell) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  const std::string referenceShell = referenceShellPath();
+  if (!fileExists(referenceShell)) GTEST_SKIP() << "reference shell missing: " << referenceShell;
+  const ShellCase& shellCase = GetParam();
+  TempDir ours;
+  TempDir theirs;
+  if (!shellCase.setupSql.empty()) {
+    referenceQuery(theirs.file("t.db"), shellCase.setupSql);
+    writeFile(ours.file("t.db"), readFile(theirs.file("t.db")));
+  }
+  const ProcessResult expected =
+      runProcess(referenceShell, shellCase.args, theirs.path(), shellCase.input);
+  const ProcessResult actual =
+      runProcess(ORVALEN_SQL_BINARY, shellCase.args, ours.path(), shellCase.input);
+  EXPECT_EQ(actual.out, expected.out);
+  EXPECT_EQ(actual.err, expected.err);
+  EXPECT_EQ(actual.exitStatus, expected.exitStatus);
+  EXPECT_EQ(fileContent(ours.file("t.db")), fileContent(theirs.file("t.db")));
+}
+
+const char* const kSampleTable =
+    "CREATE TABLE t(id INTEGER PRIMARY KEY, name TEXT, size);"
+    "INSERT INTO t VALUES(1, 'one', 10);"
+    "INSERT INTO t VALUES(2, NULL, -2.5);"
+    "INSERT INTO t VALUES(3, 'it''s | three', NULL);"
+    "INSERT INTO t VALUES(4, '', 0);";
+
+const ShellCase kCases[] = {
+    {"RowsOfOneStatement", kSampleTable, {"t.db", "SELECT * FROM t;"}, ""},
+    {"Header", kSampleTable, {"-header", "t.db", "SELECT name, id FROM t ORDER BY id DESC;"}, ""},
+    {"HeaderOncePerArgument",
+     kSampleTable,
+     {"-header", "t.db", "SELECT id FROM t; SELECT name FROM t;",
+      "SELECT size FROM t WHERE id = 2;"},
+     ""},
+    {"NoHeaderWithoutRows",
+     kSampleTable,
+     {"-header", "t.db", "SELECT * FROM t WHERE id = 99;"},
+     ""},
+    {"NullValueAndSeparator",
+     kSampleTable,
+     {"-nullvalue", "<null>", "-separator", ", ", "t.db", "SELECT * FROM t;"},
+     ""},
+    {"EmptySeparator", kSampleTable, {"-separator", "", "t.db", "SELECT * FROM t;"}, ""},
+    {"StatementsInTurn",
+     kSampleTable,
+     {"t.db", "INSERT INTO t(name) VALUES('five');", "SELECT id, name FROM t WHERE id > 3;"},
+     ""},
+    {"ErrorStopsTheArguments",
+     kSampleTable,
+     {"t.db", "SELECT id FROM t WHERE id = 1;", "SELECT nosuch FROM t;",
+      "INSERT INTO t VALUES(9, 9, 9);"},
+     ""},
+    {"ErrorAfterRowsOfTheSameArgument", kSampleTable, {"t.db", "SELECT id FROM t; SELEC 1;"}, ""},
+    {"ConstraintError", kSampleTable, {"t.db", "INSERT INTO t VALUES(1, 'again', 0);"}, ""},
+    {"StandardInput",
+     kSampleTable,
+     {"t.db"},
+     "SELECT count(*) FROM t;\nINSERT INTO t VALUES(7, 'seven', 7);\nSELECT * FROM t WHERE id = "
+     "7;\n"},
+    {"StandardInputWithHeader",
+     kSampleTable,
+     {"-header", "t.db"},
+     "SELECT * FROM t; SELECT id FROM t;"},
+    {"StandardInputError",
+     kSampleTable,
+     {"t.db"},
+     "INSERT INTO t VALUES(8, 'eight', 8);\nSELECT * FROM nosuch;\nINSERT INTO t VALUES(9, 'nine', "
+     "9);\n"},
+    {"EmptyStandardInput", kSampleTable, {"t.db"}, ""},
+    {"NewFileIsCreated",
+     "",
+     {"t.db", "CREATE TABLE n(a); INSERT INTO n VALUES('x'); SELECT * FROM n;"},
+     ""},
+    {"NewFileLeftEmpty", "", {"t.db", "SELECT * FROM sqlite_master;"}, ""},
+    {"MissingDirectory", "", {"missing/dir/t.db", "SELECT 1;"}, ""},
+    {"NotADatabase", "", {"/proc/self/exe", "SELECT * FROM sqlite_master;"}, ""},
+    {"UnknownOption", "", {"-bogus", "t.db", "SELECT 1;"}, ""},
+    {"OptionWithoutItsValue", "", {"-separator"}, ""},
+    {"Version", "", {"-version"}, ""},
+    {"GbkAndUtf8Texts",
+     kSampleTable,
+     {"t.db", "INSERT INTO t VALUES(20, '\xca\xd3\xc6\xb5', '\xe8\xa7\x86\xe9\xa2\x91');",
+      "SELECT * FROM t WHERE id = 20;"},
+     ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, OrvalenSqlReferenceTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<ShellCase>& info) {
+                           return info.param.name;
+                         });
+
+TEST(OrvalenSqlUsageTest, MissingFileArgumentPrintsUsage) {
+  TempDir dir;
+  const ProcessResult result = runProcess(ORVALEN_SQL_BINARY, {"-header"}, dir.path(), "");
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
+            "usage: orvalen-sql [-header] [-nullvalue TEXT] [-separator SEP] FILE [SQL ...]\n");
+}
+
+}  // namespace
+}  // namespace orvalen::test

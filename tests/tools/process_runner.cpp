@@ -1,0 +1,57 @@
+#include "process_runner.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+#include "support/temp_dir.h"
+
+namespace orvalen::test {
+
+namespace {
+
+void redirect(const std::string& path, int flags, int target) {
+  const int fd = open(path.c_str(), flags, 0600);
+  if (fd < 0 || dup2(fd, target) < 0) _exit(127);
+  close(fd);
+}
+
+}  // namespace
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& directory, const std::string& stdinText) {
+  TempDir io;
+  const std::string inPath = io.file("in");
+  const std::string outPath = io.file("out");
+  const std::string errPath = io.file("err");
+  writeFile(inPath, stdinText);
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  const pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
+    redirect(inPath, O_RDONLY, STDIN_FILENO);
+    redirect(outPath, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+    redirect(errPath, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
+    if (chdir(directory.c_str()) != 0) _exit(127);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) throw std::runtime_error("waitpid failed");
+  }
+  ProcessResult result;
+  result.out = readFile(outPath);
+  result.err = readFile(errPath);
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+}  // namespace orvalen::test

@@ -1,0 +1,20 @@
+#pragma once
+
+// Runs a program to completion for the shell tests, capturing what it writes.
+
+#include <string>
+#include <vector>
+
+namespace orvalen::test {
+
+struct ProcessResult {
+  std::string out;
+  std::string err;
+  int exitStatus = -1;  // -1 when it did not exit normally
+};
+
+// Runs program with args in directory, feeding stdinText on standard input.
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& directory, const std::string& stdinText);
+
+}  // namespace orvalen::test
