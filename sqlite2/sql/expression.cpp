@@ -105,6 +105,11 @@ bool containsAggregate(const Expr& expr) {
          (expr.right && containsAggregate(*expr.right));
 }
 
+bool CompiledExpr::readsRowNumber() const {
+  if (op_ == Op::RowNumber) return true;
+  return (left_ && left_->readsRowNumber()) || (right_ && right_->readsRowNumber());
+}
+
 bool CompiledExpr::isConstant() const {
   switch (op_) {
     case Op::Column:
@@ -156,6 +161,83 @@ SqlValue CompiledExpr::evaluate(const EvalContext& context) const {
       return truthValue(!left_->evaluate(context).isNull());
     default:
       return evaluateBinary(context);
+  }
+}
+
+std::optional<std::string_view> CompiledExpr::textOf(const EvalContext& context,
+                                                     SqlValue& scratch) const {
+  if (op_ == Op::Column) {
+    if (!context.record) return std::nullopt;
+    return context.record->field(static_cast<size_t>(column_));
+  }
+  const SqlValue* value = &constant_;
+  if (op_ != Op::Constant) {
+    scratch = evaluate(context);
+    value = &scratch;
+  }
+  if (value->isNull()) return std::nullopt;
+  return value->text();
+}
+
+CompiledExpr::Truth CompiledExpr::truth(const EvalContext& context) const {
+  switch (op_) {
+    case Op::Compare: {
+      SqlValue leftScratch, rightScratch;
+      std::optional<std::string_view> left = left_->textOf(context, leftScratch);
+      if (!left) return Truth::Unknown;
+      std::optional<std::string_view> right = right_->textOf(context, rightScratch);
+      if (!right) return Truth::Unknown;
+      bool asText = left_->isText() && right_->isText();
+      int order = asText ? compareAsText(*left, *right) : compareNumerically(*left, *right);
+      bool result;
+      switch (token_) {
+        case TokenType::Eq:
+          result = order == 0;
+          break;
+        case TokenType::Ne:
+          result = order != 0;
+          break;
+        case TokenType::Lt:
+          result = order < 0;
+          break;
+        case TokenType::Le:
+          result = order <= 0;
+          break;
+        case TokenType::Gt:
+          result = order > 0;
+          break;
+        default:
+          result = order >= 0;
+          break;
+      }
+      return result ? Truth::True : Truth::False;
+    }
+    case Op::And:
+    case Op::Or: {
+      Truth decisive = op_ == Op::Or ? Truth::True : Truth::False;
+      Truth left = left_->truth(context);
+      if (left == decisive) return decisive;
+      Truth right = right_->truth(context);
+      if (right == decisive) return decisive;
+      if (left == Truth::Unknown || right == Truth::Unknown) return Truth::Unknown;
+      return op_ == Op::Or ? Truth::False : Truth::True;
+    }
+    case Op::Not: {
+      Truth operand = left_->truth(context);
+      if (operand == Truth::Unknown) return operand;
+      return operand == Truth::True ? Truth::False : Truth::True;
+    }
+    case Op::IsNull:
+    case Op::NotNull: {
+      SqlValue scratch;
+      bool isNull = !left_->textOf(context, scratch);
+      return isNull == (op_ == Op::IsNull) ? Truth::True : Truth::False;
+    }
+    default: {
+      SqlValue value = evaluate(context);
+      if (value.isNull()) return Truth::Unknown;
+      return value.isTrue() ? Truth::True : Truth::False;
+    }
   }
 }
 

@@ -46,6 +46,9 @@ class CompiledExpr {
   };
 
   SqlValue evaluate(const EvalContext& context) const;
+  // Whether the value is true as WHERE takes it (not NULL, not zero): the same as
+  // evaluate(context).isTrue(), without building values for comparisons and logic.
+  bool isSatisfied(const EvalContext& context) const { return truth(context) == Truth::True; }
   // Whether the value is a text expression (compares as text when the other side is too).
   bool isText() const { return text_; }
   Op op() const { return op_; }
@@ -56,10 +59,15 @@ class CompiledExpr {
   // Whether the value does not depend on the row (no column, no row number, no aggregate).
   bool isConstant() const;
   bool isColumnOrRowNumber() const { return op_ == Op::Column || op_ == Op::RowNumber; }
+  bool readsRowNumber() const;
 
  private:
   friend class ExpressionCompiler;
+  enum class Truth { False, True, Unknown };
   SqlValue evaluateBinary(const EvalContext& context) const;
+  Truth truth(const EvalContext& context) const;
+  // The text of the value (nullopt for NULL); scratch holds it when it has to be computed.
+  std::optional<std::string_view> textOf(const EvalContext& context, SqlValue& scratch) const;
 
   Op op_ = Op::Constant;
   TokenType token_ = TokenType::EndOfText;

@@ -34,18 +34,28 @@ std::optional<int32_t> exactRowNumber(std::string_view text) {
 }
 
 RowScanner::RowScanner(Btree& btree, const Table& table, const AccessPlan& plan)
-    : btree_(btree), table_(table), plan_(plan), tableCursor_(btree, table.root, false) {}
+    : btree_(btree), plan_(plan), tableCursor_(btree, table.root, false) {
+  for (const CompiledExpr* term : plan.residual) {
+    filterReadsRowNumber_ = filterReadsRowNumber_ || term->readsRowNumber();
+  }
+}
 
 bool RowScanner::next() {
   while (nextCandidate()) {
     bool accepted = true;
     for (const CompiledExpr* term : plan_.residual) {
-      if (!term->evaluate(context_).isTrue()) {
+      if (!term->isSatisfied(context_)) {
         accepted = false;
         break;
       }
     }
-    if (accepted) return true;
+    if (accepted) {
+      if (rowNumberPending_) {
+        context_.rowNumber = decodeTableKey(tableCursor_.key());
+        rowNumberPending_ = false;
+      }
+      return true;
+    }
   }
   return false;
 }
@@ -134,9 +144,13 @@ bool RowScanner::nextInTable() {
     if (!(plan_.descending ? tableCursor_.previous() : tableCursor_.next())) return false;
   }
   if (!tableCursor_.valid()) return false;
-  int32_t rowNumber = decodeTableKey(tableCursor_.key());
-  if (rowNumber < firstRowNumber_ || rowNumber > lastRowNumber_) return false;
-  context_.rowNumber = rowNumber;
+  if (plan_.kind == AccessPlan::Kind::FullScan && !filterReadsRowNumber_) {
+    rowNumberPending_ = true;
+  } else {
+    int32_t rowNumber = decodeTableKey(tableCursor_.key());
+    if (rowNumber < firstRowNumber_ || rowNumber > lastRowNumber_) return false;
+    context_.rowNumber = rowNumber;
+  }
   loadCurrentTableRow();
   return true;
 }

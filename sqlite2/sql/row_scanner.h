@@ -41,7 +41,6 @@ class RowScanner {
   bool rowNumberBounds();
 
   Btree& btree_;
-  const Table& table_;
   const AccessPlan& plan_;
   Cursor tableCursor_;
   std::unique_ptr<Cursor> indexCursor_;
@@ -54,6 +53,10 @@ class RowScanner {
   bool lowerInclusive_ = false, upperInclusive_ = false;
   // Row number range (inclusive), narrowed from the plan's bounds.
   int64_t firstRowNumber_ = INT32_MIN, lastRowNumber_ = INT32_MAX;
+  // Whether the WHERE terms read the row number: if not, a full walk reads it only for the
+  // rows that pass.
+  bool filterReadsRowNumber_ = false;
+  bool rowNumberPending_ = false;
 
   std::string recordBytes_;
   std::optional<RecordView> record_;

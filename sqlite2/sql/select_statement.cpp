@@ -200,7 +200,7 @@ void SelectQuery::run(const ResultRowCallback& onRow) {
     if (aggregate_) {
       std::vector<int64_t> totals(compiler_.aggregates().size(), 0);
       EvalContext row;
-      bool passes = !where_ || where_->evaluate(row).isTrue();
+      bool passes = !where_ || where_->isSatisfied(row);
       for (size_t i = 0; i < totals.size(); ++i) {
         const CompiledExpr* argument = compiler_.aggregates()[i].argument;
         if (passes && (!argument || !argument->evaluate(row).isNull())) totals[i] = 1;
@@ -211,7 +211,7 @@ void SelectQuery::run(const ResultRowCallback& onRow) {
       return;
     }
     EvalContext row;
-    if (!where_ || where_->evaluate(row).isTrue()) emit(outputRow(row));
+    if (!where_ || where_->isSatisfied(row)) emit(outputRow(row));
     return;
   }
   std::vector<OrderColumn> order = aggregate_ ? std::vector<OrderColumn>() : orderColumns();
