@@ -95,6 +95,7 @@ class CatalogueDifferentialTest : public ::testing::TestWithParam<bool> {
   void SetUp() override {
     reference_ = referenceEngine(&why_);
     if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why_;
+    preferMemoryBackedTemporaryFiles();
     const bool madeByReference = GetParam();
     const std::string bytes = makePluginFile(madeByReference ? *reference_ : ourEngineCalls());
     ASSERT_FALSE(bytes.empty());

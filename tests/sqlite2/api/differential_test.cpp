@@ -17,6 +17,7 @@ class DifferentialTest : public ::testing::Test {
   void SetUp() override {
     reference_ = referenceEngine(&why_);
     if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why_;
+    preferMemoryBackedTemporaryFiles();
     twins_ = std::make_unique<TwinDatabases>(ourEngineCalls(), *reference_);
   }
   void TearDown() override {

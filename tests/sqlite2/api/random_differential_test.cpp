@@ -111,6 +111,7 @@ class Session {
 
 TEST(RandomDifferentialTest, EnginesAgreeOnRandomStatements) {
   ORVALEN_REQUIRE_REFERENCE(ref);
+  preferMemoryBackedTemporaryFiles();
   const uint64_t seed = environmentNumber("ORVALEN_RANDOM_SEED", std::random_device{}());
   const uint64_t total = environmentNumber("ORVALEN_RANDOM_STATEMENTS", 10000);
   std::cout << "random differential test: seed " << seed << ", " << total << " statements\n";

@@ -1,5 +1,9 @@
 #include "twin_databases.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <stdexcept>
 
 #include "database_dump.h"
@@ -43,6 +47,15 @@ std::string firstDifference(const std::string& tested, const std::string& refere
 }
 
 }  // namespace
+
+void preferMemoryBackedTemporaryFiles() {
+  const char* given = std::getenv("TMPDIR");
+  struct stat info {};
+  if ((!given || !*given) && stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) &&
+      access("/dev/shm", W_OK) == 0) {
+    setenv("TMPDIR", "/dev/shm", 1);
+  }
+}
 
 TwinDatabases::TwinDatabases(const EngineCalls& tested, const EngineCalls& reference,
                              const std::string& initialBytes)
