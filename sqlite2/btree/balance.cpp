@@ -16,8 +16,6 @@ using namespace format;
 
 namespace {
 
-// A non-root page below this is merged or refilled from its siblings.
-constexpr size_t kMinFill = kUsableSpace / 3;
 constexpr size_t kMaxSiblings = 3;
 
 // How cells [0, n) are cut into pages: page p holds [start[p], end[p]); for p below the last,
@@ -77,7 +75,7 @@ void BtreeStorage::balance(Path& path, size_t depth, NodeContent content) {
     return;
   }
   size_t used = content.usedBytes();
-  if (used <= kUsableSpace && used >= kMinFill && !content.cells.empty()) {
+  if (used <= kUsableSpace && used >= kMinNodeFill && !content.cells.empty()) {
     writeNode(path[depth].ref, content);
     return;
   }

@@ -113,9 +113,16 @@ void BtreeStorage::writeNode(PageRef& page, const RawCell* cells, size_t count,
   page.setExtension(layOutNode(page.mutableData(), cells, count, rightChild, fileOrder));
 }
 
+void BtreeStorage::editNode(PageRef& page, int removeIndex, int insertIndex,
+                            const RawCell* inserted) {
+  const NodePage& old = node(page);
+  pager_->makeWritable(page);
+  page.setExtension(sqlite2::editNode(page.mutableData(), old, removeIndex, insertIndex, inserted));
+}
+
 NodeContent BtreeStorage::content(PageRef& page) {
   const NodePage& parsed = node(page);
-  return readContent(page.data(), parsed, order());
+  return readContent(page.data(), parsed);
 }
 
 PageRef BtreeStorage::writablePage(PageNumber number) {

@@ -48,6 +48,9 @@ class BtreeStorage {
     writeNode(page, content.cells.data(), content.cells.size(), content.rightChild);
   }
   NodeContent content(PageRef& page);
+  // Removes the cell at removeIndex (negative: none) and puts `inserted` (if given) at
+  // insertIndex, in place; the result must fit.
+  void editNode(PageRef& page, int removeIndex, int insertIndex, const RawCell* inserted);
   // The page, journaled and ready for changing as something other than a tree page.
   PageRef writablePage(PageNumber number);
 

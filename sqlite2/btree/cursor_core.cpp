@@ -287,28 +287,36 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
   pendingMove_ = 0;
   mode_ = Mode::Unset;
   int result = seekPath(key);
-  ByteOrder order = storage_.order();
+  const size_t depth = path_.size() - 1;
   PathLevel& level = path_.back();
-  NodeContent content = storage_.content(level.ref);
-  size_t at;
-  if (result == 0) {
-    at = static_cast<size_t>(level.index);
-    RawCell& old = content.cells[at];
-    CellInfo oldInfo = old.info(order);
-    storage_.freeOverflow(old.bytes, oldInfo);
-    RawCell cell = storage_.buildCell(key, data);
-    cell.setLeftChild(oldInfo.leftChild, order);
-    content.cells[at] = cell;
+  const bool replacing = result == 0;
+  size_t at = static_cast<size_t>(level.index);
+  RawCell cell;
+  if (replacing) {
+    CellInfo old;
+    const uint8_t* oldCell = currentCell(old);
+    storage_.freeOverflow(oldCell, old);
+    cell = storage_.buildCell(key, data);
+    cell.setLeftChild(old.leftChild, nodeAt(depth).order);
   } else {
-    at = content.cells.empty() ? 0 : static_cast<size_t>(level.index) + (result < 0 ? 1 : 0);
-    content.cells.insert(content.cells.begin() + static_cast<std::ptrdiff_t>(at),
-                         storage_.buildCell(key, data));
+    at = nodeAt(depth).count == 0 ? 0 : at + (result < 0 ? 1 : 0);
+    cell = storage_.buildCell(key, data);
   }
-  if (content.fits()) {
-    storage_.writeNode(level.ref, content);
+  // Allocating and freeing pages may have dropped the page's parsed form; take it afresh.
+  const NodePage& node = nodeAt(depth);
+  size_t used = node.usedBytes + cell.size - (replacing ? node.sizes[at] : 0);
+  if (used <= kUsableSpace) {
+    storage_.editNode(level.ref, replacing ? static_cast<int>(at) : -1, static_cast<int>(at),
+                      &cell);
     level.index = static_cast<int>(at);
   } else {
-    storage_.balance(path_, path_.size() - 1, std::move(content));
+    NodeContent content = storage_.content(level.ref);
+    if (replacing) {
+      content.cells[at] = cell;
+    } else {
+      content.cells.insert(content.cells.begin() + static_cast<std::ptrdiff_t>(at), cell);
+    }
+    storage_.balance(path_, depth, std::move(content));
     if (seekPath(key) != 0) throwCorrupt();
   }
   mode_ = Mode::OnEntry;
@@ -322,10 +330,16 @@ void CursorCore::remove() {
   CellInfo info;
   const uint8_t* cell = currentCell(info);
   storage_.freeOverflow(cell, info);
-  if (nodeAt(path_.size() - 1).isLeaf()) {
+  const size_t depth = path_.size() - 1;
+  const NodePage& node = nodeAt(depth);
+  const int index = path_.back().index;
+  size_t remaining = size_t{node.usedBytes} - node.sizes[index];
+  if (node.isLeaf() && (depth == 0 || remaining >= kMinNodeFill)) {
+    storage_.editNode(path_.back().ref, index, -1, nullptr);
+  } else if (node.isLeaf()) {
     NodeContent content = storage_.content(path_.back().ref);
-    content.cells.erase(content.cells.begin() + path_.back().index);
-    storage_.balance(path_, path_.size() - 1, std::move(content));
+    content.cells.erase(content.cells.begin() + index);
+    storage_.balance(path_, depth, std::move(content));
   } else {
     removeFromInterior(info);
   }

@@ -34,6 +34,20 @@ bool aligned(size_t offset) {
   return offset % 4 == 0;
 }
 
+// The rest of the page after the cells, which end at `end`, becomes one free block.
+void finishLayout(uint8_t* page, size_t end, NodePage& node) {
+  ByteOrder order = node.order;
+  node.usedBytes = static_cast<uint16_t>(end - kPageHeaderSize);
+  if (end < kPageSize) {
+    order.put16(page + 6, static_cast<uint16_t>(end));
+    order.put16(page + end, static_cast<uint16_t>(kPageSize - end));
+    order.put16(page + end + 2, 0);
+    std::memset(page + end + 4, 0, kPageSize - end - 4);
+  } else {
+    order.put16(page + 6, 0);
+  }
+}
+
 }  // namespace
 
 CellInfo decodeCell(const uint8_t* cell, ByteOrder order) {
@@ -69,6 +83,7 @@ std::unique_ptr<NodePage> NodePage::parse(const uint8_t* page, ByteOrder order) 
     if ((info.leftChild == 0) != node->isLeaf()) corrupt();
     coverage.take(cellOffset, size);
     cellBytes += size;
+    node->sizes[node->count] = static_cast<uint16_t>(size);
     node->offsets[node->count++] = static_cast<uint16_t>(cellOffset);
     cellOffset = order.u16(page + cellOffset + 6);
   }
@@ -108,12 +123,15 @@ PageNumber NodeContent::childAt(size_t slot, ByteOrder order) const {
   return slot < cells.size() ? order.u32(cells[slot].bytes) : rightChild;
 }
 
-NodeContent readContent(const uint8_t* page, const NodePage& node, ByteOrder order) {
+NodeContent readContent(const uint8_t* page, const NodePage& node) {
   NodeContent content;
   content.rightChild = node.rightChild;
   content.cells.reserve(node.count + 1);
+  content.cells.resize(node.count);
   for (size_t i = 0; i < node.count; ++i) {
-    content.cells.push_back(copyCell(page, node.offsets[i], order));
+    RawCell& cell = content.cells[i];
+    cell.size = node.sizes[i];
+    std::memcpy(cell.bytes, page + node.offsets[i], cell.size);
   }
   return content;
 }
@@ -131,18 +149,46 @@ std::unique_ptr<NodePage> layOutNode(uint8_t* page, const RawCell* cells, size_t
     size_t next = offset + cells[i].size;
     order.put16(page + offset + 6, i + 1 < count ? static_cast<uint16_t>(next) : 0);
     node->offsets[i] = static_cast<uint16_t>(offset);
+    node->sizes[i] = cells[i].size;
     offset = next;
   }
   node->count = static_cast<uint8_t>(count);
-  node->usedBytes = static_cast<uint16_t>(offset - kPageHeaderSize);
-  if (offset < kPageSize) {
-    order.put16(page + 6, static_cast<uint16_t>(offset));
-    order.put16(page + offset, static_cast<uint16_t>(kPageSize - offset));
-    order.put16(page + offset + 2, 0);
-    std::memset(page + offset + 4, 0, kPageSize - offset - 4);
-  } else {
-    order.put16(page + 6, 0);
+  finishLayout(page, offset, *node);
+  return node;
+}
+
+std::unique_ptr<NodePage> editNode(uint8_t* page, const NodePage& old, int removeIndex,
+                                   int insertIndex, const RawCell* inserted) {
+  ByteOrder order = old.order;
+  uint8_t before[kPageSize];
+  std::memcpy(before, page, kPageSize);
+  auto node = std::make_unique<NodePage>();
+  node->order = order;
+  node->rightChild = old.rightChild;
+  size_t offset = kPageHeaderSize;
+  auto place = [&](const uint8_t* cell, uint16_t size) {
+    if (node->count > 0) {
+      order.put16(page + node->offsets[node->count - 1] + 6, static_cast<uint16_t>(offset));
+    }
+    std::memcpy(page + offset, cell, size);
+    order.put16(page + offset + 6, 0);
+    node->offsets[node->count] = static_cast<uint16_t>(offset);
+    node->sizes[node->count++] = size;
+    offset += size;
+  };
+  int kept = 0;
+  for (int i = 0; i < static_cast<int>(old.count); ++i) {
+    if (i == removeIndex) continue;
+    if (inserted && kept == insertIndex) {
+      place(inserted->bytes, inserted->size);
+      inserted = nullptr;
+    }
+    place(before + old.offsets[i], old.sizes[i]);
+    ++kept;
   }
+  if (inserted) place(inserted->bytes, inserted->size);
+  order.put16(page + 4, node->count ? static_cast<uint16_t>(kPageHeaderSize) : 0);
+  finishLayout(page, offset, *node);
   return node;
 }
 

@@ -53,6 +53,7 @@ class NodePage : public BtreeExtension {
   uint8_t count = 0;
   uint16_t usedBytes = 0;  // the cells' total size
   uint16_t offsets[format::kMaxCellsPerPage] = {};
+  uint16_t sizes[format::kMaxCellsPerPage] = {};
 };
 
 // A cell's bytes, detached from any page (for moving cells between pages).
@@ -77,11 +78,17 @@ struct NodeContent {
   PageNumber childAt(size_t slot, ByteOrder order) const;  // slot == cells.size(): rightChild
 };
 
-NodeContent readContent(const uint8_t* page, const NodePage& node, ByteOrder order);
+NodeContent readContent(const uint8_t* page, const NodePage& node);
 
 // Lays out the page: header, the cells packed from the start in key order, one free block for
 // the rest. Returns the parsed form of what it wrote. The cells must fit.
 std::unique_ptr<NodePage> layOutNode(uint8_t* page, const RawCell* cells, size_t count,
                                      PageNumber rightChild, ByteOrder order);
+
+// One change to a page in place, without detaching its cells: the cell at removeIndex (if not
+// negative) goes, and `inserted` (if given) comes in at insertIndex of the remaining cells.
+// The result must fit. Returns the parsed form of what it wrote.
+std::unique_ptr<NodePage> editNode(uint8_t* page, const NodePage& node, int removeIndex,
+                                   int insertIndex, const RawCell* inserted);
 
 }  // namespace sqlite2

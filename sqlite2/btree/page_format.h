@@ -39,6 +39,10 @@ constexpr size_t kOverflowPayload = kPageSize - 4;  // 1020
 // Free-list trunks: next u32, count u32, then page numbers.
 constexpr size_t kTrunkCapacity = (kOverflowPayload - 4) / 4;  // 254
 
+// A non-root page holding fewer bytes of cells than this is merged with or refilled from its
+// siblings.
+constexpr size_t kMinNodeFill = kUsableSpace / 3;
+
 constexpr PageNumber kMaxPageNumber = 1073741823;
 // No sound tree is deeper than this (pages are at most kMaxPageNumber, fan-out at least 2).
 constexpr size_t kMaxTreeDepth = 40;
