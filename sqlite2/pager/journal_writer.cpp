@@ -60,9 +60,10 @@ void JournalWriter::sync() {
   synced_ = true;
 }
 
+// Deleted first: if that fails, the transaction is still open with its journal usable.
 void JournalWriter::closeAndDelete() {
-  file_.close();
   deleteFile(path_);
+  file_.close();
 }
 
 }  // namespace sqlite2
