@@ -1,0 +1,327 @@
+// The connection on our engine alone: what the differential tests cannot show (several
+// connections, callbacks that run statements, schemas written by hand, locks).
+
+#include "sql/database.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "btree/btree.h"
+#include "common/error.h"
+#include "record/row_record.h"
+#include "record/table_key.h"
+#include "sqlite.h"
+#include "support/temp_dir.h"
+#include "twin_databases.h"
+
+namespace sqlite2 {
+namespace {
+
+using orvalen::test::Outcome;
+using orvalen::test::runOurs;
+using orvalen::test::TempDir;
+
+std::vector<std::string> column(const Outcome& outcome, size_t index = 0) {
+  std::vector<std::string> values;
+  for (const auto& row : outcome.rows) values.push_back(row[index] ? *row[index] : "NULL");
+  return values;
+}
+
+// Writes sqlite_master rows (type, name, tbl_name, rootpage, sql) into a fresh file, with a
+// tree for every non-zero root, as another program might have left them.
+void writeSchemaRows(const std::string& path, const std::vector<std::vector<Value>>& rows,
+                     int32_t fileFormat = 4) {
+  std::unique_ptr<Btree> btree = Btree::open(path, PagerOptions{});
+  btree->beginTransaction();
+  for (const std::vector<Value>& row : rows) {
+    if (row[3] && *row[3] != "0") {
+      PageNumber root = btree->createTree();
+      ASSERT_EQ(std::to_string(root), *row[3]) << "roots must be listed in allocation order";
+    }
+  }
+  Cursor cursor(*btree, kSchemaRoot, true);
+  int32_t rowNumber = 0;
+  for (const std::vector<Value>& row : rows) {
+    cursor.insert(encodeTableKey(++rowNumber), encodeRecord(row));
+  }
+  MetaValues meta = btree->readMeta();
+  meta[1] = 17;
+  meta[2] = fileFormat;
+  btree->writeMeta(meta);
+  btree->commit();
+}
+
+class DatabaseTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<Database> open() { return Database::open(path_); }
+  Outcome run(const std::string& sql) { return runOurs(*db_, sql); }
+
+  TempDir dir_;
+  std::string path_ = dir_.file("test.db");
+  std::unique_ptr<Database> db_ = Database::open(path_);
+};
+
+TEST_F(DatabaseTest, CallbackStopsTheQueryWithAbortAndNoMessage) {
+  run("create table t(a); insert into t values(1); insert into t values(2);");
+  int calls = 0;
+  try {
+    db_->execute("select a from t; insert into t values(3)",
+                 [&calls](int, const char* const*, const char* const*) {
+                   ++calls;
+                   return false;
+                 });
+    FAIL() << "no abort";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.code(), SQLITE_ABORT);
+    EXPECT_STREQ(error.what(), "");
+  }
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(column(run("select count(*) from t")), std::vector<std::string>{"2"});
+}
+
+TEST_F(DatabaseTest, StatementsRunFromARowCallback) {
+  run("create table t(a); create table log(a); insert into t values(1); insert into t values(2)");
+  std::vector<Outcome> nested;
+  db_->execute("select a from t", [&](int, const char* const* values, const char* const*) {
+    nested.push_back(run(std::string("insert into log values(") + values[0] + ")"));
+    nested.push_back(run("insert into t values(99)"));
+    nested.push_back(run("update t set a = 5"));
+    nested.push_back(run("commit"));
+    nested.push_back(run("drop table t"));
+    return true;
+  });
+  ASSERT_EQ(nested.size(), 10u);
+  EXPECT_EQ(nested[0].code, SQLITE_OK);
+  EXPECT_EQ(nested[1].code, SQLITE_LOCKED);
+  EXPECT_EQ(nested[1].message, "database table is locked");
+  EXPECT_EQ(nested[2].code, SQLITE_LOCKED);
+  EXPECT_EQ(nested[3].message, "cannot commit - no transaction is active");
+  EXPECT_EQ(nested[4].code, SQLITE_LOCKED);
+  EXPECT_EQ(column(run("select a from log")), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(column(run("select a from t")), (std::vector<std::string>{"1", "2"}));
+  // Once the reading statement is over, the table can be written again.
+  EXPECT_EQ(run("insert into t values(3)").code, SQLITE_OK);
+}
+
+TEST_F(DatabaseTest, EndingATransactionUnderARunningQueryIsRefused) {
+  run("create table t(a); insert into t values(1); begin; insert into t values(2)");
+  Outcome commit, rollback;
+  db_->execute("select a from t", [&](int, const char* const*, const char* const*) {
+    commit = run("commit");
+    rollback = run("rollback");
+    return true;
+  });
+  EXPECT_EQ(commit.message, "cannot commit transaction - SQL statements in progress");
+  EXPECT_EQ(rollback.message, "cannot rollback transaction - SQL statements in progress");
+  EXPECT_EQ(run("commit").code, SQLITE_OK);
+  EXPECT_EQ(column(run("select count(*) from t")), std::vector<std::string>{"2"});
+}
+
+TEST_F(DatabaseTest, ChangesCountTheLastCallOnlyAndNestedCallsAddToIt) {
+  run("create table t(a); create table u(a); insert into t values(1); insert into t values(2)");
+  EXPECT_EQ(run("update t set a = a + 1").changes, 2);
+  EXPECT_EQ(run("select * from t").changes, 0);
+  db_->execute("update t set a = 0; select a from t",
+               [&](int, const char* const*, const char* const*) {
+                 run("insert into u values(1)");
+                 return true;
+               });
+  EXPECT_EQ(db_->changes(), 4);
+  EXPECT_EQ(db_->lastInsertRowid(), 2);
+}
+
+TEST_F(DatabaseTest, FailedStatementLeavesLastInsertRowidAndUndoesItself) {
+  run("create table t(a unique, b); insert into t values(1, 1)");
+  EXPECT_EQ(db_->lastInsertRowid(), 1);
+  run("begin; insert into t values(2, 2)");
+  Outcome failed = run("update t set a = 2 where a = 1; insert into t values(5, 5)");
+  EXPECT_EQ(failed.code, SQLITE_CONSTRAINT);
+  EXPECT_EQ(failed.lastInsertRowid, 2);
+  run("insert into t values(3, 3); commit");
+  EXPECT_EQ(column(run("select a from t")), (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(column(run("pragma integrity_check")), std::vector<std::string>{"ok"});
+}
+
+TEST_F(DatabaseTest, SchemaChangedByAnotherConnectionIsNoticed) {
+  std::unique_ptr<Database> other = open();
+  run("create table t(a, b)");
+  Outcome seen = runOurs(*other, "insert into t values(1, 'x'); select * from t");
+  EXPECT_EQ(seen.code, SQLITE_OK) << seen;
+  // An index made elsewhere is kept current by this connection's writes.
+  runOurs(*other, "create unique index tb on t(b)");
+  EXPECT_EQ(run("insert into t values(2, 'x')").message, "column b is not unique");
+  EXPECT_EQ(run("insert into t values(2, 'y')").code, SQLITE_OK);
+  EXPECT_EQ(column(runOurs(*other, "select a from t where b = 'y'")),
+            std::vector<std::string>{"2"});
+  runOurs(*other, "drop table t");
+  EXPECT_EQ(run("select * from t").message, "no such table: t");
+  EXPECT_EQ(column(run("pragma integrity_check")), std::vector<std::string>{"ok"});
+}
+
+TEST_F(DatabaseTest, BusyHandlerIsAskedWhileAnotherConnectionWrites) {
+  run("create table t(a)");
+  std::unique_ptr<Database> writer = open();
+  runOurs(*writer, "begin; insert into t values(1)");
+  Outcome noHandler = run("select * from t");
+  EXPECT_EQ(noHandler.code, SQLITE_BUSY);
+  EXPECT_EQ(noHandler.message, "database is locked");
+  std::vector<int> attempts;
+  std::vector<std::string> tables;
+  db_->setBusyHandler([&](const char* table, int attempt) {
+    attempts.push_back(attempt);
+    tables.push_back(table);
+    return attempt < 3;
+  });
+  EXPECT_EQ(run("insert into t values(2)").code, SQLITE_BUSY);
+  EXPECT_EQ(attempts, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(tables, (std::vector<std::string>{"", "", ""}));
+  runOurs(*writer, "commit");
+  EXPECT_EQ(column(run("select a from t")), std::vector<std::string>{"1"});
+}
+
+TEST_F(DatabaseTest, LockedAtOpenMeansTheSchemaIsReadLater) {
+  run("create table t(a); insert into t values(1)");
+  run("begin; insert into t values(2)");
+  std::unique_ptr<Database> late = open();
+  EXPECT_EQ(runOurs(*late, "select * from t").code, SQLITE_BUSY);
+  run("commit");
+  EXPECT_EQ(column(runOurs(*late, "select a from t")), (std::vector<std::string>{"1", "2"}));
+}
+
+TEST_F(DatabaseTest, StoredSchemaRowsAreTakenAsTheReferenceTakesThem) {
+  std::string path = dir_.file("schema.db");
+  writeSchemaRows(path, {
+                            {"table", "t", "t", "3", "create table t(a unique, b)"},
+                            {"index", "(t autoindex 1)", "t", "4", Value()},
+                            {"table", "bad", "bad", "5", "create table bad(a,"},
+                            {"index", "orphan", "nosuch", "6", "create index orphan on nosuch(a)"},
+                            {"table", "t", "t", "7", "create table t(z)"},
+                            {"index", "ghost", "t", "8", Value()},
+                            {"index", "tb", "t", "9", "create index tb on t(b)"},
+                        });
+  std::unique_ptr<Database> db = Database::open(path);
+  EXPECT_EQ(runOurs(*db, "select * from bad").message, "no such table: bad");
+  EXPECT_EQ(runOurs(*db, "insert into t values(1, 2)").code, SQLITE_OK);
+  EXPECT_EQ(runOurs(*db, "insert into t values(1, 3)").message, "column a is not unique");
+  EXPECT_EQ(column(runOurs(*db, "select a from t where b = 2")), std::vector<std::string>{"1"});
+  EXPECT_EQ(runOurs(*db, "drop index orphan").message, "no such index: orphan");
+  // Rows left out of the schema still count for the page check: only the index check of
+  // the known indexes speaks.
+  EXPECT_EQ(column(runOurs(*db, "pragma integrity_check")), std::vector<std::string>{"ok"});
+}
+
+TEST_F(DatabaseTest, SchemaRowsThatStopTheOpen) {
+  std::string noType = dir_.file("notype.db");
+  writeSchemaRows(noType, {{Value(), "t", "t", "3", "create table t(a)"}});
+  try {
+    Database::open(noType);
+    FAIL() << "opened";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "malformed database schema");
+  }
+  std::string noRoot = dir_.file("noroot.db");
+  writeSchemaRows(noRoot, {{"table", "t", "t", Value(), "create table t(a)"}});
+  EXPECT_THROW(Database::open(noRoot), Error);
+  std::string oddType = dir_.file("oddtype.db");
+  writeSchemaRows(oddType, {{"xyz", "t", "t", "3", "create table t(a)"}});
+  try {
+    Database::open(oddType);
+    FAIL() << "opened";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "");
+  }
+  std::string newer = dir_.file("newer.db");
+  writeSchemaRows(newer, {{"table", "t", "t", "3", "create table t(a)"}}, 5);
+  try {
+    Database::open(newer);
+    FAIL() << "opened";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "unsupported file format");
+  }
+}
+
+TEST_F(DatabaseTest, ViewsTriggersAndConflictClausesAreReadOnly) {
+  std::string path = dir_.file("objects.db");
+  writeSchemaRows(
+      path,
+      {
+          {"table", "t", "t", "3", "create table t(a, b)"},
+          {"view", "v", "v", "0", "create view v as select a from t"},
+          {"trigger", "g", "t", "0", "create trigger g after insert on t begin delete from u; end"},
+          {"table", "u", "u", "4", "create table u(a unique on conflict replace)"},
+          {"table", "w", "w", "5", "create table w(a)"},
+      });
+  std::unique_ptr<Database> db = Database::open(path);
+  EXPECT_EQ(runOurs(*db, "select * from v").message, "cannot read view v: views are not supported");
+  EXPECT_EQ(runOurs(*db, "insert into v values(1)").message,
+            "cannot modify v because it is a view");
+  EXPECT_EQ(runOurs(*db, "drop table v").message, "use DROP VIEW to delete view v");
+  EXPECT_EQ(runOurs(*db, "create table v(a)").message, "table v already exists");
+  EXPECT_EQ(runOurs(*db, "insert into t values(1, 2)").message,
+            "cannot modify t because it has triggers, which this engine does not run");
+  EXPECT_EQ(runOurs(*db, "delete from t").code, SQLITE_ERROR);
+  EXPECT_EQ(runOurs(*db, "select count(*) from t").code, SQLITE_OK);
+  EXPECT_EQ(runOurs(*db, "update u set a = 1").message,
+            "cannot modify u because its ON CONFLICT clauses are not supported");
+  EXPECT_EQ(runOurs(*db, "insert into w values(1)").code, SQLITE_OK);
+  // Dropping the table takes its trigger with it.
+  EXPECT_EQ(runOurs(*db, "drop table t").code, SQLITE_OK);
+  EXPECT_EQ(column(runOurs(*db, "select name from sqlite_master")),
+            (std::vector<std::string>{"v", "u", "w"}));
+}
+
+TEST_F(DatabaseTest, IntegrityCheckFindsIndexesOutOfStep) {
+  run("create table t(a, b); create index ia on t(a); create index ib on t(b)");
+  run("insert into t values(1, 'x'); insert into t values(2, 'y'); insert into t values(3, 'z')");
+  db_.reset();
+  {
+    // Take one entry out of index ia behind the engine's back (its root is page 4).
+    std::unique_ptr<Btree> btree = Btree::open(path_, PagerOptions{});
+    btree->beginTransaction();
+    Cursor cursor(*btree, 4, true);
+    ASSERT_TRUE(cursor.first());
+    ASSERT_TRUE(cursor.next());
+    cursor.remove();
+    btree->commit();
+  }
+  db_ = open();
+  EXPECT_EQ(column(run("pragma integrity_check")),
+            (std::vector<std::string>{"rowid 2 missing from index ia",
+                                      "wrong # of entries in index ia"}));
+}
+
+TEST_F(DatabaseTest, RowNumbersAtTheEdges) {
+  run("create table t(id integer primary key, a)");
+  EXPECT_EQ(run("insert into t values(-5, 'a'); insert into t(a) values('b')").lastInsertRowid, -4);
+  run("insert into t values(2147483647, 'top')");
+  std::vector<int> chosen;
+  for (int i = 0; i < 20; ++i) {
+    Outcome inserted = run("insert into t(a) values('random')");
+    ASSERT_EQ(inserted.code, SQLITE_OK) << inserted;
+    chosen.push_back(inserted.lastInsertRowid);
+    EXPECT_GT(inserted.lastInsertRowid, 0);
+    EXPECT_LT(inserted.lastInsertRowid, 2147483647);
+  }
+  EXPECT_EQ(column(run("select count(*) from t where a = 'random'")),
+            std::vector<std::string>{"20"});
+  EXPECT_EQ(run("insert into t values(2147483648, 'x')").code, SQLITE_MISMATCH);
+  EXPECT_EQ(run("insert into t values(-2147483649, 'x')").code, SQLITE_MISMATCH);
+  EXPECT_EQ(run("insert into t values(-2147483648, 'bottom')").code, SQLITE_OK);
+  EXPECT_EQ(column(run("select id from t where id < 0")),
+            (std::vector<std::string>{"-2147483648", "-5", "-4"}));
+}
+
+TEST_F(DatabaseTest, RecordsAboveTheLimitAreRefused) {
+  run("create table t(a)");
+  Outcome tooBig = run("insert into t values('" + std::string(1048570, 'x') + "')");
+  EXPECT_EQ(tooBig.code, SQLITE_TOOBIG);
+  EXPECT_EQ(tooBig.message, "too much data for one table row");
+  EXPECT_EQ(run("insert into t values('" + std::string(1048572, 'x') + "')").code, SQLITE_TOOBIG);
+  // Exactly 1048576 bytes: two 3-byte offsets, the value and its terminator.
+  EXPECT_EQ(run("insert into t values('" + std::string(1048569, 'x') + "')").code, SQLITE_OK);
+}
+
+}  // namespace
+}  // namespace sqlite2
