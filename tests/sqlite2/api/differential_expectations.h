@@ -4,10 +4,13 @@
 // as the reference library does.
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "engine_calls.h"
+#include "support/reference_engine.h"
 #include "twin_databases.h"
 
 namespace orvalen::test {
@@ -45,5 +48,27 @@ inline void expectSameFiles(const TwinDatabases& twins) {
   const std::string problems = twins.compareFiles();
   EXPECT_TRUE(problems.empty()) << problems;
 }
+
+// A fixture with fresh twin files for each test (skipped without the reference engine); the
+// files must read back the same at the end of a test that otherwise passed.
+class TwinDatabaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reference_ = referenceEngine(&why_);
+    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why_;
+    preferMemoryBackedTemporaryFiles();
+    twins_ = std::make_unique<TwinDatabases>(ourEngineCalls(), *reference_);
+  }
+  void TearDown() override {
+    if (twins_ && !HasFailure()) expectSameFiles(*twins_);
+  }
+
+  TwinDatabases& twins() { return *twins_; }
+
+ private:
+  std::string why_;
+  const sqlite2_reference* reference_ = nullptr;
+  std::unique_ptr<TwinDatabases> twins_;
+};
 
 }  // namespace orvalen::test

@@ -15,25 +15,7 @@
 namespace orvalen::test {
 namespace {
 
-class DifferentialRegressionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    reference_ = referenceEngine(&why_);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why_;
-    preferMemoryBackedTemporaryFiles();
-    twins_ = std::make_unique<TwinDatabases>(ourEngineCalls(), *reference_);
-  }
-  void TearDown() override {
-    if (twins_ && !HasFailure()) expectSameFiles(*twins_);
-  }
-
-  TwinDatabases& twins() { return *twins_; }
-
- private:
-  std::string why_;
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
-};
+using DifferentialRegressionTest = TwinDatabaseTest;
 
 TEST_F(DifferentialRegressionTest, InsertNamingAMissingColumnIsReportedBeforeConstraints) {
   expectSameStatements(twins(), {
