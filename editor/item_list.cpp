@@ -37,7 +37,12 @@ void COrvalenDlg::FillItemList(int typeId) {
   for (std::size_t i = 0; i < ids.size(); ++i) {
     int row = static_cast<int>(i);
     rows.push_back({rowLabel(row), ids[i], {names[i].text(), urls[i].text(), imageUrls[i].text()}});
-    m_itemTexts[ids[i]] = {names[i], urls[i], imageUrls[i]};
+    // Only texts whose bytes did not decode need their file form kept: the others encode back
+    // to the same bytes from what the row shows.
+    if (names[i].hasUndecodableBytes() || urls[i].hasUndecodableBytes() ||
+        imageUrls[i].hasUndecodableBytes()) {
+      m_itemTexts[ids[i]] = {std::move(names[i]), std::move(urls[i]), std::move(imageUrls[i])};
+    }
   }
   m_listItems->appendRows(std::move(rows));
 }
@@ -63,8 +68,6 @@ void COrvalenDlg::OnItemAdd() {
     throw;
   }
   m_listItems->setRowData(row, id);
-  m_itemTexts[id] = {FileText(dialog.m_strName), FileText(dialog.m_strUrl),
-                     FileText(dialog.m_strImageUrl)};
 }
 
 COrvalenDlg::ItemTexts COrvalenDlg::TextsOfRow(int row) const {
@@ -91,7 +94,12 @@ void COrvalenDlg::OnItemModify() {
   texts.url.setText(dialog.m_strUrl);
   texts.imageUrl.setText(dialog.m_strImageUrl);
   UpdateItemRow(m_db, id, texts.name, texts.url, texts.imageUrl, m_codePage);
-  m_itemTexts[id] = texts;
+  if (texts.name.hasUndecodableBytes() || texts.url.hasUndecodableBytes() ||
+      texts.imageUrl.hasUndecodableBytes()) {
+    m_itemTexts[id] = texts;
+  } else {
+    m_itemTexts.erase(id);
+  }
   m_listItems->setRowText(row, 1, dialog.m_strName);
   m_listItems->setRowText(row, 2, dialog.m_strUrl);
   m_listItems->setRowText(row, 3, dialog.m_strImageUrl);

@@ -135,9 +135,10 @@ class COrvalenDlg : public EditorWindowClient {
   bool m_bOpenFailed = false;
   // Items that OnTypeAdd inserted and whose label edit has not ended: they have no row yet.
   std::set<TreeItem> m_pendingNewTypes;
-  // Category names as read or stored, by category id.
+  // Category names that hold bytes that do not decode, as read, by category id. Every other
+  // text encodes back to the file's bytes from what the window shows.
   std::unordered_map<int, FileText> m_typeNames;
-  // The listed videos' texts as read or stored, by video id.
+  // The listed videos whose texts hold bytes that do not decode, as read, by video id.
   std::unordered_map<int, ItemTexts> m_itemTexts;
 };
 

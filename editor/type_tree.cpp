@@ -36,7 +36,7 @@ void COrvalenDlg::LoadTypeTree() {
                                             names[row].text());
     m_treeTypes->setItemData(item, ids[row]);
     itemOfId[ids[row]] = item;
-    m_typeNames[ids[row]] = names[row];
+    if (names[row].hasUndecodableBytes()) m_typeNames[ids[row]] = std::move(names[row]);
   }
   m_treeTypes->expand(root);
 }
@@ -138,7 +138,6 @@ void COrvalenDlg::StoreNewType(TreeItem item, const std::string& name) {
     throw;
   }
   m_treeTypes->setItemData(item, id);
-  m_typeNames[id] = FileText(name);
   // The list was filled while the item had no id yet; show the new category's own videos.
   if (m_treeTypes->selectedItem() == item) FillItemList(id);
 }
@@ -157,7 +156,7 @@ void COrvalenDlg::RenameType(TreeItem item, const std::string& name) {
     m_treeTypes->setItemText(item, oldLabel);
     throw;
   }
-  m_typeNames[id] = newName;
+  if (newName.hasUndecodableBytes()) m_typeNames[id] = newName;
 }
 
 void COrvalenDlg::OnTypeSelChanged(const TreeSelChangedMessage& notify, long* result) {

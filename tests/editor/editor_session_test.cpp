@@ -341,15 +341,27 @@ TEST_P(EditorSessionTest, ABranchDeleteThatFailsHalfwayLeavesEverything) {
 TEST_P(EditorSessionTest, UneditedTextsKeepBytesThatDoNotDecode) {
   session_.reset();
   RunOnFile(path_, "insert into tb_item_list values(30, 5, 'ab\xff', 'http://v/x', 'http://i/x');");
+  RunOnFile(path_, "update tb_type_list set ItemText='E\xff' where id=5;");
   session_ = std::make_unique<EditorSession>(path_, GetParam());
-  session_->select({"E"});
+  session_->select({"E\xEF\xBF\xBD"});
   ASSERT_EQ(list().rowCount(), 1);
   EXPECT_EQ(list().rowText(0, 1), "ab\xEF\xBF\xBD");
   list().userSelectRows({0});
   answerDialog(IDOK, list().rowText(0, 1), "http://v/new", "http://i/x");
   session_->command(ID_ITEM_MODIFY);
+  answerDialog(IDOK, list().rowText(0, 1), "http://v/new", "http://i/new");
+  session_->command(ID_ITEM_MODIFY);
   EXPECT_EQ(referenceQuery(path_, "select ItemText, itemUrl from tb_item_list where id=30;"),
             std::vector<std::string>{"ab\xff|http://v/new"});
+
+  session_->command(ID_TYPE_MODIFY);
+  session_->endEdit(tree().itemText(tree().selectedItem()));  // confirmed unchanged
+  EXPECT_EQ(referenceQuery(path_, "select ItemText from tb_type_list where id=5;"),
+            std::vector<std::string>{"E\xff"});
+  session_->command(ID_TYPE_MODIFY);
+  session_->endEdit("E2");
+  EXPECT_EQ(referenceQuery(path_, "select ItemText from tb_type_list where id=5;"),
+            std::vector<std::string>{"E2"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Deliveries, EditorSessionTest,
