@@ -234,6 +234,7 @@ RawCell BtreeStorage::buildCell(std::string_view key, std::string_view data) {
 std::vector<PageNumber> BtreeStorage::overflowChain(const uint8_t* cell, const CellInfo& info) {
   size_t pages = overflowPageCount(info.payloadSize());
   std::vector<PageNumber> chain;
+  if (pages == 0) return chain;  // a local-only cell has no chain pointer to read
   chain.reserve(pages);
   ByteOrder fileOrder = order();
   PageNumber next = fileOrder.u32(cell + kCellHeaderSize + kMaxLocalPayload);
