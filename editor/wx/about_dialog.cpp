@@ -20,9 +20,8 @@ wxBitmap iconFittingInto(const wxSize& box) {
 
 }  // namespace
 
-AboutDialog::AboutDialog(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("关于 Orvalen"), wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+AboutDialog::AboutDialog(wxWindow* parent, DialogClient& client)
+    : ExchangingDialog(parent, &client, "关于 Orvalen") {
   setClientSizeInDialogUnits(this, 170, 62);
   const wxRect iconRect = dialogUnitsToPixels(this, 14, 14, 21, 20);
   new wxStaticBitmap(this, wxID_ANY, iconFittingInto(iconRect.GetSize()), iconRect.GetPosition(),
@@ -35,7 +34,6 @@ AboutDialog::AboutDialog(wxWindow* parent)
   auto* ok = new wxButton(this, wxID_OK, wxString::FromUTF8("确定"), okRect.GetPosition(),
                           okRect.GetSize());
   ok->SetDefault();
-  SetEscapeId(wxID_OK);
   ok->SetFocus();
   CentreOnParent();
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <wx/dialog.h>
+#include "exchanging_dialog.h"
 
 namespace orvalen::wx {
 
 // The about box: the icon, the program's name and version, and an OK button.
-class AboutDialog : public wxDialog {
+class AboutDialog : public ExchangingDialog {
  public:
-  explicit AboutDialog(wxWindow* parent);
+  AboutDialog(wxWindow* parent, DialogClient& client);
 };
 
 }  // namespace orvalen::wx

@@ -18,10 +18,8 @@ constexpr int kLabelHeight = 10;
 
 }  // namespace
 
-VideoDetailsDialog::VideoDetailsDialog(wxWindow* parent, const VideoTexts& texts)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("视频信息"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      texts_(texts) {
+VideoDetailsDialog::VideoDetailsDialog(wxWindow* parent, DialogClient& client)
+    : ExchangingDialog(parent, &client, "视频信息") {
   setClientSizeInDialogUnits(this, 316, 114);
   // Created in tab order: OK, cancel, then the three rows.
   const wxRect okRect = dialogUnitsToPixels(this, 78, 95, 50, 14);
@@ -33,39 +31,25 @@ VideoDetailsDialog::VideoDetailsDialog(wxWindow* parent, const VideoTexts& texts
   const wxRect boxRect = dialogUnitsToPixels(this, 5, 7, 298, 76);
   new wxStaticBox(this, wxID_ANY, wxString(), boxRect.GetPosition(), boxRect.GetSize());
   addLabel("视频名称：", 19, 21);
-  name_ = addEdit(IDC_EDIT_NAME, 60, 19);
+  addEdit(IDC_EDIT_NAME, 60, 19);
   addLabel("视频网址：", 19, 42);
-  url_ = addEdit(IDC_EDIT_URL, 60, 40);
+  addEdit(IDC_EDIT_URL, 60, 40);
   addLabel("图片网址：", 20, 63);
-  imageUrl_ = addEdit(IDC_EDIT_IMAGE_URL, 61, 61);
+  addEdit(IDC_EDIT_IMAGE_URL, 61, 61);
   ok->SetDefault();
   ok->SetFocus();
   CentreOnParent();
 }
 
-wxTextCtrl* VideoDetailsDialog::addEdit(int id, int x, int y) {
+void VideoDetailsDialog::addEdit(int id, int x, int y) {
   const wxRect rect = dialogUnitsToPixels(this, x, y, kEditWidth, kEditHeight);
-  return new wxTextCtrl(this, id, wxString(), rect.GetPosition(), rect.GetSize());
+  new wxTextCtrl(this, id, wxString(), rect.GetPosition(), rect.GetSize());
 }
 
 void VideoDetailsDialog::addLabel(const char* utf8Text, int x, int y) {
   const wxRect rect = dialogUnitsToPixels(this, x, y, kLabelWidth, kLabelHeight);
   new wxStaticText(this, wxID_ANY, wxString::FromUTF8(utf8Text), rect.GetPosition(), rect.GetSize(),
                    wxST_NO_AUTORESIZE);
-}
-
-bool VideoDetailsDialog::TransferDataToWindow() {
-  name_->ChangeValue(wxString::FromUTF8(texts_.name));
-  url_->ChangeValue(wxString::FromUTF8(texts_.url));
-  imageUrl_->ChangeValue(wxString::FromUTF8(texts_.imageUrl));
-  return true;
-}
-
-bool VideoDetailsDialog::TransferDataFromWindow() {
-  texts_.name = name_->GetValue().ToStdString(wxConvUTF8);
-  texts_.url = url_->GetValue().ToStdString(wxConvUTF8);
-  texts_.imageUrl = imageUrl_->GetValue().ToStdString(wxConvUTF8);
-  return true;
 }
 
 }  // namespace orvalen::wx

@@ -1,0 +1,251 @@
+#include "editor_dialog.h"
+
+#include <algorithm>
+
+#include <wx/dcclient.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/settings.h>
+#include <wx/statbox.h>
+
+#include "app_icon.h"
+#include "dialog_units.h"
+#include "list_control.h"
+#include "tree_control.h"
+#include "utf8.h"
+
+namespace orvalen::wx {
+namespace {
+
+constexpr long kEditorStyle =
+    wxCAPTION | wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX;
+
+int toEndCode(int wxCode) {
+  if (wxCode == wxID_OK) return IDOK;
+  if (wxCode == wxID_CANCEL) return IDCANCEL;
+  return wxCode;
+}
+
+Point toPoint(const wxPoint& point) { return {point.x, point.y}; }
+
+// Pop-up menu entries are numbered from here; command ids are too large for menu ids.
+constexpr int kFirstMenuItemId = 100;
+
+}  // namespace
+
+EditorDialog::EditorDialog(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, "Orvalen", wxDefaultPosition, wxDefaultSize, kEditorStyle) {
+  setClientSizeInDialogUnits(this, 442, 321);
+  // The group boxes come first so that they lie beneath the controls they frame; they take no
+  // focus, so the tab order is the tree, then the list.
+  const wxRect typesBox = dialogUnitsToPixels(this, 7, 7, 161, 292);
+  groupTypes_ = new wxStaticBox(this, IDC_GROUP_TYPES, wxString::FromUTF8("分类"),
+                                typesBox.GetPosition(), typesBox.GetSize());
+  const wxRect itemsBox = dialogUnitsToPixels(this, 174, 10, 268, 288);
+  groupItems_ = new wxStaticBox(this, IDC_GROUP_ITEMS, wxString::FromUTF8("内容"),
+                                itemsBox.GetPosition(), itemsBox.GetSize());
+  const wxRect treeRect = dialogUnitsToPixels(this, 15, 20, 147, 271);
+  tree_ = new CategoryTreeCtrl(this, IDC_TREE_TYPES, treeRect.GetPosition(), treeRect.GetSize());
+  const wxRect listRect = dialogUnitsToPixels(this, 182, 22, 252, 268);
+  list_ = new VideoListCtrl(this, IDC_LIST_ITEMS, listRect.GetPosition(), listRect.GetSize());
+
+  tree_->setMessageSink([this](const WindowMessage& message) { deliver(message); });
+  bindMouseForContextMenu(tree_, IDC_TREE_TYPES);
+  bindMouseForContextMenu(list_->rowsWindow(), IDC_LIST_ITEMS);
+  Bind(wxEVT_SIZE, &EditorDialog::onSize, this);
+  Bind(wxEVT_CHAR_HOOK, &EditorDialog::onCharHook, this);
+  Bind(wxEVT_CONTEXT_MENU, &EditorDialog::onContextMenu, this);
+  CentreOnScreen();
+}
+
+EditorDialog::~EditorDialog() {
+  tree_->setMessageSink(nullptr);
+}
+
+void EditorDialog::attach(MessageTarget* target) {
+  target_ = target;
+}
+
+int EditorDialog::runModal() {
+  shown_ = true;
+  return toEndCode(ShowModal());
+}
+
+void EditorDialog::deliver(const WindowMessage& message) {
+  if (target_) target_->dispatch(message);
+}
+
+wxWindow* EditorDialog::control(int controlId) const {
+  switch (controlId) {
+    case IDC_TREE_TYPES:
+      return tree_;
+    case IDC_LIST_ITEMS:
+      return list_;
+    case IDC_GROUP_TYPES:
+      return groupTypes_;
+    case IDC_GROUP_ITEMS:
+      return groupItems_;
+    default:
+      throw std::logic_error("no such control in the editor window");
+  }
+}
+
+bool EditorDialog::hasControl(int controlId) const {
+  switch (controlId) {
+    case IDC_TREE_TYPES:
+    case IDC_LIST_ITEMS:
+      return true;
+    case IDC_GROUP_TYPES:
+      return groupTypes_ != nullptr;
+    case IDC_GROUP_ITEMS:
+      return groupItems_ != nullptr;
+    default:
+      return false;
+  }
+}
+
+TreeControl& EditorDialog::tree() {
+  return *tree_;
+}
+
+ListControl& EditorDialog::list() {
+  return *list_;
+}
+
+Rect EditorDialog::clientRect(int controlId) const {
+  const wxSize size = control(controlId)->GetClientSize();
+  return {0, 0, size.GetWidth(), size.GetHeight()};
+}
+
+Point EditorDialog::screenToClient(int controlId, Point screen) const {
+  return toPoint(control(controlId)->ScreenToClient(wxPoint(screen.x, screen.y)));
+}
+
+void EditorDialog::moveControl(int controlId, int x, int y, int width, int height, bool repaint) {
+  wxWindow* window = control(controlId);
+  window->SetSize(x, y, std::max(0, width), std::max(0, height), wxSIZE_ALLOW_MINUS_ONE);
+  if (repaint) window->Refresh();
+}
+
+Rect EditorDialog::windowClientRect() const {
+  const wxSize size = GetClientSize();
+  return {0, 0, size.GetWidth(), size.GetHeight()};
+}
+
+Size EditorDialog::systemIconSize() const {
+  return {wxSystemSettings::GetMetric(wxSYS_ICON_X, this),
+          wxSystemSettings::GetMetric(wxSYS_ICON_Y, this)};
+}
+
+void EditorDialog::drawIcon(int /*iconId*/, int x, int y) {
+  wxClientDC dc(this);
+  dc.DrawBitmap(appIconBitmap(), x, y, true);
+}
+
+void EditorDialog::setIcon(int /*iconId*/, bool /*big*/) {
+  // One image serves as both; the desktop scales it for each place it shows.
+  SetIcon(appIcon());
+}
+
+int EditorDialog::trackPopupMenu(const orvalen::PopupMenu& menu, Point screen) {
+  wxMenu popup;
+  shownMenuCommands_.clear();
+  for (const auto& entry : menu.entries) {
+    if (entry.commandId == 0) {
+      popup.AppendSeparator();
+      continue;
+    }
+    const int itemId = kFirstMenuItemId + static_cast<int>(shownMenuCommands_.size());
+    shownMenuCommands_.push_back(entry.commandId);
+    popup.Append(itemId, toWx(entry.text));
+    popup.Enable(itemId, entry.enabled);
+  }
+  const int chosen =
+      GetPopupMenuSelectionFromUser(popup, ScreenToClient(wxPoint(screen.x, screen.y)));
+  const int index = chosen - kFirstMenuItemId;
+  const bool valid = index >= 0 && index < static_cast<int>(shownMenuCommands_.size());
+  const int command = valid ? shownMenuCommands_[static_cast<std::size_t>(index)] : 0;
+  shownMenuCommands_.clear();
+  return command;
+}
+
+int EditorDialog::shownMenuItemId(int commandId) const {
+  for (std::size_t index = 0; index < shownMenuCommands_.size(); ++index) {
+    if (shownMenuCommands_[index] == commandId) return kFirstMenuItemId + static_cast<int>(index);
+  }
+  return wxID_NONE;
+}
+
+int EditorDialog::messageBox(const std::string& text, const std::string& caption, unsigned style) {
+  const bool okCancel = (style & MB_OKCANCEL) != 0;
+  long wxStyle = (okCancel ? wxOK | wxCANCEL : wxOK) | wxCENTRE;
+  wxStyle |= (style & MB_ICONERROR) ? wxICON_ERROR : wxICON_NONE;
+  wxMessageDialog box(this, toWx(text), toWx(caption), wxStyle);
+  box.SetOKCancelLabels(wxString::FromUTF8("确定"), wxString::FromUTF8("取消"));
+  const int answer = box.ShowModal();
+  // Closing a box that only has OK counts as OK.
+  return (!okCancel || answer == wxID_OK) ? IDOK : IDCANCEL;
+}
+
+void EditorDialog::endDialog(int code) {
+  if (!shown_) {
+    endCodeBeforeShowing_ = code;
+    return;
+  }
+  EndModal(code);
+}
+
+void EditorDialog::sendContextMenu(int controlId, const wxPoint& screen) {
+  deliver(ContextMenuMessage{controlId, toPoint(screen)});
+}
+
+void EditorDialog::bindMouseForContextMenu(wxWindow* window, int controlId) {
+  // A right click must not change the selection: the commands act on it as it stands. So
+  // the press is kept from the control, and the menu is asked for when the button is let go.
+  window->Bind(wxEVT_RIGHT_DOWN, [](wxMouseEvent&) {});
+  window->Bind(wxEVT_RIGHT_UP, [this, window, controlId](wxMouseEvent& event) {
+    sendContextMenu(controlId, window->ClientToScreen(event.GetPosition()));
+  });
+}
+
+void EditorDialog::onSize(wxSizeEvent& event) {
+  event.Skip();
+  const wxSize client = GetClientSize();
+  const int kind = IsMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
+  deliver(SizeMessage{kind, client.GetWidth(), client.GetHeight()});
+}
+
+void EditorDialog::onCharHook(wxKeyEvent& event) {
+  if (tree_->isEditingLabel()) {
+    // Enter and Esc belong to the label edit.
+    if (event.GetKeyCode() == WXK_ESCAPE) tree_->noteEscapeInEdit();
+    event.DoAllowNextEvent();
+    return;
+  }
+  switch (event.GetKeyCode()) {
+    case WXK_ESCAPE:
+      endDialog(IDCANCEL);
+      return;
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+      endDialog(IDOK);
+      return;
+    case WXK_F1:
+      deliver(HelpMessage{});
+      return;
+    default:
+      event.Skip();
+  }
+}
+
+void EditorDialog::onContextMenu(wxContextMenuEvent& event) {
+  // From the keyboard the position is (-1, -1), which is passed on as it is.
+  const wxPoint screen = event.GetPosition();
+  int controlId = 0;
+  for (int id : {IDC_TREE_TYPES, IDC_LIST_ITEMS}) {
+    if (control(id)->GetScreenRect().Contains(screen)) controlId = id;
+  }
+  sendContextMenu(controlId, screen);
+}
+
+}  // namespace orvalen::wx

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include <wx/dialog.h>
+
+#include "editor/toolkit.h"
+
+class wxStaticBox;
+
+namespace orvalen::wx {
+
+class CategoryTreeCtrl;
+class VideoListCtrl;
+
+// The editor window: the category tree and the video list, each in its group box, in a
+// resizable dialog. It hands its user's actions to the attached client as messages and
+// carries out the client's calls; the layout on resize is the client's.
+class EditorDialog : public wxDialog, public EditorWindow {
+ public:
+  explicit EditorDialog(wxWindow* parent);
+  ~EditorDialog() override;
+
+  // Messages go to target from now on; nullptr stops them.
+  void attach(MessageTarget* target);
+  // The end code when endDialog was called before the window was shown.
+  std::optional<int> endedBeforeShowing() const { return endCodeBeforeShowing_; }
+  // Runs the window modally and returns its end code (IDOK, IDCANCEL or the endDialog code).
+  int runModal();
+
+  // The wxWidgets id of a command's entry in the pop-up menu being shown, or wxID_NONE.
+  // (Command ids go beyond what wxWidgets accepts as menu ids, so entries are numbered.)
+  int shownMenuItemId(int commandId) const;
+
+  CategoryTreeCtrl& categoryTree() { return *tree_; }
+  VideoListCtrl& videoList() { return *list_; }
+
+  bool hasControl(int controlId) const override;
+  TreeControl& tree() override;
+  ListControl& list() override;
+  Rect clientRect(int controlId) const override;
+  Point screenToClient(int controlId, Point screen) const override;
+  void moveControl(int controlId, int x, int y, int width, int height, bool repaint) override;
+  Rect windowClientRect() const override;
+  bool isIconic() const override { return IsIconized(); }
+  Size systemIconSize() const override;
+  void drawIcon(int iconId, int x, int y) override;
+  void setIcon(int iconId, bool big) override;
+  SystemMenu* systemMenu() override { return nullptr; }
+  int trackPopupMenu(const orvalen::PopupMenu& menu, Point screen) override;
+  int messageBox(const std::string& text, const std::string& caption, unsigned style) override;
+  void endDialog(int code) override;
+
+ private:
+  wxWindow* control(int controlId) const;
+  void deliver(const WindowMessage& message);
+  void sendContextMenu(int controlId, const wxPoint& screen);
+  void bindMouseForContextMenu(wxWindow* window, int controlId);
+
+  void onSize(wxSizeEvent& event);
+  void onCharHook(wxKeyEvent& event);
+  void onContextMenu(wxContextMenuEvent& event);
+  void onClose(wxCloseEvent& event);
+
+  wxStaticBox* groupTypes_ = nullptr;
+  wxStaticBox* groupItems_ = nullptr;
+  CategoryTreeCtrl* tree_ = nullptr;
+  VideoListCtrl* list_ = nullptr;
+  MessageTarget* target_ = nullptr;
+  bool shown_ = false;
+  std::optional<int> endCodeBeforeShowing_;
+  std::vector<int> shownMenuCommands_;
+};
+
+}  // namespace orvalen::wx

@@ -1,0 +1,42 @@
+#include "exchanging_dialog.h"
+
+#include <stdexcept>
+
+#include <wx/textctrl.h>
+
+#include "utf8.h"
+
+namespace orvalen::wx {
+
+ExchangingDialog::ExchangingDialog(wxWindow* parent, DialogClient* client, const char* utf8Caption)
+    : wxDialog(parent, wxID_ANY, wxString::FromUTF8(utf8Caption), wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      client_(client) {}
+
+bool ExchangingDialog::TransferDataToWindow() {
+  TextExchange exchange(*this, false);
+  if (client_) client_->DoDataExchange(exchange);
+  return true;
+}
+
+bool ExchangingDialog::TransferDataFromWindow() {
+  TextExchange exchange(*this, true);
+  if (client_) client_->DoDataExchange(exchange);
+  return true;
+}
+
+int ExchangingDialog::runModal() {
+  return ShowModal() == wxID_OK ? IDOK : IDCANCEL;
+}
+
+void TextExchange::text(int controlId, std::string& value) {
+  auto* edit = dynamic_cast<wxTextCtrl*>(dialog_.FindWindow(controlId));
+  if (!edit) throw std::logic_error("the dialog has no edit with that id");
+  if (saving_) {
+    value = fromWx(edit->GetValue());
+  } else {
+    edit->ChangeValue(toWx(value));
+  }
+}
+
+}  // namespace orvalen::wx

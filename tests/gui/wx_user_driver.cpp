@@ -1,0 +1,273 @@
+#include "wx_user_driver.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/filedlg.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include "editor/wx/list_control.h"
+#include "editor/wx/tree_control.h"
+#include "editor/wx/utf8.h"
+
+namespace orvalen::test {
+namespace {
+
+using wx::fromWx;
+using wx::toWx;
+
+// The GTK calls that click an entry of a shown pop-up menu, or close it, as the pointer would.
+// They are looked up in the GTK library that wxWidgets has loaded.
+constexpr int kGtkResponseAccept = -3;
+constexpr int kGtkResponseCancel = -6;
+
+// Presses a button of a GTK dialog, as a click on it would.
+void respondToGtkDialog(wxDialog* dialog, int response) {
+  using Respond = void (*)(void* dialog, int response);
+  static const auto respond =
+      reinterpret_cast<Respond>(::dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
+  if (!respond) {
+    ADD_FAILURE() << "gtk_dialog_response was not found";
+    dialog->EndModal(wxID_CANCEL);
+    return;
+  }
+  respond(dialog->m_widget, response);
+}
+
+struct GtkMenuCalls {
+  void (*activateItem)(void* shell, void* item, int forceDeactivate) = nullptr;
+  void (*deactivate)(void* shell) = nullptr;
+  int (*isSensitive)(void* widget) = nullptr;
+
+  GtkMenuCalls() {
+    activateItem = reinterpret_cast<decltype(activateItem)>(
+        ::dlsym(RTLD_DEFAULT, "gtk_menu_shell_activate_item"));
+    deactivate =
+        reinterpret_cast<decltype(deactivate)>(::dlsym(RTLD_DEFAULT, "gtk_menu_shell_deactivate"));
+    isSensitive =
+        reinterpret_cast<decltype(isSensitive)>(::dlsym(RTLD_DEFAULT, "gtk_widget_is_sensitive"));
+  }
+  bool available() const { return activateItem && deactivate && isSensitive; }
+};
+
+const GtkMenuCalls& gtkMenuCalls() {
+  static const GtkMenuCalls calls;
+  return calls;
+}
+
+void clickMenuEntry(wxMenu* menu, int itemId) {
+  const GtkMenuCalls& gtk = gtkMenuCalls();
+  if (!gtk.available()) {
+    ADD_FAILURE() << "the GTK menu calls were not found";
+    return;
+  }
+  wxMenuItem* item = itemId != wxID_NONE ? menu->FindItem(itemId) : nullptr;
+  if (item && gtk.isSensitive(item->GetMenuItem())) {
+    gtk.activateItem(menu->m_menu, item->GetMenuItem(), 1);
+  } else {
+    // A greyed entry cannot be clicked; the user closes the menu instead.
+    gtk.deactivate(menu->m_menu);
+  }
+}
+
+wxButton* buttonOf(wxDialog* dialog, int id) {
+  return dynamic_cast<wxButton*>(dialog->FindWindow(id));
+}
+
+}  // namespace
+
+void pressKey(wxWindow* window, int keyCode) {
+  wxKeyEvent hook(wxEVT_CHAR_HOOK);
+  hook.m_keyCode = keyCode;
+  hook.m_uniChar = keyCode;
+  hook.SetEventObject(window);
+  const bool taken = window->ProcessWindowEvent(hook);
+  if (taken && !hook.IsNextEventAllowed()) return;
+  wxKeyEvent down(hook);
+  down.SetEventType(wxEVT_KEY_DOWN);
+  down.Skip(false);
+  if (window->ProcessWindowEvent(down) && !down.GetSkipped()) return;
+  wxKeyEvent character(down);
+  character.SetEventType(wxEVT_CHAR);
+  character.Skip(false);
+  window->ProcessWindowEvent(character);
+}
+
+void pumpWxEvents() {
+  for (int round = 0; round < 3; ++round) {
+    wxTheApp->ProcessPendingEvents();
+    wxTheApp->Yield(true);
+    wxTheApp->ProcessIdle();
+  }
+}
+
+WxUserDriver::WxUserDriver(wx::EditorDialog& window) : window_(window) {
+  Register();
+  window_.Bind(wxEVT_MENU_OPEN, &WxUserDriver::onMenuOpen, this);
+}
+
+WxUserDriver::~WxUserDriver() {
+  window_.Unbind(wxEVT_MENU_OPEN, &WxUserDriver::onMenuOpen, this);
+  Unregister();
+  for (const auto& folder : madeFolders_) ::rmdir(folder.c_str());
+}
+
+void WxUserDriver::selectTreeItem(TreeItem item) {
+  wx::CategoryTreeCtrl& tree = window_.categoryTree();
+  tree.SelectItem(tree.wxIdOf(item));
+}
+
+void WxUserDriver::startLabelEdit(TreeItem item) {
+  // A click on the label of the selected item starts the edit, as the tree's own timer does.
+  wx::CategoryTreeCtrl& tree = window_.categoryTree();
+  const wxTreeItemId wxId = tree.wxIdOf(item);
+  if (tree.GetSelection() != wxId) tree.SelectItem(wxId);
+  tree.wxTreeCtrl::EditLabel(wxId);
+}
+
+void WxUserDriver::finishLabelEdit(const std::string& text) {
+  wxTextCtrl* edit = window_.categoryTree().GetEditControl();
+  ASSERT_NE(edit, nullptr) << "no label edit is running";
+  edit->SetValue(toWx(text));
+  pressKey(edit, WXK_RETURN);
+}
+
+void WxUserDriver::cancelLabelEdit() {
+  wxTextCtrl* edit = window_.categoryTree().GetEditControl();
+  ASSERT_NE(edit, nullptr) << "no label edit is running";
+  pressKey(edit, WXK_ESCAPE);
+}
+
+bool WxUserDriver::isEditingLabel() const {
+  return window_.categoryTree().GetEditControl() != nullptr;
+}
+
+void WxUserDriver::selectListRows(const std::vector<int>& rows) {
+  wx::VideoListCtrl& list = window_.videoList();
+  for (int row = 0; row < list.rowCount(); ++row) {
+    if (list.GetItemState(row, wxLIST_STATE_SELECTED)) list.selectRow(row, false);
+  }
+  for (int row : rows) list.selectRow(row, true);
+}
+
+UserDriver::ColumnSeen WxUserDriver::listColumn(int column) const {
+  wxListItem item;
+  item.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
+  window_.videoList().GetColumn(column, item);
+  return {fromWx(item.GetText()), window_.videoList().GetColumnWidth(column)};
+}
+
+bool WxUserDriver::isBusyCursorShown() const {
+  return wxIsBusy();
+}
+
+int WxUserDriver::Enter(wxDialog* dialog) {
+  // A file dialog passes here twice on its way to showing; it is answered once.
+  if (dialog == entered_ && enteredDepth_++ > 0) return wxID_NONE;
+  entered_ = dialog;
+  enteredDepth_ = 1;
+  if (dynamic_cast<wxMessageDialog*>(dialog)) {
+    // Answered without showing, so no Exit follows.
+    entered_ = nullptr;
+    enteredDepth_ = 0;
+    return answerMessageBox(dialog);
+  }
+  if (dynamic_cast<wxFileDialog*>(dialog)) return answerFileDialog(dialog);
+  answerOwnDialog(dialog);
+  return wxID_NONE;
+}
+
+void WxUserDriver::Exit(wxDialog* dialog) {
+  if (dialog == entered_ && --enteredDepth_ == 0) entered_ = nullptr;
+}
+
+int WxUserDriver::answerMessageBox(wxDialog* dialog) {
+  auto* box = static_cast<wxMessageDialog*>(dialog);
+  lastMessageBox_ = {fromWx(box->GetMessage()), fromWx(box->GetTitle())};
+  int answer = IDCANCEL;
+  if (messageBoxAnswers_.empty()) {
+    ADD_FAILURE() << "a message box came unasked: " << lastMessageBox_.text;
+  } else {
+    answer = messageBoxAnswers_.front();
+    messageBoxAnswers_.pop_front();
+  }
+  return answer == IDOK ? wxID_OK : wxID_CANCEL;
+}
+
+int WxUserDriver::answerFileDialog(wxDialog* dialog) {
+  FileAnswer answer;
+  if (fileDialogAnswers_.empty()) {
+    ADD_FAILURE() << "a file dialog came unasked";
+  } else {
+    answer = fileDialogAnswers_.front();
+    fileDialogAnswers_.pop_front();
+  }
+  // The chooser really opens; the user names the file in it and confirms, or cancels. The
+  // chooser only accepts names in folders that exist, so a missing folder is made for the
+  // time of the test.
+  dialog->CallAfter([this, dialog, answer] {
+    auto* files = static_cast<wxFileDialog*>(dialog);
+    if (answer.result == IDOK) {
+      const std::string folder = answer.path.substr(0, answer.path.rfind('/'));
+      if (!folder.empty() && ::mkdir(folder.c_str(), 0700) == 0) madeFolders_.push_back(folder);
+      files->SetPath(toWx(answer.path));
+    }
+    respondToGtkDialog(dialog, answer.result == IDOK ? kGtkResponseAccept : kGtkResponseCancel);
+  });
+  return wxID_NONE;
+}
+
+void WxUserDriver::answerOwnDialog(wxDialog* dialog) {
+  // The dialog really opens; once it runs, the user reads the edits, types and presses a
+  // button.
+  dialog->CallAfter([this, dialog] {
+    lastEditsAtOpen_.clear();
+    for (int id : {IDC_EDIT_NAME, IDC_EDIT_URL, IDC_EDIT_IMAGE_URL}) {
+      if (auto* edit = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(id))) {
+        lastEditsAtOpen_[id] = fromWx(edit->GetValue());
+      }
+    }
+    DialogAnswer answer;
+    if (dialogAnswers_.empty()) {
+      ADD_FAILURE() << "a dialog came unasked: " << fromWx(dialog->GetTitle());
+    } else {
+      answer = dialogAnswers_.front();
+      dialogAnswers_.pop_front();
+    }
+    for (const auto& [id, text] : answer.typed) {
+      if (auto* edit = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(id)))
+        edit->SetValue(toWx(text));
+    }
+    wxButton* button = buttonOf(dialog, answer.result == IDOK ? wxID_OK : wxID_CANCEL);
+    if (!button) {
+      dialog->EndModal(wxID_CANCEL);
+      return;
+    }
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->ProcessWindowEvent(click);
+  });
+}
+
+void WxUserDriver::onMenuOpen(wxMenuEvent& event) {
+  event.Skip();
+  wxMenu* menu = event.GetMenu();
+  if (!menu || !event.IsPopup()) return;
+  int answer = 0;
+  if (!popupAnswers_.empty()) {
+    answer = popupAnswers_.front();
+    popupAnswers_.pop_front();
+  }
+  // The menu is shown and holds the pointer once the open event has been handled.
+  const int itemId = window_.shownMenuItemId(answer);
+  window_.CallAfter([menu, itemId] { clickMenuEntry(menu, itemId); });
+}
+
+}  // namespace orvalen::test
