@@ -3,13 +3,15 @@
 // sqlite_changes and sqlite_last_insert_rowid, and after every step outside a transaction
 // both files must pass the reference's integrity check and hold the same data.
 //
-// ORVALEN_RANDOM_SEED fixes the seed (printed on failure); ORVALEN_RANDOM_STATEMENTS raises the
-// number of statements (10000 by default). A failing session's statements are written to
-// random_differential_<seed>_<session>.sql in the working directory.
+// ORVALEN_RANDOM_SEED fixes the seed (printed at the start); ORVALEN_RANDOM_STATEMENTS raises
+// the number of statements (10000 by default). A failing session's statements are written to
+// random_differential_<seed>_<session>.sql in the working directory; ORVALEN_RANDOM_TRACE names
+// a file that receives every statement before it runs, for a crash.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -58,6 +60,7 @@ class Session {
   // Runs one statement on both files; false after reporting a failure.
   bool step(const std::string& sql) {
     log_.push_back(sql);
+    if (trace_) *trace_ << sql << std::endl;
     const bool viaGetTable = chooser_() % 4 == 0;
     TwinDatabases::Outcomes outcomes = viaGetTable ? twins_.getTable(sql) : twins_.exec(sql);
     forgiveLibraryFaults(outcomes);
@@ -107,6 +110,10 @@ class Session {
   uint64_t seed_;
   int number_;
   std::vector<std::string> log_;
+  std::unique_ptr<std::ofstream> trace_ = [] {
+    const char* path = std::getenv("ORVALEN_RANDOM_TRACE");
+    return path && *path ? std::make_unique<std::ofstream>(path, std::ios::app) : nullptr;
+  }();
 };
 
 TEST(RandomDifferentialTest, EnginesAgreeOnRandomStatements) {
