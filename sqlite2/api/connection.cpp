@@ -1,8 +1,5 @@
 #include "api/connection.h"
 
-#include <string>
-
-#include "api/c_text.h"
 #include "api/edge.h"
 #include "common/error.h"
 
@@ -17,8 +14,6 @@ ActiveCall::~ActiveCall() {
 }
 
 }  // namespace sqlite2::api
-
-using sqlite2::api::storeMessage;
 
 sqlite* sqlite_open(const char* filename, int /*mode*/, char** errmsg) {
   if (errmsg) *errmsg = nullptr;
@@ -47,11 +42,17 @@ void sqlite_close(sqlite* db) {
 }
 
 int sqlite_changes(sqlite* db) {
-  if (!sqlite2::api::isUsable(db)) return 0;
-  return db->database->changes();
+  int changes = 0;
+  if (sqlite2::api::isUsable(db)) {
+    sqlite2::api::runAtEdge(nullptr, [&] { changes = db->database->changes(); });
+  }
+  return changes;
 }
 
 int sqlite_last_insert_rowid(sqlite* db) {
-  if (!sqlite2::api::isUsable(db)) return 0;
-  return db->database->lastInsertRowid();
+  int rowid = 0;
+  if (sqlite2::api::isUsable(db)) {
+    sqlite2::api::runAtEdge(nullptr, [&] { rowid = db->database->lastInsertRowid(); });
+  }
+  return rowid;
 }
