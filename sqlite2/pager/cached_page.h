@@ -16,8 +16,12 @@ struct CachedPage {
   alignas(16) uint8_t data[kPageSize];
   PageNumber number = 0;
   uint32_t references = 0;
-  // The page differs from the file and must be written at commit.
+  // The page differs from the file and must be written at commit. Changed only through
+  // PageCache::setDirty, which keeps unreferenced pages in the matching list.
   bool dirty = false;
+  // The page's journal record was written after the journal's last sync: the page must not
+  // reach the database before the next one.
+  bool needsSync = false;
   // Equal to the pager's current stamp while the page may be changed without another
   // makeWritable (journaled, saved for the current statement, marked dirty).
   uint64_t writableStamp = 0;

@@ -53,9 +53,9 @@ void JournalWriter::sync() {
   writeBigEndian32(count, records_);
   file_.writeAt(kJournalRecordCountOffset, count, sizeof count);
   file_.sync();
-  if (!directorySynced_) {
+  if (!everSynced_) {
     syncDirectory(directoryOf(path_));
-    directorySynced_ = true;
+    everSynced_ = true;
   }
   synced_ = true;
 }

@@ -29,6 +29,9 @@ class JournalWriter {
 
   // Whether records or the header are not yet known to be on disk.
   bool needsSync() const { return !synced_; }
+  // Whether the header, with the original page count, is on disk: before that no page may be
+  // written to the database, not even an appended one.
+  bool everSynced() const { return everSynced_; }
   // Writes the buffered records, stores the record count in the header and syncs the
   // journal; the first time also its directory, so that the journal survives a crash.
   void sync();
@@ -50,7 +53,7 @@ class JournalWriter {
   uint64_t fileEnd_;
   std::vector<uint8_t> buffer_;
   bool synced_ = false;
-  bool directorySynced_ = false;
+  bool everSynced_ = false;
 };
 
 }  // namespace sqlite2

@@ -32,6 +32,7 @@ void PageCache::giveBack(CachedPage* page) {
   page->extension.reset();
   page->references = 0;
   page->dirty = false;
+  page->needsSync = false;
   page->writableStamp = 0;
   pool_.push_back(page);
 }
@@ -68,7 +69,8 @@ void PageCache::clear() {
     }
   }
   size_ = 0;
-  lruHead_ = lruTail_ = nullptr;
+  clean_ = LruList();
+  dirty_ = LruList();
 }
 
 void PageCache::growBuckets() {
@@ -83,22 +85,37 @@ void PageCache::growBuckets() {
 }
 
 void PageCache::pushUnreferenced(CachedPage* page) {
-  page->lruPrevious = lruTail_;
+  LruList& list = listOf(page);
+  page->lruPrevious = list.tail;
   page->lruNext = nullptr;
-  if (lruTail_) {
-    lruTail_->lruNext = page;
-  } else {
-    lruHead_ = page;
-  }
-  lruTail_ = page;
+  (list.tail ? list.tail->lruNext : list.head) = page;
+  list.tail = page;
   page->inLru = true;
 }
 
 void PageCache::removeUnreferenced(CachedPage* page) {
-  (page->lruPrevious ? page->lruPrevious->lruNext : lruHead_) = page->lruNext;
-  (page->lruNext ? page->lruNext->lruPrevious : lruTail_) = page->lruPrevious;
+  LruList& list = listOf(page);
+  (page->lruPrevious ? page->lruPrevious->lruNext : list.head) = page->lruNext;
+  (page->lruNext ? page->lruNext->lruPrevious : list.tail) = page->lruPrevious;
   page->lruPrevious = page->lruNext = nullptr;
   page->inLru = false;
+}
+
+void PageCache::setDirty(CachedPage* page, bool dirty) {
+  if (page->dirty == dirty) return;
+  if (!page->inLru) {
+    page->dirty = dirty;
+    return;
+  }
+  removeUnreferenced(page);
+  page->dirty = dirty;
+  pushUnreferenced(page);
+}
+
+std::vector<CachedPage*> PageCache::unreferencedDirtyPages() const {
+  std::vector<CachedPage*> pages;
+  for (CachedPage* page = dirty_.head; page; page = page->lruNext) pages.push_back(page);
+  return pages;
 }
 
 std::vector<CachedPage*> PageCache::pages() const {

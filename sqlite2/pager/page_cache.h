@@ -1,10 +1,10 @@
 #pragma once
 
-// The pages in memory: a hash table from page number to page and a list of the pages nobody
-// references, least recently used first. Pages that leave the cache go to a pool and are
-// reused, so that a long transaction allocates only as many pages as the cache ever held.
-// The cache never decides on its own what to evict; the pager does, because a changed page
-// must reach the file first.
+// The pages in memory: a hash table from page number to page and two lists of the pages nobody
+// references, least recently used first: clean pages, which can be dropped at any time, and
+// changed ones, which must reach the file first. Pages that leave the cache go to a pool and
+// are reused, so that a long transaction allocates only as many pages as the cache ever held.
+// The cache never decides on its own what to evict; the pager does.
 
 #include <cstddef>
 #include <vector>
@@ -41,10 +41,16 @@ class PageCache {
   // Evicts every page; none may be referenced.
   void clear();
 
-  // The least recently used unreferenced page, or nullptr.
-  CachedPage* leastRecentlyUsed() const { return lruHead_; }
+  // The least recently used unreferenced clean or changed page, or nullptr.
+  CachedPage* leastRecentlyUsedClean() const { return clean_.head; }
+  CachedPage* leastRecentlyUsedDirty() const { return dirty_.head; }
+  // The unreferenced changed pages, least recently used first.
+  std::vector<CachedPage*> unreferencedDirtyPages() const;
   void pushUnreferenced(CachedPage* page);
   void removeUnreferenced(CachedPage* page);
+  // Every change of a cached page's dirty flag goes through here, which keeps an unreferenced
+  // page in the right list.
+  void setDirty(CachedPage* page, bool dirty);
 
   // Every cached page, for changes that touch them all (rollback).
   std::vector<CachedPage*> pages() const;
@@ -57,8 +63,14 @@ class PageCache {
   size_t size_ = 0;
   std::vector<CachedPage*> buckets_;
   size_t mask_;
-  CachedPage* lruHead_ = nullptr;
-  CachedPage* lruTail_ = nullptr;
+  struct LruList {
+    CachedPage* head = nullptr;
+    CachedPage* tail = nullptr;
+  };
+  LruList& listOf(const CachedPage* page) { return page->dirty ? dirty_ : clean_; }
+
+  LruList clean_;
+  LruList dirty_;
   std::vector<CachedPage*> pool_;
 };
 

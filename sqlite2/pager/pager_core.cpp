@@ -170,14 +170,15 @@ CachedPage* PagerCore::load(PageNumber number) {
 }
 
 // A page to load into: a new one while the cache is below its bound, otherwise the least
-// recently used unreferenced one. When that one holds changes, the changes go to the file
-// first, and with them every other unreferenced change, so that the journal sync this needs
-// is paid once for many pages. When every page is referenced the cache grows past its bound.
+// recently used unreferenced clean one. Changed pages stay as long as clean ones can go. When
+// only changed ones are left, many of them go to the file at once; those whose journal
+// records are already synced go without another sync, if there are enough of them.
+// When every page is referenced the cache grows past its bound.
 CachedPage* PagerCore::freePageSlot() {
   if (!cache_.full()) return cache_.take();
-  CachedPage* victim = cache_.leastRecentlyUsed();
+  if (!cache_.leastRecentlyUsedClean() && cache_.leastRecentlyUsedDirty()) spillDirtyPages();
+  CachedPage* victim = cache_.leastRecentlyUsedClean();
   if (!victim) return cache_.take();
-  if (victim->dirty) spillDirtyPages();
   cache_.evict(victim);
   return cache_.take();
 }
@@ -193,16 +194,32 @@ void PagerCore::readPage(CachedPage* page) {
 }
 
 void PagerCore::spillDirtyPages() {
-  syncJournalIfNeeded();
-  std::vector<CachedPage*> spill;
-  std::vector<CachedPage*> keep;
-  for (CachedPage* page : dirty_) (page->references == 0 ? spill : keep).push_back(page);
-  writeToDatabase(spill);
-  for (CachedPage* page : spill) {
-    page->dirty = false;
+  std::vector<CachedPage*> unreferenced = cache_.unreferencedDirtyPages();
+  std::vector<CachedPage*> ready;
+  for (CachedPage* page : unreferenced) {
+    if (!page->needsSync) ready.push_back(page);
+  }
+  // A handful of ready pages would only bring the next spill closer; then sync instead.
+  size_t enough = std::max<size_t>(1, cache_.bound() / 8);
+  if (journal_->everSynced() && ready.size() >= enough) {
+    writeCleaning(ready);
+  } else {
+    syncJournal();
+    writeCleaning(unreferenced);
+  }
+}
+
+// Writes unreferenced changed pages to the file; afterwards they are clean.
+void PagerCore::writeCleaning(const std::vector<CachedPage*>& pages) {
+  std::vector<CachedPage*> inPageOrder = pages;
+  writeToDatabase(inPageOrder);
+  for (CachedPage* page : pages) {
+    cache_.setDirty(page, false);
     page->writableStamp = 0;
   }
-  dirty_.swap(keep);
+  dirty_.erase(std::remove_if(dirty_.begin(), dirty_.end(),
+                              [](const CachedPage* page) { return !page->dirty; }),
+               dirty_.end());
 }
 
 // ---- Transactions ----
@@ -236,13 +253,14 @@ void PagerCore::makeWritable(CachedPage* page) {
   if (number <= originalPageCount_ && !journaled_[number]) {
     journal_->append(number, page->data);
     journaled_[number] = true;
+    page->needsSync = true;
   }
   if (statement_.active() && number <= statement_.startPageCount() &&
       !statement_.contains(number)) {
     statement_.save(number, page->data);
   }
   if (!page->dirty) {
-    page->dirty = true;
+    cache_.setDirty(page, true);
     dirty_.push_back(page);
   }
   pageCount_ = std::max(pageCount_, number);
@@ -250,7 +268,14 @@ void PagerCore::makeWritable(CachedPage* page) {
 }
 
 void PagerCore::syncJournalIfNeeded() {
-  if (journal_->needsSync()) journal_->sync();
+  if (journal_->needsSync()) syncJournal();
+}
+
+// Every journaled page is changed until it reaches the file, so the changed pages are all
+// that can wait for this sync.
+void PagerCore::syncJournal() {
+  journal_->sync();
+  for (CachedPage* page : dirty_) page->needsSync = false;
 }
 
 // Writes the pages in page order, runs of consecutive pages with one system call each.
@@ -293,7 +318,7 @@ void PagerCore::commit() {
     }
     journal_->closeAndDelete();
   }
-  for (CachedPage* page : dirty_) page->dirty = false;
+  markAllClean();
   endTransaction();
 }
 
@@ -307,7 +332,7 @@ void PagerCore::rollback() {
     pageCount_ = originalPageCount_;
     revertChangedPages();
   } catch (...) {
-    for (CachedPage* page : dirty_) page->dirty = false;
+    markAllClean();
     endTransaction();
     throw;
   }
@@ -329,7 +354,7 @@ bool PagerCore::changedInTransaction(const CachedPage* page) const {
 // Cached pages the transaction changed get the file's bytes again; referenced ones in place,
 // so that the references stay good.
 void PagerCore::revertChangedPages() {
-  dirty_.clear();
+  markAllClean();
   for (CachedPage* page : cache_.pages()) {
     if (!changedInTransaction(page)) continue;
     if (page->references == 0) {
@@ -337,10 +362,18 @@ void PagerCore::revertChangedPages() {
       continue;
     }
     page->extension.reset();
-    page->dirty = false;
+    cache_.setDirty(page, false);
     page->writableStamp = 0;
     readPage(page);
   }
+}
+
+void PagerCore::markAllClean() {
+  for (CachedPage* page : dirty_) {
+    cache_.setDirty(page, false);
+    page->needsSync = false;
+  }
+  dirty_.clear();
 }
 
 void PagerCore::endTransaction() {
@@ -376,7 +409,7 @@ void PagerCore::rollbackStatement() {
     std::memcpy(page->data, bytes, kPageSize);
     page->extension.reset();
     if (!page->dirty) {
-      page->dirty = true;
+      cache_.setDirty(page, true);
       dirty_.push_back(page);
     }
   });
@@ -389,7 +422,7 @@ void PagerCore::rollbackStatement() {
 // Pages past the new end no longer exist: they are forgotten, or zeroed where referenced.
 void PagerCore::dropPagesPast(PageNumber count) {
   for (CachedPage* page : dirty_) {
-    if (page->number > count) page->dirty = false;
+    if (page->number > count) cache_.setDirty(page, false);
   }
   dirty_.erase(std::remove_if(dirty_.begin(), dirty_.end(),
                               [count](const CachedPage* page) { return page->number > count; }),

@@ -68,9 +68,12 @@ class PagerCore {
   CachedPage* freePageSlot();
   void readPage(CachedPage* page);
   void spillDirtyPages();
+  void writeCleaning(const std::vector<CachedPage*>& pages);
+  void markAllClean();
 
   // File writes.
   void syncJournalIfNeeded();
+  void syncJournal();
   void writeToDatabase(std::vector<CachedPage*>& pages);
   void restoreDatabaseFromJournal();
   void revertChangedPages();

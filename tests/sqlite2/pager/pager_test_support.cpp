@@ -85,7 +85,8 @@ void killWriterAfter(const std::function<void(const CommitReporter&)>& writer, i
   close(progress[0]);
 }
 
-FileView::FileView(const std::string& path) : descriptor_(open(path.c_str(), O_RDONLY)) {
+FileView::FileView(const std::string& path)
+    : path_(path), descriptor_(open(path.c_str(), O_RDONLY)) {
   if (descriptor_ < 0) throw std::runtime_error("cannot open " + path);
 }
 

@@ -48,8 +48,10 @@ class FileView {
   FileView(const FileView&) = delete;
   FileView& operator=(const FileView&) = delete;
   std::string bytes() const;
+  const std::string& path() const { return path_; }
 
  private:
+  std::string path_;
   int descriptor_;
 };
 
