@@ -2,10 +2,12 @@
 // through its C interface, on copies of one plugin file with 10,000 categories and 100,000
 // videos. Each engine runs in a child process of its own, so that its peak memory is its own.
 //
-//   orvalen-sql-bench [categories videos]
+//   orvalen-sql-bench [categories videos [rounds]]
 //
-// Prints, per operation, the median time of each engine and the ratio ours/reference (lower
-// is better; the goal is at most 1.0), then each engine's peak resident memory.
+// The engines take turns for a number of rounds (3 by default), each round on fresh copies of
+// the file. Prints, per operation, the median time of each engine over all rounds and the
+// ratio ours/reference (lower is better; the goal is at most 1.0), then each engine's peak
+// resident memory.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -228,6 +230,21 @@ EngineReport runInChild(const std::function<const EngineCalls&()>& engineLoader,
   return report;
 }
 
+// Per operation, the median over the rounds of each round's median; the highest peak.
+EngineReport combineRounds(const std::vector<EngineReport>& rounds) {
+  EngineReport combined = rounds.front();
+  for (size_t op = 0; op < combined.measurements.size(); ++op) {
+    std::vector<double> times;
+    for (const EngineReport& round : rounds) times.push_back(round.measurements[op].milliseconds);
+    combined.measurements[op].milliseconds = median(times);
+  }
+  for (const EngineReport& round : rounds) {
+    combined.peakKilobytes = std::max(combined.peakKilobytes, round.peakKilobytes);
+    combined.baseKilobytes = std::min(combined.baseKilobytes, round.baseKilobytes);
+  }
+  return combined;
+}
+
 const EngineCalls& referenceCalls() {
   static EngineCalls calls;
   static bool loaded = false;
@@ -251,6 +268,7 @@ void copyFile(const std::string& from, const std::string& to) {
 int main(int argc, char** argv) {
   const int categories = argc > 2 ? std::atoi(argv[1]) : 10000;
   const int videos = argc > 2 ? std::atoi(argv[2]) : 100000;
+  const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
   char directory[] = "/tmp/orvalen-sql-bench-XXXXXX";
   if (!mkdtemp(directory)) {
     std::perror("mkdtemp");
@@ -279,21 +297,41 @@ int main(int argc, char** argv) {
       if (!WIFEXITED(childStatus) || WEXITSTATUS(childStatus) != 0)
         throw std::runtime_error("no plugin file");
     });
-    copyFile(made, ours);
-    copyFile(made, theirs);
     std::ifstream size(made, std::ios::binary | std::ios::ate);
-    std::printf("plugin file: %d categories, %d videos, %.1f MB, made by the reference in %.1f s\n",
-                categories, videos, static_cast<double>(size.tellg()) / 1e6, makeMs / 1000);
+    std::printf(
+        "plugin file: %d categories, %d videos, %.1f MB, made by the reference in %.1f s; %d "
+        "rounds\n",
+        categories, videos, static_cast<double>(size.tellg()) / 1e6, makeMs / 1000, rounds);
 
-    const EngineReport ourReport =
-        runInChild([]() -> const EngineCalls& { return orvalen::test::ourEngineCalls(); }, ours,
-                   categories, videos);
-    const EngineReport referenceReport = runInChild(referenceCalls, theirs, categories, videos);
-    if (!ourReport.ok || !referenceReport.ok) {
-      std::fprintf(stderr, "benchmark failed: ours: %s; reference: %s\n", ourReport.failure.c_str(),
-                   referenceReport.failure.c_str());
-      return 1;
+    std::vector<EngineReport> ourRounds;
+    std::vector<EngineReport> referenceRounds;
+    for (int round = 0; round < rounds; ++round) {
+      copyFile(made, ours);
+      copyFile(made, theirs);
+      auto runOurs = [&] {
+        ourRounds.push_back(
+            runInChild([]() -> const EngineCalls& { return orvalen::test::ourEngineCalls(); }, ours,
+                       categories, videos));
+      };
+      auto runReference = [&] {
+        referenceRounds.push_back(runInChild(referenceCalls, theirs, categories, videos));
+      };
+      // Alternating who goes first spreads the machine's moods over both.
+      if (round % 2 == 0) {
+        runOurs();
+        runReference();
+      } else {
+        runReference();
+        runOurs();
+      }
+      if (!ourRounds.back().ok || !referenceRounds.back().ok) {
+        std::fprintf(stderr, "benchmark failed: ours: %s; reference: %s\n",
+                     ourRounds.back().failure.c_str(), referenceRounds.back().failure.c_str());
+        return 1;
+      }
     }
+    const EngineReport ourReport = combineRounds(ourRounds);
+    const EngineReport referenceReport = combineRounds(referenceRounds);
     std::printf("\n%-30s %12s %15s %16s\n", "operation (median)", "ours (ms)", "reference (ms)",
                 "ours/reference");
     for (size_t i = 0; i < ourReport.measurements.size(); ++i) {
