@@ -110,6 +110,7 @@ TEST(InteractiveShellTest, EndOfInputRunsWhatWasTypedAndLeaves) {
   TempDir dir;
   const TerminalSession session = runOnTerminal(
       dir.path(), "CREATE TABLE t(a); INSERT INTO t VALUES(42);\nSELECT a FROM t\n\x04");
+  if (!session.started) GTEST_SKIP() << "no pseudo-terminal available";
   EXPECT_EQ(session.exitStatus, 0) << session.screen;
   EXPECT_NE(session.screen.find("\r\n42\r\n"), std::string::npos) << session.screen;
 }
