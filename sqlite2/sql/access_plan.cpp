@@ -83,10 +83,20 @@ struct IndexChoice {
   const Constraint* upper = nullptr;
 };
 
+// Each term serves one index column at most: an index on (a, a) needs two terms on a.
 IndexChoice scoreIndex(const Index& index, const std::vector<Constraint>& constraints) {
   IndexChoice choice;
   for (int column : index.columns) {
-    const Constraint* equal = findConstraint(constraints, column, isEquality);
+    const Constraint* equal = nullptr;
+    for (const Constraint& constraint : constraints) {
+      if (constraint.column != column || !isEquality(constraint.op)) continue;
+      bool used = false;
+      for (const Constraint* taken : choice.equal) used = used || taken == &constraint;
+      if (!used) {
+        equal = &constraint;
+        break;
+      }
+    }
     if (!equal) break;
     choice.equal.push_back(equal);
   }

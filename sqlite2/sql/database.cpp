@@ -138,7 +138,6 @@ void Database::State::runWrite(bool changesSchema, Work work) {
   } else {
     btree.beginStatement();
   }
-  int changesBefore = session.changes;
   int lastInsertRowidBefore = session.lastInsertRowid;
   try {
     work();
@@ -148,7 +147,8 @@ void Database::State::runWrite(bool changesSchema, Work work) {
       btree.commitStatement();
     }
   } catch (...) {
-    session.changes = changesBefore;
+    // Rows the failing statement changed before it failed stay counted, as in the reference
+    // library, although they are undone.
     session.lastInsertRowid = lastInsertRowidBefore;
     try {
       if (ownTransaction || !btree.inTransaction()) {

@@ -53,7 +53,9 @@ void fillIndex(Session& session, const Table& table, const Index& index) {
     std::string data = rows.data();
     RecordView record(data);
     std::string key = indexKeyOfRow(table, index, rowNumber, record);
-    if (index.unique && !indexKeyHasNull(key)) {
+    // Unlike a row added later, a row with NULL in the index does conflict here, as in the
+    // reference library.
+    if (index.unique) {
       std::string_view columnsPart(key.data(), key.size() - kTableKeySize);
       int order = entries.seek(columnsPart);
       if (entries.valid() && (order >= 0 || entries.next())) {

@@ -80,11 +80,13 @@ void runInsert(Session& session, const Insert& insert) {
   EvalContext noRow;
   for (size_t i = 0; i < compiled.size(); ++i) {
     SqlValue value = compiled[i]->evaluate(noRow);
+    // A column named twice takes its first value; the row number its last.
     int target = targets[i];
     if (target == kRowNumberTarget || target == table->rowNumberColumn) {
       rowNumberValue = value;
       if (target == kRowNumberTarget) continue;
     }
+    if (given[target]) continue;
     values[target] = storedValue(value);
     given[target] = true;
   }

@@ -323,5 +323,66 @@ TEST_F(DatabaseTest, RecordsAboveTheLimitAreRefused) {
   EXPECT_EQ(run("insert into t values('" + std::string(1048569, 'x') + "')").code, SQLITE_OK);
 }
 
+// Where the reference library answers wrongly, this engine answers as the statement says.
+
+TEST_F(DatabaseTest, IntegerComparisonsDoNotOverflow) {
+  // The reference library compares two integers by subtracting them: 2147483647 > -1 is 0.
+  EXPECT_EQ(run("select 2147483647 > -1, 2000000000 > -2000000000, -2147483647 - 1 < 1").rows,
+            (std::vector<std::vector<std::optional<std::string>>>{{"1", "1", "1"}}));
+  run("create table t(id integer primary key, a)");
+  run("insert into t values(-2147483648, 'min'); insert into t values(-5, 'm'); "
+      "insert into t values(2, 'two')");
+  EXPECT_EQ(column(run("select id from t where id <= 1")),
+            (std::vector<std::string>{"-2147483648", "-5"}));
+  EXPECT_EQ(column(run("select id from t where id + 0 <= 1")),
+            (std::vector<std::string>{"-2147483648", "-5"}));
+}
+
+TEST_F(DatabaseTest, RowNumberRangesWithNullOrHugeBoundsFindNothing) {
+  // The reference library takes every row for an upper bound of NULL, and nearly every row
+  // for a lower bound above the 32-bit range.
+  run("create table t(id integer primary key, a); insert into t values(1, 'x');"
+      "insert into t values(2, 'y')");
+  for (const char* condition :
+       {"rowid < NULL", "rowid <= NULL", "NULL > rowid", "id <= NULL", "rowid > NULL",
+        "rowid > 123456789012", "id >= 4294967297", "123456789012 < rowid"}) {
+    EXPECT_TRUE(run(std::string("select * from t where ") + condition).rows.empty()) << condition;
+  }
+  EXPECT_EQ(column(run("select id from t where id < 123456789012")),
+            (std::vector<std::string>{"1", "2"}));
+}
+
+TEST_F(DatabaseTest, FailedUniqueIndexInsideATransactionLeavesNothing) {
+  // The reference library keeps the half-filled index and its schema row.
+  run("create table t(a); insert into t values(1); insert into t values(1)");
+  run("begin");
+  EXPECT_EQ(run("create unique index u on t(a)").message, "indexed columns are not unique");
+  run("commit");
+  EXPECT_EQ(column(run("select name from sqlite_master")), std::vector<std::string>{"t"});
+  EXPECT_EQ(column(run("pragma integrity_check")), std::vector<std::string>{"ok"});
+}
+
+TEST_F(DatabaseTest, UndoingAFailedStatementKeepsLongValuesWhole) {
+  // Both sequences lose data in the reference library: a value cut short, index entries gone.
+  std::string longText(1730, 'h');
+  run("create table t1(c0 integer primary key, c1 blob); create unique index i2 on t1(c1)");
+  run("begin; insert into t1(c1) values('" + longText + "'); insert into t1 values(NULL, '05')");
+  EXPECT_EQ(run("update t1 set c1 = 1.5 where c1 <> 2").code, SQLITE_CONSTRAINT);
+  run("end");
+  EXPECT_EQ(column(run("select c1 from t1 where c0 = 1")), std::vector<std::string>{longText});
+
+  run("create table t0(c0 integer, c1 varchar(10), c2 blob unique not null, "
+      "c3 varchar(10) unique, unique(c0, c1))");
+  run("insert into t0 values(-0.0, ' 5', '" + std::string(300, 't') + "', NULL)");
+  run("begin; update t0 set c3 = 'ABC' where c2 > 'abc'; insert into t0 values(1, 'ABC', ' 5', "
+      "10)");
+  run("update t0 set c0 = c0 || 'u' where not c2 = '5'");
+  EXPECT_EQ(run("update t0 set c2 = c2 + 1 where c0 <> 10").code, SQLITE_CONSTRAINT);
+  run("end");
+  EXPECT_EQ(column(run("select c2 from t0 where c1 = ' 5'")),
+            std::vector<std::string>{std::string(300, 't')});
+  EXPECT_EQ(column(run("pragma integrity_check")), std::vector<std::string>{"ok"});
+}
+
 }  // namespace
 }  // namespace sqlite2

@@ -355,6 +355,17 @@ TEST_F(Differential, InsertErrors) {
       "insert into t values(x, 1, 2, 3)",
       "insert into t values(\"x\", 1, 2, 3)",
       "insert into t(a, A) values(1, 2)",
+      "insert into t(nosuch) values(1, 2)",
+      "create table r(id integer primary key, a not null)",
+      "insert into r(id, rowid, a) values(6, 5, 1)",
+      "insert into r(rowid, rowid, a) values(8, 9, 1)",
+      "insert into r(oid, id, a) values(10, 11, 1)",
+      "insert into t(rowid, oid, a) values(3, 4, 1)",
+      "update r set id = NULL",
+      "update r set rowid = 1.5",
+      "update r set a = NULL, id = 'x'",
+      "insert into r(id, a) values('x', NULL)",
+      "select rowid, * from r",
       "insert into sqlite_master values(1,2,3,4,5)",
       "update sqlite_master set sql = 'x' where 0",
       "delete from sqlite_master where 0",
@@ -429,6 +440,8 @@ TEST_F(Differential, IndexChoiceShowsInRowOrder) {
       "select c from t where a > 0 and b < 4",
       "select c from t where a < 4 and b > 0",
       "select c from t where a = 1 or a = 2",
+      "select c from t where a = 1 and a = '1.0'",
+      "select c from t where a = 1 order by a",
       "select c from t where a = 1 order by b",
       "select c from t where a = 1 order by b desc",
       "select c from t where a = 1 order by a desc",
@@ -460,6 +473,7 @@ TEST_F(Differential, IndexChoiceShowsInRowOrder) {
       {"create index iab on t(a,b)", "create index iba on t(b,a)", "create index ia2 on t(a)",
        "create index ib on t(b)"},
       {"create index ib on t(b)", "create index ia on t(a)"},
+      {"create index iab on t(a, b)", "create index iaa on t(a, a)", "create index ia on t(a)"},
   };
   for (const std::vector<std::string>& indexes : indexSets) {
     twins_->sameForAll({"drop table t"});
@@ -512,6 +526,12 @@ TEST_F(Differential, SchemaRowsAfterCreateAndDrop) {
       "create unique index nu on n1(b)",
       "create unique index nu on n1(a)",
       "select type, name, tbl_name, sql from sqlite_master where name = 'nu'",
+      "create table nn(a, b)",
+      "insert into nn values(NULL, 1)",
+      "insert into nn values(NULL, 2)",
+      "create unique index nna on nn(a)",
+      "create unique index nnab on nn(a, b)",
+      "insert into nn values(NULL, 3)",
   });
   twins_->reopen();
   twins_->sameForAll({"select type, name, tbl_name, sql from sqlite_master",
@@ -596,6 +616,8 @@ TEST_F(Differential, ChangesAndLastInsertRowidAcrossCalls) {
       "insert into t values(11,11,11); create table u3(a); insert into u3 values(1); "
       "insert into u3 values(1); create unique index u4 on u3(a)",
       "update t set b = b + 1 where c > 5; update t set b = 0 where c = 1",
+      "update t set a = 20 - c where c >= 7",
+      "insert into t values(50, 50, 50); update t set a = 100 where c > 2",
       "select * from t",
       "delete from t where c > 9",
       "delete from t",

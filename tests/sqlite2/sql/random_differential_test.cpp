@@ -1,0 +1,287 @@
+// Random schemas, values and statements through both engines, step by step. Every
+// difference in rows, names, codes, texts or counts fails the test with the statement that
+// showed it; at the end both files must dump the same and pass the reference's check.
+
+#include <cstdlib>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "twin_databases.h"
+
+namespace orvalen::test {
+namespace {
+
+struct RandomColumn {
+  std::string name;
+  std::string type;
+};
+
+struct RandomTable {
+  std::string name;
+  std::vector<RandomColumn> columns;
+  bool hasRowNumberColumn = false;
+};
+
+class StatementGenerator {
+ public:
+  // Long values (on overflow pages) and BEGIN ... COMMIT never meet in one run: when a
+  // statement inside a transaction fails and is undone after it rewrote such rows, the
+  // reference library loses data and breaks its indexes (a fault this engine does not copy;
+  // see the regression tests in database_test.cpp).
+  explicit StatementGenerator(unsigned seed)
+      : random_(seed), longValues_(seed % 2 == 0), transactions_(seed % 2 == 1) {}
+
+  std::vector<std::string> schema() {
+    std::vector<std::string> statements;
+    int tableCount = 1 + pick(2);
+    for (int t = 0; t < tableCount; ++t) {
+      RandomTable table;
+      table.name = "t" + std::to_string(t);
+      std::string sql = "create table " + table.name + "(";
+      int columnCount = 2 + pick(4);
+      for (int c = 0; c < columnCount; ++c) {
+        RandomColumn column{"c" + std::to_string(c), ""};
+        std::string definition = column.name;
+        if (c == 0 && chance(40)) {
+          definition += " integer primary key";
+          table.hasRowNumberColumn = true;
+        } else {
+          static const char* const kTypes[] = {"",        "integer", "text", "varchar(10)",
+                                               "numeric", "real",    "blob", "int"};
+          column.type = kTypes[pick(std::size(kTypes))];
+          if (!column.type.empty()) definition += " " + column.type;
+          if (chance(12)) definition += " unique";
+          if (chance(10)) definition += " not null default " + value();
+          if (chance(10)) definition += " default " + value();
+        }
+        sql += (c ? ", " : "") + definition;
+        table.columns.push_back(column);
+      }
+      if (chance(20)) sql += ", unique(c0, c1)";
+      statements.push_back(sql + ")");
+      tables_.push_back(table);
+      int indexCount = pick(3);
+      for (int i = 0; i < indexCount; ++i) statements.push_back(createIndex(table, true));
+    }
+    return statements;
+  }
+
+  std::string next() {
+    int kind = pick(100);
+    if (kind < 30) return insert();
+    if (kind < 55) return select();
+    if (kind < 68) return update();
+    if (kind < 76) return remove();
+    if (kind < 80) return transactionStatement();
+    if (kind < 83) return createIndex(table(), false);
+    if (kind < 85) return "drop index i" + std::to_string(pick(indexCounter_ + 1));
+    if (kind < 88)
+      return "select count(*), count(" + column(table()) + ") from " + table().name +
+             where(table());
+    if (kind < 90) return "pragma integrity_check";
+    return insert();
+  }
+
+  std::vector<std::string> dumps() const {
+    std::vector<std::string> statements;
+    for (const RandomTable& table : tables_) {
+      statements.push_back("select rowid, * from " + table.name + " order by rowid");
+    }
+    return statements;
+  }
+
+ private:
+  int pick(size_t n) {
+    return static_cast<int>(std::uniform_int_distribution<size_t>(0, n - 1)(random_));
+  }
+  bool chance(int percent) { return pick(100) < percent; }
+  const RandomTable& table() { return tables_[pick(tables_.size())]; }
+  std::string column(const RandomTable& table) {
+    return table.columns[pick(table.columns.size())].name;
+  }
+
+  std::string value() {
+    static const char* const kValues[] = {"NULL",
+                                          "0",
+                                          "1",
+                                          "2",
+                                          "5",
+                                          "-1",
+                                          "-5",
+                                          "10",
+                                          "007",
+                                          "1.5",
+                                          "-0.0",
+                                          "1e3",
+                                          "2.0",
+                                          "'5'",
+                                          "'5.0'",
+                                          "'05'",
+                                          "'+5'",
+                                          "' 5'",
+                                          "'abc'",
+                                          "'ABC'",
+                                          "''",
+                                          "'a''b'",
+                                          "'1e1'",
+                                          "'x y'",
+                                          "'\xe4\xb8\xad\xe6\x96\x87'",
+                                          "'\xb2\xe2\xca\xd4'",
+                                          "'10'",
+                                          "'9'",
+                                          "123456789012",
+                                          "-2147483",
+                                          "214748364",
+                                          "'.5'"};
+    if (longValues_ && chance(3)) {
+      return "'" + std::string(200 + pick(3000), static_cast<char>('a' + pick(26))) + "'";
+    }
+    return kValues[pick(std::size(kValues))];
+  }
+
+  // Unique indexes are made only while the tables are empty: inside a transaction, the
+  // reference library keeps a unique index whose making failed (half filled).
+  std::string createIndex(const RandomTable& table, bool mayBeUnique) {
+    bool unique = mayBeUnique && chance(25);
+    std::string sql = std::string(unique ? "create unique index" : "create index") + " i" +
+                      std::to_string(++indexCounter_) + " on " + table.name + "(" + column(table);
+    if (chance(30)) sql += ", " + column(table);
+    return sql + ")";
+  }
+
+  std::string comparison(const RandomTable& table) {
+    static const char* const kOperators[] = {"=", "<", "<=", ">", ">=", "<>", "=="};
+    std::string left = chance(10) ? "rowid" : column(table);
+    std::string right = chance(15) ? column(table) : value();
+    if (chance(10)) return left + (chance(50) ? " isnull" : " is not null");
+    std::string op = kOperators[pick(std::size(kOperators))];
+    // The reference library takes nearly every row for "rowid < NULL" and for
+    // "rowid > 123456789012" (kept out: this engine takes none, as the comparison says).
+    bool rowNumber = left == "rowid" || (left == "c0" && table.hasRowNumberColumn);
+    if (rowNumber && (right == "NULL" || right == "123456789012")) op = "=";
+    return chance(15) ? right + " " + op + " " + left : left + " " + op + " " + right;
+  }
+
+  std::string condition(const RandomTable& table, int depth = 0) {
+    int kind = pick(depth > 1 ? 1 : 10);
+    if (kind < 6) return comparison(table);
+    if (kind < 8) return condition(table, depth + 1) + " and " + condition(table, depth + 1);
+    if (kind < 9)
+      return "(" + condition(table, depth + 1) + " or " + condition(table, depth + 1) + ")";
+    return "not " + comparison(table);
+  }
+
+  std::string where(const RandomTable& table) {
+    return chance(75) ? " where " + condition(table) : "";
+  }
+
+  std::string insert() {
+    const RandomTable& t = table();
+    if (chance(50)) {
+      std::string values;
+      for (size_t i = 0; i < t.columns.size(); ++i) {
+        values +=
+            (i ? ", " : "") + (i == 0 && t.hasRowNumberColumn && chance(70) ? "NULL" : value());
+      }
+      return "insert into " + t.name + " values(" + values + ")";
+    }
+    std::string columns, values;
+    for (const RandomColumn& c : t.columns) {
+      if (chance(50)) continue;
+      columns += (columns.empty() ? "" : ", ") + c.name;
+      values += (values.empty() ? "" : ", ") + value();
+    }
+    if (columns.empty()) return "insert into " + t.name + "(c1) values(" + value() + ")";
+    return "insert into " + t.name + "(" + columns + ") values(" + values + ")";
+  }
+
+  std::string select() {
+    const RandomTable& t = table();
+    std::string sql = "select ";
+    if (chance(40)) {
+      sql += "*";
+    } else {
+      sql += "rowid, " + column(t);
+      if (chance(50)) sql += ", " + column(t) + " || 'x'";
+      if (chance(20)) sql += ", " + column(t) + " + 1";
+    }
+    sql += " from " + t.name + where(t);
+    if (chance(60)) {
+      sql += " order by " + (chance(15) ? std::string("rowid") : column(t));
+      if (chance(40)) sql += " desc";
+      if (chance(30)) sql += ", " + column(t) + (chance(50) ? " desc" : "");
+    }
+    if (chance(20))
+      sql += " limit " + std::to_string(pick(5)) + " offset " + std::to_string(pick(3));
+    return sql;
+  }
+
+  std::string update() {
+    const RandomTable& t = table();
+    std::string target = column(t);
+    std::string newValue = chance(25) ? target + " || 'u'" : value();
+    if (chance(10)) newValue = target + " + 1";
+    return "update " + t.name + " set " + target + " = " + newValue + where(t);
+  }
+
+  std::string remove() {
+    const RandomTable& t = table();
+    return "delete from " + t.name + (chance(90) ? " where " + condition(t) : "");
+  }
+
+  std::string transactionStatement() {
+    static const char* const kStatements[] = {"begin", "commit", "rollback", "end"};
+    if (!transactions_) return select();
+    return kStatements[pick(std::size(kStatements))];
+  }
+
+  std::mt19937 random_;
+  std::vector<RandomTable> tables_;
+  int indexCounter_ = 0;
+  bool longValues_;
+  bool transactions_;
+};
+
+class RandomDifferential : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(RandomDifferential, BothEnginesAgreeStepByStep) {
+  ORVALEN_REQUIRE_REFERENCE(reference);
+  TwinDatabases twins(reference);
+  StatementGenerator generator(GetParam());
+  // ORVALEN_TRACE_SQL=1 prints every statement, to replay a run that found a difference.
+  bool trace = std::getenv("ORVALEN_TRACE_SQL") != nullptr;
+  for (const std::string& sql : generator.schema()) {
+    if (trace) std::cerr << sql << ";\n";
+    twins.same(sql);
+  }
+  constexpr int kSteps = 700;
+  for (int step = 0; step < kSteps && !HasFailure(); ++step) {
+    std::string sql = generator.next();
+    SCOPED_TRACE("step " + std::to_string(step) + ": " + sql);
+    if (trace) std::cerr << sql << ";\n";
+    twins.same(sql);
+    if (step % 100 == 99) twins.sameForAll(generator.dumps());
+  }
+  twins.same("commit");
+  twins.sameForAll(generator.dumps());
+  EXPECT_EQ(twins.referenceCheckOfOurFile(), "ok");
+}
+
+// Eight runs by default; ORVALEN_SQL_SOAK_RUNS=n makes n (a longer soak).
+std::vector<unsigned> seeds() {
+  unsigned runs = 8;
+  if (const char* soak = std::getenv("ORVALEN_SQL_SOAK_RUNS"))
+    runs = std::strtoul(soak, nullptr, 10);
+  std::vector<unsigned> all;
+  for (unsigned seed = 1; seed <= runs; ++seed) all.push_back(seed);
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomDifferential, ::testing::ValuesIn(seeds()));
+
+}  // namespace
+}  // namespace orvalen::test
