@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <wx/app.h>
 #include <wx/dcclient.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -26,7 +27,9 @@ int toEndCode(int wxCode) {
   return wxCode;
 }
 
-Point toPoint(const wxPoint& point) { return {point.x, point.y}; }
+Point toPoint(const wxPoint& point) {
+  return {point.x, point.y};
+}
 
 // Pop-up menu entries are numbered from here; command ids are too large for menu ids.
 constexpr int kFirstMenuItemId = 100;
@@ -162,6 +165,9 @@ int EditorDialog::trackPopupMenu(const orvalen::PopupMenu& menu, Point screen) {
   }
   const int chosen =
       GetPopupMenuSelectionFromUser(popup, ScreenToClient(wxPoint(screen.x, screen.y)));
+  // Let the menu finish closing (and give back the keyboard) before the command runs; a
+  // label edit started while it still holds the keyboard would end at once.
+  wxTheApp->Yield(true);
   const int index = chosen - kFirstMenuItemId;
   const bool valid = index >= 0 && index < static_cast<int>(shownMenuCommands_.size());
   const int command = valid ? shownMenuCommands_[static_cast<std::size_t>(index)] : 0;
@@ -217,10 +223,20 @@ void EditorDialog::onSize(wxSizeEvent& event) {
 
 void EditorDialog::onCharHook(wxKeyEvent& event) {
   if (tree_->isEditingLabel()) {
-    // Enter and Esc belong to the label edit.
-    if (event.GetKeyCode() == WXK_ESCAPE) tree_->noteEscapeInEdit();
-    event.DoAllowNextEvent();
-    return;
+    // While a label is edited, Enter and Esc end the edit, not the window; every other key
+    // goes to the edit.
+    switch (event.GetKeyCode()) {
+      case WXK_ESCAPE:
+        tree_->endEditByUser(false);
+        return;
+      case WXK_RETURN:
+      case WXK_NUMPAD_ENTER:
+        tree_->endEditByUser(true);
+        return;
+      default:
+        event.Skip();
+        return;
+    }
   }
   switch (event.GetKeyCode()) {
     case WXK_ESCAPE:

@@ -189,7 +189,7 @@ void CategoryTreeCtrl::onSelChanged(wxTreeEvent& event) {
 void CategoryTreeCtrl::onBeginLabelEdit(wxTreeEvent& event) {
   editedItem_ = event.GetItem();
   escapePressed_ = false;
-  // The edit control is made after this event; watch it for Esc once it exists.
+  // The edit control is made after this event.
   CallAfter(&CategoryTreeCtrl::watchEditControl);
 }
 
@@ -197,10 +197,18 @@ void CategoryTreeCtrl::watchEditControl() {
   wxTextCtrl* edit = GetEditControl();
   if (!edit || edit == watchedEdit_) return;
   watchedEdit_ = edit;
+  // The edit control takes Esc itself, before the window sees it; noting it here tells a
+  // cancel from an edit confirmed unchanged, which the tree reports the same way.
   edit->Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& key) {
     if (key.GetKeyCode() == WXK_ESCAPE) escapePressed_ = true;
     key.Skip();
   });
+}
+
+void CategoryTreeCtrl::endEditByUser(bool confirm) {
+  if (!editedItem_.IsOk()) return;
+  escapePressed_ = !confirm;
+  EndEditLabel(editedItem_, !confirm);
 }
 
 void CategoryTreeCtrl::onEndLabelEdit(wxTreeEvent& event) {

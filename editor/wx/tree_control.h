@@ -22,8 +22,8 @@ class CategoryTreeCtrl : public wxTreeCtrl, public TreeControl {
   void setMessageSink(MessageSink sink) { sink_ = std::move(sink); }
 
   bool isEditingLabel() const { return editedItem_.IsOk(); }
-  // Esc was pressed while a label edit runs: the edit is being cancelled.
-  void noteEscapeInEdit() { escapePressed_ = true; }
+  // Ends the running label edit as the user's Enter (confirm) or Esc (cancel) does.
+  void endEditByUser(bool confirm);
   // The wxWidgets item behind a handle (null for the null handle).
   wxTreeItemId wxIdOf(TreeItem item) const { return item ? node(item).wxId : wxTreeItemId(); }
   // The handle of a wxWidgets item (null for items this class did not insert).

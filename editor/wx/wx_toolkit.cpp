@@ -1,6 +1,7 @@
 #include "wx_toolkit.h"
 
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/filedlg.h>
 #include <wx/utils.h>
 
@@ -25,6 +26,12 @@ wxString toWxFilter(const std::string& filter) {
 }  // namespace
 
 wxWindow* modalParent() {
+  // The innermost modal dialog that shows: the editor over the chooser, a dialog over the
+  // editor. Window managers need not report an active window.
+  for (auto it = wxTopLevelWindows.rbegin(); it != wxTopLevelWindows.rend(); ++it) {
+    auto* dialog = dynamic_cast<wxDialog*>(*it);
+    if (dialog && dialog->IsShown() && dialog->IsModal()) return dialog;
+  }
   if (wxWindow* active = wxGetActiveWindow()) return active;
   return wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
 }
@@ -62,7 +69,8 @@ int WxToolkit::runModalDialog(int templateId, DialogClient& client) {
 FileDialogResult WxToolkit::runFileDialog(FileDialogKind kind, const std::string& filter) {
   // No default extension and no file-must-exist check: the path is used as the user gave it.
   const long style = kind == FileDialogKind::kSave ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN;
-  wxFileDialog dialog(modalParent(), wxFileSelectorPromptStr, wxString(), wxString(),
+  const char* title = kind == FileDialogKind::kSave ? "另存为" : "打开";
+  wxFileDialog dialog(modalParent(), wxString::FromUTF8(title), wxString(), wxString(),
                       toWxFilter(filter), style);
   if (dialog.ShowModal() != wxID_OK) return {};
   return {IDOK, fromWx(dialog.GetPath())};

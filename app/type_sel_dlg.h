@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <wx/dialog.h>
+
+#include "editor/toolkit.h"
+
+namespace orvalen::app {
+
+// Runs the editor modally on a plugin file. Returns false when the file could not be opened as
+// a plugin file; the user has been told why by then.
+using EditorRunner = std::function<bool(const std::string& path)>;
+
+// Where the chooser looks for the template, besides the executable's own folder.
+struct TemplateLocations {
+  std::string dataDirFromExe;    // relative to the executable's folder
+  std::string installedDataDir;  // absolute
+};
+
+// The chooser shown at start: design a new plugin file from the template, or modify an
+// existing one. It ends, confirmed, once an editor has run on a file; the close box and Esc
+// end it cancelled. A cancelled file dialog, or a file the editor could not open, leaves it
+// open for another choice.
+class CTypeSelDlg : public wxDialog {
+ public:
+  CTypeSelDlg(Toolkit& toolkit, EditorRunner runEditor, TemplateLocations templates);
+
+  void OnNewPlugin();
+  void OnOpenPlugin();
+
+ private:
+  // Runs the editor on path and ends the chooser; if the editor could not open the file, the
+  // chooser stays and a file that only this attempt created is removed again.
+  void editAndEnd(const std::string& path, bool existedBefore);
+
+  std::string choosePluginFile(FileDialogKind kind);
+
+  Toolkit& toolkit_;
+  EditorRunner runEditor_;
+  TemplateLocations templates_;
+};
+
+}  // namespace orvalen::app
