@@ -181,6 +181,19 @@ TEST_F(DatabaseTest, BusyHandlerIsAskedWhileAnotherConnectionWrites) {
   EXPECT_EQ(column(run("select a from t")), std::vector<std::string>{"1"});
 }
 
+TEST_F(DatabaseTest, AQueryHoldsItsReadLockUntilItEnds) {
+  run("create table t(a); insert into t values(1); insert into t values(2)");
+  std::unique_ptr<Database> writer = open();
+  std::vector<int> codes;
+  db_->execute("select a from t", [&](int, const char* const*, const char* const*) {
+    codes.push_back(runOurs(*writer, "insert into t values(3)").code);
+    return true;
+  });
+  EXPECT_EQ(codes, (std::vector<int>{SQLITE_BUSY, SQLITE_BUSY}));
+  // Between statements no lock is held.
+  EXPECT_EQ(runOurs(*writer, "insert into t values(3)").code, SQLITE_OK);
+}
+
 TEST_F(DatabaseTest, LockedAtOpenMeansTheSchemaIsReadLater) {
   run("create table t(a); insert into t values(1)");
   run("begin; insert into t values(2)");

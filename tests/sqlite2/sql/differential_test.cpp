@@ -710,5 +710,44 @@ TEST_F(Differential, IntegrityCheckReportsAsTheReference) {
   EXPECT_EQ(report.rows[0][0], "rowid 1 missing from index ia");
 }
 
+// The plugin file's statements, as the editor formats them, on a file made by each engine.
+TEST_F(Differential, CatalogueStatements) {
+  const std::string gbkName = "\xca\xd3\xc6\xb5 it''s";  // GBK bytes and a doubled quote
+  twins_->sameForAll({
+      "create table tb_type_list (id integer primary key, parentid integer, ItemText text);",
+      "create table tb_item_list (id integer primary key, parentid integer, ItemText text, "
+      "itemUrl text, itemImageUrl text);",
+      "insert into tb_type_list (parentid, ItemText) values(-1, '" + gbkName + "');",
+      "insert into tb_type_list (parentid, ItemText) values(1, 'child');",
+      "insert into tb_type_list (parentid, ItemText) values(-1, '');",
+      "insert into tb_item_list (parentid, ItemText, itemUrl, itemImageUrl) "
+      "values(1, 'v1', 'http://x/1', 'http://x/1.jpg');",
+      "insert into tb_item_list (parentid, ItemText, itemUrl, itemImageUrl) "
+      "values(-1, 'root video', '', '');",
+      "insert into tb_item_list (parentid, ItemText, itemUrl, itemImageUrl) "
+      "values(2, '" +
+          std::string(1500, 'n') + "', 'u', 'i');",
+      "insert into tb_item_list (parentid, ItemText, itemUrl, itemImageUrl) "
+      "values(1, 'v2', 'http://x/2', 'http://x/2.jpg');",
+      "select * from tb_type_list order by id;",
+      "select * from tb_item_list where parentid=1 order by id;",
+      "select * from tb_item_list where parentid=-1 order by id;",
+      "update tb_type_list set itemText='" + gbkName + "2' where id=2;",
+      "update tb_item_list set itemText='v1b', itemUrl='u''1', itemImageUrl='' where id=1;",
+      "update tb_item_list set itemText='none', itemUrl='', itemImageUrl='' where id=99;",
+      "delete from tb_item_list where id=4;",
+      "delete from tb_item_list where parentid=2;",
+      "delete from tb_type_list where id=2;",
+      "delete from tb_item_list where parentid=1;",
+      "delete from tb_type_list where id=1;",
+      "select * from tb_type_list order by id;",
+      "select * from tb_item_list where parentid=-1 order by id;",
+      "insert into tb_type_list (parentid, ItemText) values(-1, 'again');",
+  });
+  twins_->reopen();
+  twins_->sameForAll({"select * from tb_type_list order by id;",
+                      "select * from tb_item_list where parentid=-1 order by id;"});
+}
+
 }  // namespace
 }  // namespace orvalen::test
