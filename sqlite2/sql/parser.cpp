@@ -614,6 +614,7 @@ CreateTrigger Parser::parseCreateTrigger(bool temporary) {
   }
   expect(TokenType::On);
   trigger.table = parseName();
+  if (accept(TokenType::Dot)) trigger.table = parseName();  // database.table
   // The body runs to its END; the schema text holds nothing after it.
   while (peek().type != TokenType::EndOfText) advance();
   return trigger;

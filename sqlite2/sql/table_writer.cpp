@@ -116,11 +116,13 @@ void TableWriter::checkUnique(int32_t rowNumber, const std::vector<Value>& value
   }
 }
 
-std::optional<std::vector<Value>> TableWriter::readRow(int32_t rowNumber) {
+std::optional<std::vector<Value>> TableWriter::readRow(int32_t rowNumber, std::string* recordOut) {
   if (tableCursor_.seek(encodeTableKey(rowNumber)) != 0 || !tableCursor_.valid()) {
     return std::nullopt;
   }
-  std::string data = tableCursor_.data();
+  std::string local;
+  std::string& data = recordOut ? *recordOut : local;
+  data = tableCursor_.data();
   RecordView record(data);
   std::vector<Value> values;
   values.reserve(table_.columns.size());
@@ -143,12 +145,16 @@ void TableWriter::insertRow(int32_t rowNumber, const std::vector<Value>& values)
   }
 }
 
-void TableWriter::removeRow(int32_t rowNumber, const std::vector<Value>& values) {
+void TableWriter::removeIndexEntries(int32_t rowNumber, const std::vector<Value>& values) {
   for (size_t position = 0; position < table_.indexes.size(); ++position) {
     std::string key = indexKey(*table_.indexes[position], rowNumber, values);
     Cursor& cursor = indexCursor(position);
     if (cursor.seek(key) == 0 && cursor.valid()) cursor.remove();
   }
+}
+
+void TableWriter::removeRow(int32_t rowNumber, const std::vector<Value>& values) {
+  removeIndexEntries(rowNumber, values);
   if (tableCursor_.seek(encodeTableKey(rowNumber)) == 0 && tableCursor_.valid()) {
     tableCursor_.remove();
   }

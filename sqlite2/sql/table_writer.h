@@ -34,9 +34,12 @@ class TableWriter {
   void checkUnique(int32_t rowNumber, const std::vector<Value>& values,
                    std::optional<int32_t> self);
 
-  std::optional<std::vector<Value>> readRow(int32_t rowNumber);
+  // The row's values, and its record in *record when asked.
+  std::optional<std::vector<Value>> readRow(int32_t rowNumber, std::string* record = nullptr);
+  // Writes the row (replacing one with the same number) and its index entries.
   void insertRow(int32_t rowNumber, const std::vector<Value>& values);
   void removeRow(int32_t rowNumber, const std::vector<Value>& values);
+  void removeIndexEntries(int32_t rowNumber, const std::vector<Value>& values);
 
  private:
   std::vector<Value> indexedValues(const Index& index, int32_t rowNumber,

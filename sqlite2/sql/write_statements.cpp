@@ -139,9 +139,9 @@ void runUpdate(Session& session, const Update& update) {
   std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
   TableWriter writer(session, *table);
   for (int32_t rowNumber : rowNumbers) {
-    std::optional<std::vector<Value>> old = writer.readRow(rowNumber);
+    std::string oldRecord;
+    std::optional<std::vector<Value>> old = writer.readRow(rowNumber, &oldRecord);
     if (!old) continue;
-    std::string oldRecord = encodeRecord(*old);
     RecordView record(oldRecord);
     EvalContext row;
     row.rowNumber = rowNumber;
@@ -159,7 +159,11 @@ void runUpdate(Session& session, const Update& update) {
     writer.checkNotNull(values);
     if (target != rowNumber) writer.checkRowNumberFree(target);
     writer.checkUnique(target, values, rowNumber);
-    writer.removeRow(rowNumber, *old);
+    if (target == rowNumber) {
+      writer.removeIndexEntries(rowNumber, *old);
+    } else {
+      writer.removeRow(rowNumber, *old);
+    }
     writer.insertRow(target, values);
     ++session.changes;
   }

@@ -288,6 +288,11 @@ TEST(Parser, StoredSchemaMayHoldViewsTriggersAndAnyCheck) {
       Parser::Mode::LoadSchema);
   EXPECT_EQ(trigger.name, "g");
   EXPECT_EQ(trigger.table, "T");
+  EXPECT_EQ(
+      parseAs<CreateTrigger>("CREATE TRIGGER g INSTEAD OF DELETE ON main.v BEGIN SELECT 1; END",
+                             Parser::Mode::LoadSchema)
+          .table,
+      "v");
   auto table = parseAs<CreateTable>(
       "create table c(a check(a like 'x%' or a in (1,2)), b, check (b between 1 and 2), "
       "constraint k check b > 0)",
