@@ -1,0 +1,165 @@
+#include "desktop_session.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+namespace orvalen::test {
+namespace {
+
+std::string quoted(const std::string& text) {
+  std::string result = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      result += "'\\''";
+    } else {
+      result += c;
+    }
+  }
+  return result + "'";
+}
+
+std::string runAndRead(const std::string& command) {
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return output;
+  char buffer[4096];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+  ::pclose(pipe);
+  return output;
+}
+
+bool haveXdotool() {
+  return std::system("command -v xdotool >/dev/null 2>&1") == 0;
+}
+
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(30ms);
+  }
+}
+
+DesktopSession::DesktopSession(const std::string& workingDir) {
+  if (display_.name().empty()) {
+    unavailable_ = display_.why();
+    return;
+  }
+  if (!haveXdotool()) {
+    unavailable_ = "xdotool is not installed";
+    return;
+  }
+  program_ = ::fork();
+  if (program_ == 0) {
+    if (::chdir(workingDir.c_str()) != 0) ::_exit(126);
+    // No desktop services here: settings stay in memory, no accessibility bus.
+    ::setenv("GSETTINGS_BACKEND", "memory", 1);
+    ::setenv("NO_AT_BRIDGE", "1", 1);
+    ::execl(ORVALEN_BINARY, ORVALEN_BINARY, static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+}
+
+DesktopSession::~DesktopSession() {
+  if (program_ > 0 && !exitStatus_) {
+    ::kill(program_, SIGKILL);
+    ::waitpid(program_, nullptr, 0);
+  }
+}
+
+std::string DesktopSession::xdotool(const std::string& arguments) {
+  return runAndRead("xdotool " + arguments + " 2>/dev/null");
+}
+
+std::vector<std::pair<std::string, std::string>> DesktopSession::visibleWindows() {
+  std::vector<std::pair<std::string, std::string>> windows;
+  std::istringstream ids(xdotool("search --onlyvisible --classname orvalen"));
+  for (std::string id; std::getline(ids, id);) {
+    std::string name = xdotool("getwindowname " + id);
+    if (!name.empty() && name.back() == '\n') name.pop_back();
+    windows.emplace_back(id, name);
+  }
+  return windows;
+}
+
+std::optional<std::string> DesktopSession::waitForWindow(const std::string& title,
+                                                         std::chrono::milliseconds limit) {
+  std::optional<std::string> found;
+  waitUntil(
+      [&] {
+        for (const auto& [id, name] : visibleWindows()) {
+          if (name == title) found = id;
+        }
+        return found.has_value();
+      },
+      limit);
+  return found;
+}
+
+bool DesktopSession::isWindowShown(const std::string& title) {
+  for (const auto& window : visibleWindows()) {
+    if (window.second == title) return true;
+  }
+  return false;
+}
+
+bool DesktopSession::waitForWindowGone(const std::string& title, std::chrono::milliseconds limit) {
+  return waitUntil([&] { return !isWindowShown(title); }, limit);
+}
+
+std::optional<int> DesktopSession::waitForExit(std::chrono::milliseconds limit) {
+  waitUntil(
+      [&] {
+        if (exitStatus_) return true;
+        int status = 0;
+        if (program_ <= 0 || ::waitpid(program_, &status, WNOHANG) != program_) return false;
+        exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return true;
+      },
+      limit);
+  return exitStatus_;
+}
+
+void DesktopSession::moveTo(const std::string& window, int x, int y) {
+  xdotool("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void DesktopSession::click(const std::string& window, int x, int y, int button) {
+  moveTo(window, x, y);
+  xdotool("click " + std::to_string(button));
+}
+
+std::pair<int, int> DesktopSession::size(const std::string& window) {
+  std::istringstream lines(xdotool("getwindowgeometry --shell " + window));
+  int width = 0;
+  int height = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("WIDTH=", 0) == 0) width = std::atoi(line.c_str() + 6);
+    if (line.rfind("HEIGHT=", 0) == 0) height = std::atoi(line.c_str() + 7);
+  }
+  return {width, height};
+}
+
+void DesktopSession::screenshot(const std::string& path) {
+  runAndRead("import -window root " + quoted(path) + " 2>/dev/null");
+}
+
+void DesktopSession::key(const std::string& keys) {
+  xdotool("key --delay 40 " + keys);
+}
+
+void DesktopSession::type(const std::string& utf8Text) {
+  xdotool("type --delay 40 " + quoted(utf8Text));
+}
+
+}  // namespace orvalen::test

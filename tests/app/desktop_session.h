@@ -1,0 +1,74 @@
+#pragma once
+
+// Runs the real orvalen program on a private X server and acts on it with xdotool, as a
+// person at the keyboard and mouse would. Every wait is a wait for a condition, with a time
+// limit, never a fixed pause.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/gui/private_display.h"
+
+namespace orvalen::test {
+
+using namespace std::chrono_literals;
+
+class DesktopSession {
+ public:
+  // Starts orvalen with workingDir as its current folder (where the file dialogs open).
+  explicit DesktopSession(const std::string& workingDir);
+  ~DesktopSession();
+  DesktopSession(const DesktopSession&) = delete;
+  DesktopSession& operator=(const DesktopSession&) = delete;
+
+  // Why the session could not start (no Xvfb, no xdotool), or empty when it runs.
+  const std::string& unavailable() const { return unavailable_; }
+
+  // The id of the visible window with exactly this title, waiting for it to show.
+  std::optional<std::string> waitForWindow(const std::string& title,
+                                           std::chrono::milliseconds limit = 15s);
+  bool waitForWindowGone(const std::string& title, std::chrono::milliseconds limit = 15s);
+  bool isWindowShown(const std::string& title);
+  // A pop-up menu is a visible window titled with the program's name in lower case.
+  bool waitForMenu(std::chrono::milliseconds limit = 10s) {
+    return waitForWindow("orvalen", limit).has_value();
+  }
+  bool waitForMenuGone(std::chrono::milliseconds limit = 10s) {
+    return waitForWindowGone("orvalen", limit);
+  }
+
+  // The program's exit status once it has ended, or nothing if it still runs after limit.
+  std::optional<int> waitForExit(std::chrono::milliseconds limit = 15s);
+
+  // Input, sent to the window under the pointer (there is no window manager).
+  void click(const std::string& window, int x, int y, int button = 1);
+  void key(const std::string& keys);
+  void type(const std::string& utf8Text);
+
+  void moveTo(const std::string& window, int x, int y);
+  // A window's width and height.
+  std::pair<int, int> size(const std::string& window);
+  // Saves a picture of the whole screen (for looking at a failure).
+  void screenshot(const std::string& path);
+
+  // Runs xdotool with the arguments and returns what it printed.
+  std::string xdotool(const std::string& arguments);
+
+ private:
+  std::vector<std::pair<std::string, std::string>> visibleWindows();
+
+  PrivateDisplay display_;
+  pid_t program_ = -1;
+  std::optional<int> exitStatus_;
+  std::string unavailable_;
+};
+
+// Polls condition until it holds or limit passes; returns whether it held.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 15s);
+
+}  // namespace orvalen::test

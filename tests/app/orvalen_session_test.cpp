@@ -1,0 +1,210 @@
+// The orvalen program, driven through its windows with the keyboard and mouse on a private X
+// server; what it wrote is read back with the reference SQLite 2.8 engine.
+
+#include <iconv.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "desktop_session.h"
+#include "support/reference_engine.h"
+#include "support/temp_dir.h"
+
+namespace orvalen::test {
+namespace {
+
+// Plugin files hold their texts in code page 936.
+std::string gbk(const std::string& utf8) {
+  iconv_t convert = ::iconv_open("GBK", "UTF-8");
+  std::string in = utf8;
+  std::string out(in.size() * 2 + 4, '\0');
+  char* inPointer = in.data();
+  char* outPointer = out.data();
+  size_t inLeft = in.size();
+  size_t outLeft = out.size();
+  ::iconv(convert, &inPointer, &inLeft, &outPointer, &outLeft);
+  ::iconv_close(convert);
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+std::vector<std::string> rows(const std::string& path, const std::string& sql) {
+  try {
+    return referenceQuery(path, sql);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+[[maybe_unused]] void makePluginFile(const std::string& path, const std::vector<std::string>& inserts) {
+  referenceQuery(path,
+                 "create table tb_type_list (id integer primary key, parentid integer, "
+                 "ItemText text)");
+  referenceQuery(path,
+                 "create table tb_item_list (id integer primary key, parentid integer, "
+                 "ItemText text, itemUrl text, itemImageUrl text)");
+  for (const auto& insert : inserts) referenceQuery(path, insert);
+}
+
+class OrvalenSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    session_ = std::make_unique<DesktopSession>(dir_.path());
+    if (!session_->unavailable().empty()) GTEST_SKIP() << session_->unavailable();
+    auto chooser = session_->waitForWindow("类型选择");
+    ASSERT_TRUE(chooser) << "the chooser did not show";
+    chooser_ = *chooser;
+  }
+
+  void TearDown() override {
+    if (HasFailure() && session_) {
+      session_->screenshot(::testing::TempDir() + "orvalen-session-failure.png");
+    }
+  }
+
+  DesktopSession& s() { return *session_; }
+
+  // The chooser's buttons stand at these heights of its client area (dialog units of 121).
+  void clickChooserButton(int centreInDialogUnits) {
+    const auto [width, height] = s().size(chooser_);
+    s().click(chooser_, width / 2, height * centreInDialogUnits / 121);
+  }
+  void chooseNewPlugin() { clickChooserButton(42); }
+  void chooseExistingPlugin() { clickChooserButton(78); }
+
+  // Types a name into the file dialog that shows and clicks its confirming button, at the
+  // bottom right. The name's completion pop-up may take the first click (or an Enter), so
+  // the click is repeated while the dialog stays; the spot lies off the other windows.
+  void answerFileDialog(const std::string& title, const std::string& name) {
+    auto dialog = s().waitForWindow(title);
+    ASSERT_TRUE(dialog) << title << " did not show";
+    s().moveTo(*dialog, 20, 20);
+    s().type(name);
+    const auto [width, height] = s().size(*dialog);
+    for (int attempt = 0; attempt < 5 && s().isWindowShown(title); ++attempt) {
+      s().click(*dialog, width - 50, height - 24);
+      s().waitForWindowGone(title, 2s);
+    }
+    ASSERT_FALSE(s().isWindowShown(title)) << title << " did not take the name";
+  }
+
+  // Cancels the file dialog that shows with Esc.
+  void cancelFileDialog(const std::string& title) {
+    auto dialog = s().waitForWindow(title);
+    ASSERT_TRUE(dialog) << title << " did not show";
+    s().moveTo(*dialog, 20, 20);
+    s().key("Escape");
+    ASSERT_TRUE(s().waitForWindowGone(title)) << title << " did not close on Esc";
+  }
+
+  std::string waitForEditor() {
+    auto editor = s().waitForWindow("Orvalen");
+    EXPECT_TRUE(editor) << "the editor did not show";
+    return editor.value_or("");
+  }
+
+  // Opens the tree's or the list's context menu with a right click and picks the entry that
+  // is `downs` enabled entries down.
+  void pickFromMenu(const std::string& editor, int x, int y, int downs) {
+    s().click(editor, x, y, 3);
+    ASSERT_TRUE(s().waitForMenu()) << "no context menu";
+    std::string keys;
+    for (int i = 0; i < downs; ++i) keys += "Down ";
+    s().key(keys + "Return");
+    ASSERT_TRUE(s().waitForMenuGone());
+  }
+  void pickFromTreeMenu(const std::string& editor, int downs) {
+    pickFromMenu(editor, 150, 300, downs);
+  }
+  void pickFromListMenu(const std::string& editor, int downs) {
+    pickFromMenu(editor, 500, 300, downs);
+  }
+
+  void typeLabel(const std::string& text) {
+    s().key("ctrl+a");
+    s().type(text);
+    s().key("Return");
+  }
+
+  void enterVideo(const std::string& name, const std::string& url, const std::string& image) {
+    auto dialog = s().waitForWindow("视频信息");
+    ASSERT_TRUE(dialog) << "the video details dialog did not show";
+    s().moveTo(*dialog, 20, 20);
+    // The focus starts on OK; the name edit is two tab stops on.
+    s().key("Tab Tab");
+    s().type(name);
+    s().key("Tab");
+    s().type(url);
+    s().key("Tab");
+    s().type(image);
+    s().key("Return");
+    ASSERT_TRUE(s().waitForWindowGone("视频信息"));
+  }
+
+  void closeEditorAndExpectTheEnd(const std::string& editor) {
+    s().moveTo(editor, 150, 300);
+    s().key("Escape");
+    const auto status = s().waitForExit();
+    ASSERT_TRUE(status) << "the program did not end after the editor closed";
+    EXPECT_EQ(*status, 0);
+  }
+
+  TempDir dir_;
+  std::unique_ptr<DesktopSession> session_;
+  std::string chooser_;
+};
+
+TEST_F(OrvalenSession, ANewPluginHoldsExactlyWhatWasEnteredInGbk) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  const std::string file = dir_.file("demo.vdb");
+  chooseNewPlugin();
+  answerFileDialog("另存为", "demo");
+  const std::string editor = waitForEditor();
+  ASSERT_TRUE(waitUntil([&] { return fileExists(file); }));
+
+  s().moveTo(editor, 150, 300);
+  s().key("Home");              // the root item, named after the file
+  pickFromTreeMenu(editor, 1);  // 添加一个类型
+  typeLabel("电影");
+  ASSERT_TRUE(waitUntil([&] {
+    return rows(file, "select * from tb_type_list") ==
+           std::vector<std::string>{"1|-1|" + gbk("电影")};
+  })) << "the new category was not stored";
+
+  pickFromListMenu(editor, 1);  // 添加
+  enterVideo("功夫", "http://v.example/功夫.mp4", "http://i.example/1.png");
+  pickFromListMenu(editor, 1);
+  enterVideo("英雄", "http://v.example/英雄.mp4", "http://i.example/2.png");
+  ASSERT_TRUE(waitUntil([&] { return rows(file, "select id from tb_item_list").size() == 2; }));
+
+  pickFromTreeMenu(editor, 2);  // 修改 the selected category
+  typeLabel("动作片");
+  ASSERT_TRUE(waitUntil([&] {
+    return rows(file, "select ItemText from tb_type_list") ==
+           std::vector<std::string>{gbk("动作片")};
+  })) << "the rename was not stored";
+
+  // The first video: a click on the list's empty part gives it the focus, Home selects row 1.
+  const auto [width, height] = s().size(editor);
+  s().click(editor, width - 40, height - 60);
+  s().key("Home");
+  pickFromListMenu(editor, 3);  // 删除
+  auto confirm = s().waitForWindow("删除提示");
+  ASSERT_TRUE(confirm) << "no confirmation before the delete";
+  s().moveTo(*confirm, 20, 20);
+  s().key("Return");
+  ASSERT_TRUE(waitUntil([&] { return rows(file, "select id from tb_item_list").size() == 1; }));
+
+  closeEditorAndExpectTheEnd(editor);
+  EXPECT_EQ(rows(file, "select * from tb_type_list"),
+            std::vector<std::string>{"1|-1|" + gbk("动作片")});
+  EXPECT_EQ(rows(file, "select * from tb_item_list"),
+            std::vector<std::string>{"2|1|" + gbk("英雄") + "|" + gbk("http://v.example/英雄.mp4") +
+                                     "|http://i.example/2.png"});
+  EXPECT_EQ(referenceIntegrity(file), "ok");
+}
+
+}  // namespace
+}  // namespace orvalen::test
