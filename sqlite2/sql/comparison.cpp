@@ -39,20 +39,34 @@ int compareAsText(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-int compareNumerically(std::string_view a, std::string_view b) {
-  int64_t shortLeft, shortRight;
-  if (readShortInteger(a, shortLeft) && readShortInteger(b, shortRight)) {
-    return shortLeft < shortRight ? -1 : (shortLeft > shortRight ? 1 : 0);
+NumericKey classifyNumeric(std::string_view text) {
+  NumericKey key;
+  key.text = text;
+  if (readShortInteger(text, key.integer)) {
+    key.kind = NumericKey::Kind::ShortInteger;
+  } else if (looksLikeNumber(text)) {
+    key.kind = NumericKey::Kind::Number;
   }
-  bool aIsNumber = looksLikeNumber(a);
-  bool bIsNumber = looksLikeNumber(b);
+  return key;
+}
+
+int compareNumerically(const NumericKey& a, const NumericKey& b) {
+  using Kind = NumericKey::Kind;
+  if (a.kind == Kind::ShortInteger && b.kind == Kind::ShortInteger) {
+    return a.integer < b.integer ? -1 : (a.integer > b.integer ? 1 : 0);
+  }
+  bool aIsNumber = a.kind != Kind::Other;
+  bool bIsNumber = b.kind != Kind::Other;
   if (aIsNumber && bIsNumber) {
-    double left = numericValue(a), right = numericValue(b);
+    double left =
+        a.kind == Kind::ShortInteger ? static_cast<double>(a.integer) : numericValue(a.text);
+    double right =
+        b.kind == Kind::ShortInteger ? static_cast<double>(b.integer) : numericValue(b.text);
     return left < right ? -1 : (left > right ? 1 : 0);
   }
   if (aIsNumber) return -1;
   if (bIsNumber) return 1;
-  return compareAsText(a, b);
+  return compareAsText(a.text, b.text);
 }
 
 }  // namespace sqlite2

@@ -1,5 +1,7 @@
 #include "sql/expression.h"
 
+#include <algorithm>
+
 #include "common/error.h"
 #include "record/row_record.h"
 #include "sql/comparison.h"
@@ -105,6 +107,19 @@ bool containsAggregate(const Expr& expr) {
          (expr.right && containsAggregate(*expr.right));
 }
 
+std::optional<std::string_view> CompiledExpr::columnValue(const EvalContext& context) const {
+  if (context.record) return context.record->field(static_cast<size_t>(column_));
+  if (context.partial) return context.partial->field(static_cast<size_t>(column_));
+  return std::nullopt;
+}
+
+int CompiledExpr::highestColumn() const {
+  int highest = op_ == Op::Column ? column_ : -1;
+  if (left_) highest = std::max(highest, left_->highestColumn());
+  if (right_) highest = std::max(highest, right_->highestColumn());
+  return highest;
+}
+
 bool CompiledExpr::readsRowNumber() const {
   if (op_ == Op::RowNumber) return true;
   return (left_ && left_->readsRowNumber()) || (right_ && right_->readsRowNumber());
@@ -126,12 +141,11 @@ SqlValue CompiledExpr::evaluate(const EvalContext& context) const {
     case Op::Constant:
       return constant_;
     case Op::Column: {
-      if (!context.record) return SqlValue::null();
-      std::optional<std::string_view> field = context.record->field(static_cast<size_t>(column_));
+      std::optional<std::string_view> field = columnValue(context);
       return field ? SqlValue::borrowedText(*field) : SqlValue::null();
     }
     case Op::RowNumber:
-      if (!context.record) return SqlValue::null();
+      if (!context.record && !context.partial) return SqlValue::null();
       return SqlValue::integer(context.rowNumber);
     case Op::Aggregate:
       return integerResult(context.aggregates ? (*context.aggregates)[column_] : 0);
@@ -166,10 +180,7 @@ SqlValue CompiledExpr::evaluate(const EvalContext& context) const {
 
 std::optional<std::string_view> CompiledExpr::textOf(const EvalContext& context,
                                                      SqlValue& scratch) const {
-  if (op_ == Op::Column) {
-    if (!context.record) return std::nullopt;
-    return context.record->field(static_cast<size_t>(column_));
-  }
+  if (op_ == Op::Column) return columnValue(context);
   const SqlValue* value = &constant_;
   if (op_ != Op::Constant) {
     scratch = evaluate(context);
@@ -188,7 +199,8 @@ CompiledExpr::Truth CompiledExpr::truth(const EvalContext& context) const {
       std::optional<std::string_view> right = right_->textOf(context, rightScratch);
       if (!right) return Truth::Unknown;
       bool asText = left_->isText() && right_->isText();
-      int order = asText ? compareAsText(*left, *right) : compareNumerically(*left, *right);
+      int order = asText ? compareAsText(*left, *right)
+                         : compareNumerically(left_->numericKey(*left), right_->numericKey(*right));
       bool result;
       switch (token_) {
         case TokenType::Eq:
@@ -295,6 +307,14 @@ ExpressionCompiler::ExpressionCompiler(const Table* table, std::string tableName
     : table_(table), tableName_(std::move(tableName)) {}
 
 CompiledExprPtr ExpressionCompiler::compile(const Expr& expr) {
+  CompiledExprPtr node = compileNode(expr);
+  if (node->op_ == CompiledExpr::Op::Constant && !node->constant_.isNull()) {
+    node->constantKey_ = classifyNumeric(node->constant_.text());
+  }
+  return node;
+}
+
+CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
   auto node = std::make_unique<CompiledExpr>();
   switch (expr.kind) {
     case ExprKind::Null:

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "sql/ast.h"
+#include "sql/comparison.h"
+#include "sql/partial_record.h"
 #include "sql/schema.h"
 #include "sql/sql_value.h"
 
@@ -21,6 +23,7 @@ class RecordView;
 struct EvalContext {
   int32_t rowNumber = 0;
   const RecordView* record = nullptr;
+  const PartialRecord* partial = nullptr;  // when record is null: the leading columns
   const std::vector<int64_t>* aggregates = nullptr;
 };
 
@@ -60,6 +63,8 @@ class CompiledExpr {
   bool isConstant() const;
   bool isColumnOrRowNumber() const { return op_ == Op::Column || op_ == Op::RowNumber; }
   bool readsRowNumber() const;
+  // The highest column position the value reads, -1 for none.
+  int highestColumn() const;
 
  private:
   friend class ExpressionCompiler;
@@ -68,12 +73,17 @@ class CompiledExpr {
   Truth truth(const EvalContext& context) const;
   // The text of the value (nullopt for NULL); scratch holds it when it has to be computed.
   std::optional<std::string_view> textOf(const EvalContext& context, SqlValue& scratch) const;
+  std::optional<std::string_view> columnValue(const EvalContext& context) const;
+  NumericKey numericKey(std::string_view text) const {
+    return op_ == Op::Constant ? constantKey_ : classifyNumeric(text);
+  }
 
   Op op_ = Op::Constant;
   TokenType token_ = TokenType::EndOfText;
   bool text_ = false;
   int column_ = -1;  // Column; the aggregate slot for Aggregate
   SqlValue constant_;
+  NumericKey constantKey_;  // of a non-NULL constant
   std::unique_ptr<CompiledExpr> left_, right_;
 };
 using CompiledExprPtr = std::unique_ptr<CompiledExpr>;
@@ -97,6 +107,7 @@ class ExpressionCompiler {
   CompiledExprPtr compile(const Expr& expr);
 
  private:
+  CompiledExprPtr compileNode(const Expr& expr);
   CompiledExprPtr compileName(const Expr& expr);
   CompiledExprPtr compileUnary(const Expr& expr);
   CompiledExprPtr compileCount(const Expr& expr);

@@ -1,5 +1,6 @@
 #include "sql/row_scanner.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/error.h"
@@ -35,9 +36,14 @@ std::optional<int32_t> exactRowNumber(std::string_view text) {
 
 RowScanner::RowScanner(Btree& btree, const Table& table, const AccessPlan& plan)
     : btree_(btree), plan_(plan), tableCursor_(btree, table.root, false) {
+  int highestColumn = -1;
   for (const CompiledExpr* term : plan.residual) {
     filterReadsRowNumber_ = filterReadsRowNumber_ || term->readsRowNumber();
+    highestColumn = std::max(highestColumn, term->highestColumn());
   }
+  bool walksTable =
+      plan.kind == AccessPlan::Kind::FullScan || plan.kind == AccessPlan::Kind::RowNumberRange;
+  if (walksTable && highestColumn >= 0) filterColumn_ = highestColumn;
 }
 
 bool RowScanner::next() {
@@ -50,6 +56,7 @@ bool RowScanner::next() {
       }
     }
     if (accepted) {
+      if (!context_.record) loadCurrentTableRow();
       if (rowNumberPending_) {
         context_.rowNumber = decodeTableKey(tableCursor_.key());
         rowNumberPending_ = false;
@@ -139,10 +146,11 @@ bool RowScanner::start() {
 
 // Called with the cursor on a candidate entry (first call) or on the previous row.
 bool RowScanner::nextInTable() {
-  if (started_ && context_.record) {
+  if (positioned_) {
     // Not the first call for this walk: step on.
     if (!(plan_.descending ? tableCursor_.previous() : tableCursor_.next())) return false;
   }
+  positioned_ = true;
   if (!tableCursor_.valid()) return false;
   if (plan_.kind == AccessPlan::Kind::FullScan && !filterReadsRowNumber_) {
     rowNumberPending_ = true;
@@ -151,12 +159,31 @@ bool RowScanner::nextInTable() {
     if (rowNumber < firstRowNumber_ || rowNumber > lastRowNumber_) return false;
     context_.rowNumber = rowNumber;
   }
-  loadCurrentTableRow();
+  if (!loadLeadingColumns()) loadCurrentTableRow();
+  return true;
+}
+
+// Reads only the first bytes of the record when they hold every column the WHERE terms read:
+// most rows of a walk fail them and are never read further. A walk whose rows seldom fit
+// stops trying.
+bool RowScanner::loadLeadingColumns() {
+  if (filterColumn_ < 0 || prefixMisses_ > prefixHits_ + kPrefixPatience) return false;
+  size_t length = tableCursor_.dataSize();
+  prefixBytes_ = tableCursor_.data(0, std::min(length, kPrefixBytes));
+  partial_ = PartialRecord(prefixBytes_, length);
+  if (!partial_.covers(static_cast<size_t>(filterColumn_))) {
+    ++prefixMisses_;
+    return false;
+  }
+  ++prefixHits_;
+  context_.record = nullptr;
+  context_.partial = &partial_;
   return true;
 }
 
 bool RowScanner::nextInIndex() {
-  bool stepFirst = context_.record != nullptr;
+  bool stepFirst = positioned_;
+  positioned_ = true;
   for (;;) {
     if (stepFirst && !(plan_.descending ? indexCursor_->previous() : indexCursor_->next())) {
       return false;
@@ -184,6 +211,7 @@ void RowScanner::loadCurrentTableRow() {
   recordBytes_ = tableCursor_.data();
   record_.emplace(recordBytes_);
   context_.record = &*record_;
+  context_.partial = nullptr;
 }
 
 // Evaluates the constant values of the index range. False when one is NULL: nothing compares

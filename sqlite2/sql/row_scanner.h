@@ -11,6 +11,7 @@
 #include "record/row_record.h"
 #include "sql/access_plan.h"
 #include "sql/expression.h"
+#include "sql/partial_record.h"
 
 namespace sqlite2 {
 
@@ -36,6 +37,7 @@ class RowScanner {
   bool nextInIndex();
   bool loadRow(int32_t rowNumber);
   void loadCurrentTableRow();
+  bool loadLeadingColumns();
   bool prepareIndexRange();
   Place placeOf(const std::string& key) const;
   bool rowNumberBounds();
@@ -46,6 +48,7 @@ class RowScanner {
   std::unique_ptr<Cursor> indexCursor_;
   bool started_ = false;
   bool finished_ = false;
+  bool positioned_ = false;  // the cursor has given a candidate: the next one is a step on
 
   // Index range: the key prefix of the "=" columns and the bound segments after it.
   std::string prefix_;
@@ -57,6 +60,14 @@ class RowScanner {
   // rows that pass.
   bool filterReadsRowNumber_ = false;
   bool rowNumberPending_ = false;
+
+  // The leading bytes of the current record, when they are all the WHERE terms need.
+  static constexpr size_t kPrefixBytes = 15;  // what a std::string holds without allocating
+  static constexpr int kPrefixPatience = 16;
+  int filterColumn_ = -1;  // the highest column the WHERE terms read on a walk
+  int prefixHits_ = 0, prefixMisses_ = 0;
+  std::string prefixBytes_;
+  PartialRecord partial_;
 
   std::string recordBytes_;
   std::optional<RecordView> record_;
