@@ -44,7 +44,13 @@ CTypeSelDlg::CTypeSelDlg(Toolkit& toolkit, EditorRunner runEditor, TemplateLocat
                   this);
   // Neither button is a default button; Esc and the close box end the chooser cancelled.
   SetAffirmativeId(wxID_NONE);
-  SetEscapeId(wxID_CANCEL);
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& key) {
+    if (key.GetKeyCode() == WXK_ESCAPE) {
+      EndModal(wxID_CANCEL);
+      return;
+    }
+    key.Skip();
+  });
   Centre();
 }
 

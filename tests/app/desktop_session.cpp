@@ -50,7 +50,7 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   }
 }
 
-DesktopSession::DesktopSession(const std::string& workingDir) {
+DesktopSession::DesktopSession(const std::string& workingDir, const std::string& program) {
   if (display_.name().empty()) {
     unavailable_ = display_.why();
     return;
@@ -65,7 +65,7 @@ DesktopSession::DesktopSession(const std::string& workingDir) {
     // No desktop services here: settings stay in memory, no accessibility bus.
     ::setenv("GSETTINGS_BACKEND", "memory", 1);
     ::setenv("NO_AT_BRIDGE", "1", 1);
-    ::execl(ORVALEN_BINARY, ORVALEN_BINARY, static_cast<char*>(nullptr));
+    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
 }

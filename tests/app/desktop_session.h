@@ -20,8 +20,10 @@ using namespace std::chrono_literals;
 
 class DesktopSession {
  public:
-  // Starts orvalen with workingDir as its current folder (where the file dialogs open).
-  explicit DesktopSession(const std::string& workingDir);
+  // Starts orvalen (the built program, or another copy of it) with workingDir as its current
+  // folder, where the file dialogs open.
+  explicit DesktopSession(const std::string& workingDir,
+                          const std::string& program = ORVALEN_BINARY);
   ~DesktopSession();
   DesktopSession(const DesktopSession&) = delete;
   DesktopSession& operator=(const DesktopSession&) = delete;

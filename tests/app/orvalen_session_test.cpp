@@ -1,7 +1,9 @@
 // The orvalen program, driven through its windows with the keyboard and mouse on a private X
 // server; what it wrote is read back with the reference SQLite 2.8 engine.
 
+#include <dirent.h>
 #include <iconv.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -38,7 +40,7 @@ std::vector<std::string> rows(const std::string& path, const std::string& sql) {
   }
 }
 
-[[maybe_unused]] void makePluginFile(const std::string& path, const std::vector<std::string>& inserts) {
+void makePluginFile(const std::string& path, const std::vector<std::string>& inserts) {
   referenceQuery(path,
                  "create table tb_type_list (id integer primary key, parentid integer, "
                  "ItemText text)");
@@ -48,10 +50,25 @@ std::vector<std::string> rows(const std::string& path, const std::string& sql) {
   for (const auto& insert : inserts) referenceQuery(path, insert);
 }
 
+bool directoryIsEmpty(const std::string& path) {
+  DIR* dir = ::opendir(path.c_str());
+  int entries = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") ++entries;
+  }
+  ::closedir(dir);
+  return entries == 0;
+}
+
 class OrvalenSession : public ::testing::Test {
  protected:
+  virtual std::unique_ptr<DesktopSession> start() {
+    return std::make_unique<DesktopSession>(dir_.path());
+  }
+
   void SetUp() override {
-    session_ = std::make_unique<DesktopSession>(dir_.path());
+    session_ = start();
     if (!session_->unavailable().empty()) GTEST_SKIP() << session_->unavailable();
     auto chooser = session_->waitForWindow("类型选择");
     ASSERT_TRUE(chooser) << "the chooser did not show";
@@ -151,6 +168,24 @@ class OrvalenSession : public ::testing::Test {
     EXPECT_EQ(*status, 0);
   }
 
+  // Acknowledges the error box that shows and returns to the chooser.
+  void acknowledgeError() {
+    auto box = s().waitForWindow("错误");
+    ASSERT_TRUE(box) << "no error was reported";
+    s().moveTo(*box, 20, 20);
+    s().key("Return");
+    ASSERT_TRUE(s().waitForWindowGone("错误"));
+  }
+
+  void endAtTheChooser() {
+    ASSERT_TRUE(s().isWindowShown("类型选择"));
+    s().moveTo(chooser_, 10, 10);
+    s().key("Escape");
+    const auto status = s().waitForExit();
+    ASSERT_TRUE(status) << "Esc did not end the chooser";
+    EXPECT_EQ(*status, 0);
+  }
+
   TempDir dir_;
   std::unique_ptr<DesktopSession> session_;
   std::string chooser_;
@@ -204,6 +239,127 @@ TEST_F(OrvalenSession, ANewPluginHoldsExactlyWhatWasEnteredInGbk) {
             std::vector<std::string>{"2|1|" + gbk("英雄") + "|" + gbk("http://v.example/英雄.mp4") +
                                      "|http://i.example/2.png"});
   EXPECT_EQ(referenceIntegrity(file), "ok");
+}
+
+TEST_F(OrvalenSession, AnExistingFileMadeByTheReferenceEngineOpensAsItStands) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  const std::string file = dir_.file("catalogue.vdb");
+  makePluginFile(file,
+                 {"insert into tb_type_list values(1, -1, '" + gbk("纪录片") + "')",
+                  "insert into tb_type_list values(2, -1, '" + gbk("动画") + "')",
+                  "insert into tb_item_list values(1, 2, '" + gbk("大闹天宫") + "', 'u1', 'i1')",
+                  "insert into tb_item_list values(2, 2, '" + gbk("哪吒") + "', 'u2', 'i2')",
+                  "insert into tb_item_list values(3, 1, '" + gbk("地球") + "', 'u3', 'i3')"});
+  chooseExistingPlugin();
+  answerFileDialog("打开", "catalogue.vdb");
+  const std::string editor = waitForEditor();
+
+  // The second category under the root is 动画; its first video is 大闹天宫 (id 1).
+  s().moveTo(editor, 150, 300);
+  s().key("Home Down Down");
+  const auto [width, height] = s().size(editor);
+  s().click(editor, width - 40, height - 60);
+  s().key("Home");
+  pickFromListMenu(editor, 3);  // 删除
+  auto confirm = s().waitForWindow("删除提示");
+  ASSERT_TRUE(confirm);
+  s().moveTo(*confirm, 20, 20);
+  s().key("Return");
+  ASSERT_TRUE(waitUntil([&] { return rows(file, "select id from tb_item_list").size() == 2; }));
+  closeEditorAndExpectTheEnd(editor);
+  EXPECT_EQ(rows(file, "select id, parentid from tb_item_list"),
+            (std::vector<std::string>{"2|2", "3|1"}));
+  EXPECT_EQ(referenceIntegrity(file), "ok");
+}
+
+TEST_F(OrvalenSession, CancelledFileDialogsLeaveTheChooserOpenAndWriteNothing) {
+  chooseNewPlugin();
+  cancelFileDialog("另存为");
+  ASSERT_TRUE(s().isWindowShown("类型选择"));
+  chooseExistingPlugin();
+  cancelFileDialog("打开");
+  endAtTheChooser();
+  EXPECT_FALSE(s().isWindowShown("Orvalen"));
+  EXPECT_TRUE(directoryIsEmpty(dir_.path()));
+}
+
+TEST_F(OrvalenSession, ANameEndingInVdbGetsASecondOneAndTheFileOfThatNameStays) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  writeFile(dir_.file("demo.vdb"), "the user's own file");
+  chooseNewPlugin();
+  auto dialog = s().waitForWindow("另存为");
+  ASSERT_TRUE(dialog);
+  s().moveTo(*dialog, 20, 20);
+  s().type("demo.vdb");
+  const auto [width, height] = s().size(*dialog);
+  // The dialog asks whether to replace demo.vdb; the answer is yes (the right-hand button).
+  std::optional<std::string> question;
+  for (int attempt = 0; attempt < 5 && !question; ++attempt) {
+    s().click(*dialog, width - 50, height - 24);
+    question = s().waitForWindow("", 2s);
+  }
+  ASSERT_TRUE(question) << "no question about replacing demo.vdb";
+  const auto [questionWidth, questionHeight] = s().size(*question);
+  s().click(*question, questionWidth * 3 / 4, questionHeight - 16);
+
+  const std::string editor = waitForEditor();
+  ASSERT_TRUE(fileExists(dir_.file("demo.vdb.vdb")));
+  closeEditorAndExpectTheEnd(editor);
+  EXPECT_EQ(readFile(dir_.file("demo.vdb")), "the user's own file");
+  EXPECT_EQ(rows(dir_.file("demo.vdb.vdb"), "select count(*) from tb_type_list"),
+            std::vector<std::string>{"0"});
+}
+
+TEST_F(OrvalenSession, ANewPluginNamedLikeAnExistingOneOpensThatFileUntouched) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  const std::string file = dir_.file("demo.vdb");
+  makePluginFile(file, {"insert into tb_type_list values(7, -1, '" + gbk("新闻") + "')"});
+  const std::string before = readFile(file);
+  chooseNewPlugin();
+  answerFileDialog("另存为", "demo");
+  const std::string editor = waitForEditor();
+  closeEditorAndExpectTheEnd(editor);
+  EXPECT_EQ(readFile(file), before);
+}
+
+TEST_F(OrvalenSession, AFileThatIsNoPluginIsReportedAndLeavesNothingBehind) {
+  writeFile(dir_.file("notes.vdb"), "just some notes, not a database\n");
+  chooseExistingPlugin();
+  answerFileDialog("打开", "notes.vdb");
+  acknowledgeError();
+  EXPECT_FALSE(s().isWindowShown("Orvalen"));
+  EXPECT_EQ(readFile(dir_.file("notes.vdb")), "just some notes, not a database\n");
+  endAtTheChooser();
+}
+
+// A copy of the program in a folder without the template: the new plugin cannot be made, the
+// editor reports that there is no plugin file, and no file is left under the chosen name.
+class OrvalenWithoutTemplate : public OrvalenSession {
+ protected:
+  void SetUp() override {
+    if (fileExists(ORVALEN_INSTALLED_TEMPLATE)) {
+      GTEST_SKIP() << "an installed template would be found: " << ORVALEN_INSTALLED_TEMPLATE;
+    }
+    program_ = programDir_.file("orvalen");
+    writeFile(program_, readFile(ORVALEN_BINARY));
+    ::chmod(program_.c_str(), 0755);
+    OrvalenSession::SetUp();
+  }
+  std::unique_ptr<DesktopSession> start() override {
+    return std::make_unique<DesktopSession>(dir_.path(), program_);
+  }
+
+  TempDir programDir_;
+  std::string program_;
+};
+
+TEST_F(OrvalenWithoutTemplate, ANewPluginIsReportedAndNoFileIsLeft) {
+  chooseNewPlugin();
+  answerFileDialog("另存为", "demo");
+  acknowledgeError();
+  EXPECT_FALSE(s().isWindowShown("Orvalen"));
+  EXPECT_TRUE(directoryIsEmpty(dir_.path())) << "a file was left behind";
+  endAtTheChooser();
 }
 
 }  // namespace
