@@ -26,7 +26,6 @@ class RowScanner {
   const RecordView& record() const { return *record_; }
   // The current row for evaluating expressions.
   const EvalContext& context() const { return context_; }
-  const std::string& recordBytes() const { return recordBytes_; }
 
  private:
   enum class Place { Before, Inside, After };

@@ -104,7 +104,6 @@ void Schema::applyRow(const std::optional<std::string_view>* fields) {
   char kind = type->empty() ? '\0' : (*type)[0];
   if (kind != 't' && kind != 'i' && kind != 'v') throw Error(SQLITE_ERROR, "");
   PageNumber root = static_cast<PageNumber>(leadingInteger(*rootText));
-  if (root != 0) recordedRoots_.push_back(root);
   const std::optional<std::string_view>& sql = fields[4];
   if (sql && !sql->empty()) {
     try {

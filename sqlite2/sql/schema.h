@@ -76,8 +76,6 @@ class Schema {
   std::shared_ptr<Table> findTable(std::string_view name) const;
   std::shared_ptr<Index> findIndex(std::string_view name) const;
   const std::shared_ptr<Table>& schemaTable() const { return schemaTable_; }
-  // Every table and index root named in sqlite_master (for the integrity check).
-  const std::vector<PageNumber>& recordedRoots() const { return recordedRoots_; }
   std::vector<std::shared_ptr<Table>> tables() const;
 
   // Makes a table from its definition with its automatic indexes (roots still 0). Throws
@@ -103,7 +101,6 @@ class Schema {
   std::map<std::string, std::shared_ptr<Table>> tables_;   // by lower-case name
   std::map<std::string, std::shared_ptr<Index>> indexes_;  // by lower-case name
   std::map<std::string, std::string> triggers_;            // name -> table, lower case
-  std::vector<PageNumber> recordedRoots_;
 };
 
 }  // namespace sqlite2

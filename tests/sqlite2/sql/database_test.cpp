@@ -160,6 +160,31 @@ TEST_F(DatabaseTest, SchemaChangedByAnotherConnectionIsNoticed) {
   EXPECT_EQ(column(run("pragma integrity_check")), std::vector<std::string>{"ok"});
 }
 
+MetaValues metaOf(const std::string& path) {
+  std::unique_ptr<Btree> btree = Btree::open(path, PagerOptions{});
+  return btree->readMeta();
+}
+
+TEST_F(DatabaseTest, SchemaCookieMovesOncePerTransactionThatChangesTheSchema) {
+  MetaValues fresh = metaOf(path_);
+  EXPECT_EQ(fresh[2], 0);
+  run("create table a(x)");
+  MetaValues first = metaOf(path_);
+  EXPECT_EQ(first[2], 4);  // the file format
+  EXPECT_GE(first[1], 1);
+  EXPECT_LE(first[1], 256);
+  run("begin; create table b(x); create index bx on b(x); drop table a; create table c(x); commit");
+  MetaValues batch = metaOf(path_);
+  int64_t moved = static_cast<int64_t>(batch[1]) - first[1];
+  EXPECT_GE(moved, 1);
+  EXPECT_LE(moved, 256);
+  // A transaction that undoes its schema change leaves the cookie; so does plain data.
+  run("begin; create table d(x); rollback; insert into b values(1)");
+  EXPECT_EQ(metaOf(path_)[1], batch[1]);
+  run("create table e(x); create table f(x)");
+  EXPECT_GE(static_cast<int64_t>(metaOf(path_)[1]) - batch[1], 2);
+}
+
 TEST_F(DatabaseTest, BusyHandlerIsAskedWhileAnotherConnectionWrites) {
   run("create table t(a)");
   std::unique_ptr<Database> writer = open();
