@@ -376,6 +376,15 @@ TEST_F(DatabaseTest, IntegerComparisonsDoNotOverflow) {
             (std::vector<std::string>{"-2147483648", "-5"}));
 }
 
+TEST_F(DatabaseTest, LowestIntegerDividedByMinusOneWrapsInsteadOfTrapping) {
+  // The reference library is killed by the processor's division trap here.
+  EXPECT_EQ(run("select (-2147483647 - 1) / -1, (-2147483647 - 1) % -1, 123456789012 % -1, "
+                "-123456789012 / -1")
+                .rows,
+            (std::vector<std::vector<std::optional<std::string>>>{
+                {"-2147483648", "0", "0", "123456789012"}}));
+}
+
 TEST_F(DatabaseTest, RowNumberRangesWithNullOrHugeBoundsFindNothing) {
   // The reference library takes every row for an upper bound of NULL, and nearly every row
   // for a lower bound above the 32-bit range.
