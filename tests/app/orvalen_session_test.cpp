@@ -61,6 +61,10 @@ bool directoryIsEmpty(const std::string& path) {
   return entries == 0;
 }
 
+// The middle of the list's second row in the editor window (the list starts 35 pixels down,
+// under its header).
+constexpr int kSecondRowY = 93;
+
 class OrvalenSession : public ::testing::Test {
  protected:
   virtual std::unique_ptr<DesktopSession> start() {
@@ -222,10 +226,11 @@ TEST_F(OrvalenSession, ANewPluginHoldsExactlyWhatWasEnteredInGbk) {
   })) << "the rename was not stored";
 
   // The first video: a click on the list's empty part gives it the focus, Home selects row 1.
+  // The menu is then opened with a right click on row 2, which must leave the selection be.
   const auto [width, height] = s().size(editor);
   s().click(editor, width - 40, height - 60);
   s().key("Home");
-  pickFromListMenu(editor, 3);  // 删除
+  pickFromMenu(editor, 500, kSecondRowY, 3);  // 删除
   auto confirm = s().waitForWindow("删除提示");
   ASSERT_TRUE(confirm) << "no confirmation before the delete";
   s().moveTo(*confirm, 20, 20);
