@@ -61,12 +61,14 @@ void CTypeSelDlg::OnNewPlugin() {
   const std::string exePath = executablePath();
   if (directoryOf(exePath).empty()) return;
 
-  const bool existedBefore = pathExists(path);
+  bool existedBefore = pathExists(path);
   const std::string templatePath = firstExistingFile(
       templateCandidates(exePath, templates_.dataDirFromExe, templates_.installedDataDir));
   // An existing file of that name is opened as it is; a missing template leaves no file, and
   // the editor then reports that there is no plugin file to open.
-  if (!templatePath.empty()) copyToNewFile(templatePath, path);
+  if (!templatePath.empty() && copyToNewFile(templatePath, path) == CopyOutcome::kTargetExists) {
+    existedBefore = true;  // made by someone else meanwhile: never ours to remove
+  }
   editAndEnd(path, existedBefore);
 }
 
