@@ -47,10 +47,18 @@ class Database {
   // skipped. On the first failure throws Error(code, message): statements before it keep their
   // effects, the failing statement has none (inside BEGIN the transaction stays open). An
   // empty onRow (std::function without target) computes and drops the rows.
+  //
+  // A row callback may run statements on the same connection: reads, and writes to tables
+  // other than those being read (a write to one of those fails with SQLITE_LOCKED "database
+  // table is locked"; COMMIT and ROLLBACK are refused while a query is running).
   void execute(std::string_view sql, const RowCallback& onRow);
 
   // Rows inserted, updated or deleted by the statements of the last execute() call, summed
-  // (sqlite_changes). Reset to 0 when execute() starts. DELETE without WHERE counts 0.
+  // (sqlite_changes). Reset to 0 when execute() starts (not by a call made from a row
+  // callback, which adds to it). DELETE without WHERE counts 0. As in the reference library,
+  // rows a failing statement changed before it failed stay counted although they are undone,
+  // while an error found before a statement starts (syntax, unknown table or column, ...)
+  // leaves 0 for the whole call.
   int changes() const;
 
   // Row number of the most recent successful INSERT on this connection
