@@ -17,7 +17,7 @@ constexpr int kSignificantDigits = 16;
 // Normalising a real past this exponent means it is infinite.
 constexpr int kExponentLimit = 350;
 
-struct Spec {
+struct Directive {
   bool leftJustify = false;
   bool plusSign = false;
   bool blankSign = false;
@@ -67,23 +67,23 @@ long long magnitude(int value) {
   return value < 0 ? -static_cast<long long>(value) : value;
 }
 
-void parseFlags(const char*& cursor, Spec& spec) {
+void parseFlags(const char*& cursor, Directive& directive) {
   for (;; ++cursor) {
     switch (*cursor) {
       case '-':
-        spec.leftJustify = true;
+        directive.leftJustify = true;
         break;
       case '+':
-        spec.plusSign = true;
+        directive.plusSign = true;
         break;
       case ' ':
-        spec.blankSign = true;
+        directive.blankSign = true;
         break;
       case '#':
-        spec.alternate = true;
+        directive.alternate = true;
         break;
       case '0':
-        spec.zeroPad = true;
+        directive.zeroPad = true;
         break;
       default:
         return;
@@ -93,68 +93,68 @@ void parseFlags(const char*& cursor, Spec& spec) {
 
 // Parses flags, width, precision and the long modifier after a '%'; leaves cursor on the
 // conversion character.
-Spec parseSpec(const char*& cursor, ArgReader& args) {
-  Spec spec;
-  parseFlags(cursor, spec);
+Directive parseDirective(const char*& cursor, ArgReader& args) {
+  Directive directive;
+  parseFlags(cursor, directive);
   if (*cursor == '*') {
     int given = args.nextInt();
-    if (given < 0) spec.leftJustify = true;
-    spec.width = clampTo(magnitude(given), kMaxWidth);
+    if (given < 0) directive.leftJustify = true;
+    directive.width = clampTo(magnitude(given), kMaxWidth);
     ++cursor;
   } else {
-    spec.width = clampTo(parseCount(cursor), kMaxWidth);
+    directive.width = clampTo(parseCount(cursor), kMaxWidth);
   }
   if (*cursor == '.') {
     ++cursor;
     if (*cursor == '*') {
-      spec.precision = clampTo(magnitude(args.nextInt()), kMaxPrecision);
+      directive.precision = clampTo(magnitude(args.nextInt()), kMaxPrecision);
       ++cursor;
     } else {
-      spec.precision = clampTo(parseCount(cursor), kMaxPrecision);
+      directive.precision = clampTo(parseCount(cursor), kMaxPrecision);
     }
   }
   if (*cursor == 'l') {
-    spec.isLong = true;
+    directive.isLong = true;
     ++cursor;
   }
-  spec.conversion = *cursor;
-  return spec;
+  directive.conversion = *cursor;
+  return directive;
 }
 
-char signPrefix(bool negative, const Spec& spec) {
+char signPrefix(bool negative, const Directive& directive) {
   if (negative) return '-';
-  if (spec.plusSign) return '+';
-  if (spec.blankSign) return ' ';
+  if (directive.plusSign) return '+';
+  if (directive.blankSign) return ' ';
   return 0;
 }
 
 // ---- integers
 
-std::string integerText(const Spec& spec, ArgReader& args) {
-  const char conversion = spec.conversion;
+std::string integerText(const Directive& directive, ArgReader& args) {
+  const char conversion = directive.conversion;
   unsigned long magnitudeValue;
   char prefix = 0;
   if (conversion == 'd' || conversion == 'i') {
-    long value = spec.isLong ? args.nextLong() : args.nextInt();
+    long value = directive.isLong ? args.nextLong() : args.nextInt();
     magnitudeValue =
         value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
-    prefix = signPrefix(value < 0, spec);
+    prefix = signPrefix(value < 0, directive);
   } else if (conversion == 'p') {
     magnitudeValue = reinterpret_cast<std::uintptr_t>(args.nextPointer());
   } else {
     // An int is widened with its sign before being read as unsigned, as the library does.
-    long value = spec.isLong ? args.nextLong() : args.nextInt();
+    long value = directive.isLong ? args.nextLong() : args.nextInt();
     magnitudeValue = static_cast<unsigned long>(value);
   }
-  const bool alternate = spec.alternate && magnitudeValue != 0;
+  const bool alternate = directive.alternate && magnitudeValue != 0;
   const unsigned base = conversion == 'x' || conversion == 'X' ? 16 : conversion == 'o' ? 8 : 10;
   const char* digitSet = conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
 
-  int minimumDigits = spec.precision;
+  int minimumDigits = directive.precision;
   const int prefixWidth = prefix ? 1 : 0;
   // Zero padding works through the digit count, so it also applies to left-justified output.
-  if (spec.zeroPad && minimumDigits < spec.width - prefixWidth) {
-    minimumDigits = spec.width - prefixWidth;
+  if (directive.zeroPad && minimumDigits < directive.width - prefixWidth) {
+    minimumDigits = directive.width - prefixWidth;
   }
   std::string reversed;
   do {
@@ -250,10 +250,10 @@ void appendExponent(std::string& text, int exponent, bool upperCase) {
 
 // The real conversions f, e, E, g, G of value, without width padding. Sets *isNaNText when
 // the value is infinite: the text is then "NaN", never signed or zero padded.
-std::string realText(double value, const Spec& spec, bool* isNaNText) {
+std::string realText(double value, const Directive& directive, bool* isNaNText) {
   *isNaNText = false;
-  char conversion = spec.conversion;
-  int precision = spec.precision < 0 ? 6 : spec.precision;
+  char conversion = directive.conversion;
+  int precision = directive.precision < 0 ? 6 : directive.precision;
   const bool negative = value < 0;
   long double real = negative ? -static_cast<long double>(value) : value;
   const bool generic = conversion == 'g' || conversion == 'G';
@@ -277,7 +277,7 @@ std::string realText(double value, const Spec& spec, bool* isNaNText) {
   }
   bool stripZeros = false;
   if (generic) {
-    stripZeros = !spec.alternate;
+    stripZeros = !directive.alternate;
     if (exponent < -4 || exponent > precision) {
       conversion = conversion == 'G' ? 'E' : 'e';
     } else {
@@ -287,14 +287,14 @@ std::string realText(double value, const Spec& spec, bool* isNaNText) {
   }
 
   std::string text;
-  if (char prefix = signPrefix(negative, spec)) text += prefix;
+  if (char prefix = signPrefix(negative, directive)) text += prefix;
   DigitSource digits(real);
   if (conversion == 'f') {
-    appendFixed(text, digits, exponent, precision, spec.alternate);
+    appendFixed(text, digits, exponent, precision, directive.alternate);
     if (stripZeros) dropTrailingZeros(text);
   } else {
     text += digits.next();
-    if (precision > 0 || spec.alternate) text += '.';
+    if (precision > 0 || directive.alternate) text += '.';
     while (precision-- > 0) text += digits.next();
     if (stripZeros) dropTrailingZeros(text);
     appendExponent(text, exponent, conversion == 'E');
@@ -304,35 +304,35 @@ std::string realText(double value, const Spec& spec, bool* isNaNText) {
 
 // ---- texts
 
-std::string quotedText(const char* value, const Spec& spec) {
-  if (!value) return spec.conversion == 'Q' ? "NULL" : "(NULL)";
+std::string quotedText(const char* value, const Directive& directive) {
+  if (!value) return directive.conversion == 'Q' ? "NULL" : "(NULL)";
   std::string text;
-  if (spec.conversion == 'Q') text += '\'';
+  if (directive.conversion == 'Q') text += '\'';
   for (const char* c = value; *c; ++c) {
     text += *c;
     if (*c == '\'') text += '\'';
   }
-  if (spec.conversion == 'Q') text += '\'';
+  if (directive.conversion == 'Q') text += '\'';
   return text;
 }
 
-std::string plainText(const char* value, const Spec& spec) {
+std::string plainText(const char* value, const Directive& directive) {
   if (!value) return "";
   size_t length = std::strlen(value);
-  if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < length) length = spec.precision;
+  if (directive.precision >= 0 && static_cast<size_t>(directive.precision) < length) length = directive.precision;
   return std::string(value, length);
 }
 
-std::string characterText(const Spec& spec, ArgReader& args) {
+std::string characterText(const Directive& directive, ArgReader& args) {
   char c = static_cast<char>(args.nextInt());
-  return std::string(spec.precision >= 0 ? spec.precision : 1, c);
+  return std::string(directive.precision >= 0 ? directive.precision : 1, c);
 }
 
-void appendPadded(std::string& out, const std::string& text, const Spec& spec) {
-  const int padding = spec.width - static_cast<int>(text.size());
+void appendPadded(std::string& out, const std::string& text, const Directive& directive) {
+  const int padding = directive.width - static_cast<int>(text.size());
   if (padding <= 0) {
     out += text;
-  } else if (spec.leftJustify) {
+  } else if (directive.leftJustify) {
     out += text;
     out.append(padding, ' ');
   } else {
@@ -342,16 +342,16 @@ void appendPadded(std::string& out, const std::string& text, const Spec& spec) {
 }
 
 // Zero padding of reals goes between the sign and the digits.
-void zeroPadReal(std::string& text, const Spec& spec) {
-  const int padding = spec.width - static_cast<int>(text.size());
-  if (!spec.zeroPad || spec.leftJustify || padding <= 0) return;
+void zeroPadReal(std::string& text, const Directive& directive) {
+  const int padding = directive.width - static_cast<int>(text.size());
+  if (!directive.zeroPad || directive.leftJustify || padding <= 0) return;
   const size_t signLength = !text.empty() && (text[0] == '-' || text[0] == '+' || text[0] == ' ');
   text.insert(signLength, static_cast<size_t>(padding), '0');
 }
 
 // Converts one specification; returns false when the conversion is unknown and output ends.
-bool convert(std::string& out, const Spec& spec, ArgReader& args) {
-  switch (spec.conversion) {
+bool convert(std::string& out, const Directive& directive, ArgReader& args) {
+  switch (directive.conversion) {
     case 'd':
     case 'i':
     case 'u':
@@ -359,7 +359,7 @@ bool convert(std::string& out, const Spec& spec, ArgReader& args) {
     case 'X':
     case 'o':
     case 'p':
-      appendPadded(out, integerText(spec, args), spec);
+      appendPadded(out, integerText(directive, args), directive);
       return true;
     case 'f':
     case 'e':
@@ -367,28 +367,28 @@ bool convert(std::string& out, const Spec& spec, ArgReader& args) {
     case 'g':
     case 'G': {
       bool isNaNText = false;
-      std::string text = realText(args.nextDouble(), spec, &isNaNText);
-      if (!isNaNText) zeroPadReal(text, spec);
-      appendPadded(out, text, spec);
+      std::string text = realText(args.nextDouble(), directive, &isNaNText);
+      if (!isNaNText) zeroPadReal(text, directive);
+      appendPadded(out, text, directive);
       return true;
     }
     case 's':
-      appendPadded(out, plainText(args.nextText(), spec), spec);
+      appendPadded(out, plainText(args.nextText(), directive), directive);
       return true;
     case 'q':
     case 'Q': {
-      std::string text = quotedText(args.nextText(), spec);
-      if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < text.size()) {
-        text.resize(spec.precision);
+      std::string text = quotedText(args.nextText(), directive);
+      if (directive.precision >= 0 && static_cast<size_t>(directive.precision) < text.size()) {
+        text.resize(directive.precision);
       }
-      appendPadded(out, text, spec);
+      appendPadded(out, text, directive);
       return true;
     }
     case 'c':
-      appendPadded(out, characterText(spec, args), spec);
+      appendPadded(out, characterText(directive, args), directive);
       return true;
     case '%':
-      appendPadded(out, "%", spec);
+      appendPadded(out, "%", directive);
       return true;
     case 'n':
       if (int* count = static_cast<int*>(args.nextPointer())) *count = static_cast<int>(out.size());
@@ -396,7 +396,7 @@ bool convert(std::string& out, const Spec& spec, ArgReader& args) {
     case 0:
       // The format ends inside a specification: the '%' stands, followed by the width.
       out += '%';
-      out.append(spec.width, ' ');
+      out.append(directive.width, ' ');
       return false;
     default:
       out += '%';
@@ -420,8 +420,8 @@ std::string formatTextV(const char* format, va_list args) {
       continue;
     }
     ++cursor;
-    Spec spec = parseSpec(cursor, reader);
-    if (!convert(out, spec, reader)) break;
+    Directive directive = parseDirective(cursor, reader);
+    if (!convert(out, directive, reader)) break;
     ++cursor;
   }
   return out;
@@ -436,11 +436,11 @@ std::string formatText(const char* format, ...) {
 }
 
 std::string formatReal(double value) {
-  Spec spec;
-  spec.conversion = 'g';
-  spec.precision = 15;
+  Directive directive;
+  directive.conversion = 'g';
+  directive.precision = 15;
   bool isNaNText = false;
-  return realText(value, spec, &isNaNText);
+  return realText(value, directive, &isNaNText);
 }
 
 }  // namespace sqlite2
