@@ -184,11 +184,18 @@ int EditorDialog::shownMenuItemId(int commandId) const {
 
 int EditorDialog::messageBox(const std::string& text, const std::string& caption, unsigned style) {
   const bool okCancel = (style & MB_OKCANCEL) != 0;
-  long wxStyle = (okCancel ? wxOK | wxCANCEL : wxOK) | wxCENTRE;
-  wxStyle |= (style & MB_ICONERROR) ? wxICON_ERROR : wxICON_NONE;
-  wxMessageDialog box(this, toWx(text), toWx(caption), wxStyle);
-  box.SetOKCancelLabels(wxString::FromUTF8("确定"), wxString::FromUTF8("取消"));
-  const int answer = box.ShowModal();
+  const long buttons = (okCancel ? wxOK | wxCANCEL : wxOK) | wxCENTRE;
+  int answer = wxID_CANCEL;
+  if (style & MB_ICONERROR) {
+    // GTK's own message boxes no longer show an icon; errors are to carry one.
+    wxGenericMessageDialog box(this, toWx(text), toWx(caption), buttons | wxICON_ERROR);
+    box.SetOKCancelLabels(wxString::FromUTF8("确定"), wxString::FromUTF8("取消"));
+    answer = box.ShowModal();
+  } else {
+    wxMessageDialog box(this, toWx(text), toWx(caption), buttons | wxICON_NONE);
+    box.SetOKCancelLabels(wxString::FromUTF8("确定"), wxString::FromUTF8("取消"));
+    answer = box.ShowModal();
+  }
   // Closing a box that only has OK counts as OK.
   return (!okCancel || answer == wxID_OK) ? IDOK : IDCANCEL;
 }

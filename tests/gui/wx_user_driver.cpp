@@ -173,7 +173,7 @@ int WxUserDriver::Enter(wxDialog* dialog) {
   if (dialog == entered_ && enteredDepth_++ > 0) return wxID_NONE;
   entered_ = dialog;
   enteredDepth_ = 1;
-  if (dynamic_cast<wxMessageDialog*>(dialog)) {
+  if (dynamic_cast<wxMessageDialogBase*>(dialog)) {
     // Answered without showing, so no Exit follows.
     entered_ = nullptr;
     enteredDepth_ = 0;
@@ -189,7 +189,7 @@ void WxUserDriver::Exit(wxDialog* dialog) {
 }
 
 int WxUserDriver::answerMessageBox(wxDialog* dialog) {
-  auto* box = static_cast<wxMessageDialog*>(dialog);
+  auto* box = static_cast<wxMessageDialogBase*>(dialog);
   lastMessageBox_ = {fromWx(box->GetMessage()), fromWx(box->GetTitle())};
   int answer = IDCANCEL;
   if (messageBoxAnswers_.empty()) {
