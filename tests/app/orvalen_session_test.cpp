@@ -315,7 +315,7 @@ TEST_F(OrvalenSession, ANameEndingInVdbGetsASecondOneAndTheFileOfThatNameStays) 
             std::vector<std::string>{"0"});
 }
 
-TEST_F(OrvalenSession, ANewPluginNamedLikeAnExistingOneOpensThatFileUntouched) {
+TEST_F(OrvalenSession, ANewPluginNamedLikeAnExistingOneOpensThatFileUntouchedWithItsAboutBox) {
   ORVALEN_REQUIRE_REFERENCE(ref);
   const std::string file = dir_.file("demo.vdb");
   makePluginFile(file, {"insert into tb_type_list values(7, -1, '" + gbk("新闻") + "')"});
@@ -323,6 +323,16 @@ TEST_F(OrvalenSession, ANewPluginNamedLikeAnExistingOneOpensThatFileUntouched) {
   chooseNewPlugin();
   answerFileDialog("另存为", "demo");
   const std::string editor = waitForEditor();
+
+  // F1 shows the about box over the editor; Enter closes it and the editor stays.
+  s().moveTo(editor, 150, 300);
+  s().key("F1");
+  auto about = s().waitForWindow("关于 Orvalen");
+  ASSERT_TRUE(about) << "F1 showed no about box";
+  s().moveTo(*about, 10, 10);
+  s().key("Return");
+  ASSERT_TRUE(s().waitForWindowGone("关于 Orvalen"));
+  EXPECT_TRUE(s().isWindowShown("Orvalen"));
   closeEditorAndExpectTheEnd(editor);
   EXPECT_EQ(readFile(file), before);
 }
