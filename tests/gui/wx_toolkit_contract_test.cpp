@@ -44,6 +44,13 @@ struct WxToolkitFactory {
 
 }  // namespace
 
-INSTANTIATE_TYPED_TEST_SUITE_P(WxToolkit, ToolkitContract, ::testing::Types<WxToolkitFactory>);
+struct WxToolkitName {
+  template <typename Factory>
+  static std::string GetName(int) {
+    return "Wx";
+  }
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(WxToolkit, ToolkitContract, ::testing::Types<WxToolkitFactory>,
+                               WxToolkitName);
 
 }  // namespace orvalen::test
