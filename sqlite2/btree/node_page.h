@@ -34,7 +34,13 @@ struct CellInfo {
   bool overflows() const { return payloadSize() > format::kMaxLocalPayload; }
 };
 
-CellInfo decodeCell(const uint8_t* cell, ByteOrder order);
+inline CellInfo decodeCell(const uint8_t* cell, ByteOrder order) {
+  CellInfo info;
+  info.leftChild = order.u32(cell);
+  info.keySize = order.u16(cell + 4) | (uint32_t{cell[8]} << 16);
+  info.dataSize = order.u16(cell + 10) | (uint32_t{cell[9]} << 16);
+  return info;
+}
 
 // A b-tree page that passed the load checks: cells in key order, every cell and free block
 // inside the page, aligned, not overlapping, and together with the header covering it exactly.
