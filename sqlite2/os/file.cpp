@@ -121,6 +121,35 @@ size_t File::readAt(uint64_t offset, void* buffer, size_t length) const {
   return done;
 }
 
+size_t File::readVectorAt(uint64_t offset, const struct iovec* buffers, int count) const {
+  size_t expected = 0;
+  for (int i = 0; i < count; ++i) expected += buffers[i].iov_len;
+  ssize_t got;
+  do {
+    got = preadv(descriptor_, buffers, count, static_cast<off_t>(offset));
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) throw Error(SQLITE_IOERR);
+  size_t done = static_cast<size_t>(got);
+  if (done == expected || done == 0) return done;
+  // A short read: the end of the file, or a signal. Finish buffer by buffer, which tells them
+  // apart.
+  size_t skip = done;
+  uint64_t position = offset;
+  for (int i = 0; i < count; ++i) {
+    size_t length = buffers[i].iov_len;
+    size_t already = skip < length ? skip : length;
+    skip -= already;
+    if (already < length) {
+      auto* base = static_cast<uint8_t*>(buffers[i].iov_base);
+      size_t more = readAt(position + already, base + already, length - already);
+      done += more;
+      if (already + more < length) break;
+    }
+    position += length;
+  }
+  return done;
+}
+
 void File::writeAt(uint64_t offset, const void* buffer, size_t length) {
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   size_t done = 0;

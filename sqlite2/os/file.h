@@ -55,6 +55,9 @@ class File {
 
   // Reads up to length bytes at offset; fewer only at the end of the file. Returns the count.
   size_t readAt(uint64_t offset, void* buffer, size_t length) const;
+  // Reads into the buffers one after another starting at offset, as readAt does: the count
+  // falls short of their total only at the end of the file. At most IOV_MAX buffers.
+  size_t readVectorAt(uint64_t offset, const struct iovec* buffers, int count) const;
   void writeAt(uint64_t offset, const void* buffer, size_t length);
   // Writes the buffers one after another starting at offset.
   void writeVectorAt(uint64_t offset, const struct iovec* buffers, int count);

@@ -132,7 +132,7 @@ CachedPage* PagerCore::get(PageNumber number) {
   CachedPage* page = cache_.find(number);
   if (!page) {
     try {
-      page = load(number);
+      page = loadReadingAhead(number);
     } catch (...) {
       releaseLockIfIdle();
       throw;
@@ -167,6 +167,67 @@ CachedPage* PagerCore::load(PageNumber number) {
   cache_.insert(page);
   cache_.pushUnreferenced(page);
   return page;
+}
+
+// Loads the page, and with it the pages after it that the read-ahead asks for, as far as they
+// are in the file, not cached yet, and have room in the cache without writing changed pages
+// out. They enter the cache unreferenced, the requested one last.
+CachedPage* PagerCore::loadReadingAhead(PageNumber number) {
+  size_t wanted = number <= pageCount_ ? readAhead_.pagesFor(number) : 1;
+  if (wanted <= 1) {
+    CachedPage* page = load(number);
+    if (number <= pageCount_) readAhead_.noteRead(number, 1);
+    return page;
+  }
+  CachedPage* pages[ReadAhead::kMostPages];
+  pages[0] = freePageSlot();
+  size_t count = 1 + takeReadAheadSlots(number, pages + 1, wanted - 1);
+  struct iovec buffers[ReadAhead::kMostPages];
+  for (size_t i = 0; i < count; ++i) {
+    pages[i]->number = number + static_cast<PageNumber>(i);
+    pages[i]->owner = this;
+    buffers[i] = {pages[i]->data, kPageSize};
+  }
+  size_t got;
+  try {
+    got = database_.file().readVectorAt(uint64_t(number - 1) * kPageSize, buffers,
+                                        static_cast<int>(count));
+  } catch (...) {
+    for (size_t i = 0; i < count; ++i) cache_.giveBack(pages[i]);
+    throw;
+  }
+  // Whatever the file no longer holds reads as zeros, as in readPage.
+  for (size_t i = 0; i < count; ++i) {
+    size_t start = i * kPageSize;
+    if (got < start + kPageSize) {
+      size_t have = got > start ? got - start : 0;
+      std::memset(pages[i]->data + have, 0, kPageSize - have);
+    }
+  }
+  readAhead_.noteRead(number, count);
+  for (size_t i = count; i-- > 0;) {
+    cache_.insert(pages[i]);
+    cache_.pushUnreferenced(pages[i]);
+  }
+  return pages[0];
+}
+
+// Blank pages for the pages after `number`, at most `wanted`: up to the first page that is
+// cached or past the end of the file, and only while the cache has room or a clean page to
+// drop. The requested page's slot is taken already and counts against the bound.
+size_t PagerCore::takeReadAheadSlots(PageNumber number, CachedPage** slots, size_t wanted) {
+  size_t taken = 0;
+  while (taken < wanted) {
+    PageNumber next = number + 1 + static_cast<PageNumber>(taken);
+    if (next > pageCount_ || cache_.find(next)) break;
+    if (cache_.size() + 1 + taken >= cache_.bound()) {
+      CachedPage* victim = cache_.leastRecentlyUsedClean();
+      if (!victim) break;
+      cache_.evict(victim);
+    }
+    slots[taken++] = cache_.take();
+  }
+  return taken;
 }
 
 // A page to load into: a new one while the cache is below its bound, otherwise the least

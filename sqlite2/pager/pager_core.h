@@ -17,6 +17,7 @@
 #include "pager/journal_writer.h"
 #include "pager/page_cache.h"
 #include "pager/pager.h"
+#include "pager/read_ahead.h"
 #include "pager/statement_journal.h"
 
 namespace sqlite2 {
@@ -65,6 +66,8 @@ class PagerCore {
 
   // Cache.
   CachedPage* load(PageNumber number);
+  CachedPage* loadReadingAhead(PageNumber number);
+  size_t takeReadAheadSlots(PageNumber number, CachedPage** slots, size_t wanted);
   CachedPage* freePageSlot();
   void readPage(CachedPage* page);
   void spillDirtyPages();
@@ -85,6 +88,7 @@ class PagerCore {
   LockedFile database_;
   bool readOnly_;
   PageCache cache_;
+  ReadAhead readAhead_;
   std::function<bool(int)> busyHandler_;
   size_t references_ = 0;     // live PageRefs over all pages
   PageNumber pageCount_ = 0;  // meaningful while a lock is held

@@ -285,9 +285,11 @@ TEST_F(PagerTransactionTest, ReleasingTheLastReferenceEmptiesTheCache) {
     PageRef first = pager->get(1);
     PageRef copy = first;
     pager->get(2);
-    EXPECT_EQ(pager->cachedPageCount(), 2u);
+    // Page 2 follows page 1, so the pages after it may have been read with it.
+    const size_t cached = pager->cachedPageCount();
+    EXPECT_GE(cached, 2u);
     first = PageRef();
-    EXPECT_EQ(pager->cachedPageCount(), 2u) << "the copy still holds page 1";
+    EXPECT_EQ(pager->cachedPageCount(), cached) << "the copy still holds page 1";
   }
   EXPECT_EQ(pager->cachedPageCount(), 0u);
 }
