@@ -5,7 +5,9 @@
 namespace sqlite2 {
 
 size_t ReadAhead::pagesFor(PageNumber number) {
-  continuing_ = runEnd_ != 0 && number >= runEnd_ && number - runEnd_ <= kRunSlack;
+  // Only a run under way forgives a few pages skipped; starting one takes the very next page.
+  const PageNumber slack = window_ == 0 ? 0 : kRunSlack;
+  continuing_ = runEnd_ != 0 && number >= runEnd_ && number - runEnd_ <= slack;
   if (continuing_) {
     window_ = window_ == 0 ? kFirstRun : std::min(window_ * 2, kMostPages);
     strayMisses_ = 0;
