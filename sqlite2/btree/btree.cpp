@@ -169,6 +169,12 @@ std::string Cursor::data() {
 std::string Cursor::data(size_t offset, size_t length) {
   return state_->core.data(offset, length);
 }
+void Cursor::readData(std::string& out) {
+  state_->core.readData(out);
+}
+bool Cursor::localData(std::string_view& out) {
+  return state_->core.localData(out);
+}
 int Cursor::compareKey(std::string_view key, size_t ignoreTail) {
   return state_->core.compareKey(key, ignoreTail);
 }

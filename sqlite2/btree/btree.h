@@ -110,6 +110,11 @@ class Cursor {
   std::string data();
   // Reads part of the data without copying the rest (for single columns of large rows).
   std::string data(size_t offset, size_t length);
+  // Reads the whole data into out, reusing its storage (for walks that read row after row).
+  void readData(std::string& out);
+  // The data where it lies on its page, when the whole entry is held there (no overflow
+  // pages): false otherwise. The view is good until the cursor moves or the tree changes.
+  bool localData(std::string_view& out);
   // memcmp-order comparison of the entry's key, without its last ignoreTail bytes, with key.
   int compareKey(std::string_view key, size_t ignoreTail = 0);
 

@@ -274,6 +274,26 @@ std::string CursorCore::data(size_t offset, size_t length) {
   return out;
 }
 
+void CursorCore::readData(std::string& out) {
+  requireEntry();
+  CellInfo info;
+  const uint8_t* cell = currentCell(info);
+  out.resize(info.dataSize);
+  storage_.readPayload(cell, info, info.keySize, out.size(), out.data());
+}
+
+// The page load checked that every cell, payload included when it has no overflow, lies
+// inside its page.
+bool CursorCore::localData(std::string_view& out) {
+  requireEntry();
+  CellInfo info;
+  const uint8_t* cell = currentCell(info);
+  if (info.overflows()) return false;
+  out = std::string_view(reinterpret_cast<const char*>(cell) + kCellHeaderSize + info.keySize,
+                         info.dataSize);
+  return true;
+}
+
 int CursorCore::compareKey(std::string_view key, size_t ignoreTail) {
   requireEntry();
   CellInfo info;

@@ -30,6 +30,8 @@ class CursorCore {
   std::string key();
   size_t dataSize();
   std::string data(size_t offset, size_t length);
+  void readData(std::string& out);
+  bool localData(std::string_view& out);
   int compareKey(std::string_view key, size_t ignoreTail);
 
   void insert(std::string_view key, std::string_view data);

@@ -144,5 +144,52 @@ TEST_F(BtreeCursorTest, PartialReadsCrossOverflowPages) {
   EXPECT_EQ(errorCode([&] { cursor.data(69995, 10); }), SQLITE_CORRUPT);
 }
 
+TEST_F(BtreeCursorTest, DataIsReadInPlaceOnlyWhenTheWholeEntryIsOnItsPage) {
+  Cursor cursor(*btree_, root_, true);
+  // 4 key bytes + 232 data bytes is the most a page holds; one byte more overflows.
+  cursor.insert(encodeTableKey(1), std::string(232, 'a'));
+  cursor.insert(encodeTableKey(2), std::string(233, 'b'));
+  cursor.insert(encodeTableKey(3), "");
+  std::string_view view;
+  ASSERT_EQ(cursor.seek(encodeTableKey(1)), 0);
+  ASSERT_TRUE(cursor.localData(view));
+  EXPECT_EQ(view, std::string(232, 'a'));
+  ASSERT_TRUE(cursor.next());
+  EXPECT_FALSE(cursor.localData(view)) << "an entry with an overflow page is not all there";
+  std::string copy = "left over from before";
+  cursor.readData(copy);
+  EXPECT_EQ(copy, std::string(233, 'b'));
+  ASSERT_TRUE(cursor.next());
+  ASSERT_TRUE(cursor.localData(view));
+  EXPECT_TRUE(view.empty());
+  cursor.readData(copy);
+  EXPECT_TRUE(copy.empty());
+}
+
+TEST_F(BtreeCursorTest, AnInPlaceViewOutlivesHeavyWorkOnAnotherTree) {
+  btree_->commit();
+  // A cache of a few pages: writing the other tree pushes every unused page out.
+  PagerOptions tiny;
+  tiny.cachePages = 8;
+  btree_ = Btree::open(dir_.file("cursor.db"), tiny);
+  btree_->beginTransaction();
+  fill(1, 300, 90);
+  PageNumber other = btree_->createTree();
+  Cursor reader(*btree_, root_, false);
+  ASSERT_EQ(reader.seek(encodeTableKey(150)), 0);
+  std::string_view view;
+  ASSERT_TRUE(reader.localData(view));
+  const std::string expected(90, static_cast<char>('a' + 150 % 26));
+  ASSERT_EQ(view, expected);
+  {
+    Cursor writer(*btree_, other, true);
+    for (int32_t row = 1; row <= 3000; ++row) {
+      writer.insert(encodeTableKey(row), std::string(120, 'z'));
+    }
+  }
+  EXPECT_EQ(view, expected);
+  EXPECT_EQ(rowOf(reader), 150);
+}
+
 }  // namespace
 }  // namespace sqlite2
