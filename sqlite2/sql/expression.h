@@ -65,6 +65,8 @@ class CompiledExpr {
   bool readsRowNumber() const;
   // The highest column position the value reads, -1 for none.
   int highestColumn() const;
+  // For a Column: the row's field as stored (nullopt for NULL), without making a value.
+  std::optional<std::string_view> columnValue(const EvalContext& context) const;
 
  private:
   friend class ExpressionCompiler;
@@ -73,7 +75,6 @@ class CompiledExpr {
   Truth truth(const EvalContext& context) const;
   // The text of the value (nullopt for NULL); scratch holds it when it has to be computed.
   std::optional<std::string_view> textOf(const EvalContext& context, SqlValue& scratch) const;
-  std::optional<std::string_view> columnValue(const EvalContext& context) const;
   NumericKey numericKey(std::string_view text) const {
     return op_ == Op::Constant ? constantKey_ : classifyNumeric(text);
   }

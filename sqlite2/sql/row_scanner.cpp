@@ -159,7 +159,18 @@ bool RowScanner::nextInTable() {
     if (rowNumber < firstRowNumber_ || rowNumber > lastRowNumber_) return false;
     context_.rowNumber = rowNumber;
   }
-  if (!loadLeadingColumns()) loadCurrentTableRow();
+  if (!loadLocalRow() && !loadLeadingColumns()) loadCurrentTableRow();
+  return true;
+}
+
+// A record held whole on its page is read where it lies, which costs nothing until a column
+// is asked for. It stays good while the cursor stays on the row.
+bool RowScanner::loadLocalRow() {
+  std::string_view bytes;
+  if (!tableCursor_.localData(bytes)) return false;
+  record_.emplace(bytes);
+  context_.record = &*record_;
+  context_.partial = nullptr;
   return true;
 }
 
@@ -208,7 +219,8 @@ bool RowScanner::loadRow(int32_t rowNumber) {
 }
 
 void RowScanner::loadCurrentTableRow() {
-  recordBytes_ = tableCursor_.data();
+  if (loadLocalRow()) return;
+  tableCursor_.readData(recordBytes_);
   record_.emplace(recordBytes_);
   context_.record = &*record_;
   context_.partial = nullptr;

@@ -36,6 +36,7 @@ class RowScanner {
   bool nextInIndex();
   bool loadRow(int32_t rowNumber);
   void loadCurrentTableRow();
+  bool loadLocalRow();
   bool loadLeadingColumns();
   bool prepareIndexRange();
   Place placeOf(const std::string& key) const;
@@ -60,7 +61,8 @@ class RowScanner {
   bool filterReadsRowNumber_ = false;
   bool rowNumberPending_ = false;
 
-  // The leading bytes of the current record, when they are all the WHERE terms need.
+  // The leading bytes of the current record, when they are all the WHERE terms need (for
+  // records that continue on overflow pages; others are read where they lie).
   static constexpr size_t kPrefixBytes = 15;  // what a std::string holds without allocating
   static constexpr int kPrefixPatience = 16;
   int filterColumn_ = -1;  // the highest column the WHERE terms read on a walk
@@ -68,7 +70,7 @@ class RowScanner {
   std::string prefixBytes_;
   PartialRecord partial_;
 
-  std::string recordBytes_;
+  std::string recordBytes_;  // a record copied off its pages; otherwise it is read in place
   std::optional<RecordView> record_;
   EvalContext context_;
 };

@@ -44,6 +44,12 @@ class SelectQuery {
   std::vector<OutputValue> outputRow(const EvalContext& context) const;
   // Hands one row to the callback unless OFFSET skips it; false once LIMIT is reached.
   bool emit(const std::vector<OutputValue>& row);
+  // The same for the row a scan is on, without copying what the callback can read from the
+  // row itself.
+  bool emitCurrent(const EvalContext& context);
+  enum class Admission { Stop, Skip, Pass };
+  Admission admitRow();
+  bool deliver(const char* const* values);
 
   Session& session_;
   const Select& select_;
@@ -58,6 +64,10 @@ class SelectQuery {
   const ResultRowCallback* onRow_ = nullptr;
   int skipped_ = 0;
   int emitted_ = 0;
+  // Reused from row to row: the values handed on, the texts computed for them, the names.
+  std::vector<const char*> rowValues_;
+  std::vector<std::string> rowTexts_;
+  std::vector<const char*> rowNames_;
 };
 
 std::string tableNameForQualifiers(const Select& select) {
@@ -248,7 +258,7 @@ void SelectQuery::runRows(const AccessPlan* plan) {
   RowScanner scanner(*session_.btree, *table_, *plan);
   if (orderBy_.empty() || plan->providesOrder) {
     while (scanner.next()) {
-      if (!emit(outputRow(scanner.context()))) return;
+      if (!emitCurrent(scanner.context())) return;
     }
     return;
   }
@@ -294,23 +304,61 @@ std::vector<OutputValue> SelectQuery::outputRow(const EvalContext& context) cons
   return row;
 }
 
-bool SelectQuery::emit(const std::vector<OutputValue>& row) {
+SelectQuery::Admission SelectQuery::admitRow() {
   int limit = select_.limit.value_or(-1);
-  if (limit >= 0 && emitted_ >= limit) return false;
+  if (limit >= 0 && emitted_ >= limit) return Admission::Stop;
   if (skipped_ < select_.offset) {
     ++skipped_;
-    return true;
+    return Admission::Skip;
   }
   ++emitted_;
+  return Admission::Pass;
+}
+
+// Calls the callback with the row (one value per result column); false once LIMIT is reached.
+bool SelectQuery::deliver(const char* const* values) {
   if (*onRow_) {
-    std::vector<const char*> values, names;
-    for (const OutputValue& value : row) values.push_back(value ? value->c_str() : nullptr);
-    for (const std::string& name : names_) names.push_back(name.c_str());
-    if (!(*onRow_)(static_cast<int>(row.size()), values.data(), names.data())) {
+    if (rowNames_.empty()) {
+      for (const std::string& name : names_) rowNames_.push_back(name.c_str());
+    }
+    if (!(*onRow_)(static_cast<int>(columns_.size()), values, rowNames_.data())) {
       throw Error(SQLITE_ABORT, "");
     }
   }
+  int limit = select_.limit.value_or(-1);
   return limit < 0 || emitted_ < limit;
+}
+
+bool SelectQuery::emit(const std::vector<OutputValue>& row) {
+  Admission admission = admitRow();
+  if (admission != Admission::Pass) return admission == Admission::Skip;
+  rowValues_.clear();
+  for (const OutputValue& value : row) rowValues_.push_back(value ? value->c_str() : nullptr);
+  return deliver(rowValues_.data());
+}
+
+bool SelectQuery::emitCurrent(const EvalContext& context) {
+  Admission admission = admitRow();
+  if (admission != Admission::Pass) return admission == Admission::Skip;
+  rowTexts_.resize(columns_.size());
+  rowValues_.resize(columns_.size());
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    const CompiledExpr& column = *columns_[i];
+    if (column.op() == CompiledExpr::Op::Column) {
+      // A stored field ends with its terminator inside the row, which outlives the call.
+      std::optional<std::string_view> field = column.columnValue(context);
+      rowValues_[i] = field ? field->data() : nullptr;
+      continue;
+    }
+    SqlValue value = column.evaluate(context);
+    if (value.isNull()) {
+      rowValues_[i] = nullptr;
+    } else {
+      rowTexts_[i].assign(value.text());
+      rowValues_[i] = rowTexts_[i].c_str();
+    }
+  }
+  return deliver(rowValues_.data());
 }
 
 }  // namespace

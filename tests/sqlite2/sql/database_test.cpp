@@ -105,6 +105,37 @@ TEST_F(DatabaseTest, StatementsRunFromARowCallback) {
   EXPECT_EQ(run("insert into t values(3)").code, SQLITE_OK);
 }
 
+TEST_F(DatabaseTest, ValuesGivenToARowCallbackStayWholeWhileItRunsStatements) {
+  // Short rows are handed on from where they lie in the file's pages, long ones from a copy;
+  // both must hold still while the callback reads, writes elsewhere and fails a statement.
+  run("create table t(a, b); create table log(x unique);"
+      "insert into t values(1, 'short');"
+      "insert into t values(2, '" +
+      std::string(5000, 'L') +
+      "');"
+      "insert into t values(3, NULL);"
+      "insert into t values(4, ''); begin");
+  std::vector<std::string> seen;
+  db_->execute("select a, b, a || '!' from t", [&](int count, const char* const* values,
+                                                   const char* const*) {
+    std::vector<std::string> before;
+    for (int i = 0; i < count; ++i) before.push_back(values[i] ? values[i] : "NULL");
+    for (int i = 0; i < 100; ++i) {
+      run("insert into log values('" + before[0] + "-" + std::to_string(i) + "')");
+    }
+    EXPECT_EQ(run("insert into log values('" + before[0] + "-0')").code, SQLITE_CONSTRAINT);
+    run("select * from t; select * from log");
+    for (int i = 0; i < count; ++i) {
+      EXPECT_EQ(values[i] ? values[i] : "NULL", before[i]) << "row " << before[0] << " col " << i;
+    }
+    seen.push_back(before[0] + ":" + before[1].substr(0, 5) + ":" + before[2]);
+    return true;
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"1:short:1!", "2:LLLLL:2!", "3:NULL:3!", "4::4!"}));
+  EXPECT_EQ(run("commit").code, SQLITE_OK);
+  EXPECT_EQ(column(run("select count(*) from log")), std::vector<std::string>{"400"});
+}
+
 TEST_F(DatabaseTest, EndingATransactionUnderARunningQueryIsRefused) {
   run("create table t(a); insert into t values(1); begin; insert into t values(2)");
   Outcome commit, rollback;
