@@ -53,5 +53,5 @@ int sqlite_get_table(sqlite* db, const char* sql, char*** result, int* rowCount,
 }
 
 void sqlite_free_table(char** result) {
-  std::free(result);
+  sqlite2::api::freeResultArray(result);
 }

@@ -1,37 +1,51 @@
 #pragma once
 
 // The result array of sqlite_get_table, built row by row.
+//
+// The array is a malloc'd block of text pointers whose hidden first slot links the blocks
+// holding the texts, so that neither growing the table nor handing it over copies a text:
+// a query of 100,000 rows copies each value once, from the row into a text block.
 
 #include <cstddef>
-#include <string>
-#include <vector>
 
 namespace sqlite2::api {
 
+struct ResultTextBlock;  // internal to the table
+
 class ResultTable {
  public:
+  ResultTable() = default;
+  ~ResultTable();  // frees whatever release() did not hand over
+  ResultTable(const ResultTable&) = delete;
+  ResultTable& operator=(const ResultTable&) = delete;
+
   // Takes one row; returns false, keeping nothing, when its column count differs from the
-  // rows before it (the statements of one call must agree).
+  // rows before it (the statements of one call must agree). Throws std::bad_alloc when
+  // memory runs out.
   bool addRow(int columnCount, const char* const* values, const char* const* names);
 
   int rowCount() const { return rowCount_; }
   int columnCount() const { return columnCount_; }
 
-  // One malloc'd block holding (rowCount + 1) * columnCount text pointers (the column names,
-  // then the rows; NULL values as null pointers) followed by the texts themselves, so that
-  // free() of the array releases everything. nullptr when memory runs out.
-  char** release() const;
+  // Hands over the array of (rowCount + 1) * columnCount text pointers (the column names,
+  // then the rows; NULL values as null pointers), or one null pointer for an empty result.
+  // Release it with freeResultArray. nullptr when memory runs out.
+  char** release();
 
  private:
   void addCell(const char* text);
+  void growCells();
+  char* storeText(const char* text, size_t size);
 
   int rowCount_ = 0;
-  int columnCount_ = -1;  // -1 until the first row
-  // Every cell's text with its terminator, one after another; offsets_ gives where each cell
-  // starts, or kNull.
-  static constexpr size_t kNull = static_cast<size_t>(-1);
-  std::string texts_;
-  std::vector<size_t> offsets_;
+  int columnCount_ = -1;    // -1 until the first row
+  char** slots_ = nullptr;  // slots_[0]: the newest text block; the cells follow
+  size_t cellCount_ = 0;
+  size_t cellCapacity_ = 0;
+  ResultTextBlock* blocks_ = nullptr;  // newest first, each linking the one before
 };
+
+// Frees an array that ResultTable::release handed over, texts and all; nullptr is allowed.
+void freeResultArray(char** cells);
 
 }  // namespace sqlite2::api
