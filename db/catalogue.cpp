@@ -13,17 +13,24 @@ std::string columnBytes(const CppSQLiteTable& table, int column) {
 }
 
 void readText(std::string bytes, const CodePage& codePage, std::string& text) {
-  text = codePage.decode(bytes);
+  text = codePage.decodesUnchanged(bytes) ? std::move(bytes) : codePage.decode(bytes);
 }
 
 void readText(std::string bytes, const CodePage& codePage, FileText& text) {
   text = FileText::fromFile(std::move(bytes), codePage);
 }
 
+// Room for `rows` more entries in each list, so that a large load moves nothing around.
+template <typename... Lists>
+void reserveMore(int rows, Lists&... lists) {
+  (lists.reserve(lists.size() + static_cast<std::size_t>(rows)), ...);
+}
+
 template <typename Text>
 void loadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<int>& parentIds,
                   std::vector<Text>& names, const CodePage& codePage) {
   CppSQLiteTable table = db.queryTable(kSelectCategoriesStatement);
+  reserveMore(table.rowCount(), ids, parentIds, names);
   for (int row = 0; row < table.rowCount(); ++row) {
     table.selectRow(row);
     int id = table.fieldInt(0);
@@ -40,6 +47,7 @@ template <typename Text>
 void loadItemRows(CppSQLiteDB& db, int typeId, std::vector<int>& ids, std::vector<Text>& names,
                   std::vector<Text>& urls, std::vector<Text>& imageUrls, const CodePage& codePage) {
   CppSQLiteTable table = db.queryTable(formatStatement(kSelectVideosStatement, {typeId}).c_str());
+  reserveMore(table.rowCount(), ids, names, urls, imageUrls);
   for (int row = 0; row < table.rowCount(); ++row) {
     table.selectRow(row);
     int id = table.fieldInt(0);

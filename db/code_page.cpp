@@ -131,9 +131,45 @@ std::string CodePage::encode(std::string_view utf8) const {
          ") that code page " + name_ + " cannot hold");
 }
 
+namespace {
+
+bool isAscii(std::string_view bytes) {
+  unsigned char any = 0;
+  for (char c : bytes) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+
+}  // namespace
+
+// Each ASCII byte alone and all of them in a row must decode to themselves. A byte that
+// starts a sequence (UTF-7's '+', an escape of ISO-2022 or HZ) or is only part of a character
+// (UTF-16) does not convert alone, and one that stands for another character (EBCDIC) differs,
+// so such code pages always go through iconv.
+bool CodePage::asciiStandsForItself() const {
+  if (!asciiStandsForItself_) {
+    Converter& converter = decoder();
+    std::string all;
+    bool same = true;
+    for (int byte = 0; byte < 0x80 && same; ++byte) {
+      const std::string one(1, static_cast<char>(byte));
+      std::string out;
+      same = converter.convert(one, out) == 1 && out == one;
+      all += one;
+    }
+    std::string out;
+    asciiStandsForItself_ = same && converter.convert(all, out) == all.size() && out == all;
+  }
+  return *asciiStandsForItself_;
+}
+
+bool CodePage::decodesUnchanged(std::string_view bytes) const {
+  return isAscii(bytes) && asciiStandsForItself();
+}
+
 std::string CodePage::decode(std::string_view bytes, bool* undecodable) const {
-  std::string text;
   if (undecodable) *undecodable = false;
+  if (decodesUnchanged(bytes)) return std::string(bytes);
+  std::string text;
   Converter& converter = decoder();
   while (!bytes.empty()) {
     std::size_t done = converter.convert(bytes, text);

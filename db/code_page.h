@@ -12,6 +12,7 @@
 // (db/file_text.h), which writes the original bytes while the text is not edited.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,14 +37,20 @@ class CodePage {
   // The code page's bytes to UTF-8; each byte that does not decode becomes U+FFFD, and
   // *undecodable (when given) tells whether there was any.
   std::string decode(std::string_view bytes, bool* undecodable = nullptr) const;
+  // Whether decode(bytes) is the bytes themselves without converting anything: an ASCII text
+  // in a code page where every ASCII byte stands for itself (CP936, BIG5, UTF-8, ...; not
+  // UTF-16, UTF-7 or EBCDIC). Loads take such texts as they are.
+  bool decodesUnchanged(std::string_view bytes) const;
 
  private:
   class Converter;
   Converter& encoder() const;
   Converter& decoder() const;
+  bool asciiStandsForItself() const;
 
   std::string name_;
   // Opened at first use and kept, so a long load opens each direction once.
   mutable std::unique_ptr<Converter> encoder_;
   mutable std::unique_ptr<Converter> decoder_;
+  mutable std::optional<bool> asciiStandsForItself_;  // found out at the first decode
 };

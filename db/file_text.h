@@ -25,9 +25,11 @@ class FileText {
   // A text read from the file as `bytes` in the given code page.
   static FileText fromFile(std::string bytes, const CodePage& codePage);
 
-  // The text to show and edit, in UTF-8.
-  const std::string& text() const { return text_; }
-  void setText(std::string text) { text_ = std::move(text); }
+  // The text to show and edit, in UTF-8; the second form moves it out of a FileText that is
+  // done with.
+  const std::string& text() const& { return text_; }
+  std::string text() && { return std::move(text_); }
+  void setText(std::string text);
 
   // Whether some of the file's bytes did not decode and are shown as U+FFFD.
   bool hasUndecodableBytes() const { return undecodable_; }
@@ -36,9 +38,16 @@ class FileText {
   std::string fileBytes(const CodePage& codePage) const;
 
  private:
+  bool isAsRead() const { return !changed_ || text_ == textAsRead_; }
+
   std::string text_;
-  std::string textAsRead_;
+  // Kept only when they differ from the text: most texts of a file decode to their own bytes
+  // (ASCII), and a load of many rows should not hold each of them twice.
   std::string bytesAsRead_;
+  // Kept from the first change on: the text before it.
+  std::string textAsRead_;
   bool fromFile_ = false;
   bool undecodable_ = false;
+  bool bytesAreText_ = false;
+  bool changed_ = false;
 };

@@ -96,6 +96,24 @@ TEST_F(FakeLibraryTest, UnknownCodePageIsReportedWhenUsed) {
   EXPECT_THROW(unknown.decode("a"), CppSQLiteException);
 }
 
+TEST_F(FakeLibraryTest, AsciiIsTakenAsItIsOnlyWhereItStandsForItself) {
+  CodePage gbk("CP936");
+  EXPECT_TRUE(gbk.decodesUnchanged("http://media.example/v/1.m3u8?a='b'&c=~{d}+e"));
+  EXPECT_TRUE(gbk.decodesUnchanged(""));
+  EXPECT_FALSE(gbk.decodesUnchanged("video " + kChineseGbk));
+  EXPECT_TRUE(CodePage("BIG5").decodesUnchanged("abc"));
+  EXPECT_TRUE(CodePage("UTF-8").decodesUnchanged("abc"));
+  // Code pages where ASCII bytes mean something else, or start a sequence.
+  CodePage utf16("UTF-16LE"), utf7("UTF-7"), ebcdic("IBM037"), jis("ISO-2022-JP");
+  for (const CodePage* other : {&utf16, &utf7, &ebcdic, &jis}) {
+    EXPECT_FALSE(other->decodesUnchanged("ab")) << other->name();
+  }
+  EXPECT_EQ(utf16.decode("ab"), "\xE6\x89\xA1");  // U+6261
+  EXPECT_EQ(utf7.decode("1+-1"), "1+1");
+  EXPECT_EQ(ebcdic.decode("A"), "\xC2\xA0");  // 0x41 is a no-break space there
+  EXPECT_THROW(CodePage("NO-SUCH-CODE-PAGE").decodesUnchanged("ab"), CppSQLiteException);
+}
+
 TEST_F(FakeLibraryTest, FileTextKeepsTheFilesBytesUntilEdited) {
   CodePage gbk("CP936");
   const std::string bytes = "name\xFF" + kChineseGbk;
@@ -114,6 +132,42 @@ TEST_F(FakeLibraryTest, FileTextKeepsTheFilesBytesUntilEdited) {
   FileText clean = FileText::fromFile(kChineseGbk, gbk);
   EXPECT_FALSE(clean.hasUndecodableBytes());
   EXPECT_EQ(FileText(kChinese).fileBytes(gbk), kChineseGbk);
+}
+
+TEST_F(FakeLibraryTest, FileTextsThatAreTheirOwnBytesGoBackAsRead) {
+  // An ASCII text is its own bytes; a UTF-8 file's valid text is too. Either way the bytes
+  // written back are the bytes read until the text is edited, and again once it is edited
+  // back to what was read.
+  CodePage gbk("CP936");
+  CodePage utf8("UTF-8");
+  FileText url = FileText::fromFile("http://a/b.m3u8", gbk);
+  EXPECT_EQ(url.text(), "http://a/b.m3u8");
+  EXPECT_FALSE(url.hasUndecodableBytes());
+  EXPECT_EQ(url.fileBytes(gbk), "http://a/b.m3u8");
+  url.setText("http://a/" + kChinese);
+  EXPECT_EQ(url.fileBytes(gbk), "http://a/" + kChineseGbk);
+  url.setText("http://a/b.m3u8");
+  EXPECT_EQ(url.fileBytes(gbk), "http://a/b.m3u8");
+
+  FileText name = FileText::fromFile(kChinese, utf8);
+  EXPECT_EQ(name.text(), kChinese);
+  name.setText("x");
+  name.setText(kChinese);
+  EXPECT_EQ(name.fileBytes(utf8), kChinese);
+
+  // Edited back after a change, a text with undecodable bytes writes its bytes again.
+  const std::string bytes = "a\xFF" + kChineseGbk;
+  FileText odd = FileText::fromFile(bytes, gbk);
+  const std::string shown = odd.text();
+  odd.setText("plain");
+  EXPECT_EQ(odd.fileBytes(gbk), "plain");
+  odd.setText(shown);
+  EXPECT_EQ(odd.fileBytes(gbk), bytes);
+
+  // Moving the text out of a FileText that is done with.
+  FileText done = FileText::fromFile("http://moved/", gbk);
+  std::string taken = std::move(done).text();
+  EXPECT_EQ(taken, "http://moved/");
 }
 
 }  // namespace
