@@ -36,12 +36,18 @@ void COrvalenDlg::FillItemList(int typeId) {
   rows.reserve(ids.size());
   for (std::size_t i = 0; i < ids.size(); ++i) {
     int row = static_cast<int>(i);
-    rows.push_back({rowLabel(row), ids[i], {names[i].text(), urls[i].text(), imageUrls[i].text()}});
     // Only texts whose bytes did not decode need their file form kept: the others encode back
-    // to the same bytes from what the row shows.
+    // to the same bytes from what the row shows, and give their texts to the row.
     if (names[i].hasUndecodableBytes() || urls[i].hasUndecodableBytes() ||
         imageUrls[i].hasUndecodableBytes()) {
+      rows.push_back(
+          {rowLabel(row), ids[i], {names[i].text(), urls[i].text(), imageUrls[i].text()}});
       m_itemTexts[ids[i]] = {std::move(names[i]), std::move(urls[i]), std::move(imageUrls[i])};
+    } else {
+      rows.push_back({rowLabel(row),
+                      ids[i],
+                      {std::move(names[i]).text(), std::move(urls[i]).text(),
+                       std::move(imageUrls[i]).text()}});
     }
   }
   m_listItems->appendRows(std::move(rows));
