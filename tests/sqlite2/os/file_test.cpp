@@ -112,6 +112,25 @@ TEST(File, VectorWriteLaysBuffersEndToEndBeyondTheSystemLimit) {
   EXPECT_EQ(readFile(dir.file("f")), std::string(3, '\0') + expected);
 }
 
+TEST(File, VectorReadFillsBuffersInTurnAndStopsAtTheEnd) {
+  TempDir dir;
+  std::string content;
+  for (int i = 0; i < 2500; ++i) content += static_cast<char>('a' + i % 26);
+  writeFile(dir.file("f"), content);
+  File file = File::openReadOnly(dir.file("f"));
+  std::vector<std::string> buffers(4, std::string(1000, '#'));
+  std::vector<struct iovec> vector;
+  for (std::string& buffer : buffers) vector.push_back({buffer.data(), buffer.size()});
+  // From offset 100: 2400 bytes are there, over three buffers; the fourth gets nothing.
+  EXPECT_EQ(file.readVectorAt(100, vector.data(), 4), 2400u);
+  EXPECT_EQ(buffers[0], content.substr(100, 1000));
+  EXPECT_EQ(buffers[1], content.substr(1100, 1000));
+  EXPECT_EQ(buffers[2].substr(0, 400), content.substr(2100, 400));
+  EXPECT_EQ(buffers[2].substr(400), std::string(600, '#')) << "bytes past the end untouched";
+  EXPECT_EQ(buffers[3], std::string(1000, '#'));
+  EXPECT_EQ(file.readVectorAt(5000, vector.data(), 4), 0u);
+}
+
 TEST(File, TruncatesAndGrows) {
   TempDir dir;
   File file = File::openReadWrite(dir.file("f"));
