@@ -278,11 +278,16 @@ PageNumber BtreeStorage::allocatePage() {
     writablePage(head);
     return head;
   }
-  PageNumber leaf = fileOrder.u32(trunk.data() + 8 + 4 * (leaves - 1));
+  // As the reference library does: the first leaf is taken and the last one moves into its
+  // slot, so that after a DROP new trees get the same root pages in both engines.
+  PageNumber leaf = fileOrder.u32(trunk.data() + 8);
+  PageNumber last = fileOrder.u32(trunk.data() + 8 + 4 * (leaves - 1));
   if (leaf < 2 || leaf > pager_->pageCount() || leaf == head) throwCorrupt();
   pager_->makeWritable(trunk);
   trunk.setExtension(nullptr);
-  fileOrder.put32(trunk.mutableData() + 8 + 4 * (leaves - 1), 0);
+  uint8_t* slots = trunk.mutableData() + 8;
+  fileOrder.put32(slots, last);
+  fileOrder.put32(slots + 4 * (leaves - 1), 0);
   fileOrder.put32(trunk.mutableData() + 4, leaves - 1);
   writablePage(leaf);
   return leaf;

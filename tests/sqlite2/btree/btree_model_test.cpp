@@ -183,6 +183,28 @@ TEST_F(BtreeModelTest, ClearAndDropReturnEveryPage) {
   btree->commit();
 }
 
+TEST_F(BtreeModelTest, FreePagesAreReusedInTheReferenceLibrarysOrder) {
+  // The first page freed becomes the trunk; later ones are its leaves in the order freed. A
+  // new page is the trunk's first leaf, whose slot the last leaf then takes; the trunk itself
+  // goes last, and only then does the file grow.
+  auto btree = Btree::open(path_, {});
+  btree->beginTransaction();
+  std::vector<PageNumber> roots;
+  for (int i = 0; i < 5; ++i) roots.push_back(btree->createTree());
+  const PageNumber pages = btree->pager().pageCount();
+  for (size_t i : {0, 1, 2, 3}) btree->dropTree(roots[i]);
+  EXPECT_EQ(btree->readMeta()[0], 4);
+  std::vector<PageNumber> reused;
+  for (int i = 0; i < 5; ++i) reused.push_back(btree->createTree());
+  EXPECT_EQ(reused, (std::vector<PageNumber>{roots[1], roots[3], roots[2], roots[0], pages + 1}));
+  EXPECT_EQ(btree->readMeta()[0], 0);
+  std::vector<PageNumber> all = reused;
+  all.push_back(kSchemaRoot);
+  all.push_back(roots[4]);
+  EXPECT_EQ(integrityProblems(*btree, all), "");
+  btree->commit();
+}
+
 TEST_F(BtreeModelTest, RollbackRestoresTheTreeAndItsPages) {
   auto btree = Btree::open(path_, {});
   btree->beginTransaction();
