@@ -18,6 +18,10 @@
 //  - Connections of one process exclude each other as connections of different processes do,
 //    and closing one never drops another one's lock.
 //
+// Reads: a page missing from the cache is read with one system call; when the miss continues
+// an ascending run of pages (a walk of a tree), the pages after it that are not cached are
+// read with it (pager/read_ahead.h), into free or clean places of the cache only.
+//
 // Commit follows the reference library's order: the journal's record count is written and the
 // journal synced (its directory too, the first time), then the changed pages are written and
 // the database synced, then the journal is deleted. The same journal sync happens before the
