@@ -101,6 +101,11 @@ TEST_F(FakeLibraryTest, AsciiIsTakenAsItIsOnlyWhereItStandsForItself) {
   EXPECT_TRUE(gbk.decodesUnchanged("http://media.example/v/1.m3u8?a='b'&c=~{d}+e"));
   EXPECT_TRUE(gbk.decodesUnchanged(""));
   EXPECT_FALSE(gbk.decodesUnchanged("video " + kChineseGbk));
+  for (size_t at = 0; at < 21; ++at) {  // one high byte anywhere, in a word or in the tail
+    std::string text(21, 'x');
+    text[at] = '\xA1';
+    EXPECT_FALSE(gbk.decodesUnchanged(text)) << at;
+  }
   EXPECT_TRUE(CodePage("BIG5").decodesUnchanged("abc"));
   EXPECT_TRUE(CodePage("UTF-8").decodesUnchanged("abc"));
   // Code pages where ASCII bytes mean something else, or start a sequence.
