@@ -4,15 +4,17 @@
 //
 //   orvalen-sql-bench [categories videos [rounds]]
 //
-// The engines take turns for a number of rounds (3 by default), each round on fresh copies of
-// the file. Prints, per operation, the median time of each engine over all rounds and the
-// ratio ours/reference (lower is better; the goal is at most 1.0), then each engine's peak
-// resident memory.
+// A round gives each engine a fresh copy of the file; the engines then take turns run by run
+// (who goes first alternating), so that both meet the same moods of the machine: a write's
+// time is mostly the disk's syncs, which drift. Prints, per operation, the median over the
+// rounds of each engine's median run and the ratio ours/reference (lower is better; the goal
+// is at most 1.0) with its range over the rounds, then each engine's peak resident memory.
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,19 +31,6 @@
 namespace {
 
 using orvalen::test::EngineCalls;
-
-struct Measurement {
-  std::string operation;
-  double milliseconds = 0;  // median of the runs
-};
-
-struct EngineReport {
-  std::vector<Measurement> measurements;
-  long baseKilobytes = 0;
-  long peakKilobytes = 0;
-  bool ok = false;
-  std::string failure;
-};
 
 long statusKilobytes(const char* field) {
   std::ifstream status("/proc/self/status");
@@ -127,123 +116,179 @@ void makePluginFile(const EngineCalls& engine, const std::string& path, int cate
   engine.close(db);
 }
 
-// The catalogue's operations, as the editor issues them.
-std::vector<Measurement> runOperations(const EngineCalls& engine, const std::string& path,
-                                       int categories, int videos) {
-  char* message = nullptr;
-  void* db = engine.open(path.c_str(), 0, &message);
-  if (!db) throw std::runtime_error(std::string("open: ") + (message ? message : ""));
-  engine.busy_timeout(db, 60000);
-  std::vector<Measurement> results;
-  auto measure = [&](const std::string& name, int runs, const std::function<void(int)>& work) {
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) times.push_back(timeOnce([&] { work(run); }));
-    results.push_back({name, median(times)});
-  };
+// One of the catalogue's operations, as the editor issues it; run counts from 0.
+struct Operation {
+  std::string name;
+  int runs;
+  std::function<void(const EngineCalls&, void* db, int run)> work;
+};
 
-  measure("load all categories", 7, [&](int) {
-    if (queryRows(engine, db, "select * from tb_type_list order by id;") != categories) {
-      throw std::runtime_error("wrong category count");
-    }
-  });
-  measure("select one category's videos", 7, [&](int run) {
-    queryRows(engine, db,
-              format(engine, "select * from tb_item_list where parentid=%d order by id;",
-                     1 + run * 997 % categories));
-  });
-  measure("insert a video", 41, [&](int run) {
-    exec(engine, db,
-         format(engine,
-                "insert into tb_item_list (parentid, ItemText, itemUrl, itemImageUrl) "
-                "values(%d, '%q', '%q', '%q');",
-                7, "New video's name", "http://media.example.invalid/new.m3u8", ""));
-    (void)run;
-  });
-  measure("update a video by id", 41, [&](int run) {
-    exec(engine, db,
-         format(
-             engine,
-             "update tb_item_list set itemText='%q', itemUrl='%q', itemImageUrl='%q' where id=%d;",
-             "Renamed", "http://media.example.invalid/renamed.m3u8", "img",
-             1 + run * 2311 % videos));
-  });
-  measure("delete a video by id", 41, [&](int run) {
-    exec(engine, db,
-         format(engine, "delete from tb_item_list where id=%d;", 1 + run * 2357 % videos));
-  });
-  measure("delete a category's videos", 7, [&](int run) {
-    exec(engine, db,
-         format(engine, "delete from tb_item_list where parentid=%d;",
-                11 + run * 1009 % categories));
-  });
-  engine.close(db);
-  return results;
+std::vector<Operation> catalogueOperations(int categories, int videos) {
+  return {
+      {"load all categories", 7,
+       [categories](const EngineCalls& engine, void* db, int) {
+         if (queryRows(engine, db, "select * from tb_type_list order by id;") != categories) {
+           throw std::runtime_error("wrong category count");
+         }
+       }},
+      {"select one category's videos", 7,
+       [categories](const EngineCalls& engine, void* db, int run) {
+         queryRows(engine, db,
+                   format(engine, "select * from tb_item_list where parentid=%d order by id;",
+                          1 + run * 997 % categories));
+       }},
+      {"insert a video", 41,
+       [](const EngineCalls& engine, void* db, int) {
+         exec(engine, db,
+              format(engine,
+                     "insert into tb_item_list (parentid, ItemText, itemUrl, itemImageUrl) "
+                     "values(%d, '%q', '%q', '%q');",
+                     7, "New video's name", "http://media.example.invalid/new.m3u8", ""));
+       }},
+      {"update a video by id", 41,
+       [videos](const EngineCalls& engine, void* db, int run) {
+         exec(engine, db,
+              format(engine,
+                     "update tb_item_list set itemText='%q', itemUrl='%q', itemImageUrl='%q' "
+                     "where id=%d;",
+                     "Renamed", "http://media.example.invalid/renamed.m3u8", "img",
+                     1 + run * 2311 % videos));
+       }},
+      {"delete a video by id", 41,
+       [videos](const EngineCalls& engine, void* db, int run) {
+         exec(engine, db,
+              format(engine, "delete from tb_item_list where id=%d;", 1 + run * 2357 % videos));
+       }},
+      {"delete a category's videos", 7,
+       [categories](const EngineCalls& engine, void* db, int run) {
+         exec(engine, db,
+              format(engine, "delete from tb_item_list where parentid=%d;",
+                     11 + run * 1009 % categories));
+       }},
+  };
 }
 
-// Runs the operations in a child process and reads back its report.
-EngineReport runInChild(const std::function<const EngineCalls&()>& engineLoader,
-                        const std::string& path, int categories, int videos) {
-  int channel[2];
-  if (pipe(channel) != 0) throw std::runtime_error("pipe failed");
-  const pid_t child = fork();
-  if (child == 0) {
-    close(channel[0]);
-    std::ostringstream out;
+void writeLine(int descriptor, const std::string& line) {
+  const std::string text = line + "\n";
+  if (write(descriptor, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+    throw std::runtime_error("pipe write failed");
+  }
+}
+
+// One line, without its newline; empty when the other side has gone.
+std::string readLine(int descriptor) {
+  std::string line;
+  char c;
+  while (read(descriptor, &c, 1) == 1 && c != '\n') line += c;
+  return line;
+}
+
+// A child process holding one engine and one copy of the file, which runs one run of one
+// operation at a time when asked, so that the two engines can take turns.
+class EngineProcess {
+ public:
+  EngineProcess(const std::function<const EngineCalls&()>& engineLoader, const std::string& path,
+                const std::vector<Operation>& operations) {
+    int commands[2], answers[2];
+    if (pipe(commands) != 0 || pipe(answers) != 0) throw std::runtime_error("pipe failed");
+    child_ = fork();
+    if (child_ == 0) {
+      close(commands[1]);
+      close(answers[0]);
+      serve(engineLoader, path, operations, commands[0], answers[1]);
+      _exit(0);
+    }
+    close(commands[0]);
+    close(answers[1]);
+    toChild_ = commands[1];
+    fromChild_ = answers[0];
+    try {
+      std::istringstream ready(answer());
+      std::string word;
+      ready >> word >> baseKilobytes_;
+    } catch (...) {
+      stop();
+      throw;
+    }
+  }
+  ~EngineProcess() { stop(); }
+  EngineProcess(const EngineProcess&) = delete;
+  EngineProcess& operator=(const EngineProcess&) = delete;
+
+  double run(size_t operation, int run) {
+    writeLine(toChild_, "run " + std::to_string(operation) + " " + std::to_string(run));
+    return std::stod(answer());
+  }
+  long peakKilobytes() {
+    writeLine(toChild_, "peak");
+    return std::stol(answer());
+  }
+  long baseKilobytes() const { return baseKilobytes_; }
+
+ private:
+  // The child's side: "ready <base KB>", then an answer to each request.
+  static void serve(const std::function<const EngineCalls&()>& engineLoader,
+                    const std::string& path, const std::vector<Operation>& operations, int requests,
+                    int answers) {
     try {
       const EngineCalls& engine = engineLoader();
-      out << "base " << statusKilobytes("VmRSS:") << "\n";
-      for (const Measurement& m : runOperations(engine, path, categories, videos)) {
-        out << "op " << m.milliseconds << " " << m.operation << "\n";
+      writeLine(answers, "ready " + std::to_string(statusKilobytes("VmRSS:")));
+      char* message = nullptr;
+      void* db = engine.open(path.c_str(), 0, &message);
+      if (!db) throw std::runtime_error(std::string("open: ") + (message ? message : ""));
+      engine.busy_timeout(db, 60000);
+      for (std::string line; !(line = readLine(requests)).empty() && line != "quit";) {
+        std::istringstream request(line);
+        std::string verb;
+        request >> verb;
+        if (verb == "peak") {
+          writeLine(answers, std::to_string(statusKilobytes("VmHWM:")));
+          continue;
+        }
+        size_t operation = 0;
+        int run = 0;
+        request >> operation >> run;
+        const double milliseconds =
+            timeOnce([&] { operations.at(operation).work(engine, db, run); });
+        std::ostringstream out;
+        out.precision(17);
+        out << milliseconds;
+        writeLine(answers, out.str());
       }
-      out << "peak " << statusKilobytes("VmHWM:") << "\n";
+      engine.close(db);
     } catch (const std::exception& error) {
-      out << "fail " << error.what() << "\n";
-    }
-    const std::string text = out.str();
-    if (write(channel[1], text.data(), text.size()) < 0) _exit(1);
-    _exit(0);
-  }
-  close(channel[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;) text.append(buffer, got);
-  close(channel[0]);
-  waitpid(child, nullptr, 0);
-
-  EngineReport report;
-  std::istringstream lines(text);
-  for (std::string word; lines >> word;) {
-    if (word == "base") {
-      lines >> report.baseKilobytes;
-    } else if (word == "peak") {
-      lines >> report.peakKilobytes;
-      report.ok = true;
-    } else if (word == "op") {
-      Measurement m;
-      lines >> m.milliseconds;
-      std::getline(lines >> std::ws, m.operation);
-      report.measurements.push_back(m);
-    } else if (word == "fail") {
-      std::getline(lines >> std::ws, report.failure);
+      writeLine(answers, std::string("fail ") + error.what());
     }
   }
-  return report;
-}
 
-// Per operation, the median over the rounds of each round's median; the highest peak.
-EngineReport combineRounds(const std::vector<EngineReport>& rounds) {
-  EngineReport combined = rounds.front();
-  for (size_t op = 0; op < combined.measurements.size(); ++op) {
-    std::vector<double> times;
-    for (const EngineReport& round : rounds) times.push_back(round.measurements[op].milliseconds);
-    combined.measurements[op].milliseconds = median(times);
+  void stop() {
+    try {
+      writeLine(toChild_, "quit");
+    } catch (const std::exception&) {
+      // The child is gone already.
+    }
+    close(toChild_);
+    close(fromChild_);
+    waitpid(child_, nullptr, 0);
   }
-  for (const EngineReport& round : rounds) {
-    combined.peakKilobytes = std::max(combined.peakKilobytes, round.peakKilobytes);
-    combined.baseKilobytes = std::min(combined.baseKilobytes, round.baseKilobytes);
+
+  std::string answer() {
+    std::string line = readLine(fromChild_);
+    if (line.empty()) throw std::runtime_error("the engine's process ended");
+    if (line.rfind("fail ", 0) == 0) throw std::runtime_error(line.substr(5));
+    return line;
   }
-  return combined;
-}
+
+  pid_t child_ = -1;
+  int toChild_ = -1;
+  int fromChild_ = -1;
+  long baseKilobytes_ = 0;
+};
+
+// Per engine, per operation, the median run of each round.
+struct RoundMedians {
+  std::vector<std::vector<double>> ours, reference;  // [operation][round]
+};
 
 const EngineCalls& referenceCalls() {
   static EngineCalls calls;
@@ -269,6 +314,8 @@ int main(int argc, char** argv) {
   const int categories = argc > 2 ? std::atoi(argv[1]) : 10000;
   const int videos = argc > 2 ? std::atoi(argv[2]) : 100000;
   const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+  // A child that fails makes writes to its pipe fail rather than end this process.
+  signal(SIGPIPE, SIG_IGN);
   char directory[] = "/tmp/orvalen-sql-bench-XXXXXX";
   if (!mkdtemp(directory)) {
     std::perror("mkdtemp");
@@ -303,52 +350,60 @@ int main(int argc, char** argv) {
         "rounds\n",
         categories, videos, static_cast<double>(size.tellg()) / 1e6, makeMs / 1000, rounds);
 
-    std::vector<EngineReport> ourRounds;
-    std::vector<EngineReport> referenceRounds;
+    const std::vector<Operation> operations = catalogueOperations(categories, videos);
+    RoundMedians medians;
+    medians.ours.resize(operations.size());
+    medians.reference.resize(operations.size());
+    long ourBase = 0, ourPeak = 0, referenceBase = 0, referencePeak = 0;
     for (int round = 0; round < rounds; ++round) {
       copyFile(made, ours);
       copyFile(made, theirs);
-      auto runOurs = [&] {
-        ourRounds.push_back(
-            runInChild([]() -> const EngineCalls& { return orvalen::test::ourEngineCalls(); }, ours,
-                       categories, videos));
-      };
-      auto runReference = [&] {
-        referenceRounds.push_back(runInChild(referenceCalls, theirs, categories, videos));
-      };
-      // Alternating who goes first spreads the machine's moods over both.
-      if (round % 2 == 0) {
-        runOurs();
-        runReference();
-      } else {
-        runReference();
-        runOurs();
+      EngineProcess ourProcess(
+          []() -> const EngineCalls& { return orvalen::test::ourEngineCalls(); }, ours, operations);
+      EngineProcess referenceProcess(referenceCalls, theirs, operations);
+      for (size_t op = 0; op < operations.size(); ++op) {
+        std::vector<double> ourTimes, referenceTimes;
+        for (int run = 0; run < operations[op].runs; ++run) {
+          if ((run + round) % 2 == 0) {
+            ourTimes.push_back(ourProcess.run(op, run));
+            referenceTimes.push_back(referenceProcess.run(op, run));
+          } else {
+            referenceTimes.push_back(referenceProcess.run(op, run));
+            ourTimes.push_back(ourProcess.run(op, run));
+          }
+        }
+        medians.ours[op].push_back(median(ourTimes));
+        medians.reference[op].push_back(median(referenceTimes));
       }
-      if (!ourRounds.back().ok || !referenceRounds.back().ok) {
-        std::fprintf(stderr, "benchmark failed: ours: %s; reference: %s\n",
-                     ourRounds.back().failure.c_str(), referenceRounds.back().failure.c_str());
-        return 1;
-      }
+      ourPeak = std::max(ourPeak, ourProcess.peakKilobytes());
+      referencePeak = std::max(referencePeak, referenceProcess.peakKilobytes());
+      ourBase =
+          round == 0 ? ourProcess.baseKilobytes() : std::min(ourBase, ourProcess.baseKilobytes());
+      referenceBase = round == 0 ? referenceProcess.baseKilobytes()
+                                 : std::min(referenceBase, referenceProcess.baseKilobytes());
     }
-    const EngineReport ourReport = combineRounds(ourRounds);
-    const EngineReport referenceReport = combineRounds(referenceRounds);
-    std::printf("\n%-30s %12s %15s %16s\n", "operation (median)", "ours (ms)", "reference (ms)",
-                "ours/reference");
-    for (size_t i = 0; i < ourReport.measurements.size(); ++i) {
-      const Measurement& o = ourReport.measurements[i];
-      const Measurement& r = referenceReport.measurements[i];
-      const double ratio = o.milliseconds / r.milliseconds;
-      std::printf("%-30s %12.3f %15.3f %16.2f%s\n", o.operation.c_str(), o.milliseconds,
-                  r.milliseconds, ratio, ratio > 1.0 ? "  over target" : "");
+    std::printf("\n%-30s %12s %15s %16s %16s\n", "operation (median)", "ours (ms)",
+                "reference (ms)", "ours/reference", "rounds' range");
+    for (size_t op = 0; op < operations.size(); ++op) {
+      const double our = median(medians.ours[op]);
+      const double reference = median(medians.reference[op]);
+      const double ratio = our / reference;
+      // How much the ratio moves from round to round: the noise of the machine.
+      double lowest = ratio, highest = ratio;
+      for (int round = 0; round < rounds; ++round) {
+        const double roundRatio = medians.ours[op][round] / medians.reference[op][round];
+        lowest = std::min(lowest, roundRatio);
+        highest = std::max(highest, roundRatio);
+      }
+      std::printf("%-30s %12.3f %15.3f %16.2f %10.2f-%.2f%s\n", operations[op].name.c_str(), our,
+                  reference, ratio, lowest, highest, ratio > 1.0 ? "  over target" : "");
       if (ratio > 1.0) status = 2;
     }
     std::printf(
         "\npeak resident memory: ours %.1f MB (%.1f MB above its start), reference %.1f MB "
         "(%.1f MB above its start)\n",
-        ourReport.peakKilobytes / 1024.0,
-        (ourReport.peakKilobytes - ourReport.baseKilobytes) / 1024.0,
-        referenceReport.peakKilobytes / 1024.0,
-        (referenceReport.peakKilobytes - referenceReport.baseKilobytes) / 1024.0);
+        ourPeak / 1024.0, (ourPeak - ourBase) / 1024.0, referencePeak / 1024.0,
+        (referencePeak - referenceBase) / 1024.0);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "benchmark failed: %s\n", error.what());
     status = 1;
