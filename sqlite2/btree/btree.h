@@ -113,8 +113,10 @@ class Cursor {
   // Reads the whole data into out, reusing its storage (for walks that read row after row).
   void readData(std::string& out);
   // The data where it lies on its page, when the whole entry is held there (no overflow
-  // pages): false otherwise. The view is good until the cursor moves or the tree changes.
-  bool localData(std::string_view& out);
+  // pages): false otherwise. `page` is set to hold that page, which keeps the view good while
+  // it is held and the tree is not changed, even after the cursor has moved on or let go of
+  // its place (as it does when a statement is rolled back).
+  bool localData(std::string_view& out, PageRef& page);
   // memcmp-order comparison of the entry's key, without its last ignoreTail bytes, with key.
   int compareKey(std::string_view key, size_t ignoreTail = 0);
 

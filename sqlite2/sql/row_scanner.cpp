@@ -164,10 +164,11 @@ bool RowScanner::nextInTable() {
 }
 
 // A record held whole on its page is read where it lies, which costs nothing until a column
-// is asked for. It stays good while the cursor stays on the row.
+// is asked for. Holding the page keeps it good until the next row, even when a statement run
+// from a row callback fails and the cursor lets go of its place meanwhile.
 bool RowScanner::loadLocalRow() {
   std::string_view bytes;
-  if (!tableCursor_.localData(bytes)) return false;
+  if (!tableCursor_.localData(bytes, recordPage_)) return false;
   record_.emplace(bytes);
   context_.record = &*record_;
   context_.partial = nullptr;

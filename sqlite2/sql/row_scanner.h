@@ -70,7 +70,8 @@ class RowScanner {
   std::string prefixBytes_;
   PartialRecord partial_;
 
-  std::string recordBytes_;  // a record copied off its pages; otherwise it is read in place
+  std::string recordBytes_;  // a record copied off its pages; otherwise it is read in place,
+  PageRef recordPage_;       // on this page, held so that the row outlives the cursor's place
   std::optional<RecordView> record_;
   EvalContext context_;
 };

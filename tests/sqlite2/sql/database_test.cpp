@@ -136,6 +136,36 @@ TEST_F(DatabaseTest, ValuesGivenToARowCallbackStayWholeWhileItRunsStatements) {
   EXPECT_EQ(column(run("select count(*) from log")), std::vector<std::string>{"400"});
 }
 
+TEST_F(DatabaseTest, ValuesGivenToARowCallbackOutliveAFailedStatementAndAFullCache) {
+  // A failed statement inside the callback makes the running query let go of its place in the
+  // tree, and a long read after it cycles every page of the cache: the row's values must still
+  // be what they were. The rows of t fill many pages, so that most are not on its root.
+  const std::string padding(80, '.');
+  std::string fill =
+      "begin; create table t(a, b); create table big(x); create table u(a unique);"
+      "insert into u values(1);";
+  for (int row = 1; row <= 300; ++row) {
+    fill += "insert into t values(" + std::to_string(row) + ", 'row " + std::to_string(row) +
+            padding + "');";
+  }
+  for (int row = 0; row < 2600; ++row) fill += "insert into big values(NULL);";
+  ASSERT_EQ(run(fill + "commit").code, SQLITE_OK);
+  ASSERT_EQ(run("update big set x = '" + std::string(900, 'x') + "'").code, SQLITE_OK);
+  int rows = 0;
+  db_->execute("select a, b from t", [&](int, const char* const* values, const char* const*) {
+    const std::string a = values[0], b = values[1];
+    if (++rows % 60 == 0) {
+      EXPECT_EQ(run("insert into u values(1)").code, SQLITE_CONSTRAINT);
+      EXPECT_EQ(run("select x from big").rows.size(), 2600u);
+    }
+    EXPECT_EQ(values[0], a);
+    EXPECT_EQ(values[1], b);
+    EXPECT_EQ(b, "row " + a + padding);
+    return true;
+  });
+  EXPECT_EQ(rows, 300);
+}
+
 TEST_F(DatabaseTest, EndingATransactionUnderARunningQueryIsRefused) {
   run("create table t(a); insert into t values(1); begin; insert into t values(2)");
   Outcome commit, rollback;
