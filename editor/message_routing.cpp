@@ -3,6 +3,7 @@
 // silently. Database failures stop at this edge: they are reported, never passed on to the
 // toolkit.
 
+#include "editor/failure_message.h"
 #include "editor/orvalen_dlg.h"
 #include "editor/resources.h"
 
@@ -13,7 +14,7 @@ void COrvalenDlg::Guarded(Handler handler) {
   try {
     handler();
   } catch (const CppSQLiteException& error) {
-    ReportError(error.message());
+    ReportError(FailedAction::kStoreChange, error);
   }
 }
 
@@ -98,9 +99,10 @@ MessageResult COrvalenDlg::Route(const QueryDragIconMessage&) {
   return {true, OnQueryDragIcon()};
 }
 
-void COrvalenDlg::ReportError(const char* message) {
+void COrvalenDlg::ReportError(FailedAction action, const CppSQLiteException& error) {
   if (!m_window) return;
-  m_window->messageBox(message ? message : "", kErrorCaption, MB_OK | MB_ICONERROR);
+  m_window->messageBox(FailureMessage(action, error.code(), error.message()), kErrorCaption,
+                       MB_OK | MB_ICONERROR);
 }
 
 }  // namespace orvalen

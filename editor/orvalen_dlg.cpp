@@ -1,5 +1,4 @@
 #include "editor/orvalen_dlg.h"
-
 #include "editor/plugin_file.h"
 
 namespace orvalen {
@@ -57,7 +56,7 @@ bool COrvalenDlg::OpenAndLoadPluginFile() {
   } catch (const CppSQLiteException& error) {
     m_db.close();
     m_bOpenFailed = true;
-    ReportError(error.message());
+    ReportError(FailedAction::kOpenPluginFile, error);
     m_window->endDialog(IDABORT);
     return false;
   }

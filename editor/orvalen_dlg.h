@@ -21,6 +21,7 @@
 #include "db/database.h"
 #include "db/file_text.h"
 #include "editor/cmd_ui.h"
+#include "editor/failure_message.h"
 #include "editor/toolkit.h"
 
 namespace orvalen {
@@ -117,7 +118,8 @@ class COrvalenDlg : public EditorWindowClient {
   void RouteCommand(int commandId);
   template <class Handler>
   void Guarded(Handler handler);
-  void ReportError(const char* message);
+  // Shows what failed, what the user can do, and the layer's message.
+  void ReportError(FailedAction action, const CppSQLiteException& error);
 
   // Layout and menus (window_layout.cpp).
   PopupMenu LoadContextMenu(int popupIndex);

@@ -86,6 +86,9 @@ TEST_F(EditorInit, AFileThatIsNoDatabaseIsReportedAndKept) {
   writeFile(path("text.vdb"), std::string(2048, 'x'));
   EditorSession session(path("text.vdb"), Delivery::kNested, {}, {IDOK});
   ASSERT_EQ(session.window().messageBoxes.size(), 1u);
+  const std::string& text = session.window().messageBoxes[0].text;
+  EXPECT_EQ(text.rfind("无法打开这个插件文件。", 0), 0u) << text;
+  EXPECT_NE(text.find("file is encrypted or is not a database"), std::string::npos) << text;
   EXPECT_EQ(session.window().endCode, IDABORT);
   EXPECT_EQ(readFile(path("text.vdb")), std::string(2048, 'x'));
 }
