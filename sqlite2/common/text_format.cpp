@@ -349,7 +349,7 @@ void zeroPadReal(std::string& text, const Directive& directive) {
   text.insert(signLength, static_cast<size_t>(padding), '0');
 }
 
-// Converts one specification; returns false when the conversion is unknown and output ends.
+// Converts one directive; returns false when the conversion is unknown and output ends.
 bool convert(std::string& out, const Directive& directive, ArgReader& args) {
   switch (directive.conversion) {
     case 'd':
@@ -394,7 +394,7 @@ bool convert(std::string& out, const Directive& directive, ArgReader& args) {
       if (int* count = static_cast<int*>(args.nextPointer())) *count = static_cast<int>(out.size());
       return true;
     case 0:
-      // The format ends inside a specification: the '%' stands, followed by the width.
+      // The format ends inside a directive: the '%' stands, followed by the width.
       out += '%';
       out.append(directive.width, ' ');
       return false;

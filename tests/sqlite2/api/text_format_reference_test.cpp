@@ -36,16 +36,16 @@ uint64_t testSeed() {
   return given ? std::strtoull(given, nullptr, 10) : std::random_device{}();
 }
 
-// A random specification: flags, width and precision (each often absent), then conversion.
-std::string randomSpec(std::mt19937_64& rng, char conversion, bool allowLong) {
-  std::string spec = "%";
+// A random directive: flags, width and precision (each often absent), then conversion.
+std::string randomDirective(std::mt19937_64& rng, char conversion, bool allowLong) {
+  std::string directive = "%";
   for (char flag : std::string("-+ #0")) {
-    if (rng() % 4 == 0) spec += flag;
+    if (rng() % 4 == 0) directive += flag;
   }
-  if (rng() % 3 == 0) spec += std::to_string(rng() % 30);
-  if (rng() % 2 == 0) spec += "." + std::to_string(rng() % 25);
-  if (allowLong && rng() % 2 == 0) spec += 'l';
-  return spec + conversion;
+  if (rng() % 3 == 0) directive += std::to_string(rng() % 30);
+  if (rng() % 2 == 0) directive += "." + std::to_string(rng() % 25);
+  if (allowLong && rng() % 2 == 0) directive += 'l';
+  return directive + conversion;
 }
 
 double randomReal(std::mt19937_64& rng) {
@@ -102,12 +102,12 @@ TEST(TextFormatReferenceTest, RandomRealsMatchTheReference) {
   int mismatches = 0;
   for (int i = 0; i < 30000 && mismatches < 10; ++i) {
     const double value = randomReal(rng);
-    const std::string spec = randomSpec(rng, conversions[rng() % 5], false);
-    const std::string expected = reference(spec, value);
-    if (formatText(spec.c_str(), value) != expected) {
+    const std::string directive = randomDirective(rng, conversions[rng() % 5], false);
+    const std::string expected = reference(directive, value);
+    if (formatText(directive.c_str(), value) != expected) {
       ++mismatches;
-      ADD_FAILURE() << "seed " << seed << ": " << spec << " of " << value << " gives "
-                    << formatText(spec.c_str(), value) << ", reference " << expected;
+      ADD_FAILURE() << "seed " << seed << ": " << directive << " of " << value << " gives "
+                    << formatText(directive.c_str(), value) << ", reference " << expected;
     }
     if (formatReal(value) != reference("%.15g", value)) {
       ++mismatches;
@@ -124,15 +124,15 @@ TEST(TextFormatReferenceTest, RandomIntegersMatchTheReference) {
   std::mt19937_64 rng(seed);
   const char conversions[] = "diuxXo";
   for (int i = 0; i < 10000; ++i) {
-    const std::string spec = randomSpec(rng, conversions[rng() % 6], true);
-    const bool isLong = spec.find('l') != std::string::npos;
+    const std::string directive = randomDirective(rng, conversions[rng() % 6], true);
+    const bool isLong = directive.find('l') != std::string::npos;
     const long value = static_cast<long>(rng() >> (rng() % 64));
     const long signedValue = rng() % 2 ? value : -value;
-    const std::string ours = isLong ? formatText(spec.c_str(), signedValue)
-                                    : formatText(spec.c_str(), static_cast<int>(signedValue));
+    const std::string ours = isLong ? formatText(directive.c_str(), signedValue)
+                                    : formatText(directive.c_str(), static_cast<int>(signedValue));
     const std::string expected =
-        isLong ? reference(spec, signedValue) : reference(spec, static_cast<int>(signedValue));
-    ASSERT_EQ(ours, expected) << "seed " << seed << ": " << spec << " of " << signedValue;
+        isLong ? reference(directive, signedValue) : reference(directive, static_cast<int>(signedValue));
+    ASSERT_EQ(ours, expected) << "seed " << seed << ": " << directive << " of " << signedValue;
   }
 }
 
@@ -143,12 +143,12 @@ TEST(TextFormatReferenceTest, RandomTextsMatchTheReference) {
   std::mt19937_64 rng(seed);
   const char conversions[] = "sqQ";
   for (int i = 0; i < 5000; ++i) {
-    const std::string spec = randomSpec(rng, conversions[rng() % 3], true);
+    const std::string directive = randomDirective(rng, conversions[rng() % 3], true);
     const std::string text = randomText(rng);
     const char* argument = rng() % 10 == 0 ? nullptr : text.c_str();
-    ASSERT_EQ(formatText(spec.c_str(), argument), reference(spec, argument))
-        << "seed " << seed << ": " << spec << " of \"" << text << "\"";
-    const std::string charSpec = randomSpec(rng, 'c', false);
+    ASSERT_EQ(formatText(directive.c_str(), argument), reference(directive, argument))
+        << "seed " << seed << ": " << directive << " of \"" << text << "\"";
+    const std::string charSpec = randomDirective(rng, 'c', false);
     const int character = static_cast<int>(rng() % 255) + 1;
     ASSERT_EQ(formatText(charSpec.c_str(), character), reference(charSpec, character))
         << "seed " << seed << ": " << charSpec << " of " << character;
