@@ -319,7 +319,8 @@ std::string quotedText(const char* value, const Directive& directive) {
 std::string plainText(const char* value, const Directive& directive) {
   if (!value) return "";
   size_t length = std::strlen(value);
-  if (directive.precision >= 0 && static_cast<size_t>(directive.precision) < length) length = directive.precision;
+  if (directive.precision >= 0 && static_cast<size_t>(directive.precision) < length)
+    length = directive.precision;
   return std::string(value, length);
 }
 

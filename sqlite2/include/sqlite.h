@@ -65,8 +65,8 @@ void sqlite_close(sqlite* db);
 int sqlite_exec(sqlite* db, const char* sql, sqlite_callback callback, void* arg, char** errmsg);
 
 /* Runs sql and returns its rows as one array: the column names, then the rows row by row. */
-int sqlite_get_table(sqlite* db, const char* sql, char*** result, int* rowCount,
-                     int* columnCount, char** errmsg);
+int sqlite_get_table(sqlite* db, const char* sql, char*** result, int* rowCount, int* columnCount,
+                     char** errmsg);
 void sqlite_free_table(char** result);
 
 int sqlite_changes(sqlite* db);

@@ -130,8 +130,8 @@ TEST(TextFormatReferenceTest, RandomIntegersMatchTheReference) {
     const long signedValue = rng() % 2 ? value : -value;
     const std::string ours = isLong ? formatText(directive.c_str(), signedValue)
                                     : formatText(directive.c_str(), static_cast<int>(signedValue));
-    const std::string expected =
-        isLong ? reference(directive, signedValue) : reference(directive, static_cast<int>(signedValue));
+    const std::string expected = isLong ? reference(directive, signedValue)
+                                        : reference(directive, static_cast<int>(signedValue));
     ASSERT_EQ(ours, expected) << "seed " << seed << ": " << directive << " of " << signedValue;
   }
 }

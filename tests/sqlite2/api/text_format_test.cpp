@@ -93,7 +93,7 @@ TEST(TextFormatTest, UnknownConversionsEndTheOutput) {
   EXPECT_EQ(formatText("%1$d", 5), "%");
   EXPECT_EQ(formatText("%hd|%Lf|%T|%S"), "%");
   EXPECT_EQ(formatText("ab%5zcd"), "ab%");
-  // A format that ends inside a specification keeps the '%' and its width in blanks.
+  // A format that ends inside a directive keeps the '%' and its width in blanks.
   EXPECT_EQ(formatText("abc%"), "abc%");
   EXPECT_EQ(formatText("abc%3"), "abc%   ");
   EXPECT_EQ(formatText("abc%.3"), "abc%");
