@@ -1,5 +1,4 @@
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <random>
@@ -53,11 +52,6 @@ void writeUntilKilled(const std::string& path, const CommitReporter& reportCommi
   }
 }
 
-int trialCount() {
-  const char* soak = std::getenv("ORVALEN_SOAK_TRIALS");
-  return soak && std::atoi(soak) > 0 ? std::atoi(soak) : 200;
-}
-
 std::chrono::microseconds timeOfOneAttempt(const std::string& scratch) {
   writeFile(scratch, imageOf(0));
   auto pager = openPager(scratch, kWriterCache);
@@ -80,7 +74,7 @@ TEST(PagerCrashTest, AKilledWriterLeavesTheOldOrTheNewFileNeverAMix) {
   // Each kill comes after zero to two commits and up to two attempts' time more.
   std::uniform_int_distribution<int> commits(0, 2);
   std::uniform_int_distribution<long> delay(0, 2 * std::max<long>(attemptTime.count(), 200));
-  int trials = trialCount();
+  int trials = soakTrials().value_or(200);
   int hot = 0;
   uint32_t highest = 0;
   for (int trial = 0; trial < trials; ++trial) {

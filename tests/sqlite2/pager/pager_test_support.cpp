@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -59,6 +60,13 @@ int errorCodeOf(const std::function<void()>& action) {
     return error.code();
   }
   return SQLITE_OK;
+}
+
+std::optional<int> soakTrials() {
+  const char* soak = std::getenv("ORVALEN_SOAK_TRIALS");
+  int trials = soak ? std::atoi(soak) : 0;
+  if (trials <= 0) return std::nullopt;
+  return trials;
 }
 
 void killWriterAfter(const std::function<void(const CommitReporter&)>& writer, int commits,

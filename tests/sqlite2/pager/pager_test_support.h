@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ std::unique_ptr<Pager> openPager(const std::string& path, size_t cachePages = 20
 
 // The result code of the Error the action throws, SQLITE_OK when it throws none.
 int errorCodeOf(const std::function<void()>& action);
+
+// The number of trials ORVALEN_SOAK_TRIALS asks of the crash tests, or none when it is not set
+// to a positive number.
+std::optional<int> soakTrials();
 
 // Runs writer in a forked child and kills the child with SIGKILL once it has reported
 // `commits` commits through the function it is given, and `delay` later still. The child may

@@ -2,8 +2,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -54,9 +54,11 @@ void createDatabase(const std::string& path) {
   referenceQuery(path, sql + "COMMIT;");
 }
 
+// A trial here waits for a whole large transaction of the reference engine, far longer than a
+// trial of the other crash tests, so a soak run makes a quarter of the kills it asks for.
 int trialCount() {
-  const char* soak = std::getenv("ORVALEN_SOAK_TRIALS");
-  return soak && std::atoi(soak) > 0 ? std::atoi(soak) / 4 + 1 : 50;
+  std::optional<int> soak = soakTrials();
+  return soak ? *soak / 4 + 1 : 50;
 }
 
 void waitForChange(const std::string& path, const struct stat& original,

@@ -4,7 +4,6 @@
 // the rows of one committed transaction.
 
 #include <chrono>
-#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <random>
@@ -175,11 +174,6 @@ std::vector<std::string> asReferenceRows(const Rows& rows) {
   return lines;
 }
 
-int trialCount() {
-  const char* soak = std::getenv("ORVALEN_SOAK_TRIALS");
-  return soak && std::atoi(soak) > 0 ? std::atoi(soak) : 200;
-}
-
 std::chrono::microseconds timeOfOneAttempt(const std::string& scratch) {
   PageNumber root = createDatabase(scratch);
   PagerOptions options;
@@ -210,7 +204,7 @@ TEST(StorageCrashTest, AKilledWriterLeavesOneCommittedStateForBothEngines) {
   std::uniform_int_distribution<int> commits(0, 2);
   std::uniform_int_distribution<long> delay(0, 2 * std::max<long>(attemptTime.count(), 500));
   std::map<uint32_t, Rows> expected;  // by version, computed when first needed
-  int trials = trialCount();
+  int trials = soakTrials().value_or(200);
   int hot = 0;
   uint32_t highest = 0;
   for (int trial = 0; trial < trials; ++trial) {
