@@ -13,6 +13,7 @@
 #include "record/row_record.h"
 #include "record/table_key.h"
 #include "sqlite.h"
+#include "sqlite2/error_code_of.h"
 #include "support/temp_dir.h"
 
 namespace sqlite2 {
@@ -113,7 +114,7 @@ TEST(BtreeBadInput, AFileCutShortIsCorruptNotEmpty) {
     EXPECT_TRUE(corrupt) << "size " << size;
     // A cut file is never taken for a new one and formatted.
     auto btree = Btree::open(path, {});
-    int code = orvalen::test::errorCode([&] { btree->beginTransaction(); });
+    int code = orvalen::test::errorCodeOf([&] { btree->beginTransaction(); });
     if (size < 2 * kPageSize) {
       EXPECT_EQ(code, SQLITE_CORRUPT) << "size " << size;
     }
@@ -163,7 +164,7 @@ TEST(BtreeBadInput, DroppingADamagedTreeFreesNothing) {
   auto btree = Btree::open(path, {});
   btree->beginTransaction();
   int32_t freeBefore = btree->readMeta()[0];
-  EXPECT_EQ(orvalen::test::errorCode([&] { btree->dropTree(root); }), SQLITE_CORRUPT);
+  EXPECT_EQ(orvalen::test::errorCodeOf([&] { btree->dropTree(root); }), SQLITE_CORRUPT);
   EXPECT_EQ(btree->readMeta()[0], freeBefore);
   btree->rollback();
   btree.reset();
@@ -213,12 +214,12 @@ TEST(BtreeBadInput, TreesSharingPagesBetweenBranchesDoNotWalkForever) {
   writeFile(path, file);
   auto btree = Btree::open(path, {});
   Cursor cursor(*btree, first, false);
-  EXPECT_EQ(orvalen::test::errorCode([&] {
+  EXPECT_EQ(orvalen::test::errorCodeOf([&] {
               for (bool on = cursor.first(); on; on = cursor.next()) {
               }
             }),
             SQLITE_CORRUPT);
-  EXPECT_EQ(orvalen::test::errorCode([&] {
+  EXPECT_EQ(orvalen::test::errorCodeOf([&] {
               for (bool on = cursor.last(); on; on = cursor.previous()) {
               }
             }),

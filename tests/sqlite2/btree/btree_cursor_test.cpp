@@ -7,12 +7,13 @@
 #include "btree_test_util.h"
 #include "record/table_key.h"
 #include "sqlite.h"
+#include "sqlite2/error_code_of.h"
 #include "support/temp_dir.h"
 
 namespace sqlite2 {
 namespace {
 
-using orvalen::test::errorCode;
+using orvalen::test::errorCodeOf;
 using orvalen::test::integrityProblems;
 using orvalen::test::TempDir;
 
@@ -79,7 +80,7 @@ TEST_F(BtreeCursorTest, ClearingTheTreeLeavesOtherCursorsWithoutAnEntry) {
   btree_->clearTree(root_);
   EXPECT_FALSE(reader.valid());
   EXPECT_FALSE(reader.next());
-  EXPECT_EQ(errorCode([&] { reader.key(); }), SQLITE_MISUSE);
+  EXPECT_EQ(errorCodeOf([&] { reader.key(); }), SQLITE_MISUSE);
 }
 
 TEST_F(BtreeCursorTest, RemovingWhileScanningVisitsEveryEntryOnce) {
@@ -141,7 +142,7 @@ TEST_F(BtreeCursorTest, PartialReadsCrossOverflowPages) {
   EXPECT_EQ(cursor.compareKey(std::string(300, 'k')), 0);
   EXPECT_EQ(cursor.compareKey(std::string(298, 'k'), 2), 0);
   EXPECT_EQ(cursor.compareKey(std::string(301, 'k')), -1);
-  EXPECT_EQ(errorCode([&] { cursor.data(69995, 10); }), SQLITE_CORRUPT);
+  EXPECT_EQ(errorCodeOf([&] { cursor.data(69995, 10); }), SQLITE_CORRUPT);
 }
 
 TEST_F(BtreeCursorTest, DataIsReadInPlaceOnlyWhenTheWholeEntryIsOnItsPage) {

@@ -8,12 +8,13 @@
 #include "record/row_record.h"
 #include "record/table_key.h"
 #include "sqlite.h"
+#include "sqlite2/error_code_of.h"
 #include "support/temp_dir.h"
 
 namespace sqlite2 {
 namespace {
 
-using orvalen::test::errorCode;
+using orvalen::test::errorCodeOf;
 using orvalen::test::readFile;
 using orvalen::test::TempDir;
 using orvalen::test::writeFile;
@@ -109,14 +110,14 @@ TEST(BtreeFormat, MetaValuesRoundTripAndSurviveReopening) {
 TEST(BtreeFormat, ChangesOutsideATransactionAreRefused) {
   TempDir dir;
   auto btree = Btree::open(dir.file("x.db"), {});
-  EXPECT_EQ(errorCode([&] { btree->createTree(); }), SQLITE_MISUSE);
+  EXPECT_EQ(errorCodeOf([&] { btree->createTree(); }), SQLITE_MISUSE);
   btree->beginTransaction();
   btree->commit();
   Cursor cursor(*btree, kSchemaRoot, true);
-  EXPECT_EQ(errorCode([&] { cursor.insert("k", "v"); }), SQLITE_MISUSE);
+  EXPECT_EQ(errorCodeOf([&] { cursor.insert("k", "v"); }), SQLITE_MISUSE);
   btree->beginTransaction();
   Cursor readOnly(*btree, kSchemaRoot, false);
-  EXPECT_EQ(errorCode([&] { readOnly.insert("k", "v"); }), SQLITE_MISUSE);
+  EXPECT_EQ(errorCodeOf([&] { readOnly.insert("k", "v"); }), SQLITE_MISUSE);
   btree->rollback();
 }
 
@@ -126,9 +127,9 @@ void expectNotADatabase(const std::string& content) {
   writeFile(path, content);
   auto btree = Btree::open(path, {});
   std::string message;
-  EXPECT_EQ(errorCode([&] { Cursor(*btree, kSchemaRoot, false); }, &message), SQLITE_NOTADB);
+  EXPECT_EQ(errorCodeOf([&] { Cursor(*btree, kSchemaRoot, false); }, &message), SQLITE_NOTADB);
   EXPECT_EQ(message, "file is encrypted or is not a database");
-  EXPECT_EQ(errorCode([&] { btree->beginTransaction(); }), SQLITE_NOTADB);
+  EXPECT_EQ(errorCodeOf([&] { btree->beginTransaction(); }), SQLITE_NOTADB);
   EXPECT_FALSE(btree->inTransaction());
   EXPECT_EQ(readFile(path), content);
 }

@@ -1,23 +1,11 @@
 #include "btree_test_util.h"
 
-#include "common/error.h"
 #include "record/row_record.h"
 #include "record/table_key.h"
-#include "sqlite.h"
 
 namespace orvalen::test {
 
 using namespace sqlite2;
-
-int errorCode(const std::function<void()>& action, std::string* message) {
-  try {
-    action();
-  } catch (const Error& error) {
-    if (message) *message = error.what();
-    return error.code();
-  }
-  return SQLITE_OK;
-}
 
 void insertSchemaRow(Btree& btree, int32_t rowNumber, const std::string& type,
                      const std::string& name, const std::string& table, PageNumber root,

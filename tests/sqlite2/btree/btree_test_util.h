@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,9 +7,6 @@
 #include "record/value.h"
 
 namespace orvalen::test {
-
-// The result code of the sqlite2::Error that action throws, SQLITE_OK if none.
-int errorCode(const std::function<void()>& action, std::string* message = nullptr);
 
 // Inserts a schema row (type, name, tbl_name, rootpage, sql) as row `rowNumber` of page 2.
 void insertSchemaRow(sqlite2::Btree& btree, int32_t rowNumber, const std::string& type,

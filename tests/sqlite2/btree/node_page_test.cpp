@@ -10,11 +10,12 @@
 #include "btree/node_page.h"
 #include "btree_test_util.h"
 #include "sqlite.h"
+#include "sqlite2/error_code_of.h"
 
 namespace sqlite2 {
 namespace {
 
-using orvalen::test::errorCode;
+using orvalen::test::errorCodeOf;
 using namespace format;
 
 const ByteOrder kLittle{false};
@@ -50,7 +51,7 @@ class PageImage {
 };
 
 int parseResult(const PageImage& page) {
-  return errorCode([&] { NodePage::parse(page.data(), kLittle); });
+  return errorCodeOf([&] { NodePage::parse(page.data(), kLittle); });
 }
 
 TEST(NodePage, SoundPagesParseWithTheirCellsInKeyOrder) {

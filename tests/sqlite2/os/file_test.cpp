@@ -11,15 +11,16 @@
 
 #include <gtest/gtest.h>
 
-#include "common/error.h"
 #include "os/file_system.h"
 #include "process_probe.h"
 #include "sqlite.h"
+#include "sqlite2/error_code_of.h"
 #include "support/temp_dir.h"
 
 namespace sqlite2 {
 namespace {
 
+using orvalen::test::errorCodeOf;
 using orvalen::test::readFile;
 using orvalen::test::TempDir;
 using orvalen::test::writeFile;
@@ -28,15 +29,6 @@ mode_t permissionsOf(const std::string& path) {
   struct stat info;
   EXPECT_EQ(stat(path.c_str(), &info), 0);
   return info.st_mode & 07777;
-}
-
-int errorCodeOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.code();
-  }
-  return SQLITE_OK;
 }
 
 class UmaskGuard {

@@ -9,9 +9,6 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "common/error.h"
-#include "sqlite.h"
-
 namespace sqlite2::test {
 
 std::string pagePattern(PageNumber page, uint32_t version) {
@@ -51,15 +48,6 @@ std::unique_ptr<Pager> openPager(const std::string& path, size_t cachePages, boo
   options.cachePages = cachePages;
   options.readOnly = readOnly;
   return Pager::open(path, options);
-}
-
-int errorCodeOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.code();
-  }
-  return SQLITE_OK;
 }
 
 std::optional<int> soakTrials() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pager/pager.h"
+#include "sqlite2/error_code_of.h"
 
 namespace sqlite2::test {
 
@@ -29,8 +30,7 @@ std::string pageBytes(Pager& pager, PageNumber page);
 std::unique_ptr<Pager> openPager(const std::string& path, size_t cachePages = 2000,
                                  bool readOnly = false);
 
-// The result code of the Error the action throws, SQLITE_OK when it throws none.
-int errorCodeOf(const std::function<void()>& action);
+using orvalen::test::errorCodeOf;
 
 // The number of trials ORVALEN_SOAK_TRIALS asks of the crash tests, or none when it is not set
 // to a positive number.

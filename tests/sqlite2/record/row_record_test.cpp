@@ -1,23 +1,15 @@
 #include "record/row_record.h"
 
-#include <functional>
-
 #include <gtest/gtest.h>
 
 #include "common/error.h"
 #include "sqlite.h"
+#include "sqlite2/error_code_of.h"
 
 namespace sqlite2 {
 namespace {
 
-int errorCode(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.code();
-  }
-  return SQLITE_OK;
-}
+using orvalen::test::errorCodeOf;
 
 std::string bytes(std::initializer_list<int> values) {
   std::string out;
@@ -90,7 +82,7 @@ TEST(RowRecord, ManyColumnsRoundTripAcrossWidths) {
 TEST(RowRecord, SizeLimitIsExactlyOneMebibyte) {
   // One column: 3-byte offsets, record = 6 + text + 1.
   EXPECT_EQ(encodeRecord({std::string(1048569, 'x')}).size(), 1048576u);
-  EXPECT_EQ(errorCode([] { encodeRecord({std::string(1048570, 'x')}); }), SQLITE_TOOBIG);
+  EXPECT_EQ(errorCodeOf([] { encodeRecord({std::string(1048570, 'x')}); }), SQLITE_TOOBIG);
   try {
     encodeRecord({std::string(2000000, 'x')});
     FAIL() << "no error";
@@ -131,14 +123,14 @@ TEST(RowRecord, RejectsInconsistentHeaders) {
     return record;
   };
   // A column beyond the header.
-  EXPECT_EQ(errorCode([&] { RecordView(good).field(2); }), SQLITE_CORRUPT);
+  EXPECT_EQ(errorCodeOf([&] { RecordView(good).field(2); }), SQLITE_CORRUPT);
   // Header longer than the record, offsets decreasing or past the end, missing terminator.
-  EXPECT_EQ(errorCode([&] { RecordView(corrupted(0, 200)); }), SQLITE_CORRUPT);
-  EXPECT_EQ(errorCode([&] { RecordView(corrupted(1, 2)).field(0); }), SQLITE_CORRUPT);
-  EXPECT_EQ(errorCode([&] { RecordView(corrupted(2, 50)).field(1); }), SQLITE_CORRUPT);
-  EXPECT_EQ(errorCode([&] { RecordView(corrupted(5, 'x')).field(0); }), SQLITE_CORRUPT);
-  EXPECT_EQ(errorCode([&] { locateField(good.substr(0, 2), good.size(), 1); }), SQLITE_CORRUPT);
-  EXPECT_EQ(errorCode([&] { RecordView(good).field(1); }), SQLITE_OK);
+  EXPECT_EQ(errorCodeOf([&] { RecordView(corrupted(0, 200)); }), SQLITE_CORRUPT);
+  EXPECT_EQ(errorCodeOf([&] { RecordView(corrupted(1, 2)).field(0); }), SQLITE_CORRUPT);
+  EXPECT_EQ(errorCodeOf([&] { RecordView(corrupted(2, 50)).field(1); }), SQLITE_CORRUPT);
+  EXPECT_EQ(errorCodeOf([&] { RecordView(corrupted(5, 'x')).field(0); }), SQLITE_CORRUPT);
+  EXPECT_EQ(errorCodeOf([&] { locateField(good.substr(0, 2), good.size(), 1); }), SQLITE_CORRUPT);
+  EXPECT_EQ(errorCodeOf([&] { RecordView(good).field(1); }), SQLITE_OK);
 }
 
 TEST(RowRecord, ReadsUpToTheFirstTerminator) {
