@@ -153,6 +153,79 @@ void useIndex(AccessPlan& plan, const std::shared_ptr<Index>& index, const Index
   }
 }
 
+// The WHERE terms that compare a column or the row number with a constant; the INTEGER
+// PRIMARY KEY column counts as the row number.
+std::vector<Constraint> constraintsOf(const Table& table,
+                                      const std::vector<const CompiledExpr*>& terms) {
+  std::vector<Constraint> constraints;
+  for (const CompiledExpr* term : terms) {
+    if (std::optional<Constraint> constraint = asConstraint(term)) {
+      if (constraint->column == table.rowNumberColumn && constraint->column >= 0) {
+        constraint->column = OrderColumn::kRowNumber;
+      }
+      constraints.push_back(*constraint);
+    }
+  }
+  return constraints;
+}
+
+struct ScoredIndex {
+  std::shared_ptr<Index> index;  // null when no index answers any constraint
+  IndexChoice choice;
+};
+
+// The index that answers the constraints best; of equal ones the first, that is the newest.
+ScoredIndex bestIndexFor(const Table& table, const std::vector<Constraint>& constraints) {
+  ScoredIndex best;
+  for (const std::shared_ptr<Index>& index : table.indexes) {
+    if (index->root == 0) continue;  // its schema row is missing: not usable
+    IndexChoice choice = scoreIndex(*index, constraints);
+    if (choice.score > best.choice.score) best = {index, choice};
+  }
+  return best;
+}
+
+void useRowNumberRange(AccessPlan& plan, const std::vector<Constraint>& constraints) {
+  plan.kind = AccessPlan::Kind::RowNumberRange;
+  for (const Constraint& constraint : constraints) {
+    if (constraint.column != OrderColumn::kRowNumber) continue;
+    IndexBound bound{constraint.value,
+                     constraint.op == TokenType::Ge || constraint.op == TokenType::Le};
+    if (isLowerBound(constraint.op)) plan.rowNumberLower.push_back(bound);
+    if (isUpperBound(constraint.op)) plan.rowNumberUpper.push_back(bound);
+  }
+}
+
+void walkInOrderByOrder(AccessPlan& plan, const std::vector<OrderColumn>& orderBy) {
+  plan.providesOrder = true;
+  plan.descending = orderBy[0].descending;
+}
+
+// An index whose order is the ORDER BY order spares the sort; the oldest such one.
+void useIndexForOrder(AccessPlan& plan, const Table& table,
+                      const std::vector<OrderColumn>& orderBy) {
+  std::shared_ptr<Index> ordering;
+  for (const std::shared_ptr<Index>& index : table.indexes) {
+    if (index->root != 0 && indexGivesOrder(*index, 0, orderBy)) ordering = index;
+  }
+  if (!ordering) return;
+  plan.kind = AccessPlan::Kind::IndexScan;
+  plan.index = ordering;
+  walkInOrderByOrder(plan, orderBy);
+}
+
+std::vector<const CompiledExpr*> termsLeftToCheck(
+    const std::vector<const CompiledExpr*>& terms,
+    const std::vector<const CompiledExpr*>& consumed) {
+  std::vector<const CompiledExpr*> residual;
+  for (const CompiledExpr* term : terms) {
+    bool isConsumed = false;
+    for (const CompiledExpr* used : consumed) isConsumed = isConsumed || used == term;
+    if (!isConsumed) residual.push_back(term);
+  }
+  return residual;
+}
+
 }  // namespace
 
 AccessPlan planAccess(const Table& table, const CompiledExpr* where,
@@ -160,77 +233,33 @@ AccessPlan planAccess(const Table& table, const CompiledExpr* where,
   AccessPlan plan;
   std::vector<const CompiledExpr*> terms;
   if (where) splitConjunction(where, terms);
-  std::vector<Constraint> constraints;
-  for (const CompiledExpr* term : terms) {
-    if (std::optional<Constraint> constraint = asConstraint(term)) {
-      // The INTEGER PRIMARY KEY column is the row number.
-      if (constraint->column == table.rowNumberColumn && constraint->column >= 0) {
-        constraint->column = OrderColumn::kRowNumber;
-      }
-      constraints.push_back(*constraint);
-    }
-  }
+  std::vector<Constraint> constraints = constraintsOf(table, terms);
 
   std::vector<const CompiledExpr*> consumed;
   const Constraint* rowNumberEqual =
       findConstraint(constraints, OrderColumn::kRowNumber, isEquality);
   bool hasRowNumberRange = findConstraint(constraints, OrderColumn::kRowNumber, isLowerBound) ||
                            findConstraint(constraints, OrderColumn::kRowNumber, isUpperBound);
-
-  IndexChoice best;
-  std::shared_ptr<Index> bestIndex;
-  for (const std::shared_ptr<Index>& index : table.indexes) {
-    if (index->root == 0) continue;  // its schema row is missing: not usable
-    IndexChoice choice = scoreIndex(*index, constraints);
-    if (choice.score > best.score) {
-      best = choice;
-      bestIndex = index;
-    }
-  }
+  ScoredIndex best = bestIndexFor(table, constraints);
 
   if (rowNumberEqual) {
     plan.kind = AccessPlan::Kind::RowNumberEquals;
     plan.rowNumberValue = rowNumberEqual->value;
     plan.providesOrder = true;  // one row at most
-  } else if (bestIndex && (best.score >= 4 || !hasRowNumberRange)) {
-    useIndex(plan, bestIndex, best, consumed);
-    if (indexGivesOrder(*bestIndex, best.equal.size(), orderBy)) {
-      plan.providesOrder = true;
-      plan.descending = orderBy[0].descending;
+  } else if (best.index && (best.choice.score >= 4 || !hasRowNumberRange)) {
+    useIndex(plan, best.index, best.choice, consumed);
+    if (indexGivesOrder(*best.index, best.choice.equal.size(), orderBy)) {
+      walkInOrderByOrder(plan, orderBy);
     }
   } else {
-    if (hasRowNumberRange) {
-      plan.kind = AccessPlan::Kind::RowNumberRange;
-      for (const Constraint& constraint : constraints) {
-        if (constraint.column != OrderColumn::kRowNumber) continue;
-        IndexBound bound{constraint.value,
-                         constraint.op == TokenType::Ge || constraint.op == TokenType::Le};
-        if (isLowerBound(constraint.op)) plan.rowNumberLower.push_back(bound);
-        if (isUpperBound(constraint.op)) plan.rowNumberUpper.push_back(bound);
-      }
-    }
+    if (hasRowNumberRange) useRowNumberRange(plan, constraints);
     if (isRowNumberOrder(table, orderBy)) {
-      plan.providesOrder = true;
-      plan.descending = orderBy[0].descending;
+      walkInOrderByOrder(plan, orderBy);
     } else if (!hasRowNumberRange && !orderBy.empty()) {
-      // An index whose order is the ORDER BY order spares the sort; the oldest such one.
-      for (const std::shared_ptr<Index>& index : table.indexes) {
-        if (index->root != 0 && indexGivesOrder(*index, 0, orderBy)) bestIndex = index;
-      }
-      if (bestIndex) {
-        plan.kind = AccessPlan::Kind::IndexScan;
-        plan.index = bestIndex;
-        plan.providesOrder = true;
-        plan.descending = orderBy[0].descending;
-      }
+      useIndexForOrder(plan, table, orderBy);
     }
   }
-
-  for (const CompiledExpr* term : terms) {
-    bool isConsumed = false;
-    for (const CompiledExpr* used : consumed) isConsumed = isConsumed || used == term;
-    if (!isConsumed) plan.residual.push_back(term);
-  }
+  plan.residual = termsLeftToCheck(terms, consumed);
   return plan;
 }
 
