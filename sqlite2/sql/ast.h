@@ -37,6 +37,7 @@ struct Expr {
   bool quoted = false;      // a Name written as "..." (a text value when no column matches)
   std::string_view source;  // the expression as written (result column names)
   int argumentCount = 0;    // of a count(...)
+  int height = 1;           // levels of the subtree under and including this node
   std::unique_ptr<Expr> left, right;
 };
 using ExprPtr = std::unique_ptr<Expr>;

@@ -11,6 +11,32 @@ namespace sqlite2 {
 
 namespace {
 
+// The deepest expression a statement may hold, and the deepest the parser goes into one.
+// Compiling, evaluating and freeing an expression recurse once per level, as reading a
+// parenthesis or a prefix operator does: the bound keeps an absurdly deep statement from
+// overflowing the stack, and lies far above what the reference library's parser accepts
+// inside parentheses.
+constexpr int kMostExpressionDepth = 1000;
+
+[[noreturn]] void refuseTooDeep() {
+  throw Error(SQLITE_ERROR, "expression nested too deeply");
+}
+
+// One more level of the parser's own nesting for the lifetime of the object.
+class NestingLevel {
+ public:
+  explicit NestingLevel(int& nesting) : nesting_(nesting) {
+    if (nesting_ >= kMostExpressionDepth) refuseTooDeep();
+    ++nesting_;
+  }
+  ~NestingLevel() { --nesting_; }
+  NestingLevel(const NestingLevel&) = delete;
+  NestingLevel& operator=(const NestingLevel&) = delete;
+
+ private:
+  int& nesting_;
+};
+
 bool isWhiteSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '\v';
 }
@@ -777,8 +803,16 @@ void Parser::finishNode(Expr& node, size_t start) {
   node.source = text_.substr(start, lastEnd_ - start);
 }
 
+void Parser::measureHeight(Expr& node) {
+  int below = node.left ? node.left->height : 0;
+  if (node.right && node.right->height > below) below = node.right->height;
+  node.height = below + 1;
+  if (node.height > kMostExpressionDepth) refuseTooDeep();
+}
+
 // Precedence climbing over the binary and postfix operators.
 ExprPtr Parser::parseExpr(int minimumLevel) {
+  NestingLevel nesting(expressionNesting_);
   size_t start = peek().offset;
   ExprPtr left = parseOperand();
   if (left->kind == ExprKind::TableStar) return left;  // "t.*" is a whole result column
@@ -823,6 +857,7 @@ ExprPtr Parser::parseExpr(int minimumLevel) {
         break;
     }
     node->left = std::move(left);
+    measureHeight(*node);
     left = std::move(node);
   }
 }
@@ -840,6 +875,7 @@ ExprPtr Parser::parseOperand() {
       node->op = op;
       node->left = parseExpr(op == TokenType::Not ? kNot : kUnary);
       finishNode(*node, start);
+      measureHeight(*node);
       return node;
     }
     case TokenType::LeftParen: {
@@ -926,6 +962,7 @@ ExprPtr Parser::parseFunctionCall(Token name) {
   ExprPtr node = makeNode(ExprKind::Count, start);
   node->left = std::move(argument);
   node->argumentCount = count;
+  measureHeight(*node);
   return node;
 }
 

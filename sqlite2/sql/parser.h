@@ -11,7 +11,8 @@ namespace sqlite2 {
 // read (a syntax error in the third statement leaves the first two done). Syntax errors throw
 // Error(SQLITE_ERROR) with the reference library's texts: near "x": syntax error, naming the
 // first token that cannot continue the statement (at the end of the text, the last token
-// read), and unrecognized token: "x".
+// read), and unrecognized token: "x". An expression nested more deeply than the engine can
+// safely compile and evaluate throws Error(SQLITE_ERROR, "expression nested too deeply").
 class Parser {
  public:
   enum class Mode {
@@ -72,6 +73,8 @@ class Parser {
   ExprPtr parseFunctionCall(Token name);
   ExprPtr makeNode(ExprKind kind, size_t start);
   void finishNode(Expr& node, size_t start);
+  // Sets node.height from its operands; refuses an expression that has grown too deep.
+  void measureHeight(Expr& node);
 
   std::string_view text_;
   Mode mode_;
@@ -81,6 +84,7 @@ class Parser {
   Token lastRead_;      // last token the tokenizer gave, spaces included
   size_t lastEnd_ = 0;  // end of the last significant token consumed
   size_t resultColumnStart_ = std::string_view::npos;  // where "t.*" may stand
+  int expressionNesting_ = 0;                          // parseExpr calls under way
 };
 
 // A result column's name for an expression: its text as written with each run of white space

@@ -412,6 +412,41 @@ TEST_F(DatabaseTest, RowNumbersAtTheEdges) {
             (std::vector<std::string>{"-2147483648", "-5", "-4"}));
 }
 
+// Compiling, evaluating and freeing an expression go one call deeper per level of nesting;
+// the reference library itself is killed by a stack overflow on a long enough chain.
+TEST_F(DatabaseTest, ExpressionsNestedTooDeeplyAreRefusedInsteadOfOverflowingTheStack) {
+  const auto repeated = [](const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+  };
+  constexpr int kFarTooDeep = 200000;
+  for (const std::string& sql :
+       {"select " + repeated("(", kFarTooDeep) + "1" + repeated(")", kFarTooDeep),
+        "select 1" + repeated(" + 1", kFarTooDeep), "select " + repeated("- ", kFarTooDeep) + "1",
+        "select " + repeated("not ", kFarTooDeep) + "1",
+        "select 1" + repeated(" isnull", kFarTooDeep)}) {
+    Outcome refused = run(sql);
+    EXPECT_EQ(refused.code, SQLITE_ERROR) << sql.substr(0, 40);
+    EXPECT_EQ(refused.message, "expression nested too deeply") << sql.substr(0, 40);
+  }
+  run("create table t(a)");
+  run("insert into t values(1)");
+  Outcome update = run("update t set a = 1" + repeated(" + a", kFarTooDeep));
+  EXPECT_EQ(update.code, SQLITE_ERROR);
+  EXPECT_EQ(column(run("select a from t")), (std::vector<std::string>{"1"}));
+
+  // Nesting as deep as the reference library takes, and long chains, still run.
+  EXPECT_EQ(column(run("select " + repeated("(", 90) + "1" + repeated(")", 90))),
+            (std::vector<std::string>{"1"}));
+  EXPECT_EQ(column(run("select 1" + repeated(" + 1", 900))), (std::vector<std::string>{"901"}));
+  EXPECT_EQ(column(run("select a from t where " + repeated("a = 2 or ", 900) + "a = 1")),
+            (std::vector<std::string>{"1"}));
+  // The bound: a thousand levels, the literal included.
+  EXPECT_EQ(column(run("select " + repeated("- ", 999) + "1")), (std::vector<std::string>{"-1"}));
+  EXPECT_EQ(run("select " + repeated("- ", 1000) + "1").code, SQLITE_ERROR);
+}
+
 TEST_F(DatabaseTest, RecordsAboveTheLimitAreRefused) {
   run("create table t(a)");
   Outcome tooBig = run("insert into t values('" + std::string(1048570, 'x') + "')");
