@@ -61,7 +61,6 @@ class EditorDialog : public wxDialog, public EditorWindow {
   void onSize(wxSizeEvent& event);
   void onCharHook(wxKeyEvent& event);
   void onContextMenu(wxContextMenuEvent& event);
-  void onClose(wxCloseEvent& event);
 
   wxStaticBox* groupTypes_ = nullptr;
   wxStaticBox* groupItems_ = nullptr;
