@@ -115,57 +115,78 @@ void runInsert(Session& session, const Insert& insert) {
   session.lastInsertRowid = rowNumber;
 }
 
-void runUpdate(Session& session, const Update& update) {
-  std::shared_ptr<Table> table = writableTable(session, update.table);
-  ExpressionCompiler compiler(table.get(), table->name);
-  // One expression per assigned column (the last assignment of a column wins).
-  std::vector<CompiledExprPtr> newValues(table->columns.size());
-  CompiledExprPtr newRowNumber;
-  for (const Assignment& assignment : update.assignments) {
-    int column = table->findColumn(assignment.column);
+namespace {
+
+// What an UPDATE assigns: one expression per assigned column (the last assignment of a column
+// wins), and the new row number when the row number or the INTEGER PRIMARY KEY is assigned.
+struct CompiledAssignments {
+  std::vector<CompiledExprPtr> columns;
+  CompiledExprPtr rowNumber;
+};
+
+CompiledAssignments compileAssignments(const Table& table, ExpressionCompiler& compiler,
+                                       const std::vector<Assignment>& assignments) {
+  CompiledAssignments compiled;
+  compiled.columns.resize(table.columns.size());
+  for (const Assignment& assignment : assignments) {
+    int column = table.findColumn(assignment.column);
     if (column < 0 && !isRowNumberName(assignment.column)) {
       throw Error(SQLITE_ERROR, "no such column: " + assignment.column);
     }
     CompiledExprPtr value = compiler.compile(*assignment.value);
-    if (column < 0 || column == table->rowNumberColumn) {
-      newRowNumber = std::move(value);
+    if (column < 0 || column == table.rowNumberColumn) {
+      compiled.rowNumber = std::move(value);
     } else {
-      newValues[column] = std::move(value);
+      compiled.columns[column] = std::move(value);
     }
   }
+  return compiled;
+}
+
+// Rewrites one row; false when it is gone already.
+bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments& assigned) {
+  std::string oldRecord;
+  std::optional<std::vector<Value>> old = writer.readRow(rowNumber, &oldRecord);
+  if (!old) return false;
+  RecordView record(oldRecord);
+  EvalContext row;
+  row.rowNumber = rowNumber;
+  row.record = &record;
+  std::vector<Value> values = *old;
+  for (size_t i = 0; i < assigned.columns.size(); ++i) {
+    if (assigned.columns[i]) values[i] = storedValue(assigned.columns[i]->evaluate(row));
+  }
+  int32_t target = rowNumber;
+  if (assigned.rowNumber) {
+    SqlValue value = assigned.rowNumber->evaluate(row);
+    if (value.isNull()) throw Error(SQLITE_MISMATCH);
+    target = requireRowNumber(value.text());
+  }
+  writer.checkNotNull(values);
+  if (target != rowNumber) writer.checkRowNumberFree(target);
+  writer.checkUnique(target, values, rowNumber);
+  if (target == rowNumber) {
+    writer.removeIndexEntries(rowNumber, *old);
+  } else {
+    writer.removeRow(rowNumber, *old);
+  }
+  writer.insertRow(target, values);
+  return true;
+}
+
+}  // namespace
+
+void runUpdate(Session& session, const Update& update) {
+  std::shared_ptr<Table> table = writableTable(session, update.table);
+  ExpressionCompiler compiler(table.get(), table->name);
+  CompiledAssignments assigned = compileAssignments(*table, compiler, update.assignments);
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
   session.statementStarted = true;
 
   std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
   TableWriter writer(session, *table);
   for (int32_t rowNumber : rowNumbers) {
-    std::string oldRecord;
-    std::optional<std::vector<Value>> old = writer.readRow(rowNumber, &oldRecord);
-    if (!old) continue;
-    RecordView record(oldRecord);
-    EvalContext row;
-    row.rowNumber = rowNumber;
-    row.record = &record;
-    std::vector<Value> values = *old;
-    for (size_t i = 0; i < newValues.size(); ++i) {
-      if (newValues[i]) values[i] = storedValue(newValues[i]->evaluate(row));
-    }
-    int32_t target = rowNumber;
-    if (newRowNumber) {
-      SqlValue value = newRowNumber->evaluate(row);
-      if (value.isNull()) throw Error(SQLITE_MISMATCH);
-      target = requireRowNumber(value.text());
-    }
-    writer.checkNotNull(values);
-    if (target != rowNumber) writer.checkRowNumberFree(target);
-    writer.checkUnique(target, values, rowNumber);
-    if (target == rowNumber) {
-      writer.removeIndexEntries(rowNumber, *old);
-    } else {
-      writer.removeRow(rowNumber, *old);
-    }
-    writer.insertRow(target, values);
-    ++session.changes;
+    if (updateRow(writer, rowNumber, assigned)) ++session.changes;
   }
 }
 
