@@ -1,0 +1,1 @@
+insert into tb_item_list (parentid, ItemText, itemUrl) values(1, NULL, 'http://x/1');

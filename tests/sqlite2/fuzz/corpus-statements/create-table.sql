@@ -1,0 +1,1 @@
+create table t(a integer primary key, b text unique, c numeric not null); create index ic on t(c desc); insert into t values(5, 'q', 1.5); update t set a = a + 1;

@@ -1,0 +1,1 @@
+begin; delete from tb_item_list where parentid=1; delete from tb_type_list where id=1; commit;

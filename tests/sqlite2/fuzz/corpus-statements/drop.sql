@@ -1,0 +1,1 @@
+drop index ix_parent; drop table tb_type_list; select * from sqlite_master;

@@ -1,0 +1,1 @@
+select ItemText, -parentid * 2.5e3 / 7 % 3, 'a' || itemUrl from tb_item_list order by 2 desc, 1;

@@ -1,0 +1,1 @@
+insert into tb_type_list (parentid, ItemText) values(2, 'new ''one''');

@@ -1,0 +1,1 @@
+pragma integrity_check; select * from tb_item_list where id = 2147483647 or id = -2147483648;

@@ -1,0 +1,1 @@
+begin; insert into tb_item_list values(NULL, 3, 'n', 'u', 'i'); rollback;

@@ -1,0 +1,1 @@
+select * from tb_type_list order by id;

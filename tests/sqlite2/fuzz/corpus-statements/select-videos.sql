@@ -1,0 +1,1 @@
+select * from tb_item_list where parentid=1 order by id;

@@ -1,0 +1,1 @@
+update tb_item_list set itemText='x', itemUrl='y', itemImageUrl='z' where id=1;

@@ -1,0 +1,1 @@
+select count(*) from tb_item_list where not (parentid > 1 or itemUrl is null) and id <> -3 limit 2 offset 1;
