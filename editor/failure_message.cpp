@@ -42,8 +42,10 @@ const char* Advice(FailedAction action, int code) {
 
 }  // namespace
 
-std::string FailureMessage(FailedAction action, int code, const char* detail) {
+std::string FailureMessage(FailedAction action, int code, const char* detail,
+                           const std::string& file) {
   std::string text = Headline(action);
+  if (!file.empty()) text += "\n文件：" + file;
   const std::string advice = Advice(action, code);
   if (!advice.empty()) text += "\n" + advice;
   if (detail && *detail) text += std::string("\n\n") + detail;

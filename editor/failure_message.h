@@ -12,7 +12,10 @@ enum class FailedAction {
   kStoreChange,     // an edit could not be written to the plugin file
 };
 
-// code is the CppSQLiteException's code; detail its message (may be null).
-std::string FailureMessage(FailedAction action, int code, const char* detail);
+// code is the CppSQLiteException's code; detail its message (may be null); file, when not
+// empty, the path of the file concerned, shown under the first line so that a mistyped or
+// unexpected path is seen.
+std::string FailureMessage(FailedAction action, int code, const char* detail,
+                           const std::string& file = std::string());
 
 }  // namespace orvalen

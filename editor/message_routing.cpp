@@ -101,7 +101,8 @@ MessageResult COrvalenDlg::Route(const QueryDragIconMessage&) {
 
 void COrvalenDlg::ReportError(FailedAction action, const CppSQLiteException& error) {
   if (!m_window) return;
-  m_window->messageBox(FailureMessage(action, error.code(), error.message()), kErrorCaption,
+  const std::string file = action == FailedAction::kOpenPluginFile ? m_strDbPath : "";
+  m_window->messageBox(FailureMessage(action, error.code(), error.message(), file), kErrorCaption,
                        MB_OK | MB_ICONERROR);
 }
 

@@ -35,25 +35,24 @@ void requirePluginTables(CppSQLiteDB& db) {
   }
 }
 
-void removeIfMadeEmpty(const std::string& path) {
+// Opening would make an empty database where no file is, which is never a plugin file: a
+// missing file is reported as what it is, before anything is made.
+void requireExistingFile(const std::string& path) {
   std::error_code error;
-  if (std::filesystem::is_regular_file(path, error) &&
-      std::filesystem::file_size(path, error) == 0 && !error) {
-    std::filesystem::remove(path, error);
+  if (!std::filesystem::exists(path, error) && !error) {
+    throw CppSQLiteException(CPPSQLITE_ERROR, "文件不存在", false);
   }
 }
 
 }  // namespace
 
 void OpenPluginFile(CppSQLiteDB& db, const std::string& path) {
-  std::error_code error;
-  bool existed = std::filesystem::exists(path, error);
+  requireExistingFile(path);
   try {
     db.open(path.c_str());
     requirePluginTables(db);
   } catch (const CppSQLiteException&) {
     db.close();
-    if (!existed) removeIfMadeEmpty(path);
     throw;
   }
 }

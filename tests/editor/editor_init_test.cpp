@@ -65,6 +65,9 @@ TEST_F(EditorInit, AMissingFileIsReportedAndNotLeftBehind) {
   EditorSession session(path("missing.vdb"), Delivery::kNested, {}, {IDOK});
   ASSERT_EQ(session.window().messageBoxes.size(), 1u);
   EXPECT_EQ(session.window().messageBoxes[0].caption, "错误");
+  const std::string& text = session.window().messageBoxes[0].text;
+  EXPECT_NE(text.find("\n文件：" + path("missing.vdb") + "\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("文件不存在"), std::string::npos) << text;
   EXPECT_EQ(session.window().endCode, IDABORT);
   EXPECT_TRUE(session.dlg().OpenFailed());
   EXPECT_FALSE(fileExists(path("missing.vdb")));

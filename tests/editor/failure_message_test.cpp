@@ -41,6 +41,11 @@ TEST(FailureMessage, AdviceFollowsTheKindOfFailure) {
       Contains(FailureMessage(FailedAction::kOpenPluginFile, CPPSQLITE_ERROR, ""), "代码页"));
 }
 
+TEST(FailureMessage, TheFileConcernedFollowsTheFirstLine) {
+  EXPECT_EQ(FailureMessage(FailedAction::kStoreChange, SQLITE_ERROR, "x", "/home/u/片.vdb"),
+            "这项修改没有保存到插件文件中。\n文件：/home/u/片.vdb\n\nx");
+}
+
 TEST(FailureMessage, AMissingDetailLeavesNoDanglingLines) {
   EXPECT_EQ(FailureMessage(FailedAction::kStoreChange, SQLITE_ERROR, nullptr),
             "这项修改没有保存到插件文件中。");
