@@ -1,19 +1,21 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <wx/string.h>
 
 // The program's texts are UTF-8; wxWidgets holds them as wxString. These convert at the edge.
 namespace orvalen::wx {
 
-inline wxString toWx(const std::string& utf8) {
-  return wxString::FromUTF8(utf8.data(), utf8.size());
-}
+// A text with one byte that is not UTF-8 (an engine message quoting a file's bytes, a file
+// name from a non-UTF-8 system) would become an empty wxString; such bytes show as U+FFFD.
+wxString toWx(std::string_view utf8);
 
-inline std::string fromWx(const wxString& text) {
-  const wxScopedCharBuffer utf8 = text.utf8_str();
-  return std::string(utf8.data(), utf8.length());
-}
+std::string fromWx(const wxString& text);
+
+// The text with every byte that does not belong to a well-formed UTF-8 sequence (RFC 3629: no
+// overlong forms, no surrogates, nothing above U+10FFFF) replaced by U+FFFD.
+std::string withInvalidUtf8Replaced(std::string_view bytes);
 
 }  // namespace orvalen::wx
