@@ -69,14 +69,16 @@ std::shared_ptr<Table> writableTable(Session& session, const std::string& name) 
 
 void runInsert(Session& session, const Insert& insert) {
   std::shared_ptr<Table> table = writableTable(session, insert.table);
+  // The values are compiled before the column list is checked: an unknown name among the
+  // values is the error reported first.
+  ExpressionCompiler compiler(nullptr, std::string());
+  std::vector<CompiledExprPtr> compiled;
+  for (const ExprPtr& expr : insert.values) compiled.push_back(compiler.compile(*expr));
   std::vector<int> targets = insertTargets(*table, insert);
 
   std::vector<Value> values(table->columns.size());
   std::vector<bool> given(table->columns.size(), false);
   std::optional<SqlValue> rowNumberValue;
-  ExpressionCompiler compiler(nullptr, std::string());
-  std::vector<CompiledExprPtr> compiled;
-  for (const ExprPtr& expr : insert.values) compiled.push_back(compiler.compile(*expr));
   EvalContext noRow;
   for (size_t i = 0; i < compiled.size(); ++i) {
     SqlValue value = compiled[i]->evaluate(noRow);

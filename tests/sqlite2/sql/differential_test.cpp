@@ -356,6 +356,10 @@ TEST_F(Differential, InsertErrors) {
       "insert into t values(\"x\", 1, 2, 3)",
       "insert into t(a, A) values(1, 2)",
       "insert into t(nosuch) values(1, 2)",
+      // An unknown name among the values is reported before a wrong count or column list.
+      "insert into t(nosuch) values(x)",
+      "insert into t(a) values(x, 2)",
+      "insert into t values(x)",
       "create table r(id integer primary key, a not null)",
       "insert into r(id, rowid, a) values(6, 5, 1)",
       "insert into r(rowid, rowid, a) values(8, 9, 1)",
