@@ -131,11 +131,13 @@ CompiledAssignments compileAssignments(const Table& table, ExpressionCompiler& c
   CompiledAssignments compiled;
   compiled.columns.resize(table.columns.size());
   for (const Assignment& assignment : assignments) {
+    // Each assignment's value is compiled before its column is looked up: in `zz = x` both
+    // are unknown, and x is the one reported.
+    CompiledExprPtr value = compiler.compile(*assignment.value);
     int column = table.findColumn(assignment.column);
     if (column < 0 && !isRowNumberName(assignment.column)) {
       throw Error(SQLITE_ERROR, "no such column: " + assignment.column);
     }
-    CompiledExprPtr value = compiler.compile(*assignment.value);
     if (column < 0 || column == table.rowNumberColumn) {
       compiled.rowNumber = std::move(value);
     } else {

@@ -377,6 +377,12 @@ TEST_F(Differential, InsertErrors) {
       "update nosuch set a = 1",
       "delete from nosuch",
       "update t set a = 1, a = 2",
+      // Assignment by assignment, the value is checked before the column.
+      "update t set zz = x",
+      "update t set a = 1, zz = x",
+      "update t set zz = 1, a = x",
+      "update t set a = x where zz = 1",
+      "update t set zz = 1 where x = 1",
       "select * from t",
   });
 }
