@@ -96,6 +96,7 @@ struct CreateTrigger {
 
 struct DropTable {
   std::string name;
+  std::string spelled;  // as written, quotes included: a missing table is reported so
 };
 struct DropIndex {
   std::string name;

@@ -648,7 +648,11 @@ CreateTrigger Parser::parseCreateTrigger(bool temporary) {
 
 StatementBody Parser::parseDrop() {
   advance();  // DROP
-  if (accept(TokenType::Table)) return DropTable{parseName()};
+  if (accept(TokenType::Table)) {
+    if (!peekIsName()) syntaxError();
+    const Token name = advance();
+    return DropTable{tokenName(name), std::string(name.text)};
+  }
   expect(TokenType::Index);
   return DropIndex{parseName()};
 }

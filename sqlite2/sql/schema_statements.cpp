@@ -120,7 +120,8 @@ void runCreateIndex(Session& session, const CreateIndex& create, std::string_vie
 
 void runDropTable(Session& session, const DropTable& drop) {
   Schema& schema = *session.schema;
-  std::shared_ptr<Table> table = session.table(drop.name);
+  std::shared_ptr<Table> table = schema.findTable(drop.name);
+  if (!table) throw Error(SQLITE_ERROR, "no such table: " + drop.spelled);
   if (table == schema.schemaTable()) {
     throw Error(SQLITE_ERROR, "table " + table->name + " may not be dropped");
   }

@@ -518,6 +518,11 @@ TEST_F(Differential, SchemaRowsAfterCreateAndDrop) {
       "create table z(a primary key, b primary key)",
       "drop table sqlite_master",
       "drop table nosuch",
+      // A missing table is named as written; a missing index is not.
+      "drop table 'no''such'",
+      "drop table [nosuch]",
+      "drop table \"nosuch\"",
+      "drop index 'nosuch'",
       "drop index nosuch",
       "drop index \"(p autoindex 1)\"",
   });
