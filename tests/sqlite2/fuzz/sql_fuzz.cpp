@@ -12,9 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "query_result.h"
 #include "sqlite.h"
 
 namespace {
+
+using orvalen::test::query;
 
 // A name from the file, written as a quoted identifier that no byte of it can end early.
 std::string quotedName(const char* name) {
@@ -32,41 +35,17 @@ void run(sqlite* db, const std::string& sql) {
   sqlite_freemem(error);
 }
 
-// Runs a query through sqlite_get_table and hands back its header row (the column names).
-std::vector<std::string> queryColumns(sqlite* db, const std::string& sql) {
-  char** table = nullptr;
-  char* error = nullptr;
-  int rows = 0;
-  int columns = 0;
-  std::vector<std::string> names;
-  if (sqlite_get_table(db, sql.c_str(), &table, &rows, &columns, &error) == SQLITE_OK) {
-    for (int i = 0; i < columns; ++i) names.emplace_back(table[i] ? table[i] : "");
-  }
-  sqlite_free_table(table);
-  sqlite_freemem(error);
-  return names;
-}
-
 std::vector<std::string> tableNames(sqlite* db) {
-  char** table = nullptr;
-  char* error = nullptr;
-  int rows = 0;
-  int columns = 0;
   std::vector<std::string> names;
-  const char* sql = "SELECT name FROM sqlite_master WHERE type = 'table'";
-  if (sqlite_get_table(db, sql, &table, &rows, &columns, &error) == SQLITE_OK) {
-    for (int row = 1; row <= rows && names.size() < 8; ++row) {
-      if (table[row]) names.emplace_back(table[row]);
-    }
+  for (const auto& row : query(db, "SELECT name FROM sqlite_master WHERE type = 'table'").rows) {
+    if (names.size() < 8) names.push_back(row[0]);
   }
-  sqlite_free_table(table);
-  sqlite_freemem(error);
   return names;
 }
 
 void exerciseTable(sqlite* db, const std::string& name) {
   std::string table = quotedName(name.c_str());
-  std::vector<std::string> columns = queryColumns(db, "SELECT * FROM " + table);
+  std::vector<std::string> columns = query(db, "SELECT * FROM " + table).columns;
   run(db, "SELECT count(*) FROM " + table);
   if (columns.empty()) return;
   std::string first = quotedName(columns[0].c_str());

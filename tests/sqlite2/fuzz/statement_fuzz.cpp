@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "query_result.h"
 #include "sqlite.h"
 
 namespace {
@@ -61,32 +62,15 @@ const std::string& startingBytes(const std::string& path) {
   return bytes;
 }
 
-void queryAndFree(sqlite* db, const char* sql) {
-  char** table = nullptr;
-  char* error = nullptr;
-  int rows = 0;
-  int columns = 0;
-  sqlite_get_table(db, sql, &table, &rows, &columns, &error);
-  sqlite_free_table(table);
-  sqlite_freemem(error);
-}
-
 // No statement, whether it succeeds or fails, may leave a healthy file damaged.
 void requireIntact(sqlite* db, const std::string& sql) {
-  char** table = nullptr;
-  char* error = nullptr;
-  int rows = 0;
-  int columns = 0;
-  int rc = sqlite_get_table(db, "PRAGMA integrity_check", &table, &rows, &columns, &error);
-  bool intact =
-      rc == SQLITE_OK && rows == 1 && columns == 1 && table[1] && std::string(table[1]) == "ok";
+  const orvalen::test::QueryResult check = orvalen::test::query(db, "PRAGMA integrity_check");
+  const bool intact = check.code == SQLITE_OK && check.rows.size() == 1 && check.rows[0][0] == "ok";
   if (!intact) {
-    std::fprintf(stderr, "integrity check failed after: %s\n(rc %d: %s)\n", sql.c_str(), rc,
-                 error ? error : (rows > 0 && table[1] ? table[1] : "?"));
+    std::fprintf(stderr, "integrity check failed after: %s\n(rc %d: %s)\n", sql.c_str(), check.code,
+                 check.rows.empty() ? check.error.c_str() : check.rows[0][0].c_str());
     std::abort();
   }
-  sqlite_free_table(table);
-  sqlite_freemem(error);
 }
 
 }  // namespace
@@ -107,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   error = nullptr;
   sqlite_exec(db, sql.c_str(), nullptr, nullptr, &error);
   sqlite_freemem(error);
-  queryAndFree(db, sql.c_str());
-  queryAndFree(db, "select * from tb_item_list order by parentid");
+  orvalen::test::query(db, sql);
+  orvalen::test::query(db, "select * from tb_item_list order by parentid");
   requireIntact(db, sql);
   sqlite_close(db);
   return 0;
