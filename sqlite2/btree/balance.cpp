@@ -32,9 +32,11 @@ size_t bytesOf(const std::vector<RawCell>& cells, size_t from, size_t to) {
   return total;
 }
 
-// Fills pages from the left, then moves cells rightwards while that evens the pages out, so
-// that the last page is never empty and the pages are about equally full.
-Division divide(const std::vector<RawCell>& cells) {
+// Fills pages from the left, then moves cells rightwards so that the last page is never
+// empty. Evened out, cells go on moving while that makes the pages about equally full: room
+// for later inserts anywhere. Packed, they stop as soon as the last page has a cell: on the
+// right edge of a tree being appended to, where the room would never be used.
+Division divide(const std::vector<RawCell>& cells, bool evenOut) {
   Division division;
   size_t i = 0;
   const size_t n = cells.size();
@@ -59,7 +61,7 @@ Division divide(const std::vector<RawCell>& cells) {
       size_t newRight = rightBytes + cells[divider].size;
       size_t newLeft = leftBytes - cells[divider - 1].size;
       bool rightEmpty = division.start[p] == division.end[p];
-      if (!rightEmpty && (newRight > kUsableSpace || newRight > newLeft)) break;
+      if (!rightEmpty && (!evenOut || newRight > kUsableSpace || newRight > newLeft)) break;
       --division.end[p - 1];
       --division.start[p];
     }
@@ -69,20 +71,23 @@ Division divide(const std::vector<RawCell>& cells) {
 
 }  // namespace
 
-void BtreeStorage::balance(Path& path, size_t depth, NodeContent content) {
+void BtreeStorage::balance(Path& path, size_t depth, NodeContent content, bool appending) {
   if (depth == 0) {
-    balanceRoot(path, std::move(content));
+    balanceRoot(path, std::move(content), appending);
     return;
   }
   size_t used = content.usedBytes();
-  if (used <= kUsableSpace && used >= kMinNodeFill && !content.cells.empty()) {
+  // A page on the right edge of a tree being appended to is filling up: however little it
+  // holds, the next entries go there.
+  bool fullEnough = used >= kMinNodeFill || appending;
+  if (used <= kUsableSpace && fullEnough && !content.cells.empty()) {
     writeNode(path[depth].ref, content);
     return;
   }
-  balanceNonRoot(path, depth, std::move(content));
+  balanceNonRoot(path, depth, std::move(content), appending);
 }
 
-void BtreeStorage::balanceRoot(Path& path, NodeContent content) {
+void BtreeStorage::balanceRoot(Path& path, NodeContent content, bool appending) {
   PageRef root = path[0].ref;
   for (size_t absorbed = 0; content.fits(); ++absorbed) {
     if (!content.cells.empty() || content.rightChild == 0) {
@@ -104,10 +109,10 @@ void BtreeStorage::balanceRoot(Path& path, NodeContent content) {
   grown[0].ref = root;
   grown[0].index = 0;
   grown[1].ref = pager_->get(childNumber);
-  balanceNonRoot(grown, 1, std::move(content));
+  balanceNonRoot(grown, 1, std::move(content), appending);
 }
 
-void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content) {
+void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content, bool appending) {
   ByteOrder fileOrder = order();
   PageRef parentPage = path[depth - 1].ref;
   NodeContent parent = this->content(parentPage);
@@ -120,9 +125,11 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content)
   const size_t firstSlot = std::min(slot > 0 ? slot - 1 : 0, slots - siblings);
   const bool leaf = content.rightChild == 0;
 
-  // Every cell of the siblings and the dividers between them, in key order.
+  // Every cell of the siblings and the dividers between them, in key order; each sibling's
+  // cells were [oldStart, oldEnd) of them.
   std::vector<RawCell> cells;
   std::vector<PageNumber> oldPages;
+  std::vector<size_t> oldStart, oldEnd;
   PageNumber lastRightChild = 0;
   for (size_t s = firstSlot; s < firstSlot + siblings; ++s) {
     PageNumber number = parent.childAt(s, fileOrder);
@@ -137,7 +144,9 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content)
     }
     if ((sibling.rightChild == 0) != leaf || number == parentPage.number()) throwCorrupt();
     oldPages.push_back(number);
+    oldStart.push_back(cells.size());
     cells.insert(cells.end(), sibling.cells.begin(), sibling.cells.end());
+    oldEnd.push_back(cells.size());
     lastRightChild = sibling.rightChild;
     if (s + 1 < firstSlot + siblings) {
       RawCell divider = parent.cells[s];
@@ -147,7 +156,7 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content)
   }
   if (cells.empty()) throwCorrupt();
 
-  Division division = divide(cells);
+  Division division = divide(cells, !appending);
   const size_t pages = division.pages();
   std::vector<PageNumber> newPages(oldPages.begin(),
                                    oldPages.begin() + std::min(pages, oldPages.size()));
@@ -162,6 +171,10 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content)
       divider.setLeftChild(newPages[p], fileOrder);
       dividers.push_back(divider);
     }
+    // A sibling that keeps its cells (and so its right child) keeps its page as it is.
+    bool unchanged = p < oldPages.size() && firstSlot + p != slot &&
+                     division.start[p] == oldStart[p] && division.end[p] == oldEnd[p];
+    if (unchanged) continue;
     PageRef page = pager_->get(newPages[p]);
     writeNode(page, cells.data() + division.start[p], division.end[p] - division.start[p],
               rightChild);
@@ -179,7 +192,7 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content)
   } else {
     parent.rightChild = newPages.back();
   }
-  balance(path, depth - 1, std::move(parent));
+  balance(path, depth - 1, std::move(parent), appending);
 }
 
 void BtreeStorage::freeTreeContent(PageNumber root) {

@@ -76,7 +76,9 @@ class BtreeStorage {
 
   // Restores the tree invariants after the page at path[depth] was given `content`, which may
   // be too full, too empty or empty. Writes every page involved; the path is spent afterwards.
-  void balance(Path& path, size_t depth, NodeContent content);
+  // `appending`: the change put an entry after every other entry of the tree, so the pages on
+  // its right edge are packed full instead of evened out (the next entries come there too).
+  void balance(Path& path, size_t depth, NodeContent content, bool appending = false);
 
   // Frees every page below the root and every overflow chain of the tree.
   void freeTreeContent(PageNumber root);
@@ -84,8 +86,8 @@ class BtreeStorage {
  private:
   PageRef overflowPage(PageNumber number);
   void checkTreePageNumber(PageNumber number);
-  void balanceRoot(Path& path, NodeContent content);
-  void balanceNonRoot(Path& path, size_t depth, NodeContent content);
+  void balanceRoot(Path& path, NodeContent content, bool appending);
+  void balanceNonRoot(Path& path, size_t depth, NodeContent content, bool appending);
 
   std::unique_ptr<Pager> pager_;
   std::vector<CursorCore*> cursors_;

@@ -323,6 +323,7 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
     at = nodeAt(depth).count == 0 ? 0 : at + (result < 0 ? 1 : 0);
     cell = storage_.buildCell(key, data);
   }
+  const bool appending = !replacing && at == nodeAt(depth).count && onRightEdge();
   // Allocating and freeing pages may have dropped the page's parsed form; take it afresh.
   const NodePage& node = nodeAt(depth);
   size_t used = node.usedBytes + cell.size - (replacing ? node.sizes[at] : 0);
@@ -337,10 +338,19 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
     } else {
       content.cells.insert(content.cells.begin() + static_cast<std::ptrdiff_t>(at), cell);
     }
-    storage_.balance(path_, depth, std::move(content));
+    storage_.balance(path_, depth, std::move(content), appending);
     if (seekPath(key) != 0) throwCorrupt();
   }
   mode_ = Mode::OnEntry;
+}
+
+// Whether the path above its last page went down each page's right child: the last page is
+// then the rightmost leaf of the tree.
+bool CursorCore::onRightEdge() {
+  for (size_t level = 0; level + 1 < path_.size(); ++level) {
+    if (path_[level].index != nodeAt(level).count) return false;
+  }
+  return true;
 }
 
 void CursorCore::remove() {

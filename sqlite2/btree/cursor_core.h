@@ -56,6 +56,7 @@ class CursorCore {
   bool stepForward();
   bool stepBackward();
   int seekPath(std::string_view key);
+  bool onRightEdge();
   void removeFromInterior(const CellInfo& removed);
 
   BtreeStorage& storage_;
