@@ -9,6 +9,9 @@ using namespace format;
 
 namespace {
 
+// Deeper trees need files of millions of entries; the path grows past this when it must.
+constexpr size_t kTypicalTreeDepth = 8;
+
 PageNumber childAt(const NodePage& node, const uint8_t* page, size_t slot, ByteOrder order) {
   return slot < node.count ? order.u32(page + node.offsets[slot]) : node.rightChild;
 }
@@ -17,6 +20,7 @@ PageNumber childAt(const NodePage& node, const uint8_t* page, size_t slot, ByteO
 
 CursorCore::CursorCore(BtreeStorage& storage, PageNumber root, bool writable)
     : storage_(storage), root_(root), writable_(writable) {
+  path_.reserve(kTypicalTreeDepth);
   rootRef_ = storage_.treePage(root);
   storage_.node(rootRef_);
   storage_.registerCursor(this);
@@ -144,6 +148,7 @@ int CursorCore::seekPath(std::string_view key) {
 }
 
 void CursorCore::save() {
+  landing_ = Landing::None;
   if (mode_ == Mode::OnEntry) {
     try {
       savedKey_ = key();
@@ -173,6 +178,7 @@ bool CursorCore::valid() {
 }
 
 bool CursorCore::first() {
+  landing_ = Landing::None;
   pendingMove_ = 0;
   walkDescents_ = 0;
   moveToRoot();
@@ -185,10 +191,12 @@ bool CursorCore::last() {
   walkDescents_ = 0;
   moveToRoot();
   mode_ = moveToRightmost() ? Mode::OnEntry : Mode::Unset;
+  landing_ = Landing::AfterLast;
   return mode_ == Mode::OnEntry;
 }
 
 bool CursorCore::next() {
+  landing_ = Landing::None;
   restore();
   if (mode_ != Mode::OnEntry) return false;
   int pending = pendingMove_;
@@ -202,6 +210,7 @@ bool CursorCore::next() {
 }
 
 bool CursorCore::previous() {
+  landing_ = Landing::None;
   restore();
   if (mode_ != Mode::OnEntry) return false;
   int pending = pendingMove_;
@@ -218,6 +227,9 @@ int CursorCore::seek(std::string_view key) {
   pendingMove_ = 0;
   walkDescents_ = 0;
   int result = seekPath(key);
+  landing_ = Landing::SoughtKey;
+  landingKey_.assign(key);
+  landingResult_ = result;
   bool empty = nodeAt(path_.size() - 1).count == 0;
   mode_ = empty ? Mode::Unset : Mode::OnEntry;
   return empty ? -1 : result;
@@ -307,7 +319,7 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
   storage_.saveCursors(root_, this);
   pendingMove_ = 0;
   mode_ = Mode::Unset;
-  int result = seekPath(key);
+  int result = insertionPoint(key);
   const size_t depth = path_.size() - 1;
   PathLevel& level = path_.back();
   const bool replacing = result == 0;
@@ -339,9 +351,30 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
       content.cells.insert(content.cells.begin() + static_cast<std::ptrdiff_t>(at), cell);
     }
     storage_.balance(path_, depth, std::move(content), appending);
-    if (seekPath(key) != 0) throwCorrupt();
+    // The entry is found again when the cursor is next used, which after most inserts it is
+    // not.
+    path_.clear();
+    savedKey_.assign(key);
+    mode_ = Mode::Saved;
+    return;
   }
   mode_ = Mode::OnEntry;
+}
+
+// The path to where the key belongs, as seekPath gives it, without going down the tree again
+// when the cursor stands there already.
+int CursorCore::insertionPoint(std::string_view key) {
+  const Landing landing = landing_;
+  landing_ = Landing::None;
+  if (path_.empty()) return seekPath(key);
+  if (landing == Landing::SoughtKey && landingKey_ == key) return landingResult_;
+  if (landing == Landing::AfterLast) {
+    if (nodeAt(path_.size() - 1).count == 0) return -1;
+    CellInfo info;
+    const uint8_t* cell = currentCell(info);
+    if (storage_.compareKey(cell, info, key, 0) < 0) return -1;
+  }
+  return seekPath(key);
 }
 
 // Whether the path above its last page went down each page's right child: the last page is
@@ -354,6 +387,7 @@ bool CursorCore::onRightEdge() {
 }
 
 void CursorCore::remove() {
+  landing_ = Landing::None;
   requireWritable();
   requireEntry();
   storage_.saveCursors(root_, this);

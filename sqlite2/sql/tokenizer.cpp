@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace sqlite2 {
 
@@ -129,25 +130,34 @@ constexpr size_t kLongestKeyword = 11;  // TRANSACTION
 
 }  // namespace
 
+namespace {
+
+constexpr size_t kLetters = 26;
+
+// The keywords of one length and first letter: a word is compared with these few only.
+const std::vector<KeywordEntry>& keywordsLike(size_t length, char firstLetter) {
+  static const auto groups = [] {
+    std::array<std::vector<KeywordEntry>, (kLongestKeyword + 1) * kLetters> table;
+    for (const KeywordEntry& entry : kKeywords) {
+      table[std::strlen(entry.word) * kLetters + (entry.word[0] - 'A')].push_back(entry);
+    }
+    return table;
+  }();
+  return groups[length * kLetters + (firstLetter - 'A')];
+}
+
+}  // namespace
+
 TokenType keywordType(std::string_view word) {
   if (word.size() < 2 || word.size() > kLongestKeyword) return TokenType::Id;
-  char upper[kLongestKeyword + 1];
+  char upper[kLongestKeyword];
   for (size_t i = 0; i < word.size(); ++i) {
     char c = word[i];
     upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
   }
-  upper[word.size()] = '\0';
-  // The table is sorted, so a binary search finds the word.
-  size_t low = 0, high = std::size(kKeywords);
-  while (low < high) {
-    size_t middle = (low + high) / 2;
-    int order = std::strcmp(upper, kKeywords[middle].word);
-    if (order == 0) return kKeywords[middle].type;
-    if (order < 0) {
-      high = middle;
-    } else {
-      low = middle + 1;
-    }
+  if (upper[0] < 'A' || upper[0] > 'Z') return TokenType::Id;
+  for (const KeywordEntry& entry : keywordsLike(word.size(), upper[0])) {
+    if (std::memcmp(upper, entry.word, word.size()) == 0) return entry.type;
   }
   return TokenType::Id;
 }
@@ -206,12 +216,17 @@ std::string tokenName(const Token& token) {
   char open = text.front();
   if (open == '[') return std::string(text.substr(1, text.size() - 2));
   if (token.type != TokenType::String || (open != '\'' && open != '"')) return std::string(text);
+  std::string_view inside = text.substr(1, text.size() - 2);
   std::string name;
-  name.reserve(text.size());
-  for (size_t i = 1; i + 1 < text.size(); ++i) {
-    name += text[i];
-    if (text[i] == open) ++i;  // a doubled quote stands for one
+  name.reserve(inside.size());
+  // Runs up to and including each quote are copied whole; the quote after it, which doubled
+  // it, is left out.
+  size_t from = 0;
+  for (size_t quote; from < inside.size() && (quote = inside.find(open, from)) != inside.npos;
+       from = quote + 2) {
+    name.append(inside, from, quote + 1 - from);
   }
+  if (from < inside.size()) name.append(inside, from);
   return name;
 }
 
@@ -260,16 +275,9 @@ Token Tokenizer::next() {
 
 // The end of a quoted token, or npos when the closing character never comes.
 size_t Tokenizer::scanQuoted(size_t start, char close, bool doubledCloseEscapes) const {
-  size_t i = start + 1;
-  while (i < text_.size()) {
-    if (text_[i] == close) {
-      if (doubledCloseEscapes && i + 1 < text_.size() && text_[i + 1] == close) {
-        i += 2;
-        continue;
-      }
-      return i + 1;
-    }
-    ++i;
+  for (size_t i = text_.find(close, start + 1); i != std::string_view::npos;
+       i = text_.find(close, i + 2)) {
+    if (!doubledCloseEscapes || i + 1 >= text_.size() || text_[i + 1] != close) return i + 1;
   }
   return std::string_view::npos;
 }
