@@ -4,6 +4,8 @@
 // depth.
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <unordered_set>
 
 #include "btree/btree_storage.h"
@@ -26,7 +28,7 @@ struct Division {
   size_t pages() const { return start.size(); }
 };
 
-size_t bytesOf(const std::vector<RawCell>& cells, size_t from, size_t to) {
+size_t bytesOf(const std::vector<CellView>& cells, size_t from, size_t to) {
   size_t total = 0;
   for (size_t i = from; i < to; ++i) total += cells[i].size;
   return total;
@@ -36,7 +38,7 @@ size_t bytesOf(const std::vector<RawCell>& cells, size_t from, size_t to) {
 // empty. Evened out, cells go on moving while that makes the pages about equally full: room
 // for later inserts anywhere. Packed, they stop as soon as the last page has a cell: on the
 // right edge of a tree being appended to, where the room would never be used.
-Division divide(const std::vector<RawCell>& cells, bool evenOut) {
+Division divide(const std::vector<CellView>& cells, bool evenOut) {
   Division division;
   size_t i = 0;
   const size_t n = cells.size();
@@ -69,11 +71,14 @@ Division divide(const std::vector<RawCell>& cells, bool evenOut) {
   return division;
 }
 
+// A page's bytes copied aside, so that its cells can be moved while the page is rewritten.
+using PageImage = std::array<uint8_t, kPageSize>;
+
 }  // namespace
 
-void BtreeStorage::balance(Path& path, size_t depth, NodeContent content, bool appending) {
+void BtreeStorage::balance(Path& path, size_t depth, const NodeCells& content, bool appending) {
   if (depth == 0) {
-    balanceRoot(path, std::move(content), appending);
+    balanceRoot(path, content, appending);
     return;
   }
   size_t used = content.usedBytes();
@@ -81,14 +86,19 @@ void BtreeStorage::balance(Path& path, size_t depth, NodeContent content, bool a
   // holds, the next entries go there.
   bool fullEnough = used >= kMinNodeFill || appending;
   if (used <= kUsableSpace && fullEnough && !content.cells.empty()) {
-    writeNode(path[depth].ref, content);
+    writeNode(path[depth].ref, content.cells.data(), content.cells.size(), content.rightChild);
     return;
   }
-  balanceNonRoot(path, depth, std::move(content), appending);
+  balanceNonRoot(path, depth, content, appending);
 }
 
-void BtreeStorage::balanceRoot(Path& path, NodeContent content, bool appending) {
+void BtreeStorage::balanceRoot(Path& path, const NodeCells& views, bool appending) {
   PageRef root = path[0].ref;
+  if (views.fits() && (!views.cells.empty() || views.rightChild == 0)) {
+    writeNode(root, views.cells.data(), views.cells.size(), views.rightChild);
+    return;
+  }
+  NodeContent content = copyOf(views);
   for (size_t absorbed = 0; content.fits(); ++absorbed) {
     if (!content.cells.empty() || content.rightChild == 0) {
       writeNode(root, content);
@@ -104,54 +114,78 @@ void BtreeStorage::balanceRoot(Path& path, NodeContent content, bool appending) 
   }
   // Too full: the content moves into a new child, which then splits under the root.
   PageNumber childNumber = allocatePage();
-  writeNode(root, nullptr, 0, childNumber);
+  writeEmptyNode(root, childNumber);
   Path grown(2);
   grown[0].ref = root;
   grown[0].index = 0;
   grown[1].ref = pager_->get(childNumber);
-  balanceNonRoot(grown, 1, std::move(content), appending);
+  balanceNonRoot(grown, 1, viewsOf(content), appending);
 }
 
-void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content, bool appending) {
+void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& content,
+                                  bool appending) {
   ByteOrder fileOrder = order();
   PageRef parentPage = path[depth - 1].ref;
-  NodeContent parent = this->content(parentPage);
+  PageImage parentImage;
+  std::memcpy(parentImage.data(), parentPage.data(), kPageSize);
+  const NodePage& parentNode = node(parentPage);
+  const size_t parentCount = parentNode.count;
+  const PageNumber parentRightChild = parentNode.rightChild;
+  std::array<uint16_t, kMaxCellsPerPage> parentOffsets, parentSizes;
+  std::copy(parentNode.offsets, parentNode.offsets + parentCount, parentOffsets.begin());
+  std::copy(parentNode.sizes, parentNode.sizes + parentCount, parentSizes.begin());
+  auto parentCell = [&](size_t i) {
+    return CellView{parentImage.data() + parentOffsets[i], parentSizes[i]};
+  };
+  auto childAt = [&](size_t slot) {
+    return slot < parentCount ? parentCell(slot).leftChild(fileOrder) : parentRightChild;
+  };
   const size_t slot = static_cast<size_t>(path[depth - 1].index);
-  const size_t slots = parent.cells.size() + 1;
-  if (slot >= slots || parent.childAt(slot, fileOrder) != path[depth].ref.number()) {
-    throwCorrupt();
-  }
+  const size_t slots = parentCount + 1;
+  if (slot >= slots || childAt(slot) != path[depth].ref.number()) throwCorrupt();
   const size_t siblings = std::min(kMaxSiblings, slots);
   const size_t firstSlot = std::min(slot > 0 ? slot - 1 : 0, slots - siblings);
   const bool leaf = content.rightChild == 0;
 
   // Every cell of the siblings and the dividers between them, in key order; each sibling's
   // cells were [oldStart, oldEnd) of them.
-  std::vector<RawCell> cells;
+  std::array<PageImage, kMaxSiblings> images;
+  std::array<RawCell, kMaxSiblings> oldDividers;
+  std::vector<CellView> cells;
+  cells.reserve(content.cells.size() + siblings * (kMaxCellsPerPage + 1));
   std::vector<PageNumber> oldPages;
   std::vector<size_t> oldStart, oldEnd;
   PageNumber lastRightChild = 0;
-  for (size_t s = firstSlot; s < firstSlot + siblings; ++s) {
-    PageNumber number = parent.childAt(s, fileOrder);
+  for (size_t k = 0; k < siblings; ++k) {
+    const size_t s = firstSlot + k;
+    PageNumber number = childAt(s);
     if (std::find(oldPages.begin(), oldPages.end(), number) != oldPages.end()) throwCorrupt();
-    NodeContent sibling;
-    if (s == slot) {
-      sibling = std::move(content);
-    } else {
-      PageRef page = treePage(number);
-      sibling = this->content(page);
-      if (sibling.cells.empty()) throwCorrupt();
-    }
-    if ((sibling.rightChild == 0) != leaf || number == parentPage.number()) throwCorrupt();
     oldPages.push_back(number);
     oldStart.push_back(cells.size());
-    cells.insert(cells.end(), sibling.cells.begin(), sibling.cells.end());
+    PageNumber rightChild;
+    if (s == slot) {
+      cells.insert(cells.end(), content.cells.begin(), content.cells.end());
+      rightChild = content.rightChild;
+    } else {
+      PageRef page = treePage(number);
+      const NodePage& sibling = node(page);
+      if (sibling.count == 0) throwCorrupt();
+      std::memcpy(images[k].data(), page.data(), kPageSize);
+      for (size_t i = 0; i < sibling.count; ++i) {
+        cells.push_back({images[k].data() + sibling.offsets[i], sibling.sizes[i]});
+      }
+      rightChild = sibling.rightChild;
+    }
+    if ((rightChild == 0) != leaf || number == parentPage.number()) throwCorrupt();
     oldEnd.push_back(cells.size());
-    lastRightChild = sibling.rightChild;
-    if (s + 1 < firstSlot + siblings) {
-      RawCell divider = parent.cells[s];
-      divider.setLeftChild(sibling.rightChild, fileOrder);
-      cells.push_back(divider);
+    lastRightChild = rightChild;
+    if (k + 1 < siblings) {
+      RawCell& divider = oldDividers[k];
+      const CellView old = parentCell(s);
+      divider.size = old.size;
+      std::memcpy(divider.bytes, old.bytes, old.size);
+      divider.setLeftChild(rightChild, fileOrder);
+      cells.push_back({divider.bytes, divider.size});
     }
   }
   if (cells.empty()) throwCorrupt();
@@ -162,14 +196,16 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content,
                                    oldPages.begin() + std::min(pages, oldPages.size()));
   while (newPages.size() < pages) newPages.push_back(allocatePage());
 
-  std::vector<RawCell> dividers;
+  std::vector<RawCell> dividers(pages - 1);
   for (size_t p = 0; p < pages; ++p) {
     PageNumber rightChild = lastRightChild;
     if (p + 1 < pages) {
-      RawCell divider = cells[division.end[p]];
-      rightChild = leaf ? 0 : fileOrder.u32(divider.bytes);
+      const CellView moving = cells[division.end[p]];
+      rightChild = leaf ? 0 : moving.leftChild(fileOrder);
+      RawCell& divider = dividers[p];
+      divider.size = moving.size;
+      std::memcpy(divider.bytes, moving.bytes, moving.size);
       divider.setLeftChild(newPages[p], fileOrder);
-      dividers.push_back(divider);
     }
     // A sibling that keeps its cells (and so its right child) keeps its page as it is.
     bool unchanged = p < oldPages.size() && firstSlot + p != slot &&
@@ -183,16 +219,19 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content,
 
   // The parent: the old dividers give way to the new ones, and the pointer that led to the
   // last old sibling now leads to the last new page.
-  parent.cells.erase(parent.cells.begin() + firstSlot,
-                     parent.cells.begin() + firstSlot + siblings - 1);
-  parent.cells.insert(parent.cells.begin() + firstSlot, dividers.begin(), dividers.end());
-  size_t after = firstSlot + dividers.size();
-  if (after < parent.cells.size()) {
-    parent.cells[after].setLeftChild(newPages.back(), fileOrder);
+  const size_t rest = firstSlot + siblings - 1;  // the parent's first cell after the siblings
+  NodeCells parent;
+  parent.rightChild = parentRightChild;
+  if (rest < parentCount) {
+    fileOrder.put32(parentImage.data() + parentOffsets[rest], newPages.back());
   } else {
     parent.rightChild = newPages.back();
   }
-  balance(path, depth - 1, std::move(parent), appending);
+  parent.cells.reserve(parentCount + dividers.size());
+  for (size_t i = 0; i < firstSlot; ++i) parent.cells.push_back(parentCell(i));
+  for (const RawCell& divider : dividers) parent.cells.push_back({divider.bytes, divider.size});
+  for (size_t i = rest; i < parentCount; ++i) parent.cells.push_back(parentCell(i));
+  balance(path, depth - 1, parent, appending);
 }
 
 void BtreeStorage::freeTreeContent(PageNumber root) {

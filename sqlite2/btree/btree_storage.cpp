@@ -80,7 +80,7 @@ void BtreeStorage::formatIfNew() {
   fileOrder.put32(bytes + kFreeCountOffset, 0);
   first.setExtension(std::make_unique<HeaderPage>(fileOrder));
   PageRef schema = pager_->get(2);
-  writeNode(schema, nullptr, 0, 0);
+  writeEmptyNode(schema, 0);
 }
 
 void BtreeStorage::checkTreePageNumber(PageNumber number) {
@@ -107,6 +107,13 @@ const NodePage& BtreeStorage::node(PageRef& page) {
 }
 
 void BtreeStorage::writeNode(PageRef& page, const RawCell* cells, size_t count,
+                             PageNumber rightChild) {
+  ByteOrder fileOrder = order();
+  pager_->makeWritable(page);
+  page.setExtension(layOutNode(page.mutableData(), cells, count, rightChild, fileOrder));
+}
+
+void BtreeStorage::writeNode(PageRef& page, const CellView* cells, size_t count,
                              PageNumber rightChild) {
   ByteOrder fileOrder = order();
   pager_->makeWritable(page);

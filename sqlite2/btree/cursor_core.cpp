@@ -1,5 +1,7 @@
 #include "btree/cursor_core.h"
 
+#include <cstring>
+
 #include "common/error.h"
 #include "sqlite.h"
 
@@ -344,13 +346,20 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
                       &cell);
     level.index = static_cast<int>(at);
   } else {
-    NodeContent content = storage_.content(level.ref);
-    if (replacing) {
-      content.cells[at] = cell;
-    } else {
-      content.cells.insert(content.cells.begin() + static_cast<std::ptrdiff_t>(at), cell);
+    // The page's cells with the new one, taken from a copy of the page, which the
+    // rebalancing rewrites.
+    uint8_t image[kPageSize];
+    std::memcpy(image, level.ref.data(), kPageSize);
+    NodeCells content;
+    content.rightChild = node.rightChild;
+    content.cells.reserve(node.count + 1u);
+    for (size_t i = 0; i < node.count; ++i) {
+      if (i == at) content.cells.push_back({cell.bytes, cell.size});
+      if (i == at && replacing) continue;
+      content.cells.push_back({image + node.offsets[i], node.sizes[i]});
     }
-    storage_.balance(path_, depth, std::move(content), appending);
+    if (at == node.count) content.cells.push_back({cell.bytes, cell.size});
+    storage_.balance(path_, depth, content, appending);
     // The entry is found again when the cursor is next used, which after most inserts it is
     // not.
     path_.clear();
