@@ -124,6 +124,12 @@ void BtreeStorage::editNode(PageRef& page, int removeIndex, int insertIndex,
                             const RawCell* inserted) {
   const NodePage& old = node(page);
   pager_->makeWritable(page);
+  // A plain insert mostly goes into the free space, leaving the other cells where they are.
+  if (removeIndex < 0 && inserted &&
+      insertInPlace(page.mutableData(), *static_cast<NodePage*>(page.extension()),
+                    static_cast<size_t>(insertIndex), *inserted)) {
+    return;
+  }
   page.setExtension(sqlite2::editNode(page.mutableData(), old, removeIndex, insertIndex, inserted));
 }
 

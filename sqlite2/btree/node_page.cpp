@@ -204,6 +204,39 @@ NodeContent copyOf(const NodeCells& views) {
   return content;
 }
 
+bool insertInPlace(uint8_t* page, NodePage& node, size_t index, const RawCell& cell) {
+  ByteOrder order = node.order;
+  const size_t offset = kPageHeaderSize + node.usedBytes;
+  const size_t end = offset + cell.size;
+  const bool packed = offset == kPageSize ? order.u16(page + 6) == 0
+                                          : order.u16(page + 6) == offset &&
+                                                order.u16(page + offset) == kPageSize - offset &&
+                                                order.u16(page + offset + 2) == 0;
+  if (!packed || end > kPageSize || node.count >= kMaxCellsPerPage || index > node.count) {
+    return false;
+  }
+  std::memcpy(page + offset, cell.bytes, cell.size);
+  order.put16(page + offset + 6, index < node.count ? node.offsets[index] : 0);
+  // The cell before it in key order (or the page header) now leads to it.
+  order.put16(index > 0 ? page + node.offsets[index - 1] + 6 : page + 4,
+              static_cast<uint16_t>(offset));
+  if (end < kPageSize) {
+    order.put16(page + 6, static_cast<uint16_t>(end));
+    order.put16(page + end, static_cast<uint16_t>(kPageSize - end));
+    order.put16(page + end + 2, 0);
+  } else {
+    order.put16(page + 6, 0);
+  }
+  std::copy_backward(node.offsets + index, node.offsets + node.count,
+                     node.offsets + node.count + 1);
+  std::copy_backward(node.sizes + index, node.sizes + node.count, node.sizes + node.count + 1);
+  node.offsets[index] = static_cast<uint16_t>(offset);
+  node.sizes[index] = cell.size;
+  ++node.count;
+  node.usedBytes = static_cast<uint16_t>(node.usedBytes + cell.size);
+  return true;
+}
+
 std::unique_ptr<NodePage> editNode(uint8_t* page, const NodePage& old, int removeIndex,
                                    int insertIndex, const RawCell* inserted) {
   ByteOrder order = old.order;

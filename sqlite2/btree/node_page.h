@@ -114,6 +114,12 @@ std::unique_ptr<NodePage> layOutNode(uint8_t* page, const RawCell* cells, size_t
 std::unique_ptr<NodePage> layOutNode(uint8_t* page, const CellView* cells, size_t count,
                                      PageNumber rightChild, ByteOrder order);
 
+// Puts the cell at position index of the page's cells without moving the others, into the
+// free space after them, when the page is laid out as layOutNode leaves it (its cells packed
+// from the start, one free block after them); false otherwise, with nothing changed. The cell
+// must fit. Keeps node, the page's parsed form, up to date.
+bool insertInPlace(uint8_t* page, NodePage& node, size_t index, const RawCell& cell);
+
 // One change to a page in place, without detaching its cells: the cell at removeIndex (if not
 // negative) goes, and `inserted` (if given) comes in at insertIndex of the remaining cells.
 // The result must fit. Returns the parsed form of what it wrote.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,5 +124,9 @@ class ExpressionCompiler {
 
 // Whether an expression (as parsed) contains count().
 bool containsAggregate(const Expr& expr);
+
+// The value of a literal (NULL, a number, a text) as evaluating it would give, without
+// compiling it; nullopt for any other expression. A text value borrows the expression's.
+std::optional<SqlValue> literalValue(const Expr& expr);
 
 }  // namespace sqlite2

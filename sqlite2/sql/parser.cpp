@@ -18,6 +18,9 @@ namespace {
 // inside parentheses.
 constexpr int kMostExpressionDepth = 1000;
 
+// Room taken at once for the values of an INSERT (more are added as they come).
+constexpr size_t kTypicalValueCount = 8;
+
 [[noreturn]] void refuseTooDeep() {
   throw Error(SQLITE_ERROR, "expression nested too deeply");
 }
@@ -671,6 +674,7 @@ Insert Parser::parseInsert() {
   }
   expect(TokenType::Values);
   expect(TokenType::LeftParen);
+  insert.values.reserve(kTypicalValueCount);
   do insert.values.push_back(parseExpr());
   while (accept(TokenType::Comma));
   expect(TokenType::RightParen);

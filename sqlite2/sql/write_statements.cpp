@@ -24,6 +24,7 @@ Value storedValue(const SqlValue& value) {
 // Where each value of an INSERT goes: a column position or kRowNumberTarget.
 std::vector<int> insertTargets(const Table& table, const Insert& insert) {
   std::vector<int> targets;
+  targets.reserve(insert.values.size());
   if (!insert.columns) {
     if (insert.values.size() != table.columns.size()) {
       throw Error(SQLITE_ERROR, "table " + table.name + " has " +
@@ -70,10 +71,14 @@ std::shared_ptr<Table> writableTable(Session& session, const std::string& name) 
 void runInsert(Session& session, const Insert& insert) {
   std::shared_ptr<Table> table = writableTable(session, insert.table);
   // The values are compiled before the column list is checked: an unknown name among the
-  // values is the error reported first.
+  // values is the error reported first. Literals, which a dump holds only, need no compiling.
   ExpressionCompiler compiler(nullptr, std::string());
-  std::vector<CompiledExprPtr> compiled;
-  for (const ExprPtr& expr : insert.values) compiled.push_back(compiler.compile(*expr));
+  std::vector<std::optional<SqlValue>> literals(insert.values.size());
+  std::vector<CompiledExprPtr> compiled(insert.values.size());
+  for (size_t i = 0; i < insert.values.size(); ++i) {
+    literals[i] = literalValue(*insert.values[i]);
+    if (!literals[i]) compiled[i] = compiler.compile(*insert.values[i]);
+  }
   std::vector<int> targets = insertTargets(*table, insert);
 
   std::vector<Value> values(table->columns.size());
@@ -81,7 +86,7 @@ void runInsert(Session& session, const Insert& insert) {
   std::optional<SqlValue> rowNumberValue;
   EvalContext noRow;
   for (size_t i = 0; i < compiled.size(); ++i) {
-    SqlValue value = compiled[i]->evaluate(noRow);
+    SqlValue value = literals[i] ? std::move(*literals[i]) : compiled[i]->evaluate(noRow);
     // A column named twice takes its first value; the row number its last.
     int target = targets[i];
     if (target == kRowNumberTarget || target == table->rowNumberColumn) {
