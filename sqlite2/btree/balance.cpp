@@ -19,13 +19,22 @@ using namespace format;
 namespace {
 
 constexpr size_t kMaxSiblings = 3;
+// The siblings' cells, the dividers between them and one new cell fill at most five pages
+// (each but the last holds more than a page less one cell); a few to spare.
+constexpr size_t kMostPages = 8;
 
 // How cells [0, n) are cut into pages: page p holds [start[p], end[p]); for p below the last,
 // cell end[p] goes up to the parent as the divider after page p.
 struct Division {
-  std::vector<size_t> start;
-  std::vector<size_t> end;
-  size_t pages() const { return start.size(); }
+  std::array<size_t, kMostPages> start;
+  std::array<size_t, kMostPages> end;
+  size_t count = 0;
+  size_t pages() const { return count; }
+  void add(size_t from, size_t to) {
+    if (count == kMostPages) throwCorrupt();
+    start[count] = from;
+    end[count++] = to;
+  }
 };
 
 size_t bytesOf(const std::vector<CellView>& cells, size_t from, size_t to) {
@@ -44,14 +53,13 @@ Division divide(const std::vector<CellView>& cells, bool evenOut) {
   const size_t n = cells.size();
   while (true) {
     size_t used = 0;
-    division.start.push_back(i);
+    const size_t from = i;
     while (i < n && used + cells[i].size <= kUsableSpace) used += cells[i++].size;
-    division.end.push_back(i);
+    division.add(from, i);
     if (i >= n) break;
     ++i;  // the divider
     if (i == n) {
-      division.start.push_back(n);
-      division.end.push_back(n);
+      division.add(n, n);
       break;
     }
   }
@@ -153,15 +161,17 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
   std::array<RawCell, kMaxSiblings> oldDividers;
   std::vector<CellView> cells;
   cells.reserve(content.cells.size() + siblings * (kMaxCellsPerPage + 1));
-  std::vector<PageNumber> oldPages;
-  std::vector<size_t> oldStart, oldEnd;
+  std::array<PageNumber, kMaxSiblings> oldPages;
+  std::array<size_t, kMaxSiblings> oldStart, oldEnd;
   PageNumber lastRightChild = 0;
   for (size_t k = 0; k < siblings; ++k) {
     const size_t s = firstSlot + k;
     PageNumber number = childAt(s);
-    if (std::find(oldPages.begin(), oldPages.end(), number) != oldPages.end()) throwCorrupt();
-    oldPages.push_back(number);
-    oldStart.push_back(cells.size());
+    if (std::find(oldPages.begin(), oldPages.begin() + k, number) != oldPages.begin() + k) {
+      throwCorrupt();
+    }
+    oldPages[k] = number;
+    oldStart[k] = cells.size();
     PageNumber rightChild;
     if (s == slot) {
       cells.insert(cells.end(), content.cells.begin(), content.cells.end());
@@ -177,7 +187,7 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
       rightChild = sibling.rightChild;
     }
     if ((rightChild == 0) != leaf || number == parentPage.number()) throwCorrupt();
-    oldEnd.push_back(cells.size());
+    oldEnd[k] = cells.size();
     lastRightChild = rightChild;
     if (k + 1 < siblings) {
       RawCell& divider = oldDividers[k];
@@ -192,11 +202,10 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
 
   Division division = divide(cells, !appending);
   const size_t pages = division.pages();
-  std::vector<PageNumber> newPages(oldPages.begin(),
-                                   oldPages.begin() + std::min(pages, oldPages.size()));
-  while (newPages.size() < pages) newPages.push_back(allocatePage());
+  std::array<PageNumber, kMostPages> newPages;
+  for (size_t p = 0; p < pages; ++p) newPages[p] = p < siblings ? oldPages[p] : allocatePage();
 
-  std::vector<RawCell> dividers(pages - 1);
+  std::array<RawCell, kMostPages> dividers;
   for (size_t p = 0; p < pages; ++p) {
     PageNumber rightChild = lastRightChild;
     if (p + 1 < pages) {
@@ -208,14 +217,14 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
       divider.setLeftChild(newPages[p], fileOrder);
     }
     // A sibling that keeps its cells (and so its right child) keeps its page as it is.
-    bool unchanged = p < oldPages.size() && firstSlot + p != slot &&
-                     division.start[p] == oldStart[p] && division.end[p] == oldEnd[p];
+    bool unchanged = p < siblings && firstSlot + p != slot && division.start[p] == oldStart[p] &&
+                     division.end[p] == oldEnd[p];
     if (unchanged) continue;
     PageRef page = pager_->get(newPages[p]);
     writeNode(page, cells.data() + division.start[p], division.end[p] - division.start[p],
               rightChild);
   }
-  for (size_t p = pages; p < oldPages.size(); ++p) freePage(oldPages[p]);
+  for (size_t p = pages; p < siblings; ++p) freePage(oldPages[p]);
 
   // The parent: the old dividers give way to the new ones, and the pointer that led to the
   // last old sibling now leads to the last new page.
@@ -223,13 +232,14 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
   NodeCells parent;
   parent.rightChild = parentRightChild;
   if (rest < parentCount) {
-    fileOrder.put32(parentImage.data() + parentOffsets[rest], newPages.back());
+    fileOrder.put32(parentImage.data() + parentOffsets[rest], newPages[pages - 1]);
   } else {
-    parent.rightChild = newPages.back();
+    parent.rightChild = newPages[pages - 1];
   }
-  parent.cells.reserve(parentCount + dividers.size());
+  parent.cells.reserve(parentCount + pages);
   for (size_t i = 0; i < firstSlot; ++i) parent.cells.push_back(parentCell(i));
-  for (const RawCell& divider : dividers) parent.cells.push_back({divider.bytes, divider.size});
+  for (size_t p = 0; p + 1 < pages; ++p)
+    parent.cells.push_back({dividers[p].bytes, dividers[p].size});
   for (size_t i = rest; i < parentCount; ++i) parent.cells.push_back(parentCell(i));
   balance(path, depth - 1, parent, appending);
 }

@@ -147,17 +147,13 @@ const Token& Parser::peek() {
   if (hasLookahead_) return lookahead_;
   for (;;) {
     Token token = tokenizer_.next();
-    if (token.type == TokenType::Space || token.type == TokenType::Comment) {
-      lastRead_ = token;
-      continue;
-    }
+    if (token.type == TokenType::Space || token.type == TokenType::Comment) continue;
     if (token.type == TokenType::Illegal) {
       // A lone '!' at the very end: the reference library's message stops before the
       // closing quote there.
       if (token.text == "!") throw Error(SQLITE_ERROR, "unrecognized token: \"!");
       throw Error(SQLITE_ERROR, "unrecognized token: \"" + std::string(token.text) + "\"");
     }
-    if (token.type != TokenType::EndOfText) lastRead_ = token;
     lookahead_ = token;
     hasLookahead_ = true;
     return lookahead_;
@@ -187,7 +183,7 @@ void Parser::syntaxError() {
 }
 
 void Parser::syntaxErrorAt(const Token& token) {
-  std::string_view near = token.type == TokenType::EndOfText ? lastRead_.text : token.text;
+  std::string_view near = token.type == TokenType::EndOfText ? tokenizer_.lastToken() : token.text;
   throw Error(SQLITE_ERROR, "near \"" + std::string(near) + "\": syntax error");
 }
 

@@ -81,8 +81,7 @@ class Parser {
   Tokenizer tokenizer_;
   Token lookahead_;
   bool hasLookahead_ = false;
-  Token lastRead_;      // last token the tokenizer gave, spaces included
-  size_t lastEnd_ = 0;  // end of the last significant token consumed
+  size_t lastEnd_ = 0;                                 // end of the last significant token consumed
   size_t resultColumnStart_ = std::string_view::npos;  // where "t.*" may stand
   int expressionNesting_ = 0;                          // parseExpr calls under way
 };

@@ -269,6 +269,7 @@ Token Tokenizer::next() {
   }
   if (end == std::string_view::npos) end = text_.size();
   token.text = text_.substr(start, end - start);
+  lastStart_ = start;
   position_ = end;
   return token;
 }
