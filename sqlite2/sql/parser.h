@@ -29,10 +29,12 @@ class Parser {
 
  private:
   // Token access: peek() reads the next significant token only when it is asked for.
-  const Token& peek();
-  Token advance();
+  const Token& peek() { return hasLookahead_ ? lookahead_ : readLookahead(); }
+  const Token& readLookahead();
+  // The token consumed; the reference holds until the next token is read.
+  const Token& advance();
   bool accept(TokenType type);
-  Token expect(TokenType type);
+  const Token& expect(TokenType type);
   [[noreturn]] void syntaxError();
   [[noreturn]] void syntaxErrorAt(const Token& token);
   bool peekIsName(bool allowJoinKeyword = true);

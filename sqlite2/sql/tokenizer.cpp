@@ -232,46 +232,52 @@ std::string tokenName(const Token& token) {
 
 Token Tokenizer::next() {
   Token token;
-  token.offset = position_;
-  if (position_ >= text_.size()) {
+  next(token);
+  return token;
+}
+
+void Tokenizer::next(Token& token) {
+  const size_t start = position_;
+  token.offset = start;
+  if (start >= text_.size()) {
     token.type = TokenType::EndOfText;
-    token.text = text_.substr(text_.size());
-    return token;
+    token.text = text_.substr(start);
+    return;
   }
-  size_t start = position_;
-  unsigned char c = static_cast<unsigned char>(text_[start]);
+  const unsigned char c = static_cast<unsigned char>(text_[start]);
   size_t end = start + 1;
+  TokenType type;
   if (isSpace(c)) {
     while (end < text_.size() && isSpace(static_cast<unsigned char>(text_[end]))) ++end;
-    token.type = TokenType::Space;
+    type = TokenType::Space;
+  } else if (isWordChar(c) && !isDigit(c)) {
+    end = scanWord(start);
+    type = keywordType(text_.substr(start, end - start));
+  } else if (isDigit(c)) {
+    end = scanNumber(start, type);
+  } else if (c == '\'' || c == '"') {
+    end = scanQuoted(start, static_cast<char>(c), true);
+    type = end == std::string_view::npos ? TokenType::Illegal : TokenType::String;
   } else if (c == '-' && end < text_.size() && text_[end] == '-') {
     while (end < text_.size() && text_[end] != '\n') ++end;
-    token.type = TokenType::Comment;
+    type = TokenType::Comment;
   } else if (c == '/' && end < text_.size() && text_[end] == '*') {
     size_t close = text_.find("*/", start + 2);
     end = close == std::string_view::npos ? text_.size() : close + 2;
-    token.type = TokenType::Comment;
-  } else if (c == '\'' || c == '"') {
-    end = scanQuoted(start, static_cast<char>(c), true);
-    token.type = end == std::string_view::npos ? TokenType::Illegal : TokenType::String;
+    type = TokenType::Comment;
   } else if (c == '[') {
     end = scanQuoted(start, ']', false);
-    token.type = end == std::string_view::npos ? TokenType::Illegal : TokenType::Id;
-  } else if (isDigit(c)) {
-    end = scanNumber(start, token.type);
-  } else if (isWordChar(c)) {
-    end = scanWord(start);
-    token.type = keywordType(text_.substr(start, end - start));
+    type = end == std::string_view::npos ? TokenType::Illegal : TokenType::Id;
   } else {
     size_t length = 1;
-    token.type = scanPunctuation(start, length);
+    type = scanPunctuation(start, length);
     end = start + length;
   }
   if (end == std::string_view::npos) end = text_.size();
-  token.text = text_.substr(start, end - start);
   lastStart_ = start;
   position_ = end;
-  return token;
+  token.type = type;
+  token.text = text_.substr(start, end - start);
 }
 
 // The end of a quoted token, or npos when the closing character never comes.

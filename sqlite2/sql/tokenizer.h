@@ -14,6 +14,9 @@ class Tokenizer {
 
   // The next token; EndOfText (with empty text) once the text is used up.
   Token next();
+  // The same into a token kept by the caller: copying a token just made stalls the
+  // processor, which cannot pass the token's separately stored fields on to one wide load.
+  void next(Token& token);
   size_t position() const { return position_; }
   // The text of the last token given other than EndOfText (spaces and comments included);
   // empty before the first.
