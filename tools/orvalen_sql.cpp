@@ -31,17 +31,17 @@ int runBatch(sqlite* db, const ShellOptions& options) {
   orvalen::tools::RowPrinter printer(stdout, options.header, options.separator, options.nullValue);
   if (!options.statements.empty()) {
     for (const std::string& sql : options.statements) {
-      if (!orvalen::tools::runSql(db, sql, printer)) return 1;
+      if (!orvalen::tools::runSql(db, sql.c_str(), printer)) return 1;
     }
     return 0;
   }
-  const std::optional<std::string> input = orvalen::tools::readWholeText(stdin);
+  const std::optional<orvalen::tools::InputText> input = orvalen::tools::InputText::read(stdin);
   if (!input) {
     // Running part of a text that could not be read would report a half-done load as done.
     std::fprintf(stderr, "orvalen-sql: cannot read standard input: %s\n", std::strerror(errno));
     return 1;
   }
-  return orvalen::tools::runSql(db, *input, printer) ? 0 : 1;
+  return orvalen::tools::runSql(db, input->c_str(), printer) ? 0 : 1;
 }
 
 }  // namespace
