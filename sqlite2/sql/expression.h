@@ -128,5 +128,9 @@ bool containsAggregate(const Expr& expr);
 // The value of a literal (NULL, a number, a text) as evaluating it would give, without
 // compiling it; nullopt for any other expression. A text value borrows the expression's.
 std::optional<SqlValue> literalValue(const Expr& expr);
+inline bool isLiteral(const Expr& expr) {
+  return expr.kind == ExprKind::Null || expr.kind == ExprKind::String ||
+         expr.kind == ExprKind::Integer || expr.kind == ExprKind::Float;
+}
 
 }  // namespace sqlite2

@@ -68,47 +68,67 @@ std::shared_ptr<Table> writableTable(Session& session, const std::string& name) 
 
 }  // namespace
 
-void runInsert(Session& session, const Insert& insert) {
-  std::shared_ptr<Table> table = writableTable(session, insert.table);
-  // The values are compiled before the column list is checked: an unknown name among the
-  // values is the error reported first. Literals, which a dump holds only, need no compiling.
+namespace {
+
+// The row an INSERT makes: each column's value as stored, the INTEGER PRIMARY KEY's slot
+// NULL, and the row number value given, if any.
+struct NewRow {
+  std::vector<Value> values;
+  std::optional<SqlValue> rowNumber;
+};
+
+// The values are compiled before the column list is checked: an unknown name among the
+// values is the error reported first. Literals, all that a dump holds, need no compiling.
+std::vector<CompiledExprPtr> compileValues(const Insert& insert) {
   ExpressionCompiler compiler(nullptr, std::string());
-  std::vector<std::optional<SqlValue>> literals(insert.values.size());
   std::vector<CompiledExprPtr> compiled(insert.values.size());
   for (size_t i = 0; i < insert.values.size(); ++i) {
-    literals[i] = literalValue(*insert.values[i]);
-    if (!literals[i]) compiled[i] = compiler.compile(*insert.values[i]);
+    if (!isLiteral(*insert.values[i])) compiled[i] = compiler.compile(*insert.values[i]);
   }
-  std::vector<int> targets = insertTargets(*table, insert);
+  return compiled;
+}
 
-  std::vector<Value> values(table->columns.size());
-  std::vector<bool> given(table->columns.size(), false);
-  std::optional<SqlValue> rowNumberValue;
+NewRow evaluateRow(const Table& table, const Insert& insert,
+                   const std::vector<CompiledExprPtr>& compiled, const std::vector<int>& targets) {
+  NewRow row;
+  row.values.resize(table.columns.size());
+  std::vector<bool> given(table.columns.size(), false);
   EvalContext noRow;
   for (size_t i = 0; i < compiled.size(); ++i) {
-    SqlValue value = literals[i] ? std::move(*literals[i]) : compiled[i]->evaluate(noRow);
+    SqlValue value = compiled[i] ? compiled[i]->evaluate(noRow) : *literalValue(*insert.values[i]);
     // A column named twice takes its first value; the row number its last.
     int target = targets[i];
-    if (target == kRowNumberTarget || target == table->rowNumberColumn) {
-      rowNumberValue = value;
-      if (target == kRowNumberTarget) continue;
+    if (target == kRowNumberTarget || target == table.rowNumberColumn) {
+      row.rowNumber = std::move(value);
+      continue;
     }
     if (given[target]) continue;
-    values[target] = storedValue(value);
+    row.values[target] = storedValue(value);
     given[target] = true;
   }
-  session.statementStarted = true;
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (!given[i]) values[i] = table->columns[i].defaultValue;
+  for (size_t i = 0; i < row.values.size(); ++i) {
+    if (!given[i] && static_cast<int>(i) != table.rowNumberColumn) {
+      row.values[i] = table.columns[i].defaultValue;
+    }
   }
+  return row;
+}
+
+}  // namespace
+
+void runInsert(Session& session, const Insert& insert) {
+  std::shared_ptr<Table> table = writableTable(session, insert.table);
+  std::vector<CompiledExprPtr> compiled = compileValues(insert);
+  std::vector<int> targets = insertTargets(*table, insert);
+  NewRow row = evaluateRow(*table, insert, compiled, targets);
+  session.statementStarted = true;
 
   TableWriter writer(session, *table);
   std::optional<int32_t> givenRowNumber;
-  if (rowNumberValue && !rowNumberValue->isNull()) {
-    givenRowNumber = requireRowNumber(rowNumberValue->text());
+  if (row.rowNumber && !row.rowNumber->isNull()) {
+    givenRowNumber = requireRowNumber(row.rowNumber->text());
   }
-  if (table->rowNumberColumn >= 0) values[table->rowNumberColumn].reset();
-  writer.checkNotNull(values);
+  writer.checkNotNull(row.values);
   int32_t rowNumber;
   if (givenRowNumber) {
     rowNumber = *givenRowNumber;
@@ -116,8 +136,8 @@ void runInsert(Session& session, const Insert& insert) {
   } else {
     rowNumber = writer.chooseRowNumber();
   }
-  writer.checkUnique(rowNumber, values, std::nullopt);
-  writer.insertRow(rowNumber, values);
+  writer.checkUnique(rowNumber, row.values, std::nullopt);
+  writer.insertRow(rowNumber, row.values);
   ++session.changes;
   session.lastInsertRowid = rowNumber;
 }
