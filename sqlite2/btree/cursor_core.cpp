@@ -191,8 +191,10 @@ bool CursorCore::first() {
 bool CursorCore::last() {
   pendingMove_ = 0;
   walkDescents_ = 0;
-  moveToRoot();
-  mode_ = moveToRightmost() ? Mode::OnEntry : Mode::Unset;
+  if (!onLastEntry()) {
+    moveToRoot();
+    mode_ = moveToRightmost() ? Mode::OnEntry : Mode::Unset;
+  }
   landing_ = Landing::AfterLast;
   return mode_ == Mode::OnEntry;
 }
@@ -228,7 +230,8 @@ bool CursorCore::previous() {
 int CursorCore::seek(std::string_view key) {
   pendingMove_ = 0;
   walkDescents_ = 0;
-  int result = seekPath(key);
+  // Keys sought one after another in ascending order (rows appended) need no descent.
+  int result = onLastEntry() && compareKey(key, 0) < 0 ? -1 : seekPath(key);
   landing_ = Landing::SoughtKey;
   landingKey_.assign(key);
   landingResult_ = result;
@@ -384,6 +387,14 @@ int CursorCore::insertionPoint(std::string_view key) {
     if (storage_.compareKey(cell, info, key, 0) < 0) return -1;
   }
   return seekPath(key);
+}
+
+// Whether the cursor stands on the tree's last entry, its path as seekPath would leave it for
+// any key after that entry.
+bool CursorCore::onLastEntry() {
+  if (mode_ != Mode::OnEntry || path_.empty() || !onRightEdge()) return false;
+  const NodePage& node = nodeAt(path_.size() - 1);
+  return node.isLeaf() && path_.back().index + 1 == static_cast<int>(node.count);
 }
 
 // Whether the path above its last page went down each page's right child: the last page is

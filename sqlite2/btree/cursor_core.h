@@ -61,6 +61,7 @@ class CursorCore {
   int seekPath(std::string_view key);
   int insertionPoint(std::string_view key);
   bool onRightEdge();
+  bool onLastEntry();
   void removeFromInterior(const CellInfo& removed);
 
   BtreeStorage& storage_;

@@ -87,6 +87,20 @@ TEST_F(BtreeCursorTest, InsertsRightAfterASeekOrLastGoWhereTheirKeysBelong) {
   insert(6500);
   ASSERT_TRUE(cursor.last());
   insert(0);
+  // Standing on the last entry, a seek after it stays there; once another cursor has added
+  // entries after it, seeks and last() find those.
+  ASSERT_TRUE(cursor.last());
+  EXPECT_EQ(cursor.seek(encodeTableKey(7500)), -1);
+  EXPECT_EQ(rowOf(cursor), 7000);
+  other.insert(encodeTableKey(8000), "other");
+  expected.push_back(8000);
+  EXPECT_EQ(cursor.seek(encodeTableKey(9000)), -1);
+  EXPECT_EQ(rowOf(cursor), 8000);
+  ASSERT_TRUE(cursor.seek(encodeTableKey(7000)) == 0);
+  other.insert(encodeTableKey(8500), "other");
+  expected.push_back(8500);
+  ASSERT_TRUE(cursor.last());
+  EXPECT_EQ(rowOf(cursor), 8500);
 
   std::vector<int32_t> rows;
   Cursor reader(*btree_, root_, false);
