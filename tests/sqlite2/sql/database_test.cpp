@@ -3,7 +3,9 @@
 
 #include "sql/database.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include "common/error.h"
 #include "record/row_record.h"
 #include "record/table_key.h"
+#include "sql/row_scanner.h"
 #include "sqlite.h"
 #include "support/temp_dir.h"
 #include "twin_databases.h"
@@ -585,6 +588,28 @@ TEST_F(DatabaseTest, InsertsInOneTransactionStayRightAcrossTablesAndChanges) {
   EXPECT_EQ(column(run("select id from b")), expectedB);
   EXPECT_EQ(column(run("select v from a where id = 97")), std::vector<std::string>{"changed"});
   EXPECT_EQ(column(run("pragma integrity_check")), std::vector<std::string>{"ok"});
+}
+
+TEST(RowNumberText, ExactIntegersOnlyWhateverTheirSpelling) {
+  const std::vector<std::pair<std::string, std::optional<int32_t>>> cases = {
+      {"7", 7},
+      {"007", 7},
+      {"+5", 5},
+      {"-0", 0},
+      {"-123456789", -123456789},
+      {"999999999", 999999999},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", std::nullopt},
+      {"12.0", 12},
+      {"1e3", 1000},
+      {"12.5", std::nullopt},
+      {"", std::nullopt},
+      {"-", std::nullopt},
+      {" 5", std::nullopt},
+      {"5x", std::nullopt},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(exactRowNumber(text), expected) << text;
 }
 
 }  // namespace
