@@ -314,10 +314,8 @@ CompiledExprPtr ExpressionCompiler::compile(const Expr& expr) {
   return node;
 }
 
-std::optional<SqlValue> literalValue(const Expr& expr) {
+SqlValue literalValue(const Expr& expr) {
   switch (expr.kind) {
-    case ExprKind::Null:
-      return SqlValue::null();
     case ExprKind::String:
     case ExprKind::Float:
       return SqlValue::borrowedText(expr.text);
@@ -325,7 +323,7 @@ std::optional<SqlValue> literalValue(const Expr& expr) {
       return fitsInInt32(expr.text) ? SqlValue::integerLiteral(digitsValue(expr.text), expr.text)
                                     : SqlValue::borrowedText(expr.text);
     default:
-      return std::nullopt;
+      return SqlValue::null();
   }
 }
 
@@ -336,7 +334,7 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
     case ExprKind::String:
     case ExprKind::Integer:
     case ExprKind::Float:
-      node->constant_ = *literalValue(expr);
+      node->constant_ = literalValue(expr);
       node->text_ = expr.kind == ExprKind::Null || expr.kind == ExprKind::String;
       return node;
     case ExprKind::Name:

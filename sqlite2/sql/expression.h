@@ -125,12 +125,13 @@ class ExpressionCompiler {
 // Whether an expression (as parsed) contains count().
 bool containsAggregate(const Expr& expr);
 
-// The value of a literal (NULL, a number, a text) as evaluating it would give, without
-// compiling it; nullopt for any other expression. A text value borrows the expression's.
-std::optional<SqlValue> literalValue(const Expr& expr);
+// Whether the expression is a literal: NULL, a number or a text.
 inline bool isLiteral(const Expr& expr) {
   return expr.kind == ExprKind::Null || expr.kind == ExprKind::String ||
          expr.kind == ExprKind::Integer || expr.kind == ExprKind::Float;
 }
+// The value of a literal as evaluating it would give, without compiling it. A text value
+// borrows the expression's.
+SqlValue literalValue(const Expr& literal);
 
 }  // namespace sqlite2

@@ -220,12 +220,14 @@ std::string tokenName(const Token& token) {
   if (open == '[') return std::string(text.substr(1, text.size() - 2));
   if (token.type != TokenType::String || (open != '\'' && open != '"')) return std::string(text);
   std::string_view inside = text.substr(1, text.size() - 2);
+  size_t quote = inside.find(open);
+  if (quote == inside.npos) return std::string(inside);
   std::string name;
   name.reserve(inside.size());
   // Runs up to and including each quote are copied whole; the quote after it, which doubled
   // it, is left out.
   size_t from = 0;
-  for (size_t quote; from < inside.size() && (quote = inside.find(open, from)) != inside.npos;
+  for (; from < inside.size() && (quote = inside.find(open, from)) != inside.npos;
        from = quote + 2) {
     name.append(inside, from, quote + 1 - from);
   }
