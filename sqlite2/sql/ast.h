@@ -24,9 +24,12 @@ enum class ExprKind {
   Binary,         // op: the operator's token type (Eq covers = and ==, Ne covers <> and !=)
   IsNull,         // operand IS NULL / ISNULL
   NotNull,        // operand NOTNULL / NOT NULL / IS NOT NULL
-  CountAll,       // count(*)
-  Count,          // count(operand)
   TableStar,      // t.* (text: t), only as a whole result column
+  Function,       // text: the name as written; list: the arguments; star: written name(*)
+  Like,           // op: Like or Glob; left LIKE right (the pattern); negated for NOT LIKE
+  Between,        // left BETWEEN list[0] AND list[1]; negated for NOT BETWEEN
+  InList,         // left IN (list); negated for NOT IN
+  Case,           // left: the operand or null; list: WHEN and THEN in turn; right: ELSE or null
 };
 
 struct Expr {
@@ -36,9 +39,11 @@ struct Expr {
   std::string qualifier;    // the table of a QualifiedName
   bool quoted = false;      // a Name written as "..." (a text value when no column matches)
   std::string_view source;  // the expression as written (result column names)
-  int argumentCount = 0;    // of a count(...)
+  bool negated = false;     // NOT LIKE, NOT BETWEEN, NOT IN
+  bool star = false;        // a function called as name(*)
   int height = 1;           // levels of the subtree under and including this node
   std::unique_ptr<Expr> left, right;
+  std::vector<std::unique_ptr<Expr>> list;
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
@@ -122,10 +127,13 @@ struct OrderTerm {
 };
 
 struct Select {
+  bool distinct = false;
   std::vector<ResultColumn> columns;
   std::optional<std::string> table;
   std::optional<std::string> alias;
   ExprPtr where;
+  std::vector<ExprPtr> groupBy;
+  ExprPtr having;
   std::vector<OrderTerm> orderBy;
   // LIMIT n OFFSET m (or LIMIT m, n). A negative limit means no limit.
   std::optional<int> limit;

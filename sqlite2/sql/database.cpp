@@ -141,8 +141,10 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     btree.beginStatement();
   }
   int lastInsertRowidBefore = session.lastInsertRowid;
+  int changesBefore = session.changes;
   try {
     work();
+    if (!changesSchema) session.lastStatementChanges = session.changes - changesBefore;
     if (ownTransaction) {
       session.dropWriteCursor();
       btree.commit();

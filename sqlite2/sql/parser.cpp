@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/error.h"
@@ -677,12 +678,23 @@ Insert Parser::parseInsert() {
 Select Parser::parseSelect() {
   advance();  // SELECT
   Select select;
+  if (accept(TokenType::Distinct)) {
+    select.distinct = true;
+  } else {
+    accept(TokenType::All);
+  }
   parseResultColumns(select);
   if (accept(TokenType::From)) {
     select.table = parseName();
     select.alias = parseAlias();
   }
   if (accept(TokenType::Where)) select.where = parseExpr();
+  if (accept(TokenType::Group)) {
+    expect(TokenType::By);
+    do select.groupBy.push_back(parseExpr());
+    while (accept(TokenType::Comma));
+  }
+  if (accept(TokenType::Having)) select.having = parseExpr();
   if (accept(TokenType::Order)) {
     expect(TokenType::By);
     parseOrderBy(select);
@@ -807,6 +819,7 @@ void Parser::finishNode(Expr& node, size_t start) {
 void Parser::measureHeight(Expr& node) {
   int below = node.left ? node.left->height : 0;
   if (node.right && node.right->height > below) below = node.right->height;
+  for (const ExprPtr& item : node.list) below = std::max(below, item->height);
   node.height = below + 1;
   if (node.height > kMostExpressionDepth) refuseTooDeep();
 }
@@ -821,7 +834,7 @@ ExprPtr Parser::parseExpr(int minimumLevel) {
     TokenType type = peek().type;
     int level = binaryLevel(type);
     if (level == 0 || level < minimumLevel) return left;
-    Token op = advance();
+    advance();
     ExprPtr node;
     switch (type) {
       case TokenType::IsNull:
@@ -840,15 +853,28 @@ ExprPtr Parser::parseExpr(int minimumLevel) {
         }
         break;
       case TokenType::Not:
-        // NOT NULL; NOT LIKE, NOT GLOB, NOT IN and NOT BETWEEN are not implemented.
-        expect(TokenType::Null);
-        node = makeNode(ExprKind::NotNull, start);
+        // NOT NULL, NOT LIKE, NOT GLOB, NOT BETWEEN, NOT IN.
+        if (accept(TokenType::Null)) {
+          node = makeNode(ExprKind::NotNull, start);
+          break;
+        }
+        switch (peek().type) {
+          case TokenType::Like:
+          case TokenType::Glob:
+          case TokenType::Between:
+          case TokenType::In:
+            node = parsePostfixOperator(advance().type, true, start);
+            break;
+          default:
+            syntaxError();
+        }
         break;
       case TokenType::Like:
       case TokenType::Glob:
       case TokenType::Between:
       case TokenType::In:
-        syntaxErrorAt(op);
+        node = parsePostfixOperator(type, false, start);
+        break;
       default:
         node = std::make_unique<Expr>();
         node->kind = ExprKind::Binary;
@@ -889,6 +915,8 @@ ExprPtr Parser::parseOperand() {
     case TokenType::Null:
       advance();
       return makeNode(ExprKind::Null, start);
+    case TokenType::Case:
+      return parseCase();
     case TokenType::Integer:
     case TokenType::Float: {
       Token token = advance();
@@ -944,25 +972,73 @@ ExprPtr Parser::parseNameExpr() {
   return node;
 }
 
-// Only count(*), count() and count(expression) are implemented.
+// name(arguments), name() or name(*); the name is checked when the call is compiled.
 ExprPtr Parser::parseFunctionCall(Token name) {
-  if (strcasecmp(std::string(name.text).c_str(), "count") != 0) syntaxErrorAt(name);
   size_t start = name.offset;
   advance();  // (
-  if (accept(TokenType::Star) || peek().type == TokenType::RightParen) {
-    expect(TokenType::RightParen);
-    return makeNode(ExprKind::CountAll, start);
-  }
-  ExprPtr argument = parseExpr();
-  int count = 1;
-  while (accept(TokenType::Comma)) {
-    parseExpr();  // more than one argument is an error once the statement is read
-    ++count;
+  ExprPtr node = std::make_unique<Expr>();
+  node->kind = ExprKind::Function;
+  node->text = std::string(name.text);
+  if (accept(TokenType::Star)) {
+    node->star = true;
+  } else if (peek().type != TokenType::RightParen) {
+    do node->list.push_back(parseExpr());
+    while (accept(TokenType::Comma));
   }
   expect(TokenType::RightParen);
-  ExprPtr node = makeNode(ExprKind::Count, start);
-  node->left = std::move(argument);
-  node->argumentCount = count;
+  finishNode(*node, start);
+  measureHeight(*node);
+  return node;
+}
+
+// After the left operand (and NOT, when negated): LIKE or GLOB pattern, BETWEEN low AND high,
+// IN (values).
+ExprPtr Parser::parsePostfixOperator(TokenType type, bool negated, size_t start) {
+  auto node = std::make_unique<Expr>();
+  node->negated = negated;
+  switch (type) {
+    case TokenType::Like:
+    case TokenType::Glob:
+      node->kind = ExprKind::Like;
+      node->op = type;
+      node->right = parseExpr(kEquality + 1);
+      break;
+    case TokenType::Between:
+      node->kind = ExprKind::Between;
+      node->list.push_back(parseExpr(kEquality + 1));
+      expect(TokenType::And);
+      node->list.push_back(parseExpr(kEquality + 1));
+      break;
+    case TokenType::In:
+      node->kind = ExprKind::InList;
+      expect(TokenType::LeftParen);
+      do node->list.push_back(parseExpr());
+      while (accept(TokenType::Comma));
+      expect(TokenType::RightParen);
+      break;
+    default:
+      syntaxError();
+  }
+  finishNode(*node, start);
+  return node;
+}
+
+// CASE [operand] WHEN value THEN result ... [ELSE result] END
+ExprPtr Parser::parseCase() {
+  size_t start = peek().offset;
+  advance();  // CASE
+  auto node = std::make_unique<Expr>();
+  node->kind = ExprKind::Case;
+  if (peek().type != TokenType::When) node->left = parseExpr();
+  expect(TokenType::When);
+  do {
+    node->list.push_back(parseExpr());
+    expect(TokenType::Then);
+    node->list.push_back(parseExpr());
+  } while (accept(TokenType::When));
+  if (accept(TokenType::Else)) node->right = parseExpr();
+  expect(TokenType::End);
+  finishNode(*node, start);
   measureHeight(*node);
   return node;
 }

@@ -73,6 +73,8 @@ class Parser {
   ExprPtr parseOperand();
   ExprPtr parseNameExpr();
   ExprPtr parseFunctionCall(Token name);
+  ExprPtr parsePostfixOperator(TokenType type, bool negated, size_t start);
+  ExprPtr parseCase();
   ExprPtr makeNode(ExprKind kind, size_t start);
   void finishNode(Expr& node, size_t start);
   // Sets node.height from its operands; refuses an expression that has grown too deep.

@@ -1,12 +1,18 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "common/error.h"
+#include "common/text_format.h"
+#include "record/numeric_text.h"
 #include "sql/access_plan.h"
+#include "sql/aggregator.h"
 #include "sql/comparison.h"
 #include "sql/expression.h"
+#include "sql/group_key.h"
 #include "sql/parser.h"
 #include "sql/row_scanner.h"
 #include "sql/session.h"
@@ -35,12 +41,19 @@ class SelectQuery {
  private:
   void resolveResultColumns();
   void addAllColumns();
+  void resolveGroupBy();
   void resolveOrderBy();
   std::optional<int> orderColumnNumber(const Expr& expr) const;
+  // A result column named by its number or alias in ORDER BY or GROUP BY; null otherwise.
+  const CompiledExpr* resultColumnFor(const Expr& expr, const char* clause) const;
   std::vector<OrderColumn> orderColumns() const;
 
-  void runAggregate(const AccessPlan* plan);
-  void runRows(const AccessPlan* plan);
+  void runAggregate(RowScanner* scanner);
+  void runRows(RowScanner* scanner);
+  // Adds a finished result row (or group) to the output: sorted later, or emitted now.
+  bool produce(const EvalContext& context);
+  bool isNewDistinctRow(std::vector<OutputValue>& row);
+  void emitSorted();
   std::vector<OutputValue> outputRow(const EvalContext& context) const;
   // Hands one row to the callback unless OFFSET skips it; false once LIMIT is reached.
   bool emit(const std::vector<OutputValue>& row);
@@ -58,8 +71,20 @@ class SelectQuery {
   std::vector<CompiledExprPtr> columns_;
   std::vector<std::string> names_;
   CompiledExprPtr where_;
+  std::vector<CompiledExprPtr> ownedGroupBy_;
+  std::vector<const CompiledExpr*> groupBy_;
+  CompiledExprPtr having_;
   std::vector<SortTerm> orderBy_;
-  bool aggregate_ = false;
+  bool aggregate_ = false;  // aggregates or GROUP BY: one result row per group
+  bool resultHasAggregates_ = false;
+
+  struct SortedRow {
+    std::vector<OutputValue> keys;
+    std::vector<OutputValue> values;
+  };
+  std::vector<SortedRow> sorted_;
+  std::unordered_set<std::string> distinctKeys_;
+  std::string keyScratch_;
 
   const ResultRowCallback* onRow_ = nullptr;
   int skipped_ = 0;
@@ -79,20 +104,36 @@ SelectQuery::SelectQuery(Session& session, const Select& select)
     : session_(session),
       select_(select),
       table_(select.table ? session.table(*select.table) : nullptr),
-      compiler_(table_.get(), tableNameForQualifiers(select)) {
+      compiler_(table_.get(), tableNameForQualifiers(select), &session) {
   if (table_ && table_->isView) {
     throw Error(SQLITE_ERROR, "cannot read view " + table_->name + ": views are not supported");
   }
   for (const ResultColumn& column : select.columns) {
-    if (column.expr && containsAggregate(*column.expr)) aggregate_ = true;
+    if (column.expr && containsAggregate(*column.expr)) resultHasAggregates_ = true;
   }
+  if (select.having && select.groupBy.empty()) {
+    throw Error(SQLITE_ERROR, "a GROUP BY clause is required before HAVING");
+  }
+  if (select.having && containsAggregate(*select.having)) resultHasAggregates_ = true;
+  aggregate_ = resultHasAggregates_ || !select.groupBy.empty();
+  // Grouped rows read their columns from the group's first row.
+  compiler_.captureColumns(!select.groupBy.empty());
   resolveResultColumns();
+  compiler_.captureColumns(false);
   if (select.where) where_ = compiler_.compile(*select.where);
+  compiler_.captureColumns(!select.groupBy.empty());
+  if (select.having) {
+    compiler_.allowAggregates(true);
+    having_ = compiler_.compile(*select.having);
+    compiler_.allowAggregates(false);
+  }
   resolveOrderBy();
+  compiler_.captureColumns(false);
+  resolveGroupBy();
 }
 
 void SelectQuery::resolveResultColumns() {
-  compiler_.allowAggregates(aggregate_);
+  compiler_.allowAggregates(resultHasAggregates_);
   for (const ResultColumn& column : select_.columns) {
     switch (column.kind) {
       case ResultColumn::Kind::AllColumns:
@@ -143,20 +184,26 @@ std::optional<int> SelectQuery::orderColumnNumber(const Expr& expr) const {
   return std::nullopt;
 }
 
+const CompiledExpr* SelectQuery::resultColumnFor(const Expr& expr, const char* clause) const {
+  if (std::optional<int> number = orderColumnNumber(expr)) {
+    int count = static_cast<int>(columns_.size());
+    if (*number < 1 || *number > count) {
+      throw Error(SQLITE_ERROR, std::string(clause) + " column number " + std::to_string(*number) +
+                                    " out of range - should be between 1 and " +
+                                    std::to_string(count));
+    }
+    return columns_[*number - 1].get();
+  }
+  return nullptr;
+}
+
 void SelectQuery::resolveOrderBy() {
-  compiler_.allowAggregates(aggregate_);
+  compiler_.allowAggregates(resultHasAggregates_);
   for (const OrderTerm& term : select_.orderBy) {
     SortTerm sort;
     sort.descending = term.descending;
-    if (std::optional<int> number = orderColumnNumber(*term.expr)) {
-      int count = static_cast<int>(columns_.size());
-      if (*number < 1 || *number > count) {
-        throw Error(SQLITE_ERROR, "ORDER BY column number " + std::to_string(*number) +
-                                      " out of range - should be between 1 and " +
-                                      std::to_string(count));
-      }
-      sort.expr = columns_[*number - 1].get();
-    } else {
+    sort.expr = resultColumnFor(*term.expr, "ORDER BY");
+    if (!sort.expr) {
       try {
         sort.owned = compiler_.compile(*term.expr);
       } catch (const Error&) {
@@ -188,6 +235,40 @@ void SelectQuery::resolveOrderBy() {
   compiler_.allowAggregates(false);
 }
 
+// GROUP BY terms are read from each row; a number or an alias names a result column, whose
+// expression is then compiled again to read the row rather than the group.
+void SelectQuery::resolveGroupBy() {
+  for (const ExprPtr& term : select_.groupBy) {
+    const Expr* expr = term.get();
+    if (std::optional<int> number = orderColumnNumber(*expr)) {
+      int count = static_cast<int>(select_.columns.size());
+      if (*number < 1 || *number > count) {
+        throw Error(SQLITE_ERROR, "GROUP BY column number " + std::to_string(*number) +
+                                      " out of range - should be between 1 and " +
+                                      std::to_string(count));
+      }
+      expr = select_.columns[*number - 1].expr.get();
+    } else if (expr->kind == ExprKind::Name &&
+               !(table_ && (table_->findColumn(expr->text) >= 0 || isRowNumberName(expr->text)))) {
+      for (const ResultColumn& column : select_.columns) {
+        if (column.alias && sameName(*column.alias, expr->text)) {
+          expr = column.expr.get();
+          break;
+        }
+      }
+    }
+    if (!expr) throw Error(SQLITE_ERROR, "near \"*\": syntax error");
+    if (containsAggregate(*expr)) {
+      throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
+    }
+    ownedGroupBy_.push_back(compiler_.compile(*expr));
+    if (ownedGroupBy_.back()->isConstant()) {
+      throw Error(SQLITE_ERROR, "GROUP BY terms must not be non-integer constants");
+    }
+    groupBy_.push_back(ownedGroupBy_.back().get());
+  }
+}
+
 std::vector<OrderColumn> SelectQuery::orderColumns() const {
   std::vector<OrderColumn> columns;
   for (const SortTerm& term : orderBy_) {
@@ -208,74 +289,153 @@ void SelectQuery::run(const ResultRowCallback& onRow) {
   if (!table_) {
     // No FROM: one row of constants, if the WHERE lets it through.
     if (aggregate_) {
-      std::vector<int64_t> totals(compiler_.aggregates().size(), 0);
+      runAggregate(nullptr);
+    } else {
       EvalContext row;
-      bool passes = !where_ || where_->isSatisfied(row);
-      for (size_t i = 0; i < totals.size(); ++i) {
-        const CompiledExpr* argument = compiler_.aggregates()[i].argument;
-        if (passes && (!argument || !argument->evaluate(row).isNull())) totals[i] = 1;
-      }
-      EvalContext result;
-      result.aggregates = &totals;
-      emit(outputRow(result));
-      return;
+      if (!where_ || where_->isSatisfied(row)) produce(row);
+      emitSorted();
     }
-    EvalContext row;
-    if (!where_ || where_->isSatisfied(row)) emit(outputRow(row));
     return;
   }
-  std::vector<OrderColumn> order = aggregate_ ? std::vector<OrderColumn>() : orderColumns();
+  std::vector<OrderColumn> order =
+      aggregate_ || select_.distinct ? std::vector<OrderColumn>() : orderColumns();
   AccessPlan plan = planAccess(*table_, where_.get(), order);
   ReadingTable reading(session_, table_->root);
+  RowScanner scanner(*session_.btree, *table_, plan);
   if (aggregate_) {
-    runAggregate(&plan);
+    runAggregate(&scanner);
+  } else if (orderBy_.empty() || plan.providesOrder) {
+    runRows(&scanner);
   } else {
-    runRows(&plan);
+    while (scanner.next()) produce(scanner.context());
+    emitSorted();
   }
 }
 
-void SelectQuery::runAggregate(const AccessPlan* plan) {
-  std::vector<int64_t> totals(compiler_.aggregates().size(), 0);
-  RowScanner scanner(*session_.btree, *table_, *plan);
-  while (scanner.next()) {
-    for (size_t i = 0; i < totals.size(); ++i) {
-      const CompiledExpr* argument = compiler_.aggregates()[i].argument;
-      if (!argument || !argument->evaluate(scanner.context()).isNull()) ++totals[i];
-    }
-  }
-  // Columns outside count() read as NULL in the one result row.
-  EvalContext result;
-  result.aggregates = &totals;
-  emit(outputRow(result));
-}
+namespace {
 
-struct SortedRow {
-  std::vector<OutputValue> keys;
-  std::vector<OutputValue> values;
+// One group of an aggregate query: its key's values (for the output order), the values of
+// the columns read from its first row, and its aggregates.
+struct Group {
+  std::vector<OutputValue> key;
+  std::vector<SqlValue> captured;
+  Aggregator aggregator;
 };
 
-void SelectQuery::runRows(const AccessPlan* plan) {
-  RowScanner scanner(*session_.btree, *table_, *plan);
-  if (orderBy_.empty() || plan->providesOrder) {
-    while (scanner.next()) {
-      if (!emitCurrent(scanner.context())) return;
+SqlValue ownedCopy(const SqlValue& value) {
+  if (value.isNull() || value.kind() != SqlValue::Kind::Text) return value;
+  return SqlValue::ownedText(std::string(value.text()));
+}
+
+}  // namespace
+
+// Groups come out in the order of their keys (as ORDER BY of the GROUP BY terms would give)
+// unless ORDER BY says otherwise.
+void SelectQuery::runAggregate(RowScanner* scanner) {
+  const std::vector<AggregateTerm>& terms = compiler_.aggregates();
+  const std::vector<const CompiledExpr*>& captures = compiler_.captures();
+  std::vector<std::unique_ptr<Group>> groups;
+  std::unordered_map<std::string, size_t> groupOf;
+  auto addRow = [&](const EvalContext& row) {
+    keyScratch_.clear();
+    for (const CompiledExpr* term : groupBy_) {
+      SqlValue value = term->evaluate(row);
+      appendGroupKey(keyScratch_, value.isNull() ? std::nullopt : std::optional(value.text()),
+                     term->isText());
     }
-    return;
-  }
-  std::vector<SortedRow> rows;
-  while (scanner.next()) {
-    SortedRow row;
-    for (const SortTerm& term : orderBy_) {
-      SqlValue key = term.expr->evaluate(scanner.context());
-      row.keys.push_back(key.isNull() ? OutputValue() : OutputValue(std::string(key.text())));
+    auto found = groupOf.find(keyScratch_);
+    Group* group;
+    if (found == groupOf.end()) {
+      groups.push_back(std::make_unique<Group>(Group{{}, {}, Aggregator(terms)}));
+      group = groups.back().get();
+      groupOf.emplace(keyScratch_, groups.size() - 1);
+      for (const CompiledExpr* term : groupBy_) {
+        SqlValue value = term->evaluate(row);
+        group->key.push_back(value.isNull() ? OutputValue()
+                                            : OutputValue(std::string(value.text())));
+      }
+      for (const CompiledExpr* capture : captures)
+        group->captured.push_back(ownedCopy(capture->evaluate(row)));
+    } else {
+      group = groups[found->second].get();
     }
-    row.values = outputRow(scanner.context());
-    rows.push_back(std::move(row));
+    group->aggregator.add(row);
+  };
+  if (scanner) {
+    while (scanner->next()) addRow(scanner->context());
+  } else {
+    EvalContext row;
+    if (!where_ || where_->isSatisfied(row)) addRow(row);
   }
+  // Without GROUP BY there is one group, also when no row was found.
+  if (groupBy_.empty() && groups.empty()) {
+    groups.push_back(std::make_unique<Group>(Group{{}, {}, Aggregator(terms)}));
+  }
+  std::stable_sort(groups.begin(), groups.end(),
+                   [this](const std::unique_ptr<Group>& a, const std::unique_ptr<Group>& b) {
+                     for (size_t i = 0; i < groupBy_.size(); ++i) {
+                       const OutputValue& x = a->key[i];
+                       const OutputValue& y = b->key[i];
+                       int order = (!x || !y) ? (x ? 1 : 0) - (y ? 1 : 0)
+                                              : compareValues(*x, *y, groupBy_[i]->isText());
+                       if (order != 0) return order < 0;
+                     }
+                     return false;
+                   });
+  for (const std::unique_ptr<Group>& group : groups) {
+    EvalContext result;
+    result.aggregates = group->aggregator.results();
+    result.captured = group->captured.data();
+    if (having_ && !having_->isSatisfied(result)) continue;
+    if (!produce(result)) return;
+  }
+  emitSorted();
+}
+
+void SelectQuery::runRows(RowScanner* scanner) {
+  while (scanner->next()) {
+    if (select_.distinct) {
+      if (!produce(scanner->context())) return;
+    } else if (!emitCurrent(scanner->context())) {
+      return;
+    }
+  }
+}
+
+// The reference library turns the numbers of numeric columns into its own spelling of them
+// on the way through DISTINCT ('05' and '5.0' come out as 5, '1e3' as 1000).
+bool SelectQuery::isNewDistinctRow(std::vector<OutputValue>& row) {
+  keyScratch_.clear();
+  for (size_t i = 0; i < row.size(); ++i) {
+    if (row[i] && !columns_[i]->isText() && looksLikeNumber(*row[i])) {
+      row[i] = formatReal(numericValue(*row[i]));
+    }
+    appendGroupKey(keyScratch_, row[i] ? std::optional<std::string_view>(*row[i]) : std::nullopt,
+                   columns_[i]->isText());
+  }
+  return distinctKeys_.insert(keyScratch_).second;
+}
+
+bool SelectQuery::produce(const EvalContext& context) {
+  std::vector<OutputValue> values = outputRow(context);
+  if (select_.distinct && !isNewDistinctRow(values)) return true;
+  if (orderBy_.empty()) return emit(values);
+  SortedRow row;
+  for (const SortTerm& term : orderBy_) {
+    SqlValue key = term.expr->evaluate(context);
+    row.keys.push_back(key.isNull() ? OutputValue() : OutputValue(std::string(key.text())));
+  }
+  row.values = std::move(values);
+  sorted_.push_back(std::move(row));
+  return true;
+}
+
+void SelectQuery::emitSorted() {
+  if (orderBy_.empty()) return;
   // Rows that sort equal come out in the reverse of the order they were found, as from the
   // reference library's sorter.
-  std::reverse(rows.begin(), rows.end());
-  std::stable_sort(rows.begin(), rows.end(), [this](const SortedRow& a, const SortedRow& b) {
+  std::reverse(sorted_.begin(), sorted_.end());
+  std::stable_sort(sorted_.begin(), sorted_.end(), [this](const SortedRow& a, const SortedRow& b) {
     for (size_t i = 0; i < orderBy_.size(); ++i) {
       const OutputValue& x = a.keys[i];
       const OutputValue& y = b.keys[i];
@@ -289,7 +449,7 @@ void SelectQuery::runRows(const AccessPlan* plan) {
     }
     return false;
   });
-  for (const SortedRow& row : rows) {
+  for (const SortedRow& row : sorted_) {
     if (!emit(row.values)) return;
   }
 }

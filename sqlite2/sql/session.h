@@ -29,6 +29,7 @@ struct Session {
   PageNumber writeCursorRoot = 0;
   std::unique_ptr<Schema> schema;  // null until read (or after a rollback)
   int changes = 0;                 // of the current execute() call
+  int lastStatementChanges = 0;    // of the last INSERT, UPDATE or DELETE that succeeded
   int lastInsertRowid = 0;
   std::mt19937 random{std::random_device{}()};
   // Tables being read by statements still running (a row callback may run more statements):

@@ -72,9 +72,9 @@ struct NewRow {
 // The values are compiled before the column list is checked: an unknown name among the
 // values is the error reported first. Literals, all that a dump holds, need no compiling;
 // with nothing else there is nothing compiled (an empty list).
-std::vector<CompiledExprPtr> compileValues(const Insert& insert) {
+std::vector<CompiledExprPtr> compileValues(Session& session, const Insert& insert) {
   std::vector<CompiledExprPtr> compiled;
-  ExpressionCompiler compiler(nullptr, std::string());
+  ExpressionCompiler compiler(nullptr, std::string(), &session);
   for (size_t i = 0; i < insert.values.size(); ++i) {
     if (isLiteral(*insert.values[i])) continue;
     compiled.resize(insert.values.size());
@@ -140,7 +140,7 @@ NewRow rowOfNamedColumns(const Table& table, const Insert& insert,
 
 void runInsert(Session& session, const Insert& insert) {
   std::shared_ptr<Table> table = writableTable(session, insert.table);
-  std::vector<CompiledExprPtr> compiled = compileValues(insert);
+  std::vector<CompiledExprPtr> compiled = compileValues(session, insert);
   NewRow row = insert.columns ? rowOfNamedColumns(*table, insert, compiled)
                               : rowOfAllColumns(*table, insert, compiled);
   session.statementStarted = true;
@@ -229,7 +229,7 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
 
 void runUpdate(Session& session, const Update& update) {
   std::shared_ptr<Table> table = writableTable(session, update.table);
-  ExpressionCompiler compiler(table.get(), table->name);
+  ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledAssignments assigned = compileAssignments(*table, compiler, update.assignments);
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
   session.statementStarted = true;
@@ -243,7 +243,7 @@ void runUpdate(Session& session, const Update& update) {
 
 void runDelete(Session& session, const Delete& del) {
   std::shared_ptr<Table> table = writableTable(session, del.table);
-  ExpressionCompiler compiler(table.get(), table->name);
+  ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
   session.statementStarted = true;
   if (!del.where) {

@@ -1,5 +1,7 @@
 #include "twin_databases.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "common/error.h"
@@ -109,6 +111,15 @@ Outcome TwinDatabases::theirs(const std::string& sql) {
 Outcome TwinDatabases::same(const std::string& sql) {
   Outcome expected = theirs(sql);
   Outcome actual = ours(sql);
+  EXPECT_EQ(actual, expected) << "for: " << sql;
+  return actual;
+}
+
+Outcome TwinDatabases::sameIgnoringOrder(const std::string& sql) {
+  Outcome expected = theirs(sql);
+  Outcome actual = ours(sql);
+  std::sort(expected.rows.begin(), expected.rows.end());
+  std::sort(actual.rows.begin(), actual.rows.end());
   EXPECT_EQ(actual, expected) << "for: " << sql;
   return actual;
 }
