@@ -64,7 +64,11 @@ SqlValue substringOf(const FunctionCall& call) {
   }
   if (start + length > characters) length = characters - start;
   if (length <= 0) return SqlValue::ownedText(std::string());
-  size_t from = characterOffset(text, start);
+  // Continuation bytes at the start belong to no character (a GBK text may start with such a
+  // byte): they are passed over.
+  size_t first = 0;
+  while (first < text.size() && isContinuation(text[first])) ++first;
+  size_t from = first + characterOffset(text.substr(first), start);
   size_t to = from + characterOffset(text.substr(from), length);
   return SqlValue::ownedText(std::string(text.substr(from, to - from)));
 }
@@ -139,7 +143,8 @@ SqlValue extremeOf(const FunctionCall& call, bool largest) {
   for (int i = 0; i < call.count; ++i) {
     if (call.args[i].isNull()) return SqlValue::null();
     int order = compareValues(call.args[i].text(), call.args[best].text(), call.asText);
-    if (largest ? order > 0 : order < 0) best = i;
+    // Of equal values max() takes the last, min() the first.
+    if (largest ? order >= 0 : order < 0) best = i;
   }
   return call.args[best];
 }

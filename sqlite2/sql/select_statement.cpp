@@ -306,6 +306,7 @@ void SelectQuery::run(const ResultRowCallback& onRow) {
     runAggregate(&scanner);
   } else if (orderBy_.empty() || plan.providesOrder) {
     runRows(&scanner);
+    emitSorted();  // DISTINCT rows, gathered
   } else {
     while (scanner.next()) produce(scanner.context());
     emitSorted();

@@ -71,6 +71,7 @@ class StatementGenerator {
   }
 
   std::string next() {
+    unordered_ = false;
     int kind = pick(100);
     if (kind < 30) return insert();
     if (kind < 55) return select();
@@ -81,8 +82,14 @@ class StatementGenerator {
     if (kind < 85) return "drop index i" + std::to_string(pick(indexCounter_ + 1));
     if (kind < 88) return count();
     if (kind < 90) return "pragma integrity_check";
-    return insert();
+    if (kind < 95) return expressionSelect();
+    if (kind < 98) return groupedSelect();
+    return distinctSelect();
   }
+
+  // Whether the last statement's rows come in an order the reference library leaves to its
+  // hash table (GROUP BY without ORDER BY).
+  bool lastIsUnordered() const { return unordered_; }
 
   std::vector<std::string> dumps() const {
     std::vector<std::string> statements;
@@ -193,6 +200,150 @@ class StatementGenerator {
     return chance(75) ? " where " + condition(table) : "";
   }
 
+  // A LIKE or GLOB pattern with wildcards around values, letters and GBK or UTF-8 bytes.
+  std::string pattern(bool glob) {
+    static const char* const kPieces[] = {
+        "a", "B", "5", "0", "1", "x y", "\xb2\xe2", "\xca\xd4", "\xe4\xb8\xad", "e", "."};
+    std::string text = "'";
+    int pieces = 1 + pick(3);
+    for (int i = 0; i < pieces; ++i) {
+      int kind = pick(10);
+      if (kind < 3) {
+        text += glob ? "*" : "%";
+      } else if (kind < 5) {
+        text += glob ? "?" : "_";
+      } else if (glob && kind == 5) {
+        text += chance(50) ? "[a-c5]" : "[^0-9]";
+      } else {
+        text += kPieces[pick(std::size(kPieces))];
+      }
+    }
+    return text + "'";
+  }
+
+  // Functions and operators whose results both engines compute alike; none of them takes a
+  // NULL where the reference library crashes on one (substr's position and length).
+  std::string scalar(const RandomTable& table) {
+    std::string c = column(table);
+    std::string v = value();
+    switch (pick(16)) {
+      case 0:
+        return "length(" + c + ")";
+      case 1:
+        return "upper(" + c + ")";
+      case 2:
+        return "lower(" + c + ")";
+      case 3:
+        return "substr(" + c + ", " + std::to_string(pick(5) - 2) + ", " + std::to_string(pick(4)) +
+               ")";
+      case 4:
+        return "abs(" + c + ")";
+      case 5:
+        return "round(" + c + (chance(50) ? ", " + std::to_string(pick(4)) : "") + ")";
+      case 6:
+        return "coalesce(" + c + ", " + v + ")";
+      case 7:
+        return "ifnull(" + c + ", " + column(table) + ")";
+      case 8:
+        return "nullif(" + c + ", " + v + ")";
+      case 9:
+        return std::string(chance(50) ? "min(" : "max(") + c + ", " + v + ")";
+      case 10:
+        return "quote(" + c + ")";
+      case 11:
+        return c + " || " + v;
+      case 12:
+        return "case " + c + " when " + v + " then 'w' when " + value() + " then " + column(table) +
+               " else " + value() + " end";
+      case 13:
+        return "case when " + condition(table) + " then " + c + " else " + v + " end";
+      case 14:
+        return "typeof(" + c + ")";
+      default:
+        return "(" + c + " " + (chance(50) ? "like " + pattern(false) : "glob " + pattern(true)) +
+               ")";
+    }
+  }
+
+  std::string valueList() {
+    std::string list = value();
+    int more = pick(3);
+    for (int i = 0; i < more; ++i) {
+      std::string item = value();
+      if (item == "NULL") item = "7";  // NULL in a list: see the expression tests
+      list += ", " + item;
+    }
+    return list == "NULL" ? "8" : list;
+  }
+
+  std::string expressionCondition(const RandomTable& table) {
+    std::string c = column(table);
+    switch (pick(6)) {
+      case 0:
+        return c + (chance(30) ? " not" : "") + " like " + pattern(false);
+      case 1:
+        return c + (chance(30) ? " not" : "") + " glob " + pattern(true);
+      case 2:
+        return c + (chance(30) ? " not" : "") + " between " + value() + " and " + value();
+      case 3:
+        // "+c" keeps indexes out: the reference library looks IN values up in an index by
+        // its key encoding, which this engine does not do yet.
+        return "+" + c + (chance(30) ? " not" : "") + " in (" + valueList() + ")";
+      case 4:
+        return scalar(table) + " = " + value();
+      default:
+        return condition(table);
+    }
+  }
+
+  std::string expressionSelect() {
+    const RandomTable& t = table();
+    // A first column without a comparison inside: the reference library types calls like
+    // coalesce() differently there.
+    std::string sql = "select rowid, " + scalar(t);
+    int more = pick(3);
+    for (int i = 0; i < more; ++i) sql += ", " + scalar(t);
+    sql += " from " + t.name;
+    if (chance(80)) sql += " where " + expressionCondition(t);
+    if (chance(30)) sql += (chance(50) ? " and " : " or ") + expressionCondition(t);
+    return sql + " order by rowid";
+  }
+
+  std::string aggregate(const RandomTable& table) {
+    static const char* const kFunctions[] = {"count", "sum", "avg", "min", "max"};
+    if (chance(15)) return "count(*)";
+    std::string argument = chance(80) ? column(table) : arithmetic(table, true);
+    return std::string(kFunctions[pick(std::size(kFunctions))]) + "(" + argument + ")";
+  }
+
+  std::string groupedSelect() {
+    const RandomTable& t = table();
+    std::string key = column(t);
+    std::string sql = "select ";
+    if (chance(20)) sql += "distinct ";
+    bool grouped = chance(70);
+    if (grouped) sql += key + ", ";
+    sql += aggregate(t);
+    if (chance(50)) sql += ", " + aggregate(t);
+    sql += " from " + t.name + where(t);
+    if (grouped) {
+      sql += " group by " + key;
+      if (chance(40)) sql += " having " + aggregate(t) + " > " + std::to_string(pick(3));
+      if (chance(50)) {
+        sql += " order by 1" + std::string(chance(50) ? " desc" : "");
+        if (chance(30)) sql += " limit " + std::to_string(1 + pick(3));
+      } else {
+        unordered_ = true;
+      }
+    }
+    return sql;
+  }
+
+  std::string distinctSelect() {
+    const RandomTable& t = table();
+    return "select distinct " + column(t) + " from " + t.name + where(t) + " order by 1";
+  }
+
   std::string count() {
     const RandomTable& t = table();
     return "select count(*), count(" + column(t) + ") from " + t.name + where(t);
@@ -263,6 +414,7 @@ class StatementGenerator {
   int indexCounter_ = 0;
   bool longValues_;
   bool transactions_;
+  bool unordered_ = false;
 };
 
 class RandomDifferential : public ::testing::TestWithParam<unsigned> {};
@@ -277,12 +429,16 @@ TEST_P(RandomDifferential, BothEnginesAgreeStepByStep) {
     if (trace) std::cerr << sql << ";\n";
     twins.same(sql);
   }
-  constexpr int kSteps = 700;
+  constexpr int kSteps = 1300;
   for (int step = 0; step < kSteps && !HasFailure(); ++step) {
     std::string sql = generator.next();
     SCOPED_TRACE("step " + std::to_string(step) + ": " + sql);
     if (trace) std::cerr << sql << ";\n";
-    twins.same(sql);
+    if (generator.lastIsUnordered()) {
+      twins.sameIgnoringOrder(sql);
+    } else {
+      twins.same(sql);
+    }
     if (step % 100 == 99) twins.sameForAll(generator.dumps());
   }
   twins.same("commit");
