@@ -126,11 +126,28 @@ struct OrderTerm {
   std::optional<std::string> collation;
 };
 
+// How a FROM item joins the ones before it (a set of the join keywords written).
+enum JoinFlag : uint8_t {
+  kJoinInner = 1,
+  kJoinCross = 2,
+  kJoinNatural = 4,
+  kJoinLeft = 8,
+  kJoinOuter = 16,
+  kJoinRight = 32,
+};
+
+struct FromItem {
+  std::string table;
+  std::optional<std::string> alias;
+  uint8_t join = 0;  // JoinFlag bits of the join before this item (0 for a comma or JOIN)
+  ExprPtr on;
+  std::optional<std::vector<std::string>> usingColumns;
+};
+
 struct Select {
   bool distinct = false;
   std::vector<ResultColumn> columns;
-  std::optional<std::string> table;
-  std::optional<std::string> alias;
+  std::vector<FromItem> from;
   ExprPtr where;
   std::vector<ExprPtr> groupBy;
   ExprPtr having;

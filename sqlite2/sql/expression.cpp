@@ -118,9 +118,18 @@ void CompiledExpr::forEachOperand(const std::function<void(const CompiledExpr&)>
 }
 
 std::optional<std::string_view> CompiledExpr::columnValue(const EvalContext& context) const {
-  if (context.record) return context.record->field(static_cast<size_t>(column_));
-  if (context.partial) return context.partial->field(static_cast<size_t>(column_));
+  const EvalContext& row = context.sources ? *context.sources[source_] : context;
+  if (row.record) return row.record->field(static_cast<size_t>(column_));
+  if (row.partial) return row.partial->field(static_cast<size_t>(column_));
   return std::nullopt;
+}
+
+uint64_t CompiledExpr::sourcesUsed() const {
+  if (op_ == Op::Column || op_ == Op::RowNumber) return uint64_t{1} << source_;
+  if (op_ == Op::Aggregate || op_ == Op::Captured) return 0;
+  uint64_t used = 0;
+  forEachOperand([&](const CompiledExpr& operand) { used |= operand.sourcesUsed(); });
+  return used;
 }
 
 int CompiledExpr::highestColumn() const {
@@ -164,9 +173,11 @@ SqlValue CompiledExpr::evaluate(const EvalContext& context) const {
       std::optional<std::string_view> field = columnValue(context);
       return field ? SqlValue::borrowedText(*field) : SqlValue::null();
     }
-    case Op::RowNumber:
-      if (!context.record && !context.partial) return SqlValue::null();
-      return SqlValue::integer(context.rowNumber);
+    case Op::RowNumber: {
+      const EvalContext& row = context.sources ? *context.sources[source_] : context;
+      if (!row.record && !row.partial) return SqlValue::null();
+      return SqlValue::integer(row.rowNumber);
+    }
     case Op::Aggregate:
       return context.aggregates ? context.aggregates[column_] : SqlValue::null();
     case Op::Captured:
@@ -428,7 +439,12 @@ SqlValue CompiledExpr::evaluateCase(const EvalContext& context) const {
 }
 
 ExpressionCompiler::ExpressionCompiler(const Table* table, std::string tableName, Session* session)
-    : table_(table), tableName_(std::move(tableName)), session_(session) {}
+    : session_(session) {
+  if (table) sources_.push_back(NamedSource{table, std::move(tableName)});
+}
+
+ExpressionCompiler::ExpressionCompiler(std::vector<NamedSource> sources, Session* session)
+    : sources_(std::move(sources)), session_(session) {}
 
 CompiledExprPtr ExpressionCompiler::compile(const Expr& expr) {
   CompiledExprPtr node = compileNode(expr);
@@ -523,16 +539,35 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
   return node;
 }
 
+// A name is a column of the one table that has it (of the table named by its qualifier);
+// ROWID and its kin stand for the row number where there is one table to take it from.
 CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
   bool qualified = expr.kind == ExprKind::QualifiedName;
-  if (table_ && (!qualified || sameName(expr.qualifier, tableName_))) {
-    int column = table_->findColumn(expr.text);
-    if (column < 0 && !isRowNumberName(expr.text)) column = -2;
-    if (column >= -1) {
-      CompiledExprPtr reference = columnReference(column);
-      if (capturing_ && !insideAggregate_) return captured(std::move(reference));
-      return reference;
+  int foundSource = -1, foundColumn = -2;
+  int candidates = 0;
+  for (size_t i = 0; i < sources_.size(); ++i) {
+    const NamedSource& source = sources_[i];
+    if (qualified && !sameName(expr.qualifier, source.name)) continue;
+    ++candidates;
+    int column = source.table->findColumn(expr.text);
+    if (column < 0) continue;
+    if (foundColumn >= 0)
+      throw Error(SQLITE_ERROR, "ambiguous column name: " + columnErrorName(expr));
+    foundSource = static_cast<int>(i);
+    foundColumn = column;
+  }
+  if (foundColumn < 0 && candidates == 1 && isRowNumberName(expr.text)) {
+    for (size_t i = 0; i < sources_.size(); ++i) {
+      if (!qualified || sameName(expr.qualifier, sources_[i].name)) {
+        foundSource = static_cast<int>(i);
+        foundColumn = -1;
+      }
     }
+  }
+  if (foundColumn >= -1) {
+    CompiledExprPtr reference = columnReference(foundSource, foundColumn);
+    if (capturing_ && !insideAggregate_) return captured(std::move(reference));
+    return reference;
   }
   if (!qualified && expr.quoted) {
     // A "double-quoted" word that names no column is a text.
@@ -544,15 +579,17 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
   throw Error(SQLITE_ERROR, "no such column: " + columnErrorName(expr));
 }
 
-CompiledExprPtr ExpressionCompiler::columnReference(int column) {
+CompiledExprPtr ExpressionCompiler::columnReference(int source, int column) {
   auto node = std::make_unique<CompiledExpr>();
-  if (column < 0 || column == table_->rowNumberColumn) {
+  const Table& table = *sources_[static_cast<size_t>(source)].table;
+  node->source_ = source;
+  if (column < 0 || column == table.rowNumberColumn) {
     node->op_ = CompiledExpr::Op::RowNumber;
     return node;
   }
   node->op_ = CompiledExpr::Op::Column;
   node->column_ = column;
-  node->text_ = table_->columns[column].text;
+  node->text_ = table.columns[static_cast<size_t>(column)].text;
   return node;
 }
 

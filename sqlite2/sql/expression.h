@@ -26,6 +26,9 @@ struct Session;
 // result, the values of its aggregates and of the columns taken from the group's first row
 // (with no row: columns read as NULL).
 struct EvalContext {
+  // In a join: the row of each table by its place in FROM (this context's own row is then
+  // unused); null for a single table, whose row is this context's.
+  const EvalContext* const* sources = nullptr;
   int32_t rowNumber = 0;
   const RecordView* record = nullptr;
   const PartialRecord* partial = nullptr;  // when record is null: the leading columns
@@ -80,6 +83,9 @@ class CompiledExpr {
   bool readsRowNumber() const;
   // The highest column position the value reads, -1 for none.
   int highestColumn() const;
+  // The tables (by place in FROM, as bits) whose rows the value reads.
+  uint64_t sourcesUsed() const;
+  int source() const { return source_; }
   // For a Column: the row's field as stored (nullopt for NULL), without making a value.
   std::optional<std::string_view> columnValue(const EvalContext& context) const;
 
@@ -105,6 +111,7 @@ class CompiledExpr {
   bool text_ = false;
   bool negated_ = false;  // NOT LIKE, NOT BETWEEN, NOT IN
   int column_ = -1;       // Column; the slot of Aggregate and Captured
+  int source_ = 0;        // Column, RowNumber: the table's place in FROM
   SqlValue constant_;
   NumericKey constantKey_;  // of a non-NULL constant
   std::unique_ptr<CompiledExpr> left_, right_;
@@ -123,9 +130,18 @@ struct AggregateTerm {
   const CompiledExpr* argument = nullptr;
 };
 
-// Resolves the names of expressions against one table (or none, for SELECT without FROM).
+// A table as the names of a query see it: under its alias, or its own name.
+struct NamedSource {
+  const Table* table = nullptr;
+  std::string name;
+};
+
+// Resolves the names of expressions against the tables of a query (one, several joined, or
+// none for SELECT without FROM).
 class ExpressionCompiler {
  public:
+  // For the tables of a join, in FROM order.
+  ExpressionCompiler(std::vector<NamedSource> sources, Session* session);
   // tableName: what a qualified name must say (the alias when the query gives one). session:
   // the connection that functions such as last_insert_rowid() read (may be null).
   ExpressionCompiler(const Table* table, std::string tableName, Session* session = nullptr);
@@ -151,11 +167,10 @@ class ExpressionCompiler {
   CompiledExprPtr compileBetween(const Expr& expr);
   CompiledExprPtr compileInList(const Expr& expr);
   CompiledExprPtr compileCase(const Expr& expr);
-  CompiledExprPtr columnReference(int column);
+  CompiledExprPtr columnReference(int source, int column);
   CompiledExprPtr captured(CompiledExprPtr column);
 
-  const Table* table_;
-  std::string tableName_;
+  std::vector<NamedSource> sources_;
   Session* session_;
   bool aggregatesAllowed_ = false;
   bool insideAggregate_ = false;

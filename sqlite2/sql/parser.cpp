@@ -41,6 +41,10 @@ class NestingLevel {
   int& nesting_;
 };
 
+bool sameJoinWord(const std::string& word, const char* keyword) {
+  return strcasecmp(word.c_str(), keyword) == 0;
+}
+
 bool isWhiteSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '\v';
 }
@@ -684,10 +688,7 @@ Select Parser::parseSelect() {
     accept(TokenType::All);
   }
   parseResultColumns(select);
-  if (accept(TokenType::From)) {
-    select.table = parseName();
-    select.alias = parseAlias();
-  }
+  if (accept(TokenType::From)) parseFrom(select);
   if (accept(TokenType::Where)) select.where = parseExpr();
   if (accept(TokenType::Group)) {
     expect(TokenType::By);
@@ -701,6 +702,72 @@ Select Parser::parseSelect() {
   }
   if (accept(TokenType::Limit)) parseLimit(select);
   return select;
+}
+
+// FROM item [join item]..., each item with [AS] alias and an ON or USING clause.
+void Parser::parseFrom(Select& select) {
+  for (;;) {
+    FromItem item;
+    if (!select.from.empty()) item.join = parseJoinOperator();
+    item.table = parseName();
+    item.alias = parseAlias();
+    if (accept(TokenType::On)) item.on = parseExpr();
+    if (accept(TokenType::Using)) {
+      expect(TokenType::LeftParen);
+      item.usingColumns.emplace();
+      do item.usingColumns->push_back(parseName());
+      while (accept(TokenType::Comma));
+      expect(TokenType::RightParen);
+    }
+    select.from.push_back(std::move(item));
+    TokenType type = peek().type;
+    if (type != TokenType::Comma && type != TokenType::Join && type != TokenType::JoinKeyword) {
+      return;
+    }
+  }
+}
+
+// "," or [word [word [word]]] JOIN, the words being join keywords or (after the first) any
+// name; an unknown combination is refused as the reference library refuses it.
+uint8_t Parser::parseJoinOperator() {
+  if (accept(TokenType::Comma) || accept(TokenType::Join)) return 0;
+  std::vector<Token> words{advance()};  // a join keyword
+  while (words.size() < 3 && peek().type != TokenType::Join && peekIsName(true)) {
+    words.push_back(advance());
+  }
+  expect(TokenType::Join);
+  uint8_t flags = 0;
+  bool known = true;
+  std::string written;
+  for (const Token& word : words) {
+    std::string name = tokenName(word);
+    written += (written.empty() ? "" : " ") + name;
+    if (sameJoinWord(name, "inner")) {
+      flags |= kJoinInner;
+    } else if (sameJoinWord(name, "cross")) {
+      flags |= kJoinInner | kJoinCross;
+    } else if (sameJoinWord(name, "natural")) {
+      flags |= kJoinNatural;
+    } else if (sameJoinWord(name, "left")) {
+      flags |= kJoinLeft | kJoinOuter;
+    } else if (sameJoinWord(name, "right")) {
+      flags |= kJoinRight | kJoinOuter;
+    } else if (sameJoinWord(name, "full")) {
+      flags |= kJoinLeft | kJoinRight | kJoinOuter;
+    } else if (sameJoinWord(name, "outer")) {
+      flags |= kJoinOuter;
+    } else {
+      known = false;
+    }
+  }
+  bool innerAndOuter = (flags & kJoinInner) && (flags & kJoinOuter);
+  if (!known || innerAndOuter) {
+    throw Error(SQLITE_ERROR, "unknown or unsupported join type: " + written);
+  }
+  if (flags & kJoinRight) {
+    throw Error(SQLITE_ERROR, "RIGHT and FULL OUTER JOINs are not currently supported");
+  }
+  return flags;
 }
 
 void Parser::parseResultColumns(Select& select) {

@@ -60,6 +60,8 @@ class Parser {
   StatementBody parseDrop();
   Insert parseInsert();
   Select parseSelect();
+  void parseFrom(Select& select);
+  uint8_t parseJoinOperator();
   void parseResultColumns(Select& select);
   std::optional<std::string> parseAlias();
   void parseOrderBy(Select& select);

@@ -13,6 +13,7 @@
 #include "sql/comparison.h"
 #include "sql/expression.h"
 #include "sql/group_key.h"
+#include "sql/join_walker.h"
 #include "sql/parser.h"
 #include "sql/row_scanner.h"
 #include "sql/session.h"
@@ -39,17 +40,23 @@ class SelectQuery {
   void run(const ResultRowCallback& onRow);
 
  private:
+  void openSources();
+  void resolveJoins();
   void resolveResultColumns();
-  void addAllColumns();
+  void addAllColumns(size_t source);
   void resolveGroupBy();
+  bool namesAColumn(const std::string& name) const;
   void resolveOrderBy();
   std::optional<int> orderColumnNumber(const Expr& expr) const;
   // A result column named by its number or alias in ORDER BY or GROUP BY; null otherwise.
   const CompiledExpr* resultColumnFor(const Expr& expr, const char* clause) const;
   std::vector<OrderColumn> orderColumns() const;
 
-  void runAggregate(RowScanner* scanner);
-  void runRows(RowScanner* scanner);
+  std::vector<const CompiledExpr*> whereTerms() const;
+  std::vector<JoinWalker::Source> walkerSources() const;
+  // Calls visit for each row the FROM and WHERE clauses give.
+  void forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& visit);
+  void runAggregate(JoinWalker* walker);
   // Adds a finished result row (or group) to the output: sorted later, or emitted now.
   bool produce(const EvalContext& context);
   bool isNewDistinctRow(std::vector<OutputValue>& row);
@@ -66,7 +73,14 @@ class SelectQuery {
 
   Session& session_;
   const Select& select_;
-  std::shared_ptr<Table> table_;
+  std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order
+  std::vector<NamedSource> sources_;
+  // Columns of a table that USING or NATURAL joined to one before it: left out of "*".
+  std::vector<std::vector<bool>> joinedColumns_;
+  std::vector<ExprPtr> joinConditions_;                          // made for USING and NATURAL
+  std::vector<CompiledExprPtr> onTerms_;                         // of every join, compiled
+  std::vector<std::vector<const CompiledExpr*>> leftJoinTerms_;  // by table: its LEFT JOIN's
+  std::vector<const CompiledExpr*> innerJoinTerms_;
   ExpressionCompiler compiler_;
   std::vector<CompiledExprPtr> columns_;
   std::vector<std::string> names_;
@@ -95,19 +109,11 @@ class SelectQuery {
   std::vector<const char*> rowNames_;
 };
 
-std::string tableNameForQualifiers(const Select& select) {
-  if (select.alias) return *select.alias;
-  return select.table ? *select.table : std::string();
-}
-
 SelectQuery::SelectQuery(Session& session, const Select& select)
-    : session_(session),
-      select_(select),
-      table_(select.table ? session.table(*select.table) : nullptr),
-      compiler_(table_.get(), tableNameForQualifiers(select), &session) {
-  if (table_ && table_->isView) {
-    throw Error(SQLITE_ERROR, "cannot read view " + table_->name + ": views are not supported");
-  }
+    : session_(session), select_(select), compiler_(std::vector<NamedSource>(), &session) {
+  openSources();
+  compiler_ = ExpressionCompiler(sources_, &session);
+  resolveJoins();
   for (const ResultColumn& column : select.columns) {
     if (column.expr && containsAggregate(*column.expr)) resultHasAggregates_ = true;
   }
@@ -132,20 +138,97 @@ SelectQuery::SelectQuery(Session& session, const Select& select)
   resolveGroupBy();
 }
 
+void SelectQuery::openSources() {
+  for (const FromItem& item : select_.from) {
+    std::shared_ptr<Table> table = session_.table(item.table);
+    if (table->isView) {
+      throw Error(SQLITE_ERROR, "cannot read view " + table->name + ": views are not supported");
+    }
+    sources_.push_back(NamedSource{table.get(), item.alias ? *item.alias : item.table});
+    joinedColumns_.emplace_back(table->columns.size(), false);
+    tables_.push_back(std::move(table));
+  }
+  leftJoinTerms_.resize(tables_.size());
+}
+
+namespace {
+
+ExprPtr qualifiedName(const std::string& table, const std::string& column) {
+  auto name = std::make_unique<Expr>();
+  name->kind = ExprKind::QualifiedName;
+  name->qualifier = table;
+  name->text = column;
+  return name;
+}
+
+}  // namespace
+
+// ON terms, and the equalities that USING and NATURAL stand for, of each join: those of a
+// LEFT JOIN decide which rows of its table match; the others are WHERE terms.
+// The first table's own ON and USING clauses join it to nothing: they are not read.
+void SelectQuery::resolveJoins() {
+  for (size_t place = 1; place < select_.from.size(); ++place) {
+    const FromItem& item = select_.from[place];
+    bool natural = item.join & kJoinNatural;
+    if (natural && (item.on || item.usingColumns)) {
+      throw Error(SQLITE_ERROR, "a NATURAL join may not have an ON or USING clause");
+    }
+    if (item.on && item.usingColumns) {
+      throw Error(SQLITE_ERROR, "cannot have both ON and USING clauses in the same join");
+    }
+    std::vector<std::string> shared;
+    if (natural) {
+      for (const Column& column : tables_[place - 1]->columns) {
+        if (tables_[place]->findColumn(column.name) >= 0) shared.push_back(column.name);
+      }
+    }
+    if (item.usingColumns) {
+      for (const std::string& name : *item.usingColumns) {
+        if (tables_[place - 1]->findColumn(name) < 0 || tables_[place]->findColumn(name) < 0) {
+          throw Error(SQLITE_ERROR,
+                      "cannot join using column " + name + " - column not present in both tables");
+        }
+        shared.push_back(name);
+      }
+    }
+    std::vector<const CompiledExpr*>& terms =
+        (item.join & kJoinLeft) ? leftJoinTerms_[place] : innerJoinTerms_;
+    for (const std::string& name : shared) {
+      joinedColumns_[place][static_cast<size_t>(tables_[place]->findColumn(name))] = true;
+      auto equality = std::make_unique<Expr>();
+      equality->kind = ExprKind::Binary;
+      equality->op = TokenType::Eq;
+      equality->left = qualifiedName(sources_[place - 1].name, name);
+      equality->right = qualifiedName(sources_[place].name, name);
+      onTerms_.push_back(compiler_.compile(*equality));
+      joinConditions_.push_back(std::move(equality));
+      terms.push_back(onTerms_.back().get());
+    }
+    if (item.on) {
+      onTerms_.push_back(compiler_.compile(*item.on));
+      splitConjunction(onTerms_.back().get(), terms);
+    }
+  }
+}
+
 void SelectQuery::resolveResultColumns() {
   compiler_.allowAggregates(resultHasAggregates_);
   for (const ResultColumn& column : select_.columns) {
     switch (column.kind) {
       case ResultColumn::Kind::AllColumns:
-        if (!table_) throw Error(SQLITE_ERROR, "no tables specified");
-        addAllColumns();
+        if (tables_.empty()) throw Error(SQLITE_ERROR, "no tables specified");
+        for (size_t source = 0; source < tables_.size(); ++source) addAllColumns(source);
         break;
-      case ResultColumn::Kind::TableColumns:
-        if (!table_ || !sameName(column.qualifier, tableNameForQualifiers(select_))) {
-          throw Error(SQLITE_ERROR, "no such table: " + column.qualifier);
+      case ResultColumn::Kind::TableColumns: {
+        bool found = false;
+        for (size_t source = 0; source < tables_.size(); ++source) {
+          if (!sameName(column.qualifier, sources_[source].name)) continue;
+          found = true;
+          addAllColumns(source);
         }
-        addAllColumns();
+        if (!found) throw Error(SQLITE_ERROR, "no such table: " + column.qualifier);
         break;
+      }
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
         names_.push_back(column.alias ? *column.alias : compressSpaces(column.expr->source));
@@ -155,13 +238,17 @@ void SelectQuery::resolveResultColumns() {
   compiler_.allowAggregates(false);
 }
 
-void SelectQuery::addAllColumns() {
-  for (const Column& column : table_->columns) {
-    Expr name;
-    name.kind = ExprKind::Name;
-    name.text = column.name;
-    columns_.push_back(compiler_.compile(name));
-    names_.push_back(column.name);
+// The columns of one table for "*" or "t.*": named "t.column" when the query reads several
+// tables; "*" leaves out the columns USING or NATURAL joined.
+void SelectQuery::addAllColumns(size_t source) {
+  const Table& table = *tables_[source];
+  bool several = tables_.size() > 1;
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    if (several && joinedColumns_[source][i]) continue;
+    const std::string& name = table.columns[i].name;
+    ExprPtr reference = qualifiedName(sources_[source].name, name);
+    columns_.push_back(compiler_.compile(*reference));
+    names_.push_back(several ? sources_[source].name + "." + name : name);
   }
 }
 
@@ -237,6 +324,13 @@ void SelectQuery::resolveOrderBy() {
 
 // GROUP BY terms are read from each row; a number or an alias names a result column, whose
 // expression is then compiled again to read the row rather than the group.
+bool SelectQuery::namesAColumn(const std::string& name) const {
+  for (const std::shared_ptr<Table>& table : tables_) {
+    if (table->findColumn(name) >= 0 || isRowNumberName(name)) return true;
+  }
+  return false;
+}
+
 void SelectQuery::resolveGroupBy() {
   for (const ExprPtr& term : select_.groupBy) {
     const Expr* expr = term.get();
@@ -248,8 +342,7 @@ void SelectQuery::resolveGroupBy() {
                                       std::to_string(count));
       }
       expr = select_.columns[*number - 1].expr.get();
-    } else if (expr->kind == ExprKind::Name &&
-               !(table_ && (table_->findColumn(expr->text) >= 0 || isRowNumberName(expr->text)))) {
+    } else if (expr->kind == ExprKind::Name && !namesAColumn(expr->text)) {
       for (const ResultColumn& column : select_.columns) {
         if (column.alias && sameName(*column.alias, expr->text)) {
           expr = column.expr.get();
@@ -284,33 +377,51 @@ std::vector<OrderColumn> SelectQuery::orderColumns() const {
   return columns;
 }
 
-void SelectQuery::run(const ResultRowCallback& onRow) {
-  onRow_ = &onRow;
-  if (!table_) {
-    // No FROM: one row of constants, if the WHERE lets it through.
-    if (aggregate_) {
-      runAggregate(nullptr);
-    } else {
-      EvalContext row;
-      if (!where_ || where_->isSatisfied(row)) produce(row);
-      emitSorted();
-    }
+std::vector<const CompiledExpr*> SelectQuery::whereTerms() const {
+  std::vector<const CompiledExpr*> terms;
+  if (where_) splitConjunction(where_.get(), terms);
+  terms.insert(terms.end(), innerJoinTerms_.begin(), innerJoinTerms_.end());
+  return terms;
+}
+
+std::vector<JoinWalker::Source> SelectQuery::walkerSources() const {
+  std::vector<JoinWalker::Source> sources;
+  for (size_t place = 0; place < tables_.size(); ++place) {
+    JoinWalker::Source source;
+    source.table = tables_[place];
+    source.leftJoin = (select_.from[place].join & kJoinLeft) != 0;
+    source.onTerms = leftJoinTerms_[place];
+    sources.push_back(std::move(source));
+  }
+  return sources;
+}
+
+void SelectQuery::forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& visit) {
+  if (walker) {
+    walker->forEach(visit);
     return;
   }
-  std::vector<OrderColumn> order =
-      aggregate_ || select_.distinct ? std::vector<OrderColumn>() : orderColumns();
-  AccessPlan plan = planAccess(*table_, where_.get(), order);
-  ReadingTable reading(session_, table_->root);
-  RowScanner scanner(*session_.btree, *table_, plan);
-  if (aggregate_) {
-    runAggregate(&scanner);
-  } else if (orderBy_.empty() || plan.providesOrder) {
-    runRows(&scanner);
-    emitSorted();  // DISTINCT rows, gathered
-  } else {
-    while (scanner.next()) produce(scanner.context());
-    emitSorted();
+  // No FROM: one row of constants, if the WHERE lets it through.
+  EvalContext row;
+  if (!where_ || where_->isSatisfied(row)) visit(row);
+}
+
+void SelectQuery::run(const ResultRowCallback& onRow) {
+  onRow_ = &onRow;
+  std::unique_ptr<JoinWalker> walker;
+  if (!tables_.empty()) {
+    std::vector<OrderColumn> order =
+        aggregate_ || select_.distinct ? std::vector<OrderColumn>() : orderColumns();
+    walker = std::make_unique<JoinWalker>(session_, walkerSources(), whereTerms(), order);
   }
+  if (aggregate_) {
+    runAggregate(walker.get());
+    return;
+  }
+  bool direct = !select_.distinct && (orderBy_.empty() || (walker && walker->providesOrder()));
+  forEachRow(walker.get(),
+             [&](const EvalContext& row) { return direct ? emitCurrent(row) : produce(row); });
+  emitSorted();
 }
 
 namespace {
@@ -332,7 +443,7 @@ SqlValue ownedCopy(const SqlValue& value) {
 
 // Groups come out in the order of their keys (as ORDER BY of the GROUP BY terms would give)
 // unless ORDER BY says otherwise.
-void SelectQuery::runAggregate(RowScanner* scanner) {
+void SelectQuery::runAggregate(JoinWalker* walker) {
   const std::vector<AggregateTerm>& terms = compiler_.aggregates();
   const std::vector<const CompiledExpr*>& captures = compiler_.captures();
   std::vector<std::unique_ptr<Group>> groups;
@@ -362,12 +473,10 @@ void SelectQuery::runAggregate(RowScanner* scanner) {
     }
     group->aggregator.add(row);
   };
-  if (scanner) {
-    while (scanner->next()) addRow(scanner->context());
-  } else {
-    EvalContext row;
-    if (!where_ || where_->isSatisfied(row)) addRow(row);
-  }
+  forEachRow(walker, [&](const EvalContext& row) {
+    addRow(row);
+    return true;
+  });
   // Without GROUP BY there is one group, also when no row was found.
   if (groupBy_.empty() && groups.empty()) {
     groups.push_back(std::make_unique<Group>(Group{{}, {}, Aggregator(terms)}));
@@ -391,16 +500,6 @@ void SelectQuery::runAggregate(RowScanner* scanner) {
     if (!produce(result)) return;
   }
   emitSorted();
-}
-
-void SelectQuery::runRows(RowScanner* scanner) {
-  while (scanner->next()) {
-    if (select_.distinct) {
-      if (!produce(scanner->context())) return;
-    } else if (!emitCurrent(scanner->context())) {
-      return;
-    }
-  }
 }
 
 // The reference library turns the numbers of numeric columns into its own spelling of them

@@ -121,7 +121,6 @@ TEST(Parser, UnrecognizedTokens) {
 TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
   EXPECT_EQ(parseError("select a from t where a not is null"), "near \"is\": syntax error");
   EXPECT_EQ(parseError("select count(distinct a) from t"), "near \"distinct\": syntax error");
-  EXPECT_EQ(parseError("select a from t, u"), "near \",\": syntax error");
   EXPECT_EQ(parseError("select 1 union select 2"), "near \"union\": syntax error");
   EXPECT_EQ(parseError("select ?"), "near \"?\": syntax error");
   EXPECT_EQ(parseError("insert or replace into t values(1)"), "near \"or\": syntax error");
@@ -194,8 +193,9 @@ TEST(Parser, ResultColumnsAliasesAndNames) {
   EXPECT_EQ(select.columns[5].alias, "desc");  // a keyword that is a name here
   EXPECT_EQ(select.columns[6].expr->kind, ExprKind::Function);
   EXPECT_EQ(select.columns[6].expr->source, "count( * )");
-  EXPECT_EQ(select.table, "t");
-  EXPECT_EQ(select.alias, "x");
+  ASSERT_EQ(select.from.size(), 1u);
+  EXPECT_EQ(select.from[0].table, "t");
+  EXPECT_EQ(select.from[0].alias, "x");
   EXPECT_EQ(parseError("select t.* + 1 from t"), "near \"+\": syntax error");
   EXPECT_EQ(parseError("select 1 + t.* from t"), "near \"*\": syntax error");
 }

@@ -1,0 +1,112 @@
+#include "sql/join_walker.h"
+
+namespace sqlite2 {
+
+namespace {
+
+// The place in FROM of the innermost table the term reads (0 for none).
+size_t innermostSource(const CompiledExpr* term) {
+  uint64_t used = term->sourcesUsed();
+  size_t place = 0;
+  while (used >>= 1) ++place;
+  return place;
+}
+
+}  // namespace
+
+struct JoinWalker::Level {
+  Source source;
+  std::vector<const CompiledExpr*> matchTerms;  // choose the plan; a row must meet them
+  std::vector<const CompiledExpr*> afterTerms;  // WHERE terms on a LEFT JOIN's table
+  std::vector<const CompiledExpr*> checks;      // match terms the plan leaves to the walk
+  AccessPlan plan;
+  std::unique_ptr<RowScanner> scanner;
+  std::unique_ptr<ReadingTable> reading;
+  EvalContext nullRow;  // a LEFT JOIN's row when none matches: every column NULL
+};
+
+JoinWalker::JoinWalker(Session& session, std::vector<Source> sources,
+                       const std::vector<const CompiledExpr*>& whereTerms,
+                       const std::vector<OrderColumn>& orderBy)
+    : session_(session) {
+  for (Source& source : sources) {
+    auto level = std::make_unique<Level>();
+    level->matchTerms = source.onTerms;
+    level->source = std::move(source);
+    levels_.push_back(std::move(level));
+  }
+  for (const CompiledExpr* term : whereTerms) {
+    Level& level = *levels_[innermostSource(term)];
+    (level.source.leftJoin ? level.afterTerms : level.matchTerms).push_back(term);
+  }
+  rows_.assign(levels_.size(), nullptr);
+  joined_.sources = rows_.data();
+  bool single = levels_.size() == 1;
+  for (size_t place = 0; place < levels_.size(); ++place) {
+    Level& level = *levels_[place];
+    const Table& table = *level.source.table;
+    level.plan = planAccess(table, level.matchTerms, single ? orderBy : std::vector<OrderColumn>(),
+                            static_cast<int>(place));
+    // Terms that read only this table are checked by the scanner on its own row; the rest
+    // need the rows of the tables further out.
+    std::vector<const CompiledExpr*> own;
+    uint64_t self = uint64_t{1} << place;
+    for (const CompiledExpr* term : level.plan.residual) {
+      ((term->sourcesUsed() & ~self) == 0 ? own : level.checks).push_back(term);
+    }
+    level.plan.residual = std::move(own);
+    level.reading = std::make_unique<ReadingTable>(session_, table.root);
+    level.scanner = std::make_unique<RowScanner>(*session_.btree, table, level.plan,
+                                                 single ? nullptr : &joined_);
+  }
+}
+
+JoinWalker::~JoinWalker() = default;
+
+bool JoinWalker::providesOrder() const {
+  return levels_.size() == 1 && levels_[0]->plan.providesOrder;
+}
+
+void JoinWalker::forEach(const RowVisitor& visit) {
+  if (levels_.size() == 1) {
+    // One table: its scanner's own row is the row.
+    RowScanner& scanner = *levels_[0]->scanner;
+    while (scanner.next()) {
+      if (!visit(scanner.context())) return;
+    }
+    return;
+  }
+  walk(0, visit);
+}
+
+bool JoinWalker::satisfied(const std::vector<const CompiledExpr*>& terms) const {
+  for (const CompiledExpr* term : terms) {
+    if (!term->isSatisfied(joined_)) return false;
+  }
+  return true;
+}
+
+// False once the visitor asked to stop.
+bool JoinWalker::walk(size_t place, const RowVisitor& visit) {
+  Level& level = *levels_[place];
+  level.scanner->restart();
+  bool matched = false;
+  while (level.scanner->next()) {
+    rows_[place] = &level.scanner->context();
+    if (!satisfied(level.checks)) continue;
+    matched = true;
+    if (satisfied(level.afterTerms) && !descend(place, visit)) return false;
+  }
+  if (level.source.leftJoin && !matched) {
+    rows_[place] = &level.nullRow;
+    if (satisfied(level.afterTerms) && !descend(place, visit)) return false;
+  }
+  return true;
+}
+
+bool JoinWalker::descend(size_t place, const RowVisitor& visit) {
+  if (place + 1 == levels_.size()) return visit(joined_);
+  return walk(place + 1, visit);
+}
+
+}  // namespace sqlite2
