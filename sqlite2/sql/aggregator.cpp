@@ -29,7 +29,8 @@ void Aggregator::add(const EvalContext& row) {
       case AggregateKind::Max: {
         if (state.extreme) {
           int order = compareValues(value.text(), *state.extreme, term.argument->isText());
-          bool better = term.kind == AggregateKind::Min ? order < 0 : order > 0;
+          // Of equal values max() keeps the last, min() the first.
+          bool better = term.kind == AggregateKind::Min ? order < 0 : order >= 0;
           if (!better) break;
         }
         state.extreme.emplace(value.text());

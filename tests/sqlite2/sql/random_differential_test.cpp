@@ -82,9 +82,10 @@ class StatementGenerator {
     if (kind < 85) return "drop index i" + std::to_string(pick(indexCounter_ + 1));
     if (kind < 88) return count();
     if (kind < 90) return "pragma integrity_check";
-    if (kind < 95) return expressionSelect();
-    if (kind < 98) return groupedSelect();
-    return distinctSelect();
+    if (kind < 94) return expressionSelect();
+    if (kind < 96) return groupedSelect();
+    if (kind < 97) return distinctSelect();
+    return joinSelect();
   }
 
   // Whether the last statement's rows come in an order the reference library leaves to its
@@ -342,6 +343,83 @@ class StatementGenerator {
   std::string distinctSelect() {
     const RandomTable& t = table();
     return "select distinct " + column(t) + " from " + t.name + where(t) + " order by 1";
+  }
+
+  // A join of two or three tables (a table may come twice, under other names), as comma
+  // joins, JOIN ... ON or USING, NATURAL or LEFT joins.
+  std::string joinSelect() {
+    int count = 2 + pick(2);
+    std::vector<const RandomTable*> joined;
+    std::vector<std::string> aliases;  // a table's own name the first time it comes
+    std::string from;
+    std::vector<std::string> conditions;
+    for (int i = 0; i < count; ++i) {
+      const RandomTable& t = table();
+      bool repeated = false;
+      for (const RandomTable* earlier : joined) repeated = repeated || earlier == &t;
+      std::string alias = repeated ? "j" + std::to_string(i) : t.name;
+      std::string item = repeated ? t.name + " " + alias : t.name;
+      joined.push_back(&t);
+      aliases.push_back(alias);
+      if (i == 0) {
+        from = item;
+        continue;
+      }
+      const RandomTable& before = *joined[i - 1];
+      std::string on = aliases[i - 1] + "." + column(before) + " = " + alias + "." + column(t);
+      // The reference library builds USING and NATURAL terms from table names, not aliases
+      // (it refuses them with "no such column" for an aliased table): only plain names there.
+      bool plainNames = aliases[i - 1] == before.name && alias == t.name;
+      int kind = pick(6);
+      if (!plainNames && (kind == 3 || kind == 4)) kind = 1;
+      switch (kind) {
+        case 0:
+          from += ", " + item;
+          conditions.push_back(on);
+          break;
+        case 1:
+          from += " join " + item + " on " + on;
+          break;
+        case 2:
+          from += " left join " + item + " on " + on +
+                  (chance(30) ? " and " + alias + "." + column(t) + " is not null" : "");
+          break;
+        case 3:
+          from += (chance(50) ? " left" : "") + std::string(" join ") + item + " using(c" +
+                  std::to_string(pick(std::min(before.columns.size(), t.columns.size()))) + ")";
+          break;
+        case 4:
+          from += " natural join " + item;
+          break;
+        default:
+          from += " cross join " + item;
+          break;
+      }
+    }
+    const RandomTable& first = *joined[0];
+    if (chance(50)) {
+      static const char* const kOperators[] = {"=", "<", ">", "<>"};
+      // Not NULL nor a number past the 32-bit range: the reference library takes nearly every
+      // row for "rowid < NULL" (see comparison()).
+      std::string bound = value();
+      while (bound == "NULL" || bound == "123456789012") bound = value();
+      conditions.push_back(aliases[0] + "." + column(first) + " " + kOperators[pick(4)] + " " +
+                           bound);
+    }
+    std::string columns;
+    if (chance(30)) {
+      columns = "*";
+    } else {
+      for (int i = 0; i < count; ++i) {
+        columns += (i ? ", " : "") + aliases[i] + "." + column(*joined[i]);
+        if (chance(30)) columns += ", " + aliases[i] + ".rowid";
+      }
+    }
+    std::string sql = "select " + columns + " from " + from;
+    for (size_t i = 0; i < conditions.size(); ++i) sql += (i ? " and " : " where ") + conditions[i];
+    // Without ORDER BY the rows come in the order the loops find them, as in the reference.
+    if (chance(60) && columns != "*") sql += " order by " + columns;
+    return sql;
   }
 
   std::string count() {
