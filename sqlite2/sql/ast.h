@@ -30,7 +30,11 @@ enum class ExprKind {
   Between,        // left BETWEEN list[0] AND list[1]; negated for NOT BETWEEN
   InList,         // left IN (list); negated for NOT IN
   Case,           // left: the operand or null; list: WHEN and THEN in turn; right: ELSE or null
+  Subquery,       // (SELECT ...): select
+  InSelect,       // left IN (SELECT ...): select; negated for NOT IN
 };
+
+struct Select;
 
 struct Expr {
   ExprKind kind = ExprKind::Null;
@@ -44,6 +48,7 @@ struct Expr {
   int height = 1;           // levels of the subtree under and including this node
   std::unique_ptr<Expr> left, right;
   std::vector<std::unique_ptr<Expr>> list;
+  std::shared_ptr<Select> select;  // of Subquery and InSelect
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
@@ -137,13 +142,19 @@ enum JoinFlag : uint8_t {
 };
 
 struct FromItem {
-  std::string table;
+  std::string table;                 // empty for a sub-select
+  std::shared_ptr<Select> subquery;  // FROM (SELECT ...)
   std::optional<std::string> alias;
   uint8_t join = 0;  // JoinFlag bits of the join before this item (0 for a comma or JOIN)
   ExprPtr on;
   std::optional<std::vector<std::string>> usingColumns;
 };
 
+enum class CompoundOperator { Union, UnionAll, Intersect, Except };
+
+struct CompoundPart;
+
+// One SELECT, or the first of a compound: then its ORDER BY and LIMIT are the compound's.
 struct Select {
   bool distinct = false;
   std::vector<ResultColumn> columns;
@@ -155,6 +166,12 @@ struct Select {
   // LIMIT n OFFSET m (or LIMIT m, n). A negative limit means no limit.
   std::optional<int> limit;
   int offset = 0;
+  std::vector<CompoundPart> compound;  // the SELECTs after this one, with their operators
+};
+
+struct CompoundPart {
+  CompoundOperator op = CompoundOperator::Union;
+  std::shared_ptr<Select> select;
 };
 
 struct Assignment {

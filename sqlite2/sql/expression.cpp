@@ -7,6 +7,7 @@
 #include "sql/comparison.h"
 #include "sql/pattern_match.h"
 #include "sql/scalar_functions.h"
+#include "sql/session.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -119,6 +120,11 @@ void CompiledExpr::forEachOperand(const std::function<void(const CompiledExpr&)>
 
 std::optional<std::string_view> CompiledExpr::columnValue(const EvalContext& context) const {
   const EvalContext& row = context.sources ? *context.sources[source_] : context;
+  if (row.values) {
+    const std::optional<std::string>& value = row.values[column_];
+    if (!value) return std::nullopt;
+    return std::string_view(*value);
+  }
   if (row.record) return row.record->field(static_cast<size_t>(column_));
   if (row.partial) return row.partial->field(static_cast<size_t>(column_));
   return std::nullopt;
@@ -175,7 +181,7 @@ SqlValue CompiledExpr::evaluate(const EvalContext& context) const {
     }
     case Op::RowNumber: {
       const EvalContext& row = context.sources ? *context.sources[source_] : context;
-      if (!row.record && !row.partial) return SqlValue::null();
+      if (!row.record && !row.partial && !row.values) return SqlValue::null();
       return SqlValue::integer(row.rowNumber);
     }
     case Op::Aggregate:
@@ -498,6 +504,9 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
       return compileInList(expr);
     case ExprKind::Case:
       return compileCase(expr);
+    case ExprKind::Subquery:
+    case ExprKind::InSelect:
+      return compileSubquery(expr);
     case ExprKind::TableStar:
       throw Error(SQLITE_ERROR, "near \"*\": syntax error");
     case ExprKind::Binary:
@@ -738,6 +747,34 @@ CompiledExprPtr ExpressionCompiler::compileInList(const Expr& expr) {
     }
     SqlValue constant = value->evaluate(EvalContext());
     if (!constant.isNull()) node->inTexts_.emplace_back(constant.text());
+  }
+  std::sort(node->inTexts_.begin(), node->inTexts_.end());
+  return node;
+}
+
+// A sub-select is run once, when the statement is prepared (it cannot read the row of the
+// query around it): its first value stands for it, or its values make the IN list.
+CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
+  if (!session_) throw Error(SQLITE_ERROR, "near \"select\": syntax error");
+  QueryRows rows = collectSelect(*session_, *expr.select);
+  if (rows.names.size() != 1) {
+    throw Error(SQLITE_ERROR,
+                "only a single result allowed for a SELECT that is part of an "
+                "expression");
+  }
+  auto node = std::make_unique<CompiledExpr>();
+  if (expr.kind == ExprKind::Subquery) {
+    if (!rows.rows.empty() && rows.rows[0][0]) {
+      node->constant_ = SqlValue::ownedText(*rows.rows[0][0]);
+    }
+    node->text_ = rows.textColumns[0];
+    return node;
+  }
+  node->op_ = CompiledExpr::Op::InList;
+  node->negated_ = expr.negated;
+  node->left_ = compile(*expr.left);
+  for (OutputRow& row : rows.rows) {
+    if (row[0]) node->inTexts_.push_back(std::move(*row[0]));
   }
   std::sort(node->inTexts_.begin(), node->inTexts_.end());
   return node;

@@ -31,9 +31,10 @@ struct EvalContext {
   const EvalContext* const* sources = nullptr;
   int32_t rowNumber = 0;
   const RecordView* record = nullptr;
-  const PartialRecord* partial = nullptr;  // when record is null: the leading columns
-  const SqlValue* aggregates = nullptr;    // by aggregate slot
-  const SqlValue* captured = nullptr;      // by capture slot
+  const PartialRecord* partial = nullptr;              // when record is null: the leading columns
+  const std::optional<std::string>* values = nullptr;  // a sub-select's row, by column
+  const SqlValue* aggregates = nullptr;                // by aggregate slot
+  const SqlValue* captured = nullptr;                  // by capture slot
 };
 
 class CompiledExpr {
@@ -167,6 +168,7 @@ class ExpressionCompiler {
   CompiledExprPtr compileBetween(const Expr& expr);
   CompiledExprPtr compileInList(const Expr& expr);
   CompiledExprPtr compileCase(const Expr& expr);
+  CompiledExprPtr compileSubquery(const Expr& expr);
   CompiledExprPtr columnReference(int source, int column);
   CompiledExprPtr captured(CompiledExprPtr column);
 

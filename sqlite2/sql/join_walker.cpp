@@ -22,7 +22,8 @@ struct JoinWalker::Level {
   AccessPlan plan;
   std::unique_ptr<RowScanner> scanner;
   std::unique_ptr<ReadingTable> reading;
-  EvalContext nullRow;  // a LEFT JOIN's row when none matches: every column NULL
+  EvalContext nullRow;    // a LEFT JOIN's row when none matches: every column NULL
+  EvalContext rowOfRows;  // the current row of a sub-select's rows
 };
 
 JoinWalker::JoinWalker(Session& session, std::vector<Source> sources,
@@ -45,6 +46,11 @@ JoinWalker::JoinWalker(Session& session, std::vector<Source> sources,
   for (size_t place = 0; place < levels_.size(); ++place) {
     Level& level = *levels_[place];
     const Table& table = *level.source.table;
+    if (level.source.rows) {
+      // Rows in memory have no index: every term is checked on each.
+      level.checks = level.matchTerms;
+      continue;
+    }
     level.plan = planAccess(table, level.matchTerms, single ? orderBy : std::vector<OrderColumn>(),
                             static_cast<int>(place));
     // Terms that read only this table are checked by the scanner on its own row; the rest
@@ -64,11 +70,11 @@ JoinWalker::JoinWalker(Session& session, std::vector<Source> sources,
 JoinWalker::~JoinWalker() = default;
 
 bool JoinWalker::providesOrder() const {
-  return levels_.size() == 1 && levels_[0]->plan.providesOrder;
+  return levels_.size() == 1 && !levels_[0]->source.rows && levels_[0]->plan.providesOrder;
 }
 
 void JoinWalker::forEach(const RowVisitor& visit) {
-  if (levels_.size() == 1) {
+  if (levels_.size() == 1 && !levels_[0]->source.rows) {
     // One table: its scanner's own row is the row.
     RowScanner& scanner = *levels_[0]->scanner;
     while (scanner.next()) {
@@ -89,13 +95,25 @@ bool JoinWalker::satisfied(const std::vector<const CompiledExpr*>& terms) const 
 // False once the visitor asked to stop.
 bool JoinWalker::walk(size_t place, const RowVisitor& visit) {
   Level& level = *levels_[place];
-  level.scanner->restart();
   bool matched = false;
-  while (level.scanner->next()) {
-    rows_[place] = &level.scanner->context();
-    if (!satisfied(level.checks)) continue;
+  auto consider = [&](const EvalContext& row) {
+    rows_[place] = &row;
+    if (!satisfied(level.checks)) return true;
     matched = true;
-    if (satisfied(level.afterTerms) && !descend(place, visit)) return false;
+    return !satisfied(level.afterTerms) || descend(place, visit);
+  };
+  if (level.source.rows) {
+    const std::vector<OutputRow>& rows = level.source.rows->rows;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      level.rowOfRows.values = rows[i].data();
+      level.rowOfRows.rowNumber = static_cast<int32_t>(i + 1);
+      if (!consider(level.rowOfRows)) return false;
+    }
+  } else {
+    level.scanner->restart();
+    while (level.scanner->next()) {
+      if (!consider(level.scanner->context())) return false;
+    }
   }
   if (level.source.leftJoin && !matched) {
     rows_[place] = &level.nullRow;

@@ -14,6 +14,7 @@
 
 #include "sql/access_plan.h"
 #include "sql/expression.h"
+#include "sql/query_rows.h"
 #include "sql/row_scanner.h"
 #include "sql/schema.h"
 #include "sql/session.h"
@@ -26,6 +27,7 @@ class JoinWalker {
     std::shared_ptr<Table> table;
     bool leftJoin = false;                     // LEFT [OUTER] JOIN: the join before this table
     std::vector<const CompiledExpr*> onTerms;  // of a LEFT JOIN: what a row must meet to match
+    const QueryRows* rows = nullptr;           // a sub-select's rows, read instead of a table
   };
   using RowVisitor = std::function<bool(const EvalContext& row)>;
 

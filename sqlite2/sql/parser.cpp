@@ -41,6 +41,19 @@ class NestingLevel {
   int& nesting_;
 };
 
+std::string compoundName(CompoundOperator op) {
+  switch (op) {
+    case CompoundOperator::Union:
+      return "UNION";
+    case CompoundOperator::UnionAll:
+      return "UNION ALL";
+    case CompoundOperator::Intersect:
+      return "INTERSECT";
+    default:
+      return "EXCEPT";
+  }
+}
+
 bool sameJoinWord(const std::string& word, const char* keyword) {
   return strcasecmp(word.c_str(), keyword) == 0;
 }
@@ -679,7 +692,46 @@ Insert Parser::parseInsert() {
   return insert;
 }
 
+// SELECT ... [UNION [ALL] | INTERSECT | EXCEPT SELECT ...]... [ORDER BY ...] [LIMIT ...]
 Select Parser::parseSelect() {
+  Select head = parseSelectCore();
+  Select* last = &head;
+  for (;;) {
+    CompoundOperator op;
+    if (accept(TokenType::Union)) {
+      op = accept(TokenType::All) ? CompoundOperator::UnionAll : CompoundOperator::Union;
+    } else if (accept(TokenType::Intersect)) {
+      op = CompoundOperator::Intersect;
+    } else if (accept(TokenType::Except)) {
+      op = CompoundOperator::Except;
+    } else {
+      break;
+    }
+    if (!last->orderBy.empty()) {
+      throw Error(SQLITE_ERROR,
+                  "ORDER BY clause should come after " + compoundName(op) + " not before");
+    }
+    if (last->limit) {
+      throw Error(SQLITE_ERROR,
+                  "LIMIT clause should come after " + compoundName(op) + " not before");
+    }
+    if (peek().type != TokenType::Select) syntaxError();
+    auto next = std::make_shared<Select>(parseSelectCore());
+    last = next.get();
+    head.compound.push_back(CompoundPart{op, std::move(next)});
+  }
+  if (last != &head) {
+    head.orderBy = std::move(last->orderBy);
+    last->orderBy.clear();
+    head.limit = last->limit;
+    head.offset = last->offset;
+    last->limit.reset();
+    last->offset = 0;
+  }
+  return head;
+}
+
+Select Parser::parseSelectCore() {
   advance();  // SELECT
   Select select;
   if (accept(TokenType::Distinct)) {
@@ -704,12 +756,25 @@ Select Parser::parseSelect() {
   return select;
 }
 
+// (SELECT ...) inside an expression or FROM.
+std::shared_ptr<Select> Parser::parseSubquery() {
+  NestingLevel nesting(expressionNesting_);
+  auto select = std::make_shared<Select>(parseSelect());
+  expect(TokenType::RightParen);
+  return select;
+}
+
 // FROM item [join item]..., each item with [AS] alias and an ON or USING clause.
 void Parser::parseFrom(Select& select) {
   for (;;) {
     FromItem item;
     if (!select.from.empty()) item.join = parseJoinOperator();
-    item.table = parseName();
+    if (accept(TokenType::LeftParen)) {
+      if (peek().type != TokenType::Select) syntaxError();
+      item.subquery = parseSubquery();
+    } else {
+      item.table = parseName();
+    }
     item.alias = parseAlias();
     if (accept(TokenType::On)) item.on = parseExpr();
     if (accept(TokenType::Using)) {
@@ -974,6 +1039,15 @@ ExprPtr Parser::parseOperand() {
     }
     case TokenType::LeftParen: {
       advance();
+      if (peek().type == TokenType::Select) {
+        size_t resultColumnStart = resultColumnStart_;
+        auto node = std::make_unique<Expr>();
+        node->kind = ExprKind::Subquery;
+        node->select = parseSubquery();
+        resultColumnStart_ = resultColumnStart;
+        finishNode(*node, start);
+        return node;
+      }
       ExprPtr inner = parseExpr();
       expect(TokenType::RightParen);
       finishNode(*inner, start);
@@ -1079,6 +1153,13 @@ ExprPtr Parser::parsePostfixOperator(TokenType type, bool negated, size_t start)
     case TokenType::In:
       node->kind = ExprKind::InList;
       expect(TokenType::LeftParen);
+      if (peek().type == TokenType::Select) {
+        size_t resultColumnStart = resultColumnStart_;
+        node->kind = ExprKind::InSelect;
+        node->select = parseSubquery();
+        resultColumnStart_ = resultColumnStart;
+        break;
+      }
       do node->list.push_back(parseExpr());
       while (accept(TokenType::Comma));
       expect(TokenType::RightParen);

@@ -60,6 +60,8 @@ class Parser {
   StatementBody parseDrop();
   Insert parseInsert();
   Select parseSelect();
+  Select parseSelectCore();
+  std::shared_ptr<Select> parseSubquery();
   void parseFrom(Select& select);
   uint8_t parseJoinOperator();
   void parseResultColumns(Select& select);

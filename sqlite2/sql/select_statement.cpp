@@ -11,6 +11,7 @@
 #include "sql/access_plan.h"
 #include "sql/aggregator.h"
 #include "sql/comparison.h"
+#include "sql/compound_select.h"
 #include "sql/expression.h"
 #include "sql/group_key.h"
 #include "sql/join_walker.h"
@@ -23,8 +24,6 @@ namespace sqlite2 {
 
 namespace {
 
-using OutputValue = std::optional<std::string>;
-
 struct SortTerm {
   CompiledExprPtr owned;               // compiled for this term
   const CompiledExpr* expr = nullptr;  // owned, or a result column's expression
@@ -36,8 +35,10 @@ struct SortTerm {
 // A SELECT made ready to run: resolved columns, WHERE and ORDER BY.
 class SelectQuery {
  public:
-  SelectQuery(Session& session, const Select& select);
+  // part: one SELECT of a compound, whose ORDER BY and LIMIT belong to the whole.
+  SelectQuery(Session& session, const Select& select, bool part = false);
   void run(const ResultRowCallback& onRow);
+  QueryRows collect();
 
  private:
   void openSources();
@@ -51,6 +52,7 @@ class SelectQuery {
   // A result column named by its number or alias in ORDER BY or GROUP BY; null otherwise.
   const CompiledExpr* resultColumnFor(const Expr& expr, const char* clause) const;
   std::vector<OrderColumn> orderColumns() const;
+  std::vector<std::string> tableColumnNames() const;
 
   std::vector<const CompiledExpr*> whereTerms() const;
   std::vector<JoinWalker::Source> walkerSources() const;
@@ -73,7 +75,11 @@ class SelectQuery {
 
   Session& session_;
   const Select& select_;
-  std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order
+  const std::vector<OrderTerm>& orderTerms_;  // none for a part of a compound
+  int limit_ = -1;                            // negative: none
+  int offset_ = 0;
+  std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order (sub-selects as tables)
+  std::vector<std::unique_ptr<QueryRows>> subqueryRows_;  // by place in FROM; null for tables
   std::vector<NamedSource> sources_;
   // Columns of a table that USING or NATURAL joined to one before it: left out of "*".
   std::vector<std::vector<bool>> joinedColumns_;
@@ -84,6 +90,7 @@ class SelectQuery {
   ExpressionCompiler compiler_;
   std::vector<CompiledExprPtr> columns_;
   std::vector<std::string> names_;
+  std::vector<std::string> plainNames_;  // the names as a sub-select's table columns
   CompiledExprPtr where_;
   std::vector<CompiledExprPtr> ownedGroupBy_;
   std::vector<const CompiledExpr*> groupBy_;
@@ -109,8 +116,29 @@ class SelectQuery {
   std::vector<const char*> rowNames_;
 };
 
-SelectQuery::SelectQuery(Session& session, const Select& select)
-    : session_(session), select_(select), compiler_(std::vector<NamedSource>(), &session) {
+// The table a sub-select's rows stand for: its columns under their table names, texts where
+// the sub-select's expressions are (every column of a compound compares as text, as in the
+// reference library); ROWID numbers the rows from 1.
+std::shared_ptr<Table> tableOfRows(const QueryRows& rows) {
+  auto table = std::make_shared<Table>();
+  for (size_t i = 0; i < rows.tableColumns.size(); ++i) {
+    Column column;
+    column.name = rows.tableColumns[i];
+    column.text = rows.compound || rows.textColumns[i];
+    table->columns.push_back(column);
+  }
+  return table;
+}
+
+const std::vector<OrderTerm> kNoOrderTerms;
+
+SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
+    : session_(session),
+      select_(select),
+      orderTerms_(part ? kNoOrderTerms : select.orderBy),
+      limit_(part ? -1 : select.limit.value_or(-1)),
+      offset_(part ? 0 : select.offset),
+      compiler_(std::vector<NamedSource>(), &session) {
   openSources();
   compiler_ = ExpressionCompiler(sources_, &session);
   resolveJoins();
@@ -138,11 +166,19 @@ SelectQuery::SelectQuery(Session& session, const Select& select)
   resolveGroupBy();
 }
 
+// A sub-select in FROM is run first; its rows are then read as a table's.
 void SelectQuery::openSources() {
   for (const FromItem& item : select_.from) {
-    std::shared_ptr<Table> table = session_.table(item.table);
-    if (table->isView) {
-      throw Error(SQLITE_ERROR, "cannot read view " + table->name + ": views are not supported");
+    std::shared_ptr<Table> table;
+    if (item.subquery) {
+      subqueryRows_.push_back(std::make_unique<QueryRows>(collectSelect(session_, *item.subquery)));
+      table = tableOfRows(*subqueryRows_.back());
+    } else {
+      table = session_.table(item.table);
+      if (table->isView) {
+        throw Error(SQLITE_ERROR, "cannot read view " + table->name + ": views are not supported");
+      }
+      subqueryRows_.push_back(nullptr);
     }
     sources_.push_back(NamedSource{table.get(), item.alias ? *item.alias : item.table});
     joinedColumns_.emplace_back(table->columns.size(), false);
@@ -232,6 +268,11 @@ void SelectQuery::resolveResultColumns() {
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
         names_.push_back(column.alias ? *column.alias : compressSpaces(column.expr->source));
+        bool named =
+            column.expr->kind == ExprKind::Name || column.expr->kind == ExprKind::QualifiedName;
+        plainNames_.push_back(column.alias ? *column.alias
+                              : named      ? column.expr->text
+                                           : names_.back());
         break;
     }
   }
@@ -249,6 +290,7 @@ void SelectQuery::addAllColumns(size_t source) {
     ExprPtr reference = qualifiedName(sources_[source].name, name);
     columns_.push_back(compiler_.compile(*reference));
     names_.push_back(several ? sources_[source].name + "." + name : name);
+    plainNames_.push_back(name);
   }
 }
 
@@ -286,7 +328,7 @@ const CompiledExpr* SelectQuery::resultColumnFor(const Expr& expr, const char* c
 
 void SelectQuery::resolveOrderBy() {
   compiler_.allowAggregates(resultHasAggregates_);
-  for (const OrderTerm& term : select_.orderBy) {
+  for (const OrderTerm& term : orderTerms_) {
     SortTerm sort;
     sort.descending = term.descending;
     sort.expr = resultColumnFor(*term.expr, "ORDER BY");
@@ -391,6 +433,7 @@ std::vector<JoinWalker::Source> SelectQuery::walkerSources() const {
     source.table = tables_[place];
     source.leftJoin = (select_.from[place].join & kJoinLeft) != 0;
     source.onTerms = leftJoinTerms_[place];
+    source.rows = subqueryRows_[place].get();
     sources.push_back(std::move(source));
   }
   return sources;
@@ -404,6 +447,47 @@ void SelectQuery::forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& v
   // No FROM: one row of constants, if the WHERE lets it through.
   EvalContext row;
   if (!where_ || where_->isSatisfied(row)) visit(row);
+}
+
+QueryRows SelectQuery::collect() {
+  QueryRows result;
+  result.names = names_;
+  for (const CompiledExprPtr& column : columns_) result.textColumns.push_back(column->isText());
+  result.tableColumns = tableColumnNames();
+  run([&](int count, const char* const* values, const char* const*) {
+    OutputRow row;
+    row.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      row.push_back(values[i] ? OutputValue(values[i]) : OutputValue());
+    }
+    result.rows.push_back(std::move(row));
+    return true;
+  });
+  return result;
+}
+
+// A column's name as a sub-select's table column: its alias, the name of the column it
+// reads, or the expression as written. A name that "*" over several tables gives twice gets
+// _1, _2, ... added.
+std::vector<std::string> SelectQuery::tableColumnNames() const {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < plainNames_.size(); ++i) {
+    const std::string& name = plainNames_[i];
+    std::string unique = name;
+    bool fromStar =
+        names_[i] != name && names_[i].size() > name.size() &&
+        names_[i].compare(names_[i].size() - name.size() - 1, std::string::npos, "." + name) == 0 &&
+        tables_.size() > 1;
+    auto taken = [&](const std::string& candidate) {
+      return std::any_of(names.begin(), names.end(),
+                         [&](const std::string& other) { return sameName(other, candidate); });
+    };
+    for (int suffix = 1; fromStar && taken(unique); ++suffix) {
+      unique = name + "_" + std::to_string(suffix);
+    }
+    names.push_back(unique);
+  }
+  return names;
 }
 
 void SelectQuery::run(const ResultRowCallback& onRow) {
@@ -565,9 +649,8 @@ std::vector<OutputValue> SelectQuery::outputRow(const EvalContext& context) cons
 }
 
 SelectQuery::Admission SelectQuery::admitRow() {
-  int limit = select_.limit.value_or(-1);
-  if (limit >= 0 && emitted_ >= limit) return Admission::Stop;
-  if (skipped_ < select_.offset) {
+  if (limit_ >= 0 && emitted_ >= limit_) return Admission::Stop;
+  if (skipped_ < offset_) {
     ++skipped_;
     return Admission::Skip;
   }
@@ -585,8 +668,7 @@ bool SelectQuery::deliver(const char* const* values) {
       throw Error(SQLITE_ABORT, "");
     }
   }
-  int limit = select_.limit.value_or(-1);
-  return limit < 0 || emitted_ < limit;
+  return limit_ < 0 || emitted_ < limit_;
 }
 
 bool SelectQuery::emit(const std::vector<OutputValue>& row) {
@@ -624,9 +706,24 @@ bool SelectQuery::emitCurrent(const EvalContext& context) {
 }  // namespace
 
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow) {
+  if (!select.compound.empty()) {
+    runCompoundSelect(session, select, onRow);
+    return;
+  }
   SelectQuery query(session, select);
   session.statementStarted = true;
   query.run(onRow);
+}
+
+QueryRows collectSelectPart(Session& session, const Select& select) {
+  SelectQuery query(session, select, true);
+  return query.collect();
+}
+
+QueryRows collectSelect(Session& session, const Select& select) {
+  if (!select.compound.empty()) return collectCompoundSelect(session, select);
+  SelectQuery query(session, select);
+  return query.collect();
 }
 
 }  // namespace sqlite2

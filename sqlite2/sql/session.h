@@ -11,6 +11,7 @@
 
 #include "btree/btree.h"
 #include "sql/ast.h"
+#include "sql/query_rows.h"
 #include "sql/schema.h"
 
 namespace sqlite2 {
@@ -74,6 +75,8 @@ class ReadingTable {
 // The statements. Each runs inside the transaction the caller opened (a write statement) or
 // with the file at least share-locked (a read).
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow);
+// Runs a SELECT (compound or not) and gathers its rows.
+QueryRows collectSelect(Session& session, const Select& select);
 void runInsert(Session& session, const Insert& insert);
 void runUpdate(Session& session, const Update& update);
 void runDelete(Session& session, const Delete& del);

@@ -121,7 +121,6 @@ TEST(Parser, UnrecognizedTokens) {
 TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
   EXPECT_EQ(parseError("select a from t where a not is null"), "near \"is\": syntax error");
   EXPECT_EQ(parseError("select count(distinct a) from t"), "near \"distinct\": syntax error");
-  EXPECT_EQ(parseError("select 1 union select 2"), "near \"union\": syntax error");
   EXPECT_EQ(parseError("select ?"), "near \"?\": syntax error");
   EXPECT_EQ(parseError("insert or replace into t values(1)"), "near \"or\": syntax error");
   EXPECT_EQ(parseError("insert into t select 1"), "near \"select\": syntax error");
