@@ -4,13 +4,11 @@
 
 namespace sqlite2 {
 
-Aggregator::Aggregator(const std::vector<AggregateTerm>& terms)
-    : terms_(&terms), states_(terms.size()), results_(terms.size()) {}
-
-void Aggregator::add(const EvalContext& row) {
-  for (size_t i = 0; i < states_.size(); ++i) {
-    const AggregateTerm& term = (*terms_)[i];
-    State& state = states_[i];
+void addToAggregates(const std::vector<AggregateTerm>& terms, AggregateState* states,
+                     const EvalContext& row) {
+  for (size_t i = 0; i < terms.size(); ++i) {
+    const AggregateTerm& term = terms[i];
+    AggregateState& state = states[i];
     if (!term.argument) {
       ++state.count;
       continue;
@@ -29,7 +27,6 @@ void Aggregator::add(const EvalContext& row) {
       case AggregateKind::Max: {
         if (state.extreme) {
           int order = compareValues(value.text(), *state.extreme, term.argument->isText());
-          // Of equal values max() keeps the last, min() the first.
           bool better = term.kind == AggregateKind::Min ? order < 0 : order >= 0;
           if (!better) break;
         }
@@ -40,27 +37,27 @@ void Aggregator::add(const EvalContext& row) {
   }
 }
 
-const SqlValue* Aggregator::results() {
-  for (size_t i = 0; i < states_.size(); ++i) {
-    const State& state = states_[i];
-    switch ((*terms_)[i].kind) {
+void aggregateResults(const std::vector<AggregateTerm>& terms, const AggregateState* states,
+                      SqlValue* results) {
+  for (size_t i = 0; i < terms.size(); ++i) {
+    const AggregateState& state = states[i];
+    switch (terms[i].kind) {
       case AggregateKind::Count:
-        results_[i] = SqlValue::integer(static_cast<int32_t>(state.count));
+        results[i] = SqlValue::integer(static_cast<int32_t>(state.count));
         break;
       case AggregateKind::Sum:
-        results_[i] = SqlValue::real(state.sum);
+        results[i] = SqlValue::real(state.sum);
         break;
       case AggregateKind::Avg:
-        results_[i] = state.count ? SqlValue::real(state.sum / static_cast<double>(state.count))
-                                  : SqlValue::null();
+        results[i] = state.count ? SqlValue::real(state.sum / static_cast<double>(state.count))
+                                 : SqlValue::null();
         break;
       case AggregateKind::Min:
       case AggregateKind::Max:
-        results_[i] = state.extreme ? SqlValue::borrowedText(*state.extreme) : SqlValue::null();
+        results[i] = state.extreme ? SqlValue::borrowedText(*state.extreme) : SqlValue::null();
         break;
     }
   }
-  return results_.data();
 }
 
 }  // namespace sqlite2

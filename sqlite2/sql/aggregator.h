@@ -4,7 +4,8 @@
 // computes them: count() counts rows (count(x) those where x is not NULL); sum() and avg()
 // add the values as reals, skipping NULLs (sum() of no value is 0, avg() NULL); min() and
 // max() keep the smallest or largest value as it was, compared as text when the argument is
-// a text expression and as numbers otherwise, skipping NULLs.
+// a text expression and as numbers otherwise, skipping NULLs (of equal values, min() keeps
+// the first and max() the last).
 
 #include <cstdint>
 #include <optional>
@@ -15,25 +16,19 @@
 
 namespace sqlite2 {
 
-class Aggregator {
- public:
-  explicit Aggregator(const std::vector<AggregateTerm>& terms);
-
-  // Adds the row the context stands on.
-  void add(const EvalContext& row);
-  // The values by aggregate slot, for EvalContext::aggregates.
-  const SqlValue* results();
-
- private:
-  struct State {
-    int64_t count = 0;
-    double sum = 0;
-    std::optional<std::string> extreme;  // min, max: the value kept so far
-  };
-
-  const std::vector<AggregateTerm>* terms_;
-  std::vector<State> states_;
-  std::vector<SqlValue> results_;
+// One aggregate's running value in one group.
+struct AggregateState {
+  int64_t count = 0;
+  double sum = 0;
+  std::optional<std::string> extreme;  // min, max: the value kept so far
 };
+
+// Adds the row the context stands on to a group's states (one per term).
+void addToAggregates(const std::vector<AggregateTerm>& terms, AggregateState* states,
+                     const EvalContext& row);
+// The aggregates' values from a group's states, into results (one per term; a text result
+// borrows from the state).
+void aggregateResults(const std::vector<AggregateTerm>& terms, const AggregateState* states,
+                      SqlValue* results);
 
 }  // namespace sqlite2

@@ -130,6 +130,12 @@ std::optional<std::string_view> CompiledExpr::columnValue(const EvalContext& con
   return std::nullopt;
 }
 
+uint64_t CompiledExpr::columnSourcesRead() const {
+  uint64_t read = op_ == Op::Column ? uint64_t{1} << source_ : 0;
+  forEachOperand([&](const CompiledExpr& operand) { read |= operand.columnSourcesRead(); });
+  return read;
+}
+
 uint64_t CompiledExpr::sourcesUsed() const {
   if (op_ == Op::Column || op_ == Op::RowNumber) return uint64_t{1} << source_;
   if (op_ == Op::Aggregate || op_ == Op::Captured) return 0;

@@ -86,7 +86,12 @@ class CompiledExpr {
   int highestColumn() const;
   // The tables (by place in FROM, as bits) whose rows the value reads.
   uint64_t sourcesUsed() const;
+  // The tables whose columns (not only row numbers) the value reads, aggregates' arguments
+  // and captured columns included.
+  uint64_t columnSourcesRead() const;
   int source() const { return source_; }
+  // The text of the value (nullopt for NULL); scratch holds it when it has to be computed.
+  std::optional<std::string_view> textOf(const EvalContext& context, SqlValue& scratch) const;
   // For a Column: the row's field as stored (nullopt for NULL), without making a value.
   std::optional<std::string_view> columnValue(const EvalContext& context) const;
 
@@ -94,8 +99,6 @@ class CompiledExpr {
   friend class ExpressionCompiler;
   SqlValue evaluateBinary(const EvalContext& context) const;
   Truth truth(const EvalContext& context) const;
-  // The text of the value (nullopt for NULL); scratch holds it when it has to be computed.
-  std::optional<std::string_view> textOf(const EvalContext& context, SqlValue& scratch) const;
   NumericKey numericKey(std::string_view text) const {
     return op_ == Op::Constant ? constantKey_ : classifyNumeric(text);
   }

@@ -30,4 +30,53 @@ void appendGroupKey(std::string& key, std::optional<std::string_view> value, boo
   key.append(value->data(), value->size());
 }
 
+namespace {
+
+// Reads the part at pos: its tag, and its number or bytes; pos moves past it.
+struct KeyPart {
+  char tag = 'z';
+  double number = 0;
+  std::string_view bytes;
+};
+
+KeyPart readPart(std::string_view key, size_t& pos) {
+  KeyPart part;
+  part.tag = key[pos++];
+  if (part.tag == 'n') {
+    std::memcpy(&part.number, key.data() + pos, sizeof part.number);
+    pos += sizeof part.number;
+  } else if (part.tag == 't') {
+    uint32_t length;
+    std::memcpy(&length, key.data() + pos, sizeof length);
+    pos += sizeof length;
+    part.bytes = key.substr(pos, length);
+    pos += length;
+  }
+  return part;
+}
+
+int rank(char tag) {
+  return tag == 'z' ? 0 : tag == 'n' ? 1 : 2;
+}
+
+}  // namespace
+
+int compareGroupKeys(std::string_view a, std::string_view b) {
+  size_t x = 0, y = 0;
+  while (x < a.size() && y < b.size()) {
+    KeyPart left = readPart(a, x);
+    KeyPart right = readPart(b, y);
+    if (left.tag != right.tag) return rank(left.tag) < rank(right.tag) ? -1 : 1;
+    int order = 0;
+    if (left.tag == 'n') {
+      order = left.number < right.number ? -1 : (left.number > right.number ? 1 : 0);
+    } else if (left.tag == 't') {
+      order = left.bytes.compare(right.bytes);
+      order = order < 0 ? -1 : (order > 0 ? 1 : 0);
+    }
+    if (order != 0) return order;
+  }
+  return 0;
+}
+
 }  // namespace sqlite2

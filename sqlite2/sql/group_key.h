@@ -13,4 +13,8 @@ namespace sqlite2 {
 // Appends one value's part to key (NULL as nullopt).
 void appendGroupKey(std::string& key, std::optional<std::string_view> value, bool asText);
 
+// Orders two keys made of the same terms as ORDER BY of those terms would: part by part, NULL
+// first, numbers by value before other values, which go byte by byte.
+int compareGroupKeys(std::string_view a, std::string_view b);
+
 }  // namespace sqlite2

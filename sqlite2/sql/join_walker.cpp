@@ -28,7 +28,7 @@ struct JoinWalker::Level {
 
 JoinWalker::JoinWalker(Session& session, std::vector<Source> sources,
                        const std::vector<const CompiledExpr*>& whereTerms,
-                       const std::vector<OrderColumn>& orderBy)
+                       const std::vector<OrderColumn>& orderBy, uint64_t columnsRead)
     : session_(session) {
   for (Source& source : sources) {
     auto level = std::make_unique<Level>();
@@ -36,34 +36,67 @@ JoinWalker::JoinWalker(Session& session, std::vector<Source> sources,
     level->source = std::move(source);
     levels_.push_back(std::move(level));
   }
+  // Each WHERE term is checked at the innermost table it reads.
   for (const CompiledExpr* term : whereTerms) {
     Level& level = *levels_[innermostSource(term)];
     (level.source.leftJoin ? level.afterTerms : level.matchTerms).push_back(term);
   }
   rows_.assign(levels_.size(), nullptr);
   joined_.sources = rows_.data();
+  for (size_t place = 0; place < levels_.size(); ++place) {
+    planLevel(place, levels_.size() == 1 ? orderBy : std::vector<OrderColumn>());
+  }
+  openScanners(columnsRead | columnSourcesReadByWalk());
+}
+
+void JoinWalker::planLevel(size_t place, const std::vector<OrderColumn>& orderBy) {
+  Level& level = *levels_[place];
+  if (level.source.rows) {
+    // Rows in memory have no index: every term is checked on each.
+    level.checks = level.matchTerms;
+    return;
+  }
+  level.plan = planAccess(*level.source.table, level.matchTerms, orderBy, static_cast<int>(place));
+  // Terms that read only this table are checked by the scanner on its own row; the rest
+  // need the rows of the tables further out.
+  std::vector<const CompiledExpr*> own;
+  uint64_t self = uint64_t{1} << place;
+  for (const CompiledExpr* term : level.plan.residual) {
+    ((term->sourcesUsed() & ~self) == 0 ? own : level.checks).push_back(term);
+  }
+  level.plan.residual = std::move(own);
+}
+
+// The tables whose columns the terms left to check and the values of the plans read.
+uint64_t JoinWalker::columnSourcesReadByWalk() const {
+  uint64_t read = 0;
+  for (const std::unique_ptr<Level>& level : levels_) {
+    for (const auto* terms : {&level->checks, &level->afterTerms, &level->plan.residual}) {
+      for (const CompiledExpr* term : *terms) read |= term->columnSourcesRead();
+    }
+    const AccessPlan& plan = level->plan;
+    std::vector<const CompiledExpr*> values = plan.equalValues;
+    if (plan.rowNumberValue) values.push_back(plan.rowNumberValue);
+    if (plan.lower) values.push_back(plan.lower->value);
+    if (plan.upper) values.push_back(plan.upper->value);
+    for (const IndexBound& bound : plan.rowNumberLower) values.push_back(bound.value);
+    for (const IndexBound& bound : plan.rowNumberUpper) values.push_back(bound.value);
+    for (const CompiledExpr* value : values) read |= value->columnSourcesRead();
+  }
+  return read;
+}
+
+// A table none of whose columns is read is walked through its index alone.
+void JoinWalker::openScanners(uint64_t columnsRead) {
   bool single = levels_.size() == 1;
   for (size_t place = 0; place < levels_.size(); ++place) {
     Level& level = *levels_[place];
+    if (level.source.rows) continue;
     const Table& table = *level.source.table;
-    if (level.source.rows) {
-      // Rows in memory have no index: every term is checked on each.
-      level.checks = level.matchTerms;
-      continue;
-    }
-    level.plan = planAccess(table, level.matchTerms, single ? orderBy : std::vector<OrderColumn>(),
-                            static_cast<int>(place));
-    // Terms that read only this table are checked by the scanner on its own row; the rest
-    // need the rows of the tables further out.
-    std::vector<const CompiledExpr*> own;
-    uint64_t self = uint64_t{1} << place;
-    for (const CompiledExpr* term : level.plan.residual) {
-      ((term->sourcesUsed() & ~self) == 0 ? own : level.checks).push_back(term);
-    }
-    level.plan.residual = std::move(own);
     level.reading = std::make_unique<ReadingTable>(session_, table.root);
     level.scanner = std::make_unique<RowScanner>(*session_.btree, table, level.plan,
                                                  single ? nullptr : &joined_);
+    if (!(columnsRead & (uint64_t{1} << place))) level.scanner->skipColumns();
   }
 }
 

@@ -33,9 +33,10 @@ class JoinWalker {
 
   // whereTerms: the WHERE terms (and the ON terms of inner joins). orderBy: the ORDER BY of a
   // single table, which an index may give.
+  // columnsRead: the tables (as bits) whose columns the query reads outside WHERE and ON.
   JoinWalker(Session& session, std::vector<Source> sources,
              const std::vector<const CompiledExpr*>& whereTerms,
-             const std::vector<OrderColumn>& orderBy);
+             const std::vector<OrderColumn>& orderBy, uint64_t columnsRead);
   ~JoinWalker();
   JoinWalker(const JoinWalker&) = delete;
   JoinWalker& operator=(const JoinWalker&) = delete;
@@ -47,6 +48,9 @@ class JoinWalker {
 
  private:
   struct Level;
+  void planLevel(size_t place, const std::vector<OrderColumn>& orderBy);
+  uint64_t columnSourcesReadByWalk() const;
+  void openScanners(uint64_t columnsRead);
   bool walk(size_t level, const RowVisitor& visit);
   bool descend(size_t level, const RowVisitor& visit);
   bool satisfied(const std::vector<const CompiledExpr*>& terms) const;

@@ -233,6 +233,13 @@ bool RowScanner::nextInIndex() {
     Place ahead = plan_.descending ? Place::After : Place::Before;
     if (place == ahead) continue;  // not reached the range yet
     if (place != Place::Inside) return false;
+    if (skipsColumns_) {
+      context_.rowNumber = trailingRowNumber(key);
+      record_.emplace(std::string_view());
+      context_.record = &*record_;
+      context_.partial = nullptr;
+      return true;
+    }
     if (loadRow(trailingRowNumber(key))) return true;
     throw Error(SQLITE_CORRUPT);  // an index entry without its row
   }

@@ -26,6 +26,9 @@ class RowScanner {
   bool next();
   // Starts the walk again (for the next row of the tables further out).
   void restart();
+  // Rows found through an index are then not read from the table: nothing reads their
+  // columns (only their row numbers, which the index holds). Their columns read as NULL.
+  void skipColumns() { skipsColumns_ = true; }
 
   int32_t rowNumber() const { return context_.rowNumber; }
   const RecordView& record() const { return *record_; }
@@ -52,6 +55,7 @@ class RowScanner {
   const EvalContext* outer_;
   Cursor tableCursor_;
   std::unique_ptr<Cursor> indexCursor_;
+  bool skipsColumns_ = false;
   bool started_ = false;
   bool finished_ = false;
   bool positioned_ = false;  // the cursor has given a candidate: the next one is a step on

@@ -14,6 +14,7 @@
 #include "sql/compound_select.h"
 #include "sql/expression.h"
 #include "sql/group_key.h"
+#include "sql/group_table.h"
 #include "sql/join_walker.h"
 #include "sql/parser.h"
 #include "sql/row_scanner.h"
@@ -56,6 +57,7 @@ class SelectQuery {
 
   std::vector<const CompiledExpr*> whereTerms() const;
   std::vector<JoinWalker::Source> walkerSources() const;
+  uint64_t columnSourcesRead() const;
   // Calls visit for each row the FROM and WHERE clauses give.
   void forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& visit);
   void runAggregate(JoinWalker* walker);
@@ -426,6 +428,16 @@ std::vector<const CompiledExpr*> SelectQuery::whereTerms() const {
   return terms;
 }
 
+// The tables whose columns the result, grouping and ordering read.
+uint64_t SelectQuery::columnSourcesRead() const {
+  uint64_t read = 0;
+  for (const CompiledExprPtr& column : columns_) read |= column->columnSourcesRead();
+  for (const CompiledExpr* term : groupBy_) read |= term->columnSourcesRead();
+  if (having_) read |= having_->columnSourcesRead();
+  for (const SortTerm& term : orderBy_) read |= term.expr->columnSourcesRead();
+  return read;
+}
+
 std::vector<JoinWalker::Source> SelectQuery::walkerSources() const {
   std::vector<JoinWalker::Source> sources;
   for (size_t place = 0; place < tables_.size(); ++place) {
@@ -496,7 +508,8 @@ void SelectQuery::run(const ResultRowCallback& onRow) {
   if (!tables_.empty()) {
     std::vector<OrderColumn> order =
         aggregate_ || select_.distinct ? std::vector<OrderColumn>() : orderColumns();
-    walker = std::make_unique<JoinWalker>(session_, walkerSources(), whereTerms(), order);
+    walker = std::make_unique<JoinWalker>(session_, walkerSources(), whereTerms(), order,
+                                          columnSourcesRead());
   }
   if (aggregate_) {
     runAggregate(walker.get());
@@ -510,14 +523,6 @@ void SelectQuery::run(const ResultRowCallback& onRow) {
 
 namespace {
 
-// One group of an aggregate query: its key's values (for the output order), the values of
-// the columns read from its first row, and its aggregates.
-struct Group {
-  std::vector<OutputValue> key;
-  std::vector<SqlValue> captured;
-  Aggregator aggregator;
-};
-
 SqlValue ownedCopy(const SqlValue& value) {
   if (value.isNull() || value.kind() != SqlValue::Kind::Text) return value;
   return SqlValue::ownedText(std::string(value.text()));
@@ -530,56 +535,38 @@ SqlValue ownedCopy(const SqlValue& value) {
 void SelectQuery::runAggregate(JoinWalker* walker) {
   const std::vector<AggregateTerm>& terms = compiler_.aggregates();
   const std::vector<const CompiledExpr*>& captures = compiler_.captures();
-  std::vector<std::unique_ptr<Group>> groups;
-  std::unordered_map<std::string, size_t> groupOf;
+  GroupTable groups(terms.size(), captures.size());
   auto addRow = [&](const EvalContext& row) {
     keyScratch_.clear();
     for (const CompiledExpr* term : groupBy_) {
-      SqlValue value = term->evaluate(row);
-      appendGroupKey(keyScratch_, value.isNull() ? std::nullopt : std::optional(value.text()),
-                     term->isText());
+      SqlValue scratch;
+      appendGroupKey(keyScratch_, term->textOf(row, scratch), term->isText());
     }
-    auto found = groupOf.find(keyScratch_);
-    Group* group;
-    if (found == groupOf.end()) {
-      groups.push_back(std::make_unique<Group>(Group{{}, {}, Aggregator(terms)}));
-      group = groups.back().get();
-      groupOf.emplace(keyScratch_, groups.size() - 1);
-      for (const CompiledExpr* term : groupBy_) {
-        SqlValue value = term->evaluate(row);
-        group->key.push_back(value.isNull() ? OutputValue()
-                                            : OutputValue(std::string(value.text())));
+    bool isNew;
+    uint32_t group = groups.find(keyScratch_, isNew);
+    if (isNew) {
+      SqlValue* captured = groups.captured(group);
+      for (size_t i = 0; i < captures.size(); ++i) {
+        captured[i] = ownedCopy(captures[i]->evaluate(row));
       }
-      for (const CompiledExpr* capture : captures)
-        group->captured.push_back(ownedCopy(capture->evaluate(row)));
-    } else {
-      group = groups[found->second].get();
     }
-    group->aggregator.add(row);
+    addToAggregates(terms, groups.states(group), row);
   };
   forEachRow(walker, [&](const EvalContext& row) {
     addRow(row);
     return true;
   });
   // Without GROUP BY there is one group, also when no row was found.
-  if (groupBy_.empty() && groups.empty()) {
-    groups.push_back(std::make_unique<Group>(Group{{}, {}, Aggregator(terms)}));
+  if (groupBy_.empty() && groups.size() == 0) {
+    bool isNew;
+    groups.find(std::string_view(), isNew);
   }
-  std::stable_sort(groups.begin(), groups.end(),
-                   [this](const std::unique_ptr<Group>& a, const std::unique_ptr<Group>& b) {
-                     for (size_t i = 0; i < groupBy_.size(); ++i) {
-                       const OutputValue& x = a->key[i];
-                       const OutputValue& y = b->key[i];
-                       int order = (!x || !y) ? (x ? 1 : 0) - (y ? 1 : 0)
-                                              : compareValues(*x, *y, groupBy_[i]->isText());
-                       if (order != 0) return order < 0;
-                     }
-                     return false;
-                   });
-  for (const std::unique_ptr<Group>& group : groups) {
+  std::vector<SqlValue> results(terms.size());
+  for (uint32_t group : groups.inKeyOrder()) {
     EvalContext result;
-    result.aggregates = group->aggregator.results();
-    result.captured = group->captured.data();
+    aggregateResults(terms, groups.states(group), results.data());
+    result.aggregates = results.data();
+    result.captured = groups.captured(group);
     if (having_ && !having_->isSatisfied(result)) continue;
     if (!produce(result)) return;
   }
