@@ -52,7 +52,7 @@ struct Expr {
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
-// ON CONFLICT choices of constraints; only Abort (the default) is carried out.
+// ON CONFLICT choices of constraints, and the OR choice of INSERT and UPDATE.
 enum class ConflictAction { Default, Rollback, Abort, Fail, Ignore, Replace };
 
 struct ColumnDefinition {
@@ -113,9 +113,11 @@ struct DropIndex {
 };
 
 struct Insert {
+  ConflictAction conflict = ConflictAction::Default;  // INSERT OR ..., REPLACE (Replace)
   std::string table;
   std::optional<std::vector<std::string>> columns;
   std::vector<ExprPtr> values;
+  std::shared_ptr<Select> select;  // INSERT ... SELECT: the rows, instead of values
 };
 
 struct ResultColumn {
@@ -180,6 +182,7 @@ struct Assignment {
 };
 
 struct Update {
+  ConflictAction conflict = ConflictAction::Default;  // UPDATE OR ...
   std::string table;
   std::vector<Assignment> assignments;
   ExprPtr where;

@@ -20,6 +20,7 @@ struct Database::State {
   void runStatement(const Statement& statement, const RowCallback& onRow);
   template <typename Work>
   void runWrite(bool changesSchema, Work work);
+  void finishWrite(bool ownTransaction);
   void begin();
   void commit();
   void rollback();
@@ -140,24 +141,25 @@ void Database::State::runWrite(bool changesSchema, Work work) {
   } else {
     btree.beginStatement();
   }
-  int lastInsertRowidBefore = session.lastInsertRowid;
   int changesBefore = session.changes;
+  session.conflictFailure = ConflictAction::Default;
   try {
     work();
     if (!changesSchema) session.lastStatementChanges = session.changes - changesBefore;
-    if (ownTransaction) {
-      session.dropWriteCursor();
-      btree.commit();
-    } else {
-      btree.commitStatement();
-    }
+    finishWrite(ownTransaction);
   } catch (...) {
     session.dropWriteCursor();
+    if (session.conflictFailure == ConflictAction::Fail && !ownTransaction) {
+      // FAIL keeps what the statement changed before the conflict, inside BEGIN ... COMMIT
+      // (a statement that is its own transaction fails whole, as in the reference library).
+      finishWrite(ownTransaction);
+      throw;
+    }
     // Rows the failing statement changed before it failed stay counted, as in the reference
-    // library, although they are undone.
-    session.lastInsertRowid = lastInsertRowidBefore;
+    // library, although they are undone; so does the last row number one of them took.
+    bool wholeTransaction = session.conflictFailure == ConflictAction::Rollback;
     try {
-      if (ownTransaction || !btree.inTransaction()) {
+      if (ownTransaction || wholeTransaction || !btree.inTransaction()) {
         if (btree.inTransaction()) btree.rollback();
       } else {
         btree.rollbackStatement();
@@ -168,9 +170,19 @@ void Database::State::runWrite(bool changesSchema, Work work) {
       explicitTransaction = false;
       session.schema.reset();
     }
-    if (changesSchema) session.schema.reset();
+    if (changesSchema || wholeTransaction) session.schema.reset();
     if (!btree.inTransaction()) explicitTransaction = false;
     throw;
+  }
+}
+
+void Database::State::finishWrite(bool ownTransaction) {
+  Btree& btree = *session.btree;
+  if (ownTransaction) {
+    session.dropWriteCursor();
+    btree.commit();
+  } else {
+    btree.commitStatement();
   }
 }
 

@@ -234,6 +234,7 @@ StatementBody Parser::parseBody() {
     case TokenType::Select:
       return parseSelect();
     case TokenType::Insert:
+    case TokenType::Replace:
       return parseInsert();
     case TokenType::Update:
       return parseUpdate();
@@ -505,10 +506,20 @@ std::optional<std::string> Parser::parseDefaultValue() {
   syntaxError();
 }
 
+// [OR ROLLBACK|ABORT|FAIL|IGNORE|REPLACE] after INSERT or UPDATE.
+ConflictAction Parser::parseOrConflict() {
+  if (!accept(TokenType::Or)) return ConflictAction::Default;
+  return parseConflictAction();
+}
+
 ConflictAction Parser::parseConflictClause() {
   if (peek().type != TokenType::On) return ConflictAction::Default;
   advance();
   expect(TokenType::Conflict);
+  return parseConflictAction();
+}
+
+ConflictAction Parser::parseConflictAction() {
   Token action = advance();
   switch (action.type) {
     case TokenType::Rollback:
@@ -673,15 +684,23 @@ StatementBody Parser::parseDrop() {
 
 // INSERT INTO table [(columns)] VALUES (expressions)
 Insert Parser::parseInsert() {
-  advance();  // INSERT
-  expect(TokenType::Into);
   Insert insert;
+  if (advance().type == TokenType::Replace) {
+    insert.conflict = ConflictAction::Replace;
+  } else {
+    insert.conflict = parseOrConflict();
+  }
+  expect(TokenType::Into);
   insert.table = parseName();
   if (accept(TokenType::LeftParen)) {
     insert.columns.emplace();
     do insert.columns->push_back(parseName());
     while (accept(TokenType::Comma));
     expect(TokenType::RightParen);
+  }
+  if (peek().type == TokenType::Select) {
+    insert.select = std::make_shared<Select>(parseSelect());
+    return insert;
   }
   expect(TokenType::Values);
   expect(TokenType::LeftParen);
@@ -905,6 +924,7 @@ int Parser::parseSignedInteger() {
 Update Parser::parseUpdate() {
   advance();  // UPDATE
   Update update;
+  update.conflict = parseOrConflict();
   update.table = parseName();
   expect(TokenType::Set);
   do {

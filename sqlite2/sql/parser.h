@@ -50,6 +50,8 @@ class Parser {
   void parseTableConstraint(CreateTable& table);
   std::optional<std::string> parseDefaultValue();
   ConflictAction parseConflictClause();
+  ConflictAction parseOrConflict();
+  ConflictAction parseConflictAction();
   void parseReferencesClause(const std::string* column);
   void parseDeferrableClause();
   void parseCheckClause();

@@ -41,12 +41,16 @@ struct Session {
   // An error before that point clears the changes count of the whole call, as in the
   // reference library; a later one keeps what the earlier statements counted.
   bool statementStarted = false;
+  // How the failing statement's constraint asked its failure to be handled: FAIL keeps what
+  // the statement changed before, ROLLBACK ends the whole transaction, anything else undoes
+  // the statement.
+  ConflictAction conflictFailure = ConflictAction::Default;
 
   // Fails with SQLITE_LOCKED "database table is locked" when a running statement reads the
   // table.
   void requireNotBeingRead(const Table& table) const;
   // Refuses writes the engine cannot carry out faithfully: to sqlite_master, to a view, to a
-  // table with triggers or with ON CONFLICT clauses.
+  // table with triggers.
   void requireWritable(const Table& table) const;
   // The schema cookie changes once per transaction that changes the schema, by 1 to 256 as
   // the reference library changes it, and the file format becomes the current one.

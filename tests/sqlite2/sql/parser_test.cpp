@@ -122,9 +122,6 @@ TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
   EXPECT_EQ(parseError("select a from t where a not is null"), "near \"is\": syntax error");
   EXPECT_EQ(parseError("select count(distinct a) from t"), "near \"distinct\": syntax error");
   EXPECT_EQ(parseError("select ?"), "near \"?\": syntax error");
-  EXPECT_EQ(parseError("insert or replace into t values(1)"), "near \"or\": syntax error");
-  EXPECT_EQ(parseError("insert into t select 1"), "near \"select\": syntax error");
-  EXPECT_EQ(parseError("replace into t values(1)"), "near \"replace\": syntax error");
   EXPECT_EQ(parseError("create view v as select 1"), "near \"view\": syntax error");
   EXPECT_EQ(parseError("create trigger g after insert on t begin select 1; end"),
             "near \"trigger\": syntax error");
