@@ -199,6 +199,7 @@ struct Rollback {};
 
 struct Pragma {
   std::string name;
+  std::optional<std::string> value;  // of "= value" or "(value)", as written (a sign included)
 };
 
 using StatementBody =

@@ -183,6 +183,7 @@ QueryRows collectCompoundSelect(Session& session, const Select& head) {
 void runCompoundSelect(Session& session, const Select& head, const ResultRowCallback& onRow) {
   QueryRows result = collectCompoundSelect(session, head);
   session.statementStarted = true;
+  session.resultNames = result.names;
   if (!onRow) return;
   std::vector<const char*> names, values;
   for (const std::string& name : result.names) names.push_back(name.c_str());

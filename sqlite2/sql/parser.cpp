@@ -947,14 +947,34 @@ Delete Parser::parseDelete() {
   return del;
 }
 
-// PRAGMA integrity_check; no other pragma is implemented.
+// PRAGMA name, PRAGMA name = value, PRAGMA name(value): the value a name, a text, ON, or a
+// number with an optional sign.
 Pragma Parser::parsePragma() {
   advance();  // PRAGMA
-  if (!peekIsName(false)) syntaxError();
-  std::string name = tokenName(peek());
-  if (strcasecmp(name.c_str(), "integrity_check") != 0) syntaxError();
-  advance();
-  return Pragma{name};
+  Pragma pragma;
+  pragma.name = parseName();
+  if (accept(TokenType::Eq)) {
+    std::string sign;
+    if (accept(TokenType::Minus)) {
+      sign = "-";
+    } else {
+      accept(TokenType::Plus);
+    }
+    TokenType type = peek().type;
+    if (type == TokenType::Integer || type == TokenType::Float) {
+      pragma.value = sign + std::string(advance().text);
+    } else if (!sign.empty()) {
+      syntaxError();
+    } else if (type == TokenType::On) {
+      pragma.value = std::string(advance().text);
+    } else {
+      pragma.value = parseName();
+    }
+  } else if (accept(TokenType::LeftParen)) {
+    pragma.value = parseName();
+    expect(TokenType::RightParen);
+  }
+  return pragma;
 }
 
 ExprPtr Parser::makeNode(ExprKind kind, size_t start) {

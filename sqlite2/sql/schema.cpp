@@ -161,6 +161,7 @@ std::shared_ptr<Table> Schema::buildTable(const CreateTable& definition) {
         throw Error(SQLITE_ERROR, "table " + table->name + " has no column named " + name);
       }
       columns.push_back(position);
+      if (constraint.primaryKey) table->columns[static_cast<size_t>(position)].primaryKey = true;
     }
     // A primary key on one column declared exactly INTEGER is the row number itself.
     if (constraint.primaryKey && columns.size() == 1 &&

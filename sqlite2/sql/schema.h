@@ -22,6 +22,7 @@ struct Column {
   std::string type;
   bool text = false;  // compares, sorts and indexes its values as text
   bool notNull = false;
+  bool primaryKey = false;  // part of the PRIMARY KEY
   ConflictAction notNullConflict = ConflictAction::Default;
   std::optional<std::string> defaultValue;
 };

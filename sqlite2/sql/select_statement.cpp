@@ -48,6 +48,8 @@ class SelectQuery {
   void addAllColumns(size_t source);
   void resolveGroupBy();
   bool namesAColumn(const std::string& name) const;
+  std::string tableNameOf(size_t source) const;
+  std::string resultName(const Expr& expr, const CompiledExpr& compiled) const;
   void resolveOrderBy();
   std::optional<int> orderColumnNumber(const Expr& expr) const;
   // A result column named by its number or alias in ORDER BY or GROUP BY; null otherwise.
@@ -269,7 +271,7 @@ void SelectQuery::resolveResultColumns() {
       }
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
-        names_.push_back(column.alias ? *column.alias : compressSpaces(column.expr->source));
+        names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
         bool named =
             column.expr->kind == ExprKind::Name || column.expr->kind == ExprKind::QualifiedName;
         plainNames_.push_back(column.alias ? *column.alias
@@ -279,6 +281,34 @@ void SelectQuery::resolveResultColumns() {
     }
   }
   compiler_.allowAggregates(false);
+}
+
+std::string SelectQuery::tableNameOf(size_t source) const {
+  const std::string& name = tables_[source]->name;
+  return name.empty() ? sources_[source].name : name;
+}
+
+// A result column's name: the expression as written, or under PRAGMA full_column_names or
+// short_column_names, for a column, table.column or the column's own name.
+std::string SelectQuery::resultName(const Expr& expr, const CompiledExpr& compiled) const {
+  const SessionSettings& settings = session_.settings;
+  bool named = expr.kind == ExprKind::Name || expr.kind == ExprKind::QualifiedName;
+  const CompiledExpr* column = &compiled;
+  if (column->op() == CompiledExpr::Op::Captured) column = column->left();
+  if (!named || !(settings.fullColumnNames || settings.shortColumnNames)) {
+    return compressSpaces(expr.source);
+  }
+  auto source = static_cast<size_t>(column->source());
+  int position = -1;
+  if (column->op() == CompiledExpr::Op::Column) position = column->column();
+  // The INTEGER PRIMARY KEY reads the row number but is still a column.
+  if (column->op() == CompiledExpr::Op::RowNumber)
+    position = tables_[source]->findColumn(expr.text);
+  if (position >= 0) {
+    const std::string& own = tables_[source]->columns[static_cast<size_t>(position)].name;
+    return settings.fullColumnNames ? tableNameOf(source) + "." + own : own;
+  }
+  return compressSpaces(expr.source);
 }
 
 // The columns of one table for "*" or "t.*": named "t.column" when the query reads several
@@ -291,7 +321,13 @@ void SelectQuery::addAllColumns(size_t source) {
     const std::string& name = table.columns[i].name;
     ExprPtr reference = qualifiedName(sources_[source].name, name);
     columns_.push_back(compiler_.compile(*reference));
-    names_.push_back(several ? sources_[source].name + "." + name : name);
+    const SessionSettings& settings = session_.settings;
+    if (settings.fullColumnNames) {
+      names_.push_back(tableNameOf(source) + "." + name);
+    } else {
+      names_.push_back(several && !settings.shortColumnNames ? sources_[source].name + "." + name
+                                                             : name);
+    }
     plainNames_.push_back(name);
   }
 }
@@ -504,6 +540,7 @@ std::vector<std::string> SelectQuery::tableColumnNames() const {
 
 void SelectQuery::run(const ResultRowCallback& onRow) {
   onRow_ = &onRow;
+  session_.resultNames = names_;
   std::unique_ptr<JoinWalker> walker;
   if (!tables_.empty()) {
     std::vector<OrderColumn> order =
@@ -650,6 +687,12 @@ bool SelectQuery::deliver(const char* const* values) {
   if (*onRow_) {
     if (rowNames_.empty()) {
       for (const std::string& name : names_) rowNames_.push_back(name.c_str());
+      // PRAGMA show_datatypes: the names are followed by each column's type.
+      if (session_.settings.showDatatypes) {
+        for (const CompiledExprPtr& column : columns_) {
+          rowNames_.push_back(column->isText() ? "TEXT" : "NUMERIC");
+        }
+      }
     }
     if (!(*onRow_)(static_cast<int>(columns_.size()), values, rowNames_.data())) {
       throw Error(SQLITE_ABORT, "");

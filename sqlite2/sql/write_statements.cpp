@@ -47,6 +47,13 @@ std::vector<int32_t> selectedRowNumbers(Session& session, const Table& table,
   return rowNumbers;
 }
 
+int countRows(Session& session, const Table& table) {
+  Cursor cursor(*session.btree, table.root, false);
+  int count = 0;
+  for (bool more = cursor.first(); more; more = cursor.next()) ++count;
+  return count;
+}
+
 std::shared_ptr<Table> writableTable(Session& session, const std::string& name) {
   std::shared_ptr<Table> table = session.table(name);
   session.requireWritable(*table);
@@ -283,7 +290,9 @@ void runDelete(Session& session, const Delete& del) {
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
   session.statementStarted = true;
   if (!del.where) {
-    // Emptied wholesale, which the reference library does not count as changes.
+    // Emptied wholesale, which the reference library does not count as changes (PRAGMA
+    // count_changes still reports the rows).
+    if (session.settings.countChanges) session.rowsClearedWholesale = countRows(session, *table);
     session.btree->clearTree(table->root);
     for (const std::shared_ptr<Index>& index : table->indexes) {
       if (index->root != 0) session.btree->clearTree(index->root);

@@ -127,7 +127,6 @@ TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
             "near \"trigger\": syntax error");
   EXPECT_EQ(parseError("create temp table x(a)"), "near \"temp\": syntax error");
   EXPECT_EQ(parseError("create table x as select 1"), "near \"as\": syntax error");
-  EXPECT_EQ(parseError("pragma table_info(t)"), "near \"table_info\": syntax error");
   EXPECT_EQ(parseError("vacuum"), "near \"vacuum\": syntax error");
   EXPECT_EQ(parseError("explain select 1"), "near \"explain\": syntax error");
   EXPECT_EQ(parseError("begin on conflict replace"), "near \"on\": syntax error");

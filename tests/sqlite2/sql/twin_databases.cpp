@@ -12,9 +12,12 @@ namespace {
 
 using Row = std::vector<std::optional<std::string>>;
 
+// A call without values (an empty result reported under PRAGMA empty_result_callbacks) is
+// kept as a row of no values.
 void collect(Outcome& outcome, int count, const char* const* values, const char* const* names) {
-  if (outcome.rows.empty()) outcome.names.assign(names, names + count);
+  if (outcome.rows.empty() && names) outcome.names.assign(names, names + count);
   Row row;
+  if (!values) count = 0;
   for (int i = 0; i < count; ++i) {
     row.push_back(values[i] ? std::optional<std::string>(values[i]) : std::nullopt);
   }
