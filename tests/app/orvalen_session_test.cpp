@@ -225,8 +225,8 @@ TEST_F(OrvalenSession, ANewPluginHoldsExactlyWhatWasEnteredInGbk) {
            std::vector<std::string>{gbk("动作片")};
   })) << "the rename was not stored";
 
-  // The first video: a click on the list's empty part gives it the focus, Home selects row 1.
-  // The menu is then opened with a right click on row 2, which must leave the selection be.
+  // A click on the list's empty part gives it the focus, Home selects row 1. A right click on
+  // row 2 selects row 2 alone, and the menu's delete takes that one.
   const auto [width, height] = s().size(editor);
   s().click(editor, width - 40, height - 60);
   s().key("Home");
@@ -241,8 +241,8 @@ TEST_F(OrvalenSession, ANewPluginHoldsExactlyWhatWasEnteredInGbk) {
   EXPECT_EQ(rows(file, "select * from tb_type_list"),
             std::vector<std::string>{"1|-1|" + gbk("动作片")});
   EXPECT_EQ(rows(file, "select * from tb_item_list"),
-            std::vector<std::string>{"2|1|" + gbk("英雄") + "|" + gbk("http://v.example/英雄.mp4") +
-                                     "|http://i.example/2.png"});
+            std::vector<std::string>{"1|1|" + gbk("功夫") + "|" + gbk("http://v.example/功夫.mp4") +
+                                     "|http://i.example/1.png"});
   EXPECT_EQ(referenceIntegrity(file), "ok");
 }
 

@@ -95,14 +95,14 @@ TEST_P(EditorSessionTest, AddingUnderTheRootKeepsTheNameAcceptedUnchanged) {
   EXPECT_EQ(rows.types.back().name, "新类型");
   session_.reset();
   EditorSession reopened(path_);
-  EXPECT_EQ(reopened.treeLabels(), "A(B(F)) C E 新类型");
+  EXPECT_EQ(reopened.treeLabels(), "A(B(F)) E(C) 新类型");
 }
 
 TEST_P(EditorSessionTest, ACancelledAddStoresNothingAndRemovesTheItem) {
   session_->select({"A", "B"});
   session_->command(ID_TYPE_ADD);
   session_->cancelEdit();
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   // The selection leaves the removed item as from any deleted item: to its previous sibling.
   EXPECT_EQ(tree().selectedItem(), session_->item({"A", "B", "F"}));
   EXPECT_EQ(list().rowCount(), 1) << "F's video";
@@ -131,7 +131,7 @@ TEST_P(EditorSessionTest, AnEditStartedDirectlyIsARenameEvenAfterAnAdd) {
   TreeItem added = tree().selectedItem();
   tree().userStartEdit(added);
   session_->endEdit("Y");
-  tree().userStartEdit(session_->item({"C"}));
+  tree().userStartEdit(session_->item({"E", "C"}));
   session_->endEdit("CC");
   FileRows rows = Agree();
   EXPECT_EQ(rows.types.size(), 6u) << "no second insert";
@@ -161,8 +161,8 @@ TEST_P(EditorSessionTest, DeletingACategoryTakesItsBranchAndVideos) {
   EXPECT_EQ(window().messageBoxes[0].text, "操作不可恢复，确定要删除？");
   EXPECT_EQ(window().messageBoxes[0].caption, "删除提示");
   EXPECT_EQ(window().messageBoxes[0].style, MB_OKCANCEL);
-  EXPECT_EQ(session_->treeLabels(), "C E");
-  EXPECT_EQ(tree().selectedItem(), session_->item({"C"}));
+  EXPECT_EQ(session_->treeLabels(), "E(C)");
+  EXPECT_EQ(tree().selectedItem(), session_->item({"E"}));
   EXPECT_EQ(toolkit().busyCursorsShown, 1);
   EXPECT_EQ(toolkit().busyDepth, 0);
   FileRows rows = Agree();
@@ -170,18 +170,27 @@ TEST_P(EditorSessionTest, DeletingACategoryTakesItsBranchAndVideos) {
   EXPECT_EQ(rows.items[0].id, 15);
   EXPECT_EQ(rows.items[1].id, 16);
 
-  session_->select({"E"});
+  // C stands under E although its id is lower: deleting E takes it and its video along.
+  session_->select({"E", "C"});
+  TreeItem c = tree().selectedItem();
   window().messageBoxAnswers.push_back(IDOK);
   session_->command(ID_TYPE_DELETE);
   EXPECT_EQ(toolkit().busyCursorsShown, 1) << "one category needs no busy cursor";
-  EXPECT_EQ(Agree().types.size(), 1u);
+  EXPECT_FALSE(tree().isAlive(c));
+  session_->select({"E"});
+  window().messageBoxAnswers.push_back(IDOK);
+  session_->command(ID_TYPE_DELETE);
+  rows = Agree();
+  EXPECT_TRUE(rows.types.empty());
+  ASSERT_EQ(rows.items.size(), 1u);
+  EXPECT_EQ(rows.items[0].id, 16) << "the root's video";
 }
 
 TEST_P(EditorSessionTest, DeleteCancelledOrOnTheRootChangesNothing) {
   session_->select({"A"});
   window().messageBoxAnswers.push_back(IDCANCEL);
   session_->command(ID_TYPE_DELETE);
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   session_->select(tree().rootItem());
   session_->command(ID_TYPE_DELETE);  // dropped: no (unscripted) confirmation
   EXPECT_EQ(window().messageBoxes.size(), 1u);
@@ -196,7 +205,7 @@ TEST_P(EditorSessionTest, DeletingACategoryStillBeingAddedRunsNoStatement) {
   window().messageBoxAnswers.push_back(IDOK);
   session_->command(ID_TYPE_DELETE);
   EXPECT_FALSE(tree().editingItem());
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   FileRows rows = Agree();
   EXPECT_EQ(rows.types.size(), 5u);
   EXPECT_EQ(rows.items.size(), 7u);
@@ -272,34 +281,50 @@ TEST_P(EditorSessionTest, AVideoAddedWithNothingSelectedGoesUnderTheRoot) {
   Agree();
 }
 
-TEST_P(EditorSessionTest, TextsTheCodePageCannotHoldAreRefusedAndUndone) {
+// A text the code page cannot hold is caught where it was typed: the label edit opens again on
+// it, the video dialog stays open on it. Nothing is stored until the user changes it.
+TEST_P(EditorSessionTest, TextsTheCodePageCannotHoldAreRefusedWhereTheyWereTyped) {
   session_->select({"A"});
   window().messageBoxAnswers = {IDOK, IDOK, IDOK, IDOK};
   session_->command(ID_TYPE_ADD);
+  TreeItem added = tree().selectedItem();
   session_->endEdit(kUnencodable);
   EXPECT_EQ(errorsShown(), 1u);
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
-  Agree();
+  EXPECT_EQ(tree().editingItem(), added) << "the edit is open again";
+  EXPECT_EQ(tree().editStartText(), kUnencodable);
+  EXPECT_EQ(ReadWithReference(path_).types.size(), 5u) << "nothing stored yet";
+  session_->endEdit("表情");
+  EXPECT_EQ(tree().itemData(added), 7);
+  EXPECT_EQ(Agree().types.back().name, "表情");
 
   session_->select({"E"});
   session_->command(ID_TYPE_MODIFY);
   session_->endEdit(kUnencodable);
   EXPECT_EQ(errorsShown(), 2u);
+  EXPECT_EQ(tree().editingItem(), session_->item({"E"}));
   EXPECT_EQ(tree().itemText(session_->item({"E"})), "E");
+  session_->cancelEdit();
+  Agree();
 
   session_->select({"A"});
   answerDialog(IDOK, kUnencodable, "u", "i");
+  answerDialog(IDCANCEL, "", "", "");
   session_->command(ID_ITEM_ADD);
   EXPECT_EQ(errorsShown(), 3u);
+  ASSERT_EQ(toolkit().dialogs.back().refusals.size(), 1u);
+  EXPECT_EQ(toolkit().dialogs.back().refusals[0].focusedControl, IDC_EDIT_NAME);
   EXPECT_EQ(list().rowCount(), 3);
 
   list().userSelectRows({0});
   answerDialog(IDOK, "ok", kUnencodable, "i");
+  toolkit().dialogAnswers.push_back({IDOK, {{IDC_EDIT_URL, "http://v/ok"}}});
   session_->command(ID_ITEM_MODIFY);
   EXPECT_EQ(errorsShown(), 4u);
-  EXPECT_EQ(list().rowText(0, 2), "http://v/1");
+  EXPECT_EQ(toolkit().dialogs.back().refusals[0].focusedControl, IDC_EDIT_URL);
+  EXPECT_EQ(list().rowText(0, 1), "ok");
+  EXPECT_EQ(list().rowText(0, 2), "http://v/ok");
   FileRows rows = Agree();
-  EXPECT_EQ(rows.types.size(), 5u);
+  EXPECT_EQ(rows.types.size(), 6u);
   EXPECT_EQ(rows.items.size(), 7u);
 }
 
@@ -318,7 +343,7 @@ TEST_P(EditorSessionTest, StatementsFailingOnADroppedTableAreReportedAndUndone) 
   session_->command(ID_ITEM_DELETE);  // confirmed, then fails
   EXPECT_EQ(list().rowCount(), 3);
   session_->command(ID_TYPE_DELETE);  // confirmed, then fails on the videos
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   EXPECT_EQ(errorsShown(), 4u);
   EXPECT_EQ(referenceIntegrity(path_), "ok");
   EXPECT_EQ(referenceQuery(path_, "select count(*) from tb_type_list;"),
@@ -331,7 +356,7 @@ TEST_P(EditorSessionTest, ABranchDeleteThatFailsHalfwayLeavesEverything) {
   window().messageBoxAnswers = {IDOK, IDOK};
   session_->command(ID_TYPE_DELETE);  // the videos of A go, then its row cannot
   EXPECT_EQ(errorsShown(), 1u);
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   EXPECT_EQ(list().rowCount(), 3);
   EXPECT_EQ(referenceIntegrity(path_), "ok");
   EXPECT_EQ(referenceQuery(path_, "select count(*) from tb_item_list;"),
