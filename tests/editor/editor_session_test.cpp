@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "editor/orvalen_dlg.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/support/reference_engine.h"
@@ -387,6 +389,60 @@ TEST_P(EditorSessionTest, UneditedTextsKeepBytesThatDoNotDecode) {
   session_->endEdit("E2");
   EXPECT_EQ(referenceQuery(path_, "select ItemText from tb_type_list where id=5;"),
             std::vector<std::string>{"E2"});
+}
+
+// Categories written by another program, with parents of higher ids, NULL, text, itself and
+// a cycle for parents. Every row shows, and a delete takes exactly the branch shown, in one
+// transaction: no category or video is left whose category is gone.
+TEST_P(EditorSessionTest, ABranchOfAFileWrittenElsewhereIsDeletedWhole) {
+  session_.reset();
+  std::remove(path_.c_str());
+  MakePluginFile(path_,
+                 {{1, 5, "child of five"},
+                  {2, -1, "top"},
+                  {5, 2, "five"},
+                  {6, 1, "grandchild"},
+                  {7, std::nullopt, "null parent"},
+                  {9, 9, "itself"},
+                  {10, 11, "cycle a"},
+                  {11, 10, "cycle b"},
+                  {12, 10, "on the cycle"},
+                  {13, 99, "missing parent"},
+                  {14, 5, "second child"}},
+                 {{1, 1, "v1", "u", "i"},
+                  {2, 6, "v6", "u", "i"},
+                  {3, 14, "v14", "u", "i"},
+                  {4, 5, "v5", "u", "i"},
+                  {5, 2, "v2", "u", "i"},
+                  {6, 12, "v12", "u", "i"}});
+  RunOnFile(path_, "insert into tb_type_list values(8, 'abc', 'text parent');");
+  session_ = std::make_unique<EditorSession>(path_, GetParam());
+  EXPECT_EQ(session_->treeLabels(),
+            "top(five(child of five(grandchild) second child)) null parent text parent itself "
+            "cycle a(on the cycle) cycle b missing parent");
+  Agree();
+
+  session_->select({"top"});
+  window().messageBoxAnswers.push_back(IDOK);
+  session_->command(ID_TYPE_DELETE);
+  EXPECT_EQ(toolkit().busyCursorsShown, 1);
+  FileRows rows = Agree();
+  std::vector<int> ids;
+  for (const TypeRow& row : rows.types) ids.push_back(row.id);
+  EXPECT_EQ(ids, (std::vector<int>{7, 8, 9, 10, 11, 12, 13}));
+  ASSERT_EQ(rows.items.size(), 1u);
+  EXPECT_EQ(rows.items[0].parentId, 12);
+
+  session_->select({"cycle a"});
+  window().messageBoxAnswers.push_back(IDOK);
+  session_->command(ID_TYPE_DELETE);
+  rows = Agree();
+  EXPECT_TRUE(rows.items.empty());
+  EXPECT_EQ(rows.types.size(), 5u);
+  // cycle b's parent is gone now: it stands under the root, as it did.
+  session_.reset();
+  EditorSession reopened(path_);
+  EXPECT_EQ(reopened.treeLabels(), "null parent text parent itself cycle b missing parent");
 }
 
 INSTANTIATE_TEST_SUITE_P(Deliveries, EditorSessionTest,

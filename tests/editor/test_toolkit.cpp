@@ -392,7 +392,11 @@ SystemMenu* TestEditorWindow::systemMenu() {
 int TestEditorWindow::trackPopupMenu(const PopupMenu& menu, Point screen) {
   // A menu's modal loop delivers what is pending before it waits for the user.
   post_.pump();
-  popups.push_back({menu, screen});
+  std::vector<int> selection;
+  for (int row = 0; row < list_.rowCount(); ++row) {
+    if (list_.isRowSelected(row)) selection.push_back(row);
+  }
+  popups.push_back({menu, screen, tree_.selectedItem(), list_.rowCount(), selection});
   if (popupAnswers.empty()) throw std::logic_error("window: unscripted pop-up menu");
   int chosen = popupAnswers.front();
   popupAnswers.pop_front();
@@ -496,7 +500,10 @@ FileDialogResult TestToolkit::runFileDialog(FileDialogKind kind, const std::stri
 }
 
 void TestToolkit::beginBusyCursor() {
-  if (busyDepth++ == 0) ++busyCursorsShown;
+  if (busyDepth++ == 0) {
+    ++busyCursorsShown;
+    if (onBusyCursor) onBusyCursor();
+  }
 }
 
 void TestToolkit::endBusyCursor() {

@@ -187,6 +187,10 @@ struct MessageBoxShown {
 struct PopupShown {
   PopupMenu menu;
   Point screen;
+  // What the window showed when the menu opened.
+  TreeItem treeSelection;
+  int listRows = 0;
+  std::vector<int> listSelection;
 };
 
 // Where a control sits in the window's client area, and its border width.
@@ -310,6 +314,8 @@ class TestToolkit : public Toolkit {
 
   // Scripts.
   TestWindowOptions windowOptions;
+  // Called when a busy cursor starts to show (the user may act meanwhile).
+  std::function<void()> onBusyCursor;
   // Prepares the editor window before it is attached (scripts its message boxes, ...).
   std::function<void(TestEditorWindow&)> beforeInit;
   // What the user does in the editor window while its modal run lasts.
