@@ -8,6 +8,7 @@
 #include <wx/utils.h>
 
 #include "about_dialog.h"
+#include "app_icon.h"
 #include "editor_dialog.h"
 #include "tree_control.h"
 #include "utf8.h"
@@ -74,6 +75,7 @@ FileDialogResult WxToolkit::runFileDialog(FileDialogKind kind, const std::string
   const char* title = kind == FileDialogKind::kSave ? "另存为" : "打开";
   wxFileDialog dialog(modalParent(), wxString::FromUTF8(title), wxString(), wxString(),
                       toWxFilter(filter), style);
+  dialog.SetIcon(appIcon());
   if (dialog.ShowModal() != wxID_OK) return {};
   return {IDOK, fromWx(dialog.GetPath())};
 }
