@@ -150,6 +150,13 @@ std::pair<int, int> DesktopSession::size(const std::string& window) {
   return {width, height};
 }
 
+bool DesktopSession::programSleepsOnATimer() {
+  if (program_ <= 0) return false;
+  const std::string channel =
+      runAndRead("cat /proc/" + std::to_string(program_) + "/wchan 2>/dev/null");
+  return channel.find("nanosleep") != std::string::npos;
+}
+
 std::pair<int, int> DesktopSession::position(const std::string& window) {
   std::istringstream lines(xdotool("getwindowgeometry --shell " + window));
   int x = 0;

@@ -44,6 +44,10 @@ class DesktopSession {
     return waitForWindowGone("orvalen", limit);
   }
 
+  // Whether the program is asleep on a timer (as while it waits for another program's lock),
+  // not waiting for input in its event loop.
+  bool programSleepsOnATimer();
+
   // The program's exit status once it has ended, or nothing if it still runs after limit.
   std::optional<int> waitForExit(std::chrono::milliseconds limit = 15s);
 

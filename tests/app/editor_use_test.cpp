@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "orvalen_session.h"
+#include "process_probe.h"
 
 namespace orvalen::test {
 namespace {
@@ -288,6 +289,37 @@ TEST_F(EditorUse, ATextTheFileCannotHoldIsCaughtWhereItWasTyped) {
   ASSERT_TRUE(s().isWindowShown("Orvalen"));
   closeEditorAndExpectTheEnd(editor);
   expectFile({"1|-1|A3"}, {"1|1|" + gbk("笑脸") + "|http://v/1|http://i/1"});
+}
+
+// While another program holds the file, the list of B waits for it. What the user types
+// meanwhile (Delete, Esc, Enter) is dropped when the wait ends: no delete is asked for, and
+// the editor stays open.
+TEST_F(EditorUse, KeysTypedWhileAnotherProgramHoldsTheFileAreDropped) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  const std::string editor =
+      openExisting("held.vdb", {"insert into tb_type_list values(1, -1, 'A')",
+                                "insert into tb_type_list values(2, -1, 'B')",
+                                "insert into tb_item_list values(1, 2, 'b1', 'u', 'i')"});
+  s().moveTo(editor, kTreeX, 300);
+  s().key("Home Down");  // A
+  {
+    LockHolder holder(file_, ProbeLock::kWrite);
+    ASSERT_TRUE(holder.holding());
+    s().key("Down");  // B, whose videos cannot be read yet
+    ASSERT_TRUE(waitUntil([&] { return s().programSleepsOnATimer(); }))
+        << "the editor did not wait for the lock";
+    s().key("Delete Escape Return");
+  }
+  ASSERT_TRUE(waitUntil([&] { return !s().programSleepsOnATimer(); }));
+  EXPECT_FALSE(s().waitForWindow("删除提示", 2s)) << "a key typed during the wait was acted on";
+  ASSERT_TRUE(s().isWindowShown("Orvalen")) << "a key typed during the wait closed the editor";
+  // The wait is over: keys work again. The list shows B's video, which Delete now takes.
+  s().click(editor, kListX, kFirstRowY, 1);
+  s().key("Delete");
+  confirmDelete();
+  waitForRows("select count(*) from tb_item_list", {"0"});
+  closeEditorAndExpectTheEnd(editor);
+  expectFile({"1|-1|A", "2|-1|B"}, {});
 }
 
 TEST_F(EditorUse, TheChooserAndTheBoxesOverItCarryTheProgramsIcon) {
