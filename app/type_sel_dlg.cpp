@@ -19,9 +19,9 @@
 namespace orvalen::app {
 namespace {
 
-std::string joined(const std::vector<std::string>& paths) {
+std::string oneALine(const std::vector<std::string>& paths) {
   std::string text;
-  for (const std::string& path : paths) text += (text.empty() ? "" : ", ") + path;
+  for (const std::string& path : paths) text += "\n" + path;
   return text;
 }
 
@@ -78,8 +78,9 @@ void CTypeSelDlg::OnNewPlugin() {
         templateCandidates(exePath, templates_.dataDirFromExe, templates_.installedDataDir);
     const std::string templatePath = firstExistingFile(candidates);
     if (templatePath.empty()) {
-      reportCreateFailure(FailureKind::kMissingTemplate, path,
-                          "no " + std::string(kTemplateFileName) + " in " + joined(candidates));
+      reportCreateFailure(
+          FailureKind::kMissingTemplate, path,
+          std::string(kTemplateFileName) + " is in none of:" + oneALine(candidates));
       return;
     }
     switch (copyToNewFile(templatePath, path)) {
