@@ -4,13 +4,16 @@
 // with the file read by the reference SQLite 2.8 engine: sound, exactly the rows expected, no
 // video or category left whose category is gone.
 
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "orvalen_session.h"
 #include "process_probe.h"
+#include "tests/editor/small_filesystem.h"
 
 namespace orvalen::test {
 namespace {
@@ -320,6 +323,64 @@ TEST_F(EditorUse, KeysTypedWhileAnotherProgramHoldsTheFileAreDropped) {
   waitForRows("select count(*) from tb_item_list", {"0"});
   closeEditorAndExpectTheEnd(editor);
   expectFile({"1|-1|A", "2|-1|B"}, {});
+}
+
+// A plugin file on a small tmpfs that fills up: adding videos ends in an error box (what it
+// says is checked in tests/editor/full_disk_test.cpp), the editor goes on, and once space is
+// freed the next add is stored.
+class EditorOnASmallDisk : public EditorUse {
+ protected:
+  // The program starts in the small disk's folder, where its file dialog opens.
+  std::unique_ptr<DesktopSession> start() override {
+    return std::make_unique<DesktopSession>(disk_.path());
+  }
+  SmallFilesystem disk_{64 * 1024};
+};
+
+TEST_F(EditorOnASmallDisk, AFullDiskIsReportedAndTheNextAddWorksOnceThereIsRoom) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  SmallFilesystem& disk = disk_;
+  if (!disk.mounted()) GTEST_SKIP() << disk.why();
+  file_ = disk.file("full.vdb");
+  makePluginFile(file_, {"insert into tb_type_list values(1, -1, 'A')"});
+  FillLeaving(disk.file("filler"), 3 * 1024, disk);
+  chooseExistingPlugin();
+  answerFileDialog("打开", "full.vdb");
+  const std::string editor = waitForEditor();
+  s().moveTo(editor, kTreeX, 300);
+  s().key("Home Down");
+  const auto videos = [&] { return rows(file_, "select count(*) from tb_item_list"); };
+  bool full = false;
+  for (int attempt = 0; attempt < 12 && !full; ++attempt) {
+    const std::vector<std::string> before = videos();
+    s().click(editor, kListX, 400, 3);
+    ASSERT_TRUE(s().waitForMenu());
+    chooseFromOpenMenu(1);  // 添加
+    typeVideo("v" + std::to_string(attempt),
+              "http://video.example/a/long/path/" + std::to_string(attempt), "i");
+    ASSERT_TRUE(waitUntil([&] {
+      full = s().isWindowShown("错误");
+      return full || videos() != before;
+    })) << "the add neither stored nor failed";
+  }
+  auto box = s().waitForWindow("错误");
+  ASSERT_TRUE(box) << "the disk never filled up";
+  s().moveTo(*box, 20, 20);
+  s().key("Return");
+  ASSERT_TRUE(s().waitForWindowGone("错误"));
+  const std::vector<std::string> before = rows(file_, "select id from tb_item_list order by id");
+
+  std::remove(disk.file("filler").c_str());
+  s().click(editor, kListX, 400, 3);
+  ASSERT_TRUE(s().waitForMenu());
+  chooseFromOpenMenu(1);  // 添加
+  typeVideo("after", "u", "i");
+  waitForRows("select count(*) from tb_item_list", {std::to_string(before.size() + 1)});
+  EXPECT_FALSE(s().isWindowShown("错误"));
+  closeEditorAndExpectTheEnd(editor);
+  EXPECT_EQ(referenceIntegrity(file_), "ok");
+  EXPECT_EQ(rows(file_, "select ItemText from tb_item_list order by id desc limit 1"),
+            std::vector<std::string>{"after"});
 }
 
 TEST_F(EditorUse, TheChooserAndTheBoxesOverItCarryTheProgramsIcon) {
