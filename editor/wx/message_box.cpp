@@ -14,7 +14,8 @@ int showMessageBox(wxWindow* parent, const std::string& text, const std::string&
                    unsigned style) {
   const bool okCancel = (style & MB_OKCANCEL) != 0;
   long flags = (okCancel ? wxOK | wxCANCEL : wxOK) | wxCENTRE;
-  flags |= (style & MB_ICONERROR) ? wxICON_ERROR : wxICON_NONE;
+  // No icon flag at all for a box without an icon: this box takes wxICON_NONE for a bad flag.
+  if (style & MB_ICONERROR) flags |= wxICON_ERROR;
   wxGenericMessageDialog box(parent, toWx(text), toWx(caption), flags);
   box.SetIcon(appIcon());
   box.SetOKCancelLabels(wxString::FromUTF8("确定"), wxString::FromUTF8("取消"));
