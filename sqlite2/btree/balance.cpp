@@ -8,6 +8,7 @@
 
 #include "btree/btree_storage.h"
 #include "common/error.h"
+#include "common/invariant.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -67,6 +68,26 @@ Division divide(const std::vector<RawCell>& cells) {
   return division;
 }
 
+// Every page of the division gets at least one cell and no more than fit, and one divider
+// stands between each page and the next.
+bool divisionIsSound(const std::vector<RawCell>& cells, const Division& division) {
+  for (size_t p = 0; p < division.pages(); ++p) {
+    if (division.start[p] >= division.end[p] || division.end[p] > cells.size()) return false;
+    if (bytesOf(cells, division.start[p], division.end[p]) > kUsableSpace) return false;
+    if (p + 1 < division.pages() && division.end[p] + 1 != division.start[p + 1]) return false;
+  }
+  return division.start.front() == 0 && division.end.back() == cells.size();
+}
+
+// The parent's slots from firstSlot on lead to the new pages, in order.
+bool parentLeadsTo(const NodeContent& parent, size_t firstSlot,
+                   const std::vector<PageNumber>& pages, ByteOrder order) {
+  for (size_t p = 0; p < pages.size(); ++p) {
+    if (parent.childAt(firstSlot + p, order) != pages[p]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void BtreeStorage::balance(Path& path, size_t depth, NodeContent content) {
@@ -77,6 +98,7 @@ void BtreeStorage::balance(Path& path, size_t depth, NodeContent content) {
   size_t used = content.usedBytes();
   if (used <= kUsableSpace && used >= kMinNodeFill && !content.cells.empty()) {
     writeNode(path[depth].ref, content);
+    ENGINE_INVARIANT(node(path[depth].ref).count == content.cells.size());
     return;
   }
   balanceNonRoot(path, depth, std::move(content));
@@ -87,6 +109,7 @@ void BtreeStorage::balanceRoot(Path& path, NodeContent content) {
   for (size_t absorbed = 0; content.fits(); ++absorbed) {
     if (!content.cells.empty() || content.rightChild == 0) {
       writeNode(root, content);
+      ENGINE_INVARIANT(node(root).count == content.cells.size());
       return;
     }
     // A root left with no cells takes over its only child's content.
@@ -148,6 +171,7 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content)
   if (cells.empty()) throwCorrupt();
 
   Division division = divide(cells);
+  ENGINE_INVARIANT(divisionIsSound(cells, division));
   const size_t pages = division.pages();
   std::vector<PageNumber> newPages(oldPages.begin(),
                                    oldPages.begin() + std::min(pages, oldPages.size()));
@@ -179,6 +203,8 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content)
   } else {
     parent.rightChild = newPages.back();
   }
+  ENGINE_INVARIANT(dividers.size() + 1 == pages);
+  ENGINE_INVARIANT(parentLeadsTo(parent, firstSlot, newPages, fileOrder));
   balance(path, depth - 1, std::move(parent));
 }
 

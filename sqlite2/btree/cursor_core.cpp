@@ -1,6 +1,7 @@
 #include "btree/cursor_core.h"
 
 #include "common/error.h"
+#include "common/invariant.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -143,6 +144,25 @@ int CursorCore::seekPath(std::string_view key) {
   }
 }
 
+// On an entry, the path leads from the root down to it: each level's slot leads to the next
+// level's page, and the last level's index is one of its page's cells.
+bool CursorCore::pathIsSound() {
+  if (mode_ != Mode::OnEntry) return true;
+  if (path_.empty() || path_.size() > kMaxTreeDepth || path_[0].ref.number() != root_) {
+    return false;
+  }
+  for (size_t level = 0; level + 1 < path_.size(); ++level) {
+    const NodePage& node = nodeAt(level);
+    int slot = path_[level].index;
+    if (node.isLeaf() || slot < 0 || slot > node.count) return false;
+    PageNumber child =
+        childAt(node, path_[level].ref.data(), static_cast<size_t>(slot), node.order);
+    if (child != path_[level + 1].ref.number()) return false;
+  }
+  int index = path_.back().index;
+  return index >= 0 && index < nodeAt(path_.size() - 1).count;
+}
+
 void CursorCore::save() {
   if (mode_ == Mode::OnEntry) {
     try {
@@ -165,6 +185,7 @@ void CursorCore::restore() {
   }
   mode_ = Mode::OnEntry;
   if (result != 0) pendingMove_ = result > 0 ? 1 : -1;
+  ENGINE_INVARIANT(pathIsSound());
 }
 
 bool CursorCore::valid() {
@@ -177,6 +198,7 @@ bool CursorCore::first() {
   walkDescents_ = 0;
   moveToRoot();
   mode_ = moveToLeftmost() ? Mode::OnEntry : Mode::Unset;
+  ENGINE_INVARIANT(pathIsSound());
   return mode_ == Mode::OnEntry;
 }
 
@@ -185,6 +207,7 @@ bool CursorCore::last() {
   walkDescents_ = 0;
   moveToRoot();
   mode_ = moveToRightmost() ? Mode::OnEntry : Mode::Unset;
+  ENGINE_INVARIANT(pathIsSound());
   return mode_ == Mode::OnEntry;
 }
 
@@ -198,6 +221,7 @@ bool CursorCore::next() {
     mode_ = Mode::Unset;
     path_.clear();
   }
+  ENGINE_INVARIANT(pathIsSound());
   return mode_ == Mode::OnEntry;
 }
 
@@ -211,6 +235,7 @@ bool CursorCore::previous() {
     mode_ = Mode::Unset;
     path_.clear();
   }
+  ENGINE_INVARIANT(pathIsSound());
   return mode_ == Mode::OnEntry;
 }
 
@@ -220,6 +245,7 @@ int CursorCore::seek(std::string_view key) {
   int result = seekPath(key);
   bool empty = nodeAt(path_.size() - 1).count == 0;
   mode_ = empty ? Mode::Unset : Mode::OnEntry;
+  ENGINE_INVARIANT(pathIsSound());
   return empty ? -1 : result;
 }
 
@@ -341,6 +367,7 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
     if (seekPath(key) != 0) throwCorrupt();
   }
   mode_ = Mode::OnEntry;
+  ENGINE_INVARIANT(pathIsSound());
 }
 
 void CursorCore::remove() {

@@ -57,6 +57,7 @@ class CursorCore {
   bool stepBackward();
   int seekPath(std::string_view key);
   void removeFromInterior(const CellInfo& removed);
+  bool pathIsSound();
 
   BtreeStorage& storage_;
   PageNumber root_;
