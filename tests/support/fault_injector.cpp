@@ -26,7 +26,9 @@ InjectedFault FaultInjector::before(FileOperation operation) {
   ++seenOfKind_[static_cast<int>(operation)];
   if (failAt_ <= 0 || number < failAt_) return InjectedFault::kNone;
   if (number > failAt_ && persistence_ == kOnce) return InjectedFault::kNone;
-  if (injected_++ == 0) firstFailed_ = operation;
+  long injected = injected_++;
+  if (injected == 0) firstFailed_ = operation;
+  if (injected <= 1) secondFailed_ = operation;
   return fault_;
 }
 

@@ -56,8 +56,10 @@ class FaultInjector : public sqlite2::FaultHook {
   // Whether the planned fault was reached, and how many operations it failed.
   bool fired() const { return injected_ > 0; }
   long faultsInjected() const { return injected_; }
-  // The kind of the first operation that failed.
+  // The kind of the first operation that failed, and of the one after it (the first again
+  // when only one failed).
   sqlite2::FileOperation firstFailedOperation() const { return firstFailed_; }
+  sqlite2::FileOperation secondFailedOperation() const { return secondFailed_; }
 
   sqlite2::InjectedFault before(sqlite2::FileOperation operation) override;
 
@@ -70,6 +72,7 @@ class FaultInjector : public sqlite2::FaultHook {
   std::atomic<long> seenOfKind_[sqlite2::kFileOperationKinds] = {};
   std::atomic<long> injected_{0};
   sqlite2::FileOperation firstFailed_ = sqlite2::FileOperation::kOpen;
+  sqlite2::FileOperation secondFailed_ = sqlite2::FileOperation::kOpen;
 };
 
 // A readable name of an operation kind, for test messages.

@@ -3,6 +3,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "support/fault_injector.h"
 #include "support/temp_dir.h"
 
 namespace orvalen::test {
@@ -145,6 +146,37 @@ Workload bulkLoad(int rows) {
   }
   workload.calls.push_back("commit;");
   return workload;
+}
+
+Workload readAfterACrash() {
+  Workload workload{"read after a crash", {"select count(*) from tb_item_list where parentid=2;"}};
+  workload.recoversHotJournal = true;
+  return workload;
+}
+
+// The work is done once to get the new file, and once more with every deletion failing: the
+// commit cannot delete the journal, nor can the rollback after it, which has put the old
+// pages back. The journal left then is the one the writer had when it committed.
+std::string leaveHotJournal(const std::string& path, const Workload& work) {
+  std::string original = readFile(path);
+  sqlite* db = sqlite_open(path.c_str(), 0, nullptr);
+  runWorkload(db, work);
+  sqlite_close(db);
+  std::string changed = readFile(path);
+  writeFile(path, original);
+  db = sqlite_open(path.c_str(), 0, nullptr);
+  {
+    FaultInjector faults;
+    sqlite2::ScopedFaultHook hook(&faults);
+    faults.failAt(1, sqlite2::InjectedFault::kIoError, FaultInjector::kPersistent,
+                  {sqlite2::FileOperation::kDelete});
+    runWorkload(db, work);
+    sqlite_close(db);
+  }
+  std::string journal = readFile(path + "-journal");
+  if (journal.empty()) throw std::runtime_error("no journal was left behind");
+  writeFile(path, changed);
+  return journal;
 }
 
 Workload createIndex() {

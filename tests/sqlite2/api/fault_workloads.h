@@ -21,6 +21,9 @@ struct Workload {
   std::vector<std::string> calls;
   // Whether the calls form one explicit transaction (BEGIN ... COMMIT).
   bool explicitTransaction = false;
+  // Whether the work starts by opening a file that has a hot journal beside it (made by
+  // leaveHotJournal), so that the open plays the journal back.
+  bool recoversHotJournal = false;
 };
 
 // The outcome of running a workload.
@@ -43,5 +46,12 @@ Workload deleteCategoryBranch();
 Workload bulkLoad(int rows);
 // Indexes the videos by category.
 Workload createIndex();
+// Opens a file left by a writer that died before deleting its journal, and reads it.
+Workload readAfterACrash();
+
+// Turns the plugin file at path into what a writer that died just before deleting its
+// journal leaves: the work's changes in the file, and beside it the journal that undoes them.
+// Returns the journal's bytes.
+std::string leaveHotJournal(const std::string& path, const Workload& work);
 
 }  // namespace orvalen::test

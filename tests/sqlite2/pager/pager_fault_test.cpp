@@ -154,6 +154,39 @@ TEST_F(PagerFaultTest, AFullDiskAtTheJournalHeaderIsReportedAsFull) {
   EXPECT_TRUE(readFile(path_) == databaseImage(10, 1));
 }
 
+// With a cache of four pages a statement keeps the pages it changes beyond four in a
+// temporary file; when that file cannot be made, or a saved page cannot be read back, the
+// statement cannot be undone alone, and the transaction's rollback restores everything.
+TEST_F(PagerFaultTest, AStatementThatCannotSaveItsPagesOrPutThemBackFailsItsTransaction) {
+  for (bool failSaving : {true, false}) {
+    SCOPED_TRACE(failSaving ? "saving" : "putting back");
+    auto pager = openPager(path_, 4);
+    pager->beginWrite();
+    writePattern(*pager, 1, 2, 2);
+    pager->beginStatement();
+    ScopedFaultHook hook(&faults_);
+    int code;
+    if (failSaving) {
+      failAt(1, InjectedFault::kIoError, FaultInjector::kOnce, {FileOperation::kCreate});
+      code = errorCodeOf([&] { writePattern(*pager, 3, 10, 3); });
+      EXPECT_EQ(code, SQLITE_CANTOPEN);
+    } else {
+      writePattern(*pager, 3, 10, 3);
+      failAt(1, InjectedFault::kIoError, FaultInjector::kOnce, {FileOperation::kRead});
+      code = errorCodeOf([&] { pager->rollbackStatement(); });
+      EXPECT_EQ(code, SQLITE_IOERR);
+    }
+    EXPECT_TRUE(faults_.fired());
+    EXPECT_TRUE(pager->transactionFailed());
+    EXPECT_EQ(errorCodeOf([&] { pager->rollbackStatement(); }), code);
+    pager->rollback();
+    EXPECT_TRUE(pageBytes(*pager, 1) == pagePattern(1, 1));
+    EXPECT_TRUE(pageBytes(*pager, 5) == pagePattern(5, 1));
+  }
+  EXPECT_TRUE(readFile(path_) == databaseImage(10, 1));
+  EXPECT_FALSE(fileExists(journal()));
+}
+
 TEST_F(PagerFaultTest, AHotJournalThatCannotBePlayedBackStaysForTheNextTry) {
   {
     auto pager = openPager(path_);
