@@ -73,12 +73,15 @@ std::string firstDifference(const std::string& seen, const std::string& expected
   return "\"" + lineAt(seen) + "\" where \"" + lineAt(expected) + "\" was expected";
 }
 
+constexpr char kCountVideos[] = "select count(*) from tb_item_list;";
+
 class IoFaultTrials {
  public:
   IoFaultTrials(const sqlite2_reference& reference, const Workload& workload)
       : reference_(reference), workload_(workload) {
     pristine_ = buildPluginFile(path_);
     oldDump_ = inspectFile(reference_, path_).dump;
+    oldCount_ = referenceQuery(path_, kCountVideos).at(0);
     if (workload_.recoversHotJournal) {
       journal_ = leaveHotJournal(path_, deleteCategoryBranch());
       pristine_ = readFile(path_);
@@ -91,6 +94,7 @@ class IoFaultTrials {
     FileInspection after = inspectFile(reference_, path_);
     EXPECT_EQ(after.integrity, "ok");
     newDump_ = after.dump;
+    newCount_ = referenceQuery(path_, kCountVideos).at(0);
     // Reading after a crash finds the file as it was before the dead writer's transaction;
     // every other workload changes it.
     EXPECT_EQ(newDump_ == oldDump_, workload_.recoversHotJournal);
@@ -133,11 +137,15 @@ class IoFaultTrials {
     if (!opensUnderFaults && !db) return false;
     WorkloadOutcome outcome;
     std::string openFailure;
+    std::string stillFailing;
     {
       sqlite2::ScopedFaultHook hook(&faults_);
       faults_.failAt(n, plan.fault, plan.persistence);
       if (opensUnderFaults) db = openReporting(&openFailure);
       if (db) outcome = runWorkload(db, workload_);
+      if (db && faults_.fired() && plan.persistence == FaultInjector::kPersistent) {
+        stillFailing = countWhileFailing(db, outcome.code == SQLITE_OK);
+      }
     }
     if (!faults_.fired()) {
       EXPECT_NE(db, nullptr) << openFailure;
@@ -147,7 +155,7 @@ class IoFaultTrials {
       if (db) sqlite_close(db);
       return false;
     }
-    std::string problem;
+    std::string problem = stillFailing;
     if (db) {
       problem = checkOutcome(plan, outcome) + checkConnection(db, outcome.code == SQLITE_OK);
     } else {
@@ -161,6 +169,19 @@ class IoFaultTrials {
                           operationName(faults_.firstFailedOperation()) + "): " + problem);
     }
     return true;
+  }
+
+  // While every operation still fails, a query on the connection fails cleanly, or answers
+  // as the failed call left the file.
+  std::string countWhileFailing(sqlite* db, bool done) {
+    std::string count;
+    auto keepCount = [](void* out, int, char** values, char**) {
+      *static_cast<std::string*>(out) = values[0] ? values[0] : "";
+      return 0;
+    };
+    int code = sqlite_exec(db, kCountVideos, keepCount, &count, nullptr);
+    if (code != SQLITE_OK || count == (done ? newCount_ : oldCount_)) return "";
+    return "while failing, a query counted " + count + " videos; ";
   }
 
   sqlite* openReporting(std::string* failure) {
@@ -216,6 +237,8 @@ class IoFaultTrials {
   std::string journal_;  // beside the file at the start of each trial, when not empty
   std::string oldDump_;
   std::string newDump_;
+  std::string oldCount_;  // of videos
+  std::string newCount_;
   FaultInjector faults_;
   std::vector<std::string> problems_;
   long operationCount_ = 0;
