@@ -38,7 +38,8 @@ constexpr PageNumber kMaxPageNumber = 1073741823;
 //       |                                                      | rollback() succeeds: kReading
 //       |  last reference gone                                 | (or kUnlocked); it fails:
 //       +------------------- kError <--------------------------+
-//                              ^  a rollback fails, a lock cannot be changed (from kWriting too)
+//                              ^  a rollback fails (from kWriting too); the exclusive lock
+//                                 cannot be changed back to shared (from kReading)
 enum class PagerState {
   kUnlocked,     // no lock held; the cache is empty
   kReading,      // the shared lock is held and the cached pages are the file's
