@@ -150,7 +150,8 @@ TEST(OrvalenSqlUsageTest, MissingFileArgumentPrintsUsage) {
   EXPECT_EQ(result.exitStatus, 2);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err,
-            "usage: orvalen-sql [-header] [-nullvalue TEXT] [-separator SEP] FILE [SQL ...]\n");
+            "usage: orvalen-sql [-header] [-nullvalue TEXT] [-separator SEP] "
+            "[-list|-line|-column|-html|-csv] [-echo] FILE [SQL ...]\n");
 }
 
 }  // namespace
