@@ -7,20 +7,31 @@ namespace orvalen::tools {
 
 namespace {
 
+// Rows are gathered into large writes: one stdio call per value would cost more than the
+// engine's reading of the row.
+constexpr size_t kFlushSize = 1 << 16;
+
 struct RowWriter {
   std::FILE* out;
   std::string prefix;  // INSERT INTO <table> VALUES(
+  std::string pending;
+
+  void flush() {
+    std::fwrite(pending.data(), 1, pending.size(), out);
+    pending.clear();
+  }
 };
 
 int writeInsert(void* arg, int columnCount, char** values, char** /*names*/) {
-  const RowWriter& writer = *static_cast<const RowWriter*>(arg);
+  RowWriter& writer = *static_cast<RowWriter*>(arg);
   if (!values) return 0;
-  std::fputs(writer.prefix.c_str(), writer.out);
+  writer.pending.append(writer.prefix);
   for (int i = 0; i < columnCount; ++i) {
-    if (i) std::fputc(',', writer.out);
-    writeSqlValue(writer.out, values[i]);
+    if (i) writer.pending.push_back(',');
+    appendSqlValue(&writer.pending, values[i]);
   }
-  std::fputs(");\n", writer.out);
+  writer.pending.append(");\n");
+  if (writer.pending.size() >= kFlushSize) writer.flush();
   return 0;
 }
 
@@ -34,10 +45,12 @@ std::string doubleQuoted(const std::string& name) {
 }
 
 bool dumpRows(sqlite* db, const std::string& table, std::FILE* out, std::string* error) {
-  RowWriter writer{out, "INSERT INTO " + sqlName(table) + " VALUES("};
+  RowWriter writer{out, "INSERT INTO " + sqlName(table) + " VALUES(", {}};
   const std::string query = "SELECT * FROM " + doubleQuoted(table) + ";";
   char* message = nullptr;
+  writer.pending.reserve(kFlushSize * 2);
   const int rc = sqlite_exec(db, query.c_str(), writeInsert, &writer, &message);
+  writer.flush();
   if (rc == SQLITE_OK) return true;
   *error = message ? message : sqlite_error_string(rc);
   sqlite_freemem(message);

@@ -194,13 +194,27 @@ bool isCanonicalInteger(std::string_view text) {
 }
 
 void writeSqlValue(std::FILE* out, const char* value) {
+  std::string text;
+  appendSqlValue(&text, value);
+  write(out, text);
+}
+
+void appendSqlValue(std::string* out, const char* value) {
   if (!value) {
-    write(out, "NULL");
-  } else if (isCanonicalInteger(value)) {
-    write(out, value);
-  } else {
-    writeQuotedText(out, value);
+    out->append("NULL");
+    return;
   }
+  std::string_view text(value);
+  if (isCanonicalInteger(text)) {
+    out->append(text);
+    return;
+  }
+  out->push_back('\'');
+  for (size_t at = text.find('\''); at != std::string_view::npos; at = text.find('\'')) {
+    out->append(text.substr(0, at + 1)).push_back('\'');
+    text.remove_prefix(at + 1);
+  }
+  out->append(text).push_back('\'');
 }
 
 void writeQuotedText(std::FILE* out, std::string_view text) {

@@ -19,6 +19,7 @@ bool isCanonicalInteger(std::string_view text);
 // NULL for nullptr, the value itself for a canonical integer, else the text between single
 // quotes with each quote doubled.
 void writeSqlValue(std::FILE* out, const char* value);
+void appendSqlValue(std::string* out, const char* value);
 
 // The text between single quotes with each quote doubled.
 void writeQuotedText(std::FILE* out, std::string_view text);
