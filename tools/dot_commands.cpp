@@ -11,6 +11,7 @@
 #include "dump.h"
 #include "listing_commands.h"
 #include "shell_session.h"
+#include "value_formats.h"
 
 namespace orvalen::tools {
 
@@ -122,7 +123,7 @@ Outcome modeCommand(ShellSession& session, const Words& words) {
     return failure("mode should be one of: column csv html insert line list semi tabs");
   }
   if (settings.mode == OutputMode::kInsert) {
-    settings.insertTable = words.size() > 2 ? words[2] : "table";
+    settings.insertTable = words.size() > 2 ? sqlName(words[2]) : "table";
   }
   return Outcome::kDone;
 }
