@@ -52,38 +52,15 @@ std::string createStatement(const std::string& table, const std::vector<std::str
   return sql + ");";
 }
 
-// Whether the table exists; false also when the schema cannot be read (*error set).
-bool tableExists(sqlite* db, const std::string& table, std::string* error) {
+// The table's entry in the schema; nullopt when there is none or (with *error set) when the
+// schema cannot be read.
+std::optional<SchemaEntry> findTable(sqlite* db, const std::string& table, std::string* error) {
   std::vector<SchemaEntry> schema;
-  if (!readSchema(db, true, &schema, error)) return false;
+  if (!readSchema(db, true, &schema, error)) return std::nullopt;
   for (const SchemaEntry& entry : schema) {
-    if (entry.type == "table" && sameName(entry.name, table)) return true;
+    if (entry.type == "table" && sameName(entry.name, table)) return entry;
   }
-  return false;
-}
-
-int countColumns(void* count, int columns, char** /*values*/, char** /*names*/) {
-  *static_cast<int*>(count) = columns;
-  return 1;  // one row is enough
-}
-
-// The number of columns of an existing table: from PRAGMA table_info, or from a row of it;
-// 0 when neither tells (an empty table on an engine without the pragma).
-int tableColumnCount(sqlite* db, const std::string& table) {
-  char** cells = nullptr;
-  int rows = 0;
-  int columns = 0;
-  const std::string pragma = "PRAGMA table_info(" + columnName(table) + ");";
-  if (sqlite_get_table(db, pragma.c_str(), &cells, &rows, &columns, nullptr) == SQLITE_OK &&
-      rows > 0) {
-    sqlite_free_table(cells);
-    return rows;
-  }
-  sqlite_free_table(cells);
-  int count = 0;
-  const std::string select = "SELECT * FROM " + columnName(table) + " LIMIT 1;";
-  sqlite_exec(db, select.c_str(), countColumns, &count, nullptr);
-  return count;
+  return std::nullopt;
 }
 
 std::string insertStatement(const std::string& table, const std::vector<std::string>& fields,
@@ -128,8 +105,8 @@ class Importer {
 
 bool Importer::prepareTable(CsvReader* reader) {
   std::string error;
-  if (tableExists(db_, request_.table, &error)) {
-    columns_ = static_cast<size_t>(tableColumnCount(db_, request_.table));
+  if (const std::optional<SchemaEntry> table = findTable(db_, request_.table, &error)) {
+    columns_ = static_cast<size_t>(declaredColumnCount(table->sql));
     return true;
   }
   if (!error.empty()) {
@@ -158,8 +135,8 @@ void Importer::reportWarnings(const CsvReader& reader) {
 
 bool Importer::insertRecord(const CsvReader& reader, const std::vector<std::string>& fields) {
   const int line = reader.recordLine();
-  // Without a column count (an empty table the engine cannot describe), each record is
-  // taken whole and the engine judges it.
+  // Without a column count (a CREATE statement not understood), each record is taken whole
+  // and the engine judges it.
   const size_t columns = columns_ ? columns_ : fields.size();
   if (fields.size() < columns) {
     complain(line, "expected " + std::to_string(columns) + " columns but found " +

@@ -73,6 +73,41 @@ bool likeMatches(const std::string& pattern, const std::string& text) {
   return likeFrom(pattern, 0, text, 0);
 }
 
+int declaredColumnCount(const std::string& createTable) {
+  const size_t open = createTable.find('(');
+  if (open == std::string::npos) return 0;
+  // The definitions are split at the commas outside parentheses and quotes.
+  std::vector<std::string> definitions(1);
+  int depth = 0;
+  char quote = 0;
+  for (size_t i = open + 1; i < createTable.size() && depth >= 0; ++i) {
+    const char c = createTable[i];
+    if (quote) {
+      quote = c == quote ? 0 : quote;
+    } else if (c == '\'' || c == '"' || c == '`' || c == '[') {
+      quote = c == '[' ? ']' : c;
+    } else if (c == '(' || c == ')') {
+      depth += c == '(' ? 1 : -1;
+    } else if (c == ',' && depth == 0) {
+      definitions.emplace_back();
+      continue;
+    }
+    definitions.back() += c;
+  }
+  int columns = 0;
+  for (const std::string& definition : definitions) {
+    const size_t start = definition.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos) continue;
+    const std::string word =
+        definition.substr(start, definition.find_first_of(" \t\r\n(", start) - start);
+    const bool constraint = sameName(word, "CONSTRAINT") || sameName(word, "PRIMARY") ||
+                            sameName(word, "UNIQUE") || sameName(word, "CHECK") ||
+                            sameName(word, "FOREIGN");
+    if (!constraint) ++columns;
+  }
+  return columns;
+}
+
 bool sameName(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

@@ -30,6 +30,10 @@ bool readSchema(sqlite* db, bool withTemporary, std::vector<SchemaEntry>* entrie
 // case; every other byte (code page texts included) only itself.
 bool likeMatches(const std::string& pattern, const std::string& text);
 
+// The number of columns that a CREATE TABLE statement declares (its table constraints not
+// counted); 0 when the text is not one.
+int declaredColumnCount(const std::string& createTable);
+
 // Whether two names are the same to SQLite: letters A-Z match either case.
 bool sameName(const std::string& a, const std::string& b);
 

@@ -139,6 +139,17 @@ TEST(LikeTest, PercentUnderscoreAndAsciiCase) {
   EXPECT_FALSE(sameName("tb", "tb_"));
 }
 
+TEST(DeclaredColumnCountTest, ColumnsWithoutTableConstraints) {
+  EXPECT_EQ(declaredColumnCount("CREATE TABLE t(a, b, c)"), 3);
+  EXPECT_EQ(declaredColumnCount("create table tb_item_list (id INTEGER PRIMARY KEY, parentid "
+                                "int, ItemText varchar(255), price decimal(10,2) default 0)"),
+            4);
+  EXPECT_EQ(declaredColumnCount("CREATE TABLE t(\"a,b\" TEXT, 'c(' , d CHECK(d > 0), "
+                                "PRIMARY KEY(a, d), UNIQUE(d), CONSTRAINT x CHECK(a<>d))"),
+            3);
+  EXPECT_EQ(declaredColumnCount("CREATE VIEW v AS SELECT 1"), 0);
+}
+
 TEST(StatementScannerTest, CommandsOnlyBetweenStatements) {
   StatementScanner scanner;
   EXPECT_TRUE(scanner.betweenStatements());
