@@ -213,7 +213,10 @@ Outcome readCommand(ShellSession& session, const Words& words) {
   const bool readFailed = std::ferror(file) != 0;
   std::fclose(file);
   if (readFailed) return failure("can't read \"" + words[1] + "\"");
-  return session.runScript(text.c_str());
+  if (!session.enterRead()) return failure(".read nested too deeply at \"" + words[1] + "\"");
+  const Outcome outcome = session.runScript(text.c_str());
+  session.leaveRead();
+  return outcome;
 }
 
 }  // namespace

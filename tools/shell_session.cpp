@@ -34,6 +34,13 @@ Outcome ShellSession::runSql(const char* sql) {
   return Outcome::kFailed;
 }
 
+bool ShellSession::enterRead() {
+  constexpr int kDeepestRead = 64;
+  if (readDepth_ >= kDeepestRead) return false;
+  ++readDepth_;
+  return true;
+}
+
 void ShellSession::echo(std::string_view line) const {
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);

@@ -49,6 +49,11 @@ class ShellSession {
   // Runs one dot-command line (dot_commands.cpp).
   Outcome runCommand(const std::string& line);
 
+  // .read files read by .read files, and so on: a file that reads itself would otherwise
+  // recurse until the stack runs out. False when another level would be too deep.
+  bool enterRead();
+  void leaveRead() { --readDepth_; }
+
   // Shows a line read when .echo is on.
   void echo(std::string_view line) const;
 
@@ -61,6 +66,7 @@ class ShellSession {
   std::FILE* out_ = stdout;
   std::string outputName_ = "stdout";
   RowPrinter printer_;
+  int readDepth_ = 0;
 };
 
 }  // namespace orvalen::tools

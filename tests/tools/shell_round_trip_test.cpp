@@ -282,6 +282,17 @@ TEST(ScriptTest, CommandsBetweenStatementsOnlyAndErrorsStopTheBatch) {
             "unknown command or invalid arguments:  \"bogus\". Enter \".help\" for help\n");
 }
 
+TEST(ScriptTest, AFileThatReadsItselfStops) {
+  TempDir dir;
+  writeFile(dir.file("loop.sql"), "SELECT 1;\n.read loop.sql\n");
+  const ProcessResult run = ours(dir, {"t.db", ".read loop.sql"});
+  EXPECT_EQ(run.exitStatus, 1);
+  std::string ones;  // one SELECT for each level read
+  for (int level = 0; level < 64; ++level) ones += "1\n";
+  EXPECT_EQ(run.out, ones);
+  EXPECT_EQ(run.err, "Error: .read nested too deeply at \"loop.sql\"\n");
+}
+
 TEST(ScriptTest, EchoShowsEachLineBeforeItsRows) {
   ORVALEN_REQUIRE_REFERENCE(ref);
   TempDir dir;
