@@ -254,6 +254,30 @@ TEST(ImportTest, SeparatorOfTheModeAndFailures) {
   EXPECT_EQ(missing.err, "Error: cannot open \"nosuch.csv\"\n");
 }
 
+TEST(ImportTest, PluginFileFromSpreadsheetExports) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  TempDir dir;
+  writeFile(dir.file("categories.csv"), "1,-1,\xca\xd3\xc6\xb5\r\n2,1,\xb9\xa6\xb7\xf2\r\n");
+  writeFile(dir.file("videos.csv"),
+            "1,2,\"\xb9\xa6\xb7\xf2, 1\",http://v.example/1.m3u8,http://i.example/1.jpg\r\n"
+            "2,2,\"say \"\"2\"\"\",http://v.example/2.m3u8,\r\n");
+  std::vector<std::string> args = kPluginTables;
+  args.insert(args.begin(), "new.vdb");
+  args.insert(args.end(), {".mode csv", ".import categories.csv tb_type_list",
+                           ".import videos.csv tb_item_list"});
+  const ProcessResult run = ours(dir, args);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  // The editor's own queries find the rows: ids and category ids compare as numbers.
+  EXPECT_EQ(
+      referenceQuery(dir.file("new.vdb"),
+                     "SELECT id, ItemText, itemImageUrl FROM tb_item_list WHERE parentid = 2 "
+                     "ORDER BY id;"),
+      (std::vector<std::string>{"1|\xb9\xa6\xb7\xf2, 1|http://i.example/1.jpg", "2|say \"2\"|"}));
+  EXPECT_EQ(referenceQuery(dir.file("new.vdb"), "SELECT id FROM tb_type_list WHERE parentid = -1;"),
+            (std::vector<std::string>{"1"}));
+  EXPECT_EQ(referenceIntegrity(dir.file("new.vdb")), "ok");
+}
+
 TEST(ScriptTest, CommandsBetweenStatementsOnlyAndErrorsStopTheBatch) {
   ORVALEN_REQUIRE_REFERENCE(ref);
   TempDir dir;
