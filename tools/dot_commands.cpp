@@ -199,9 +199,7 @@ constexpr Command kCommands[] = {
 bool names(const Command& command, const std::string& word) {
   const size_t length = word.size();
   if (length < command.shortest || length > std::strlen(command.name)) return false;
-  if (std::strncmp(word.c_str(), command.name, length) == 0) return true;
-  // .header is .headers without its s.
-  return std::strcmp(command.name, "headers") == 0 && word == "header";
+  return std::strncmp(word.c_str(), command.name, length) == 0;
 }
 
 Outcome readCommand(ShellSession& session, const Words& words) {

@@ -306,6 +306,17 @@ TEST(ScriptTest, CommandsBetweenStatementsOnlyAndErrorsStopTheBatch) {
             "unknown command or invalid arguments:  \"bogus\". Enter \".help\" for help\n");
 }
 
+TEST(ScriptTest, ShortenedCommands) {
+  TempDir dir;
+  const ProcessResult run = ours(dir, {"t.db", "CREATE TABLE t(a);", ".he on", ".mo csv",
+                                       "SELECT 1 AS x;", ".s", ".ta", ".e"});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out, "x\r\n1\r\nCREATE TABLE t(a);\nt\n");
+  const ProcessResult tooShort = ours(dir, {"t.db", ".t"});
+  EXPECT_EQ(tooShort.exitStatus, 1);
+  EXPECT_NE(tooShort.err.find("\"t\""), std::string::npos);
+}
+
 TEST(ScriptTest, AFileThatReadsItselfStops) {
   TempDir dir;
   writeFile(dir.file("loop.sql"), "SELECT 1;\n.read loop.sql\n");
