@@ -44,22 +44,27 @@ int runInteractiveShell(ShellSession& session, const std::string& file) {
               sqlite_libversion(), file.c_str());
   LineReader reader(historyFilePath());
   std::string pending;
+  StatementScanner scanner;  // follows pending
   while (auto line = reader.readLine(pending.empty() ? kPrompt : kContinuationPrompt)) {
     if (session.settings().echo) session.echo(*line);
-    if (isBlank(pending) && isCommandLine(*line)) {
+    if (scanner.betweenStatements() && isCommandLine(*line)) {
+      // What is pending holds no statement, only blanks or comments.
       reader.addToHistory(*line);
       pending.clear();
+      scanner.reset();
       if (session.runCommand(*line) == Outcome::kQuit) return 0;
       std::fflush(session.out());
       continue;
     }
+    *line += '\n';
     pending += *line;
-    pending += '\n';
-    if (!endsWithCompleteStatement(pending)) continue;
+    scanner.feed(*line);
+    if (!scanner.complete()) continue;
     reader.addToHistory(historyEntry(pending));
     session.runSql(pending.c_str());
     std::fflush(session.out());
     pending.clear();
+    scanner.reset();
   }
   // End of input ends the prompt's line; what was typed without its ';' still runs.
   std::printf("\n");

@@ -69,7 +69,7 @@ Outcome ShellSession::runChunk(std::string_view sql) {
 }
 
 Outcome ShellSession::runScript(const char* text) {
-  if (!settings_.echo) text += foreignKeysPreamble(text);
+  text += foreignKeysPreamble(text);
   const std::string_view all(text);
   if (!settings_.echo && !mayHoldCommands(all)) return runSql(text);
   bool failed = false;
