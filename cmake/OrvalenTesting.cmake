@@ -4,9 +4,7 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-add_library(orvalen_reference_loader INTERFACE)
-target_include_directories(orvalen_reference_loader SYSTEM INTERFACE "${ORVALEN_REFERENCE_DIR}")
-target_link_libraries(orvalen_reference_loader INTERFACE ${CMAKE_DL_LIBS})
+include(OrvalenReference)
 
 function(orvalen_add_test name)
   cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})

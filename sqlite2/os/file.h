@@ -2,7 +2,8 @@
 
 // An open file descriptor with positioned reads and writes. Every failure throws
 // sqlite2::Error: SQLITE_CANTOPEN when a file cannot be opened, SQLITE_FULL when the disk is
-// full, SQLITE_IOERR for any other failing system call.
+// full, SQLITE_IOERR for any other failing system call. Each operation asks the fault hook
+// (os/fault_injection.h) first, so that tests can make it fail as the system call would.
 
 #include <sys/types.h>
 #include <sys/uio.h>

@@ -28,6 +28,9 @@ struct Database::State {
   void begin();
   void commit();
   void rollback();
+  void rollBackFailedTransaction();
+  void undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept;
+  void rollBackWholeTransaction() noexcept;
 };
 
 namespace {
@@ -112,8 +115,16 @@ void Database::execute(std::string_view sql, const RowCallback& onRow) {
     }
   } catch (const Error&) {
     if (!state.session.statementStarted) state.session.changes = 0;
+    state.rollBackFailedTransaction();
     throw;
   }
+}
+
+// A transaction whose file writes failed (a COMMIT, or a statement of any kind that had to
+// write changed pages out) cannot go on: it is rolled back with the call that failed, so
+// that the next call finds the file as it was before the transaction.
+void Database::State::rollBackFailedTransaction() {
+  if (session.btree->transactionFailed()) rollBackWholeTransaction();
 }
 
 // PRAGMA empty_result_callbacks: a statement that gave no row calls back once, with its
@@ -204,7 +215,8 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     finishWrite(ownTransaction);
   } catch (...) {
     session.dropWriteCursor();
-    if (session.conflictFailure == ConflictAction::Fail && !ownTransaction) {
+    if (session.conflictFailure == ConflictAction::Fail && !ownTransaction &&
+        !btree.transactionFailed()) {
       // FAIL keeps what the statement changed before the conflict, inside BEGIN ... COMMIT
       // (a statement that is its own transaction fails whole, as in the reference library).
       finishWrite(ownTransaction);
@@ -212,21 +224,11 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     }
     // Rows the failing statement changed before it failed stay counted, as in the reference
     // library, although they are undone; so does the last row number one of them took.
-    bool wholeTransaction = session.conflictFailure == ConflictAction::Rollback;
-    try {
-      if (ownTransaction || wholeTransaction || !btree.inTransaction()) {
-        if (btree.inTransaction()) btree.rollback();
-      } else {
-        btree.rollbackStatement();
-      }
-    } catch (const Error&) {
-      // The statement could not be undone alone: the whole transaction goes.
-      if (btree.inTransaction()) btree.rollback();
-      explicitTransaction = false;
-      session.schema.reset();
+    if (session.conflictFailure == ConflictAction::Rollback && !ownTransaction) {
+      rollBackWholeTransaction();  // ON CONFLICT ROLLBACK ends the transaction
+    } else {
+      undoFailedStatement(ownTransaction, changesSchema);
     }
-    if (changesSchema || wholeTransaction) session.schema.reset();
-    if (!btree.inTransaction()) explicitTransaction = false;
     throw;
   }
 }
@@ -238,6 +240,45 @@ void Database::State::finishWrite(bool ownTransaction) {
     btree.commit();
   } else {
     btree.commitStatement();
+  }
+}
+
+// Undoes what a failed statement did: inside BEGIN the statement alone where that works,
+// otherwise the whole transaction. Failures on the way are not reported: the statement's own
+// failure is what the caller hears of.
+void Database::State::undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept {
+  Btree& btree = *session.btree;
+  if (changesSchema) session.schema.reset();
+  if (!ownTransaction && btree.inTransaction() && !btree.transactionFailed()) {
+    try {
+      btree.rollbackStatement();
+      return;
+    } catch (const Error&) {
+      // The statement could not be undone alone: the whole transaction goes.
+    }
+  }
+  if (ownTransaction) {
+    try {
+      if (btree.inTransaction()) btree.rollback();
+    } catch (const Error&) {
+      // The journal stays behind; the next statement plays it back.
+    }
+  } else {
+    rollBackWholeTransaction();
+  }
+}
+
+// The kept cursor goes first: pages it held would keep a pager whose rollback failed from
+// resetting.
+void Database::State::rollBackWholeTransaction() noexcept {
+  Btree& btree = *session.btree;
+  explicitTransaction = false;
+  session.schema.reset();
+  session.dropWriteCursor();
+  try {
+    if (btree.inTransaction()) btree.rollback();
+  } catch (const Error&) {
+    // The journal stays behind; the next statement plays it back.
   }
 }
 

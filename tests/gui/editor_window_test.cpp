@@ -1,6 +1,6 @@
 // What the wxWidgets editor window does beyond the toolkit contract: its keys, its layout
-// from dialog units and the messages it sends while it runs. (That a right click leaves the
-// selection alone is shown with real clicks by the program's session tests.)
+// from dialog units, the messages it sends while it runs, and the tree's scroll range. (What a
+// right click selects is shown with real clicks by the program's session tests.)
 
 #include <gtest/gtest.h>
 
@@ -121,6 +121,28 @@ TEST(EditorWindow, SizesReachTheClientAfterInitialisation) {
   ASSERT_FALSE(sizes.empty());
   EXPECT_EQ(sizes.back().width, 600);
   EXPECT_EQ(sizes.back().height, 400);
+}
+
+// The horizontal scroll range follows the widest label as labels change, not only when the
+// tree is filled.
+TEST(EditorWindow, TheTreeCanScrollToALabelMadeLongerLater) {
+  wx::EditorDialog window(nullptr);
+  window.Show();
+  wx::CategoryTreeCtrl& tree = window.categoryTree();
+  TreeItem root = tree.insertItem(TreeItem(), "root");
+  TreeItem item = tree.insertItem(root, "新类型");
+  tree.expand(root);
+  pumpWxEvents();
+  const int visible = tree.GetClientSize().GetWidth();
+  for (const std::string& label : {std::string(60, 'W'), std::string(120, 'W')}) {
+    tree.setItemText(item, label);
+    pumpWxEvents();
+    wxRect rect;
+    ASSERT_TRUE(tree.GetBoundingRect(tree.wxIdOf(item), rect, true));
+    const int labelEnd = tree.CalcUnscrolledPosition(rect.GetTopRight()).x;
+    EXPECT_GT(labelEnd, visible) << "the label is wider than the tree";
+    EXPECT_GE(tree.GetVirtualSize().GetWidth(), labelEnd) << label.size();
+  }
 }
 
 }  // namespace

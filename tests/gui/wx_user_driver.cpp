@@ -83,10 +83,12 @@ wxButton* buttonOf(wxDialog* dialog, int id) {
 
 }  // namespace
 
-void pressKey(wxWindow* window, int keyCode) {
+void pressKey(wxWindow* window, int keyCode, int modifiers) {
   wxKeyEvent hook(wxEVT_CHAR_HOOK);
   hook.m_keyCode = keyCode;
   hook.m_uniChar = keyCode;
+  hook.m_shiftDown = (modifiers & wxMOD_SHIFT) != 0;
+  hook.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
   hook.SetEventObject(window);
   const bool taken = window->ProcessWindowEvent(hook);
   if (taken && !hook.IsNextEventAllowed()) return;
@@ -136,17 +138,113 @@ void WxUserDriver::finishLabelEdit(const std::string& text) {
   wxTextCtrl* edit = window_.categoryTree().GetEditControl();
   ASSERT_NE(edit, nullptr) << "no label edit is running";
   edit->SetValue(toWx(text));
-  pressKey(edit, WXK_RETURN);
+  test::pressKey(edit, WXK_RETURN);
 }
 
 void WxUserDriver::cancelLabelEdit() {
   wxTextCtrl* edit = window_.categoryTree().GetEditControl();
   ASSERT_NE(edit, nullptr) << "no label edit is running";
-  pressKey(edit, WXK_ESCAPE);
+  test::pressKey(edit, WXK_ESCAPE);
 }
 
 bool WxUserDriver::isEditingLabel() const {
   return window_.categoryTree().GetEditControl() != nullptr;
+}
+
+std::string WxUserDriver::labelEditText() const {
+  wxTextCtrl* edit = window_.categoryTree().GetEditControl();
+  return edit ? fromWx(edit->GetValue()) : std::string();
+}
+
+wxWindow* WxUserDriver::focusControl(int controlId) {
+  wxWindow* control = controlId == IDC_TREE_TYPES ? static_cast<wxWindow*>(&window_.categoryTree())
+                                                  : window_.videoList().rowsWindow();
+  control->SetFocus();
+  return control;
+}
+
+void WxUserDriver::pressKey(int controlId, Key key) {
+  wxWindow* control = focusControl(controlId);
+  switch (key) {
+    case Key::kF2:
+      test::pressKey(control, WXK_F2);
+      break;
+    case Key::kDelete:
+      test::pressKey(control, WXK_DELETE);
+      break;
+    case Key::kInsert:
+      test::pressKey(control, WXK_INSERT);
+      break;
+    case Key::kMenu:
+      test::pressKey(control, WXK_MENU);
+      break;
+    case Key::kShiftF10:
+      test::pressKey(control, WXK_F10, wxMOD_SHIFT);
+      break;
+  }
+}
+
+// A real key press through the X server, which waits in the queue until events are handled.
+// The pointer rests on the window, so that the key goes to it without a window manager.
+bool WxUserDriver::pressKeyWhileBusy(int controlId, Key key) {
+  using WidgetWindow = void* (*)(void*);
+  using WindowXid = unsigned long (*)(void*);
+  static const auto widgetWindow =
+      reinterpret_cast<WidgetWindow>(::dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+  static const auto windowXid =
+      reinterpret_cast<WindowXid>(::dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
+  if (!widgetWindow || !windowXid || std::system("command -v xdotool >/dev/null 2>&1") != 0) {
+    return false;
+  }
+  focusControl(controlId);
+  pumpWxEvents();
+  const unsigned long xid = windowXid(widgetWindow(window_.GetHandle()));
+  const char* name = key == Key::kF2       ? "F2"
+                     : key == Key::kDelete ? "Delete"
+                     : key == Key::kInsert ? "Insert"
+                     : key == Key::kMenu   ? "Menu"
+                                           : "shift+F10";
+  const std::string command = "xdotool mousemove --window " + std::to_string(xid) + " 20 20 key " +
+                              name + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+void WxUserDriver::rightClick(int controlId, Point client) {
+  const wxPoint screen = wxPoint(window_.clientToScreen(controlId, client).x,
+                                 window_.clientToScreen(controlId, client).y);
+  wxWindow* target = &window_.categoryTree();
+  if (controlId == IDC_LIST_ITEMS) {
+    wx::VideoListCtrl& list = window_.videoList();
+    target = &list;
+    for (wxWindow* part : list.GetChildren()) {
+      if (part->GetScreenRect().Contains(screen)) target = part;
+    }
+  }
+  for (wxEventType type : {wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP}) {
+    wxMouseEvent click(type);
+    click.SetPosition(target->ScreenToClient(screen));
+    click.SetEventObject(target);
+    target->ProcessWindowEvent(click);
+  }
+}
+
+// The first click of a double click selects the row alone, as a plain click does; here that is
+// done directly, as the list does not take a made-up click for a plain one. Then the clicks go
+// to the list as the mouse sends them.
+void WxUserDriver::doubleClickListRow(int row) {
+  wx::VideoListCtrl& list = window_.videoList();
+  list.selectOnlyRow(row);
+  wxWindow* rows = list.rowsWindow();
+  wxRect rect;
+  list.GetItemRect(row, rect);
+  const wxPoint at = list.ClientToScreen(rect.GetPosition() + wxPoint(5, rect.GetHeight() / 2));
+  for (wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_LEFT_UP}) {
+    wxMouseEvent click(type);
+    click.SetPosition(rows->ScreenToClient(at));
+    click.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK;
+    click.SetEventObject(rows);
+    rows->ProcessWindowEvent(click);
+  }
 }
 
 void WxUserDriver::selectListRows(const std::vector<int>& rows) {
@@ -229,11 +327,20 @@ void WxUserDriver::answerOwnDialog(wxDialog* dialog) {
   // button.
   dialog->CallAfter([this, dialog] {
     lastEditsAtOpen_.clear();
+    lastRefusals_.clear();
     for (int id : {IDC_EDIT_NAME, IDC_EDIT_URL, IDC_EDIT_IMAGE_URL}) {
       if (auto* edit = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(id))) {
         lastEditsAtOpen_[id] = fromWx(edit->GetValue());
       }
     }
+    actInDialog(dialog);
+  });
+}
+
+// Types the next answer's texts and presses its button; a confirm that the dialog refuses
+// leaves it open, and the user goes on with the next answer.
+void WxUserDriver::actInDialog(wxDialog* dialog) {
+  {
     DialogAnswer answer;
     if (dialogAnswers_.empty()) {
       ADD_FAILURE() << "a dialog came unasked: " << fromWx(dialog->GetTitle());
@@ -253,7 +360,11 @@ void WxUserDriver::answerOwnDialog(wxDialog* dialog) {
     wxCommandEvent click(wxEVT_BUTTON, button->GetId());
     click.SetEventObject(button);
     button->ProcessWindowEvent(click);
-  });
+    if (answer.result != IDOK || !dialog->IsModal() || dialog->GetReturnCode() == wxID_OK) return;
+  }
+  const wxWindow* focus = wxWindow::FindFocus();
+  lastRefusals_.push_back({lastMessageBox_.text, focus ? focus->GetId() : 0});
+  actInDialog(dialog);
 }
 
 void WxUserDriver::onMenuOpen(wxMenuEvent& event) {
