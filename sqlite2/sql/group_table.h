@@ -23,8 +23,9 @@ class GroupTable {
   // The group of the key, made when there is none yet (isNew then says so).
   uint32_t find(std::string_view key, bool& isNew);
   size_t size() const { return keys_.size(); }
-  AggregateState* states(uint32_t group) { return &states_[group * aggregateCount_]; }
-  SqlValue* captured(uint32_t group) { return &captured_[group * captureCount_]; }
+  // (data() + offset: a query may have no aggregates or nothing to capture.)
+  AggregateState* states(uint32_t group) { return states_.data() + group * aggregateCount_; }
+  SqlValue* captured(uint32_t group) { return captured_.data() + group * captureCount_; }
   // The groups in the order of their keys.
   std::vector<uint32_t> inKeyOrder() const;
 
