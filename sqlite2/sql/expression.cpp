@@ -675,6 +675,8 @@ CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
     CompiledExprPtr argument = compile(*expr.list[0]);
     node->constant_ = SqlValue::borrowedText(argument->isText() ? "text" : "numeric");
     node->text_ = true;
+    // Kept: an aggregate inside (typeof(count(*))) is still counted through it.
+    node->operands_.push_back(std::move(argument));
     return node;
   }
   if (sameName(expr.text, "count") || sameName(expr.text, "sum") || sameName(expr.text, "avg") ||
