@@ -17,8 +17,12 @@ function(orvalen_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
   orvalen_warnings(${name})
+  set(properties LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT})
+  if(ORVALEN_SANITIZE)
+    list(APPEND properties ENVIRONMENT
+         "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/support/reference_leaks.supp")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
-    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
-               SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+    PROPERTIES ${properties} SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 endfunction()
