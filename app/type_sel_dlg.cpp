@@ -1,25 +1,19 @@
 #include "type_sel_dlg.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <utility>
 
 #include <wx/button.h>
 
 #include "editor/resource_ids.h"
 #include "editor/wx/dialog_units.h"
+#include "editor/wx/native_window.h"
 #include "exclusive_copy.h"
 #include "executable_path.h"
+#include "file_system.h"
 #include "plugin_paths.h"
 
 namespace orvalen::app {
 namespace {
-
-bool pathExists(const std::string& path) {
-  struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0;
-}
 
 void addChoiceButton(wxDialog* dialog, int id, const char* utf8Label, int y,
                      void (CTypeSelDlg::*handler)(), CTypeSelDlg* chooser) {
@@ -37,6 +31,7 @@ CTypeSelDlg::CTypeSelDlg(Toolkit& toolkit, EditorRunner runEditor, TemplateLocat
       toolkit_(toolkit),
       runEditor_(std::move(runEditor)),
       templates_(std::move(templates)) {
+  wx::useTemplateFont(this, "宋体", 9);
   wx::setClientSizeInDialogUnits(this, 258, 121);
   addChoiceButton(this, IDC_BTN_NEW, "设计一个新的视频扩展插件", 30, &CTypeSelDlg::OnNewPlugin,
                   this);
@@ -88,7 +83,7 @@ void CTypeSelDlg::editAndEnd(const std::string& path, bool existedBefore) {
     EndModal(wxID_OK);
     return;
   }
-  if (!existedBefore) ::unlink(path.c_str());
+  if (!existedBefore) removeFile(path);
 }
 
 }  // namespace orvalen::app
