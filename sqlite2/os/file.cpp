@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "common/error.h"
+#include "os/fault_injection.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -21,10 +22,11 @@ namespace {
   throw Error(full ? SQLITE_FULL : SQLITE_IOERR);
 }
 
-int openRetrying(const std::string& path, int flags, mode_t mode) {
+int openRetrying(const std::string& path, int flags, mode_t mode, FileOperation operation) {
   int descriptor;
   do {
-    descriptor = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    descriptor =
+        callUnlessFaulted(operation, [&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); });
   } while (descriptor < 0 && errno == EINTR);
   return descriptor;
 }
@@ -70,21 +72,22 @@ File File::adoptRegular(int descriptor, bool readOnly) {
 }
 
 File File::openReadWrite(const std::string& path) {
-  int descriptor = openRetrying(path, O_RDWR | O_CREAT, 0644);
+  int descriptor = openRetrying(path, O_RDWR | O_CREAT, 0644, FileOperation::kOpen);
   if (descriptor < 0 && isPermissionError(errno)) return openReadOnly(path);
   return adoptRegular(descriptor, false);
 }
 
 File File::openReadOnly(const std::string& path) {
-  return adoptRegular(openRetrying(path, O_RDONLY, 0), true);
+  return adoptRegular(openRetrying(path, O_RDONLY, 0, FileOperation::kOpen), true);
 }
 
 File File::openExisting(const std::string& path) {
-  return adoptRegular(openRetrying(path, O_RDWR, 0), false);
+  return adoptRegular(openRetrying(path, O_RDWR, 0, FileOperation::kOpen), false);
 }
 
 File File::createExclusive(const std::string& path) {
-  int descriptor = openRetrying(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+  int descriptor =
+      openRetrying(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0600, FileOperation::kCreate);
   if (descriptor < 0) throw Error(SQLITE_CANTOPEN);
   return File(descriptor, false);
 }
@@ -93,7 +96,8 @@ File File::createTemporary() {
   const char* directory = std::getenv("TMPDIR");
   std::string pattern =
       std::string(directory && *directory ? directory : "/tmp") + "/orvalen-XXXXXX";
-  int descriptor = mkostemp(pattern.data(), O_CLOEXEC);
+  int descriptor = callUnlessFaulted(FileOperation::kCreate,
+                                     [&] { return mkostemp(pattern.data(), O_CLOEXEC); });
   if (descriptor < 0) throw Error(SQLITE_CANTOPEN);
   unlink(pattern.c_str());
   return File(descriptor, false);
@@ -101,7 +105,8 @@ File File::createTemporary() {
 
 FileIdentity File::identity() const {
   struct stat info;
-  if (fstat(descriptor_, &info) != 0) throw Error(SQLITE_IOERR);
+  if (callUnlessFaulted(FileOperation::kFileSize, [&] { return fstat(descriptor_, &info); }) != 0)
+    throw Error(SQLITE_IOERR);
   return FileIdentity{info.st_dev, info.st_ino};
 }
 
@@ -109,8 +114,9 @@ size_t File::readAt(uint64_t offset, void* buffer, size_t length) const {
   auto* bytes = static_cast<uint8_t*>(buffer);
   size_t done = 0;
   while (done < length) {
-    ssize_t got =
-        pread(descriptor_, bytes + done, length - done, static_cast<off_t>(offset + done));
+    ssize_t got = callUnlessFaulted(FileOperation::kRead, [&] {
+      return pread(descriptor_, bytes + done, length - done, static_cast<off_t>(offset + done));
+    });
     if (got < 0) {
       if (errno == EINTR) continue;
       throw Error(SQLITE_IOERR);
@@ -126,7 +132,9 @@ size_t File::readVectorAt(uint64_t offset, const struct iovec* buffers, int coun
   for (int i = 0; i < count; ++i) expected += buffers[i].iov_len;
   ssize_t got;
   do {
-    got = preadv(descriptor_, buffers, count, static_cast<off_t>(offset));
+    got = callUnlessFaulted(FileOperation::kRead, [&] {
+      return preadv(descriptor_, buffers, count, static_cast<off_t>(offset));
+    });
   } while (got < 0 && errno == EINTR);
   if (got < 0) throw Error(SQLITE_IOERR);
   size_t done = static_cast<size_t>(got);
@@ -154,8 +162,9 @@ void File::writeAt(uint64_t offset, const void* buffer, size_t length) {
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   size_t done = 0;
   while (done < length) {
-    ssize_t put =
-        pwrite(descriptor_, bytes + done, length - done, static_cast<off_t>(offset + done));
+    ssize_t put = callUnlessFaulted(FileOperation::kWrite, [&] {
+      return pwrite(descriptor_, bytes + done, length - done, static_cast<off_t>(offset + done));
+    });
     if (put < 0) {
       if (errno == EINTR) continue;
       throwWriteError(errno);
@@ -170,7 +179,9 @@ void File::writeVectorAt(uint64_t offset, const struct iovec* buffers, int count
     int batch = count < IOV_MAX ? count : IOV_MAX;
     size_t expected = 0;
     for (int i = 0; i < batch; ++i) expected += buffers[i].iov_len;
-    ssize_t put = pwritev(descriptor_, buffers, batch, static_cast<off_t>(offset));
+    ssize_t put = callUnlessFaulted(FileOperation::kWrite, [&] {
+      return pwritev(descriptor_, buffers, batch, static_cast<off_t>(offset));
+    });
     if (put < 0 && errno != EINTR) throwWriteError(errno);
     if (put < 0 || static_cast<size_t>(put) != expected) {
       // Interrupted or partial: finish this batch buffer by buffer, which handles both.
@@ -192,20 +203,22 @@ void File::writeVectorAt(uint64_t offset, const struct iovec* buffers, int count
 }
 
 void File::sync() {
-  while (fsync(descriptor_) != 0) {
+  while (callUnlessFaulted(FileOperation::kSync, [&] { return fsync(descriptor_); }) != 0) {
     if (errno != EINTR) throw Error(SQLITE_IOERR);
   }
 }
 
 void File::truncate(uint64_t size) {
-  while (ftruncate(descriptor_, static_cast<off_t>(size)) != 0) {
+  while (callUnlessFaulted(FileOperation::kTruncate,
+                           [&] { return ftruncate(descriptor_, static_cast<off_t>(size)); }) != 0) {
     if (errno != EINTR) throwWriteError(errno);
   }
 }
 
 uint64_t File::size() const {
   struct stat info;
-  if (fstat(descriptor_, &info) != 0) throw Error(SQLITE_IOERR);
+  if (callUnlessFaulted(FileOperation::kFileSize, [&] { return fstat(descriptor_, &info); }) != 0)
+    throw Error(SQLITE_IOERR);
   return static_cast<uint64_t>(info.st_size);
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "os/fault_injection.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -19,7 +20,9 @@ bool fileExists(const std::string& path) {
 }
 
 void deleteFile(const std::string& path) {
-  if (unlink(path.c_str()) != 0 && errno != ENOENT) throw Error(SQLITE_IOERR);
+  if (callUnlessFaulted(FileOperation::kDelete, [&] { return unlink(path.c_str()); }) != 0 &&
+      errno != ENOENT)
+    throw Error(SQLITE_IOERR);
 }
 
 std::string absolutePath(const std::string& path) {
@@ -43,7 +46,7 @@ void syncDirectory(const std::string& directory) {
   if (descriptor < 0) return;  // nothing to sync through; the file data itself is synced
   int result;
   do {
-    result = fsync(descriptor);
+    result = callUnlessFaulted(FileOperation::kDirectorySync, [&] { return fsync(descriptor); });
   } while (result != 0 && errno == EINTR);
   int error = errno;
   close(descriptor);

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "common/error.h"
+#include "os/fault_injection.h"
 #include "os/inode_lock_table.h"
 #include "sqlite.h"
 
@@ -20,7 +21,8 @@ bool setWholeFileLock(int descriptor, short type) {
   request.l_whence = SEEK_SET;
   request.l_start = 0;
   request.l_len = 0;
-  while (fcntl(descriptor, F_SETLK, &request) != 0) {
+  while (callUnlessFaulted(FileOperation::kLock,
+                           [&] { return fcntl(descriptor, F_SETLK, &request); }) != 0) {
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EACCES) return false;
     if (errno == EINVAL) throw Error(SQLITE_NOLFS);
