@@ -12,7 +12,9 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <vector>
 
+#include "console.h"
 #include "interactive_shell.h"
 #include "row_printer.h"
 #include "shell_options.h"
@@ -42,9 +44,14 @@ int runBatch(sqlite* db, const ShellOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  orvalen::tools::showUtf8OnConsole();
+  const std::vector<std::string> arguments = orvalen::tools::utf8Arguments(argc, argv);
+  std::vector<const char*> utf8Argv;
+  for (const std::string& argument : arguments) utf8Argv.push_back(argument.c_str());
   ShellOptions options;
   std::string error;
-  if (!orvalen::tools::parseShellOptions(argc, argv, &options, &error)) {
+  if (!orvalen::tools::parseShellOptions(static_cast<int>(utf8Argv.size()), utf8Argv.data(),
+                                         &options, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
   }
