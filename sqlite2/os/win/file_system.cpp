@@ -43,7 +43,10 @@ std::string directoryOf(const std::string& absolutePath) {
   return absolutePath.substr(0, separator);
 }
 
-// Windows keeps a directory's entries on its own; there is no call to make them durable.
-void syncDirectory(const std::string&) {}
+// Windows keeps a directory's entries on its own; there is no call to make them durable. The
+// fault hook is still asked, so that the layers above meet the same primitives everywhere.
+void syncDirectory(const std::string&) {
+  if (faultInjected(FileOperation::kDirectorySync)) throw Error(SQLITE_IOERR);
+}
 
 }  // namespace sqlite2
