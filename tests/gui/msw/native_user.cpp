@@ -1,0 +1,28 @@
+// Answers through Win32: a pop-up menu runs its own modal loop inside TrackPopupMenu, and the
+// common file dialogs theirs inside GetOpenFileName; neither runs wxWidgets' idle work.
+
+#include <wx/filedlg.h>
+#include <wx/menu.h>
+
+#include "editor/wx/utf8.h"
+#include "tests/gui/msw/menu_calls.h"
+#include "tests/gui/native_user.h"
+
+namespace orvalen::test {
+
+// The choice is posted as the command a click sends, and the menu told to close; wxWidgets
+// takes the command as the menu's answer once TrackPopupMenu returns.
+void chooseFromOpeningMenu(wxWindow* owner, wxMenu* menu, int itemId) {
+  const bool choosable = itemId != wxID_NONE && menu->FindItem(itemId) && menu->IsEnabled(itemId);
+  if (choosable) win32::postMenuCommand(owner->GetHWND(), itemId);
+  win32::closeMenu();
+}
+
+// The native dialog is not shown: its answer is given as the user would have left it.
+int answerFileDialog(wxFileDialog* dialog, bool confirm, const std::string& path) {
+  if (!confirm) return wxID_CANCEL;
+  dialog->SetPath(wx::toWx(path));
+  return wxID_OK;
+}
+
+}  // namespace orvalen::test

@@ -1,0 +1,23 @@
+#pragma once
+
+// What a user does with the toolkit's native pieces, which differ between the desktops:
+// gtk/native_user.cpp clicks through GTK, msw/native_user.cpp through Win32.
+
+#include <string>
+
+class wxFileDialog;
+class wxMenu;
+class wxWindow;
+
+namespace orvalen::test {
+
+// Called while the pop-up menu opens (its open event): once it shows, picks the entry itemId,
+// or closes the menu without a choice when itemId is wxID_NONE or the entry is greyed.
+void chooseFromOpeningMenu(wxWindow* owner, wxMenu* menu, int itemId);
+
+// Answers a file dialog that is about to show, naming path and confirming, or cancelling.
+// Returns what the modal dialog hook answers: wxID_NONE when the dialog shows and is answered
+// in it, else the dialog's result without showing it.
+int answerFileDialog(wxFileDialog* dialog, bool confirm, const std::string& path);
+
+}  // namespace orvalen::test
