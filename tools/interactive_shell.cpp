@@ -56,7 +56,7 @@ int runInteractiveShell(sqlite* db, const ShellOptions& options) {
     pending += '\n';
     if (!endsWithCompleteStatement(pending)) continue;
     reader.addToHistory(historyEntry(pending));
-    runSql(db, pending, printer);
+    runSql(db, pending.c_str(), printer);
     std::fflush(stdout);
     pending.clear();
   }
@@ -64,7 +64,7 @@ int runInteractiveShell(sqlite* db, const ShellOptions& options) {
   std::printf("\n");
   if (!isBlank(pending)) {
     reader.addToHistory(historyEntry(pending));
-    runSql(db, pending, printer);
+    runSql(db, pending.c_str(), printer);
   }
   return 0;
 }

@@ -8,13 +8,15 @@
 // terminal with no SQL given it is an interactive shell.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <iostream>
-#include <iterator>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "console.h"
+#include "input_text.h"
 #include "interactive_shell.h"
 #include "row_printer.h"
 #include "shell_options.h"
@@ -31,14 +33,17 @@ int runBatch(sqlite* db, const ShellOptions& options) {
   orvalen::tools::RowPrinter printer(stdout, options.header, options.separator, options.nullValue);
   if (!options.statements.empty()) {
     for (const std::string& sql : options.statements) {
-      if (!orvalen::tools::runSql(db, sql, printer)) return 1;
+      if (!orvalen::tools::runSql(db, sql.c_str(), printer)) return 1;
     }
     return 0;
   }
-  std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-  // The library stops at the first zero byte of the text.
-  input.resize(input.find('\0') == std::string::npos ? input.size() : input.find('\0'));
-  return orvalen::tools::runSql(db, input, printer) ? 0 : 1;
+  const std::optional<orvalen::tools::InputText> input = orvalen::tools::InputText::read(stdin);
+  if (!input) {
+    // Running part of a text that could not be read would report a half-done load as done.
+    std::fprintf(stderr, "orvalen-sql: cannot read standard input: %s\n", std::strerror(errno));
+    return 1;
+  }
+  return orvalen::tools::runSql(db, input->c_str(), printer) ? 0 : 1;
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 
 namespace orvalen::tools {
 
-bool runSql(sqlite* db, const std::string& sql, RowPrinter& printer) {
+bool runSql(sqlite* db, const char* sql, RowPrinter& printer) {
   char* error = nullptr;
   printer.startRun();
-  const int rc = sqlite_exec(db, sql.c_str(), RowPrinter::callback, &printer, &error);
+  const int rc = sqlite_exec(db, sql, RowPrinter::callback, &printer, &error);
   if (rc == SQLITE_OK) return true;
   // Rows already printed come before the message when both go to one terminal.
   std::fflush(stdout);

@@ -3,14 +3,12 @@
 // Runs SQL texts on an open connection the way orvalen-sql does: rows to the printer, and
 // on failure "SQL error: <message>" on stderr.
 
-#include <string>
-
 #include "row_printer.h"
 #include "sqlite.h"
 
 namespace orvalen::tools {
 
 // Runs sql with sqlite_exec; returns true when it succeeded.
-bool runSql(sqlite* db, const std::string& sql, RowPrinter& printer);
+bool runSql(sqlite* db, const char* sql, RowPrinter& printer);
 
 }  // namespace orvalen::tools

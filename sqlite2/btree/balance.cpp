@@ -4,6 +4,8 @@
 // depth.
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <unordered_set>
 
 #include "btree/btree_storage.h"
@@ -17,37 +19,47 @@ using namespace format;
 namespace {
 
 constexpr size_t kMaxSiblings = 3;
+// The siblings' cells, the dividers between them and one new cell fill at most five pages
+// (each but the last holds more than a page less one cell); a few to spare.
+constexpr size_t kMostPages = 8;
 
 // How cells [0, n) are cut into pages: page p holds [start[p], end[p]); for p below the last,
 // cell end[p] goes up to the parent as the divider after page p.
 struct Division {
-  std::vector<size_t> start;
-  std::vector<size_t> end;
-  size_t pages() const { return start.size(); }
+  std::array<size_t, kMostPages> start;
+  std::array<size_t, kMostPages> end;
+  size_t count = 0;
+  size_t pages() const { return count; }
+  void add(size_t from, size_t to) {
+    if (count == kMostPages) throwCorrupt();
+    start[count] = from;
+    end[count++] = to;
+  }
 };
 
-size_t bytesOf(const std::vector<RawCell>& cells, size_t from, size_t to) {
+size_t bytesOf(const std::vector<CellView>& cells, size_t from, size_t to) {
   size_t total = 0;
   for (size_t i = from; i < to; ++i) total += cells[i].size;
   return total;
 }
 
-// Fills pages from the left, then moves cells rightwards while that evens the pages out, so
-// that the last page is never empty and the pages are about equally full.
-Division divide(const std::vector<RawCell>& cells) {
+// Fills pages from the left, then moves cells rightwards so that the last page is never
+// empty. Evened out, cells go on moving while that makes the pages about equally full: room
+// for later inserts anywhere. Packed, they stop as soon as the last page has a cell: on the
+// right edge of a tree being appended to, where the room would never be used.
+Division divide(const std::vector<CellView>& cells, bool evenOut) {
   Division division;
   size_t i = 0;
   const size_t n = cells.size();
   while (true) {
     size_t used = 0;
-    division.start.push_back(i);
+    const size_t from = i;
     while (i < n && used + cells[i].size <= kUsableSpace) used += cells[i++].size;
-    division.end.push_back(i);
+    division.add(from, i);
     if (i >= n) break;
     ++i;  // the divider
     if (i == n) {
-      division.start.push_back(n);
-      division.end.push_back(n);
+      division.add(n, n);
       break;
     }
   }
@@ -59,7 +71,7 @@ Division divide(const std::vector<RawCell>& cells) {
       size_t newRight = rightBytes + cells[divider].size;
       size_t newLeft = leftBytes - cells[divider - 1].size;
       bool rightEmpty = division.start[p] == division.end[p];
-      if (!rightEmpty && (newRight > kUsableSpace || newRight > newLeft)) break;
+      if (!rightEmpty && (!evenOut || newRight > kUsableSpace || newRight > newLeft)) break;
       --division.end[p - 1];
       --division.start[p];
     }
@@ -67,23 +79,34 @@ Division divide(const std::vector<RawCell>& cells) {
   return division;
 }
 
+// A page's bytes copied aside, so that its cells can be moved while the page is rewritten.
+using PageImage = std::array<uint8_t, kPageSize>;
+
 }  // namespace
 
-void BtreeStorage::balance(Path& path, size_t depth, NodeContent content) {
+void BtreeStorage::balance(Path& path, size_t depth, const NodeCells& content, bool appending) {
   if (depth == 0) {
-    balanceRoot(path, std::move(content));
+    balanceRoot(path, content, appending);
     return;
   }
   size_t used = content.usedBytes();
-  if (used <= kUsableSpace && used >= kMinNodeFill && !content.cells.empty()) {
-    writeNode(path[depth].ref, content);
+  // A page on the right edge of a tree being appended to is filling up: however little it
+  // holds, the next entries go there.
+  bool fullEnough = used >= kMinNodeFill || appending;
+  if (used <= kUsableSpace && fullEnough && !content.cells.empty()) {
+    writeNode(path[depth].ref, content.cells.data(), content.cells.size(), content.rightChild);
     return;
   }
-  balanceNonRoot(path, depth, std::move(content));
+  balanceNonRoot(path, depth, content, appending);
 }
 
-void BtreeStorage::balanceRoot(Path& path, NodeContent content) {
+void BtreeStorage::balanceRoot(Path& path, const NodeCells& views, bool appending) {
   PageRef root = path[0].ref;
+  if (views.fits() && (!views.cells.empty() || views.rightChild == 0)) {
+    writeNode(root, views.cells.data(), views.cells.size(), views.rightChild);
+    return;
+  }
+  NodeContent content = copyOf(views);
   for (size_t absorbed = 0; content.fits(); ++absorbed) {
     if (!content.cells.empty() || content.rightChild == 0) {
       writeNode(root, content);
@@ -99,87 +122,126 @@ void BtreeStorage::balanceRoot(Path& path, NodeContent content) {
   }
   // Too full: the content moves into a new child, which then splits under the root.
   PageNumber childNumber = allocatePage();
-  writeNode(root, nullptr, 0, childNumber);
+  writeEmptyNode(root, childNumber);
   Path grown(2);
   grown[0].ref = root;
   grown[0].index = 0;
   grown[1].ref = pager_->get(childNumber);
-  balanceNonRoot(grown, 1, std::move(content));
+  balanceNonRoot(grown, 1, viewsOf(content), appending);
 }
 
-void BtreeStorage::balanceNonRoot(Path& path, size_t depth, NodeContent content) {
+void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& content,
+                                  bool appending) {
   ByteOrder fileOrder = order();
   PageRef parentPage = path[depth - 1].ref;
-  NodeContent parent = this->content(parentPage);
+  PageImage parentImage;
+  std::memcpy(parentImage.data(), parentPage.data(), kPageSize);
+  const NodePage& parentNode = node(parentPage);
+  const size_t parentCount = parentNode.count;
+  const PageNumber parentRightChild = parentNode.rightChild;
+  std::array<uint16_t, kMaxCellsPerPage> parentOffsets, parentSizes;
+  std::copy(parentNode.offsets, parentNode.offsets + parentCount, parentOffsets.begin());
+  std::copy(parentNode.sizes, parentNode.sizes + parentCount, parentSizes.begin());
+  auto parentCell = [&](size_t i) {
+    return CellView{parentImage.data() + parentOffsets[i], parentSizes[i]};
+  };
+  auto childAt = [&](size_t slot) {
+    return slot < parentCount ? parentCell(slot).leftChild(fileOrder) : parentRightChild;
+  };
   const size_t slot = static_cast<size_t>(path[depth - 1].index);
-  const size_t slots = parent.cells.size() + 1;
-  if (slot >= slots || parent.childAt(slot, fileOrder) != path[depth].ref.number()) {
-    throwCorrupt();
-  }
+  const size_t slots = parentCount + 1;
+  if (slot >= slots || childAt(slot) != path[depth].ref.number()) throwCorrupt();
   const size_t siblings = std::min(kMaxSiblings, slots);
   const size_t firstSlot = std::min(slot > 0 ? slot - 1 : 0, slots - siblings);
   const bool leaf = content.rightChild == 0;
 
-  // Every cell of the siblings and the dividers between them, in key order.
-  std::vector<RawCell> cells;
-  std::vector<PageNumber> oldPages;
+  // Every cell of the siblings and the dividers between them, in key order; each sibling's
+  // cells were [oldStart, oldEnd) of them.
+  std::array<PageImage, kMaxSiblings> images;
+  std::array<RawCell, kMaxSiblings> oldDividers;
+  std::vector<CellView> cells;
+  cells.reserve(content.cells.size() + siblings * (kMaxCellsPerPage + 1));
+  std::array<PageNumber, kMaxSiblings> oldPages;
+  std::array<size_t, kMaxSiblings> oldStart, oldEnd;
   PageNumber lastRightChild = 0;
-  for (size_t s = firstSlot; s < firstSlot + siblings; ++s) {
-    PageNumber number = parent.childAt(s, fileOrder);
-    if (std::find(oldPages.begin(), oldPages.end(), number) != oldPages.end()) throwCorrupt();
-    NodeContent sibling;
+  for (size_t k = 0; k < siblings; ++k) {
+    const size_t s = firstSlot + k;
+    PageNumber number = childAt(s);
+    if (std::find(oldPages.begin(), oldPages.begin() + k, number) != oldPages.begin() + k) {
+      throwCorrupt();
+    }
+    oldPages[k] = number;
+    oldStart[k] = cells.size();
+    PageNumber rightChild;
     if (s == slot) {
-      sibling = std::move(content);
+      cells.insert(cells.end(), content.cells.begin(), content.cells.end());
+      rightChild = content.rightChild;
     } else {
       PageRef page = treePage(number);
-      sibling = this->content(page);
-      if (sibling.cells.empty()) throwCorrupt();
+      const NodePage& sibling = node(page);
+      if (sibling.count == 0) throwCorrupt();
+      std::memcpy(images[k].data(), page.data(), kPageSize);
+      for (size_t i = 0; i < sibling.count; ++i) {
+        cells.push_back({images[k].data() + sibling.offsets[i], sibling.sizes[i]});
+      }
+      rightChild = sibling.rightChild;
     }
-    if ((sibling.rightChild == 0) != leaf || number == parentPage.number()) throwCorrupt();
-    oldPages.push_back(number);
-    cells.insert(cells.end(), sibling.cells.begin(), sibling.cells.end());
-    lastRightChild = sibling.rightChild;
-    if (s + 1 < firstSlot + siblings) {
-      RawCell divider = parent.cells[s];
-      divider.setLeftChild(sibling.rightChild, fileOrder);
-      cells.push_back(divider);
+    if ((rightChild == 0) != leaf || number == parentPage.number()) throwCorrupt();
+    oldEnd[k] = cells.size();
+    lastRightChild = rightChild;
+    if (k + 1 < siblings) {
+      RawCell& divider = oldDividers[k];
+      const CellView old = parentCell(s);
+      divider.size = old.size;
+      std::memcpy(divider.bytes, old.bytes, old.size);
+      divider.setLeftChild(rightChild, fileOrder);
+      cells.push_back({divider.bytes, divider.size});
     }
   }
   if (cells.empty()) throwCorrupt();
 
-  Division division = divide(cells);
+  Division division = divide(cells, !appending);
   const size_t pages = division.pages();
-  std::vector<PageNumber> newPages(oldPages.begin(),
-                                   oldPages.begin() + std::min(pages, oldPages.size()));
-  while (newPages.size() < pages) newPages.push_back(allocatePage());
+  std::array<PageNumber, kMostPages> newPages;
+  for (size_t p = 0; p < pages; ++p) newPages[p] = p < siblings ? oldPages[p] : allocatePage();
 
-  std::vector<RawCell> dividers;
+  std::array<RawCell, kMostPages> dividers;
   for (size_t p = 0; p < pages; ++p) {
     PageNumber rightChild = lastRightChild;
     if (p + 1 < pages) {
-      RawCell divider = cells[division.end[p]];
-      rightChild = leaf ? 0 : fileOrder.u32(divider.bytes);
+      const CellView moving = cells[division.end[p]];
+      rightChild = leaf ? 0 : moving.leftChild(fileOrder);
+      RawCell& divider = dividers[p];
+      divider.size = moving.size;
+      std::memcpy(divider.bytes, moving.bytes, moving.size);
       divider.setLeftChild(newPages[p], fileOrder);
-      dividers.push_back(divider);
     }
+    // A sibling that keeps its cells (and so its right child) keeps its page as it is.
+    bool unchanged = p < siblings && firstSlot + p != slot && division.start[p] == oldStart[p] &&
+                     division.end[p] == oldEnd[p];
+    if (unchanged) continue;
     PageRef page = pager_->get(newPages[p]);
     writeNode(page, cells.data() + division.start[p], division.end[p] - division.start[p],
               rightChild);
   }
-  for (size_t p = pages; p < oldPages.size(); ++p) freePage(oldPages[p]);
+  for (size_t p = pages; p < siblings; ++p) freePage(oldPages[p]);
 
   // The parent: the old dividers give way to the new ones, and the pointer that led to the
   // last old sibling now leads to the last new page.
-  parent.cells.erase(parent.cells.begin() + firstSlot,
-                     parent.cells.begin() + firstSlot + siblings - 1);
-  parent.cells.insert(parent.cells.begin() + firstSlot, dividers.begin(), dividers.end());
-  size_t after = firstSlot + dividers.size();
-  if (after < parent.cells.size()) {
-    parent.cells[after].setLeftChild(newPages.back(), fileOrder);
+  const size_t rest = firstSlot + siblings - 1;  // the parent's first cell after the siblings
+  NodeCells parent;
+  parent.rightChild = parentRightChild;
+  if (rest < parentCount) {
+    fileOrder.put32(parentImage.data() + parentOffsets[rest], newPages[pages - 1]);
   } else {
-    parent.rightChild = newPages.back();
+    parent.rightChild = newPages[pages - 1];
   }
-  balance(path, depth - 1, std::move(parent));
+  parent.cells.reserve(parentCount + pages);
+  for (size_t i = 0; i < firstSlot; ++i) parent.cells.push_back(parentCell(i));
+  for (size_t p = 0; p + 1 < pages; ++p)
+    parent.cells.push_back({dividers[p].bytes, dividers[p].size});
+  for (size_t i = rest; i < parentCount; ++i) parent.cells.push_back(parentCell(i));
+  balance(path, depth - 1, parent, appending);
 }
 
 void BtreeStorage::freeTreeContent(PageNumber root) {

@@ -81,7 +81,7 @@ PageNumber Btree::createTree() {
   requireTransaction(storage);
   PageNumber root = storage.allocatePage();
   PageRef page = storage.pager().get(root);
-  storage.writeNode(page, nullptr, 0, 0);
+  storage.writeEmptyNode(page, 0);
   return root;
 }
 
@@ -91,7 +91,7 @@ void Btree::clearTree(PageNumber root) {
   storage.saveCursors(root, nullptr);
   storage.freeTreeContent(root);
   PageRef page = storage.treePage(root);
-  storage.writeNode(page, nullptr, 0, 0);
+  storage.writeEmptyNode(page, 0);
 }
 
 void Btree::dropTree(PageNumber root) {

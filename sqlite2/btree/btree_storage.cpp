@@ -80,7 +80,7 @@ void BtreeStorage::formatIfNew() {
   fileOrder.put32(bytes + kFreeCountOffset, 0);
   first.setExtension(std::make_unique<HeaderPage>(fileOrder));
   PageRef schema = pager_->get(2);
-  writeNode(schema, nullptr, 0, 0);
+  writeEmptyNode(schema, 0);
 }
 
 void BtreeStorage::checkTreePageNumber(PageNumber number) {
@@ -113,10 +113,23 @@ void BtreeStorage::writeNode(PageRef& page, const RawCell* cells, size_t count,
   page.setExtension(layOutNode(page.mutableData(), cells, count, rightChild, fileOrder));
 }
 
+void BtreeStorage::writeNode(PageRef& page, const CellView* cells, size_t count,
+                             PageNumber rightChild) {
+  ByteOrder fileOrder = order();
+  pager_->makeWritable(page);
+  page.setExtension(layOutNode(page.mutableData(), cells, count, rightChild, fileOrder));
+}
+
 void BtreeStorage::editNode(PageRef& page, int removeIndex, int insertIndex,
                             const RawCell* inserted) {
   const NodePage& old = node(page);
   pager_->makeWritable(page);
+  // A plain insert mostly goes into the free space, leaving the other cells where they are.
+  if (removeIndex < 0 && inserted &&
+      insertInPlace(page.mutableData(), *static_cast<NodePage*>(page.extension()),
+                    static_cast<size_t>(insertIndex), *inserted)) {
+    return;
+  }
   page.setExtension(sqlite2::editNode(page.mutableData(), old, removeIndex, insertIndex, inserted));
 }
 

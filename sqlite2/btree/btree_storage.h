@@ -47,6 +47,11 @@ class BtreeStorage {
   void writeNode(PageRef& page, const NodeContent& content) {
     writeNode(page, content.cells.data(), content.cells.size(), content.rightChild);
   }
+  void writeNode(PageRef& page, const CellView* cells, size_t count, PageNumber rightChild);
+  // A page with no cells: an empty tree, or a root whose content moves down to rightChild.
+  void writeEmptyNode(PageRef& page, PageNumber rightChild) {
+    writeNode(page, static_cast<const CellView*>(nullptr), 0, rightChild);
+  }
   NodeContent content(PageRef& page);
   // Removes the cell at removeIndex (negative: none) and puts `inserted` (if given) at
   // insertIndex, in place; the result must fit.
@@ -76,7 +81,13 @@ class BtreeStorage {
 
   // Restores the tree invariants after the page at path[depth] was given `content`, which may
   // be too full, too empty or empty. Writes every page involved; the path is spent afterwards.
-  void balance(Path& path, size_t depth, NodeContent content);
+  // `appending`: the change put an entry after every other entry of the tree, so the pages on
+  // its right edge are packed full instead of evened out (the next entries come there too).
+  // The views must not point into a page of the tree (copy the page first).
+  void balance(Path& path, size_t depth, const NodeCells& content, bool appending = false);
+  void balance(Path& path, size_t depth, const NodeContent& content, bool appending = false) {
+    balance(path, depth, viewsOf(content), appending);
+  }
 
   // Frees every page below the root and every overflow chain of the tree.
   void freeTreeContent(PageNumber root);
@@ -84,8 +95,8 @@ class BtreeStorage {
  private:
   PageRef overflowPage(PageNumber number);
   void checkTreePageNumber(PageNumber number);
-  void balanceRoot(Path& path, NodeContent content);
-  void balanceNonRoot(Path& path, size_t depth, NodeContent content);
+  void balanceRoot(Path& path, const NodeCells& content, bool appending);
+  void balanceNonRoot(Path& path, size_t depth, const NodeCells& content, bool appending);
 
   std::unique_ptr<Pager> pager_;
   std::vector<CursorCore*> cursors_;

@@ -1,5 +1,7 @@
 #include "btree/cursor_core.h"
 
+#include <cstring>
+
 #include "common/error.h"
 #include "sqlite.h"
 
@@ -9,6 +11,9 @@ using namespace format;
 
 namespace {
 
+// Deeper trees need files of millions of entries; the path grows past this when it must.
+constexpr size_t kTypicalTreeDepth = 8;
+
 PageNumber childAt(const NodePage& node, const uint8_t* page, size_t slot, ByteOrder order) {
   return slot < node.count ? order.u32(page + node.offsets[slot]) : node.rightChild;
 }
@@ -17,6 +22,7 @@ PageNumber childAt(const NodePage& node, const uint8_t* page, size_t slot, ByteO
 
 CursorCore::CursorCore(BtreeStorage& storage, PageNumber root, bool writable)
     : storage_(storage), root_(root), writable_(writable) {
+  path_.reserve(kTypicalTreeDepth);
   rootRef_ = storage_.treePage(root);
   storage_.node(rootRef_);
   storage_.registerCursor(this);
@@ -144,6 +150,7 @@ int CursorCore::seekPath(std::string_view key) {
 }
 
 void CursorCore::save() {
+  landing_ = Landing::None;
   if (mode_ == Mode::OnEntry) {
     try {
       savedKey_ = key();
@@ -173,6 +180,7 @@ bool CursorCore::valid() {
 }
 
 bool CursorCore::first() {
+  landing_ = Landing::None;
   pendingMove_ = 0;
   walkDescents_ = 0;
   moveToRoot();
@@ -183,12 +191,16 @@ bool CursorCore::first() {
 bool CursorCore::last() {
   pendingMove_ = 0;
   walkDescents_ = 0;
-  moveToRoot();
-  mode_ = moveToRightmost() ? Mode::OnEntry : Mode::Unset;
+  if (!onLastEntry()) {
+    moveToRoot();
+    mode_ = moveToRightmost() ? Mode::OnEntry : Mode::Unset;
+  }
+  landing_ = Landing::AfterLast;
   return mode_ == Mode::OnEntry;
 }
 
 bool CursorCore::next() {
+  landing_ = Landing::None;
   restore();
   if (mode_ != Mode::OnEntry) return false;
   int pending = pendingMove_;
@@ -202,6 +214,7 @@ bool CursorCore::next() {
 }
 
 bool CursorCore::previous() {
+  landing_ = Landing::None;
   restore();
   if (mode_ != Mode::OnEntry) return false;
   int pending = pendingMove_;
@@ -217,7 +230,11 @@ bool CursorCore::previous() {
 int CursorCore::seek(std::string_view key) {
   pendingMove_ = 0;
   walkDescents_ = 0;
-  int result = seekPath(key);
+  // Keys sought one after another in ascending order (rows appended) need no descent.
+  int result = onLastEntry() && compareKey(key, 0) < 0 ? -1 : seekPath(key);
+  landing_ = Landing::SoughtKey;
+  landingKey_.assign(key);
+  landingResult_ = result;
   bool empty = nodeAt(path_.size() - 1).count == 0;
   mode_ = empty ? Mode::Unset : Mode::OnEntry;
   return empty ? -1 : result;
@@ -307,7 +324,7 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
   storage_.saveCursors(root_, this);
   pendingMove_ = 0;
   mode_ = Mode::Unset;
-  int result = seekPath(key);
+  int result = insertionPoint(key);
   const size_t depth = path_.size() - 1;
   PathLevel& level = path_.back();
   const bool replacing = result == 0;
@@ -323,6 +340,7 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
     at = nodeAt(depth).count == 0 ? 0 : at + (result < 0 ? 1 : 0);
     cell = storage_.buildCell(key, data);
   }
+  const bool appending = !replacing && at == nodeAt(depth).count && onRightEdge();
   // Allocating and freeing pages may have dropped the page's parsed form; take it afresh.
   const NodePage& node = nodeAt(depth);
   size_t used = node.usedBytes + cell.size - (replacing ? node.sizes[at] : 0);
@@ -331,19 +349,65 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
                       &cell);
     level.index = static_cast<int>(at);
   } else {
-    NodeContent content = storage_.content(level.ref);
-    if (replacing) {
-      content.cells[at] = cell;
-    } else {
-      content.cells.insert(content.cells.begin() + static_cast<std::ptrdiff_t>(at), cell);
+    // The page's cells with the new one, taken from a copy of the page, which the
+    // rebalancing rewrites.
+    uint8_t image[kPageSize];
+    std::memcpy(image, level.ref.data(), kPageSize);
+    NodeCells content;
+    content.rightChild = node.rightChild;
+    content.cells.reserve(node.count + 1u);
+    for (size_t i = 0; i < node.count; ++i) {
+      if (i == at) content.cells.push_back({cell.bytes, cell.size});
+      if (i == at && replacing) continue;
+      content.cells.push_back({image + node.offsets[i], node.sizes[i]});
     }
-    storage_.balance(path_, depth, std::move(content));
-    if (seekPath(key) != 0) throwCorrupt();
+    if (at == node.count) content.cells.push_back({cell.bytes, cell.size});
+    storage_.balance(path_, depth, content, appending);
+    // The entry is found again when the cursor is next used, which after most inserts it is
+    // not.
+    path_.clear();
+    savedKey_.assign(key);
+    mode_ = Mode::Saved;
+    return;
   }
   mode_ = Mode::OnEntry;
 }
 
+// The path to where the key belongs, as seekPath gives it, without going down the tree again
+// when the cursor stands there already.
+int CursorCore::insertionPoint(std::string_view key) {
+  const Landing landing = landing_;
+  landing_ = Landing::None;
+  if (path_.empty()) return seekPath(key);
+  if (landing == Landing::SoughtKey && landingKey_ == key) return landingResult_;
+  if (landing == Landing::AfterLast) {
+    if (nodeAt(path_.size() - 1).count == 0) return -1;
+    CellInfo info;
+    const uint8_t* cell = currentCell(info);
+    if (storage_.compareKey(cell, info, key, 0) < 0) return -1;
+  }
+  return seekPath(key);
+}
+
+// Whether the cursor stands on the tree's last entry, its path as seekPath would leave it for
+// any key after that entry.
+bool CursorCore::onLastEntry() {
+  if (mode_ != Mode::OnEntry || path_.empty() || !onRightEdge()) return false;
+  const NodePage& node = nodeAt(path_.size() - 1);
+  return node.isLeaf() && path_.back().index + 1 == static_cast<int>(node.count);
+}
+
+// Whether the path above its last page went down each page's right child: the last page is
+// then the rightmost leaf of the tree.
+bool CursorCore::onRightEdge() {
+  for (size_t level = 0; level + 1 < path_.size(); ++level) {
+    if (path_[level].index != nodeAt(level).count) return false;
+  }
+  return true;
+}
+
 void CursorCore::remove() {
+  landing_ = Landing::None;
   requireWritable();
   requireEntry();
   storage_.saveCursors(root_, this);

@@ -42,6 +42,9 @@ class CursorCore {
 
  private:
   enum class Mode { Unset, OnEntry, Saved };
+  // Where the path stands for an insert that follows at once: where seek() of landingKey_
+  // ended (with landingResult_), or, after last(), where a key above every entry goes.
+  enum class Landing { None, SoughtKey, AfterLast };
 
   void restore();
   void requireEntry();
@@ -56,6 +59,9 @@ class CursorCore {
   bool stepForward();
   bool stepBackward();
   int seekPath(std::string_view key);
+  int insertionPoint(std::string_view key);
+  bool onRightEdge();
+  bool onLastEntry();
   void removeFromInterior(const CellInfo& removed);
 
   BtreeStorage& storage_;
@@ -72,6 +78,9 @@ class CursorCore {
   // sound tree enters fewer pages than the file has entries; a damaged tree whose pages are
   // shared between branches could otherwise make a walk practically endless.
   size_t walkDescents_ = 0;
+  Landing landing_ = Landing::None;
+  std::string landingKey_;
+  int landingResult_ = 0;
 };
 
 }  // namespace sqlite2

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "common/error.h"
 #include "sqlite.h"
@@ -138,8 +139,12 @@ NodeContent readContent(const uint8_t* page, const NodePage& node) {
   return content;
 }
 
-std::unique_ptr<NodePage> layOutNode(uint8_t* page, const RawCell* cells, size_t count,
-                                     PageNumber rightChild, ByteOrder order) {
+namespace {
+
+// Lays out count cells, cellAt(i) giving the bytes and size of each.
+template <typename CellAt>
+std::unique_ptr<NodePage> layOut(uint8_t* page, size_t count, CellAt cellAt, PageNumber rightChild,
+                                 ByteOrder order) {
   auto node = std::make_unique<NodePage>();
   node->order = order;
   node->rightChild = rightChild;
@@ -147,16 +152,89 @@ std::unique_ptr<NodePage> layOutNode(uint8_t* page, const RawCell* cells, size_t
   size_t offset = kPageHeaderSize;
   order.put16(page + 4, count ? static_cast<uint16_t>(offset) : 0);
   for (size_t i = 0; i < count; ++i) {
-    std::memcpy(page + offset, cells[i].bytes, cells[i].size);
-    size_t next = offset + cells[i].size;
+    const auto [bytes, size] = cellAt(i);
+    std::memcpy(page + offset, bytes, size);
+    size_t next = offset + size;
     order.put16(page + offset + 6, i + 1 < count ? static_cast<uint16_t>(next) : 0);
     node->offsets[i] = static_cast<uint16_t>(offset);
-    node->sizes[i] = cells[i].size;
+    node->sizes[i] = size;
     offset = next;
   }
   node->count = static_cast<uint8_t>(count);
   finishLayout(page, offset, *node);
   return node;
+}
+
+}  // namespace
+
+std::unique_ptr<NodePage> layOutNode(uint8_t* page, const RawCell* cells, size_t count,
+                                     PageNumber rightChild, ByteOrder order) {
+  auto cellAt = [cells](size_t i) { return std::pair(cells[i].bytes, cells[i].size); };
+  return layOut(page, count, cellAt, rightChild, order);
+}
+
+std::unique_ptr<NodePage> layOutNode(uint8_t* page, const CellView* cells, size_t count,
+                                     PageNumber rightChild, ByteOrder order) {
+  auto cellAt = [cells](size_t i) { return std::pair(cells[i].bytes, cells[i].size); };
+  return layOut(page, count, cellAt, rightChild, order);
+}
+
+size_t NodeCells::usedBytes() const {
+  size_t total = 0;
+  for (const CellView& cell : cells) total += cell.size;
+  return total;
+}
+
+NodeCells viewsOf(const NodeContent& content) {
+  NodeCells views;
+  views.rightChild = content.rightChild;
+  views.cells.reserve(content.cells.size());
+  for (const RawCell& cell : content.cells) views.cells.push_back({cell.bytes, cell.size});
+  return views;
+}
+
+NodeContent copyOf(const NodeCells& views) {
+  NodeContent content;
+  content.rightChild = views.rightChild;
+  content.cells.resize(views.cells.size());
+  for (size_t i = 0; i < views.cells.size(); ++i) {
+    content.cells[i].size = views.cells[i].size;
+    std::memcpy(content.cells[i].bytes, views.cells[i].bytes, views.cells[i].size);
+  }
+  return content;
+}
+
+bool insertInPlace(uint8_t* page, NodePage& node, size_t index, const RawCell& cell) {
+  ByteOrder order = node.order;
+  const size_t offset = kPageHeaderSize + node.usedBytes;
+  const size_t end = offset + cell.size;
+  const bool packed = offset == kPageSize ? order.u16(page + 6) == 0
+                                          : order.u16(page + 6) == offset &&
+                                                order.u16(page + offset) == kPageSize - offset &&
+                                                order.u16(page + offset + 2) == 0;
+  if (!packed || end > kPageSize || node.count >= kMaxCellsPerPage || index > node.count) {
+    return false;
+  }
+  std::memcpy(page + offset, cell.bytes, cell.size);
+  order.put16(page + offset + 6, index < node.count ? node.offsets[index] : 0);
+  // The cell before it in key order (or the page header) now leads to it.
+  order.put16(index > 0 ? page + node.offsets[index - 1] + 6 : page + 4,
+              static_cast<uint16_t>(offset));
+  if (end < kPageSize) {
+    order.put16(page + 6, static_cast<uint16_t>(end));
+    order.put16(page + end, static_cast<uint16_t>(kPageSize - end));
+    order.put16(page + end + 2, 0);
+  } else {
+    order.put16(page + 6, 0);
+  }
+  std::copy_backward(node.offsets + index, node.offsets + node.count,
+                     node.offsets + node.count + 1);
+  std::copy_backward(node.sizes + index, node.sizes + node.count, node.sizes + node.count + 1);
+  node.offsets[index] = static_cast<uint16_t>(offset);
+  node.sizes[index] = cell.size;
+  ++node.count;
+  node.usedBytes = static_cast<uint16_t>(node.usedBytes + cell.size);
+  return true;
 }
 
 std::unique_ptr<NodePage> editNode(uint8_t* page, const NodePage& old, int removeIndex,

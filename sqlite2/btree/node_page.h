@@ -73,6 +73,15 @@ struct RawCell {
 
 RawCell copyCell(const uint8_t* page, uint16_t offset, ByteOrder order);
 
+// A cell's bytes where they lie (in a copy of a page, or in a RawCell), for laying out pages
+// without copying each cell first. The bytes must outlive the view's use.
+struct CellView {
+  const uint8_t* bytes = nullptr;
+  uint16_t size = 0;
+
+  PageNumber leftChild(ByteOrder order) const { return order.u32(bytes); }
+};
+
 // A page's content in memory: its cells in key order and its right child. It may hold more
 // than a page does while the tree is being rebalanced.
 struct NodeContent {
@@ -86,10 +95,30 @@ struct NodeContent {
 
 NodeContent readContent(const uint8_t* page, const NodePage& node);
 
+// What a page is to hold, as views of its cells in key order, and its right child.
+struct NodeCells {
+  std::vector<CellView> cells;
+  PageNumber rightChild = 0;
+
+  size_t usedBytes() const;
+  bool fits() const { return usedBytes() <= format::kUsableSpace; }
+};
+
+NodeCells viewsOf(const NodeContent& content);
+NodeContent copyOf(const NodeCells& cells);
+
 // Lays out the page: header, the cells packed from the start in key order, one free block for
 // the rest. Returns the parsed form of what it wrote. The cells must fit.
 std::unique_ptr<NodePage> layOutNode(uint8_t* page, const RawCell* cells, size_t count,
                                      PageNumber rightChild, ByteOrder order);
+std::unique_ptr<NodePage> layOutNode(uint8_t* page, const CellView* cells, size_t count,
+                                     PageNumber rightChild, ByteOrder order);
+
+// Puts the cell at position index of the page's cells without moving the others, into the
+// free space after them, when the page is laid out as layOutNode leaves it (its cells packed
+// from the start, one free block after them); false otherwise, with nothing changed. The cell
+// must fit. Keeps node, the page's parsed form, up to date.
+bool insertInPlace(uint8_t* page, NodePage& node, size_t index, const RawCell& cell);
 
 // One change to a page in place, without detaching its cells: the cell at removeIndex (if not
 // negative) goes, and `inserted` (if given) comes in at insertIndex of the remaining cells.

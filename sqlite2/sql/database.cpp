@@ -132,6 +132,8 @@ template <typename Work>
 void Database::State::runWrite(bool changesSchema, Work work) {
   Btree& btree = *session.btree;
   bool ownTransaction = !explicitTransaction;
+  // A schema change may free the tree the kept cursor stands in.
+  if (changesSchema) session.dropWriteCursor();
   if (ownTransaction) {
     btree.beginTransaction();
     session.cookieAtTransactionStart = btree.readMeta()[1];
@@ -142,11 +144,13 @@ void Database::State::runWrite(bool changesSchema, Work work) {
   try {
     work();
     if (ownTransaction) {
+      session.dropWriteCursor();
       btree.commit();
     } else {
       btree.commitStatement();
     }
   } catch (...) {
+    session.dropWriteCursor();
     // Rows the failing statement changed before it failed stay counted, as in the reference
     // library, although they are undone.
     session.lastInsertRowid = lastInsertRowidBefore;
@@ -184,6 +188,7 @@ void Database::State::commit() {
   if (activeCalls > 1) {
     throw Error(SQLITE_ERROR, "cannot commit transaction - SQL statements in progress");
   }
+  session.dropWriteCursor();
   session.btree->commit();
   explicitTransaction = false;
 }
@@ -197,6 +202,7 @@ void Database::State::rollback() {
   }
   explicitTransaction = false;
   session.schema.reset();
+  session.dropWriteCursor();
   session.btree->rollback();
 }
 

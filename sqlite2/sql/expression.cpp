@@ -314,23 +314,28 @@ CompiledExprPtr ExpressionCompiler::compile(const Expr& expr) {
   return node;
 }
 
+SqlValue literalValue(const Expr& expr) {
+  switch (expr.kind) {
+    case ExprKind::String:
+    case ExprKind::Float:
+      return SqlValue::borrowedText(expr.text);
+    case ExprKind::Integer:
+      return fitsInInt32(expr.text) ? SqlValue::integerLiteral(digitsValue(expr.text), expr.text)
+                                    : SqlValue::borrowedText(expr.text);
+    default:
+      return SqlValue::null();
+  }
+}
+
 CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
   auto node = std::make_unique<CompiledExpr>();
   switch (expr.kind) {
     case ExprKind::Null:
-      node->text_ = true;
-      return node;
     case ExprKind::String:
-      node->constant_ = SqlValue::borrowedText(expr.text);
-      node->text_ = true;
-      return node;
     case ExprKind::Integer:
-      node->constant_ = fitsInInt32(expr.text)
-                            ? SqlValue::integerLiteral(digitsValue(expr.text), expr.text)
-                            : SqlValue::borrowedText(expr.text);
-      return node;
     case ExprKind::Float:
-      node->constant_ = SqlValue::borrowedText(expr.text);
+      node->constant_ = literalValue(expr);
+      node->text_ = expr.kind == ExprKind::Null || expr.kind == ExprKind::String;
       return node;
     case ExprKind::Name:
     case ExprKind::QualifiedName:

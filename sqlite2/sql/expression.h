@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,5 +124,14 @@ class ExpressionCompiler {
 
 // Whether an expression (as parsed) contains count().
 bool containsAggregate(const Expr& expr);
+
+// Whether the expression is a literal: NULL, a number or a text.
+inline bool isLiteral(const Expr& expr) {
+  return expr.kind == ExprKind::Null || expr.kind == ExprKind::String ||
+         expr.kind == ExprKind::Integer || expr.kind == ExprKind::Float;
+}
+// The value of a literal as evaluating it would give, without compiling it. A text value
+// borrows the expression's.
+SqlValue literalValue(const Expr& literal);
 
 }  // namespace sqlite2

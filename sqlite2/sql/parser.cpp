@@ -18,6 +18,9 @@ namespace {
 // inside parentheses.
 constexpr int kMostExpressionDepth = 1000;
 
+// Room taken at once for the values of an INSERT (more are added as they come).
+constexpr size_t kTypicalValueCount = 8;
+
 [[noreturn]] void refuseTooDeep() {
   throw Error(SQLITE_ERROR, "expression nested too deeply");
 }
@@ -140,29 +143,22 @@ std::string compressSpaces(std::string_view text) {
 
 Parser::Parser(std::string_view text, Mode mode) : text_(text), mode_(mode), tokenizer_(text) {}
 
-const Token& Parser::peek() {
-  if (hasLookahead_) return lookahead_;
-  for (;;) {
-    Token token = tokenizer_.next();
-    if (token.type == TokenType::Space || token.type == TokenType::Comment) {
-      lastRead_ = token;
-      continue;
-    }
-    if (token.type == TokenType::Illegal) {
-      // A lone '!' at the very end: the reference library's message stops before the
-      // closing quote there.
-      if (token.text == "!") throw Error(SQLITE_ERROR, "unrecognized token: \"!");
-      throw Error(SQLITE_ERROR, "unrecognized token: \"" + std::string(token.text) + "\"");
-    }
-    if (token.type != TokenType::EndOfText) lastRead_ = token;
-    lookahead_ = token;
-    hasLookahead_ = true;
-    return lookahead_;
+const Token& Parser::readLookahead() {
+  do {
+    tokenizer_.next(lookahead_);
+  } while (lookahead_.type == TokenType::Space || lookahead_.type == TokenType::Comment);
+  if (lookahead_.type == TokenType::Illegal) {
+    // A lone '!' at the very end: the reference library's message stops before the closing
+    // quote there.
+    if (lookahead_.text == "!") throw Error(SQLITE_ERROR, "unrecognized token: \"!");
+    throw Error(SQLITE_ERROR, "unrecognized token: \"" + std::string(lookahead_.text) + "\"");
   }
+  hasLookahead_ = true;
+  return lookahead_;
 }
 
-Token Parser::advance() {
-  Token token = peek();
+const Token& Parser::advance() {
+  const Token& token = peek();
   hasLookahead_ = false;
   lastEnd_ = token.offset + token.text.size();
   return token;
@@ -174,7 +170,7 @@ bool Parser::accept(TokenType type) {
   return true;
 }
 
-Token Parser::expect(TokenType type) {
+const Token& Parser::expect(TokenType type) {
   if (peek().type != type) syntaxError();
   return advance();
 }
@@ -184,7 +180,7 @@ void Parser::syntaxError() {
 }
 
 void Parser::syntaxErrorAt(const Token& token) {
-  std::string_view near = token.type == TokenType::EndOfText ? lastRead_.text : token.text;
+  std::string_view near = token.type == TokenType::EndOfText ? tokenizer_.lastToken() : token.text;
   throw Error(SQLITE_ERROR, "near \"" + std::string(near) + "\": syntax error");
 }
 
@@ -671,6 +667,7 @@ Insert Parser::parseInsert() {
   }
   expect(TokenType::Values);
   expect(TokenType::LeftParen);
+  insert.values.reserve(kTypicalValueCount);
   do insert.values.push_back(parseExpr());
   while (accept(TokenType::Comma));
   expect(TokenType::RightParen);

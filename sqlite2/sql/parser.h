@@ -29,10 +29,12 @@ class Parser {
 
  private:
   // Token access: peek() reads the next significant token only when it is asked for.
-  const Token& peek();
-  Token advance();
+  const Token& peek() { return hasLookahead_ ? lookahead_ : readLookahead(); }
+  const Token& readLookahead();
+  // The token consumed; the reference holds until the next token is read.
+  const Token& advance();
   bool accept(TokenType type);
-  Token expect(TokenType type);
+  const Token& expect(TokenType type);
   [[noreturn]] void syntaxError();
   [[noreturn]] void syntaxErrorAt(const Token& token);
   bool peekIsName(bool allowJoinKeyword = true);
@@ -81,8 +83,7 @@ class Parser {
   Tokenizer tokenizer_;
   Token lookahead_;
   bool hasLookahead_ = false;
-  Token lastRead_;      // last token the tokenizer gave, spaces included
-  size_t lastEnd_ = 0;  // end of the last significant token consumed
+  size_t lastEnd_ = 0;                                 // end of the last significant token consumed
   size_t resultColumnStart_ = std::string_view::npos;  // where "t.*" may stand
   int expressionNesting_ = 0;                          // parseExpr calls under way
 };

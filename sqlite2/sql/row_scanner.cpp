@@ -26,6 +26,16 @@ const EvalContext kNoRow;
 }  // namespace
 
 std::optional<int32_t> exactRowNumber(std::string_view text) {
+  // Up to nine digits (with a sign) are an int exactly: no need to read them as a real.
+  constexpr size_t kSafeDigits = 9;
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string_view digits = text.substr(!text.empty() && (negative || text[0] == '+'));
+  if (!digits.empty() && digits.size() <= kSafeDigits &&
+      std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    int32_t value = 0;
+    for (char c : digits) value = value * 10 + (c - '0');
+    return negative ? -value : value;
+  }
   if (!looksLikeNumber(text)) return std::nullopt;
   double value = numericValue(text);
   if (!(value >= -2147483648.0 && value <= 2147483647.0) || value != std::floor(value)) {

@@ -52,6 +52,21 @@ std::shared_ptr<Table> Session::table(const std::string& name) const {
   return found;
 }
 
+std::unique_ptr<Cursor> Session::takeWriteCursor(PageNumber root) {
+  if (writeCursor && writeCursorRoot == root) return std::move(writeCursor);
+  return std::make_unique<Cursor>(*btree, root, true);
+}
+
+void Session::keepWriteCursor(PageNumber root, std::unique_ptr<Cursor> cursor) {
+  writeCursor = std::move(cursor);
+  writeCursorRoot = root;
+}
+
+void Session::dropWriteCursor() {
+  writeCursor.reset();
+  writeCursorRoot = 0;
+}
+
 ReadingTable::ReadingTable(Session& session, PageNumber root) : session_(session), root_(root) {
   ++session_.tablesBeingRead[root_];
 }

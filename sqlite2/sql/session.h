@@ -20,6 +20,13 @@ using ResultRowCallback =
 
 struct Session {
   std::unique_ptr<Btree> btree;
+  // The writable cursor of the table written last, kept from one write statement to the next
+  // inside a transaction: a dump's INSERTs go to one table, each after the row before, and a
+  // cursor still standing on that row finds the next one's place without a descent from the
+  // root. It holds pages, and with them the file's lock: it goes before the transaction ends.
+  // (Declared after btree, so that it goes first.)
+  std::unique_ptr<Cursor> writeCursor;
+  PageNumber writeCursorRoot = 0;
   std::unique_ptr<Schema> schema;  // null until read (or after a rollback)
   int changes = 0;                 // of the current execute() call
   int lastInsertRowid = 0;
@@ -44,6 +51,10 @@ struct Session {
   void noteSchemaChange();
   // The table a statement names; "no such table: name" otherwise.
   std::shared_ptr<Table> table(const std::string& name) const;
+  // A writable cursor on the tree: the kept one when it is that tree's, a new one otherwise.
+  std::unique_ptr<Cursor> takeWriteCursor(PageNumber root);
+  void keepWriteCursor(PageNumber root, std::unique_ptr<Cursor> cursor);
+  void dropWriteCursor();
 };
 
 // Keeps a table marked as being read for the lifetime of the object.

@@ -128,11 +128,6 @@ SqlValue SqlValue::real(double number) {
   return value;
 }
 
-SqlValue::SqlValue(const SqlValue& other) = default;
-SqlValue::SqlValue(SqlValue&& other) noexcept = default;
-SqlValue& SqlValue::operator=(const SqlValue& other) = default;
-SqlValue& SqlValue::operator=(SqlValue&& other) noexcept = default;
-
 double SqlValue::toReal() const {
   switch (kind_) {
     case Kind::Null:

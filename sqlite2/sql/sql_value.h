@@ -25,10 +25,10 @@ class SqlValue {
   static SqlValue integerWithText(int32_t value, std::string written);
   static SqlValue real(double value);
 
-  SqlValue(const SqlValue& other);
-  SqlValue(SqlValue&& other) noexcept;
-  SqlValue& operator=(const SqlValue& other);
-  SqlValue& operator=(SqlValue&& other) noexcept;
+  SqlValue(const SqlValue& other) = default;
+  SqlValue(SqlValue&& other) noexcept = default;
+  SqlValue& operator=(const SqlValue& other) = default;
+  SqlValue& operator=(SqlValue&& other) noexcept = default;
 
   Kind kind() const { return kind_; }
   bool isNull() const { return kind_ == Kind::Null; }

@@ -51,8 +51,12 @@ int32_t requireRowNumber(std::string_view text) {
 }
 
 TableWriter::TableWriter(Session& session, const Table& table)
-    : session_(session), table_(table), tableCursor_(*session.btree, table.root, true) {
+    : session_(session), table_(table), tableCursor_(session.takeWriteCursor(table.root)) {
   indexCursors_.resize(table.indexes.size());
+}
+
+TableWriter::~TableWriter() {
+  session_.keepWriteCursor(table_.root, std::move(tableCursor_));
 }
 
 Cursor& TableWriter::indexCursor(size_t position) {
@@ -65,15 +69,15 @@ Cursor& TableWriter::indexCursor(size_t position) {
 }
 
 int32_t TableWriter::chooseRowNumber() {
-  if (!tableCursor_.last()) return 1;
-  int32_t largest = decodeTableKey(tableCursor_.key());
+  if (!tableCursor_->last()) return 1;
+  int32_t largest = decodeTableKey(tableCursor_->key());
   if (largest < INT32_MAX) return largest + 1;
   // Every number above is taken: try random ones, small at first, then stepping up.
   std::uniform_int_distribution<int32_t> start(1, 0xffffff);
   std::uniform_int_distribution<int32_t> step(1, 256);
   int32_t candidate = start(session_.random);
   for (int attempt = 0; attempt < kRandomRowNumberTries; ++attempt) {
-    if (tableCursor_.seek(encodeTableKey(candidate)) != 0) return candidate;
+    if (tableCursor_->seek(encodeTableKey(candidate)) != 0) return candidate;
     candidate += step(session_.random);
   }
   throw Error(SQLITE_FULL);
@@ -89,7 +93,7 @@ void TableWriter::checkNotNull(const std::vector<Value>& values) const {
 }
 
 void TableWriter::checkRowNumberFree(int32_t rowNumber) {
-  if (tableCursor_.seek(encodeTableKey(rowNumber)) == 0 && tableCursor_.valid()) {
+  if (tableCursor_->seek(encodeTableKey(rowNumber)) == 0 && tableCursor_->valid()) {
     throw Error(SQLITE_CONSTRAINT, "PRIMARY KEY must be unique");
   }
 }
@@ -117,12 +121,12 @@ void TableWriter::checkUnique(int32_t rowNumber, const std::vector<Value>& value
 }
 
 std::optional<std::vector<Value>> TableWriter::readRow(int32_t rowNumber, std::string* recordOut) {
-  if (tableCursor_.seek(encodeTableKey(rowNumber)) != 0 || !tableCursor_.valid()) {
+  if (tableCursor_->seek(encodeTableKey(rowNumber)) != 0 || !tableCursor_->valid()) {
     return std::nullopt;
   }
   std::string local;
   std::string& data = recordOut ? *recordOut : local;
-  data = tableCursor_.data();
+  data = tableCursor_->data();
   RecordView record(data);
   std::vector<Value> values;
   values.reserve(table_.columns.size());
@@ -139,7 +143,7 @@ void TableWriter::insertRow(int32_t rowNumber, const std::vector<Value>& values)
   for (const std::shared_ptr<Index>& index : table_.indexes) {
     keys.push_back(indexKey(*index, rowNumber, values));
   }
-  tableCursor_.insert(encodeTableKey(rowNumber), record);
+  tableCursor_->insert(encodeTableKey(rowNumber), record);
   for (size_t position = 0; position < keys.size(); ++position) {
     indexCursor(position).insert(keys[position], std::string_view());
   }
@@ -155,8 +159,8 @@ void TableWriter::removeIndexEntries(int32_t rowNumber, const std::vector<Value>
 
 void TableWriter::removeRow(int32_t rowNumber, const std::vector<Value>& values) {
   removeIndexEntries(rowNumber, values);
-  if (tableCursor_.seek(encodeTableKey(rowNumber)) == 0 && tableCursor_.valid()) {
-    tableCursor_.remove();
+  if (tableCursor_->seek(encodeTableKey(rowNumber)) == 0 && tableCursor_->valid()) {
+    tableCursor_->remove();
   }
 }
 

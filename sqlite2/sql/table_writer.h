@@ -21,6 +21,9 @@ namespace sqlite2 {
 class TableWriter {
  public:
   TableWriter(Session& session, const Table& table);
+  ~TableWriter();
+  TableWriter(const TableWriter&) = delete;
+  TableWriter& operator=(const TableWriter&) = delete;
 
   // A row number for a new row: one above the largest, 1 in an empty table, and random
   // free numbers once the largest is 2147483647 (SQLITE_FULL when none is found).
@@ -50,7 +53,7 @@ class TableWriter {
 
   Session& session_;
   const Table& table_;
-  Cursor tableCursor_;
+  std::unique_ptr<Cursor> tableCursor_;  // the session's, given back when done
   std::vector<std::unique_ptr<Cursor>> indexCursors_;
 };
 

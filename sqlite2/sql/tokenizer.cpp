@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace sqlite2 {
 
@@ -129,25 +130,37 @@ constexpr size_t kLongestKeyword = 11;  // TRANSACTION
 
 }  // namespace
 
+namespace {
+
+constexpr size_t kLetters = 26;
+
+// The keywords of one length and first letter: a word is compared with these few only.
+const std::vector<KeywordEntry>& keywordsLike(size_t length, char firstLetter) {
+  static const auto groups = [] {
+    std::array<std::vector<KeywordEntry>, (kLongestKeyword + 1) * kLetters> table;
+    for (const KeywordEntry& entry : kKeywords) {
+      table[std::strlen(entry.word) * kLetters + (entry.word[0] - 'A')].push_back(entry);
+    }
+    return table;
+  }();
+  return groups[length * kLetters + (firstLetter - 'A')];
+}
+
+}  // namespace
+
 TokenType keywordType(std::string_view word) {
   if (word.size() < 2 || word.size() > kLongestKeyword) return TokenType::Id;
-  char upper[kLongestKeyword + 1];
+  char upper[kLongestKeyword];
   for (size_t i = 0; i < word.size(); ++i) {
     char c = word[i];
     upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
   }
-  upper[word.size()] = '\0';
-  // The table is sorted, so a binary search finds the word.
-  size_t low = 0, high = std::size(kKeywords);
-  while (low < high) {
-    size_t middle = (low + high) / 2;
-    int order = std::strcmp(upper, kKeywords[middle].word);
-    if (order == 0) return kKeywords[middle].type;
-    if (order < 0) {
-      high = middle;
-    } else {
-      low = middle + 1;
-    }
+  if (upper[0] < 'A' || upper[0] > 'Z') return TokenType::Id;
+  for (const KeywordEntry& entry : keywordsLike(word.size(), upper[0])) {
+    // Compared here rather than with memcmp, which costs more than it saves on a few letters.
+    size_t same = 0;
+    while (same < word.size() && upper[same] == entry.word[same]) ++same;
+    if (same == word.size()) return entry.type;
   }
   return TokenType::Id;
 }
@@ -206,70 +219,77 @@ std::string tokenName(const Token& token) {
   char open = text.front();
   if (open == '[') return std::string(text.substr(1, text.size() - 2));
   if (token.type != TokenType::String || (open != '\'' && open != '"')) return std::string(text);
+  std::string_view inside = text.substr(1, text.size() - 2);
+  size_t quote = inside.find(open);
+  if (quote == inside.npos) return std::string(inside);
   std::string name;
-  name.reserve(text.size());
-  for (size_t i = 1; i + 1 < text.size(); ++i) {
-    name += text[i];
-    if (text[i] == open) ++i;  // a doubled quote stands for one
+  name.reserve(inside.size());
+  // Runs up to and including each quote are copied whole; the quote after it, which doubled
+  // it, is left out.
+  size_t from = 0;
+  for (; from < inside.size() && (quote = inside.find(open, from)) != inside.npos;
+       from = quote + 2) {
+    name.append(inside, from, quote + 1 - from);
   }
+  if (from < inside.size()) name.append(inside, from);
   return name;
 }
 
 Token Tokenizer::next() {
   Token token;
-  token.offset = position_;
-  if (position_ >= text_.size()) {
+  next(token);
+  return token;
+}
+
+void Tokenizer::next(Token& token) {
+  const size_t start = position_;
+  token.offset = start;
+  if (start >= text_.size()) {
     token.type = TokenType::EndOfText;
-    token.text = text_.substr(text_.size());
-    return token;
+    token.text = text_.substr(start);
+    return;
   }
-  size_t start = position_;
-  unsigned char c = static_cast<unsigned char>(text_[start]);
+  const unsigned char c = static_cast<unsigned char>(text_[start]);
   size_t end = start + 1;
+  TokenType type;
   if (isSpace(c)) {
     while (end < text_.size() && isSpace(static_cast<unsigned char>(text_[end]))) ++end;
-    token.type = TokenType::Space;
+    type = TokenType::Space;
+  } else if (isWordChar(c) && !isDigit(c)) {
+    end = scanWord(start);
+    type = keywordType(text_.substr(start, end - start));
+  } else if (isDigit(c)) {
+    end = scanNumber(start, type);
+  } else if (c == '\'' || c == '"') {
+    end = scanQuoted(start, static_cast<char>(c), true);
+    type = end == std::string_view::npos ? TokenType::Illegal : TokenType::String;
   } else if (c == '-' && end < text_.size() && text_[end] == '-') {
     while (end < text_.size() && text_[end] != '\n') ++end;
-    token.type = TokenType::Comment;
+    type = TokenType::Comment;
   } else if (c == '/' && end < text_.size() && text_[end] == '*') {
     size_t close = text_.find("*/", start + 2);
     end = close == std::string_view::npos ? text_.size() : close + 2;
-    token.type = TokenType::Comment;
-  } else if (c == '\'' || c == '"') {
-    end = scanQuoted(start, static_cast<char>(c), true);
-    token.type = end == std::string_view::npos ? TokenType::Illegal : TokenType::String;
+    type = TokenType::Comment;
   } else if (c == '[') {
     end = scanQuoted(start, ']', false);
-    token.type = end == std::string_view::npos ? TokenType::Illegal : TokenType::Id;
-  } else if (isDigit(c)) {
-    end = scanNumber(start, token.type);
-  } else if (isWordChar(c)) {
-    end = scanWord(start);
-    token.type = keywordType(text_.substr(start, end - start));
+    type = end == std::string_view::npos ? TokenType::Illegal : TokenType::Id;
   } else {
     size_t length = 1;
-    token.type = scanPunctuation(start, length);
+    type = scanPunctuation(start, length);
     end = start + length;
   }
   if (end == std::string_view::npos) end = text_.size();
-  token.text = text_.substr(start, end - start);
+  lastStart_ = start;
   position_ = end;
-  return token;
+  token.type = type;
+  token.text = text_.substr(start, end - start);
 }
 
 // The end of a quoted token, or npos when the closing character never comes.
 size_t Tokenizer::scanQuoted(size_t start, char close, bool doubledCloseEscapes) const {
-  size_t i = start + 1;
-  while (i < text_.size()) {
-    if (text_[i] == close) {
-      if (doubledCloseEscapes && i + 1 < text_.size() && text_[i + 1] == close) {
-        i += 2;
-        continue;
-      }
-      return i + 1;
-    }
-    ++i;
+  for (size_t i = text_.find(close, start + 1); i != std::string_view::npos;
+       i = text_.find(close, i + 2)) {
+    if (!doubledCloseEscapes || i + 1 >= text_.size() || text_[i + 1] != close) return i + 1;
   }
   return std::string_view::npos;
 }

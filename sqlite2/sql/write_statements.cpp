@@ -21,22 +21,15 @@ Value storedValue(const SqlValue& value) {
   return value.isNull() ? Value() : Value(std::string(value.text()));
 }
 
-// Where each value of an INSERT goes: a column position or kRowNumberTarget.
+// Where each value of an INSERT with a column list goes: a column position or
+// kRowNumberTarget.
 std::vector<int> insertTargets(const Table& table, const Insert& insert) {
-  std::vector<int> targets;
-  if (!insert.columns) {
-    if (insert.values.size() != table.columns.size()) {
-      throw Error(SQLITE_ERROR, "table " + table.name + " has " +
-                                    std::to_string(table.columns.size()) + " columns but " +
-                                    std::to_string(insert.values.size()) + " values were supplied");
-    }
-    for (size_t i = 0; i < table.columns.size(); ++i) targets.push_back(static_cast<int>(i));
-    return targets;
-  }
   if (insert.values.size() != insert.columns->size()) {
     throw Error(SQLITE_ERROR, std::to_string(insert.values.size()) + " values for " +
                                   std::to_string(insert.columns->size()) + " columns");
   }
+  std::vector<int> targets;
+  targets.reserve(insert.values.size());
   for (const std::string& name : *insert.columns) {
     int column = table.findColumn(name);
     if (column < 0 && isRowNumberName(name)) column = kRowNumberTarget;
@@ -67,43 +60,97 @@ std::shared_ptr<Table> writableTable(Session& session, const std::string& name) 
 
 }  // namespace
 
-void runInsert(Session& session, const Insert& insert) {
-  std::shared_ptr<Table> table = writableTable(session, insert.table);
-  // The values are compiled before the column list is checked: an unknown name among the
-  // values is the error reported first.
-  ExpressionCompiler compiler(nullptr, std::string());
-  std::vector<CompiledExprPtr> compiled;
-  for (const ExprPtr& expr : insert.values) compiled.push_back(compiler.compile(*expr));
-  std::vector<int> targets = insertTargets(*table, insert);
+namespace {
 
-  std::vector<Value> values(table->columns.size());
-  std::vector<bool> given(table->columns.size(), false);
-  std::optional<SqlValue> rowNumberValue;
-  EvalContext noRow;
-  for (size_t i = 0; i < compiled.size(); ++i) {
-    SqlValue value = compiled[i]->evaluate(noRow);
+// The row an INSERT makes: each column's value as stored, the INTEGER PRIMARY KEY's slot
+// NULL, and the row number value given, if any.
+struct NewRow {
+  std::vector<Value> values;
+  std::optional<SqlValue> rowNumber;
+};
+
+// The values are compiled before the column list is checked: an unknown name among the
+// values is the error reported first. Literals, all that a dump holds, need no compiling;
+// with nothing else there is nothing compiled (an empty list).
+std::vector<CompiledExprPtr> compileValues(const Insert& insert) {
+  std::vector<CompiledExprPtr> compiled;
+  ExpressionCompiler compiler(nullptr, std::string());
+  for (size_t i = 0; i < insert.values.size(); ++i) {
+    if (isLiteral(*insert.values[i])) continue;
+    compiled.resize(insert.values.size());
+    compiled[i] = compiler.compile(*insert.values[i]);
+  }
+  return compiled;
+}
+
+SqlValue valueOf(const Insert& insert, const std::vector<CompiledExprPtr>& compiled, size_t i) {
+  if (compiled.empty() || !compiled[i]) return literalValue(*insert.values[i]);
+  return compiled[i]->evaluate(EvalContext());
+}
+
+// INSERT INTO t VALUES(...): a value for each column in turn.
+NewRow rowOfAllColumns(const Table& table, const Insert& insert,
+                       const std::vector<CompiledExprPtr>& compiled) {
+  if (insert.values.size() != table.columns.size()) {
+    throw Error(SQLITE_ERROR, "table " + table.name + " has " +
+                                  std::to_string(table.columns.size()) + " columns but " +
+                                  std::to_string(insert.values.size()) + " values were supplied");
+  }
+  NewRow row;
+  row.values.resize(table.columns.size());
+  for (size_t i = 0; i < insert.values.size(); ++i) {
+    SqlValue value = valueOf(insert, compiled, i);
+    if (static_cast<int>(i) == table.rowNumberColumn) {
+      row.rowNumber = std::move(value);
+    } else {
+      row.values[i] = storedValue(value);
+    }
+  }
+  return row;
+}
+
+// INSERT INTO t(columns) VALUES(...): the columns left out take their defaults.
+NewRow rowOfNamedColumns(const Table& table, const Insert& insert,
+                         const std::vector<CompiledExprPtr>& compiled) {
+  std::vector<int> targets = insertTargets(table, insert);
+  NewRow row;
+  row.values.resize(table.columns.size());
+  std::vector<bool> given(table.columns.size(), false);
+  for (size_t i = 0; i < insert.values.size(); ++i) {
+    SqlValue value = valueOf(insert, compiled, i);
     // A column named twice takes its first value; the row number its last.
     int target = targets[i];
-    if (target == kRowNumberTarget || target == table->rowNumberColumn) {
-      rowNumberValue = value;
-      if (target == kRowNumberTarget) continue;
+    if (target == kRowNumberTarget || target == table.rowNumberColumn) {
+      row.rowNumber = std::move(value);
+      continue;
     }
     if (given[target]) continue;
-    values[target] = storedValue(value);
+    row.values[target] = storedValue(value);
     given[target] = true;
   }
-  session.statementStarted = true;
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (!given[i]) values[i] = table->columns[i].defaultValue;
+  for (size_t i = 0; i < row.values.size(); ++i) {
+    if (!given[i] && static_cast<int>(i) != table.rowNumberColumn) {
+      row.values[i] = table.columns[i].defaultValue;
+    }
   }
+  return row;
+}
+
+}  // namespace
+
+void runInsert(Session& session, const Insert& insert) {
+  std::shared_ptr<Table> table = writableTable(session, insert.table);
+  std::vector<CompiledExprPtr> compiled = compileValues(insert);
+  NewRow row = insert.columns ? rowOfNamedColumns(*table, insert, compiled)
+                              : rowOfAllColumns(*table, insert, compiled);
+  session.statementStarted = true;
 
   TableWriter writer(session, *table);
   std::optional<int32_t> givenRowNumber;
-  if (rowNumberValue && !rowNumberValue->isNull()) {
-    givenRowNumber = requireRowNumber(rowNumberValue->text());
+  if (row.rowNumber && !row.rowNumber->isNull()) {
+    givenRowNumber = requireRowNumber(row.rowNumber->text());
   }
-  if (table->rowNumberColumn >= 0) values[table->rowNumberColumn].reset();
-  writer.checkNotNull(values);
+  writer.checkNotNull(row.values);
   int32_t rowNumber;
   if (givenRowNumber) {
     rowNumber = *givenRowNumber;
@@ -111,8 +158,8 @@ void runInsert(Session& session, const Insert& insert) {
   } else {
     rowNumber = writer.chooseRowNumber();
   }
-  writer.checkUnique(rowNumber, values, std::nullopt);
-  writer.insertRow(rowNumber, values);
+  writer.checkUnique(rowNumber, row.values, std::nullopt);
+  writer.insertRow(rowNumber, row.values);
   ++session.changes;
   session.lastInsertRowid = rowNumber;
 }

@@ -1,6 +1,9 @@
 // Cursors: keeping their place while other cursors change the tree, deleting while scanning,
 // reading parts of long data.
 
+#include <algorithm>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "btree/btree.h"
@@ -53,6 +56,56 @@ TEST_F(BtreeCursorTest, ReaderKeepsItsPlaceWhileAnotherCursorRestructuresTheTree
   EXPECT_EQ(rowOf(reader), 1001);
   ASSERT_TRUE(reader.previous());
   EXPECT_FALSE(reader.previous());  // everything before 1000 is gone
+  EXPECT_EQ(integrityProblems(*btree_, {kSchemaRoot, root_}), "");
+}
+
+TEST_F(BtreeCursorTest, InsertsRightAfterASeekOrLastGoWhereTheirKeysBelong) {
+  fill(1, 3000, 100);
+  Cursor cursor(*btree_, root_, true);
+  Cursor other(*btree_, root_, true);
+  std::vector<int32_t> expected;
+  for (int32_t row = 1; row <= 3000; ++row) expected.push_back(row);
+  auto insert = [&](int32_t row) {
+    cursor.insert(encodeTableKey(row), "new");
+    expected.insert(std::lower_bound(expected.begin(), expected.end(), row), row);
+    EXPECT_EQ(rowOf(cursor), row);
+  };
+  // Sought keys: the one inserted, another one, and one sought before the other cursor split
+  // the pages on the way to it.
+  ASSERT_EQ(cursor.seek(encodeTableKey(5000)), -1);
+  insert(5000);
+  ASSERT_EQ(cursor.seek(encodeTableKey(6000)), -1);
+  insert(4000);
+  ASSERT_EQ(cursor.seek(encodeTableKey(3500)), 1);  // on 4000
+  for (int32_t row = 3001; row <= 3400; ++row) other.insert(encodeTableKey(row), "other");
+  for (int32_t row = 3001; row <= 3400; ++row) expected.insert(expected.end() - 2, row);
+  insert(3500);
+  // After last(): a key above every entry, and one below the last.
+  ASSERT_TRUE(cursor.last());
+  insert(7000);
+  ASSERT_TRUE(cursor.last());
+  insert(6500);
+  ASSERT_TRUE(cursor.last());
+  insert(0);
+  // Standing on the last entry, a seek after it stays there; once another cursor has added
+  // entries after it, seeks and last() find those.
+  ASSERT_TRUE(cursor.last());
+  EXPECT_EQ(cursor.seek(encodeTableKey(7500)), -1);
+  EXPECT_EQ(rowOf(cursor), 7000);
+  other.insert(encodeTableKey(8000), "other");
+  expected.push_back(8000);
+  EXPECT_EQ(cursor.seek(encodeTableKey(9000)), -1);
+  EXPECT_EQ(rowOf(cursor), 8000);
+  ASSERT_TRUE(cursor.seek(encodeTableKey(7000)) == 0);
+  other.insert(encodeTableKey(8500), "other");
+  expected.push_back(8500);
+  ASSERT_TRUE(cursor.last());
+  EXPECT_EQ(rowOf(cursor), 8500);
+
+  std::vector<int32_t> rows;
+  Cursor reader(*btree_, root_, false);
+  for (bool on = reader.first(); on; on = reader.next()) rows.push_back(rowOf(reader));
+  EXPECT_EQ(rows, expected);
   EXPECT_EQ(integrityProblems(*btree_, {kSchemaRoot, root_}), "");
 }
 

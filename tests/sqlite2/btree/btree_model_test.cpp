@@ -153,6 +153,50 @@ TEST_F(BtreeModelTest, DeepTreesEmptyCompletelyAndGiveEveryPageToTheFreeList) {
   btree->commit();
 }
 
+TEST_F(BtreeModelTest, AppendsFillPagesAndMixWithChangesElsewhere) {
+  auto btree = Btree::open(path_, {});
+  btree->beginTransaction();
+  PageNumber root = btree->createTree();
+  Model model;
+  Cursor cursor(*btree, root, true);
+  // 116-byte cells: eight fill a page. Every page but those on the right edge comes out full.
+  for (int32_t row = 1; row <= 8000; ++row) {
+    cursor.insert(encodeTableKey(row), std::string(100, 'a' + row % 26));
+    model[encodeTableKey(row)] = std::string(100, 'a' + row % 26);
+  }
+  EXPECT_EQ(integrityProblems(*btree, {kSchemaRoot, root}), "");
+  EXPECT_LE(btree->pager().pageCount(), 2u + 8000 / 8 + 4);
+
+  // Then changes in the middle, and appends of any size (overflowing ones too) between them.
+  int32_t next = 8001;
+  for (int step = 0; step < 3000; ++step) {
+    int kind = static_cast<int>(random_() % 10);
+    if (kind < 5) {
+      std::string key = encodeTableKey(next++);
+      std::string data = randomData();
+      cursor.insert(key, data);
+      model[key] = data;
+    } else if (kind < 8) {
+      // Replaces an entry (with data of another size) or fills the hole of a removed one.
+      std::string key = encodeTableKey(static_cast<int32_t>(random_() % next));
+      std::string data = randomData();
+      cursor.insert(key, data);
+      model[key] = data;
+    } else {
+      auto victim = std::next(model.begin(), random_() % model.size());
+      ASSERT_EQ(cursor.seek(victim->first), 0);
+      cursor.remove();
+      model.erase(victim);
+    }
+    if (step % 500 == 0) {
+      ASSERT_EQ(integrityProblems(*btree, {kSchemaRoot, root}), "") << "step " << step;
+    }
+  }
+  EXPECT_EQ(integrityProblems(*btree, {kSchemaRoot, root}), "");
+  expectTreeMatches(*btree, root, model);
+  btree->commit();
+}
+
 TEST_F(BtreeModelTest, ClearAndDropReturnEveryPage) {
   auto btree = Btree::open(path_, {});
   btree->beginTransaction();

@@ -3,6 +3,7 @@
 // exactly. Pages are laid out by hand here, so each fault comes alone.
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -96,6 +97,63 @@ TEST(NodePage, LaidOutPagesParseBackAsWritten) {
     EXPECT_EQ(parsed->offsets[i], written->offsets[i]);
     EXPECT_EQ(parsed->sizes[i], cells[i].size);
   }
+}
+
+// A leaf cell whose key is its one-byte tag followed by filler, `size` bytes on the page.
+RawCell taggedCell(uint8_t tag, size_t size) {
+  RawCell cell;
+  cell.size = static_cast<uint16_t>(size);
+  std::memset(cell.bytes, 0, sizeof cell.bytes);
+  kLittle.put16(cell.bytes + 4, static_cast<uint16_t>(size - kCellHeaderSize));
+  std::memset(cell.bytes + kCellHeaderSize, tag, size - kCellHeaderSize);
+  return cell;
+}
+
+// The tags of the cells in key order, as a fresh parse of the page reads them.
+std::string tagsOf(const uint8_t* page) {
+  std::unique_ptr<NodePage> node = NodePage::parse(page, kLittle);
+  std::string tags;
+  for (size_t i = 0; i < node->cellCount(); ++i) {
+    tags += static_cast<char>(page[node->offsets[i] + kCellHeaderSize]);
+  }
+  return tags;
+}
+
+TEST(NodePage, InsertsInPlaceLinkTheCellWhereverItGoesAndKeepThePageSound) {
+  std::vector<RawCell> cells = {taggedCell('b', 40), taggedCell('d', 100)};
+  std::vector<uint8_t> bytes(kPageSize, 0xEE);
+  std::unique_ptr<NodePage> node = layOutNode(bytes.data(), cells.data(), cells.size(), 0, kLittle);
+  ASSERT_TRUE(insertInPlace(bytes.data(), *node, 2, taggedCell('e', 20)));  // at the end
+  ASSERT_TRUE(insertInPlace(bytes.data(), *node, 0, taggedCell('a', 60)));  // first
+  ASSERT_TRUE(insertInPlace(bytes.data(), *node, 2, taggedCell('c', 16)));  // between
+  EXPECT_EQ(tagsOf(bytes.data()), "abcde");
+  std::unique_ptr<NodePage> parsed = NodePage::parse(bytes.data(), kLittle);
+  EXPECT_EQ(parsed->usedBytes, node->usedBytes);
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(parsed->offsets[i], node->offsets[i]);
+    EXPECT_EQ(parsed->sizes[i], node->sizes[i]);
+  }
+  // Filled to the last byte: the free block goes, and nothing more fits.
+  ASSERT_EQ(kUsableSpace - node->usedBytes, 3u * 248 + 36);
+  for (char tag : {'f', 'g', 'h'}) {
+    ASSERT_TRUE(insertInPlace(bytes.data(), *node, node->cellCount(), taggedCell(tag, 248)));
+  }
+  ASSERT_TRUE(insertInPlace(bytes.data(), *node, 8, taggedCell('i', 36)));
+  EXPECT_EQ(tagsOf(bytes.data()), "abcdefghi");
+  EXPECT_EQ(kLittle.u16(bytes.data() + 6), 0);
+  EXPECT_FALSE(insertInPlace(bytes.data(), *node, 0, taggedCell('0', 16)));
+}
+
+TEST(NodePage, InsertsInPlaceOnlyIntoTheOneFreeBlockAfterPackedCells) {
+  // Free space split in two blocks, as another writer may leave a page: no in-place insert,
+  // and the page is left as it was.
+  PageImage page;
+  page.header(0, 40, 8).freeBlock(8, 32, 56).cell(40, 4, 0).freeBlock(56, kPageSize - 56, 0);
+  std::vector<uint8_t> bytes(page.data(), page.data() + kPageSize);
+  std::unique_ptr<NodePage> node = NodePage::parse(bytes.data(), kLittle);
+  EXPECT_FALSE(insertInPlace(bytes.data(), *node, 1, taggedCell('x', 16)));
+  EXPECT_EQ(std::memcmp(bytes.data(), page.data(), kPageSize), 0);
+  EXPECT_EQ(node->cellCount(), 1u);
 }
 
 TEST(NodePage, OverlapsAreRejectedEvenWhenTheSizesAddUp) {

@@ -3,7 +3,9 @@
 
 #include "sql/database.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include "common/error.h"
 #include "record/row_record.h"
 #include "record/table_key.h"
+#include "sql/row_scanner.h"
 #include "sqlite.h"
 #include "support/temp_dir.h"
 #include "twin_databases.h"
@@ -525,6 +528,88 @@ TEST_F(DatabaseTest, UndoingAFailedStatementKeepsLongValuesWhole) {
   EXPECT_EQ(column(run("select c2 from t0 where c1 = ' 5'")),
             std::vector<std::string>{std::string(300, 't')});
   EXPECT_EQ(column(run("pragma integrity_check")), std::vector<std::string>{"ok"});
+}
+
+TEST_F(DatabaseTest, AfterEachWayATransactionEndsAnotherConnectionMayWrite) {
+  // The cursor kept from one INSERT to the next holds pages, and so the file's lock, until
+  // the transaction ends: committed, rolled back, after a failed statement, or on its own.
+  run("create table t(id integer primary key, v); create table u(a)");
+  std::unique_ptr<Database> other = open();
+  int next = 100;
+  auto otherWrites = [&] {
+    return runOurs(*other, "insert into u values(" + std::to_string(++next) + ")").code;
+  };
+  run("insert into t values(1, 'a')");
+  EXPECT_EQ(otherWrites(), SQLITE_OK);
+  run("begin; insert into t values(2, 'b'); insert into t values(3, 'c'); commit");
+  EXPECT_EQ(otherWrites(), SQLITE_OK);
+  run("begin; insert into t values(4, 'd'); rollback");
+  EXPECT_EQ(otherWrites(), SQLITE_OK);
+  run("begin; insert into t values(5, 'e')");
+  EXPECT_EQ(run("insert into t values(5, 'again')").code, SQLITE_CONSTRAINT);
+  run("insert into t values(6, 'f'); end");
+  EXPECT_EQ(otherWrites(), SQLITE_OK);
+  EXPECT_EQ(run("insert into t values(6, 'again')").code, SQLITE_CONSTRAINT);
+  EXPECT_EQ(otherWrites(), SQLITE_OK);
+  EXPECT_EQ(column(run("select id from t")), (std::vector<std::string>{"1", "2", "3", "5", "6"}));
+}
+
+TEST_F(DatabaseTest, InsertsInOneTransactionStayRightAcrossTablesAndChanges) {
+  // Rows appended to two tables in turn, with reads, updates, deletes, a failed insert and
+  // schema changes between them.
+  run("create table a(id integer primary key, v); create table b(id integer primary key, v)");
+  run("begin");
+  std::vector<std::string> expectedA, expectedB;
+  for (int i = 1; i <= 600; ++i) {
+    const std::string id = std::to_string(i);
+    run("insert into a values(" + id + ", '" + std::string(40 + i % 50, 'a') + "')");
+    expectedA.push_back(id);
+    if (i % 3 == 0) {
+      run("insert into b(v) values('" + std::string(90, 'b') + "')");
+      expectedB.push_back(std::to_string(expectedB.size() + 1));
+    }
+    if (i % 97 == 0) {
+      EXPECT_EQ(column(run("select count(*) from a")),
+                std::vector<std::string>{std::to_string(expectedA.size())});
+      EXPECT_EQ(run("insert into a values(" + id + ", 'twice')").code, SQLITE_CONSTRAINT);
+      run("update a set v = 'changed' where id = " + std::to_string(i / 2));
+    }
+    if (i == 300) {
+      run("delete from a where id > 250");
+      expectedA.resize(250);
+    }
+    if (i == 450) {
+      run("drop table b; create table b(id integer primary key, v)");
+      expectedB.clear();
+    }
+  }
+  run("commit");
+  EXPECT_EQ(column(run("select id from a")), expectedA);
+  EXPECT_EQ(column(run("select id from b")), expectedB);
+  EXPECT_EQ(column(run("select v from a where id = 97")), std::vector<std::string>{"changed"});
+  EXPECT_EQ(column(run("pragma integrity_check")), std::vector<std::string>{"ok"});
+}
+
+TEST(RowNumberText, ExactIntegersOnlyWhateverTheirSpelling) {
+  const std::vector<std::pair<std::string, std::optional<int32_t>>> cases = {
+      {"7", 7},
+      {"007", 7},
+      {"+5", 5},
+      {"-0", 0},
+      {"-123456789", -123456789},
+      {"999999999", 999999999},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", std::nullopt},
+      {"12.0", 12},
+      {"1e3", 1000},
+      {"12.5", std::nullopt},
+      {"", std::nullopt},
+      {"-", std::nullopt},
+      {" 5", std::nullopt},
+      {"5x", std::nullopt},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(exactRowNumber(text), expected) << text;
 }
 
 }  // namespace

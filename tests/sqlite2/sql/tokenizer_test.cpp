@@ -90,6 +90,26 @@ TEST(Tokenizer, QuotedTokensKeepTheirQuotesAndNamesLoseThem) {
   EXPECT_EQ(tokenizer.next().type, TokenType::Illegal);  // backquotes are not SQL here
 }
 
+TEST(Tokenizer, EveryDoubledQuoteOfATextStandsForOne) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"''", ""},
+      {"''''", "'"},
+      {"''''''", "''"},
+      {"'''a'''", "'a'"},
+      {"'a''b''''c'", "a'b''c"},
+      {"'no quotes in here, just a longer text'", "no quotes in here, just a longer text"},
+      {"\"say \"\"hi\"\"\"", "say \"hi\""},
+      {"'\"single\" keeps double'", "\"single\" keeps double"},
+  };
+  for (const auto& [text, name] : cases) {
+    Tokenizer tokenizer(text);
+    Token token = tokenizer.next();
+    ASSERT_EQ(token.type, TokenType::String) << text;
+    ASSERT_EQ(token.text, text);
+    EXPECT_EQ(tokenName(token), name) << text;
+  }
+}
+
 TEST(Tokenizer, UnterminatedQuotesAreIllegalTokensToTheEnd) {
   for (const char* text : {"'abc", "\"abc", "[abc", "'it''s"}) {
     Tokenizer tokenizer(text);
@@ -130,6 +150,18 @@ TEST(Tokenizer, KeywordsInAnyCaseAndNamesWithHighBytes) {
   EXPECT_EQ(keywordType("transactions"), TokenType::Id);
   EXPECT_EQ(keywordType("a"), TokenType::Id);
   using T = TokenType;
+  // The shortest and longest, and words sharing a length and a first letter.
+  EXPECT_EQ(keywordType("as"), T::As);
+  EXPECT_EQ(keywordType("Of"), T::Of);
+  EXPECT_EQ(keywordType("TRANSACTION"), T::Transaction);
+  EXPECT_EQ(keywordType("index"), T::Index);
+  EXPECT_EQ(keywordType("inner"), T::JoinKeyword);
+  EXPECT_EQ(keywordType("insert"), T::Insert);
+  EXPECT_EQ(keywordType("instead"), T::Instead);
+  EXPECT_EQ(keywordType("ASC"), T::Asc);
+  EXPECT_EQ(keywordType("asx"), T::Id);
+  EXPECT_EQ(keywordType("_as"), T::Id);
+  EXPECT_EQ(keywordType("\xc3\x81s"), T::Id);
   EXPECT_EQ(significantTokens("名前 a_1 _x"),
             (std::vector<Piece>{{T::Id, "名前"}, {T::Id, "a_1"}, {T::Id, "_x"}}));
 }
