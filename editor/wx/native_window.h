@@ -8,6 +8,7 @@
 
 #include "editor/toolkit.h"
 
+class wxFileDialog;
 class wxTopLevelWindow;
 class wxWindow;
 
@@ -27,5 +28,12 @@ void useTemplateFont(wxWindow* dialog, const char* utf8Face, int points);
 // Gives the window the application's icon (IDR_MAINFRAME) for its title bar and task switcher:
 // the icon resource with its sizes on Windows, the program's built-in image on Linux.
 void setApplicationIcon(wxTopLevelWindow* window);
+
+// Runs a file dialog modally and returns wxID_OK, with the chosen path in dialog.GetPath(), or
+// wxID_CANCEL. On Windows the common dialog is called directly, with no default extension:
+// wxWidgets would give a save dialog the filter's extension as its default, and Windows would
+// append it to a name typed without one (demo would come back as demo.vdb, and be made
+// demo.vdb.vdb). The modal dialog hooks are called as for any wxWidgets dialog.
+int showFileDialog(wxFileDialog& dialog);
 
 }  // namespace orvalen::wx

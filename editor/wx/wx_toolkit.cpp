@@ -7,6 +7,7 @@
 
 #include "about_dialog.h"
 #include "editor_dialog.h"
+#include "native_window.h"
 #include "tree_control.h"
 #include "utf8.h"
 #include "video_details_dialog.h"
@@ -72,7 +73,7 @@ FileDialogResult WxToolkit::runFileDialog(FileDialogKind kind, const std::string
   const char* title = kind == FileDialogKind::kSave ? "另存为" : "打开";
   wxFileDialog dialog(modalParent(), wxString::FromUTF8(title), wxString(), wxString(),
                       toWxFilter(filter), style);
-  if (dialog.ShowModal() != wxID_OK) return {};
+  if (showFileDialog(dialog) != wxID_OK) return {};
   return {IDOK, fromWx(dialog.GetPath())};
 }
 

@@ -1,5 +1,6 @@
 #include "editor/wx/native_window.h"
 
+#include <wx/filedlg.h>
 #include <wx/toplevel.h>
 
 #include "editor/wx/app_icon.h"
@@ -16,6 +17,10 @@ void useTemplateFont(wxWindow*, const char*, int) {}
 void setApplicationIcon(wxTopLevelWindow* window) {
   // One image serves as both; the desktop scales it for each place it shows.
   window->SetIcon(appIcon());
+}
+
+int showFileDialog(wxFileDialog& dialog) {
+  return dialog.ShowModal();
 }
 
 }  // namespace orvalen::wx

@@ -2,10 +2,13 @@
 
 #include <map>
 
+#include <wx/filedlg.h>
 #include <wx/font.h>
 #include <wx/iconbndl.h>
+#include <wx/modalhook.h>
 #include <wx/toplevel.h>
 
+#include "editor/wx/msw/win32_file_dialog.h"
 #include "editor/wx/msw/win32_menu.h"
 #include "editor/wx/utf8.h"
 
@@ -66,6 +69,24 @@ void useTemplateFont(wxWindow* dialog, const char* utf8Face, int points) {
 void setApplicationIcon(wxTopLevelWindow* window) {
   // Resource 128 holds the icon at several sizes; Windows picks one for each place.
   window->SetIcons(wxIconBundle("#128", nullptr));
+}
+
+int showFileDialog(wxFileDialog& dialog) {
+  const int hooked = wxModalDialogHook::CallEnter(&dialog);
+  if (hooked != wxID_NONE) return hooked;
+  wxModalDialogHookExitGuard exitGuard(&dialog);
+  wxWindow* owner = dialog.GetParent();
+  std::wstring filter = dialog.GetWildcard().ToStdWstring();
+  for (wchar_t& c : filter) {
+    if (c == L'|') c = L'\0';
+  }
+  std::wstring path;
+  const bool chosen =
+      win32::chooseFile(owner ? owner->GetHWND() : nullptr, dialog.HasFlag(wxFD_SAVE),
+                        dialog.GetMessage().ToStdWstring(), filter, &path);
+  if (!chosen) return wxID_CANCEL;
+  dialog.SetPath(wxString(path));
+  return wxID_OK;
 }
 
 }  // namespace orvalen::wx
