@@ -2,7 +2,6 @@
 // server; what it wrote is read back with the reference SQLite 2.8 engine.
 
 #include <dirent.h>
-#include <iconv.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -11,44 +10,12 @@
 #include <vector>
 
 #include "desktop_session.h"
+#include "plugin_checks.h"
 #include "support/reference_engine.h"
 #include "support/temp_dir.h"
 
 namespace orvalen::test {
 namespace {
-
-// Plugin files hold their texts in code page 936.
-std::string gbk(const std::string& utf8) {
-  iconv_t convert = ::iconv_open("GBK", "UTF-8");
-  std::string in = utf8;
-  std::string out(in.size() * 2 + 4, '\0');
-  char* inPointer = in.data();
-  char* outPointer = out.data();
-  size_t inLeft = in.size();
-  size_t outLeft = out.size();
-  ::iconv(convert, &inPointer, &inLeft, &outPointer, &outLeft);
-  ::iconv_close(convert);
-  out.resize(out.size() - outLeft);
-  return out;
-}
-
-std::vector<std::string> rows(const std::string& path, const std::string& sql) {
-  try {
-    return referenceQuery(path, sql);
-  } catch (const std::exception&) {
-    return {};
-  }
-}
-
-void makePluginFile(const std::string& path, const std::vector<std::string>& inserts) {
-  referenceQuery(path,
-                 "create table tb_type_list (id integer primary key, parentid integer, "
-                 "ItemText text)");
-  referenceQuery(path,
-                 "create table tb_item_list (id integer primary key, parentid integer, "
-                 "ItemText text, itemUrl text, itemImageUrl text)");
-  for (const auto& insert : inserts) referenceQuery(path, insert);
-}
 
 bool directoryIsEmpty(const std::string& path) {
   DIR* dir = ::opendir(path.c_str());
