@@ -1,11 +1,9 @@
 // The Windows build of orvalen, run under Wine and driven through its windows with the
 // keyboard and mouse; what it wrote is read back here, on Linux, with the reference SQLite 2.8
-// engine. It runs when ORVALEN_WINDOWS_PROGRAM names orvalen.exe of a Windows build and
-// WINEPREFIX its Wine prefix (scripts/test-windows sets both); otherwise it is skipped.
+// engine. It runs when a Windows build is named (windows_build.h); otherwise it is skipped.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,34 +12,20 @@
 #include "plugin_checks.h"
 #include "support/reference_engine.h"
 #include "support/temp_dir.h"
+#include "windows_build.h"
 
 namespace orvalen::test {
 namespace {
 
-// The path as the Windows program sees it: Wine's drive Z: is the Linux root.
-std::string windowsPath(const std::string& path) {
-  std::string windows = "Z:" + path;
-  for (char& c : windows) {
-    if (c == '/') c = '\\';
-  }
-  return windows;
-}
-
-std::string wineProgram() {
-  const char* wine = std::getenv("ORVALEN_WINE");
-  if (wine && *wine) return wine;
-  return std::filesystem::exists("/usr/lib/wine/wine64") ? "/usr/lib/wine/wine64" : "wine64";
-}
-
 class WindowsSession : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* program = std::getenv("ORVALEN_WINDOWS_PROGRAM");
-    if (!program || !*program) GTEST_SKIP() << "ORVALEN_WINDOWS_PROGRAM names no orvalen.exe";
+    const std::optional<std::string> program = windowsProgram("app/orvalen.exe");
+    if (!program) GTEST_SKIP() << "no Windows build: ORVALEN_WINDOWS_BUILD is not set";
     // Wine's windows carry the program's file name as their class; its pop-up menus have no
     // title.
     session_ = std::make_unique<DesktopSession>(
-        dir_.path(), SessionProgram{{wineProgram(), program}, "orvalen.exe", ""});
+        dir_.path(), SessionProgram{{wineLoader(), *program}, "orvalen.exe", ""});
     if (!session_->unavailable().empty()) GTEST_SKIP() << session_->unavailable();
     auto chooser = s().waitForWindow("类型选择", 60s);  // Wine starts its services first
     ASSERT_TRUE(chooser) << "the chooser did not show";
