@@ -16,6 +16,7 @@
 #include "editor/wx/list_control.h"
 #include "editor/wx/tree_control.h"
 #include "editor/wx/wx_toolkit.h"
+#include "native_user.h"
 #include "tests/editor/toolkit_contract.h"
 #include "wx_user_driver.h"
 
@@ -43,7 +44,8 @@ class ScriptedClient : public EditorWindowClient {
   }
   MessageResult dispatch(const WindowMessage& message) override {
     recorder.dispatch(message);
-    return {true, 0};
+    const auto* command = std::get_if<SysCommandMessage>(&message);
+    return {!command || command->code < 0xF000, 0};  // the SC_ commands get the default
   }
 
   RecordingTarget recorder;
@@ -121,6 +123,30 @@ TEST(EditorWindow, SizesReachTheClientAfterInitialisation) {
   ASSERT_FALSE(sizes.empty());
   EXPECT_EQ(sizes.back().width, 600);
   EXPECT_EQ(sizes.back().height, 400);
+}
+
+// Where the window has a system menu (Windows), entries can be added to it and every system
+// command reaches the client; one it leaves to the default handling (SC_CLOSE) closes the
+// window.
+TEST(EditorWindow, SystemCommandsReachTheClientThroughTheSystemMenu) {
+  {
+    wx::EditorDialog probe(nullptr);
+    if (!probe.systemMenu()) GTEST_SKIP() << "windows here have no system menu to extend";
+  }
+  std::optional<std::string> entry;
+  ScriptedClient client([&entry](wx::EditorDialog& window) {
+    window.systemMenu()->appendSeparator();
+    window.systemMenu()->appendString(IDM_ABOUTBOX, "关于 Orvalen(&A)...");
+    entry = systemMenuEntry(&window, IDM_ABOUTBOX);
+    sendSystemCommand(&window, IDM_ABOUTBOX + 3);
+    sendSystemCommand(&window, 0xF060);  // SC_CLOSE
+  });
+  EXPECT_EQ(runWith(client), IDCANCEL);
+  EXPECT_EQ(entry, std::optional<std::string>("关于 Orvalen(&A)..."));
+  const auto commands = client.recorder.all<SysCommandMessage>();
+  ASSERT_GE(commands.size(), 2u);
+  EXPECT_EQ(commands[0].code, IDM_ABOUTBOX + 3);
+  EXPECT_EQ(commands[1].code & 0xFFF0, 0xF060u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // What a user does with the toolkit's native pieces, which differ between the desktops:
 // gtk/native_user.cpp clicks through GTK, msw/native_user.cpp through Win32.
 
+#include <optional>
 #include <string>
 
 class wxFileDialog;
@@ -19,5 +20,12 @@ void chooseFromOpeningMenu(wxWindow* owner, wxMenu* menu, int itemId);
 // Returns what the modal dialog hook answers: wxID_NONE when the dialog shows and is answered
 // in it, else the dialog's result without showing it.
 int answerFileDialog(wxFileDialog* dialog, bool confirm, const std::string& path);
+
+// Sends the window a system command, as choosing an entry of its system menu does (WM_SYSCOMMAND
+// with code). False where windows have no system menu of the program's (Linux).
+bool sendSystemCommand(wxWindow* window, unsigned code);
+
+// The text of the window's system-menu entry with that command, or nothing.
+std::optional<std::string> systemMenuEntry(wxWindow* window, unsigned commandId);
 
 }  // namespace orvalen::test

@@ -84,4 +84,12 @@ int answerFileDialog(wxFileDialog* dialog, bool confirm, const std::string& path
   return wxID_NONE;
 }
 
+bool sendSystemCommand(wxWindow*, unsigned) {
+  return false;
+}
+
+std::optional<std::string> systemMenuEntry(wxWindow*, unsigned) {
+  return std::nullopt;
+}
+
 }  // namespace orvalen::test

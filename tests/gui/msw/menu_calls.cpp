@@ -12,4 +12,15 @@ void closeMenu() {
   EndMenu();
 }
 
+void sendSystemCommand(void* window, unsigned code) {
+  SendMessageW(static_cast<HWND>(window), WM_SYSCOMMAND, code, 0);
+}
+
+std::optional<std::wstring> systemMenuEntry(void* window, unsigned commandId) {
+  HMENU menu = GetSystemMenu(static_cast<HWND>(window), FALSE);
+  wchar_t text[256];
+  if (!menu || GetMenuStringW(menu, commandId, text, 256, MF_BYCOMMAND) <= 0) return std::nullopt;
+  return std::wstring(text);
+}
+
 }  // namespace orvalen::test::win32

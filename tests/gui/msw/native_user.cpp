@@ -25,4 +25,15 @@ int answerFileDialog(wxFileDialog* dialog, bool confirm, const std::string& path
   return wxID_OK;
 }
 
+bool sendSystemCommand(wxWindow* window, unsigned code) {
+  win32::sendSystemCommand(window->GetHWND(), code);
+  return true;
+}
+
+std::optional<std::string> systemMenuEntry(wxWindow* window, unsigned commandId) {
+  const std::optional<std::wstring> text = win32::systemMenuEntry(window->GetHWND(), commandId);
+  if (!text) return std::nullopt;
+  return wx::fromWx(wxString(*text));
+}
+
 }  // namespace orvalen::test
