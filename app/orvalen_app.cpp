@@ -5,6 +5,7 @@
 #include <wx/image.h>
 
 #include "editor/orvalen_dlg.h"
+#include "editor/wx/app_icon.h"
 #include "editor/wx/wx_toolkit.h"
 #include "type_sel_dlg.h"
 
@@ -15,6 +16,7 @@ class COrvalenApp : public wxApp {
     SetAppName("Orvalen");
     SetVendorName("Orvalen");
     wxImage::AddHandler(new wxPNGHandler);
+    orvalen::wx::useAppIconByDefault();
     return true;
   }
 

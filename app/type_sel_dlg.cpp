@@ -4,8 +4,10 @@
 
 #include <wx/button.h>
 
+#include "editor/failure_message.h"
 #include "editor/resource_ids.h"
 #include "editor/wx/dialog_units.h"
+#include "editor/wx/message_box.h"
 #include "editor/wx/native_window.h"
 #include "exclusive_copy.h"
 #include "executable_path.h"
@@ -14,6 +16,12 @@
 
 namespace orvalen::app {
 namespace {
+
+std::string oneALine(const std::vector<std::string>& paths) {
+  std::string text;
+  for (const std::string& path : paths) text += "\n" + path;
+  return text;
+}
 
 void addChoiceButton(wxDialog* dialog, int id, const char* utf8Label, int y,
                      void (CTypeSelDlg::*handler)(), CTypeSelDlg* chooser) {
@@ -32,6 +40,7 @@ CTypeSelDlg::CTypeSelDlg(Toolkit& toolkit, EditorRunner runEditor, TemplateLocat
       runEditor_(std::move(runEditor)),
       templates_(std::move(templates)) {
   wx::useTemplateFont(this, "宋体", 9);
+  wx::setApplicationIcon(this);
   wx::setClientSizeInDialogUnits(this, 258, 121);
   addChoiceButton(this, IDC_BTN_NEW, "设计一个新的视频扩展插件", 30, &CTypeSelDlg::OnNewPlugin,
                   this);
@@ -57,14 +66,40 @@ void CTypeSelDlg::OnNewPlugin() {
   if (directoryOf(exePath).empty()) return;
 
   bool existedBefore = pathExists(path);
-  const std::string templatePath = firstExistingFile(
-      templateCandidates(exePath, templates_.dataDirFromExe, templates_.installedDataDir));
-  // An existing file of that name is opened as it is; a missing template leaves no file, and
-  // the editor then reports that there is no plugin file to open.
-  if (!templatePath.empty() && copyToNewFile(templatePath, path) == CopyOutcome::kTargetExists) {
-    existedBefore = true;  // made by someone else meanwhile: never ours to remove
+  // An existing file of that name is opened as it is, without a template.
+  if (!existedBefore) {
+    const std::vector<std::string> candidates =
+        templateCandidates(exePath, templates_.dataDirFromExe, templates_.installedDataDir);
+    const std::string templatePath = firstExistingFile(candidates);
+    if (templatePath.empty()) {
+      reportCreateFailure(
+          FailureKind::kMissingTemplate, path,
+          std::string(kTemplateFileName) + " is in none of:" + oneALine(candidates));
+      return;
+    }
+    switch (copyToNewFile(templatePath, path)) {
+      case CopyOutcome::kCopied:
+        break;
+      case CopyOutcome::kTargetExists:
+        existedBefore = true;  // made by someone else meanwhile: never ours to remove
+        break;
+      case CopyOutcome::kSourceUnreadable:
+        reportCreateFailure(FailureKind::kMissingTemplate, path, templatePath + " cannot be read");
+        return;
+      case CopyOutcome::kTargetUnwritable:
+        reportCreateFailure(FailureKind::kCannotCreateFile, path, path + " cannot be written");
+        return;
+    }
   }
   editAndEnd(path, existedBefore);
+}
+
+// The user stays at the chooser, with nothing made.
+void CTypeSelDlg::reportCreateFailure(FailureKind kind, const std::string& path,
+                                      const std::string& detail) {
+  wx::showMessageBox(this,
+                     FailureMessage(FailedAction::kCreatePluginFile, kind, detail.c_str(), path),
+                     "错误", MB_OK | MB_ICONERROR);
 }
 
 void CTypeSelDlg::OnOpenPlugin() {

@@ -5,6 +5,7 @@
 
 #include <wx/dialog.h>
 
+#include "db/failure_kind.h"
 #include "editor/toolkit.h"
 
 namespace orvalen::app {
@@ -21,7 +22,8 @@ struct TemplateLocations {
 
 // The chooser shown at start: design a new plugin file from the template, or modify an
 // existing one. It ends, confirmed, once an editor has run on a file; the close box and Esc
-// end it cancelled. A cancelled file dialog, or a file the editor could not open, leaves it
+// end it cancelled. A cancelled file dialog, a new file that could not be made (no template,
+// a folder that cannot be written; reported), or a file the editor could not open, leaves it
 // open for another choice.
 class CTypeSelDlg : public wxDialog {
  public:
@@ -36,6 +38,7 @@ class CTypeSelDlg : public wxDialog {
   void editAndEnd(const std::string& path, bool existedBefore);
 
   std::string choosePluginFile(FileDialogKind kind);
+  void reportCreateFailure(FailureKind kind, const std::string& path, const std::string& detail);
 
   Toolkit& toolkit_;
   EditorRunner runEditor_;

@@ -1,5 +1,10 @@
 #include "db/catalogue.h"
 
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
 #include "db/catalogue_statements.h"
 #include "db/statement_text.h"
 #include "db/transaction.h"
@@ -20,21 +25,49 @@ void readText(std::string bytes, const CodePage& codePage, FileText& text) {
   text = FileText::fromFile(std::move(bytes), codePage);
 }
 
+void readId(const CppSQLiteTable& table, int column, int& id) {
+  id = table.fieldInt(column);
+}
+
+// A whole number in int's range, blanks around it allowed; anything else is no id.
+void readId(const CppSQLiteTable& table, int column, std::optional<int>& id) {
+  id.reset();
+  const char* text = table.fieldText(column);
+  if (!text) return;
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || errno == ERANGE || value < INT_MIN || value > INT_MAX) return;
+  while (std::isspace(static_cast<unsigned char>(*end))) ++end;
+  if (*end == '\0') id = static_cast<int>(value);
+}
+
+// A table with rows and fewer columns than its reader takes is not a plugin file's table. The
+// read of the first missing column would fail with the same text.
+void requireColumns(const CppSQLiteTable& table, int columns) {
+  if (table.rowCount() > 0 && table.columnCount() < columns) {
+    throw CppSQLiteException(CPPSQLITE_ERROR, "Invalid field index requested", false,
+                             FailureKind::kNotPluginFile);
+  }
+}
+
 // Room for `rows` more entries in each list, so that a large load moves nothing around.
 template <typename... Lists>
 void reserveMore(int rows, Lists&... lists) {
   (lists.reserve(lists.size() + static_cast<std::size_t>(rows)), ...);
 }
 
-template <typename Text>
-void loadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<int>& parentIds,
+template <typename ParentId, typename Text>
+void loadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<ParentId>& parentIds,
                   std::vector<Text>& names, const CodePage& codePage) {
   CppSQLiteTable table = db.queryTable(kSelectCategoriesStatement);
+  requireColumns(table, 3);
   reserveMore(table.rowCount(), ids, parentIds, names);
   for (int row = 0; row < table.rowCount(); ++row) {
     table.selectRow(row);
     int id = table.fieldInt(0);
-    int parentId = table.fieldInt(1);
+    ParentId parentId;
+    readId(table, 1, parentId);
     Text name;
     readText(columnBytes(table, 2), codePage, name);
     ids.push_back(id);
@@ -47,6 +80,7 @@ template <typename Text>
 void loadItemRows(CppSQLiteDB& db, int typeId, std::vector<int>& ids, std::vector<Text>& names,
                   std::vector<Text>& urls, std::vector<Text>& imageUrls, const CodePage& codePage) {
   CppSQLiteTable table = db.queryTable(formatStatement(kSelectVideosStatement, {typeId}).c_str());
+  requireColumns(table, 5);
   reserveMore(table.rowCount(), ids, names, urls, imageUrls);
   for (int row = 0; row < table.rowCount(); ++row) {
     table.selectRow(row);
@@ -82,6 +116,12 @@ void LoadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<int>& pare
 
 void LoadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<int>& parentIds,
                   std::vector<FileText>& names, const CodePage& codePage) {
+  loadTypeRows(db, ids, parentIds, names, codePage);
+}
+
+void LoadTypeRows(CppSQLiteDB& db, std::vector<int>& ids,
+                  std::vector<std::optional<int>>& parentIds, std::vector<FileText>& names,
+                  const CodePage& codePage) {
   loadTypeRows(db, ids, parentIds, names, codePage);
 }
 

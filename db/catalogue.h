@@ -12,6 +12,7 @@
 // The lists given to the loads are only appended to, a whole row at a time: after a failure
 // they hold the rows read before it.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ void LoadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<int>& pare
                   const CodePage& codePage = CodePage::forPluginFiles());
 void LoadTypeRows(CppSQLiteDB& db, std::vector<int>& ids, std::vector<int>& parentIds,
                   std::vector<FileText>& names,
+                  const CodePage& codePage = CodePage::forPluginFiles());
+// The same, with nothing for a parent id that is NULL or not a whole number (a file written
+// elsewhere may hold such), where the forms above read 0 or the leading digits.
+void LoadTypeRows(CppSQLiteDB& db, std::vector<int>& ids,
+                  std::vector<std::optional<int>>& parentIds, std::vector<FileText>& names,
                   const CodePage& codePage = CodePage::forPluginFiles());
 
 // The videos of one category (-1: those stored under the root), in id order.

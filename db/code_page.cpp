@@ -7,6 +7,7 @@
 
 #include "db/code_page_converter.h"
 #include "db/exception.h"
+#include "db/utf8_character.h"
 
 namespace {
 
@@ -14,16 +15,8 @@ constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";
 // How much of a refused text its error message quotes.
 constexpr std::size_t kQuotedTextLimit = 60;
 
-[[noreturn]] void refuse(const std::string& text) {
-  throw CppSQLiteException(CPPSQLITE_ERROR, text.c_str(), false);
-}
-
-std::size_t utf8SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) return 2;
-  if ((lead & 0xF0) == 0xE0) return 3;
-  if ((lead & 0xF8) == 0xF0) return 4;
-  return 0;
+[[noreturn]] void refuse(const std::string& text, FailureKind kind = FailureKind::kOther) {
+  throw CppSQLiteException(kind, text.c_str());
 }
 
 // The start of a text for a message, cut at a character boundary.
@@ -32,25 +25,6 @@ std::string quoteForMessage(std::string_view text) {
   std::size_t end = kQuotedTextLimit;
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
   return "\"" + std::string(text.substr(0, end)) + "...\"";
-}
-
-// "U+1F600" for the UTF-8 character at the start of rest, or "" when it is not valid UTF-8.
-std::string describeCharacter(std::string_view rest) {
-  std::size_t length = utf8SequenceLength(static_cast<unsigned char>(rest[0]));
-  if (length == 0 || length > rest.size()) return "";
-  static const unsigned kLeadMasks[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-  static const unsigned kShortestForm[] = {0, 0, 0x80, 0x800, 0x10000};
-  unsigned codePoint = static_cast<unsigned char>(rest[0]) & kLeadMasks[length];
-  for (std::size_t i = 1; i < length; ++i) {
-    unsigned char next = static_cast<unsigned char>(rest[i]);
-    if ((next & 0xC0) != 0x80) return "";
-    codePoint = (codePoint << 6) | (next & 0x3F);
-  }
-  bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
-  if (codePoint < kShortestForm[length] || surrogate || codePoint > 0x10FFFF) return "";
-  char name[16];
-  std::snprintf(name, sizeof name, "U+%04X", codePoint);
-  return name;
 }
 
 }  // namespace
@@ -81,10 +55,15 @@ std::string CodePage::encode(std::string_view utf8) const {
   std::string bytes;
   std::size_t done = encoder().convert(utf8, bytes);
   if (done == utf8.size()) return bytes;
-  std::string character = describeCharacter(utf8.substr(done));
-  if (character.empty()) refuse("the text " + quoteForMessage(utf8) + " is not valid UTF-8");
+  const std::string_view rest = utf8.substr(done);
+  const std::string character = codePointName(rest.substr(0, utf8CharacterLength(rest)));
+  if (character.empty()) {
+    refuse("the text " + quoteForMessage(utf8) + " is not valid UTF-8",
+           FailureKind::kTextNotRepresentable);
+  }
   refuse("the text " + quoteForMessage(utf8) + " holds a character (" + character +
-         ") that code page " + name_ + " cannot hold");
+             ") that code page " + name_ + " cannot hold",
+         FailureKind::kTextNotRepresentable);
 }
 
 namespace {

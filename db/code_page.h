@@ -33,8 +33,8 @@ class CodePage {
 
   const std::string& name() const { return name_; }
 
-  // UTF-8 to the code page's bytes. Raises CPPSQLITE_ERROR when the text holds a character
-  // that the code page cannot hold, or is not valid UTF-8.
+  // UTF-8 to the code page's bytes. Raises CPPSQLITE_ERROR of kind kTextNotRepresentable
+  // when the text holds a character that the code page cannot hold, or is not valid UTF-8.
   std::string encode(std::string_view utf8) const;
   // The code page's bytes to UTF-8; each byte that does not decode becomes U+FFFD, and
   // *undecodable (when given) tells whether there was any.

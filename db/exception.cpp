@@ -11,18 +11,28 @@ char* copyMessage(const char* message) {
 }  // namespace
 
 CppSQLiteException::CppSQLiteException(int code, const char* text, bool textFromLibrary)
-    : code_(code), message_(sqlite_mprintf("%s[%d]: %s", codeName(code), code, text ? text : "")) {
+    : CppSQLiteException(code, text, textFromLibrary, failureKindOfCode(code)) {}
+
+CppSQLiteException::CppSQLiteException(int code, const char* text, bool textFromLibrary,
+                                       FailureKind kind)
+    : code_(code),
+      kind_(kind),
+      message_(sqlite_mprintf("%s[%d]: %s", codeName(code), code, text ? text : "")) {
   if (textFromLibrary && text) sqlite_freemem(const_cast<char*>(text));
 }
 
+CppSQLiteException::CppSQLiteException(FailureKind kind, const char* text)
+    : CppSQLiteException(CPPSQLITE_ERROR, text, false, kind) {}
+
 CppSQLiteException::CppSQLiteException(const CppSQLiteException& other)
-    : code_(other.code_), message_(copyMessage(other.message_)) {}
+    : code_(other.code_), kind_(other.kind_), message_(copyMessage(other.message_)) {}
 
 CppSQLiteException& CppSQLiteException::operator=(const CppSQLiteException& other) {
   if (this == &other) return *this;
   char* copy = copyMessage(other.message_);
   if (message_) sqlite_freemem(message_);
   code_ = other.code_;
+  kind_ = other.kind_;
   message_ = copy;
   return *this;
 }

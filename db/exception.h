@@ -2,6 +2,10 @@
 
 // The one error type of the plugin file access layer: every failure of the wrapper, of the
 // SQLite 2 library under it, or of the text conversion is thrown as a CppSQLiteException.
+// Besides its code and message it tells the kind of failure (db/failure_kind.h), so callers
+// never need to read result codes.
+
+#include "db/failure_kind.h"
 
 // The layer's own code, for failures that are not the library's.
 constexpr int CPPSQLITE_ERROR = 1000;
@@ -11,7 +15,11 @@ class CppSQLiteException {
   // Formats the message "<code name>[<code>]: <text>" with sqlite_mprintf. A null text is
   // formatted as the empty string, so the message then ends in ": ". When textFromLibrary is
   // true the text was handed back by the library and is released here, exactly once.
+  // The kind follows from the code (failureKindOfCode) unless it is given.
   CppSQLiteException(int code, const char* text, bool textFromLibrary);
+  CppSQLiteException(int code, const char* text, bool textFromLibrary, FailureKind kind);
+  // A failure of the layer's own (code CPPSQLITE_ERROR) of a known kind.
+  CppSQLiteException(FailureKind kind, const char* text);
 
   // A copy owns a fresh copy of the message (or none when the source has none).
   CppSQLiteException(const CppSQLiteException& other);
@@ -19,6 +27,7 @@ class CppSQLiteException {
   virtual ~CppSQLiteException();
 
   int code() const { return code_; }
+  FailureKind kind() const { return kind_; }
   // The formatted message, or null when there is none (formatting ran out of memory).
   const char* message() const { return message_; }
 
@@ -28,5 +37,6 @@ class CppSQLiteException {
 
  private:
   int code_;
+  FailureKind kind_;
   char* message_;
 };

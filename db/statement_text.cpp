@@ -8,8 +8,8 @@ namespace {
 
 void appendQuotedText(std::string& statement, std::string_view text) {
   if (text.find('\0') != std::string_view::npos) {
-    throw CppSQLiteException(CPPSQLITE_ERROR, "a text holding a NUL character cannot be stored",
-                             false);
+    throw CppSQLiteException(FailureKind::kTextNotRepresentable,
+                             "a text holding a NUL character cannot be stored");
   }
   for (char c : text) {
     statement += c;

@@ -54,7 +54,7 @@ void COrvalenDlg::FillItemList(int typeId) {
 }
 
 void COrvalenDlg::OnItemAdd() {
-  CItemDlg dialog(m_toolkit);
+  CItemDlg dialog(m_toolkit, m_codePage);
   if (dialog.DoModal() != IDOK) return;
 
   int row = m_listItems->rowCount();
@@ -88,7 +88,7 @@ COrvalenDlg::ItemTexts COrvalenDlg::TextsOfRow(int row) const {
 void COrvalenDlg::OnItemModify() {
   int row = m_listItems->firstSelectedRow();
   if (row < 0) return;
-  CItemDlg dialog(m_toolkit);
+  CItemDlg dialog(m_toolkit, m_codePage);
   dialog.m_strName = m_listItems->rowText(row, 1);
   dialog.m_strUrl = m_listItems->rowText(row, 2);
   dialog.m_strImageUrl = m_listItems->rowText(row, 3);

@@ -9,15 +9,6 @@
 
 namespace orvalen {
 
-template <class Handler>
-void COrvalenDlg::Guarded(Handler handler) {
-  try {
-    handler();
-  } catch (const CppSQLiteException& error) {
-    ReportError(FailedAction::kStoreChange, error);
-  }
-}
-
 const std::vector<COrvalenDlg::CommandEntry>& COrvalenDlg::CommandMap() {
   static const std::vector<CommandEntry> map = {
       {ID_TYPE_ADD, &COrvalenDlg::OnTypeAdd, &COrvalenDlg::OnUpdateTypeAdd},
@@ -44,7 +35,9 @@ bool COrvalenDlg::IsCommandEnabled(int commandId) {
 void COrvalenDlg::RouteCommand(int commandId) {
   for (const CommandEntry& entry : CommandMap()) {
     if (entry.commandId != commandId) continue;
-    if (IsCommandEnabled(commandId)) Guarded([&] { (this->*entry.handler)(); });
+    if (IsCommandEnabled(commandId)) {
+      Guarded(FailedAction::kStoreChange, [&] { (this->*entry.handler)(); });
+    }
     return;
   }
 }
@@ -61,14 +54,14 @@ MessageResult COrvalenDlg::Route(const CommandMessage& message) {
 MessageResult COrvalenDlg::Route(const TreeSelChangedMessage& message) {
   if (message.controlId != IDC_TREE_TYPES || !m_treeTypes) return {};
   long result = 0;
-  Guarded([&] { OnTypeSelChanged(message, &result); });
+  Guarded(FailedAction::kRead, [&] { OnTypeSelChanged(message, &result); });
   return {true, result};
 }
 
 MessageResult COrvalenDlg::Route(const TreeEndLabelEditMessage& message) {
   if (message.controlId != IDC_TREE_TYPES || !m_treeTypes) return {};
   long result = 0;
-  Guarded([&] { OnTypeEndLabelEdit(message, &result); });
+  Guarded(FailedAction::kStoreChange, [&] { OnTypeEndLabelEdit(message, &result); });
   return {true, result};
 }
 
@@ -79,6 +72,16 @@ MessageResult COrvalenDlg::Route(const SizeMessage& message) {
 
 MessageResult COrvalenDlg::Route(const ContextMenuMessage& message) {
   OnContextMenu(message.controlId, message.screen);
+  return {true, 0};
+}
+
+MessageResult COrvalenDlg::Route(const KeyDownMessage& message) {
+  return {OnKeyDown(message.controlId, message.key), 0};
+}
+
+MessageResult COrvalenDlg::Route(const ListDoubleClickMessage& message) {
+  if (message.controlId != IDC_LIST_ITEMS || !m_listItems) return {};
+  OnListDoubleClick(message.row);
   return {true, 0};
 }
 
@@ -102,7 +105,7 @@ MessageResult COrvalenDlg::Route(const QueryDragIconMessage&) {
 void COrvalenDlg::ReportError(FailedAction action, const CppSQLiteException& error) {
   if (!m_window) return;
   const std::string file = action == FailedAction::kOpenPluginFile ? m_strDbPath : "";
-  m_window->messageBox(FailureMessage(action, error.code(), error.message(), file), kErrorCaption,
+  m_window->messageBox(FailureMessage(action, error.kind(), error.message(), file), kErrorCaption,
                        MB_OK | MB_ICONERROR);
 }
 

@@ -8,7 +8,9 @@ COrvalenDlg::COrvalenDlg(Toolkit& toolkit, std::string dbPath)
     : m_hIcon(IDR_MAINFRAME),
       m_strDbPath(std::move(dbPath)),
       m_toolkit(toolkit),
-      m_codePage(CodePage::forPluginFiles()) {}
+      m_codePage(CodePage::forPluginFiles()) {
+  m_db.setBusyObserver(&m_lockWait);
+}
 
 COrvalenDlg::~COrvalenDlg() {
   m_db.close();

@@ -8,8 +8,9 @@
 // the window, calls OnInitDialog() and sends the window's messages to dispatch(), which routes
 // them to the handlers by the routing table (message_routing.cpp).
 //
-// Database failures never leave a handler: each is reported in a message box, and tree, list
-// and file are left in agreement (the edit that failed is undone on screen).
+// Database failures never leave a handler: each is reported in a message box that says what
+// failed (reading, an edit, or showing an edit that was stored), and tree, list and file are
+// left in agreement (the edit that failed is undone on screen).
 
 #include <map>
 #include <set>
@@ -22,6 +23,8 @@
 #include "db/file_text.h"
 #include "editor/cmd_ui.h"
 #include "editor/failure_message.h"
+#include "editor/lock_wait_feedback.h"
+#include "editor/stored_change.h"
 #include "editor/toolkit.h"
 
 namespace orvalen {
@@ -62,6 +65,9 @@ class COrvalenDlg : public EditorWindowClient {
   void OnTypeEndLabelEdit(const TreeEndLabelEditMessage& notify, long* result);
   void OnTypeSelChanged(const TreeSelChangedMessage& notify, long* result);
   void OnContextMenu(int controlId, Point screen);
+  // F2, Delete and Insert in the tree or the list; false for a key it does not use.
+  bool OnKeyDown(int controlId, int key);
+  void OnListDoubleClick(int row);
   void OnSize(int kind, int width, int height);
   bool OnSysCommand(unsigned code, long param);
   bool OnPaint();
@@ -111,18 +117,30 @@ class COrvalenDlg : public EditorWindowClient {
   MessageResult Route(const TreeEndLabelEditMessage& message);
   MessageResult Route(const SizeMessage& message);
   MessageResult Route(const ContextMenuMessage& message);
+  MessageResult Route(const KeyDownMessage& message);
+  MessageResult Route(const ListDoubleClickMessage& message);
   MessageResult Route(const SysCommandMessage& message);
   MessageResult Route(const HelpMessage& message);
   MessageResult Route(const PaintMessage& message);
   MessageResult Route(const QueryDragIconMessage& message);
   void RouteCommand(int commandId);
+  // Runs handler; a database failure that leaves it is reported as a failure of action, unless
+  // it happened while showing an edit already stored (editor/stored_change.h).
   template <class Handler>
-  void Guarded(Handler handler);
+  void Guarded(FailedAction action, Handler handler);
   // Shows what failed, what the user can do, and the layer's message.
   void ReportError(FailedAction action, const CppSQLiteException& error);
 
-  // Layout and menus (window_layout.cpp).
+  // Context menus (context_menu.cpp).
   PopupMenu LoadContextMenu(int popupIndex);
+  int PopupOfControl(int controlId) const;
+  int PopupAtPosition(Point screen) const;
+  void SelectWhatIsUnder(int popupIndex, Point screen);
+  Point KeyboardMenuPosition(int popupIndex);
+
+  // Category names typed in the tree (type_tree.cpp): false when refused, with the edit
+  // open again on the text.
+  bool AcceptTypeName(TreeItem item, const std::string& name);
 
   int m_hIcon;
   const std::string m_strDbPath;
@@ -132,6 +150,7 @@ class COrvalenDlg : public EditorWindowClient {
   CppSQLiteDB m_db;
 
   Toolkit& m_toolkit;
+  LockWaitFeedback m_lockWait{m_toolkit};
   EditorWindow* m_window = nullptr;
   CodePage m_codePage;
   bool m_bOpenFailed = false;
@@ -143,5 +162,16 @@ class COrvalenDlg : public EditorWindowClient {
   // The listed videos whose texts hold bytes that do not decode, as read, by video id.
   std::unordered_map<int, ItemTexts> m_itemTexts;
 };
+
+template <class Handler>
+void COrvalenDlg::Guarded(FailedAction action, Handler handler) {
+  try {
+    handler();
+  } catch (const ShowingStoredChangeFailed& failed) {
+    ReportError(FailedAction::kShowStoredChange, failed.error);
+  } catch (const CppSQLiteException& error) {
+    ReportError(action, error);
+  }
+}
 
 }  // namespace orvalen

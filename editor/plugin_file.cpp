@@ -29,8 +29,8 @@ void requirePluginTables(CppSQLiteDB& db) {
   std::set<std::string> names = tableNames(db);
   for (const char* required : {"tb_type_list", "tb_item_list"}) {
     if (names.count(required) == 0) {
-      std::string text = std::string("不是视频扩展插件文件：缺少表 ") + required;
-      throw CppSQLiteException(CPPSQLITE_ERROR, text.c_str(), false);
+      std::string text = std::string("the table ") + required + " is missing";
+      throw CppSQLiteException(FailureKind::kNotPluginFile, text.c_str());
     }
   }
 }
@@ -41,7 +41,7 @@ void requireExistingFile(const std::string& path) {
   std::error_code error;
   // The path is UTF-8; a plain std::string would be taken in the ANSI code page on Windows.
   if (!std::filesystem::exists(std::filesystem::u8path(path), error) && !error) {
-    throw CppSQLiteException(CPPSQLITE_ERROR, "文件不存在", false);
+    throw CppSQLiteException(FailureKind::kMissingFile, "there is no file at this path");
   }
 }
 

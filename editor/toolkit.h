@@ -106,12 +106,34 @@ struct SizeMessage {
   int height = 0;
 };
 
-// The user asked for a context menu: a right click (screen position of the pointer) or the
-// keyboard (position -1, -1). controlId names the control under the pointer, 0 for none; the
-// editor decides by the position only.
+// The user asked for a context menu: a right click (screen position of the pointer, on the
+// tree, the list or the list's header) or the keyboard (the Menu key or Shift+F10; position
+// -1, -1). For a click, controlId names the control under the pointer, 0 for none; from the
+// keyboard, the control that has the keyboard focus, 0 for none. A right click changes no
+// selection: the receiver decides what it selects.
 struct ContextMenuMessage {
   int controlId = 0;
   Point screen;
+};
+
+// Keys of KeyDownMessage, as the original platform numbers them.
+constexpr int VK_INSERT = 0x2D;
+constexpr int VK_DELETE = 0x2E;
+constexpr int VK_F2 = 0x71;
+
+// A key pressed while the tree or the list has the keyboard focus and no label is being
+// edited: F2, Delete or Insert (the toolkit handles every other key itself). handled false
+// leaves the key to the control.
+struct KeyDownMessage {
+  int controlId = 0;
+  int key = 0;
+};
+
+// A double click on the list. row is the row under the pointer, which the click has selected,
+// or -1 when the pointer was on no row.
+struct ListDoubleClickMessage {
+  int controlId = IDC_LIST_ITEMS;
+  int row = -1;
 };
 
 // A command of the window's system menu (only toolkits whose windows have one send it).
@@ -129,9 +151,10 @@ struct PaintMessage {};
 // The toolkit asks which icon to show while the minimised window is dragged.
 struct QueryDragIconMessage {};
 
-using WindowMessage = std::variant<CommandMessage, TreeSelChangedMessage, TreeEndLabelEditMessage,
-                                   SizeMessage, ContextMenuMessage, SysCommandMessage, HelpMessage,
-                                   PaintMessage, QueryDragIconMessage>;
+using WindowMessage =
+    std::variant<CommandMessage, TreeSelChangedMessage, TreeEndLabelEditMessage, SizeMessage,
+                 ContextMenuMessage, KeyDownMessage, ListDoubleClickMessage, SysCommandMessage,
+                 HelpMessage, PaintMessage, QueryDragIconMessage>;
 
 // What the receiver did with a message. handled false asks the toolkit for its default
 // handling (default painting, the default system command, ...). value is the message's
@@ -178,6 +201,16 @@ class TreeControl {
   virtual TreeItem firstChild(TreeItem item) const = 0;
   virtual TreeItem nextSibling(TreeItem item) const = 0;
 
+  // The item on the line through a point of the tree's client area (the coordinates of
+  // EditorWindow::screenToClient), or null when no item shows there.
+  virtual TreeItem itemAt(Point client) const = 0;
+  // Selects item (not null), as a click on it would; a TreeSelChangedMessage follows when the
+  // selection changed. Not while a label edit runs.
+  virtual void selectItem(TreeItem item) = 0;
+  // Where item's label shows, in client coordinates; empty (0, 0, 0, 0) when the item does not
+  // show because an ancestor is collapsed. The tree scrolls to show item first.
+  virtual Rect itemRect(TreeItem item) = 0;
+
   // Shows item's children; toggle flips between shown and hidden. Neither sends anything.
   virtual void expand(TreeItem item) = 0;
   virtual void toggle(TreeItem item) = 0;
@@ -189,6 +222,11 @@ class TreeControl {
   // user confirms or cancels it, with a TreeEndLabelEditMessage. The user can also start an
   // edit directly (no call, no message at its start); it ends the same way.
   virtual void editLabel(TreeItem item) = 0;
+  // The same, with the edit showing text instead of item's label: for a text that the receiver
+  // refused when an edit ended, so the user can correct it. May be called while the receiver
+  // handles that edit's end; the new edit then starts once that handling is over, before the
+  // next user input.
+  virtual void editLabelWithText(TreeItem item, const std::string& text) = 0;
 };
 
 // The video list (control IDC_LIST_ITEMS) in report view: rows of texts in columns, one int of
@@ -234,6 +272,15 @@ class ListControl {
   // The first (lowest) selected row, or -1; the number of selected rows.
   virtual int firstSelectedRow() const = 0;
   virtual int selectedCount() const = 0;
+  virtual bool isRowSelected(int row) const = 0;
+  // Selects row alone, every other row unselected, and makes it the row the keyboard is on.
+  virtual void selectOnlyRow(int row) = 0;
+
+  // The list's client area holds its column header above the rows. The row at a point of it
+  // (the coordinates of EditorWindow::screenToClient), or -1 on the header or where no row is.
+  virtual int rowAt(Point client) const = 0;
+  // Where row shows, in client coordinates. The list scrolls to show row first.
+  virtual Rect rowRect(int row) = 0;
 };
 
 // The window's system menu, for toolkits whose windows have one.
@@ -279,6 +326,8 @@ class EditorWindow {
   virtual Rect clientRect(int controlId) const = 0;
   // A screen position in a control's client coordinates. Any point converts, (-1, -1) too.
   virtual Point screenToClient(int controlId, Point screen) const = 0;
+  // The reverse: a point of a control's client area on the screen.
+  virtual Point clientToScreen(int controlId, Point client) const = 0;
   // Moves a control to x, y (the window's client coordinates) with an outer size of width x
   // height. Negative sizes are accepted (taken as 0). repaint asks for a redraw.
   virtual void moveControl(int controlId, int x, int y, int width, int height, bool repaint) = 0;
@@ -334,6 +383,11 @@ class DataExchange {
   virtual bool isSaving() const = 0;
   // Exchanges value with the text of the edit controlId.
   virtual void text(int controlId, std::string& value) = 0;
+  // While saving: refuses what the user confirmed. message shows in a message box over the
+  // dialog (caption "错误", error icon), then the edit controlId has the keyboard focus, and
+  // the dialog stays open with every text as the user left it; the run has not ended. The
+  // exchange should return after the call.
+  virtual void fail(int controlId, const std::string& message) = 0;
 };
 
 class DialogClient {
@@ -354,25 +408,34 @@ class Toolkit {
   virtual ~Toolkit() = default;
 
   // Creates the editor window, attaches it to client, calls client.OnInitDialog(), then shows
-  // it and delivers its messages to client until it is closed (close box or Esc: IDCANCEL)
-  // or ended by endDialog. Detaches (attachWindow(nullptr)) before the window is destroyed.
-  // Returns the end code. When OnInitDialog ends the dialog, the window never shows.
+  // it and delivers its messages to client until it is closed (close box or Esc: IDCANCEL;
+  // Enter: IDOK; neither while a label edit has the keyboard) or ended by endDialog. Detaches
+  // (attachWindow(nullptr)) before the window is destroyed. Returns the end code. When OnInitDialog
+  // ends the dialog, the window never shows.
   virtual int runEditorWindow(EditorWindowClient& client) = 0;
 
   // Runs the dialog of a template (IDD_ITEM_DIALOG with the edits IDC_EDIT_NAME, IDC_EDIT_URL
   // and IDC_EDIT_IMAGE_URL; IDD_ABOUTBOX) modally over the active window. When it opens,
   // client.DoDataExchange runs with isSaving() false; when the user confirms (OK, Enter) it
-  // runs with isSaving() true and the result is IDOK; cancel, Esc and the close box give
-  // IDCANCEL without an exchange. A dialog that cannot be created gives -1 and no exchange.
+  // runs with isSaving() true and the result is IDOK, unless that exchange called fail(): the
+  // dialog then stays open, and the user goes on until a confirm that is not refused, or a
+  // cancel. Cancel, Esc and the close box give IDCANCEL without an exchange. A dialog that
+  // cannot be created gives -1 and no exchange.
   virtual int runModalDialog(int templateId, DialogClient& client) = 0;
 
   // An open or save file dialog with a filter in the form "label|pattern||". No default
   // extension, no initial name; the save dialog asks before choosing an existing file.
   virtual FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) = 0;
 
-  // A busy cursor over the whole application while at least one begin is not yet ended.
+  // A busy cursor over the whole application while at least one begin is not yet ended. It
+  // shows at once, also while the program does not get back to its event loop for a while.
   virtual void beginBusyCursor() = 0;
   virtual void endBusyCursor() = 0;
+
+  // Drops the key presses and mouse clicks that the user gave while the program could not
+  // take them (it waited for a lock), so that none of them reaches a window: neither a text
+  // typed into the wrong place nor an Esc that would close the editor. Other events stay.
+  virtual void discardPendingInput() = 0;
 };
 
 class ScopedBusyCursor {

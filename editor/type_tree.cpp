@@ -5,8 +5,11 @@
 
 #include "db/catalogue.h"
 #include "db/transaction.h"
+#include "editor/category_placement.h"
 #include "editor/orvalen_dlg.h"
 #include "editor/resources.h"
+#include "editor/stored_change.h"
+#include "editor/text_refusal.h"
 
 namespace orvalen {
 
@@ -19,23 +22,24 @@ void COrvalenDlg::InsertRootItem(std::string::size_type lastSeparator) {
   m_treeTypes->setItemData(root, -1);
 }
 
-// Rows come in id order, so a parent made by the editor is always placed before its
-// children. A row whose parent is not placed yet (-1, unknown, itself, or a later row) goes
-// directly under the root; rows are never moved afterwards.
+// Every category goes under its parent whatever the order of the ids, so that the tree shows
+// each row and a delete takes exactly the branch shown. Rows whose parent cannot be shown go
+// directly under the root (category_placement.h). Siblings stand in id order.
 void COrvalenDlg::LoadTypeTree() {
   TreeItem root = m_treeTypes->rootItem();
   std::vector<int> ids;
-  std::vector<int> parentIds;
+  std::vector<std::optional<int>> parentIds;
   std::vector<FileText> names;
   LoadTypeRows(m_db, ids, parentIds, names, m_codePage);
 
-  std::unordered_map<int, TreeItem> itemOfId;
-  for (std::size_t row = 0; row < ids.size(); ++row) {
-    auto parent = itemOfId.find(parentIds[row]);
-    TreeItem item = m_treeTypes->insertItem(parent == itemOfId.end() ? root : parent->second,
-                                            names[row].text());
+  const CategoryPlacement placement = PlaceCategories(ids, parentIds);
+  std::vector<TreeItem> itemOfRow(ids.size());
+  for (std::size_t row : placement.insertionOrder) {
+    const int parentRow = placement.parentRow[row];
+    TreeItem item =
+        m_treeTypes->insertItem(parentRow < 0 ? root : itemOfRow[parentRow], names[row].text());
     m_treeTypes->setItemData(item, ids[row]);
-    itemOfId[ids[row]] = item;
+    itemOfRow[row] = item;
     if (names[row].hasUndecodableBytes()) m_typeNames[ids[row]] = std::move(names[row]);
   }
   m_treeTypes->expand(root);
@@ -111,7 +115,8 @@ void COrvalenDlg::DeleteTypeItem(TreeItem item) {
 }
 
 // Which edit ended decides what is stored: an item that OnTypeAdd inserted becomes a new row;
-// any other item, also one whose edit the user started directly, is renamed.
+// any other item, also one whose edit the user started directly, is renamed. A name the file
+// cannot hold keeps the edit open on it.
 void COrvalenDlg::OnTypeEndLabelEdit(const TreeEndLabelEditMessage& notify, long* result) {
   *result = 0;
   bool isNew = m_pendingNewTypes.erase(notify.item) != 0;
@@ -119,11 +124,27 @@ void COrvalenDlg::OnTypeEndLabelEdit(const TreeEndLabelEditMessage& notify, long
     if (isNew) m_treeTypes->deleteItem(notify.item);
     return;
   }
+  if (!AcceptTypeName(notify.item, *notify.text)) {
+    if (isNew) m_pendingNewTypes.insert(notify.item);
+    return;
+  }
   if (isNew) {
     StoreNewType(notify.item, *notify.text);
   } else {
     RenameType(notify.item, *notify.text);
   }
+}
+
+// A name left as it was is written back as it came (a FileText); the root item's label is
+// never stored. Every other name must fit the file's code page.
+bool COrvalenDlg::AcceptTypeName(TreeItem item, const std::string& name) {
+  const bool isRoot = m_treeTypes->itemData(item) == -1;
+  if (isRoot || name == m_treeTypes->itemText(item)) return true;
+  std::optional<std::string> refusal = RefusalOfText(m_codePage, kFieldTypeName, name);
+  if (!refusal) return true;
+  m_window->messageBox(*refusal, kErrorCaption, MB_OK | MB_ICONERROR);
+  m_treeTypes->editLabelWithText(item, name);
+  return false;
 }
 
 void COrvalenDlg::StoreNewType(TreeItem item, const std::string& name) {
@@ -139,7 +160,7 @@ void COrvalenDlg::StoreNewType(TreeItem item, const std::string& name) {
   }
   m_treeTypes->setItemData(item, id);
   // The list was filled while the item had no id yet; show the new category's own videos.
-  if (m_treeTypes->selectedItem() == item) FillItemList(id);
+  if (m_treeTypes->selectedItem() == item) AfterStoring([&] { FillItemList(id); });
 }
 
 void COrvalenDlg::RenameType(TreeItem item, const std::string& name) {

@@ -1,7 +1,6 @@
-// The editor window's layout on resize, its context menus, and its icon while minimised.
+// The editor window's layout on resize and its icon while minimised.
 
 #include "editor/orvalen_dlg.h"
-#include "editor/resources.h"
 
 namespace orvalen {
 
@@ -17,41 +16,6 @@ void COrvalenDlg::OnSize(int, int width, int height) {
     m_window->moveControl(IDC_GROUP_ITEMS, 305, 15, width - 305, height - 15, true);
   }
   m_window->moveControl(IDC_LIST_ITEMS, 315, 35, width - 315, height - 63, true);
-}
-
-// The pop-up of the tree or the list, chosen by position alone (the tree first): the
-// entries greyed whose rule says disabled, and the about entry at the end.
-PopupMenu COrvalenDlg::LoadContextMenu(int popupIndex) {
-  PopupMenu menu = LoadMenuPopup(popupIndex);
-  for (PopupMenu::Entry& entry : menu.entries) {
-    if (entry.commandId != 0) entry.enabled = IsCommandEnabled(entry.commandId);
-  }
-  std::string about = LoadString(IDS_ABOUTBOX);
-  if (!about.empty()) {
-    menu.entries.push_back({0, "", true});
-    menu.entries.push_back({static_cast<int>(IDM_ABOUTBOX), about, true});
-  }
-  return menu;
-}
-
-void COrvalenDlg::OnContextMenu(int, Point screen) {
-  if (!m_window || !m_window->hasControl(IDC_TREE_TYPES) || !m_window->hasControl(IDC_LIST_ITEMS)) {
-    return;
-  }
-  Rect treeRect = m_window->clientRect(IDC_TREE_TYPES);
-  Rect listRect = m_window->clientRect(IDC_LIST_ITEMS);
-  Point inTree = m_window->screenToClient(IDC_TREE_TYPES, screen);
-  Point inList = m_window->screenToClient(IDC_LIST_ITEMS, screen);
-
-  int popupIndex = -1;
-  if (PtInRect(treeRect, inTree)) {
-    popupIndex = 0;
-  } else if (PtInRect(listRect, inList)) {
-    popupIndex = 1;
-  }
-  if (popupIndex < 0) return;
-  int commandId = m_window->trackPopupMenu(LoadContextMenu(popupIndex), screen);
-  if (commandId != 0) RouteCommand(commandId);
 }
 
 bool COrvalenDlg::OnPaint() {

@@ -1,18 +1,19 @@
 #pragma once
 
-// The interactive shell's own commands, typed on a line starting with '.':
-// .tables, .schema [TABLE], .help, .quit (.exit).
+// The shell's own commands, typed on a line that starts with '.': the layout of
+// ShellSession::runCommand's input and the words it is split into.
 
-#include <cstdio>
 #include <string>
-
-#include "sqlite.h"
+#include <vector>
 
 namespace orvalen::tools {
 
-enum class DotOutcome { kContinue, kQuit };
+// Splits a command line into words at blanks; a word in single or double quotes runs to the
+// closing quote and may hold blanks. The first word is the command with its '.'.
+std::vector<std::string> commandWords(const std::string& line);
 
-// Runs one command line; listings go to out, complaints to err.
-DotOutcome runDotCommand(sqlite* db, const std::string& line, std::FILE* out, std::FILE* err);
+// Turns the escapes \t \n \r \\ \" \' and \NNN (octal) into the bytes they stand for, so
+// that ".separator \t" sets a tab.
+std::string resolveEscapes(const std::string& text);
 
 }  // namespace orvalen::tools

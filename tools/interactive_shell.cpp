@@ -4,10 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "dot_commands.h"
 #include "line_reader.h"
-#include "row_printer.h"
-#include "sql_runner.h"
 #include "statement_completeness.h"
 
 namespace orvalen::tools {
@@ -26,6 +23,11 @@ bool isBlank(const std::string& text) {
   return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
+bool isCommandLine(const std::string& line) {
+  const size_t first = line.find_first_not_of(" \t");
+  return first != std::string::npos && line[first] == '.';
+}
+
 // The statement as one history line.
 std::string historyEntry(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
@@ -37,34 +39,38 @@ std::string historyEntry(std::string text) {
 
 }  // namespace
 
-int runInteractiveShell(sqlite* db, const ShellOptions& options) {
+int runInteractiveShell(ShellSession& session, const std::string& file) {
   std::printf("orvalen-sql: SQLite %s database %s\nEnter \".help\" for the commands.\n",
-              sqlite_libversion(), options.file.c_str());
+              sqlite_libversion(), file.c_str());
   LineReader reader(historyFilePath());
-  RowPrinter printer(stdout, options.header, options.separator, options.nullValue);
   std::string pending;
+  StatementScanner scanner;  // follows pending
   while (auto line = reader.readLine(pending.empty() ? kPrompt : kContinuationPrompt)) {
-    if (isBlank(pending) && line->find_first_not_of(" \t") != std::string::npos &&
-        (*line)[line->find_first_not_of(" \t")] == '.') {
+    if (session.settings().echo) session.echo(*line);
+    if (scanner.betweenStatements() && isCommandLine(*line)) {
+      // What is pending holds no statement, only blanks or comments.
       reader.addToHistory(*line);
       pending.clear();
-      if (runDotCommand(db, *line, stdout, stderr) == DotOutcome::kQuit) return 0;
-      std::fflush(stdout);
+      scanner.reset();
+      if (session.runCommand(*line) == Outcome::kQuit) return 0;
+      std::fflush(session.out());
       continue;
     }
+    *line += '\n';
     pending += *line;
-    pending += '\n';
-    if (!endsWithCompleteStatement(pending)) continue;
+    scanner.feed(*line);
+    if (!scanner.complete()) continue;
     reader.addToHistory(historyEntry(pending));
-    runSql(db, pending.c_str(), printer);
-    std::fflush(stdout);
+    session.runSql(pending.c_str());
+    std::fflush(session.out());
     pending.clear();
+    scanner.reset();
   }
   // End of input ends the prompt's line; what was typed without its ';' still runs.
   std::printf("\n");
   if (!isBlank(pending)) {
     reader.addToHistory(historyEntry(pending));
-    runSql(db, pending.c_str(), printer);
+    session.runSql(pending.c_str());
   }
   return 0;
 }

@@ -3,12 +3,13 @@
 // orvalen-sql on a terminal: a prompt, history, statements run when they end with ';', and
 // the dot commands.
 
-#include "shell_options.h"
-#include "sqlite.h"
+#include <string>
+
+#include "shell_session.h"
 
 namespace orvalen::tools {
 
 // Reads and runs until end of input or .quit; returns the exit status (0).
-int runInteractiveShell(sqlite* db, const ShellOptions& options);
+int runInteractiveShell(ShellSession& session, const std::string& file);
 
 }  // namespace orvalen::tools

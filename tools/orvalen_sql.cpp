@@ -1,11 +1,13 @@
 // orvalen-sql: a shell for SQLite 2 files over Orvalen's engine.
 //
-//   orvalen-sql [-header] [-nullvalue TEXT] [-separator SEP] FILE [SQL ...]
+//   orvalen-sql [OPTIONS] FILE [SQL or .COMMAND ...]
 //
-// Each SQL argument runs in turn, or standard input as a whole when there is none; rows print
-// one a line, values joined by SEP. The first failing SQL prints "SQL error: <message>" on
-// stderr and ends with status 1; a file that cannot be opened ends with status 2. On a
-// terminal with no SQL given it is an interactive shell.
+// Each argument after the file runs in turn (one starting with '.' is a dot command, as in
+// "orvalen-sql old.db .dump"), or standard input as a whole when there is none; rows print
+// one a line, values joined by SEP in the default list mode. The first failing statement or
+// command ends the run with status 1 ("SQL error: <message>" on stderr); a file that cannot
+// be opened ends it with status 2. On a terminal with no SQL given it is an interactive
+// shell.
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,22 +20,33 @@
 #include "console.h"
 #include "input_text.h"
 #include "interactive_shell.h"
-#include "row_printer.h"
 #include "shell_options.h"
-#include "sql_runner.h"
+#include "shell_session.h"
 #include "sqlite.h"
 
 namespace {
 
+using orvalen::tools::Outcome;
 using orvalen::tools::ShellOptions;
+using orvalen::tools::ShellSession;
 
 constexpr int kBusyTimeoutMs = 60000;
 
-int runBatch(sqlite* db, const ShellOptions& options) {
-  orvalen::tools::RowPrinter printer(stdout, options.header, options.separator, options.nullValue);
+int exitStatus(Outcome outcome) {
+  return outcome == Outcome::kFailed ? 1 : 0;
+}
+
+Outcome runArgument(ShellSession& session, const std::string& argument) {
+  if (session.settings().echo) session.echo(argument);
+  if (!argument.empty() && argument[0] == '.') return session.runCommand(argument);
+  return session.runSql(argument.c_str());
+}
+
+int runBatch(ShellSession& session, const ShellOptions& options) {
   if (!options.statements.empty()) {
-    for (const std::string& sql : options.statements) {
-      if (!orvalen::tools::runSql(db, sql.c_str(), printer)) return 1;
+    for (const std::string& argument : options.statements) {
+      const Outcome outcome = runArgument(session, argument);
+      if (outcome != Outcome::kDone) return exitStatus(outcome);
     }
     return 0;
   }
@@ -43,7 +56,7 @@ int runBatch(sqlite* db, const ShellOptions& options) {
     std::fprintf(stderr, "orvalen-sql: cannot read standard input: %s\n", std::strerror(errno));
     return 1;
   }
-  return orvalen::tools::runSql(db, input->c_str(), printer) ? 0 : 1;
+  return exitStatus(session.runScript(input->c_str()));
 }
 
 }  // namespace
@@ -74,8 +87,12 @@ int main(int argc, char** argv) {
   }
   sqlite_busy_timeout(db, kBusyTimeoutMs);
   const bool interactive = options.statements.empty() && isatty(STDIN_FILENO);
-  const int status =
-      interactive ? orvalen::tools::runInteractiveShell(db, options) : runBatch(db, options);
+  int status = 0;
+  {
+    ShellSession session(db, options.settings, !interactive);
+    status = interactive ? orvalen::tools::runInteractiveShell(session, options.file)
+                         : runBatch(session, options);
+  }
   sqlite_close(db);
   return status;
 }

@@ -4,49 +4,51 @@
 
 namespace orvalen::tools {
 
-namespace {
-
-// Returns the position just past a quoted run that opens at text[start], or npos when it is
-// not closed. A doubled closing quote stands for the quote itself.
-size_t skipQuoted(std::string_view text, size_t start) {
-  const char close = text[start] == '[' ? ']' : text[start];
-  for (size_t i = start + 1; i < text.size(); ++i) {
-    if (text[i] != close) continue;
-    if (close != ']' && i + 1 < text.size() && text[i + 1] == close) {
-      ++i;
-      continue;
-    }
-    return i + 1;
+size_t StatementScanner::step(std::string_view text, size_t at) {
+  const char c = text[at];
+  switch (state_) {
+    case State::kLineComment:
+      if (c == '\n') state_ = State::kNormal;
+      return at + 1;
+    case State::kBlockComment:
+      if (c == '*' && at + 1 < text.size() && text[at + 1] == '/') {
+        state_ = State::kNormal;
+        return at + 2;
+      }
+      return at + 1;
+    case State::kQuoted:
+      // A doubled closing quote stands for the quote itself: it closes and opens again.
+      if (c == closingQuote_) state_ = State::kNormal;
+      return at + 1;
+    case State::kNormal:
+      break;
   }
-  return std::string_view::npos;
+  if (std::isspace(static_cast<unsigned char>(c))) return at + 1;
+  if (c == '-' && at + 1 < text.size() && text[at + 1] == '-') {
+    state_ = State::kLineComment;
+    return at + 2;
+  }
+  if (c == '/' && at + 1 < text.size() && text[at + 1] == '*') {
+    state_ = State::kBlockComment;
+    return at + 2;
+  }
+  endsWithSemicolon_ = c == ';';
+  partial_ = c != ';';
+  if (c == '\'' || c == '"' || c == '[' || c == '`') {
+    state_ = State::kQuoted;
+    closingQuote_ = c == '[' ? ']' : c;
+  }
+  return at + 1;
 }
 
-}  // namespace
+void StatementScanner::feed(std::string_view text) {
+  for (size_t at = 0; at < text.size();) at = step(text, at);
+}
 
 bool endsWithCompleteStatement(std::string_view text) {
-  bool complete = false;
-  size_t i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (std::isspace(static_cast<unsigned char>(c))) {
-      ++i;
-    } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '-') {
-      const size_t end = text.find('\n', i);
-      i = end == std::string_view::npos ? text.size() : end + 1;
-    } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
-      const size_t end = text.find("*/", i + 2);
-      if (end == std::string_view::npos) return false;
-      i = end + 2;
-    } else if (c == '\'' || c == '"' || c == '[' || c == '`') {
-      i = skipQuoted(text, i);
-      if (i == std::string_view::npos) return false;
-      complete = false;
-    } else {
-      complete = c == ';';
-      ++i;
-    }
-  }
-  return complete;
+  StatementScanner scanner;
+  scanner.feed(text);
+  return scanner.complete();
 }
 
 }  // namespace orvalen::tools

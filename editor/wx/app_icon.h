@@ -10,4 +10,8 @@ namespace orvalen::wx {
 wxBitmap appIconBitmap();
 wxIcon appIcon();
 
+// Makes the icon the one of every window that sets none, the toolkit's own dialogs included
+// (the questions of the file dialogs).
+void useAppIconByDefault();
+
 }  // namespace orvalen::wx

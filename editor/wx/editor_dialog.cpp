@@ -12,6 +12,7 @@
 #include "app_icon.h"
 #include "dialog_units.h"
 #include "list_control.h"
+#include "message_box.h"
 #include "native_window.h"
 #include "tree_control.h"
 #include "utf8.h"
@@ -56,7 +57,10 @@ EditorDialog::EditorDialog(wxWindow* parent)
 
   tree_->setMessageSink([this](const WindowMessage& message) { deliver(message); });
   bindMouseForContextMenu(tree_, IDC_TREE_TYPES);
-  bindMouseForContextMenu(list_->rowsWindow(), IDC_LIST_ITEMS);
+  // The list's rows and its header (its children, where it has them) both belong to it.
+  if (list_->GetChildren().empty()) bindMouseForContextMenu(list_, IDC_LIST_ITEMS);
+  for (wxWindow* part : list_->GetChildren()) bindMouseForContextMenu(part, IDC_LIST_ITEMS);
+  list_->Bind(wxEVT_LIST_ITEM_ACTIVATED, &EditorDialog::onListItemActivated, this);
   Bind(wxEVT_SIZE, &EditorDialog::onSize, this);
   Bind(wxEVT_CHAR_HOOK, &EditorDialog::onCharHook, this);
   Bind(wxEVT_CONTEXT_MENU, &EditorDialog::onContextMenu, this);
@@ -79,8 +83,8 @@ int EditorDialog::runModal() {
   return toEndCode(ShowModal());
 }
 
-void EditorDialog::deliver(const WindowMessage& message) {
-  if (target_) target_->dispatch(message);
+MessageResult EditorDialog::deliver(const WindowMessage& message) {
+  return target_ ? target_->dispatch(message) : MessageResult{};
 }
 
 wxWindow* EditorDialog::control(int controlId) const {
@@ -127,6 +131,10 @@ Rect EditorDialog::clientRect(int controlId) const {
 
 Point EditorDialog::screenToClient(int controlId, Point screen) const {
   return toPoint(control(controlId)->ScreenToClient(wxPoint(screen.x, screen.y)));
+}
+
+Point EditorDialog::clientToScreen(int controlId, Point client) const {
+  return toPoint(control(controlId)->ClientToScreen(wxPoint(client.x, client.y)));
 }
 
 void EditorDialog::moveControl(int controlId, int x, int y, int width, int height, bool repaint) {
@@ -188,18 +196,7 @@ int EditorDialog::shownMenuItemId(int commandId) const {
 
 int EditorDialog::messageBox(const std::string& text, const std::string& caption, unsigned style) {
   const bool okCancel = (style & MB_OKCANCEL) != 0;
-  const long buttons = (okCancel ? wxOK | wxCANCEL : wxOK) | wxCENTRE;
-  int answer = wxID_CANCEL;
-  if (style & MB_ICONERROR) {
-    // GTK's own message boxes no longer show an icon; errors are to carry one.
-    wxGenericMessageDialog box(this, toWx(text), toWx(caption), buttons | wxICON_ERROR);
-    box.SetOKCancelLabels(wxString::FromUTF8("确定"), wxString::FromUTF8("取消"));
-    answer = box.ShowModal();
-  } else {
-    wxMessageDialog box(this, toWx(text), toWx(caption), buttons | wxICON_NONE);
-    box.SetOKCancelLabels(wxString::FromUTF8("确定"), wxString::FromUTF8("取消"));
-    answer = box.ShowModal();
-  }
+  const int answer = showMessageBox(this, text, caption, style);
   // Closing a box that only has OK counts as OK.
   return (!okCancel || answer == wxID_OK) ? IDOK : IDCANCEL;
 }
@@ -217,12 +214,60 @@ void EditorDialog::sendContextMenu(int controlId, const wxPoint& screen) {
 }
 
 void EditorDialog::bindMouseForContextMenu(wxWindow* window, int controlId) {
-  // A right click must not change the selection: the commands act on it as it stands. So
-  // the press is kept from the control, and the menu is asked for when the button is let go.
-  window->Bind(wxEVT_RIGHT_DOWN, [](wxMouseEvent&) {});
+  // What a right click selects is the receiver's to decide, so the press is kept from the
+  // control; like any click elsewhere it ends a running label edit, confirmed. The menu is
+  // asked for when the button is let go, at the pointer.
+  window->Bind(wxEVT_RIGHT_DOWN, [this](wxMouseEvent&) {
+    if (tree_->isEditingLabel()) tree_->endEditByUser(true);
+  });
   window->Bind(wxEVT_RIGHT_UP, [this, window, controlId](wxMouseEvent& event) {
     sendContextMenu(controlId, window->ClientToScreen(event.GetPosition()));
   });
+}
+
+int EditorDialog::controlOf(const wxWindow* window) const {
+  for (const wxWindow* at = window; at && at != this; at = at->GetParent()) {
+    if (at == tree_) return IDC_TREE_TYPES;
+    if (at == list_) return IDC_LIST_ITEMS;
+  }
+  return 0;
+}
+
+// The Menu key and Shift+F10 ask for the focused control's menu; F2, Delete and Insert go to
+// the receiver, and to the control when the receiver leaves them.
+bool EditorDialog::handleControlKey(const wxKeyEvent& event) {
+  // The key hook starts at the window that has the keyboard focus.
+  const int controlId = controlOf(dynamic_cast<wxWindow*>(event.GetEventObject()));
+  if (controlId == 0) return false;
+  const int code = event.GetKeyCode();
+  const bool menuKey = code == WXK_MENU || code == WXK_WINDOWS_MENU ||
+                       (code == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT);
+  if (menuKey) {
+    deliver(ContextMenuMessage{controlId, {-1, -1}});
+    return true;
+  }
+  if (event.GetModifiers() != wxMOD_NONE) return false;
+  int key = 0;
+  switch (code) {
+    case WXK_F2:
+      key = VK_F2;
+      break;
+    case WXK_DELETE:
+    case WXK_NUMPAD_DELETE:
+      key = VK_DELETE;
+      break;
+    case WXK_INSERT:
+    case WXK_NUMPAD_INSERT:
+      key = VK_INSERT;
+      break;
+    default:
+      return false;
+  }
+  return deliver(KeyDownMessage{controlId, key}).handled;
+}
+
+void EditorDialog::onListItemActivated(wxListEvent& event) {
+  deliver(ListDoubleClickMessage{IDC_LIST_ITEMS, static_cast<int>(event.GetIndex())});
 }
 
 void EditorDialog::onSize(wxSizeEvent& event) {
@@ -261,14 +306,14 @@ void EditorDialog::onCharHook(wxKeyEvent& event) {
       deliver(HelpMessage{});
       return;
     default:
-      event.Skip();
+      if (!handleControlKey(event)) event.Skip();
   }
 }
 
 void EditorDialog::onContextMenu(wxContextMenuEvent& event) {
-  // From the keyboard the position is (-1, -1), which is passed on as it is.
+  // From the keyboard the position is (-1, -1), passed on as it is, with the focused control.
   const wxPoint screen = event.GetPosition();
-  int controlId = 0;
+  int controlId = screen == wxDefaultPosition ? focusedControl() : 0;
   for (int id : {IDC_TREE_TYPES, IDC_LIST_ITEMS}) {
     if (control(id)->GetScreenRect().Contains(screen)) controlId = id;
   }

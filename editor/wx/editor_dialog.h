@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <wx/dialog.h>
+#include <wx/listctrl.h>
 
 #include "editor/toolkit.h"
 
@@ -42,6 +43,7 @@ class EditorDialog : public wxDialog, public EditorWindow {
   ListControl& list() override;
   Rect clientRect(int controlId) const override;
   Point screenToClient(int controlId, Point screen) const override;
+  Point clientToScreen(int controlId, Point client) const override;
   void moveControl(int controlId, int x, int y, int width, int height, bool repaint) override;
   Rect windowClientRect() const override;
   bool isIconic() const override { return IsIconized(); }
@@ -55,13 +57,18 @@ class EditorDialog : public wxDialog, public EditorWindow {
 
  private:
   wxWindow* control(int controlId) const;
-  void deliver(const WindowMessage& message);
+  MessageResult deliver(const WindowMessage& message);
   void sendContextMenu(int controlId, const wxPoint& screen);
   void bindMouseForContextMenu(wxWindow* window, int controlId);
+  // IDC_TREE_TYPES or IDC_LIST_ITEMS when window is it or a part of it, else 0.
+  int controlOf(const wxWindow* window) const;
+  int focusedControl() const { return controlOf(FindFocus()); }
+  bool handleControlKey(const wxKeyEvent& event);
 
   void onSize(wxSizeEvent& event);
   void onCharHook(wxKeyEvent& event);
   void onContextMenu(wxContextMenuEvent& event);
+  void onListItemActivated(wxListEvent& event);
 
   wxStaticBox* groupTypes_ = nullptr;
   wxStaticBox* groupItems_ = nullptr;

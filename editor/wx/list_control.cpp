@@ -8,7 +8,7 @@
 namespace orvalen::wx {
 
 VideoListCtrl::VideoListCtrl(wxWindow* parent, int id, const wxPoint& position, const wxSize& size)
-    : wxListCtrl(parent, id, position, size, wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SUNKEN) {
+    : wxListCtrl(parent, id, position, size, wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SIMPLE) {
   AppendColumn(wxString(), wxLIST_FORMAT_LEFT, 0);
 }
 
@@ -59,11 +59,57 @@ void VideoListCtrl::selectRow(int row, bool selected) {
   SetItemState(row, selected ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
 }
 
-wxWindow* VideoListCtrl::rowsWindow() {
+// The generic list draws its rows and its header in two child windows, the rows below the
+// header; the native lists draw both themselves.
+wxWindow* VideoListCtrl::rowsWindow() const {
+  wxWindow* rows = nullptr;
   for (wxWindow* child : GetChildren()) {
-    if (child->GetClassInfo()->GetClassName() == wxString("wxListMainWindow")) return child;
+    if (!rows || child->GetPosition().y > rows->GetPosition().y) rows = child;
   }
-  return this;
+  return rows ? rows : const_cast<VideoListCtrl*>(this);
+}
+
+wxWindow* VideoListCtrl::headerWindow() const {
+  const wxWindow* rows = rowsWindow();
+  for (wxWindow* child : GetChildren()) {
+    if (child != rows) return child;
+  }
+  return nullptr;
+}
+
+bool VideoListCtrl::isRowSelected(int row) const {
+  at(row);
+  return GetItemState(row, wxLIST_STATE_SELECTED) != 0;
+}
+
+void VideoListCtrl::selectOnlyRow(int row) {
+  at(row);
+  for (int selected : selectedRows()) {
+    if (selected != row) selectRow(selected, false);
+  }
+  SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+               wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+}
+
+// The list's client area holds the header above the rows, but the generic list hit-tests in
+// the coordinates of its rows window.
+int VideoListCtrl::rowAt(Point client) const {
+  const wxWindow* rows = rowsWindow();
+  const wxPoint inRows = rows == this ? wxPoint(client.x, client.y)
+                                      : wxPoint(client.x, client.y) - rows->GetPosition();
+  if (inRows.y < 0 || inRows.x < 0) return -1;
+  int flags = 0;
+  const long row = HitTest(inRows, flags);
+  return row >= 0 && row < rowCount() && (flags & wxLIST_HITTEST_ONITEM) ? static_cast<int>(row)
+                                                                         : -1;
+}
+
+Rect VideoListCtrl::rowRect(int row) {
+  at(row);
+  EnsureVisible(row);
+  wxRect rect;
+  if (!GetItemRect(row, rect)) return {};
+  return {rect.GetLeft(), rect.GetTop(), rect.GetRight() + 1, rect.GetBottom() + 1};
 }
 
 void VideoListCtrl::showRowCount() {

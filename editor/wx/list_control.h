@@ -31,13 +31,19 @@ class VideoListCtrl : public wxListCtrl, public ListControl {
   void appendRows(std::vector<Row> rows) override;
   int firstSelectedRow() const override;
   int selectedCount() const override;
+  bool isRowSelected(int row) const override;
+  void selectOnlyRow(int row) override;
+  int rowAt(Point client) const override;
+  Rect rowRect(int row) override;
 
   // Selects or unselects one row, as a click would (for tests and the keyboard).
   void selectRow(int row, bool selected);
 
-  // The child window that shows the rows and takes their mouse clicks (the list itself when
-  // the rows are not drawn by a child).
-  wxWindow* rowsWindow();
+  // The child windows that show the rows and the column header and take their mouse clicks
+  // (the list itself when it draws them without children; no header window then). Known once
+  // the list has been laid out.
+  wxWindow* rowsWindow() const;
+  wxWindow* headerWindow() const;
 
  protected:
   wxString OnGetItemText(long item, long column) const override;

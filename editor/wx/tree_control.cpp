@@ -9,8 +9,9 @@
 namespace orvalen::wx {
 namespace {
 
+// A simple border is a visible line with every theme (a sunken one draws nothing with some).
 constexpr long kTreeStyle = wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_EDIT_LABELS |
-                            wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_SUNKEN | wxHSCROLL;
+                            wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_SIMPLE | wxHSCROLL;
 
 }  // namespace
 
@@ -43,6 +44,7 @@ TreeItem CategoryTreeCtrl::insertItem(TreeItem parent, const std::string& label)
   const std::uintptr_t handle = nextHandle_++;
   nodes_[handle] = Node{wxId, 0};
   handles_[wxId.GetID()] = handle;
+  widthsChanged();
   return TreeItem(handle);
 }
 
@@ -102,6 +104,16 @@ void CategoryTreeCtrl::deleteItem(TreeItem item) {
 
 void CategoryTreeCtrl::setItemText(TreeItem item, const std::string& label) {
   SetItemText(node(item).wxId, toWx(label));
+  widthsChanged();
+}
+
+// The horizontal scroll range must cover the widest label. The generic tree measures a label
+// when it changes but sets its scroll range only when it lays out all items again, which a new
+// label alone does not ask for.
+void CategoryTreeCtrl::widthsChanged() {
+#ifdef wxHAS_GENERIC_TREECTRL
+  m_dirty = true;
+#endif
 }
 
 std::string CategoryTreeCtrl::itemText(TreeItem item) const {
@@ -157,6 +169,58 @@ void CategoryTreeCtrl::editLabel(TreeItem item) {
   EnsureVisible(wxId);
   EditLabel(wxId);
   watchEditControl();
+}
+
+void CategoryTreeCtrl::editLabelWithText(TreeItem item, const std::string& text) {
+  node(item);
+  if (!reportingEditEnd_) {
+    startEditWithText(item, text);
+    return;
+  }
+  // The edit being reported is still being taken down.
+  CallAfter([this, item, text] {
+    if (isAlive(item)) startEditWithText(item, text);
+  });
+}
+
+void CategoryTreeCtrl::startEditWithText(TreeItem item, const std::string& text) {
+  editLabel(item);
+  if (wxTextCtrl* edit = GetEditControl()) {
+    edit->ChangeValue(toWx(text));
+    edit->SetInsertionPointEnd();
+  }
+}
+
+TreeItem CategoryTreeCtrl::itemAt(Point client) const {
+  int flags = 0;
+  const wxTreeItemId wxId = HitTest(wxPoint(client.x, client.y), flags);
+  const int onLine = wxTREE_HITTEST_ONITEM | wxTREE_HITTEST_ONITEMINDENT |
+                     wxTREE_HITTEST_ONITEMBUTTON | wxTREE_HITTEST_ONITEMRIGHT;
+  return (flags & onLine) ? handleOf(wxId) : TreeItem();
+}
+
+void CategoryTreeCtrl::selectItem(TreeItem item) {
+  const wxTreeItemId wxId = node(item).wxId;
+  // A click elsewhere ends a running edit, confirmed.
+  if (editedItem_.IsOk()) endEditByUser(true);
+  if (GetSelection() != wxId) SelectItem(wxId);
+}
+
+bool CategoryTreeCtrl::ancestorsExpanded(const wxTreeItemId& wxId) const {
+  for (wxTreeItemId at = GetItemParent(wxId); at.IsOk() && at != GetRootItem();
+       at = GetItemParent(at)) {
+    if (!IsExpanded(at)) return false;
+  }
+  return true;
+}
+
+Rect CategoryTreeCtrl::itemRect(TreeItem item) {
+  const wxTreeItemId wxId = node(item).wxId;
+  if (!ancestorsExpanded(wxId)) return {};
+  ScrollTo(wxId);
+  wxRect rect;
+  if (!GetBoundingRect(wxId, rect, true)) return {};
+  return {rect.GetLeft(), rect.GetTop(), rect.GetRight() + 1, rect.GetBottom() + 1};
 }
 
 void CategoryTreeCtrl::discardEdit() {
@@ -225,7 +289,9 @@ void CategoryTreeCtrl::onEndLabelEdit(wxTreeEvent& event) {
   }
   editedItem_.Unset();
   watchedEdit_ = nullptr;
+  reportingEditEnd_ = true;
   send(TreeEndLabelEditMessage{IDC_TREE_TYPES, item, text});
+  reportingEditEnd_ = false;
 }
 
 }  // namespace orvalen::wx

@@ -44,6 +44,10 @@ class CategoryTreeCtrl : public wxTreeCtrl, public TreeControl {
   void toggle(TreeItem item) override;
   bool isExpanded(TreeItem item) const override;
   void editLabel(TreeItem item) override;
+  void editLabelWithText(TreeItem item, const std::string& text) override;
+  TreeItem itemAt(Point client) const override;
+  void selectItem(TreeItem item) override;
+  Rect itemRect(TreeItem item) override;
 
   void OnInternalIdle() override;
 
@@ -58,6 +62,10 @@ class CategoryTreeCtrl : public wxTreeCtrl, public TreeControl {
   void forgetSubtree(const wxTreeItemId& top);
   TreeItem selectionAfterDeleting(const wxTreeItemId& doomed) const;
   void send(const WindowMessage& message);
+  bool isAlive(TreeItem item) const { return nodes_.count(item.id()) != 0; }
+  bool ancestorsExpanded(const wxTreeItemId& wxId) const;
+  void startEditWithText(TreeItem item, const std::string& text);
+  void widthsChanged();
 
   void onSelChanging(wxTreeEvent& event);
   void onSelChanged(wxTreeEvent& event);
@@ -78,6 +86,8 @@ class CategoryTreeCtrl : public wxTreeCtrl, public TreeControl {
   // How an edit ended, for the tree reports an edit confirmed unchanged as cancelled.
   bool escapePressed_ = false;
   bool discarding_ = false;
+  // Set while an edit's end is reported: a new edit cannot start before the old one is gone.
+  bool reportingEditEnd_ = false;
   wxTextCtrl* watchedEdit_ = nullptr;
 };
 

@@ -2,10 +2,13 @@
 
 #include <wx/app.h>
 #include <wx/dialog.h>
+#include <wx/eventfilter.h>
+#include <wx/evtloop.h>
 #include <wx/filedlg.h>
 #include <wx/utils.h>
 
 #include "about_dialog.h"
+#include "app_icon.h"
 #include "editor_dialog.h"
 #include "native_window.h"
 #include "tree_control.h"
@@ -73,16 +76,59 @@ FileDialogResult WxToolkit::runFileDialog(FileDialogKind kind, const std::string
   const char* title = kind == FileDialogKind::kSave ? "另存为" : "打开";
   wxFileDialog dialog(modalParent(), wxString::FromUTF8(title), wxString(), wxString(),
                       toWxFilter(filter), style);
+  dialog.SetIcon(appIcon());
   if (showFileDialog(dialog) != wxID_OK) return {};
   return {IDOK, fromWx(dialog.GetPath())};
 }
 
 void WxToolkit::beginBusyCursor() {
   wxBeginBusyCursor();
+  // The caller may not come back to the event loop for a while (a statement waiting for a
+  // lock): the new cursor must reach the screen now.
+  for (wxWindow* window : wxTopLevelWindows) window->Update();
+  wxTheApp->ProcessPendingEvents();
 }
 
 void WxToolkit::endBusyCursor() {
   wxEndBusyCursor();
+}
+
+namespace {
+
+// Swallows the user's key presses and clicks while it lives.
+class InputSwallower : public wxEventFilter {
+ public:
+  InputSwallower() { wxEvtHandler::AddFilter(this); }
+  ~InputSwallower() override { wxEvtHandler::RemoveFilter(this); }
+  InputSwallower(const InputSwallower&) = delete;
+  InputSwallower& operator=(const InputSwallower&) = delete;
+
+  int FilterEvent(wxEvent& event) override {
+    const wxEventType type = event.GetEventType();
+    const bool input = type == wxEVT_CHAR_HOOK || type == wxEVT_KEY_DOWN || type == wxEVT_CHAR ||
+                       type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK ||
+                       type == wxEVT_RIGHT_DOWN || type == wxEVT_RIGHT_DCLICK ||
+                       type == wxEVT_MIDDLE_DOWN || type == wxEVT_MIDDLE_DCLICK ||
+                       type == wxEVT_AUX1_DOWN || type == wxEVT_AUX2_DOWN ||
+                       type == wxEVT_MOUSEWHEEL || type == wxEVT_CONTEXT_MENU;
+    // Taken as handled, so no control acts on it either.
+    return input ? Event_Processed : Event_Skip;
+  }
+};
+
+}  // namespace
+
+// Only the events of user input are taken from the queue, and each of them is swallowed;
+// everything else stays queued in its order.
+void WxToolkit::discardPendingInput() {
+  InputSwallower swallower;
+  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+    loop->YieldFor(wxEVT_CATEGORY_USER_INPUT);
+    return;
+  }
+  wxEventLoop loop;
+  wxEventLoopActivator active(&loop);
+  loop.YieldFor(wxEVT_CATEGORY_USER_INPUT);
 }
 
 }  // namespace orvalen::wx

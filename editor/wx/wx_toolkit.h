@@ -19,6 +19,7 @@ class WxToolkit : public Toolkit {
   FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) override;
   void beginBusyCursor() override;
   void endBusyCursor() override;
+  void discardPendingInput() override;
 
   // Called with the editor window once it is created and attached, before its client's
   // initialisation; tests use it to reach the window.

@@ -10,6 +10,7 @@
 
 #include "btree/btree_storage.h"
 #include "common/error.h"
+#include "common/invariant.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -79,6 +80,30 @@ Division divide(const std::vector<CellView>& cells, bool evenOut) {
   return division;
 }
 
+// Every page of the division gets at least one cell and no more than fit, and one divider
+// stands between each page and the next.
+bool divisionIsSound(const std::vector<CellView>& cells, const Division& division) {
+  for (size_t p = 0; p < division.pages(); ++p) {
+    if (division.start[p] >= division.end[p] || division.end[p] > cells.size()) return false;
+    if (bytesOf(cells, division.start[p], division.end[p]) > kUsableSpace) return false;
+    if (p + 1 < division.pages() && division.end[p] + 1 != division.start[p + 1]) return false;
+  }
+  return division.pages() > 0 && division.start[0] == 0 &&
+         division.end[division.pages() - 1] == cells.size();
+}
+
+// The parent's slots from firstSlot on lead to the new pages, in order.
+bool parentLeadsTo(const NodeCells& parent, size_t firstSlot, const PageNumber* pages, size_t count,
+                   ByteOrder order) {
+  for (size_t p = 0; p < count; ++p) {
+    size_t slot = firstSlot + p;
+    PageNumber child =
+        slot < parent.cells.size() ? parent.cells[slot].leftChild(order) : parent.rightChild;
+    if (child != pages[p]) return false;
+  }
+  return true;
+}
+
 // A page's bytes copied aside, so that its cells can be moved while the page is rewritten.
 using PageImage = std::array<uint8_t, kPageSize>;
 
@@ -95,6 +120,7 @@ void BtreeStorage::balance(Path& path, size_t depth, const NodeCells& content, b
   bool fullEnough = used >= kMinNodeFill || appending;
   if (used <= kUsableSpace && fullEnough && !content.cells.empty()) {
     writeNode(path[depth].ref, content.cells.data(), content.cells.size(), content.rightChild);
+    ENGINE_INVARIANT(node(path[depth].ref).count == content.cells.size());
     return;
   }
   balanceNonRoot(path, depth, content, appending);
@@ -104,12 +130,14 @@ void BtreeStorage::balanceRoot(Path& path, const NodeCells& views, bool appendin
   PageRef root = path[0].ref;
   if (views.fits() && (!views.cells.empty() || views.rightChild == 0)) {
     writeNode(root, views.cells.data(), views.cells.size(), views.rightChild);
+    ENGINE_INVARIANT(node(root).count == views.cells.size());
     return;
   }
   NodeContent content = copyOf(views);
   for (size_t absorbed = 0; content.fits(); ++absorbed) {
     if (!content.cells.empty() || content.rightChild == 0) {
       writeNode(root, content);
+      ENGINE_INVARIANT(node(root).count == content.cells.size());
       return;
     }
     // A root left with no cells takes over its only child's content.
@@ -201,6 +229,7 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
   if (cells.empty()) throwCorrupt();
 
   Division division = divide(cells, !appending);
+  ENGINE_INVARIANT(divisionIsSound(cells, division));
   const size_t pages = division.pages();
   std::array<PageNumber, kMostPages> newPages;
   for (size_t p = 0; p < pages; ++p) newPages[p] = p < siblings ? oldPages[p] : allocatePage();
@@ -241,6 +270,7 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
   for (size_t p = 0; p + 1 < pages; ++p)
     parent.cells.push_back({dividers[p].bytes, dividers[p].size});
   for (size_t i = rest; i < parentCount; ++i) parent.cells.push_back(parentCell(i));
+  ENGINE_INVARIANT(parentLeadsTo(parent, firstSlot, newPages.data(), pages, fileOrder));
   balance(path, depth - 1, parent, appending);
 }
 

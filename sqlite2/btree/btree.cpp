@@ -54,6 +54,10 @@ bool Btree::inTransaction() const {
   return state_->storage.pager().inWriteTransaction();
 }
 
+bool Btree::transactionFailed() const {
+  return state_->storage.pager().transactionFailed();
+}
+
 void Btree::commit() {
   state_->storage.pager().commit();
 }

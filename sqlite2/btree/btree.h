@@ -44,6 +44,9 @@ class Btree {
   // empty schema tree on page 2) as the reference library does.
   void beginTransaction();
   bool inTransaction() const;
+  // Whether the open transaction failed part way (a write or sync of the file): it can only
+  // be rolled back, and every other call fails until then.
+  bool transactionFailed() const;
   void commit();
   void rollback();
   void beginStatement();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/error.h"
+#include "common/invariant.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -149,6 +150,25 @@ int CursorCore::seekPath(std::string_view key) {
   }
 }
 
+// On an entry, the path leads from the root down to it: each level's slot leads to the next
+// level's page, and the last level's index is one of its page's cells.
+bool CursorCore::pathIsSound() {
+  if (mode_ != Mode::OnEntry) return true;
+  if (path_.empty() || path_.size() > kMaxTreeDepth || path_[0].ref.number() != root_) {
+    return false;
+  }
+  for (size_t level = 0; level + 1 < path_.size(); ++level) {
+    const NodePage& node = nodeAt(level);
+    int slot = path_[level].index;
+    if (node.isLeaf() || slot < 0 || slot > node.count) return false;
+    PageNumber child =
+        childAt(node, path_[level].ref.data(), static_cast<size_t>(slot), node.order);
+    if (child != path_[level + 1].ref.number()) return false;
+  }
+  int index = path_.back().index;
+  return index >= 0 && index < nodeAt(path_.size() - 1).count;
+}
+
 void CursorCore::save() {
   landing_ = Landing::None;
   if (mode_ == Mode::OnEntry) {
@@ -172,6 +192,7 @@ void CursorCore::restore() {
   }
   mode_ = Mode::OnEntry;
   if (result != 0) pendingMove_ = result > 0 ? 1 : -1;
+  ENGINE_INVARIANT(pathIsSound());
 }
 
 bool CursorCore::valid() {
@@ -185,6 +206,7 @@ bool CursorCore::first() {
   walkDescents_ = 0;
   moveToRoot();
   mode_ = moveToLeftmost() ? Mode::OnEntry : Mode::Unset;
+  ENGINE_INVARIANT(pathIsSound());
   return mode_ == Mode::OnEntry;
 }
 
@@ -196,6 +218,7 @@ bool CursorCore::last() {
     mode_ = moveToRightmost() ? Mode::OnEntry : Mode::Unset;
   }
   landing_ = Landing::AfterLast;
+  ENGINE_INVARIANT(pathIsSound());
   return mode_ == Mode::OnEntry;
 }
 
@@ -210,6 +233,7 @@ bool CursorCore::next() {
     mode_ = Mode::Unset;
     path_.clear();
   }
+  ENGINE_INVARIANT(pathIsSound());
   return mode_ == Mode::OnEntry;
 }
 
@@ -224,6 +248,7 @@ bool CursorCore::previous() {
     mode_ = Mode::Unset;
     path_.clear();
   }
+  ENGINE_INVARIANT(pathIsSound());
   return mode_ == Mode::OnEntry;
 }
 
@@ -237,6 +262,7 @@ int CursorCore::seek(std::string_view key) {
   landingResult_ = result;
   bool empty = nodeAt(path_.size() - 1).count == 0;
   mode_ = empty ? Mode::Unset : Mode::OnEntry;
+  ENGINE_INVARIANT(pathIsSound());
   return empty ? -1 : result;
 }
 
@@ -371,6 +397,7 @@ void CursorCore::insert(std::string_view key, std::string_view data) {
     return;
   }
   mode_ = Mode::OnEntry;
+  ENGINE_INVARIANT(pathIsSound());
 }
 
 // The path to where the key belongs, as seekPath gives it, without going down the tree again

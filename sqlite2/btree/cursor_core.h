@@ -63,6 +63,7 @@ class CursorCore {
   bool onRightEdge();
   bool onLastEntry();
   void removeFromInterior(const CellInfo& removed);
+  bool pathIsSound();
 
   BtreeStorage& storage_;
   PageNumber root_;

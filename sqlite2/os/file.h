@@ -3,7 +3,9 @@
 // An open file with positioned reads and writes: a descriptor on POSIX systems (os/posix/),
 // a handle on Windows (os/win/, where a handle fits the same int). Every failure throws
 // sqlite2::Error: SQLITE_CANTOPEN when a file cannot be opened, SQLITE_FULL when the disk is
-// full, SQLITE_IOERR for any other failing system call. Paths are UTF-8.
+// full, SQLITE_IOERR for any other failing system call. Each operation asks the fault hook
+// (os/fault_injection.h) first, so that tests can make it fail as the system call would.
+// Paths are UTF-8.
 //
 // On Windows files are opened as SQLite 2.8 opens them there, so that its programs and ours
 // share them: a database shares reading and writing with other handles, a journal or

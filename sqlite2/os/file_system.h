@@ -1,6 +1,7 @@
 #pragma once
 
-// Operations on paths rather than on open files.
+// Operations on paths rather than on open files. Deleting and syncing a directory ask the
+// fault hook (os/fault_injection.h) first, as the operations on open files do.
 
 #include <string>
 

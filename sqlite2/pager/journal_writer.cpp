@@ -1,5 +1,6 @@
 #include "pager/journal_writer.h"
 
+#include "common/error.h"
 #include "os/file_system.h"
 #include "pager/journal_format.h"
 
@@ -25,7 +26,12 @@ JournalWriter::JournalWriter(const std::string& path, PageNumber originalPageCou
     file_.writeAt(0, header, sizeof header);
   } catch (...) {
     file_.close();
-    deleteFile(path_);
+    // The write's failure is the one to report. A journal left without its whole header
+    // restores nothing: whoever finds it only deletes it.
+    try {
+      deleteFile(path_);
+    } catch (const Error&) {
+    }
     throw;
   }
   buffer_.reserve(kBufferedRecords * kJournalRecordSize);

@@ -115,6 +115,9 @@ void Pager::beginWrite() {
 bool Pager::inWriteTransaction() const {
   return core_->inWriteTransaction();
 }
+bool Pager::transactionFailed() const {
+  return core_->state() == PagerState::kWriteFailed;
+}
 void Pager::makeWritable(PageRef& page) {
   core_->makeWritable(page.page_);
 }

@@ -29,6 +29,21 @@
 //
 // Failures throw sqlite2::Error with the code the C interface reports (SQLITE_BUSY,
 // SQLITE_READONLY, SQLITE_CANTOPEN, SQLITE_IOERR, SQLITE_CORRUPT, SQLITE_FULL, ...).
+//
+// Failing file operations (pager/pager_core.h has the state machine):
+//  (1) A write transaction whose journal or database writes, syncs or truncation failed, or
+//      whose statement rollback failed, can only be rolled back: until rollback() every other
+//      call fails with the first failure's code (transactionFailed() is true). A failed
+//      commit() is such a failure, so its transaction stays open for rollback().
+//  (2) A rollback that fails gives the transaction up: its journal stays on disk as a hot
+//      journal, and every call fails with the failure's code until no page is referenced.
+//      Then the pager drops its cache and lock, and the next get() plays the journal back.
+//  (3) So no page that a failed transaction changed, or that was read before a failed
+//      rollback, is ever handed out again; pages still referenced at the failure cannot be
+//      changed any more (mutableData() fails).
+//  (4) The database file is never written before the journal records of the pages written
+//      are synced, and the journal is deleted only after the database is synced: a failure
+//      at any point leaves a file that the journal, if present, restores.
 
 #include <cstddef>
 #include <cstdint>
@@ -123,6 +138,8 @@ class Pager {
   // throws Error(SQLITE_CANTOPEN).
   void beginWrite();
   bool inWriteTransaction() const;
+  // Whether the open write transaction failed part way and can only be rolled back (1).
+  bool transactionFailed() const;
   // Saves the page's current content to the journal (once per transaction) and, inside a
   // statement, for the statement, before the caller changes it. Throws Error(SQLITE_READONLY)
   // on a read-only file and Error(SQLITE_MISUSE) outside a write transaction.

@@ -45,7 +45,7 @@ PagerCore::PagerCore(const std::string& path, File file, const PagerOptions& opt
       random_(seededGenerator()) {}
 
 PagerCore::~PagerCore() {
-  if (inTransaction_) {
+  if (inWriteTransaction()) {
     try {
       rollback();
     } catch (...) {
@@ -65,8 +65,9 @@ void PagerCore::lockWithBusyHandler(const std::function<bool()>& attempt) {
 }
 
 void PagerCore::ensureSharedLock() {
-  if (database_.level() != LockLevel::kNone) return;
+  if (state_ != PagerState::kUnlocked) return;
   lockWithBusyHandler([this] { return trySharedLock(); });
+  setState(PagerState::kReading);
 }
 
 // Going from no lock to the shared lock is the moment to look for a journal: nobody who is
@@ -111,15 +112,22 @@ bool PagerCore::recoverHotJournal() {
 // Once nobody looks at pages and no transaction is open, the lock goes, and with it the
 // cache: another process may change the file from now on.
 void PagerCore::releaseLockIfIdle() {
-  if (references_ != 0 || inTransaction_ || database_.level() == LockLevel::kNone) return;
+  if (references_ != 0) return;
+  if (state_ == PagerState::kError) {
+    resetIfIdle();
+    return;
+  }
+  if (state_ != PagerState::kReading) return;
   cache_.clear();
   database_.unlock();
+  setState(PagerState::kUnlocked);
 }
 
 // ---- Pages ----
 
 PageNumber PagerCore::pageCount() {
-  if (inTransaction_) return pageCount_;
+  refuseWhenFailed();
+  if (state_ == PagerState::kWriting) return pageCount_;
   ensureSharedLock();
   PageNumber count = pageCount_;
   releaseLockIfIdle();
@@ -128,6 +136,7 @@ PageNumber PagerCore::pageCount() {
 
 CachedPage* PagerCore::get(PageNumber number) {
   if (number == 0 || number > kMaxPageNumber) throw Error(SQLITE_CORRUPT);
+  refuseWhenFailed();
   ensureSharedLock();
   CachedPage* page = cache_.find(number);
   if (!page) {
@@ -255,19 +264,21 @@ void PagerCore::readPage(CachedPage* page) {
 }
 
 void PagerCore::spillDirtyPages() {
-  std::vector<CachedPage*> unreferenced = cache_.unreferencedDirtyPages();
-  std::vector<CachedPage*> ready;
-  for (CachedPage* page : unreferenced) {
-    if (!page->needsSync) ready.push_back(page);
-  }
-  // A handful of ready pages would only bring the next spill closer; then sync instead.
-  size_t enough = std::max<size_t>(1, cache_.bound() / 8);
-  if (journal_->everSynced() && ready.size() >= enough) {
-    writeCleaning(ready);
-  } else {
-    syncJournal();
-    writeCleaning(unreferenced);
-  }
+  writeStep([this] {
+    std::vector<CachedPage*> unreferenced = cache_.unreferencedDirtyPages();
+    std::vector<CachedPage*> ready;
+    for (CachedPage* page : unreferenced) {
+      if (!page->needsSync) ready.push_back(page);
+    }
+    // A handful of ready pages would only bring the next spill closer; then sync instead.
+    size_t enough = std::max<size_t>(1, cache_.bound() / 8);
+    if (journal_->everSynced() && ready.size() >= enough) {
+      writeCleaning(ready);
+    } else {
+      syncJournal();
+      writeCleaning(unreferenced);
+    }
+  });
 }
 
 // Writes unreferenced changed pages to the file; afterwards they are clean.
@@ -286,19 +297,20 @@ void PagerCore::writeCleaning(const std::vector<CachedPage*>& pages) {
 // ---- Transactions ----
 
 void PagerCore::beginWrite() {
-  if (inTransaction_) return;
+  refuseWhenFailed();
+  if (state_ == PagerState::kWriting) return;
   ensureSharedLock();
   if (!readOnly_) {
     try {
       lockWithBusyHandler([this] { return database_.tryExclusive(); });
       journal_.emplace(journalPath_, pageCount_, static_cast<uint32_t>(random_()));
     } catch (...) {
-      database_.downgrade();
+      leaveExclusiveLock();
       releaseLockIfIdle();
       throw;
     }
   }
-  inTransaction_ = true;
+  setState(PagerState::kWriting);
   originalPageCount_ = pageCount_;
   journaled_.assign(size_t(pageCount_) + 1, false);
   databaseWritten_ = false;
@@ -308,8 +320,23 @@ void PagerCore::beginWrite() {
 
 void PagerCore::makeWritable(CachedPage* page) {
   if (isWritable(page)) return;
+  refuseWhenFailed();
   if (readOnly_) throw Error(SQLITE_READONLY);
-  if (!inTransaction_) throw Error(SQLITE_MISUSE, "page changed outside a write transaction");
+  if (state_ != PagerState::kWriting) {
+    throw Error(SQLITE_MISUSE, "page changed outside a write transaction");
+  }
+  writeStep([&] { saveOriginal(page); });
+  if (!page->dirty) {
+    cache_.setDirty(page, true);
+    dirty_.push_back(page);
+  }
+  pageCount_ = std::max(pageCount_, page->number);
+  page->writableStamp = writableStamp_;
+}
+
+// The page's bytes before its first change go to the journal (once per transaction) and to
+// the statement's journal (once per statement).
+void PagerCore::saveOriginal(CachedPage* page) {
   PageNumber number = page->number;
   if (number <= originalPageCount_ && !journaled_[number]) {
     journal_->append(number, page->data);
@@ -320,12 +347,6 @@ void PagerCore::makeWritable(CachedPage* page) {
       !statement_.contains(number)) {
     statement_.save(number, page->data);
   }
-  if (!page->dirty) {
-    cache_.setDirty(page, true);
-    dirty_.push_back(page);
-  }
-  pageCount_ = std::max(pageCount_, number);
-  page->writableStamp = writableStamp_;
 }
 
 void PagerCore::syncJournalIfNeeded() {
@@ -368,36 +389,42 @@ void PagerCore::writeToDatabase(std::vector<CachedPage*>& pages) {
 }
 
 void PagerCore::commit() {
-  if (!inTransaction_) return;
-  if (journal_) {
-    if (!dirty_.empty() || databaseWritten_) {
-      syncJournalIfNeeded();
-      writeToDatabase(dirty_);
-      // Pages a rolled-back statement had spilled past the end are not part of the database.
-      if (highestWritten_ > pageCount_) database_.file().truncate(uint64_t(pageCount_) * kPageSize);
-      database_.file().sync();
-    }
-    journal_->closeAndDelete();
-  }
+  refuseWhenFailed();
+  if (state_ != PagerState::kWriting) return;
+  if (journal_) writeStep([this] { writeCommit(); });
   markAllClean();
   endTransaction();
 }
 
-void PagerCore::rollback() {
-  if (!inTransaction_) return;
-  try {
-    if (journal_) {
-      if (databaseWritten_) restoreDatabaseFromJournal();
-      journal_->closeAndDelete();
-    }
-    pageCount_ = originalPageCount_;
-    revertChangedPages();
-  } catch (...) {
-    markAllClean();
-    endTransaction();
-    throw;
+// Deleting the journal is the moment of commit: until then a crash, or a failure here
+// followed by rollback(), brings the old file back.
+void PagerCore::writeCommit() {
+  if (!dirty_.empty() || databaseWritten_) {
+    syncJournalIfNeeded();
+    writeToDatabase(dirty_);
+    // Pages a rolled-back statement had spilled past the end are not part of the database.
+    if (highestWritten_ > pageCount_) database_.file().truncate(uint64_t(pageCount_) * kPageSize);
+    database_.file().sync();
   }
+  journal_->closeAndDelete();
+}
+
+// A rollback that fails part way leaves the journal on disk, the file partly restored and the
+// cache in doubt: the pager gives the transaction up (kError), and the journal is played back
+// as a hot journal by the next reader, this connection included once it has reset.
+void PagerCore::rollback() {
+  if (!inWriteTransaction()) return;
+  guardedStep([this] { undoTransaction(); }, [this](int code) { enterError(code); });
   endTransaction();
+}
+
+void PagerCore::undoTransaction() {
+  if (journal_) {
+    if (databaseWritten_) restoreDatabaseFromJournal();
+    journal_->closeAndDelete();
+  }
+  pageCount_ = originalPageCount_;
+  revertChangedPages();
 }
 
 void PagerCore::restoreDatabaseFromJournal() {
@@ -429,6 +456,17 @@ void PagerCore::revertChangedPages() {
   }
 }
 
+// Whatever the transaction kept in memory goes; the files are not touched.
+void PagerCore::forgetTransaction() {
+  markAllClean();
+  journal_.reset();
+  statement_.end();
+  journaled_.clear();
+  databaseWritten_ = false;
+  highestWritten_ = 0;
+  ++writableStamp_;
+}
+
 void PagerCore::markAllClean() {
   for (CachedPage* page : dirty_) {
     cache_.setDirty(page, false);
@@ -438,22 +476,19 @@ void PagerCore::markAllClean() {
 }
 
 void PagerCore::endTransaction() {
-  inTransaction_ = false;
-  journal_.reset();
-  dirty_.clear();
-  statement_.end();
-  journaled_.clear();
-  databaseWritten_ = false;
-  highestWritten_ = 0;
-  ++writableStamp_;
-  database_.downgrade();
+  forgetTransaction();
+  setState(PagerState::kReading);
+  leaveExclusiveLock();
   releaseLockIfIdle();
 }
 
 // ---- Statements ----
 
 void PagerCore::beginStatement() {
-  if (!inTransaction_) throw Error(SQLITE_MISUSE, "statement outside a write transaction");
+  refuseWhenFailed();
+  if (state_ != PagerState::kWriting) {
+    throw Error(SQLITE_MISUSE, "statement outside a write transaction");
+  }
   statement_.begin(pageCount_);
   ++writableStamp_;
 }
@@ -462,8 +497,19 @@ void PagerCore::commitStatement() {
   statement_.end();
 }
 
+// When the saved pages cannot all be put back, the statement's changes are partly undone: only
+// the transaction's rollback can make the cache whole again.
 void PagerCore::rollbackStatement() {
+  refuseWhenFailed();
   if (!statement_.active()) return;
+  writeStep([this] { restoreStatementPages(); });
+  dropPagesPast(statement_.startPageCount());
+  pageCount_ = statement_.startPageCount();
+  statement_.end();
+  ++writableStamp_;
+}
+
+void PagerCore::restoreStatementPages() {
   statement_.forEachSaved([this](PageNumber number, const uint8_t* bytes) {
     CachedPage* page = cache_.find(number);
     if (!page) page = load(number);
@@ -474,10 +520,6 @@ void PagerCore::rollbackStatement() {
       dirty_.push_back(page);
     }
   });
-  dropPagesPast(statement_.startPageCount());
-  pageCount_ = statement_.startPageCount();
-  statement_.end();
-  ++writableStamp_;
 }
 
 // Pages past the new end no longer exist: they are forgotten, or zeroed where referenced.

@@ -23,6 +23,9 @@ struct Database::State {
   void begin();
   void commit();
   void rollback();
+  void rollBackFailedTransaction();
+  void undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept;
+  void rollBackWholeTransaction() noexcept;
 };
 
 namespace {
@@ -92,8 +95,16 @@ void Database::execute(std::string_view sql, const RowCallback& onRow) {
     }
   } catch (const Error&) {
     if (!state.session.statementStarted) state.session.changes = 0;
+    state.rollBackFailedTransaction();
     throw;
   }
+}
+
+// A transaction whose file writes failed (a COMMIT, or a statement of any kind that had to
+// write changed pages out) cannot go on: it is rolled back with the call that failed, so
+// that the next call finds the file as it was before the transaction.
+void Database::State::rollBackFailedTransaction() {
+  if (session.btree->transactionFailed()) rollBackWholeTransaction();
 }
 
 void Database::State::runStatement(const Statement& statement, const RowCallback& onRow) {
@@ -154,21 +165,47 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     // Rows the failing statement changed before it failed stay counted, as in the reference
     // library, although they are undone.
     session.lastInsertRowid = lastInsertRowidBefore;
+    undoFailedStatement(ownTransaction, changesSchema);
+    throw;
+  }
+}
+
+// Undoes what a failed statement did: inside BEGIN the statement alone where that works,
+// otherwise the whole transaction. Failures on the way are not reported: the statement's own
+// failure is what the caller hears of.
+void Database::State::undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept {
+  Btree& btree = *session.btree;
+  if (changesSchema) session.schema.reset();
+  if (!ownTransaction && btree.inTransaction() && !btree.transactionFailed()) {
     try {
-      if (ownTransaction || !btree.inTransaction()) {
-        if (btree.inTransaction()) btree.rollback();
-      } else {
-        btree.rollbackStatement();
-      }
+      btree.rollbackStatement();
+      return;
     } catch (const Error&) {
       // The statement could not be undone alone: the whole transaction goes.
-      if (btree.inTransaction()) btree.rollback();
-      explicitTransaction = false;
-      session.schema.reset();
     }
-    if (changesSchema) session.schema.reset();
-    if (!btree.inTransaction()) explicitTransaction = false;
-    throw;
+  }
+  if (ownTransaction) {
+    try {
+      if (btree.inTransaction()) btree.rollback();
+    } catch (const Error&) {
+      // The journal stays behind; the next statement plays it back.
+    }
+  } else {
+    rollBackWholeTransaction();
+  }
+}
+
+// The kept cursor goes first: pages it held would keep a pager whose rollback failed from
+// resetting.
+void Database::State::rollBackWholeTransaction() noexcept {
+  Btree& btree = *session.btree;
+  explicitTransaction = false;
+  session.schema.reset();
+  session.dropWriteCursor();
+  try {
+    if (btree.inTransaction()) btree.rollback();
+  } catch (const Error&) {
+    // The journal stays behind; the next statement plays it back.
   }
 }
 

@@ -155,6 +155,58 @@ std::pair<int, int> DesktopSession::size(const std::string& window) {
   return {width, height};
 }
 
+bool DesktopSession::programSleepsOnATimer() {
+  if (process_ <= 0) return false;
+  const std::string channel =
+      runAndRead("cat /proc/" + std::to_string(process_) + "/wchan 2>/dev/null");
+  return channel.find("nanosleep") != std::string::npos;
+}
+
+std::pair<int, int> DesktopSession::position(const std::string& window) {
+  std::istringstream lines(xdotool("getwindowgeometry --shell " + window));
+  int x = 0;
+  int y = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("X=", 0) == 0) x = std::atoi(line.c_str() + 2);
+    if (line.rfind("Y=", 0) == 0) y = std::atoi(line.c_str() + 2);
+  }
+  return {x, y};
+}
+
+std::pair<int, int> DesktopSession::pointer() {
+  std::istringstream lines(xdotool("getmouselocation --shell"));
+  int x = 0;
+  int y = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("X=", 0) == 0) x = std::atoi(line.c_str() + 2);
+    if (line.rfind("Y=", 0) == 0) y = std::atoi(line.c_str() + 2);
+  }
+  return {x, y};
+}
+
+std::string DesktopSession::iconSize(const std::string& window) {
+  const std::string icons = runAndRead("xprop -id " + window + " _NET_WM_ICON 2>/dev/null");
+  std::string largest;
+  int largestWidth = 0;
+  for (std::size_t at = icons.find("Icon ("); at != std::string::npos;
+       at = icons.find("Icon (", at + 1)) {
+    const std::size_t end = icons.find(')', at);
+    const std::string size = icons.substr(at + 6, end - at - 6);
+    const int width = std::atoi(size.c_str());
+    if (width > largestWidth) {
+      largestWidth = width;
+      largest = size;
+    }
+  }
+  return largest;
+}
+
+std::string DesktopSession::pixels(const std::string& window, int x, int y, int width, int height) {
+  const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" +
+                           std::to_string(x) + "+" + std::to_string(y);
+  return runAndRead("import -window " + window + " -crop " + crop + " rgb:- 2>/dev/null");
+}
+
 void DesktopSession::screenshot(const std::string& path) {
   runAndRead("import -window root " + quoted(path) + " 2>/dev/null");
 }

@@ -54,6 +54,10 @@ class DesktopSession {
     return waitForWindowGone(program_.menuTitle, limit);
   }
 
+  // Whether the program is asleep on a timer (as while it waits for another program's lock),
+  // not waiting for input in its event loop.
+  bool programSleepsOnATimer();
+
   // The program's exit status once it has ended, or nothing if it still runs after limit.
   std::optional<int> waitForExit(std::chrono::milliseconds limit = 15s);
 
@@ -63,8 +67,17 @@ class DesktopSession {
   void type(const std::string& utf8Text);
 
   void moveTo(const std::string& window, int x, int y);
-  // A window's width and height.
+  // A window's width and height, and the screen position of its top left corner.
   std::pair<int, int> size(const std::string& window);
+  std::pair<int, int> position(const std::string& window);
+  // The pointer's screen position.
+  std::pair<int, int> pointer();
+  // The size of the largest icon the window carries for the desktop, as "76 x 76", or "" when
+  // it carries none.
+  std::string iconSize(const std::string& window);
+  // The pixels of a part of a window (x, y from its top left corner), as an image file's bytes,
+  // for telling whether two looks differ.
+  std::string pixels(const std::string& window, int x, int y, int width, int height);
   // Saves a picture of the whole screen (for looking at a failure).
   void screenshot(const std::string& path);
 

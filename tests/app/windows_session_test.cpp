@@ -8,74 +8,36 @@
 #include <string>
 #include <vector>
 
-#include "desktop_session.h"
-#include "plugin_checks.h"
-#include "support/reference_engine.h"
-#include "support/temp_dir.h"
+#include "orvalen_session.h"
 #include "windows_build.h"
 
 namespace orvalen::test {
 namespace {
 
-class WindowsSession : public ::testing::Test {
+// The fixture of the program's own sessions, with the Windows program under Wine in its place.
+class WindowsSession : public OrvalenSession {
  protected:
   void SetUp() override {
-    const std::optional<std::string> program = windowsProgram("app/orvalen.exe");
-    if (!program) GTEST_SKIP() << "no Windows build: ORVALEN_WINDOWS_BUILD is not set";
-    // Wine's windows carry the program's file name as their class; its pop-up menus have no
-    // title.
-    session_ = std::make_unique<DesktopSession>(
-        dir_.path(), SessionProgram{{wineLoader(), *program}, "orvalen.exe", ""});
-    if (!session_->unavailable().empty()) GTEST_SKIP() << session_->unavailable();
-    auto chooser = s().waitForWindow("类型选择", 60s);  // Wine starts its services first
-    ASSERT_TRUE(chooser) << "the chooser did not show";
-    chooser_ = *chooser;
+    program_ = windowsProgram("app/orvalen.exe");
+    if (!program_) GTEST_SKIP() << "no Windows build: ORVALEN_WINDOWS_BUILD is not set";
+    OrvalenSession::SetUp();
   }
 
-  void TearDown() override {
-    if (HasFailure() && session_) {
-      session_->screenshot(::testing::TempDir() + "orvalen-windows-session-failure.png");
-    }
-  }
-
-  DesktopSession& s() { return *session_; }
-
-  // The chooser's buttons lie at these heights, in dialog units of its 121.
-  void clickChooserButton(int centreInDialogUnits) {
-    const auto [width, height] = s().size(chooser_);
-    s().click(chooser_, width / 2, height * centreInDialogUnits / 121);
+  // Wine's windows carry the program's file name as their class; its pop-up menus have no
+  // title.
+  std::unique_ptr<DesktopSession> start() override {
+    return std::make_unique<DesktopSession>(
+        dir_.path(), SessionProgram{{wineLoader(), *program_}, "orvalen.exe", ""});
   }
 
   // Types the full path into the file dialog's name box, which has the focus, and confirms.
-  void answerFileDialog(const std::string& title, const std::string& path) {
+  void answerWithPath(const std::string& title, const std::string& path) {
     auto dialog = s().waitForWindow(title);
     ASSERT_TRUE(dialog) << title << " did not show";
     s().moveTo(*dialog, 20, 20);
     s().type(windowsPath(path));
     s().key("Return");
     ASSERT_TRUE(s().waitForWindowGone(title)) << title << " did not take the name";
-  }
-
-  std::string waitForEditor() {
-    auto editor = s().waitForWindow("Orvalen");
-    EXPECT_TRUE(editor) << "the editor did not show";
-    return editor.value_or("");
-  }
-
-  // Opens a context menu with a right click and picks the entry `downs` entries down.
-  void pickFromMenu(const std::string& editor, int x, int y, int downs) {
-    s().click(editor, x, y, 3);
-    ASSERT_TRUE(s().waitForMenu()) << "no context menu";
-    std::string keys;
-    for (int i = 0; i < downs; ++i) keys += "Down ";
-    s().key(keys + "Return");
-    ASSERT_TRUE(s().waitForMenuGone());
-  }
-  void pickFromTreeMenu(const std::string& editor, int downs) {
-    pickFromMenu(editor, 150, 300, downs);
-  }
-  void pickFromListMenu(const std::string& editor, int downs) {
-    pickFromMenu(editor, 500, 300, downs);
   }
 
   // Selects the list's first row: a click on its empty part gives it the focus, Home the row.
@@ -85,26 +47,6 @@ class WindowsSession : public ::testing::Test {
     s().key("Home");
   }
 
-  void enterVideo(const std::string& name, const std::string& url, const std::string& image) {
-    auto dialog = s().waitForWindow("视频信息");
-    ASSERT_TRUE(dialog) << "the video details dialog did not show";
-    s().moveTo(*dialog, 20, 20);
-    s().key("Tab Tab");  // from OK to the name
-    s().type(name);
-    s().key("Tab");
-    s().type(url);
-    s().key("Tab");
-    s().type(image);
-    s().key("Return");
-    ASSERT_TRUE(s().waitForWindowGone("视频信息"));
-  }
-
-  void typeLabel(const std::string& text) {
-    s().key("ctrl+a");
-    s().type(text);
-    s().key("Return");
-  }
-
   void confirmDelete() {
     auto confirm = s().waitForWindow("删除提示");
     ASSERT_TRUE(confirm) << "no confirmation before the delete";
@@ -112,25 +54,15 @@ class WindowsSession : public ::testing::Test {
     s().key("Return");
   }
 
-  void closeEditorAndExpectTheEnd(const std::string& editor) {
-    s().moveTo(editor, 150, 300);
-    s().key("Escape");
-    const auto status = s().waitForExit(30s);
-    ASSERT_TRUE(status) << "the program did not end after the editor closed";
-    EXPECT_EQ(*status, 0);
-  }
-
-  TempDir dir_;
-  std::unique_ptr<DesktopSession> session_;
-  std::string chooser_;
+  std::optional<std::string> program_;
 };
 
 TEST_F(WindowsSession, ANewPluginWithChineseNamesHoldsExactlyWhatWasEnteredInGbk) {
   ORVALEN_REQUIRE_REFERENCE(ref);
   const std::string folder = dir_.file("视频插件");
   std::filesystem::create_directory(folder);
-  clickChooserButton(42);  // 设计一个新的视频扩展插件
-  answerFileDialog("另存为", folder + "/新插件");
+  chooseNewPlugin();
+  answerWithPath("另存为", folder + "/新插件");
   const std::string file = folder + "/新插件.vdb";
   const std::string editor = waitForEditor();
   ASSERT_TRUE(waitUntil([&] { return fileExists(file); })) << "no 新插件.vdb, one .vdb only";
@@ -183,8 +115,8 @@ TEST_F(WindowsSession, AFileInChineseFoldersOpensWithItsSystemMenuAboutEntry) {
                   "insert into tb_item_list values(1, 2, '" + gbk("大闹天宫") + "', 'u1', 'i1')",
                   "insert into tb_item_list values(2, 2, '" + gbk("哪吒") + "', 'u2', 'i2')",
                   "insert into tb_item_list values(3, 1, '" + gbk("地球") + "', 'u3', 'i3')"});
-  clickChooserButton(78);  // 修改已经存在的视频扩展插件
-  answerFileDialog("打开", file);
+  chooseExistingPlugin();
+  answerWithPath("打开", file);
   const std::string editor = waitForEditor();
 
   // The system menu (Alt+Space) ends with the about entry, 关于 Orvalen(&A)...; Up from its

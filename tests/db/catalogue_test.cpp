@@ -205,4 +205,59 @@ TEST_F(CatalogueTest, ScopedTransactionCommitsOrRollsBackTheWhole) {
   EXPECT_THAT(categoryNames(), ElementsAre("kept"));
 }
 
+// Files written elsewhere can hold parent ids that name no number; they read as nothing, where
+// the plain form reads what atoi makes of them.
+TEST_F(CatalogueTest, ParentIdsThatAreNoWholeNumberReadAsNothing) {
+  const char* parents[] = {"-1", "NULL", "'abc'", "' 7 '", "'7x'", "''", "'99999999999'", "'+3'"};
+  for (const char* parent : parents) {
+    db.runStatement(
+        ("insert into tb_type_list (parentid, ItemText) values(" + std::string(parent) + ", 'c');")
+            .c_str());
+  }
+  std::vector<int> ids;
+  std::vector<std::optional<int>> parentIds;
+  std::vector<FileText> names;
+  LoadTypeRows(db, ids, parentIds, names, gbk);
+  EXPECT_THAT(parentIds, ElementsAre(-1, std::nullopt, std::nullopt, 7, std::nullopt, std::nullopt,
+                                     std::nullopt, 3));
+  EXPECT_THAT(ids, ElementsAre(1, 2, 3, 4, 5, 6, 7, 8));
+
+  std::vector<int> plainIds, plainParents;
+  std::vector<std::string> plainNames;
+  LoadTypeRows(db, plainIds, plainParents, plainNames, gbk);
+  EXPECT_THAT(plainParents, ElementsAre(-1, 0, 0, 7, 7, 0, 2147483647, 3));
+}
+
+// A table with fewer columns than its reader takes is not a plugin file's table.
+TEST_F(CatalogueTest, ATableWithTooFewColumnsIsNoPluginFile) {
+  CppSQLiteDB other;
+  other.open(dir.file("short.vdb").c_str());
+  other.runStatement("create table tb_type_list (id integer primary key, parentid);");
+  other.runStatement("create table tb_item_list (id integer primary key, parentid, ItemText);");
+  std::vector<int> ids, parentIds;
+  std::vector<std::string> names;
+  LoadTypeRows(other, ids, parentIds, names, gbk);
+  EXPECT_THAT(ids, IsEmpty()) << "no rows, nothing to miss";
+  other.runStatement("insert into tb_type_list (parentid) values(-1);");
+  other.runStatement("insert into tb_item_list (parentid, ItemText) values(-1, 'v');");
+  for (auto load : {+[](CppSQLiteDB&d, const CodePage&c) {
+                      std::vector<int> i, p;
+                      std::vector<std::string> n;
+                      LoadTypeRows(d, i, p, n, c);
+                    },
+                    +[](CppSQLiteDB&d, const CodePage&c) {
+                      std::vector<int> i;
+                      std::vector<std::string> n, u, m;
+                      LoadItemRows(d, -1, i, n, u, m, c);
+                    }}) {
+    try {
+      load(other, gbk);
+      ADD_FAILURE() << "loaded";
+    } catch (const CppSQLiteException& error) {
+      EXPECT_STREQ(error.message(), "CPPSQLITE_ERROR[1000]: Invalid field index requested");
+      EXPECT_EQ(error.kind(), FailureKind::kNotPluginFile);
+    }
+  }
+}
+
 }  // namespace

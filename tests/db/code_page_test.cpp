@@ -6,6 +6,8 @@
 #include "db/code_page.h"
 #include "db/exception.h"
 #include "db/file_text.h"
+#include "db/unrepresentable.h"
+#include "db/utf8_character.h"
 #include "fake_sqlite.h"
 #include "support/environment.h"
 
@@ -58,6 +60,47 @@ TEST_F(FakeLibraryTest, TextTheCodePageCannotHoldIsRefusedNamingTextAndCodePage)
   message = refusal(gbk, longText);
   EXPECT_LT(message.size(), 200u);
   EXPECT_THAT(message, HasSubstr("\"" + std::string(59, 'a') + "...\""));
+}
+
+TEST_F(FakeLibraryTest, RefusedTextsAreOfTheirOwnKindAndAnUnknownCodePageIsNot) {
+  CodePage gbk("CP936");
+  try {
+    gbk.encode(kEmoji);
+    ADD_FAILURE() << "not refused";
+  } catch (const CppSQLiteException& error) {
+    EXPECT_EQ(error.kind(), FailureKind::kTextNotRepresentable);
+  }
+  try {
+    CodePage("NO-SUCH-CODE-PAGE").encode("a");
+    ADD_FAILURE() << "not refused";
+  } catch (const CppSQLiteException& error) {
+    EXPECT_EQ(error.kind(), FailureKind::kOther);
+  }
+}
+
+TEST_F(FakeLibraryTest, TheFirstCharacterACodePageCannotHoldIsFound) {
+  CodePage gbk("CP936");
+  EXPECT_EQ(firstUnrepresentableCharacter(gbk, "电影 " + kChinese), std::nullopt);
+  EXPECT_EQ(firstUnrepresentableCharacter(gbk, ""), std::nullopt);
+  EXPECT_EQ(firstUnrepresentableCharacter(gbk, "ab" + kEmoji + "\xC3\xA9" + kEmoji), kEmoji);
+  // The Korean syllable 한 is in no Chinese code page; é is in GBK.
+  EXPECT_EQ(firstUnrepresentableCharacter(gbk, "caf\xC3\xA9 \xED\x95\x9C"), "\xED\x95\x9C");
+  EXPECT_EQ(firstUnrepresentableCharacter(gbk, "x\xC3y"), "\xC3") << "a byte that is not UTF-8";
+  EXPECT_EQ(firstUnrepresentableCharacter(CodePage("UTF-8"), kEmoji), std::nullopt);
+  EXPECT_THROW(firstUnrepresentableCharacter(CodePage("NO-SUCH-CODE-PAGE"), "a"),
+               CppSQLiteException);
+}
+
+TEST_F(FakeLibraryTest, CharactersAreNamedByTheirCodePoints) {
+  EXPECT_EQ(codePointName("A"), "U+0041");
+  EXPECT_EQ(codePointName("\xC3\xA9"), "U+00E9");
+  EXPECT_EQ(codePointName("\xE4\xB8\xAD"), "U+4E2D");
+  EXPECT_EQ(codePointName(kEmoji), "U+1F600");
+  for (const char* notOne : {"", "AB", "\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+    EXPECT_EQ(codePointName(notOne), "") << notOne;
+  }
+  EXPECT_EQ(utf8CharacterLength(kEmoji + "x"), 4u);
+  EXPECT_EQ(utf8CharacterLength("\x80"), 0u);
 }
 
 TEST_F(FakeLibraryTest, UndecodableBytesBecomeReplacementCharactersAndAreReported) {

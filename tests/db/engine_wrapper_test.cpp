@@ -3,10 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "db/database.h"
 #include "plugin_file.h"
+#include "process_probe.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -77,6 +79,61 @@ TEST(EngineWrapper, PathWithoutAFileGetsAnEmptyDatabaseThatLacksTheTables) {
   db.open(dir.file("new.vdb").c_str());
   EXPECT_EQ(failureOf(db, "delete from tb_item_list where id=1;"),
             "SQLITE_ERROR[1]: no such table: tb_item_list");
+}
+
+// Another process holds the file locked: the statement waits, the observer hears of it, and
+// once the lock goes the statement runs. Nothing here depends on how long anything takes.
+TEST(EngineWrapper, AStatementWaitsForAnotherProgramsLockAndTellsTheObserver) {
+  TempDir dir;
+  const std::string path = dir.file("locked.vdb");
+  CppSQLiteDB db;
+  db.open(path.c_str());
+  db.runStatement("create table t (a);");
+
+  struct Observer : CppSQLiteBusyObserver {
+    void waitBegins() override {
+      ++begun;
+      // Let the other process go while we wait.
+      holder.reset();
+    }
+    void waitEnds() override { ++ended; }
+    std::unique_ptr<orvalen::test::LockHolder> holder;
+    int begun = 0;
+    int ended = 0;
+  } observer;
+  observer.holder =
+      std::make_unique<orvalen::test::LockHolder>(path, orvalen::test::ProbeLock::kWrite);
+  ASSERT_TRUE(observer.holder->holding());
+  db.setBusyObserver(&observer);
+  db.runStatement("insert into t values (1);");
+  EXPECT_EQ(observer.begun, 1);
+  EXPECT_EQ(observer.ended, 1);
+  EXPECT_THAT(rowsOf(db, "select a from t;"), ElementsAre("1"));
+}
+
+TEST(EngineWrapper, ALockHeldPastTheTimeOutFailsAsBusy) {
+  TempDir dir;
+  const std::string path = dir.file("locked.vdb");
+  CppSQLiteDB db(50);
+  db.open(path.c_str());
+  db.runStatement("create table t (a);");
+  orvalen::test::LockHolder holder(path, orvalen::test::ProbeLock::kWrite);
+  ASSERT_TRUE(holder.holding());
+  struct Counter : CppSQLiteBusyObserver {
+    void waitBegins() override { ++begun; }
+    void waitEnds() override { ++ended; }
+    int begun = 0;
+    int ended = 0;
+  } counter;
+  db.setBusyObserver(&counter);
+  try {
+    db.runStatement("insert into t values (1);");
+    ADD_FAILURE() << "the statement ran under another program's lock";
+  } catch (const CppSQLiteException& error) {
+    EXPECT_EQ(error.kind(), FailureKind::kBusy);
+  }
+  EXPECT_EQ(counter.begun, 1);
+  EXPECT_EQ(counter.ended, 1);
 }
 
 }  // namespace

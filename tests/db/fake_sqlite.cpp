@@ -42,6 +42,17 @@ Answer nextAnswer() {
   return answer;
 }
 
+// Runs the answer's locked attempts through the busy handler; false when it gave up.
+bool waitThroughLocks(Answer& answer) {
+  for (int attempt = 1; attempt <= answer.lockedAttempts; ++attempt) {
+    if (!state.busyHandler || state.busyHandler(state.busyArg, "", attempt) == 0) {
+      answer = {SQLITE_BUSY, std::string("database is locked")};
+      return false;
+    }
+  }
+  return true;
+}
+
 void expectConnection(sqlite* db) {
   EXPECT_EQ(db, connection()) << "not the fake's connection";
 }
@@ -90,6 +101,7 @@ int sqlite_exec(sqlite* db, const char* sql, sqlite_callback callback, void* arg
   EXPECT_EQ(arg, nullptr);
   state.calls.push_back(std::string("exec ") + sql);
   fake::Answer answer = fake::nextAnswer();
+  fake::waitThroughLocks(answer);
   *errmsg = fake::handOutError(answer.error);
   return answer.result;
 }
@@ -99,6 +111,7 @@ int sqlite_get_table(sqlite* db, const char* sql, char*** result, int* rowCount,
   fake::expectConnection(db);
   state.calls.push_back(std::string("get_table ") + sql);
   fake::Answer answer = fake::nextAnswer();
+  fake::waitThroughLocks(answer);
   *errmsg = fake::handOutError(answer.error);
   if (answer.result != SQLITE_OK) return answer.result;
   char** cells = new char*[state.cells.size() + 1];
@@ -138,6 +151,33 @@ int sqlite_last_insert_rowid(sqlite* db) {
 void sqlite_busy_timeout(sqlite* db, int ms) {
   fake::expectConnection(db);
   state.calls.push_back("busy_timeout " + std::to_string(ms));
+  state.busyHandler = nullptr;
+  state.busyArg = nullptr;
+}
+
+void sqlite_busy_handler(sqlite* db, sqlite_busy_callback handler, void* arg) {
+  fake::expectConnection(db);
+  state.calls.push_back("busy_handler");
+  state.busyHandler = handler;
+  state.busyArg = arg;
+}
+
+// The library's standard texts of the codes the tests meet.
+const char* sqlite_error_string(int code) {
+  switch (code) {
+    case SQLITE_BUSY:
+      return "database is locked";
+    case SQLITE_CORRUPT:
+      return "database disk image is malformed";
+    case SQLITE_FULL:
+      return "database is full";
+    case SQLITE_CANTOPEN:
+      return "unable to open database file";
+    case SQLITE_NOTADB:
+      return "file is encrypted or is not a database";
+    default:
+      return "unknown error";
+  }
 }
 
 char* sqlite_mprintf(const char* format, ...) {

@@ -20,6 +20,10 @@ namespace fake {
 struct Answer {
   int result = 0;
   std::optional<std::string> error;  // the error text handed back, if any
+  // How often the statement finds the file locked before it answers: the installed busy
+  // handler is asked that many times (attempts 1, 2, ...); when it gives up first, the answer
+  // is SQLITE_BUSY with "database is locked".
+  int lockedAttempts = 0;
 };
 
 struct Library {
@@ -32,6 +36,10 @@ struct Library {
   int columns = 0;
   int changes = 0;
   int lastInsertRowid = 0;
+
+  // The busy handler installed with sqlite_busy_handler (sqlite_busy_timeout removes it).
+  sqlite_busy_callback busyHandler = nullptr;
+  void* busyArg = nullptr;
 
   std::vector<std::string> calls;  // "open PATH", "busy_timeout MS", "exec SQL", "close", ...
   int liveTexts = 0;               // handed out and not yet released

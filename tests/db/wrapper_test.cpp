@@ -229,6 +229,95 @@ TEST_F(TableTest, FailedQueryReleasesTheLibrarysText) {
             "SQLITE_ERROR[1]: no such table: t");
 }
 
+TEST_F(FakeLibraryTest, EachFailureTellsItsKind) {
+  const std::pair<int, FailureKind> byCode[] = {
+      {SQLITE_BUSY, FailureKind::kBusy},         {SQLITE_LOCKED, FailureKind::kBusy},
+      {SQLITE_READONLY, FailureKind::kReadOnly}, {SQLITE_PERM, FailureKind::kReadOnly},
+      {SQLITE_CANTOPEN, FailureKind::kReadOnly}, {SQLITE_FULL, FailureKind::kDiskFull},
+      {SQLITE_CORRUPT, FailureKind::kCorrupt},   {SQLITE_NOTADB, FailureKind::kNotPluginFile},
+      {SQLITE_IOERR, FailureKind::kOther},       {SQLITE_ERROR, FailureKind::kOther},
+      {CPPSQLITE_ERROR, FailureKind::kOther}};
+  CppSQLiteDB db;
+  EXPECT_EQ(thrownBy([&] { db.runStatement("select 1;"); }).kind(), FailureKind::kOther)
+      << "not open";
+  db.open("x.vdb");
+  for (const auto& [code, kind] : byCode) {
+    lib.answers.push_back({code, "text"});
+    EXPECT_EQ(thrownBy([&] { db.runStatement("delete from t;"); }).kind(), kind) << code;
+    lib.answers.push_back({code, std::nullopt});
+    EXPECT_EQ(thrownBy([&] { db.queryTable("select * from t;"); }).kind(), kind) << code;
+  }
+  CppSQLiteException own(FailureKind::kMissingTemplate, "no template");
+  EXPECT_EQ(own.code(), CPPSQLITE_ERROR);
+  EXPECT_EQ(own.kind(), FailureKind::kMissingTemplate);
+  EXPECT_EQ(CppSQLiteException(own).kind(), FailureKind::kMissingTemplate);
+}
+
+// A failed open has one code; the library's text tells the reason.
+TEST_F(FakeLibraryTest, AFailedOpenTakesItsKindFromTheLibrarysText) {
+  const std::pair<const char*, FailureKind> byText[] = {
+      {"file is encrypted or is not a database", FailureKind::kNotPluginFile},
+      {"database disk image is malformed", FailureKind::kCorrupt},
+      {"database is locked", FailureKind::kBusy},
+      {"unable to open database: /x/y.vdb", FailureKind::kOther},
+      {"unable to open database file", FailureKind::kOther}};
+  lib.openSucceeds = false;
+  for (const auto& [text, kind] : byText) {
+    lib.openError = text;
+    CppSQLiteDB db;
+    CppSQLiteException error = thrownBy([&] { db.open("y.vdb"); });
+    EXPECT_EQ(error.code(), SQLITE_CANTOPEN);
+    EXPECT_EQ(error.kind(), kind) << text;
+  }
+  lib.openError.reset();
+  CppSQLiteDB db;
+  EXPECT_EQ(thrownBy([&] { db.open("y.vdb"); }).kind(), FailureKind::kOther);
+}
+
+struct RecordingObserver : CppSQLiteBusyObserver {
+  void waitBegins() override { events.push_back("begins"); }
+  void waitEnds() override { events.push_back("ends"); }
+  std::vector<std::string> events;
+};
+
+TEST_F(FakeLibraryTest, TheBusyObserverHearsOfEachWaitOnceAndOfItsEnd) {
+  RecordingObserver observer;
+  CppSQLiteDB db;
+  db.setBusyObserver(&observer);
+  db.open("x.vdb");
+  EXPECT_THAT(lib.calls, ElementsAre("open x.vdb mode 0", "busy_timeout 60000", "busy_handler"));
+
+  db.runStatement("delete from t;");
+  EXPECT_TRUE(observer.events.empty()) << "no lock, no wait";
+
+  lib.answers.push_back({SQLITE_OK, std::nullopt, 3});
+  db.runStatement("delete from t;");
+  EXPECT_THAT(observer.events, ElementsAre("begins", "ends"));
+
+  observer.events.clear();
+  lib.answers.push_back({SQLITE_CONSTRAINT, "constraint failed", 2});
+  EXPECT_EQ(thrownBy([&] { db.queryTable("select * from t;"); }).code(), SQLITE_CONSTRAINT);
+  EXPECT_THAT(observer.events, ElementsAre("begins", "ends")) << "also when the statement fails";
+
+  db.setBusyObserver(nullptr);
+  EXPECT_EQ(fake::callsStartingWith("busy_timeout ").size(), 2u) << "the plain time-out is back";
+  lib.answers.push_back({SQLITE_OK, std::nullopt, 1});
+  EXPECT_EQ(thrownBy([&] { db.runStatement("delete from t;"); }).kind(), FailureKind::kBusy);
+}
+
+// A wait keeps the busy time-out: the handler gives up once it has passed, and the statement
+// fails as busy.
+TEST_F(FakeLibraryTest, AWaitGivesUpAfterTheBusyTimeout) {
+  RecordingObserver observer;
+  CppSQLiteDB db(30);
+  db.open("x.vdb");
+  db.setBusyObserver(&observer);
+  lib.answers.push_back({SQLITE_OK, std::nullopt, 1000000});
+  CppSQLiteException error = thrownBy([&] { db.runStatement("delete from t;"); });
+  EXPECT_EQ(error.kind(), FailureKind::kBusy);
+  EXPECT_THAT(observer.events, ElementsAre("begins", "ends"));
+}
+
 TEST_F(FakeLibraryTest, CopiedExceptionOwnsItsOwnMessage) {
   {
     CppSQLiteException original(SQLITE_BUSY, "database is locked", false);

@@ -26,6 +26,18 @@ std::string decoded(const char* bytes) {
   return bytes ? CodePage::forPluginFiles().decode(bytes) : std::string();
 }
 
+// A whole number, or nothing (NULL reads as an empty text or null).
+std::optional<int> wholeNumber(const char* text) {
+  if (!text || !*text) return std::nullopt;
+  std::size_t used = 0;
+  try {
+    int value = std::stoi(text, &used);
+    if (text[used] == '\0') return value;
+  } catch (const std::exception&) {
+  }
+  return std::nullopt;
+}
+
 std::vector<std::string> splitFields(const std::string& row) {
   std::vector<std::string> fields;
   std::string field;
@@ -51,9 +63,9 @@ void MakePluginFile(const std::string& path, const std::vector<TypeRow>& types,
       "create table tb_item_list (id INTEGER PRIMARY KEY, parentid int, ItemText varchar(255), "
       "itemUrl varchar(255), itemImageUrl varchar(255));");
   for (const TypeRow& row : types) {
+    const std::string parent = row.parentId ? std::to_string(*row.parentId) : "NULL";
     db.runStatement(("insert into tb_type_list (id, parentid, ItemText) values(" +
-                     std::to_string(row.id) + ", " + std::to_string(row.parentId) + ", " +
-                     quoted(row.name) + ");")
+                     std::to_string(row.id) + ", " + parent + ", " + quoted(row.name) + ");")
                         .c_str());
   }
   for (const ItemRow& row : items) {
@@ -78,7 +90,8 @@ FileRows ReadWithEngine(const std::string& path) {
   CppSQLiteTable types = db.queryTable(kSelectTypes);
   for (int r = 0; r < types.rowCount(); ++r) {
     types.selectRow(r);
-    rows.types.push_back({types.fieldInt(0), types.fieldInt(1), decoded(types.fieldText(2))});
+    rows.types.push_back(
+        {types.fieldInt(0), wholeNumber(types.fieldText(1)), decoded(types.fieldText(2))});
   }
   CppSQLiteTable items = db.queryTable(kSelectItems);
   for (int r = 0; r < items.rowCount(); ++r) {
@@ -94,7 +107,8 @@ FileRows ReadWithReference(const std::string& path) {
   FileRows rows;
   for (const std::string& line : referenceQuery(path, kSelectTypes)) {
     std::vector<std::string> f = splitFields(line);
-    rows.types.push_back({std::stoi(f.at(0)), std::stoi(f.at(1)), decoded(f.at(2).c_str())});
+    rows.types.push_back(
+        {std::stoi(f.at(0)), wholeNumber(f.at(1).c_str()), decoded(f.at(2).c_str())});
   }
   for (const std::string& line : referenceQuery(path, kSelectItems)) {
     std::vector<std::string> f = splitFields(line);
@@ -111,6 +125,7 @@ EditorSession::EditorSession(const std::string& path, Delivery delivery, TestWin
     : window_(std::make_unique<TestEditorWindow>(options)),
       dlg_(std::make_unique<COrvalenDlg>(toolkit_, path)) {
   window_->messageBoxAnswers = std::move(messageBoxAnswers);
+  toolkit_.activeWindow = window_.get();
   window_->post().setDelivery(delivery);
   window_->post().setTarget(dlg_.get());
   dlg_->attachWindow(window_.get());
@@ -176,34 +191,41 @@ struct Node {
   std::vector<int> children;
 };
 
-// The tree that loading the rows builds: a row goes under an earlier row of its parent id,
-// else under the root.
-std::string describeRows(const std::vector<TypeRow>& types, bool data) {
-  std::vector<Node> nodes;
-  std::vector<int> top;
-  std::map<int, int> nodeOfId;
-  for (const TypeRow& row : types) {
-    int index = static_cast<int>(nodes.size());
-    auto parent = nodeOfId.find(row.parentId);
-    nodes.push_back({row.name, row.id, {}});
-    if (parent == nodeOfId.end()) {
-      top.push_back(index);
-    } else {
-      nodes[parent->second].children.push_back(index);
+// The row each row belongs under, or -1 for the root. A row on a cycle of parents comes back
+// to itself by following parents at most as many steps as there are rows.
+std::vector<int> parentRows(const std::vector<TypeRow>& types) {
+  const int count = static_cast<int>(types.size());
+  std::vector<int> parent(types.size(), -1);
+  for (int row = 0; row < count; ++row) {
+    const auto& parentId = types[row].parentId;
+    if (!parentId || *parentId == -1) continue;
+    for (int other = 0; other < count; ++other) {
+      if (types[other].id == *parentId && other != row) parent[row] = other;
     }
-    nodeOfId[row.id] = index;
   }
-  std::function<std::string(const std::vector<int>&)> text = [&](const std::vector<int>& level) {
+  std::vector<int> placed = parent;
+  for (int row = 0; row < count; ++row) {
+    int at = parent[row];
+    for (int step = 0; step < count && at >= 0 && at != row; ++step) at = parent[at];
+    if (at == row) placed[row] = -1;
+  }
+  return placed;
+}
+
+std::string describeRows(const std::vector<TypeRow>& types, bool data) {
+  const std::vector<int> parent = parentRows(types);
+  std::function<std::string(int)> text = [&](int under) {
     std::string out;
-    for (int index : level) {
+    for (std::size_t row = 0; row < types.size(); ++row) {
+      if (parent[row] != under) continue;
       if (!out.empty()) out += " ";
-      out += data ? std::to_string(nodes[index].id) : nodes[index].label;
-      std::string below = text(nodes[index].children);
+      out += data ? std::to_string(types[row].id) : types[row].name;
+      std::string below = text(static_cast<int>(row));
       if (!below.empty()) out += "(" + below + ")";
     }
     return out;
   };
-  return text(top);
+  return text(-1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // compare what the window shows with what the file holds.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,8 @@ namespace orvalen::test {
 
 struct TypeRow {
   int id;
-  int parentId;
-  std::string name;  // UTF-8
+  std::optional<int> parentId;  // nothing: NULL, or a text that is no whole number
+  std::string name;             // UTF-8
 };
 
 struct ItemRow {
@@ -67,7 +68,8 @@ class EditorSession {
   void command(int commandId);
   void endEdit(const std::string& text);
   void cancelEdit();
-  void pump() { window_->post().pump(); }
+  // Delivers what is pending: the user's input, then the messages it causes.
+  void pump() { window_->takeInput(); }
 
   // The tree below the root as text: "A(B(F)) C E" with labels, or with item data.
   std::string treeLabels();
@@ -80,8 +82,10 @@ class EditorSession {
   bool initResult_ = false;
 };
 
-// Expects that the tree shows exactly the categories of rows (placed as loading places
-// them) and that the list shows exactly the videos of the selected category, numbered 1..n.
+// Expects that the tree shows exactly the categories of rows, each under the row of its parent
+// id, and directly under the root when that is -1, nothing, no row's id, its own id, or when
+// the row lies on a cycle of parents; and that the list shows exactly the videos of the
+// selected category, numbered 1..n.
 void ExpectWindowShows(EditorSession& session, const FileRows& rows);
 
 // The rows (1,-1,A), (2,1,B), (3,5,C), (5,-1,E), (6,2,F) with a few videos in each.

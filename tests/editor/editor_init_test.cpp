@@ -15,7 +15,8 @@ class EditorInit : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(EditorInit, BuildsTheTreeFromTheRowsInIdOrder) {
+// C (id 3) names E (id 5) as its parent: it stands under E although E comes later in id order.
+TEST_F(EditorInit, BuildsTheTreeFromTheParentIdsInAnyOrder) {
   MakePluginFile(path("movies.vdb"), SampleTypes(), SampleItems());
   EditorSession session(path("movies.vdb"));
   EXPECT_TRUE(session.initResult());
@@ -23,8 +24,8 @@ TEST_F(EditorInit, BuildsTheTreeFromTheRowsInIdOrder) {
   EXPECT_EQ(session.tree().itemText(root), "movies");
   EXPECT_EQ(session.tree().itemData(root), -1);
   EXPECT_EQ(session.tree().children(TreeItem()).size(), 1u);
-  EXPECT_EQ(session.treeLabels(), "A(B(F)) C E");
-  EXPECT_EQ(session.treeData(), "1(2(6)) 3 5");
+  EXPECT_EQ(session.treeLabels(), "A(B(F)) E(C)");
+  EXPECT_EQ(session.treeData(), "1(2(6)) 5(3)");
   EXPECT_TRUE(session.tree().isExpanded(root));
   EXPECT_FALSE(session.tree().isExpanded(session.item({"A"})));
   EXPECT_FALSE(session.tree().selectedItem());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "editor/orvalen_dlg.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/support/reference_engine.h"
@@ -95,14 +97,14 @@ TEST_P(EditorSessionTest, AddingUnderTheRootKeepsTheNameAcceptedUnchanged) {
   EXPECT_EQ(rows.types.back().name, "新类型");
   session_.reset();
   EditorSession reopened(path_);
-  EXPECT_EQ(reopened.treeLabels(), "A(B(F)) C E 新类型");
+  EXPECT_EQ(reopened.treeLabels(), "A(B(F)) E(C) 新类型");
 }
 
 TEST_P(EditorSessionTest, ACancelledAddStoresNothingAndRemovesTheItem) {
   session_->select({"A", "B"});
   session_->command(ID_TYPE_ADD);
   session_->cancelEdit();
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   // The selection leaves the removed item as from any deleted item: to its previous sibling.
   EXPECT_EQ(tree().selectedItem(), session_->item({"A", "B", "F"}));
   EXPECT_EQ(list().rowCount(), 1) << "F's video";
@@ -131,7 +133,7 @@ TEST_P(EditorSessionTest, AnEditStartedDirectlyIsARenameEvenAfterAnAdd) {
   TreeItem added = tree().selectedItem();
   tree().userStartEdit(added);
   session_->endEdit("Y");
-  tree().userStartEdit(session_->item({"C"}));
+  tree().userStartEdit(session_->item({"E", "C"}));
   session_->endEdit("CC");
   FileRows rows = Agree();
   EXPECT_EQ(rows.types.size(), 6u) << "no second insert";
@@ -161,8 +163,8 @@ TEST_P(EditorSessionTest, DeletingACategoryTakesItsBranchAndVideos) {
   EXPECT_EQ(window().messageBoxes[0].text, "操作不可恢复，确定要删除？");
   EXPECT_EQ(window().messageBoxes[0].caption, "删除提示");
   EXPECT_EQ(window().messageBoxes[0].style, MB_OKCANCEL);
-  EXPECT_EQ(session_->treeLabels(), "C E");
-  EXPECT_EQ(tree().selectedItem(), session_->item({"C"}));
+  EXPECT_EQ(session_->treeLabels(), "E(C)");
+  EXPECT_EQ(tree().selectedItem(), session_->item({"E"}));
   EXPECT_EQ(toolkit().busyCursorsShown, 1);
   EXPECT_EQ(toolkit().busyDepth, 0);
   FileRows rows = Agree();
@@ -170,18 +172,27 @@ TEST_P(EditorSessionTest, DeletingACategoryTakesItsBranchAndVideos) {
   EXPECT_EQ(rows.items[0].id, 15);
   EXPECT_EQ(rows.items[1].id, 16);
 
-  session_->select({"E"});
+  // C stands under E although its id is lower: deleting E takes it and its video along.
+  session_->select({"E", "C"});
+  TreeItem c = tree().selectedItem();
   window().messageBoxAnswers.push_back(IDOK);
   session_->command(ID_TYPE_DELETE);
   EXPECT_EQ(toolkit().busyCursorsShown, 1) << "one category needs no busy cursor";
-  EXPECT_EQ(Agree().types.size(), 1u);
+  EXPECT_FALSE(tree().isAlive(c));
+  session_->select({"E"});
+  window().messageBoxAnswers.push_back(IDOK);
+  session_->command(ID_TYPE_DELETE);
+  rows = Agree();
+  EXPECT_TRUE(rows.types.empty());
+  ASSERT_EQ(rows.items.size(), 1u);
+  EXPECT_EQ(rows.items[0].id, 16) << "the root's video";
 }
 
 TEST_P(EditorSessionTest, DeleteCancelledOrOnTheRootChangesNothing) {
   session_->select({"A"});
   window().messageBoxAnswers.push_back(IDCANCEL);
   session_->command(ID_TYPE_DELETE);
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   session_->select(tree().rootItem());
   session_->command(ID_TYPE_DELETE);  // dropped: no (unscripted) confirmation
   EXPECT_EQ(window().messageBoxes.size(), 1u);
@@ -196,7 +207,7 @@ TEST_P(EditorSessionTest, DeletingACategoryStillBeingAddedRunsNoStatement) {
   window().messageBoxAnswers.push_back(IDOK);
   session_->command(ID_TYPE_DELETE);
   EXPECT_FALSE(tree().editingItem());
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   FileRows rows = Agree();
   EXPECT_EQ(rows.types.size(), 5u);
   EXPECT_EQ(rows.items.size(), 7u);
@@ -272,34 +283,50 @@ TEST_P(EditorSessionTest, AVideoAddedWithNothingSelectedGoesUnderTheRoot) {
   Agree();
 }
 
-TEST_P(EditorSessionTest, TextsTheCodePageCannotHoldAreRefusedAndUndone) {
+// A text the code page cannot hold is caught where it was typed: the label edit opens again on
+// it, the video dialog stays open on it. Nothing is stored until the user changes it.
+TEST_P(EditorSessionTest, TextsTheCodePageCannotHoldAreRefusedWhereTheyWereTyped) {
   session_->select({"A"});
   window().messageBoxAnswers = {IDOK, IDOK, IDOK, IDOK};
   session_->command(ID_TYPE_ADD);
+  TreeItem added = tree().selectedItem();
   session_->endEdit(kUnencodable);
   EXPECT_EQ(errorsShown(), 1u);
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
-  Agree();
+  EXPECT_EQ(tree().editingItem(), added) << "the edit is open again";
+  EXPECT_EQ(tree().editStartText(), kUnencodable);
+  EXPECT_EQ(ReadWithReference(path_).types.size(), 5u) << "nothing stored yet";
+  session_->endEdit("表情");
+  EXPECT_EQ(tree().itemData(added), 7);
+  EXPECT_EQ(Agree().types.back().name, "表情");
 
   session_->select({"E"});
   session_->command(ID_TYPE_MODIFY);
   session_->endEdit(kUnencodable);
   EXPECT_EQ(errorsShown(), 2u);
+  EXPECT_EQ(tree().editingItem(), session_->item({"E"}));
   EXPECT_EQ(tree().itemText(session_->item({"E"})), "E");
+  session_->cancelEdit();
+  Agree();
 
   session_->select({"A"});
   answerDialog(IDOK, kUnencodable, "u", "i");
+  answerDialog(IDCANCEL, "", "", "");
   session_->command(ID_ITEM_ADD);
   EXPECT_EQ(errorsShown(), 3u);
+  ASSERT_EQ(toolkit().dialogs.back().refusals.size(), 1u);
+  EXPECT_EQ(toolkit().dialogs.back().refusals[0].focusedControl, IDC_EDIT_NAME);
   EXPECT_EQ(list().rowCount(), 3);
 
   list().userSelectRows({0});
   answerDialog(IDOK, "ok", kUnencodable, "i");
+  toolkit().dialogAnswers.push_back({IDOK, {{IDC_EDIT_URL, "http://v/ok"}}});
   session_->command(ID_ITEM_MODIFY);
   EXPECT_EQ(errorsShown(), 4u);
-  EXPECT_EQ(list().rowText(0, 2), "http://v/1");
+  EXPECT_EQ(toolkit().dialogs.back().refusals[0].focusedControl, IDC_EDIT_URL);
+  EXPECT_EQ(list().rowText(0, 1), "ok");
+  EXPECT_EQ(list().rowText(0, 2), "http://v/ok");
   FileRows rows = Agree();
-  EXPECT_EQ(rows.types.size(), 5u);
+  EXPECT_EQ(rows.types.size(), 6u);
   EXPECT_EQ(rows.items.size(), 7u);
 }
 
@@ -318,7 +345,7 @@ TEST_P(EditorSessionTest, StatementsFailingOnADroppedTableAreReportedAndUndone) 
   session_->command(ID_ITEM_DELETE);  // confirmed, then fails
   EXPECT_EQ(list().rowCount(), 3);
   session_->command(ID_TYPE_DELETE);  // confirmed, then fails on the videos
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   EXPECT_EQ(errorsShown(), 4u);
   EXPECT_EQ(referenceIntegrity(path_), "ok");
   EXPECT_EQ(referenceQuery(path_, "select count(*) from tb_type_list;"),
@@ -331,7 +358,7 @@ TEST_P(EditorSessionTest, ABranchDeleteThatFailsHalfwayLeavesEverything) {
   window().messageBoxAnswers = {IDOK, IDOK};
   session_->command(ID_TYPE_DELETE);  // the videos of A go, then its row cannot
   EXPECT_EQ(errorsShown(), 1u);
-  EXPECT_EQ(session_->treeLabels(), "A(B(F)) C E");
+  EXPECT_EQ(session_->treeLabels(), "A(B(F)) E(C)");
   EXPECT_EQ(list().rowCount(), 3);
   EXPECT_EQ(referenceIntegrity(path_), "ok");
   EXPECT_EQ(referenceQuery(path_, "select count(*) from tb_item_list;"),
@@ -362,6 +389,60 @@ TEST_P(EditorSessionTest, UneditedTextsKeepBytesThatDoNotDecode) {
   session_->endEdit("E2");
   EXPECT_EQ(referenceQuery(path_, "select ItemText from tb_type_list where id=5;"),
             std::vector<std::string>{"E2"});
+}
+
+// Categories written by another program, with parents of higher ids, NULL, text, itself and
+// a cycle for parents. Every row shows, and a delete takes exactly the branch shown, in one
+// transaction: no category or video is left whose category is gone.
+TEST_P(EditorSessionTest, ABranchOfAFileWrittenElsewhereIsDeletedWhole) {
+  session_.reset();
+  std::remove(path_.c_str());
+  MakePluginFile(path_,
+                 {{1, 5, "child of five"},
+                  {2, -1, "top"},
+                  {5, 2, "five"},
+                  {6, 1, "grandchild"},
+                  {7, std::nullopt, "null parent"},
+                  {9, 9, "itself"},
+                  {10, 11, "cycle a"},
+                  {11, 10, "cycle b"},
+                  {12, 10, "on the cycle"},
+                  {13, 99, "missing parent"},
+                  {14, 5, "second child"}},
+                 {{1, 1, "v1", "u", "i"},
+                  {2, 6, "v6", "u", "i"},
+                  {3, 14, "v14", "u", "i"},
+                  {4, 5, "v5", "u", "i"},
+                  {5, 2, "v2", "u", "i"},
+                  {6, 12, "v12", "u", "i"}});
+  RunOnFile(path_, "insert into tb_type_list values(8, 'abc', 'text parent');");
+  session_ = std::make_unique<EditorSession>(path_, GetParam());
+  EXPECT_EQ(session_->treeLabels(),
+            "top(five(child of five(grandchild) second child)) null parent text parent itself "
+            "cycle a(on the cycle) cycle b missing parent");
+  Agree();
+
+  session_->select({"top"});
+  window().messageBoxAnswers.push_back(IDOK);
+  session_->command(ID_TYPE_DELETE);
+  EXPECT_EQ(toolkit().busyCursorsShown, 1);
+  FileRows rows = Agree();
+  std::vector<int> ids;
+  for (const TypeRow& row : rows.types) ids.push_back(row.id);
+  EXPECT_EQ(ids, (std::vector<int>{7, 8, 9, 10, 11, 12, 13}));
+  ASSERT_EQ(rows.items.size(), 1u);
+  EXPECT_EQ(rows.items[0].parentId, 12);
+
+  session_->select({"cycle a"});
+  window().messageBoxAnswers.push_back(IDOK);
+  session_->command(ID_TYPE_DELETE);
+  rows = Agree();
+  EXPECT_TRUE(rows.items.empty());
+  EXPECT_EQ(rows.types.size(), 5u);
+  // cycle b's parent is gone now: it stands under the root, as it did.
+  session_.reset();
+  EditorSession reopened(path_);
+  EXPECT_EQ(reopened.treeLabels(), "null parent text parent itself cycle b missing parent");
 }
 
 INSTANTIATE_TEST_SUITE_P(Deliveries, EditorSessionTest,

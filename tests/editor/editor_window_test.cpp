@@ -230,7 +230,8 @@ TEST_F(NoFileWindow, NotificationsFromOtherControlsAreNotRouted) {
 
 TEST(ItemDialog, ExchangesItsThreeTextsOnOkOnly) {
   TestToolkit toolkit;
-  CItemDlg dialog(toolkit);
+  CodePage gbk("CP936");
+  CItemDlg dialog(toolkit, gbk);
   dialog.m_strName = "名称";
   dialog.m_strUrl = " http://v/'1' ";
   toolkit.dialogAnswers.push_back({IDOK, {{IDC_EDIT_NAME, ""}, {IDC_EDIT_IMAGE_URL, "i.png"}}});

@@ -140,10 +140,58 @@ void TestTree::endEdit(std::optional<std::string> text) {
 }
 
 void TestTree::editLabel(TreeItem item) {
+  editLabelWithText(item, node(item).label);
+}
+
+void TestTree::editLabelWithText(TreeItem item, const std::string& text) {
   node(item);
   if (editing_) endEdit(std::nullopt);
   changeSelection(item);
   editing_ = item;
+  editStartText_ = text;
+}
+
+std::vector<std::pair<TreeItem, int>> TestTree::shownLines() const {
+  std::vector<std::pair<TreeItem, int>> lines;
+  std::vector<std::pair<TreeItem, int>> stack;
+  for (auto it = topLevel_.rbegin(); it != topLevel_.rend(); ++it) stack.push_back({*it, 0});
+  while (!stack.empty()) {
+    auto [item, depth] = stack.back();
+    stack.pop_back();
+    lines.push_back({item, depth});
+    const Node& n = node(item);
+    if (!n.expanded) continue;
+    for (auto it = n.children.rbegin(); it != n.children.rend(); ++it) {
+      stack.push_back({*it, depth + 1});
+    }
+  }
+  return lines;
+}
+
+TreeItem TestTree::itemAt(Point client) const {
+  if (client.x < 0 || client.y < 0) return {};
+  const auto lines = shownLines();
+  const std::size_t line = static_cast<std::size_t>(client.y / kTreeLineHeight);
+  return line < lines.size() ? lines[line].first : TreeItem();
+}
+
+void TestTree::selectItem(TreeItem item) {
+  node(item);
+  if (editing_) throw std::logic_error("tree: selectItem while a label edit runs");
+  changeSelection(item);
+}
+
+Rect TestTree::itemRect(TreeItem item) {
+  node(item);
+  const auto lines = shownLines();
+  for (std::size_t line = 0; line < lines.size(); ++line) {
+    if (lines[line].first != item) continue;
+    const int left = kTreeIndent * (lines[line].second + 1);
+    const int top = static_cast<int>(line) * kTreeLineHeight;
+    const int width = kCharWidth * static_cast<int>(node(item).label.size());
+    return {left, top, left + width, top + kTreeLineHeight};
+  }
+  return {};
 }
 
 void TestTree::userSelect(TreeItem item) {
@@ -242,6 +290,29 @@ int TestList::selectedCount() const {
       std::count_if(rows_.begin(), rows_.end(), [](const StoredRow& row) { return row.selected; }));
 }
 
+bool TestList::isRowSelected(int row) const {
+  return at(row).selected;
+}
+
+void TestList::selectOnlyRow(int row) {
+  at(row);
+  userSelectRows({row});
+}
+
+int TestList::rowAt(Point client) const {
+  if (client.x < 0 || client.y < kListHeaderHeight) return -1;
+  const int row = (client.y - kListHeaderHeight) / kListRowHeight;
+  return row < rowCount() ? row : -1;
+}
+
+Rect TestList::rowRect(int row) {
+  at(row);
+  int width = 0;
+  for (const Column& column : columns_) width += column.width;
+  const int top = kListHeaderHeight + row * kListRowHeight;
+  return {0, top, width, top + kListRowHeight};
+}
+
 void TestList::userSelectRows(const std::vector<int>& rows) {
   for (StoredRow& row : rows_) row.selected = false;
   for (int row : rows) at(row).selected = true;
@@ -282,6 +353,21 @@ Point TestEditorWindow::screenToClient(int controlId, Point screen) const {
           screen.y - options_.clientOrigin.y - p.y - p.border};
 }
 
+Point TestEditorWindow::clientToScreen(int controlId, Point client) const {
+  const ControlPlace& p = place(controlId);
+  return {client.x + options_.clientOrigin.x + p.x + p.border,
+          client.y + options_.clientOrigin.y + p.y + p.border};
+}
+
+void TestEditorWindow::takeInput() {
+  while (!pendingInput.empty()) {
+    std::function<void()> input = std::move(pendingInput.front());
+    pendingInput.pop_front();
+    input();
+  }
+  post_.pump();
+}
+
 void TestEditorWindow::moveControl(int controlId, int x, int y, int width, int height, bool) {
   moves.push_back({controlId, x, y, width, height});
   ControlPlace& p = places_.at(controlId);
@@ -304,7 +390,13 @@ SystemMenu* TestEditorWindow::systemMenu() {
 }
 
 int TestEditorWindow::trackPopupMenu(const PopupMenu& menu, Point screen) {
-  popups.push_back({menu, screen});
+  // A menu's modal loop delivers what is pending before it waits for the user.
+  post_.pump();
+  std::vector<int> selection;
+  for (int row = 0; row < list_.rowCount(); ++row) {
+    if (list_.isRowSelected(row)) selection.push_back(row);
+  }
+  popups.push_back({menu, screen, tree_.selectedItem(), list_.rowCount(), selection});
   if (popupAnswers.empty()) throw std::logic_error("window: unscripted pop-up menu");
   int chosen = popupAnswers.front();
   popupAnswers.pop_front();
@@ -342,16 +434,25 @@ class MapExchange : public DataExchange {
       edits_[controlId] = value;
     }
   }
+  void fail(int controlId, const std::string& message) override {
+    if (!saving_) throw std::logic_error("dialog: fail() while the dialog opens");
+    if (refusal_) throw std::logic_error("dialog: fail() twice in one exchange");
+    refusal_ = DialogRefusal{controlId, message};
+  }
+  const std::optional<DialogRefusal>& refusal() const { return refusal_; }
 
  private:
   std::map<int, std::string>& edits_;
   bool saving_;
+  std::optional<DialogRefusal> refusal_;
 };
 
 }  // namespace
 
 int TestToolkit::runEditorWindow(EditorWindowClient& client) {
   TestEditorWindow window(windowOptions);
+  TestEditorWindow* outerWindow = activeWindow;
+  activeWindow = &window;
   if (beforeInit) beforeInit(window);
   window.post().setTarget(&client);
   client.attachWindow(&window);
@@ -359,27 +460,35 @@ int TestToolkit::runEditorWindow(EditorWindowClient& client) {
   if (!window.endCode) {
     editorWindowShown = true;
     if (session) session(window);
-    window.post().pump();
+    window.takeInput();
   }
   client.attachWindow(nullptr);
   window.post().setTarget(nullptr);
+  activeWindow = outerWindow;
   return window.endCode.value_or(IDCANCEL);
 }
 
+// The user's answers are taken one at a time: after a refused confirm the dialog stays, and the
+// next answer goes on from the texts as they stand.
 int TestToolkit::runModalDialog(int templateId, DialogClient& client) {
   if (templateId != IDD_ITEM_DIALOG && templateId != IDD_ABOUTBOX) return -1;
-  if (dialogAnswers.empty()) throw std::logic_error("toolkit: unscripted dialog");
-  DialogAnswer answer = dialogAnswers.front();
-  dialogAnswers.pop_front();
   std::map<int, std::string> edits;
   MapExchange load(edits, false);
   client.DoDataExchange(load);
-  dialogs.push_back({templateId, edits});
-  if (answer.result != IDOK) return IDCANCEL;
-  for (auto& [id, text] : answer.typed) edits[id] = text;
-  MapExchange save(edits, true);
-  client.DoDataExchange(save);
-  return IDOK;
+  dialogs.push_back({templateId, edits, {}});
+  for (;;) {
+    if (dialogAnswers.empty()) throw std::logic_error("toolkit: unscripted dialog");
+    DialogAnswer answer = dialogAnswers.front();
+    dialogAnswers.pop_front();
+    if (answer.result != IDOK) return IDCANCEL;
+    for (auto& [id, text] : answer.typed) edits[id] = text;
+    MapExchange save(edits, true);
+    client.DoDataExchange(save);
+    if (!save.refusal()) return IDOK;
+    if (activeWindow)
+      activeWindow->messageBox(save.refusal()->message, "错误", MB_OK | MB_ICONERROR);
+    dialogs.back().refusals.push_back(*save.refusal());
+  }
 }
 
 FileDialogResult TestToolkit::runFileDialog(FileDialogKind kind, const std::string& filter) {
@@ -391,12 +500,20 @@ FileDialogResult TestToolkit::runFileDialog(FileDialogKind kind, const std::stri
 }
 
 void TestToolkit::beginBusyCursor() {
-  if (busyDepth++ == 0) ++busyCursorsShown;
+  if (busyDepth++ == 0) {
+    ++busyCursorsShown;
+    if (onBusyCursor) onBusyCursor();
+  }
 }
 
 void TestToolkit::endBusyCursor() {
   if (busyDepth == 0) throw std::logic_error("toolkit: busy cursor ended more often than begun");
   --busyDepth;
+}
+
+void TestToolkit::discardPendingInput() {
+  ++inputDiscards;
+  if (activeWindow) activeWindow->pendingInput.clear();
 }
 
 }  // namespace orvalen::test

@@ -8,6 +8,11 @@
 //
 // Messages are delivered nested (during the call that causes them, as the Win32 controls do)
 // or queued until pump(), as an asynchronous toolkit would; tests can run either way.
+//
+// Geometry: the tree shows one line of kTreeLineHeight pixels per item whose ancestors are
+// expanded, in order from the top, indented kTreeIndent per level, a label kCharWidth per
+// byte wide. The list's header is kListHeaderHeight high; rows of kListRowHeight follow. Neither
+// control ever scrolls.
 
 #include <deque>
 #include <functional>
@@ -41,6 +46,12 @@ class MessagePost {
   std::deque<WindowMessage> queue_;
 };
 
+constexpr int kTreeLineHeight = 20;
+constexpr int kTreeIndent = 19;
+constexpr int kCharWidth = 8;
+constexpr int kListHeaderHeight = 24;
+constexpr int kListRowHeight = 20;
+
 class TestTree : public TreeControl {
  public:
   explicit TestTree(MessagePost& post) : post_(post) {}
@@ -60,12 +71,19 @@ class TestTree : public TreeControl {
   void toggle(TreeItem item) override;
   bool isExpanded(TreeItem item) const override;
   void editLabel(TreeItem item) override;
+  void editLabelWithText(TreeItem item, const std::string& text) override;
+  TreeItem itemAt(Point client) const override;
+  void selectItem(TreeItem item) override;
+  Rect itemRect(TreeItem item) override;
 
   // What the user does.
   void userSelect(TreeItem item);
   void userStartEdit(TreeItem item);  // a direct edit: click the selected item's label
   void userEndEdit(std::optional<std::string> text);
   TreeItem editingItem() const { return editing_; }
+  // The text the running edit started with: the label, or the text given to
+  // editLabelWithText.
+  const std::string& editStartText() const { return editStartText_; }
 
   // Inspection.
   bool isAlive(TreeItem item) const { return nodes_.count(item.id()) != 0; }
@@ -88,12 +106,15 @@ class TestTree : public TreeControl {
   void eraseSubtree(TreeItem item);
   void changeSelection(TreeItem item);
   void endEdit(std::optional<std::string> text);
+  // The items that show, top to bottom, with their depth.
+  std::vector<std::pair<TreeItem, int>> shownLines() const;
 
   MessagePost& post_;
   std::map<std::uintptr_t, Node> nodes_;
   std::vector<TreeItem> topLevel_;
   TreeItem selected_;
   TreeItem editing_;
+  std::string editStartText_;
   std::uintptr_t nextId_ = 1;
 };
 
@@ -120,6 +141,10 @@ class TestList : public ListControl {
   void appendRows(std::vector<Row> rows) override;
   int firstSelectedRow() const override;
   int selectedCount() const override;
+  bool isRowSelected(int row) const override;
+  void selectOnlyRow(int row) override;
+  int rowAt(Point client) const override;
+  Rect rowRect(int row) override;
 
   // What the user does: selects exactly these rows.
   void userSelectRows(const std::vector<int>& rows);
@@ -162,6 +187,10 @@ struct MessageBoxShown {
 struct PopupShown {
   PopupMenu menu;
   Point screen;
+  // What the window showed when the menu opened.
+  TreeItem treeSelection;
+  int listRows = 0;
+  std::vector<int> listSelection;
 };
 
 // Where a control sits in the window's client area, and its border width.
@@ -190,6 +219,7 @@ class TestEditorWindow : public EditorWindow {
   ListControl& list() override { return list_; }
   Rect clientRect(int controlId) const override;
   Point screenToClient(int controlId, Point screen) const override;
+  Point clientToScreen(int controlId, Point client) const override;
   void moveControl(int controlId, int x, int y, int width, int height, bool repaint) override;
   Rect windowClientRect() const override { return {0, 0, clientSize.width, clientSize.height}; }
   bool isIconic() const override { return iconic; }
@@ -209,6 +239,11 @@ class TestEditorWindow : public EditorWindow {
   // Scripts: the answers to the next modal calls, in order.
   std::deque<int> popupAnswers;       // command ids; 0 dismisses the menu
   std::deque<int> messageBoxAnswers;  // IDOK or IDCANCEL
+
+  // Input the user gave that the window has not taken yet: delivered by takeInput() (which
+  // pump() and the modal loops call), or dropped by the toolkit's discardPendingInput().
+  std::deque<std::function<void()>> pendingInput;
+  void takeInput();
 
   // What was shown and done.
   std::vector<PopupShown> popups;
@@ -253,9 +288,15 @@ struct DialogAnswer {
   std::map<int, std::string> typed;  // edit id -> the text the user leaves in it
 };
 
+struct DialogRefusal {
+  int focusedControl = 0;  // the edit that got the focus
+  std::string message;
+};
+
 struct DialogShown {
   int templateId = 0;
   std::map<int, std::string> editsAtOpen;
+  std::vector<DialogRefusal> refusals;
 };
 
 class TestToolkit : public Toolkit {
@@ -265,9 +306,16 @@ class TestToolkit : public Toolkit {
   FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) override;
   void beginBusyCursor() override;
   void endBusyCursor() override;
+  void discardPendingInput() override;
+
+  // The editor window that the modal dialogs' message boxes belong to and whose pending input
+  // discardPendingInput drops; runEditorWindow sets it to its own window while it runs.
+  TestEditorWindow* activeWindow = nullptr;
 
   // Scripts.
   TestWindowOptions windowOptions;
+  // Called when a busy cursor starts to show (the user may act meanwhile).
+  std::function<void()> onBusyCursor;
   // Prepares the editor window before it is attached (scripts its message boxes, ...).
   std::function<void(TestEditorWindow&)> beforeInit;
   // What the user does in the editor window while its modal run lasts.
@@ -276,10 +324,11 @@ class TestToolkit : public Toolkit {
   std::deque<FileDialogResult> fileDialogAnswers;
 
   // What was shown and done.
-  std::vector<DialogShown> dialogs;
+  std::vector<DialogShown> dialogs;  // a refused confirm keeps the dialog, and adds a refusal
   std::vector<std::pair<FileDialogKind, std::string>> fileDialogs;
   int busyDepth = 0;
   int busyCursorsShown = 0;
+  int inputDiscards = 0;
   bool editorWindowShown = false;
 };
 

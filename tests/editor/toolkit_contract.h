@@ -43,8 +43,24 @@ class UserDriver {
   virtual void cancelLabelEdit() = 0;
   virtual bool isEditingLabel() const = 0;
 
+  // The text the running label edit shows.
+  virtual std::string labelEditText() const = 0;
+
   // Selects exactly these list rows.
   virtual void selectListRows(const std::vector<int>& rows) = 0;
+
+  // Keys the editor window handles beyond Enter, Esc and F1.
+  enum class Key { kF2, kDelete, kInsert, kMenu, kShiftF10 };
+  // Gives controlId the keyboard focus and presses key there.
+  virtual void pressKey(int controlId, Key key) = 0;
+  // The same while the program is not taking input (it waits for a lock): the key waits until
+  // pumpEvents, unless the toolkit discards it first. False when this toolkit cannot queue
+  // real input here (the case is then skipped).
+  virtual bool pressKeyWhileBusy(int controlId, Key key) = 0;
+  // A right click at a point of a control's client area (the list's header included).
+  virtual void rightClick(int controlId, Point client) = 0;
+  // A double click on a list row.
+  virtual void doubleClickListRow(int row) = 0;
 
   // The answer to the next pop-up menu: the command id to click, or 0 to close it.
   virtual void answerNextPopupMenu(int commandId) = 0;
@@ -63,6 +79,13 @@ class UserDriver {
   virtual MessageBoxSeen lastMessageBox() const = 0;
   // The texts of the last dialog's edits as it opened.
   virtual std::map<int, std::string> lastDialogEditsAtOpen() const = 0;
+  // The refusals the last dialog showed on confirms: the message, and the edit that then had
+  // the keyboard focus.
+  struct RefusalSeen {
+    std::string message;
+    int focusedControl = 0;
+  };
+  virtual std::vector<RefusalSeen> lastDialogRefusals() const = 0;
   struct ColumnSeen {
     std::string heading;
     int width = 0;
@@ -137,7 +160,12 @@ class ToolkitContract : public ::testing::Test {
     return target_.all<TreeEndLabelEditMessage>();
   }
 
+  // Rows of two columns, as wide as the editor's first two.
   void fillRows(int count) {
+    if (list().columnCount() == 0) {
+      list().insertColumn("序号", 40, LVCFMT_CENTER);
+      list().insertColumn("视频名称", 100, LVCFMT_CENTER);
+    }
     for (int row = 0; row < count; ++row) {
       list().insertRow(row, std::to_string(row + 1));
       list().setRowData(row, 100 + row);
@@ -513,6 +541,197 @@ TYPED_TEST_P(ToolkitContract, MessageBoxesAnswerWithTheButtonPressed) {
 }
 
 namespace contract_detail {
+inline Point centreOf(const Rect& rect) {
+  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+}  // namespace contract_detail
+
+TYPED_TEST_P(ToolkitContract, ItemAtFindsTheItemOnEachShownLine) {
+  this->buildTree();
+  TreeControl& t = this->tree();
+  TreeItem b1 = t.insertItem(this->b_, "B1");  // B stays collapsed
+  for (TreeItem item : {this->root_, this->a_, this->a1_, this->a2_, this->b_}) {
+    Rect rect = t.itemRect(item);
+    ASSERT_GT(rect.width(), 0) << t.itemText(item);
+    EXPECT_EQ(t.itemAt(contract_detail::centreOf(rect)), item) << t.itemText(item);
+    EXPECT_TRUE(
+        PtInRect(this->window().clientRect(IDC_TREE_TYPES), contract_detail::centreOf(rect)));
+  }
+  EXPECT_EQ(t.itemRect(b1).width(), 0) << "under a collapsed item";
+  EXPECT_LT(t.itemRect(this->a_).bottom, t.itemRect(this->b_).top + 1);
+  const Rect last = t.itemRect(this->b_);
+  EXPECT_FALSE(t.itemAt({last.left, last.bottom + 3 * last.height()})) << "below the last line";
+  this->user().pumpEvents();
+  EXPECT_TRUE(this->target_.messages.empty());
+}
+
+TYPED_TEST_P(ToolkitContract, SelectItemSelectsAndReportsAChangeOnce) {
+  this->buildTree();
+  this->tree().selectItem(this->a1_);
+  auto changes = this->selectionChanges();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].newItem, this->a1_);
+  EXPECT_EQ(this->tree().selectedItem(), this->a1_);
+  this->tree().selectItem(this->a1_);
+  EXPECT_EQ(this->selectionChanges().size(), 1u) << "no change, no message";
+}
+
+TYPED_TEST_P(ToolkitContract, RowsLieBelowTheHeaderInTheListsClientArea) {
+  this->fillRows(3);
+  ListControl& l = this->list();
+  EditorWindow& w = this->window();
+  for (int row = 0; row < 3; ++row) {
+    Rect rect = l.rowRect(row);
+    ASSERT_GT(rect.height(), 0);
+    EXPECT_EQ(l.rowAt(contract_detail::centreOf(rect)), row);
+  }
+  const Rect first = l.rowRect(0);
+  const Point onHeader{first.left + 5, first.top - 5};
+  EXPECT_GT(onHeader.y, 0) << "the header lies above the rows, inside the client area";
+  EXPECT_TRUE(PtInRect(w.clientRect(IDC_LIST_ITEMS), onHeader));
+  EXPECT_EQ(l.rowAt(onHeader), -1);
+  const Rect last = l.rowRect(2);
+  EXPECT_EQ(l.rowAt({last.left + 5, last.bottom + 2 * last.height()}), -1) << "below the rows";
+}
+
+TYPED_TEST_P(ToolkitContract, SelectOnlyRowLeavesThatRowAlone) {
+  this->fillRows(4);
+  ListControl& l = this->list();
+  this->user().selectListRows({0, 2});
+  EXPECT_TRUE(l.isRowSelected(2));
+  EXPECT_FALSE(l.isRowSelected(1));
+  l.selectOnlyRow(3);
+  EXPECT_EQ(l.selectedCount(), 1);
+  EXPECT_EQ(l.firstSelectedRow(), 3);
+  EXPECT_TRUE(l.isRowSelected(3));
+  EXPECT_FALSE(l.isRowSelected(0));
+  this->user().pumpEvents();
+  EXPECT_TRUE(this->target_.messages.empty());
+}
+
+TYPED_TEST_P(ToolkitContract, ClientToScreenUndoesScreenToClient) {
+  EditorWindow& w = this->window();
+  for (int id : {IDC_TREE_TYPES, IDC_LIST_ITEMS}) {
+    Point screen = w.clientToScreen(id, {7, 11});
+    Point back = w.screenToClient(id, screen);
+    EXPECT_EQ(back.x, 7) << id;
+    EXPECT_EQ(back.y, 11) << id;
+  }
+}
+
+TYPED_TEST_P(ToolkitContract, AnEditRestartedOnARefusedTextShowsThatText) {
+  this->buildTree();
+  TreeControl& t = this->tree();
+  this->target_.hook = [&t](const WindowMessage& message) {
+    if (auto* end = std::get_if<TreeEndLabelEditMessage>(&message); end && end->text) {
+      if (*end->text == "bad") t.editLabelWithText(end->item, "bad!");
+    }
+  };
+  t.editLabel(this->a_);
+  this->user().finishLabelEdit("bad");
+  this->user().pumpEvents();
+  ASSERT_TRUE(this->user().isEditingLabel());
+  EXPECT_EQ(this->user().labelEditText(), "bad!");
+  EXPECT_EQ(t.itemText(this->a_), "A");
+  this->user().finishLabelEdit("good");
+  auto ends = this->editEnds();
+  ASSERT_EQ(ends.size(), 2u);
+  EXPECT_EQ(ends[1].item, this->a_);
+  EXPECT_EQ(ends[1].text, std::optional<std::string>("good"));
+  EXPECT_FALSE(this->user().isEditingLabel());
+}
+
+TYPED_TEST_P(ToolkitContract, KeysReachTheWindowAsMessages) {
+  this->buildTree();
+  this->fillRows(2);
+  this->user().selectTreeItem(this->a_);
+  this->clearMessages();
+  using Key = UserDriver::Key;
+  this->user().pressKey(IDC_TREE_TYPES, Key::kF2);
+  this->user().pressKey(IDC_LIST_ITEMS, Key::kDelete);
+  this->user().pressKey(IDC_TREE_TYPES, Key::kInsert);
+  this->user().pressKey(IDC_LIST_ITEMS, Key::kMenu);
+  this->user().pressKey(IDC_TREE_TYPES, Key::kShiftF10);
+  this->user().pumpEvents();
+  auto keys = this->target_.template all<KeyDownMessage>();
+  ASSERT_EQ(keys.size(), 3u);
+  EXPECT_EQ(keys[0].controlId, IDC_TREE_TYPES);
+  EXPECT_EQ(keys[0].key, VK_F2);
+  EXPECT_EQ(keys[1].controlId, IDC_LIST_ITEMS);
+  EXPECT_EQ(keys[1].key, VK_DELETE);
+  EXPECT_EQ(keys[2].key, VK_INSERT);
+  auto menus = this->target_.template all<ContextMenuMessage>();
+  ASSERT_EQ(menus.size(), 2u);
+  EXPECT_EQ(menus[0].controlId, IDC_LIST_ITEMS);
+  EXPECT_EQ(menus[0].screen.x, -1);
+  EXPECT_EQ(menus[0].screen.y, -1);
+  EXPECT_EQ(menus[1].controlId, IDC_TREE_TYPES);
+  EXPECT_EQ(this->tree().selectedItem(), this->a_) << "keys change no selection";
+}
+
+TYPED_TEST_P(ToolkitContract, InputGivenWhileBusyIsDroppedByDiscardPendingInput) {
+  this->buildTree();
+  this->user().selectTreeItem(this->a_);
+  this->clearMessages();
+  using Key = UserDriver::Key;
+  if (!this->user().pressKeyWhileBusy(IDC_TREE_TYPES, Key::kF2)) {
+    GTEST_SKIP() << "this toolkit cannot queue real input here";
+  }
+  this->toolkit().discardPendingInput();
+  this->user().pumpEvents();
+  EXPECT_TRUE(this->target_.template all<KeyDownMessage>().empty());
+  // Without the discard the same key arrives: the input was real.
+  ASSERT_TRUE(this->user().pressKeyWhileBusy(IDC_TREE_TYPES, Key::kF2));
+  this->user().pumpEvents();
+  EXPECT_EQ(this->target_.template all<KeyDownMessage>().size(), 1u);
+}
+
+TYPED_TEST_P(ToolkitContract, ARightClickAsksForTheMenuAndSelectsNothing) {
+  this->buildTree();
+  this->fillRows(3);
+  this->user().selectTreeItem(this->b_);
+  this->user().selectListRows({0});
+  this->clearMessages();
+  EditorWindow& w = this->window();
+  const Point onA1 = contract_detail::centreOf(this->tree().itemRect(this->a1_));
+  const Point onRow2 = contract_detail::centreOf(this->list().rowRect(2));
+  const Point onHeader{onRow2.x, this->list().rowRect(0).top - 5};
+  this->user().rightClick(IDC_TREE_TYPES, onA1);
+  this->user().rightClick(IDC_LIST_ITEMS, onRow2);
+  this->user().rightClick(IDC_LIST_ITEMS, onHeader);
+  this->user().pumpEvents();
+  auto menus = this->target_.template all<ContextMenuMessage>();
+  ASSERT_EQ(menus.size(), 3u);
+  const Point expected[] = {w.clientToScreen(IDC_TREE_TYPES, onA1),
+                            w.clientToScreen(IDC_LIST_ITEMS, onRow2),
+                            w.clientToScreen(IDC_LIST_ITEMS, onHeader)};
+  const int controls[] = {IDC_TREE_TYPES, IDC_LIST_ITEMS, IDC_LIST_ITEMS};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(menus[i].controlId, controls[i]) << i;
+    EXPECT_EQ(menus[i].screen.x, expected[i].x) << i;
+    EXPECT_EQ(menus[i].screen.y, expected[i].y) << i;
+  }
+  EXPECT_EQ(this->tree().selectedItem(), this->b_);
+  EXPECT_EQ(this->list().selectedCount(), 1);
+  EXPECT_TRUE(this->list().isRowSelected(0));
+  EXPECT_TRUE(this->selectionChanges().empty());
+}
+
+TYPED_TEST_P(ToolkitContract, ADoubleClickOnARowSelectsItAndSaysWhichRow) {
+  this->fillRows(3);
+  this->user().selectListRows({0});
+  this->clearMessages();
+  this->user().doubleClickListRow(2);
+  this->user().pumpEvents();
+  auto clicks = this->target_.template all<ListDoubleClickMessage>();
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0].controlId, IDC_LIST_ITEMS);
+  EXPECT_EQ(clicks[0].row, 2);
+  EXPECT_EQ(this->list().firstSelectedRow(), 2);
+  EXPECT_EQ(this->list().selectedCount(), 1);
+}
+
+namespace contract_detail {
 struct ThreeTexts : DialogClient {
   void DoDataExchange(DataExchange& exchange) override {
     exchanges.push_back(exchange.isSaving());
@@ -548,6 +767,41 @@ TYPED_TEST_P(ToolkitContract, ACancelledDialogTakesNothingBack) {
   EXPECT_EQ(this->toolkit().runModalDialog(IDD_ITEM_DIALOG, texts), IDCANCEL);
   EXPECT_EQ(texts.name, "keep");
   EXPECT_EQ(texts.exchanges, (std::vector<bool>{false}));
+}
+
+namespace contract_detail {
+// Refuses a name "bad" when the dialog is confirmed.
+struct PickyTexts : ThreeTexts {
+  void DoDataExchange(DataExchange& exchange) override {
+    ThreeTexts::DoDataExchange(exchange);
+    if (exchange.isSaving() && name == "bad") exchange.fail(IDC_EDIT_NAME, "名称“bad”不行");
+  }
+};
+}  // namespace contract_detail
+
+TYPED_TEST_P(ToolkitContract, ARefusedConfirmKeepsTheDialogOpenOnTheRefusedEdit) {
+  contract_detail::PickyTexts texts;
+  this->user().answerNextMessageBox(IDOK);
+  this->user().answerNextDialog(IDOK, {{IDC_EDIT_NAME, "bad"}, {IDC_EDIT_URL, "u"}});
+  this->user().answerNextDialog(IDOK, {{IDC_EDIT_NAME, "good"}});
+  EXPECT_EQ(this->toolkit().runModalDialog(IDD_ITEM_DIALOG, texts), IDOK);
+  EXPECT_EQ(texts.exchanges, (std::vector<bool>{false, true, true}));
+  EXPECT_EQ(texts.name, "good");
+  EXPECT_EQ(texts.url, "u") << "what was typed before the refusal stays";
+  auto refusals = this->user().lastDialogRefusals();
+  ASSERT_EQ(refusals.size(), 1u);
+  EXPECT_EQ(refusals[0].message, "名称“bad”不行");
+  EXPECT_EQ(refusals[0].focusedControl, IDC_EDIT_NAME);
+  EXPECT_EQ(this->user().lastMessageBox().text, "名称“bad”不行");
+  EXPECT_EQ(this->user().lastMessageBox().caption, "错误");
+
+  contract_detail::PickyTexts cancelled;
+  cancelled.name = "kept";
+  this->user().answerNextMessageBox(IDOK);
+  this->user().answerNextDialog(IDOK, {{IDC_EDIT_NAME, "bad"}});
+  this->user().answerNextDialog(IDCANCEL, {});
+  EXPECT_EQ(this->toolkit().runModalDialog(IDD_ITEM_DIALOG, cancelled), IDCANCEL);
+  EXPECT_EQ(this->user().lastDialogRefusals().size(), 1u);
 }
 
 TYPED_TEST_P(ToolkitContract, AnUnknownTemplateGivesMinusOneWithoutExchange) {
@@ -621,6 +875,11 @@ REGISTER_TYPED_TEST_SUITE_P(
     MessageBoxesAnswerWithTheButtonPressed, ADialogShowsItsMembersAndTakesTheEditsBackOnOk,
     ACancelledDialogTakesNothingBack, AnUnknownTemplateGivesMinusOneWithoutExchange,
     FileDialogsGiveThePathOrCancel, BusyCursorsNest,
-    AnEditorWindowEndedDuringInitialisationNeverRuns);
+    AnEditorWindowEndedDuringInitialisationNeverRuns, ItemAtFindsTheItemOnEachShownLine,
+    SelectItemSelectsAndReportsAChangeOnce, RowsLieBelowTheHeaderInTheListsClientArea,
+    SelectOnlyRowLeavesThatRowAlone, ClientToScreenUndoesScreenToClient,
+    AnEditRestartedOnARefusedTextShowsThatText, KeysReachTheWindowAsMessages,
+    InputGivenWhileBusyIsDroppedByDiscardPendingInput, ARightClickAsksForTheMenuAndSelectsNothing,
+    ADoubleClickOnARowSelectsItAndSaysWhichRow, ARefusedConfirmKeepsTheDialogOpenOnTheRefusedEdit);
 
 }  // namespace orvalen::test

@@ -1,6 +1,6 @@
 // What the wxWidgets editor window does beyond the toolkit contract: its keys, its layout
-// from dialog units and the messages it sends while it runs. (That a right click leaves the
-// selection alone is shown with real clicks by the program's session tests.)
+// from dialog units, the messages it sends while it runs, and the tree's scroll range. (What a
+// right click selects is shown with real clicks by the program's session tests.)
 
 #include <gtest/gtest.h>
 

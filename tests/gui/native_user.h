@@ -8,6 +8,7 @@
 
 class wxFileDialog;
 class wxMenu;
+class wxPoint;
 class wxWindow;
 
 namespace orvalen::test {
@@ -27,5 +28,14 @@ bool sendSystemCommand(wxWindow* window, unsigned code);
 
 // The text of the window's system-menu entry with that command, or nothing.
 std::optional<std::string> systemMenuEntry(wxWindow* window, unsigned commandId);
+
+// Presses a key (WXK_F2, WXK_DELETE, WXK_INSERT, WXK_MENU or WXK_F10), with Shift if asked,
+// for the control that has the keyboard focus: the press waits in the queue of input until
+// events are handled. False where such input cannot be made.
+bool pressRealKey(wxWindow* control, int keyCode, bool shift);
+
+// Double-clicks at a screen position in the window as the mouse does; the control acts on it
+// as on a real double click (the native list view its own way).
+void doubleClickAt(wxWindow* window, const wxPoint& screen);
 
 }  // namespace orvalen::test

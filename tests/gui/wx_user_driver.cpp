@@ -28,10 +28,12 @@ wxButton* buttonOf(wxDialog* dialog, int id) {
 
 }  // namespace
 
-void pressKey(wxWindow* window, int keyCode) {
+void pressKey(wxWindow* window, int keyCode, int modifiers) {
   wxKeyEvent hook(wxEVT_CHAR_HOOK);
   hook.m_keyCode = keyCode;
   hook.m_uniChar = keyCode;
+  hook.m_shiftDown = (modifiers & wxMOD_SHIFT) != 0;
+  hook.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
   hook.SetEventObject(window);
   const bool taken = window->ProcessWindowEvent(hook);
   if (taken && !hook.IsNextEventAllowed()) return;
@@ -84,17 +86,93 @@ void WxUserDriver::finishLabelEdit(const std::string& text) {
   wxTextCtrl* edit = window_.categoryTree().GetEditControl();
   ASSERT_NE(edit, nullptr) << "no label edit is running";
   edit->SetValue(toWx(text));
-  pressKey(edit, WXK_RETURN);
+  test::pressKey(edit, WXK_RETURN);
 }
 
 void WxUserDriver::cancelLabelEdit() {
   wxTextCtrl* edit = window_.categoryTree().GetEditControl();
   ASSERT_NE(edit, nullptr) << "no label edit is running";
-  pressKey(edit, WXK_ESCAPE);
+  test::pressKey(edit, WXK_ESCAPE);
 }
 
 bool WxUserDriver::isEditingLabel() const {
   return window_.categoryTree().GetEditControl() != nullptr;
+}
+
+std::string WxUserDriver::labelEditText() const {
+  wxTextCtrl* edit = window_.categoryTree().GetEditControl();
+  return edit ? fromWx(edit->GetValue()) : std::string();
+}
+
+wxWindow* WxUserDriver::focusControl(int controlId) {
+  wxWindow* control = controlId == IDC_TREE_TYPES ? static_cast<wxWindow*>(&window_.categoryTree())
+                                                  : window_.videoList().rowsWindow();
+  control->SetFocus();
+  return control;
+}
+
+void WxUserDriver::pressKey(int controlId, Key key) {
+  wxWindow* control = focusControl(controlId);
+  switch (key) {
+    case Key::kF2:
+      test::pressKey(control, WXK_F2);
+      break;
+    case Key::kDelete:
+      test::pressKey(control, WXK_DELETE);
+      break;
+    case Key::kInsert:
+      test::pressKey(control, WXK_INSERT);
+      break;
+    case Key::kMenu:
+      test::pressKey(control, WXK_MENU);
+      break;
+    case Key::kShiftF10:
+      test::pressKey(control, WXK_F10, wxMOD_SHIFT);
+      break;
+  }
+}
+
+// A real key press, which waits in the system's queue until events are handled.
+bool WxUserDriver::pressKeyWhileBusy(int controlId, Key key) {
+  wxWindow* control = focusControl(controlId);
+  pumpWxEvents();
+  const int code = key == Key::kF2       ? WXK_F2
+                   : key == Key::kDelete ? WXK_DELETE
+                   : key == Key::kInsert ? WXK_INSERT
+                   : key == Key::kMenu   ? WXK_MENU
+                                         : WXK_F10;
+  return pressRealKey(control, code, key == Key::kShiftF10);
+}
+
+void WxUserDriver::rightClick(int controlId, Point client) {
+  const wxPoint screen = wxPoint(window_.clientToScreen(controlId, client).x,
+                                 window_.clientToScreen(controlId, client).y);
+  wxWindow* target = &window_.categoryTree();
+  if (controlId == IDC_LIST_ITEMS) {
+    wx::VideoListCtrl& list = window_.videoList();
+    target = &list;
+    for (wxWindow* part : list.GetChildren()) {
+      if (part->GetScreenRect().Contains(screen)) target = part;
+    }
+  }
+  for (wxEventType type : {wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP}) {
+    wxMouseEvent click(type);
+    click.SetPosition(target->ScreenToClient(screen));
+    click.SetEventObject(target);
+    target->ProcessWindowEvent(click);
+  }
+}
+
+// The first click of a double click selects the row alone, as a plain click does; here that is
+// done directly, as the list does not take a made-up click for a plain one. Then the clicks go
+// to the list as the mouse sends them.
+void WxUserDriver::doubleClickListRow(int row) {
+  wx::VideoListCtrl& list = window_.videoList();
+  list.selectOnlyRow(row);
+  wxRect rect;
+  list.GetItemRect(row, rect);
+  const wxPoint at = list.ClientToScreen(rect.GetPosition() + wxPoint(5, rect.GetHeight() / 2));
+  doubleClickAt(list.rowsWindow(), at);
 }
 
 void WxUserDriver::selectListRows(const std::vector<int>& rows) {
@@ -181,11 +259,20 @@ void WxUserDriver::answerOwnDialog(wxDialog* dialog) {
   // button.
   dialog->CallAfter([this, dialog] {
     lastEditsAtOpen_.clear();
+    lastRefusals_.clear();
     for (int id : {IDC_EDIT_NAME, IDC_EDIT_URL, IDC_EDIT_IMAGE_URL}) {
       if (auto* edit = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(id))) {
         lastEditsAtOpen_[id] = fromWx(edit->GetValue());
       }
     }
+    actInDialog(dialog);
+  });
+}
+
+// Types the next answer's texts and presses its button; a confirm that the dialog refuses
+// leaves it open, and the user goes on with the next answer.
+void WxUserDriver::actInDialog(wxDialog* dialog) {
+  {
     DialogAnswer answer;
     if (dialogAnswers_.empty()) {
       ADD_FAILURE() << "a dialog came unasked: " << fromWx(dialog->GetTitle());
@@ -205,7 +292,11 @@ void WxUserDriver::answerOwnDialog(wxDialog* dialog) {
     wxCommandEvent click(wxEVT_BUTTON, button->GetId());
     click.SetEventObject(button);
     button->ProcessWindowEvent(click);
-  });
+    if (answer.result != IDOK || !dialog->IsModal() || dialog->GetReturnCode() == wxID_OK) return;
+  }
+  const wxWindow* focus = wxWindow::FindFocus();
+  lastRefusals_.push_back({lastMessageBox_.text, focus ? focus->GetId() : 0});
+  actInDialog(dialog);
 }
 
 void WxUserDriver::onMenuOpen(wxMenuEvent& event) {

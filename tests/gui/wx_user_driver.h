@@ -18,7 +18,8 @@ namespace orvalen::test {
 
 // Sends a key to a window the way the toolkit delivers a key press: the hook event first,
 // travelling up to the window's dialog, then key-down and, unless that was taken, char.
-void pressKey(wxWindow* window, int keyCode);
+// modifiers: wxMOD_SHIFT and the like.
+void pressKey(wxWindow* window, int keyCode, int modifiers = wxMOD_NONE);
 
 // Pumps the event queue, idle processing included, so that queued work has run.
 void pumpWxEvents();
@@ -34,7 +35,12 @@ class WxUserDriver : public UserDriver, private wxModalDialogHook {
   void finishLabelEdit(const std::string& text) override;
   void cancelLabelEdit() override;
   bool isEditingLabel() const override;
+  std::string labelEditText() const override;
   void selectListRows(const std::vector<int>& rows) override;
+  void pressKey(int controlId, Key key) override;
+  bool pressKeyWhileBusy(int controlId, Key key) override;
+  void rightClick(int controlId, Point client) override;
+  void doubleClickListRow(int row) override;
   void answerNextPopupMenu(int commandId) override { popupAnswers_.push_back(commandId); }
   void answerNextMessageBox(int answer) override { messageBoxAnswers_.push_back(answer); }
   void answerNextDialog(int result, const std::map<int, std::string>& typed) override {
@@ -45,6 +51,7 @@ class WxUserDriver : public UserDriver, private wxModalDialogHook {
   }
   MessageBoxSeen lastMessageBox() const override { return lastMessageBox_; }
   std::map<int, std::string> lastDialogEditsAtOpen() const override { return lastEditsAtOpen_; }
+  std::vector<RefusalSeen> lastDialogRefusals() const override { return lastRefusals_; }
   ColumnSeen listColumn(int column) const override;
   bool isBusyCursorShown() const override;
 
@@ -63,6 +70,8 @@ class WxUserDriver : public UserDriver, private wxModalDialogHook {
   int answerMessageBox(wxDialog* dialog);
   int answerFileDialog(wxDialog* dialog);
   void answerOwnDialog(wxDialog* dialog);
+  void actInDialog(wxDialog* dialog);
+  wxWindow* focusControl(int controlId);
   void onMenuOpen(wxMenuEvent& event);
 
   wx::EditorDialog& window_;
@@ -72,6 +81,7 @@ class WxUserDriver : public UserDriver, private wxModalDialogHook {
   std::deque<FileAnswer> fileDialogAnswers_;
   MessageBoxSeen lastMessageBox_;
   std::map<int, std::string> lastEditsAtOpen_;
+  std::vector<RefusalSeen> lastRefusals_;
   std::vector<std::string> madeFolders_;
   wxDialog* entered_ = nullptr;
   int enteredDepth_ = 0;

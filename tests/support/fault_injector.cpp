@@ -12,6 +12,7 @@ void FaultInjector::failAt(long nth, InjectedFault fault, Persistence persistenc
   fault_ = fault;
   persistence_ = persistence;
   seen_ = 0;
+  for (auto& count : seenOfKind_) count = 0;
   injected_ = 0;
 }
 
@@ -22,9 +23,12 @@ void FaultInjector::countOnly(FileOperationSet watched) {
 InjectedFault FaultInjector::before(FileOperation operation) {
   if (!watched_.contains(operation)) return InjectedFault::kNone;
   long number = ++seen_;
+  ++seenOfKind_[static_cast<int>(operation)];
   if (failAt_ <= 0 || number < failAt_) return InjectedFault::kNone;
   if (number > failAt_ && persistence_ == kOnce) return InjectedFault::kNone;
-  if (injected_++ == 0) firstFailed_ = operation;
+  long injected = injected_++;
+  if (injected == 0) firstFailed_ = operation;
+  if (injected <= 1) secondFailed_ = operation;
   return fault_;
 }
 
@@ -52,6 +56,17 @@ const char* operationName(FileOperation operation) {
       return "directory sync";
   }
   return "?";
+}
+
+std::string operationCounts(const FaultInjector& injector) {
+  std::string text;
+  for (int kind = 0; kind < sqlite2::kFileOperationKinds; ++kind) {
+    auto operation = static_cast<FileOperation>(kind);
+    long count = injector.operationsSeen(operation);
+    if (count == 0) continue;
+    text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + operationName(operation);
+  }
+  return text;
 }
 
 }  // namespace orvalen::test

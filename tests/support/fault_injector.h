@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <initializer_list>
+#include <string>
 
 #include "os/fault_injection.h"
 
@@ -47,13 +48,18 @@ class FaultInjector : public sqlite2::FaultHook {
   // Counts from zero again without failing anything.
   void countOnly(FileOperationSet watched = FileOperationSet::all());
 
-  // Watched operations seen since failAt or countOnly.
+  // Watched operations seen since failAt or countOnly, in all and of one kind.
   long operationsSeen() const { return seen_; }
+  long operationsSeen(sqlite2::FileOperation kind) const {
+    return seenOfKind_[static_cast<int>(kind)];
+  }
   // Whether the planned fault was reached, and how many operations it failed.
   bool fired() const { return injected_ > 0; }
   long faultsInjected() const { return injected_; }
-  // The kind of the first operation that failed.
+  // The kind of the first operation that failed, and of the one after it (the first again
+  // when only one failed).
   sqlite2::FileOperation firstFailedOperation() const { return firstFailed_; }
+  sqlite2::FileOperation secondFailedOperation() const { return secondFailed_; }
 
   sqlite2::InjectedFault before(sqlite2::FileOperation operation) override;
 
@@ -63,11 +69,16 @@ class FaultInjector : public sqlite2::FaultHook {
   sqlite2::InjectedFault fault_ = sqlite2::InjectedFault::kNone;
   Persistence persistence_ = kOnce;
   std::atomic<long> seen_{0};
+  std::atomic<long> seenOfKind_[sqlite2::kFileOperationKinds] = {};
   std::atomic<long> injected_{0};
   sqlite2::FileOperation firstFailed_ = sqlite2::FileOperation::kOpen;
+  sqlite2::FileOperation secondFailed_ = sqlite2::FileOperation::kOpen;
 };
 
 // A readable name of an operation kind, for test messages.
 const char* operationName(sqlite2::FileOperation operation);
+
+// The operations the injector saw, by kind: "3 read, 12 write, ...".
+std::string operationCounts(const FaultInjector& injector);
 
 }  // namespace orvalen::test

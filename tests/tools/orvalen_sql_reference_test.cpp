@@ -1,7 +1,6 @@
 // orvalen-sql against the reference shell sqlite2-ref: for the same arguments, standard input
 // and file, the same standard output, standard error and exit status, and files that read
 // back the same.
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,19 +12,6 @@
 
 namespace orvalen::test {
 namespace {
-
-std::string referenceShellPath() {
-  std::string home;
-  if (const char* given = std::getenv("SQLITE2_REF_HOME"); given && *given) {
-    home = given;
-  } else if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache) {
-    home = std::string(cache) + "/sqlite2-reference";
-  } else {
-    const char* user = std::getenv("HOME");
-    home = std::string(user ? user : ".") + "/.cache/sqlite2-reference";
-  }
-  return home + "/bin/sqlite2-ref";
-}
 
 struct ShellCase {
   std::string name;
@@ -150,7 +136,8 @@ TEST(OrvalenSqlUsageTest, MissingFileArgumentPrintsUsage) {
   EXPECT_EQ(result.exitStatus, 2);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err,
-            "usage: orvalen-sql [-header] [-nullvalue TEXT] [-separator SEP] FILE [SQL ...]\n");
+            "usage: orvalen-sql [-header] [-nullvalue TEXT] [-separator SEP] "
+            "[-list|-line|-column|-html|-csv] [-echo] FILE [SQL ...]\n");
 }
 
 }  // namespace

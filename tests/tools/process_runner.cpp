@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "support/temp_dir.h"
@@ -52,6 +53,19 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   result.err = readFile(errPath);
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+std::string referenceShellPath() {
+  std::string home;
+  if (const char* given = std::getenv("SQLITE2_REF_HOME"); given && *given) {
+    home = given;
+  } else if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache) {
+    home = std::string(cache) + "/sqlite2-reference";
+  } else {
+    const char* user = std::getenv("HOME");
+    home = std::string(user ? user : ".") + "/.cache/sqlite2-reference";
+  }
+  return home + "/bin/sqlite2-ref";
 }
 
 }  // namespace orvalen::test

@@ -17,4 +17,7 @@ struct ProcessResult {
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& directory, const std::string& stdinText);
 
+// The reference shell sqlite2-ref, where shared/sqlite2-reference/setup installs it.
+std::string referenceShellPath();
+
 }  // namespace orvalen::test

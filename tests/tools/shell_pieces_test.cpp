@@ -21,9 +21,9 @@ TEST(ShellOptionsTest, OptionsFileAndStatements) {
   std::string error;
   ASSERT_TRUE(parse({"-header", "-nullvalue", "NULL", "-separator", ",", "f.db", "SELECT 1;", "-x"},
                     &options, &error));
-  EXPECT_TRUE(options.header);
-  EXPECT_EQ(options.nullValue, "NULL");
-  EXPECT_EQ(options.separator, ",");
+  EXPECT_TRUE(options.settings.header);
+  EXPECT_EQ(options.settings.nullValue, "NULL");
+  EXPECT_EQ(options.settings.separator, ",");
   EXPECT_EQ(options.file, "f.db");
   // Everything after the file is SQL, even when it starts with '-'.
   EXPECT_EQ(options.statements, (std::vector<std::string>{"SELECT 1;", "-x"}));
@@ -33,9 +33,10 @@ TEST(ShellOptionsTest, Defaults) {
   ShellOptions options;
   std::string error;
   ASSERT_TRUE(parse({"f.db"}, &options, &error));
-  EXPECT_FALSE(options.header);
-  EXPECT_EQ(options.nullValue, "");
-  EXPECT_EQ(options.separator, "|");
+  EXPECT_FALSE(options.settings.header);
+  EXPECT_EQ(options.settings.nullValue, "");
+  EXPECT_EQ(options.settings.separator, "|");
+  EXPECT_EQ(options.settings.mode, OutputMode::kList);
   EXPECT_TRUE(options.statements.empty());
 }
 
@@ -47,8 +48,7 @@ TEST(ShellOptionsTest, Mistakes) {
   EXPECT_FALSE(parse({"-nullvalue"}, &options, &error));
   EXPECT_EQ(error, "unknown option -nullvalue");
   EXPECT_FALSE(parse({"-header"}, &options, &error));
-  EXPECT_EQ(error,
-            "usage: orvalen-sql [-header] [-nullvalue TEXT] [-separator SEP] FILE [SQL ...]");
+  EXPECT_EQ(error, kUsage);
   ShellOptions version;
   ASSERT_TRUE(parse({"-version", "-bogus"}, &version, &error));
   EXPECT_TRUE(version.showVersion);
@@ -75,10 +75,14 @@ TEST(StatementCompletenessTest, EndsAtASemicolonOutsideQuotesAndComments) {
 
 std::string printed(bool header, const std::vector<std::vector<const char*>>& rows) {
   std::FILE* out = std::tmpfile();
-  RowPrinter printer(out, header, ", ", "-");
+  ShellSettings settings;
+  settings.header = header;
+  settings.separator = ", ";
+  settings.nullValue = "-";
+  RowPrinter printer(out, settings);
   const char* names[] = {"a", "b"};
   for (int run = 0; run < 2; ++run) {
-    printer.startRun();
+    printer.startRun(out);
     for (const auto& row : rows) printer.printRow(2, row.data(), names);
   }
   std::rewind(out);

@@ -5,8 +5,8 @@
 //
 // On Windows wxWidgets' headers bring in <windows.h>, whose macros use names that the editor's
 // own constants and functions use too (IDOK, MB_OK, SIZE_RESTORED, LVS_EX_GRIDLINES,
-// LVCFMT_LEFT, LoadString, ...). The system headers are taken here, before anything else; they
-// guard against being read twice, so the names undefined below stay undefined, and the
+// LVCFMT_LEFT, VK_F2, LoadString, ...). The system headers are taken here, before anything else;
+// they guard against being read twice, so the names undefined below stay undefined, and the
 // editor's names mean the same in every translation unit. Their values are the same numbers
 // as Windows' own, which the Win32 calls in editor/wx/msw/ use directly.
 
@@ -27,4 +27,7 @@
 #undef LVS_EX_FULLROWSELECT
 #undef LVCFMT_LEFT
 #undef LVCFMT_CENTER
+#undef VK_INSERT
+#undef VK_DELETE
+#undef VK_F2
 #undef LoadString

@@ -3,10 +3,15 @@
 
 #include <dlfcn.h>
 
+#include <cstdlib>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include <wx/filedlg.h>
 #include <wx/menu.h>
+#include <wx/toplevel.h>
+#include <wx/window.h>
 
 #include "editor/wx/utf8.h"
 #include "tests/gui/native_user.h"
@@ -90,6 +95,40 @@ bool sendSystemCommand(wxWindow*, unsigned) {
 
 std::optional<std::string> systemMenuEntry(wxWindow*, unsigned) {
   return std::nullopt;
+}
+
+// Through the X server with xdotool; the pointer rests on the window, so that the key goes to
+// it without a window manager.
+bool pressRealKey(wxWindow* control, int keyCode, bool shift) {
+  using WidgetWindow = void* (*)(void*);
+  using WindowXid = unsigned long (*)(void*);
+  static const auto widgetWindow =
+      reinterpret_cast<WidgetWindow>(::dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+  static const auto windowXid =
+      reinterpret_cast<WindowXid>(::dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
+  if (!widgetWindow || !windowXid || std::system("command -v xdotool >/dev/null 2>&1") != 0) {
+    return false;
+  }
+  const unsigned long xid = windowXid(widgetWindow(wxGetTopLevelParent(control)->GetHandle()));
+  const std::string name = keyCode == WXK_F2       ? "F2"
+                           : keyCode == WXK_DELETE ? "Delete"
+                           : keyCode == WXK_INSERT ? "Insert"
+                           : keyCode == WXK_MENU   ? "Menu"
+                                                   : "F10";
+  const std::string command = "xdotool mousemove --window " + std::to_string(xid) + " 20 20 key " +
+                              (shift ? "shift+" : "") + name + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+// wxWidgets' own list takes made-up mouse events as the mouse's.
+void doubleClickAt(wxWindow* window, const wxPoint& screen) {
+  for (wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_LEFT_UP}) {
+    wxMouseEvent click(type);
+    click.SetPosition(window->ScreenToClient(screen));
+    click.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK;
+    click.SetEventObject(window);
+    window->ProcessWindowEvent(click);
+  }
 }
 
 }  // namespace orvalen::test

@@ -5,7 +5,7 @@
 #include <wx/menu.h>
 
 #include "editor/wx/utf8.h"
-#include "tests/gui/msw/menu_calls.h"
+#include "tests/gui/msw/win32_calls.h"
 #include "tests/gui/native_user.h"
 
 namespace orvalen::test {
@@ -34,6 +34,20 @@ std::optional<std::string> systemMenuEntry(wxWindow* window, unsigned commandId)
   const std::optional<std::wstring> text = win32::systemMenuEntry(window->GetHWND(), commandId);
   if (!text) return std::nullopt;
   return wx::fromWx(wxString(*text));
+}
+
+// wxWidgets makes its key events on Windows in a keyboard hook, which sees input from the
+// keyboard's queue only. Keys posted as messages never reach it, and under Wine (without a
+// window manager) keys made with SendInput did not either; so no real key is pressed here,
+// and the cases that need one are skipped.
+bool pressRealKey(wxWindow*, int, bool) {
+  return false;
+}
+
+// The list view handles the double click's message itself (activating the row).
+void doubleClickAt(wxWindow* window, const wxPoint& screen) {
+  const wxPoint at = window->ScreenToClient(screen);
+  win32::sendDoubleClick(window->GetHWND(), at.x, at.y);
 }
 
 }  // namespace orvalen::test

@@ -80,6 +80,10 @@ std::string checkOpenDatabase(const EngineCalls& engine, void* db) {
 
 }  // namespace
 
+std::string dumpConnection(const EngineCalls& engine, void* db) {
+  return dumpOpenDatabase(engine, db);
+}
+
 std::string dumpDatabase(const EngineCalls& engine, const std::string& path) {
   return inspectFile(engine, path).dump;
 }

@@ -13,6 +13,9 @@ namespace orvalen::test {
 // Opens the file with engine, reads it and closes it. Failures are part of the text.
 std::string dumpDatabase(const EngineCalls& engine, const std::string& path);
 
+// The dump read through a connection that is already open (and stays open).
+std::string dumpConnection(const EngineCalls& engine, void* db);
+
 // The engine's PRAGMA integrity_check answer, or the failure that prevented it.
 std::string integrityCheck(const EngineCalls& engine, const std::string& path);
 

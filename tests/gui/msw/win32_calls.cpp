@@ -1,4 +1,4 @@
-#include "tests/gui/msw/menu_calls.h"
+#include "tests/gui/msw/win32_calls.h"
 
 #include <windows.h>
 
@@ -21,6 +21,17 @@ std::optional<std::wstring> systemMenuEntry(void* window, unsigned commandId) {
   wchar_t text[256];
   if (!menu || GetMenuStringW(menu, commandId, text, 256, MF_BYCOMMAND) <= 0) return std::nullopt;
   return std::wstring(text);
+}
+
+}  // namespace orvalen::test::win32
+
+namespace orvalen::test::win32 {
+
+void sendDoubleClick(void* window, int x, int y) {
+  HWND target = static_cast<HWND>(window);
+  const LPARAM at = MAKELPARAM(x, y);
+  SendMessageW(target, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  SendMessageW(target, WM_LBUTTONUP, 0, at);
 }
 
 }  // namespace orvalen::test::win32

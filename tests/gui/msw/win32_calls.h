@@ -1,7 +1,7 @@
 #pragma once
 
-// The Win32 calls that answer a pop-up menu and reach the system menu, apart from every
-// editor header.
+// The Win32 calls of the test driver: answering a pop-up menu, reaching the system menu, a
+// double click. Apart from every editor header.
 
 #include <optional>
 #include <string>
@@ -16,5 +16,7 @@ void closeMenu();
 void sendSystemCommand(void* window, unsigned code);
 // The text of the entry commandId of the window's system menu, or nothing.
 std::optional<std::wstring> systemMenuEntry(void* window, unsigned commandId);
+// Sends the window the double click's messages at a point of its client area.
+void sendDoubleClick(void* window, int x, int y);
 
 }  // namespace orvalen::test::win32

@@ -1,10 +1,7 @@
-#include "plugin_checks.h"
+#include "orvalen_session.h"
 
+#include <dirent.h>
 #include <iconv.h>
-
-#include <stdexcept>
-
-#include "support/reference_engine.h"
 
 namespace orvalen::test {
 
@@ -38,6 +35,31 @@ void makePluginFile(const std::string& path, const std::vector<std::string>& ins
                  "create table tb_item_list (id integer primary key, parentid integer, "
                  "ItemText text, itemUrl text, itemImageUrl text)");
   for (const auto& insert : inserts) referenceQuery(path, insert);
+}
+
+bool directoryIsEmpty(const std::string& path) {
+  DIR* dir = ::opendir(path.c_str());
+  int entries = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") ++entries;
+  }
+  ::closedir(dir);
+  return entries == 0;
+}
+
+void OrvalenSession::SetUp() {
+  session_ = start();
+  if (!session_->unavailable().empty()) GTEST_SKIP() << session_->unavailable();
+  auto chooser = session_->waitForWindow("类型选择");
+  ASSERT_TRUE(chooser) << "the chooser did not show";
+  chooser_ = *chooser;
+}
+
+void OrvalenSession::TearDown() {
+  if (HasFailure() && session_) {
+    session_->screenshot(::testing::TempDir() + "orvalen-session-failure.png");
+  }
 }
 
 }  // namespace orvalen::test

@@ -1,0 +1,23 @@
+#pragma once
+
+// Texts that a plugin file's code page cannot hold are refused where the user typed them,
+// before anything is stored, with a message that names the character and the code page.
+
+#include <optional>
+#include <string>
+
+#include "db/code_page.h"
+
+namespace orvalen {
+
+// Names of the fields, as the messages call them.
+inline constexpr const char* kFieldTypeName = "类型名称";
+inline constexpr const char* kFieldVideoName = "视频名称";
+inline constexpr const char* kFieldVideoUrl = "视频网址";
+inline constexpr const char* kFieldImageUrl = "图片网址";
+
+// The message refusing text for field, or nothing when the code page can hold it.
+std::optional<std::string> RefusalOfText(const CodePage& codePage, const char* field,
+                                         const std::string& text);
+
+}  // namespace orvalen
