@@ -52,9 +52,15 @@ function(orvalen_add_test name)
   if(CMAKE_CROSSCOMPILING)
     set(discovery_mode PRE_TEST)  # the build itself need not start Wine for every program
   endif()
+  # A Windows program has no X server of its own: under Wine the windows of two programs
+  # would share one and take the keyboard focus from each other.
+  set(serial FALSE)
+  if(WIN32 AND T_LABEL STREQUAL "gui")
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     DISCOVERY_MODE ${discovery_mode}
-    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial}
                SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 endfunction()
