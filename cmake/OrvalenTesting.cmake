@@ -17,14 +17,7 @@ else()
 endif()
 include(GoogleTest)
 
-add_library(orvalen_reference_loader INTERFACE)
-target_include_directories(orvalen_reference_loader SYSTEM INTERFACE "${ORVALEN_REFERENCE_DIR}")
-target_link_libraries(orvalen_reference_loader INTERFACE ${CMAKE_DL_LIBS})
-if(WIN32)
-  # The loader's <dlfcn.h>, which loads nothing on Windows.
-  target_include_directories(orvalen_reference_loader SYSTEM INTERFACE
-                             "${PROJECT_SOURCE_DIR}/tests/support/win/posix_compat")
-endif()
+include(OrvalenReference)
 
 function(orvalen_add_test name)
   cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})

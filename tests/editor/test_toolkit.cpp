@@ -5,18 +5,9 @@
 
 namespace orvalen::test {
 
-void MessagePost::post(const WindowMessage& message) {
-  if (!target_) return;
-  if (delivery_ == Delivery::kNested) {
-    target_->dispatch(message);
-  } else {
-    queue_.push_back(message);
-  }
-}
-
 void MessagePost::pump() {
   while (!queue_.empty() && target_) {
-    WindowMessage message = queue_.front();
+    WindowMessage message = std::move(queue_.front());
     queue_.pop_front();
     target_->dispatch(message);
   }

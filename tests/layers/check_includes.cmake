@@ -1,0 +1,41 @@
+# Compiles one-line files, each including one header, with a target's own flags: every header
+# in SEES must compile, and every header in BLOCKED must fail because the compiler cannot find
+# it. Lists are separated by '|'.
+#   cmake -DCOMPILER=... -DFLAGS=... -DSEES=... -DBLOCKED=... -DWORK_DIR=... -P check_includes.cmake
+foreach(list FLAGS SEES BLOCKED)
+  string(REPLACE "|" ";" ${list} "${${list}}")
+endforeach()
+file(MAKE_DIRECTORY "${WORK_DIR}")
+set(probe "${WORK_DIR}/probe.cpp")
+
+function(compile_probe header out_result out_output)
+  file(WRITE "${probe}" "#include \"${header}\"\n")
+  execute_process(COMMAND "${COMPILER}" ${FLAGS} -fsyntax-only "${probe}"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  set(${out_result} "${result}" PARENT_SCOPE)
+  set(${out_output} "${output}" PARENT_SCOPE)
+endfunction()
+
+set(failures 0)
+foreach(header IN LISTS SEES)
+  compile_probe("${header}" result output)
+  if(result EQUAL 0)
+    message(STATUS "sees     ${header}")
+  else()
+    message(STATUS "FAILED: cannot include ${header}:\n${output}")
+    math(EXPR failures "${failures} + 1")
+  endif()
+endforeach()
+foreach(header IN LISTS BLOCKED)
+  compile_probe("${header}" result output)
+  string(FIND "${output}" "${header}" named)
+  if(NOT result EQUAL 0 AND named GREATER -1 AND output MATCHES "No such file|not found")
+    message(STATUS "blocked  ${header}")
+  else()
+    message(STATUS "FAILED: ${header} is reachable (exit ${result}):\n${output}")
+    math(EXPR failures "${failures} + 1")
+  endif()
+endforeach()
+if(failures GREATER 0)
+  message(FATAL_ERROR "${failures} include check(s) failed")
+endif()
