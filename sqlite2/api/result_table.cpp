@@ -63,6 +63,14 @@ void ResultTable::addCell(const char* text) {
 }
 
 bool ResultTable::addRow(int columnCount, const char* const* values, const char* const* names) {
+  if (!values) {
+    // An empty result (PRAGMA empty_result_callbacks): its column names, no row.
+    if (columnCount_ < 0 && columnCount > 0) {
+      columnCount_ = columnCount;
+      for (int i = 0; i < columnCount; ++i) addCell(names[i]);
+    }
+    return true;
+  }
   if (columnCount_ < 0) {
     columnCount_ = columnCount;
     for (int i = 0; i < columnCount; ++i) addCell(names[i]);

@@ -12,15 +12,6 @@ struct Constraint {
   const CompiledExpr* value = nullptr;
 };
 
-void splitConjunction(const CompiledExpr* expr, std::vector<const CompiledExpr*>& terms) {
-  if (expr->op() == CompiledExpr::Op::And) {
-    splitConjunction(expr->left(), terms);
-    splitConjunction(expr->right(), terms);
-  } else {
-    terms.push_back(expr);
-  }
-}
-
 TokenType mirrored(TokenType op) {
   switch (op) {
     case TokenType::Lt:
@@ -40,16 +31,25 @@ int referencedColumn(const CompiledExpr* expr) {
   return expr->op() == CompiledExpr::Op::RowNumber ? OrderColumn::kRowNumber : expr->column();
 }
 
-std::optional<Constraint> asConstraint(const CompiledExpr* term) {
+// A column of the table at place source, and a value known before its rows are walked: one
+// that reads only tables walked further out.
+bool isColumnOf(const CompiledExpr* expr, int source) {
+  return expr->isColumnOrRowNumber() && expr->source() == source;
+}
+bool isKnownBefore(const CompiledExpr* expr, int source) {
+  return expr->sourcesUsed() < (uint64_t{1} << source);
+}
+
+std::optional<Constraint> asConstraint(const CompiledExpr* term, int source) {
   if (term->op() != CompiledExpr::Op::Compare || term->token() == TokenType::Ne) {
     return std::nullopt;
   }
   const CompiledExpr* left = term->left();
   const CompiledExpr* right = term->right();
-  if (left->isColumnOrRowNumber() && right->isConstant()) {
+  if (isColumnOf(left, source) && isKnownBefore(right, source)) {
     return Constraint{term, referencedColumn(left), term->token(), right};
   }
-  if (right->isColumnOrRowNumber() && left->isConstant()) {
+  if (isColumnOf(right, source) && isKnownBefore(left, source)) {
     return Constraint{term, referencedColumn(right), mirrored(term->token()), left};
   }
   return std::nullopt;
@@ -156,10 +156,10 @@ void useIndex(AccessPlan& plan, const std::shared_ptr<Index>& index, const Index
 // The WHERE terms that compare a column or the row number with a constant; the INTEGER
 // PRIMARY KEY column counts as the row number.
 std::vector<Constraint> constraintsOf(const Table& table,
-                                      const std::vector<const CompiledExpr*>& terms) {
+                                      const std::vector<const CompiledExpr*>& terms, int source) {
   std::vector<Constraint> constraints;
   for (const CompiledExpr* term : terms) {
-    if (std::optional<Constraint> constraint = asConstraint(term)) {
+    if (std::optional<Constraint> constraint = asConstraint(term, source)) {
       if (constraint->column == table.rowNumberColumn && constraint->column >= 0) {
         constraint->column = OrderColumn::kRowNumber;
       }
@@ -228,12 +228,26 @@ std::vector<const CompiledExpr*> termsLeftToCheck(
 
 }  // namespace
 
+void splitConjunction(const CompiledExpr* expr, std::vector<const CompiledExpr*>& terms) {
+  if (expr->op() == CompiledExpr::Op::And) {
+    splitConjunction(expr->left(), terms);
+    splitConjunction(expr->right(), terms);
+  } else {
+    terms.push_back(expr);
+  }
+}
+
 AccessPlan planAccess(const Table& table, const CompiledExpr* where,
                       const std::vector<OrderColumn>& orderBy) {
-  AccessPlan plan;
   std::vector<const CompiledExpr*> terms;
   if (where) splitConjunction(where, terms);
-  std::vector<Constraint> constraints = constraintsOf(table, terms);
+  return planAccess(table, terms, orderBy, 0);
+}
+
+AccessPlan planAccess(const Table& table, const std::vector<const CompiledExpr*>& terms,
+                      const std::vector<OrderColumn>& orderBy, int source) {
+  AccessPlan plan;
+  std::vector<Constraint> constraints = constraintsOf(table, terms, source);
 
   std::vector<const CompiledExpr*> consumed;
   const Constraint* rowNumberEqual =

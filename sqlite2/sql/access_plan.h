@@ -48,5 +48,12 @@ struct AccessPlan {
 
 AccessPlan planAccess(const Table& table, const CompiledExpr* where,
                       const std::vector<OrderColumn>& orderBy);
+// For the table at place source of a join: terms (ANDed) may compare its columns with values
+// from the tables before it.
+AccessPlan planAccess(const Table& table, const std::vector<const CompiledExpr*>& terms,
+                      const std::vector<OrderColumn>& orderBy, int source);
+
+// The terms of an AND chain.
+void splitConjunction(const CompiledExpr* expr, std::vector<const CompiledExpr*>& terms);
 
 }  // namespace sqlite2

@@ -24,10 +24,17 @@ enum class ExprKind {
   Binary,         // op: the operator's token type (Eq covers = and ==, Ne covers <> and !=)
   IsNull,         // operand IS NULL / ISNULL
   NotNull,        // operand NOTNULL / NOT NULL / IS NOT NULL
-  CountAll,       // count(*)
-  Count,          // count(operand)
   TableStar,      // t.* (text: t), only as a whole result column
+  Function,       // text: the name as written; list: the arguments; star: written name(*)
+  Like,           // op: Like or Glob; left LIKE right (the pattern); negated for NOT LIKE
+  Between,        // left BETWEEN list[0] AND list[1]; negated for NOT BETWEEN
+  InList,         // left IN (list); negated for NOT IN
+  Case,           // left: the operand or null; list: WHEN and THEN in turn; right: ELSE or null
+  Subquery,       // (SELECT ...): select
+  InSelect,       // left IN (SELECT ...): select; negated for NOT IN
 };
+
+struct Select;
 
 struct Expr {
   ExprKind kind = ExprKind::Null;
@@ -36,13 +43,16 @@ struct Expr {
   std::string qualifier;    // the table of a QualifiedName
   bool quoted = false;      // a Name written as "..." (a text value when no column matches)
   std::string_view source;  // the expression as written (result column names)
-  int argumentCount = 0;    // of a count(...)
+  bool negated = false;     // NOT LIKE, NOT BETWEEN, NOT IN
+  bool star = false;        // a function called as name(*)
   int height = 1;           // levels of the subtree under and including this node
   std::unique_ptr<Expr> left, right;
+  std::vector<std::unique_ptr<Expr>> list;
+  std::shared_ptr<Select> select;  // of Subquery and InSelect
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
-// ON CONFLICT choices of constraints; only Abort (the default) is carried out.
+// ON CONFLICT choices of constraints, and the OR choice of INSERT and UPDATE.
 enum class ConflictAction { Default, Rollback, Abort, Fail, Ignore, Replace };
 
 struct ColumnDefinition {
@@ -103,9 +113,11 @@ struct DropIndex {
 };
 
 struct Insert {
+  ConflictAction conflict = ConflictAction::Default;  // INSERT OR ..., REPLACE (Replace)
   std::string table;
   std::optional<std::vector<std::string>> columns;
   std::vector<ExprPtr> values;
+  std::shared_ptr<Select> select;  // INSERT ... SELECT: the rows, instead of values
 };
 
 struct ResultColumn {
@@ -121,15 +133,47 @@ struct OrderTerm {
   std::optional<std::string> collation;
 };
 
-struct Select {
-  std::vector<ResultColumn> columns;
-  std::optional<std::string> table;
+// How a FROM item joins the ones before it (a set of the join keywords written).
+enum JoinFlag : uint8_t {
+  kJoinInner = 1,
+  kJoinCross = 2,
+  kJoinNatural = 4,
+  kJoinLeft = 8,
+  kJoinOuter = 16,
+  kJoinRight = 32,
+};
+
+struct FromItem {
+  std::string table;                 // empty for a sub-select
+  std::shared_ptr<Select> subquery;  // FROM (SELECT ...)
   std::optional<std::string> alias;
+  uint8_t join = 0;  // JoinFlag bits of the join before this item (0 for a comma or JOIN)
+  ExprPtr on;
+  std::optional<std::vector<std::string>> usingColumns;
+};
+
+enum class CompoundOperator { Union, UnionAll, Intersect, Except };
+
+struct CompoundPart;
+
+// One SELECT, or the first of a compound: then its ORDER BY and LIMIT are the compound's.
+struct Select {
+  bool distinct = false;
+  std::vector<ResultColumn> columns;
+  std::vector<FromItem> from;
   ExprPtr where;
+  std::vector<ExprPtr> groupBy;
+  ExprPtr having;
   std::vector<OrderTerm> orderBy;
   // LIMIT n OFFSET m (or LIMIT m, n). A negative limit means no limit.
   std::optional<int> limit;
   int offset = 0;
+  std::vector<CompoundPart> compound;  // the SELECTs after this one, with their operators
+};
+
+struct CompoundPart {
+  CompoundOperator op = CompoundOperator::Union;
+  std::shared_ptr<Select> select;
 };
 
 struct Assignment {
@@ -138,6 +182,7 @@ struct Assignment {
 };
 
 struct Update {
+  ConflictAction conflict = ConflictAction::Default;  // UPDATE OR ...
   std::string table;
   std::vector<Assignment> assignments;
   ExprPtr where;
@@ -154,6 +199,7 @@ struct Rollback {};
 
 struct Pragma {
   std::string name;
+  std::optional<std::string> value;  // of "= value" or "(value)", as written (a sign included)
 };
 
 using StatementBody =

@@ -1,5 +1,7 @@
 #include "sql/database.h"
 
+#include "os/file_system.h"
+
 #include <variant>
 
 #include "btree/btree.h"
@@ -20,6 +22,9 @@ struct Database::State {
   void runStatement(const Statement& statement, const RowCallback& onRow);
   template <typename Work>
   void runWrite(bool changesSchema, Work work);
+  void finishWrite(bool ownTransaction);
+  void reportEmptyResult(const RowCallback& onRow);
+  void reportCount(const char* name, const RowCallback& onRow);
   void begin();
   void commit();
   void rollback();
@@ -59,6 +64,7 @@ std::unique_ptr<Database> Database::open(const std::string& path) {
   std::unique_ptr<Database> database(new Database());
   State* state = database->state_.get();
   state->session.btree = Btree::open(path, PagerOptions{});
+  state->session.databasePath = absolutePath(path);
   state->session.btree->pager().setBusyHandler(
       [state](int attempt) { return state->busyHandler && state->busyHandler("", attempt); });
   try {
@@ -87,11 +93,25 @@ void Database::execute(std::string_view sql, const RowCallback& onRow) {
   CallDepth depth(state.activeCalls);
   Parser parser(sql);
   Statement statement;
+  // Whether the statement under way handed on a row.
+  bool gaveRows = false;
+  RowCallback counting;
+  if (onRow) {
+    counting = [&](int count, const char* const* values, const char* const* names) {
+      gaveRows = true;
+      return onRow(count, values, names);
+    };
+  }
   try {
     for (;;) {
       state.session.statementStarted = false;
       if (!parser.next(statement)) break;
-      state.runStatement(statement, onRow);
+      gaveRows = false;
+      state.session.resultNames.clear();
+      state.runStatement(statement, counting);
+      if (!gaveRows && onRow && state.session.settings.emptyResultCallbacks) {
+        state.reportEmptyResult(onRow);
+      }
     }
   } catch (const Error&) {
     if (!state.session.statementStarted) state.session.changes = 0;
@@ -107,19 +127,51 @@ void Database::State::rollBackFailedTransaction() {
   if (session.btree->transactionFailed()) rollBackWholeTransaction();
 }
 
+// PRAGMA empty_result_callbacks: a statement that gave no row calls back once, with its
+// column names (none for a statement that is no query) and no values.
+void Database::State::reportEmptyResult(const RowCallback& onRow) {
+  std::vector<const char*> names;
+  for (const std::string& name : session.resultNames) names.push_back(name.c_str());
+  if (!onRow(static_cast<int>(names.size()), nullptr, names.data())) {
+    throw Error(SQLITE_ABORT, "");
+  }
+}
+
+// PRAGMA count_changes: INSERT, UPDATE and DELETE give one row with the rows they touched.
+void Database::State::reportCount(const char* name, const RowCallback& onRow) {
+  if (!session.settings.countChanges || !onRow) return;
+  std::string count = std::to_string(session.statementRows);
+  const char* value = count.c_str();
+  if (!onRow(1, &value, &name)) throw Error(SQLITE_ABORT, "");
+}
+
 void Database::State::runStatement(const Statement& statement, const RowCallback& onRow) {
   // Holding a page keeps the file locked (at least shared) from the schema check to the end.
   PageRef holdLock = session.btree->pager().get(1);
   ensureCurrentSchema();
-  if (std::holds_alternative<Pragma>(statement.body)) session.statementStarted = true;
   std::string_view text = statement.text;
   std::visit(
       Overloaded{
           [&](const Select& select) { runSelect(session, select, onRow); },
-          [&](const Pragma&) { runIntegrityCheck(session, onRow); },
-          [&](const Insert& insert) { runWrite(false, [&] { runInsert(session, insert); }); },
-          [&](const Update& update) { runWrite(false, [&] { runUpdate(session, update); }); },
-          [&](const Delete& del) { runWrite(false, [&] { runDelete(session, del); }); },
+          [&](const Pragma& pragma) {
+            if (pragmaWritesHeader(pragma)) {
+              runWrite(false, [&] { runPragma(session, pragma, onRow); });
+            } else {
+              runPragma(session, pragma, onRow);
+            }
+          },
+          [&](const Insert& insert) {
+            runWrite(false, [&] { runInsert(session, insert); });
+            reportCount("rows inserted", onRow);
+          },
+          [&](const Update& update) {
+            runWrite(false, [&] { runUpdate(session, update); });
+            reportCount("rows updated", onRow);
+          },
+          [&](const Delete& del) {
+            runWrite(false, [&] { runDelete(session, del); });
+            reportCount("rows deleted", onRow);
+          },
           [&](const CreateTable& create) {
             runWrite(true, [&] { runCreateTable(session, create, text); });
           },
@@ -151,22 +203,43 @@ void Database::State::runWrite(bool changesSchema, Work work) {
   } else {
     btree.beginStatement();
   }
-  int lastInsertRowidBefore = session.lastInsertRowid;
+  int changesBefore = session.changes;
+  session.conflictFailure = ConflictAction::Default;
+  session.rowsClearedWholesale = 0;
   try {
     work();
-    if (ownTransaction) {
-      session.dropWriteCursor();
-      btree.commit();
-    } else {
-      btree.commitStatement();
+    if (!changesSchema) {
+      session.lastStatementChanges = session.changes - changesBefore;
+      session.statementRows = session.lastStatementChanges + session.rowsClearedWholesale;
     }
+    finishWrite(ownTransaction);
   } catch (...) {
     session.dropWriteCursor();
+    if (session.conflictFailure == ConflictAction::Fail && !ownTransaction &&
+        !btree.transactionFailed()) {
+      // FAIL keeps what the statement changed before the conflict, inside BEGIN ... COMMIT
+      // (a statement that is its own transaction fails whole, as in the reference library).
+      finishWrite(ownTransaction);
+      throw;
+    }
     // Rows the failing statement changed before it failed stay counted, as in the reference
-    // library, although they are undone.
-    session.lastInsertRowid = lastInsertRowidBefore;
-    undoFailedStatement(ownTransaction, changesSchema);
+    // library, although they are undone; so does the last row number one of them took.
+    if (session.conflictFailure == ConflictAction::Rollback && !ownTransaction) {
+      rollBackWholeTransaction();  // ON CONFLICT ROLLBACK ends the transaction
+    } else {
+      undoFailedStatement(ownTransaction, changesSchema);
+    }
     throw;
+  }
+}
+
+void Database::State::finishWrite(bool ownTransaction) {
+  Btree& btree = *session.btree;
+  if (ownTransaction) {
+    session.dropWriteCursor();
+    btree.commit();
+  } else {
+    btree.commitStatement();
   }
 }
 

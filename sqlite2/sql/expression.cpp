@@ -5,6 +5,9 @@
 #include "common/error.h"
 #include "record/row_record.h"
 #include "sql/comparison.h"
+#include "sql/pattern_match.h"
+#include "sql/scalar_functions.h"
+#include "sql/session.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -22,10 +25,6 @@ int32_t digitsValue(std::string_view digits) {
   int64_t value = 0;
   for (char c : digits) value = value * 10 + (c - '0');
   return static_cast<int32_t>(value);
-}
-
-SqlValue integerResult(int64_t value) {
-  return SqlValue::integer(static_cast<int32_t>(static_cast<uint32_t>(value)));
 }
 
 SqlValue truthValue(bool value) {
@@ -102,27 +101,63 @@ std::string columnErrorName(const Expr& expr) {
 }  // namespace
 
 bool containsAggregate(const Expr& expr) {
-  if (expr.kind == ExprKind::CountAll || expr.kind == ExprKind::Count) return true;
+  if (expr.kind == ExprKind::Function &&
+      isAggregateCall(expr.text, static_cast<int>(expr.list.size()))) {
+    return true;
+  }
+  for (const ExprPtr& item : expr.list) {
+    if (containsAggregate(*item)) return true;
+  }
   return (expr.left && containsAggregate(*expr.left)) ||
          (expr.right && containsAggregate(*expr.right));
 }
 
+void CompiledExpr::forEachOperand(const std::function<void(const CompiledExpr&)>& visit) const {
+  if (left_) visit(*left_);
+  if (right_) visit(*right_);
+  for (const CompiledExprPtr& operand : operands_) visit(*operand);
+}
+
 std::optional<std::string_view> CompiledExpr::columnValue(const EvalContext& context) const {
-  if (context.record) return context.record->field(static_cast<size_t>(column_));
-  if (context.partial) return context.partial->field(static_cast<size_t>(column_));
+  const EvalContext& row = context.sources ? *context.sources[source_] : context;
+  if (row.values) {
+    const std::optional<std::string>& value = row.values[column_];
+    if (!value) return std::nullopt;
+    return std::string_view(*value);
+  }
+  if (row.record) return row.record->field(static_cast<size_t>(column_));
+  if (row.partial) return row.partial->field(static_cast<size_t>(column_));
   return std::nullopt;
+}
+
+uint64_t CompiledExpr::columnSourcesRead() const {
+  uint64_t read = op_ == Op::Column ? uint64_t{1} << source_ : 0;
+  forEachOperand([&](const CompiledExpr& operand) { read |= operand.columnSourcesRead(); });
+  return read;
+}
+
+uint64_t CompiledExpr::sourcesUsed() const {
+  if (op_ == Op::Column || op_ == Op::RowNumber) return uint64_t{1} << source_;
+  if (op_ == Op::Aggregate || op_ == Op::Captured) return 0;
+  uint64_t used = 0;
+  forEachOperand([&](const CompiledExpr& operand) { used |= operand.sourcesUsed(); });
+  return used;
 }
 
 int CompiledExpr::highestColumn() const {
   int highest = op_ == Op::Column ? column_ : -1;
-  if (left_) highest = std::max(highest, left_->highestColumn());
-  if (right_) highest = std::max(highest, right_->highestColumn());
+  if (op_ == Op::Aggregate || op_ == Op::Captured) return highest;  // not read from the row
+  forEachOperand(
+      [&](const CompiledExpr& operand) { highest = std::max(highest, operand.highestColumn()); });
   return highest;
 }
 
 bool CompiledExpr::readsRowNumber() const {
   if (op_ == Op::RowNumber) return true;
-  return (left_ && left_->readsRowNumber()) || (right_ && right_->readsRowNumber());
+  if (op_ == Op::Aggregate || op_ == Op::Captured) return false;
+  bool reads = false;
+  forEachOperand([&](const CompiledExpr& operand) { reads = reads || operand.readsRowNumber(); });
+  return reads;
 }
 
 bool CompiledExpr::isConstant() const {
@@ -130,9 +165,15 @@ bool CompiledExpr::isConstant() const {
     case Op::Column:
     case Op::RowNumber:
     case Op::Aggregate:
+    case Op::Captured:
+    case Op::Function:
       return false;
-    default:
-      return (!left_ || left_->isConstant()) && (!right_ || right_->isConstant());
+    default: {
+      bool constant = true;
+      forEachOperand(
+          [&](const CompiledExpr& operand) { constant = constant && operand.isConstant(); });
+      return constant;
+    }
   }
 }
 
@@ -144,11 +185,26 @@ SqlValue CompiledExpr::evaluate(const EvalContext& context) const {
       std::optional<std::string_view> field = columnValue(context);
       return field ? SqlValue::borrowedText(*field) : SqlValue::null();
     }
-    case Op::RowNumber:
-      if (!context.record && !context.partial) return SqlValue::null();
-      return SqlValue::integer(context.rowNumber);
+    case Op::RowNumber: {
+      const EvalContext& row = context.sources ? *context.sources[source_] : context;
+      if (!row.record && !row.partial && !row.values) return SqlValue::null();
+      return SqlValue::integer(row.rowNumber);
+    }
     case Op::Aggregate:
-      return integerResult(context.aggregates ? (*context.aggregates)[column_] : 0);
+      return context.aggregates ? context.aggregates[column_] : SqlValue::null();
+    case Op::Captured:
+      return context.captured ? context.captured[column_] : SqlValue::null();
+    case Op::Function:
+      return evaluateFunction(context);
+    case Op::Case:
+      return evaluateCase(context);
+    case Op::Like:
+    case Op::Between:
+    case Op::InList: {
+      Truth result = truth(context);
+      if (result == Truth::Unknown) return SqlValue::null();
+      return truthValue(result == Truth::True);
+    }
     case Op::Identity:
       return left_->evaluate(context);
     case Op::Negate: {
@@ -245,6 +301,12 @@ CompiledExpr::Truth CompiledExpr::truth(const EvalContext& context) const {
       bool isNull = !left_->textOf(context, scratch);
       return isNull == (op_ == Op::IsNull) ? Truth::True : Truth::False;
     }
+    case Op::Like:
+      return likeTruth(context);
+    case Op::Between:
+      return betweenTruth(context);
+    case Op::InList:
+      return inListTruth(context);
     default: {
       SqlValue value = evaluate(context);
       if (value.isNull()) return Truth::Unknown;
@@ -303,8 +365,98 @@ SqlValue CompiledExpr::evaluateBinary(const EvalContext& context) const {
   }
 }
 
-ExpressionCompiler::ExpressionCompiler(const Table* table, std::string tableName)
-    : table_(table), tableName_(std::move(tableName)) {}
+namespace {
+
+CompiledExpr::Truth negatedIf(bool negate, bool value) {
+  return value != negate ? CompiledExpr::Truth::True : CompiledExpr::Truth::False;
+}
+
+}  // namespace
+
+CompiledExpr::Truth CompiledExpr::likeTruth(const EvalContext& context) const {
+  SqlValue textScratch, patternScratch;
+  std::optional<std::string_view> text = left_->textOf(context, textScratch);
+  if (!text) return Truth::Unknown;
+  std::optional<std::string_view> pattern = right_->textOf(context, patternScratch);
+  if (!pattern) return Truth::Unknown;
+  bool matched =
+      token_ == TokenType::Glob ? globMatches(*pattern, *text) : likeMatches(*pattern, *text);
+  return negatedIf(negated_, matched);
+}
+
+// Compared as numbers whatever the operands' types: x >= low AND x <= high.
+CompiledExpr::Truth CompiledExpr::betweenTruth(const EvalContext& context) const {
+  SqlValue valueScratch, boundScratch;
+  std::optional<std::string_view> value = left_->textOf(context, valueScratch);
+  if (!value) return Truth::Unknown;
+  NumericKey key = classifyNumeric(*value);
+  auto compareWith = [&](const CompiledExpr& bound) -> std::optional<int> {
+    std::optional<std::string_view> text = bound.textOf(context, boundScratch);
+    if (!text) return std::nullopt;
+    return compareNumerically(key, classifyNumeric(*text));
+  };
+  std::optional<int> low = compareWith(*operands_[0]);
+  if (low && *low < 0) return negatedIf(negated_, false);
+  std::optional<int> high = compareWith(*operands_[1]);
+  if (high && *high > 0) return negatedIf(negated_, false);
+  if (!low || !high) return Truth::Unknown;
+  return negatedIf(negated_, true);
+}
+
+// The list's values are texts matched exactly; a NULL among them matches nothing.
+CompiledExpr::Truth CompiledExpr::inListTruth(const EvalContext& context) const {
+  SqlValue scratch;
+  std::optional<std::string_view> value = left_->textOf(context, scratch);
+  if (!value) return Truth::Unknown;
+  auto found = std::lower_bound(inTexts_.begin(), inTexts_.end(), *value,
+                                [](const std::string& a, std::string_view b) { return a < b; });
+  return negatedIf(negated_, found != inTexts_.end() && *found == *value);
+}
+
+SqlValue CompiledExpr::evaluateFunction(const EvalContext& context) const {
+  constexpr size_t kInlineArguments = 4;
+  SqlValue inlineArgs[kInlineArguments];
+  std::vector<SqlValue> manyArgs;
+  SqlValue* args = inlineArgs;
+  if (operands_.size() > kInlineArguments) {
+    manyArgs.resize(operands_.size());
+    args = manyArgs.data();
+  }
+  for (size_t i = 0; i < operands_.size(); ++i) args[i] = operands_[i]->evaluate(context);
+  FunctionCall call{args, static_cast<int>(operands_.size()), text_, session_};
+  return function_->call(call);
+}
+
+// CASE with an operand compares it with each WHEN value as numbers; without one, takes the
+// first WHEN that is true.
+SqlValue CompiledExpr::evaluateCase(const EvalContext& context) const {
+  SqlValue operand;
+  std::optional<NumericKey> operandKey;
+  if (left_) {
+    operand = left_->evaluate(context);
+    if (!operand.isNull()) operandKey = classifyNumeric(operand.text());
+  }
+  for (size_t i = 0; i + 1 < operands_.size(); i += 2) {
+    bool chosen;
+    if (left_) {
+      if (!operandKey) continue;
+      SqlValue when = operands_[i]->evaluate(context);
+      chosen = !when.isNull() && compareNumerically(*operandKey, classifyNumeric(when.text())) == 0;
+    } else {
+      chosen = operands_[i]->isSatisfied(context);
+    }
+    if (chosen) return operands_[i + 1]->evaluate(context);
+  }
+  return right_ ? right_->evaluate(context) : SqlValue::null();
+}
+
+ExpressionCompiler::ExpressionCompiler(const Table* table, std::string tableName, Session* session)
+    : session_(session) {
+  if (table) sources_.push_back(NamedSource{table, std::move(tableName)});
+}
+
+ExpressionCompiler::ExpressionCompiler(std::vector<NamedSource> sources, Session* session)
+    : sources_(std::move(sources)), session_(session) {}
 
 CompiledExprPtr ExpressionCompiler::compile(const Expr& expr) {
   CompiledExprPtr node = compileNode(expr);
@@ -348,9 +500,19 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
           expr.kind == ExprKind::IsNull ? CompiledExpr::Op::IsNull : CompiledExpr::Op::NotNull;
       node->left_ = compile(*expr.left);
       return node;
-    case ExprKind::CountAll:
-    case ExprKind::Count:
-      return compileCount(expr);
+    case ExprKind::Function:
+      return compileFunction(expr);
+    case ExprKind::Like:
+      return compileLike(expr);
+    case ExprKind::Between:
+      return compileBetween(expr);
+    case ExprKind::InList:
+      return compileInList(expr);
+    case ExprKind::Case:
+      return compileCase(expr);
+    case ExprKind::Subquery:
+    case ExprKind::InSelect:
+      return compileSubquery(expr);
     case ExprKind::TableStar:
       throw Error(SQLITE_ERROR, "near \"*\": syntax error");
     case ExprKind::Binary:
@@ -392,12 +554,35 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
   return node;
 }
 
+// A name is a column of the one table that has it (of the table named by its qualifier);
+// ROWID and its kin stand for the row number where there is one table to take it from.
 CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
   bool qualified = expr.kind == ExprKind::QualifiedName;
-  if (table_ && (!qualified || sameName(expr.qualifier, tableName_))) {
-    int column = table_->findColumn(expr.text);
-    if (column >= 0) return columnReference(column);
-    if (isRowNumberName(expr.text)) return columnReference(-1);
+  int foundSource = -1, foundColumn = -2;
+  int candidates = 0;
+  for (size_t i = 0; i < sources_.size(); ++i) {
+    const NamedSource& source = sources_[i];
+    if (qualified && !sameName(expr.qualifier, source.name)) continue;
+    ++candidates;
+    int column = source.table->findColumn(expr.text);
+    if (column < 0) continue;
+    if (foundColumn >= 0)
+      throw Error(SQLITE_ERROR, "ambiguous column name: " + columnErrorName(expr));
+    foundSource = static_cast<int>(i);
+    foundColumn = column;
+  }
+  if (foundColumn < 0 && candidates == 1 && isRowNumberName(expr.text)) {
+    for (size_t i = 0; i < sources_.size(); ++i) {
+      if (!qualified || sameName(expr.qualifier, sources_[i].name)) {
+        foundSource = static_cast<int>(i);
+        foundColumn = -1;
+      }
+    }
+  }
+  if (foundColumn >= -1) {
+    CompiledExprPtr reference = columnReference(foundSource, foundColumn);
+    if (capturing_ && !insideAggregate_) return captured(std::move(reference));
+    return reference;
   }
   if (!qualified && expr.quoted) {
     // A "double-quoted" word that names no column is a text.
@@ -409,15 +594,27 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
   throw Error(SQLITE_ERROR, "no such column: " + columnErrorName(expr));
 }
 
-CompiledExprPtr ExpressionCompiler::columnReference(int column) {
+CompiledExprPtr ExpressionCompiler::columnReference(int source, int column) {
   auto node = std::make_unique<CompiledExpr>();
-  if (column < 0 || column == table_->rowNumberColumn) {
+  const Table& table = *sources_[static_cast<size_t>(source)].table;
+  node->source_ = source;
+  if (column < 0 || column == table.rowNumberColumn) {
     node->op_ = CompiledExpr::Op::RowNumber;
     return node;
   }
   node->op_ = CompiledExpr::Op::Column;
   node->column_ = column;
-  node->text_ = table_->columns[column].text;
+  node->text_ = table.columns[static_cast<size_t>(column)].text;
+  return node;
+}
+
+CompiledExprPtr ExpressionCompiler::captured(CompiledExprPtr column) {
+  auto node = std::make_unique<CompiledExpr>();
+  node->op_ = CompiledExpr::Op::Captured;
+  node->text_ = column->text_;
+  node->column_ = static_cast<int>(captures_.size());
+  captures_.push_back(column.get());
+  node->left_ = std::move(column);
   return node;
 }
 
@@ -454,22 +651,157 @@ CompiledExprPtr ExpressionCompiler::compileUnary(const Expr& expr) {
   return node;
 }
 
-CompiledExprPtr ExpressionCompiler::compileCount(const Expr& expr) {
-  if (!aggregatesAllowed_ || insideAggregate_) {
-    throw Error(SQLITE_ERROR, "misuse of aggregate function count()");
+namespace {
+
+AggregateKind aggregateKind(std::string_view name) {
+  if (sameName(name, "sum")) return AggregateKind::Sum;
+  if (sameName(name, "avg")) return AggregateKind::Avg;
+  if (sameName(name, "min")) return AggregateKind::Min;
+  if (sameName(name, "max")) return AggregateKind::Max;
+  return AggregateKind::Count;
+}
+
+}  // namespace
+
+CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
+  int count = static_cast<int>(expr.list.size());
+  if (isAggregateCall(expr.text, count) && !(expr.star && !sameName(expr.text, "count"))) {
+    return compileAggregate(expr);
   }
-  if (expr.argumentCount > 1) {
-    throw Error(SQLITE_ERROR, "wrong number of arguments to function count()");
+  if (expr.star) count = 0;
+  auto node = std::make_unique<CompiledExpr>();
+  if (sameName(expr.text, "typeof") && count == 1) {
+    // Known once the argument is compiled: the type of its expression.
+    CompiledExprPtr argument = compile(*expr.list[0]);
+    node->constant_ = SqlValue::borrowedText(argument->isText() ? "text" : "numeric");
+    node->text_ = true;
+    // Kept: an aggregate inside (typeof(count(*))) is still counted through it.
+    node->operands_.push_back(std::move(argument));
+    return node;
+  }
+  if (sameName(expr.text, "count") || sameName(expr.text, "sum") || sameName(expr.text, "avg") ||
+      ((sameName(expr.text, "min") || sameName(expr.text, "max")) && count < 2)) {
+    throw Error(SQLITE_ERROR, "wrong number of arguments to function " + expr.text + "()");
+  }
+  const ScalarFunction& function = findScalarFunction(expr.text, count);
+  node->op_ = CompiledExpr::Op::Function;
+  node->function_ = &function;
+  node->session_ = session_;
+  for (const ExprPtr& argument : expr.list) node->operands_.push_back(compile(*argument));
+  switch (function.type) {
+    case FunctionType::Numeric:
+      break;
+    case FunctionType::Text:
+      node->text_ = true;
+      break;
+    case FunctionType::FollowsArguments:
+      // Numeric, as typeof() says; the reference library compares such a call as a text when
+      // it stands in the first result column and as a number anywhere else.
+      break;
+    case FunctionType::FirstArgument:
+      node->text_ = node->operands_[0]->isText();
+      break;
+  }
+  return node;
+}
+
+CompiledExprPtr ExpressionCompiler::compileAggregate(const Expr& expr) {
+  if (!aggregatesAllowed_ || insideAggregate_) {
+    throw Error(SQLITE_ERROR, "misuse of aggregate function " + expr.text + "()");
   }
   auto node = std::make_unique<CompiledExpr>();
   node->op_ = CompiledExpr::Op::Aggregate;
-  if (expr.kind == ExprKind::Count) {
+  AggregateKind kind = aggregateKind(expr.text);
+  if (!expr.list.empty()) {
     insideAggregate_ = true;
-    node->left_ = compile(*expr.left);
+    node->left_ = compile(*expr.list[0]);
     insideAggregate_ = false;
   }
+  // min and max keep a value of their argument's type; the rest are numbers.
+  node->text_ = (kind == AggregateKind::Min || kind == AggregateKind::Max) && node->left_->isText();
   node->column_ = static_cast<int>(aggregates_.size());
-  aggregates_.push_back(AggregateTerm{node->left_.get()});
+  aggregates_.push_back(AggregateTerm{kind, node->left_.get()});
+  return node;
+}
+
+CompiledExprPtr ExpressionCompiler::compileLike(const Expr& expr) {
+  auto node = std::make_unique<CompiledExpr>();
+  node->op_ = CompiledExpr::Op::Like;
+  node->token_ = expr.op;
+  node->negated_ = expr.negated;
+  node->left_ = compile(*expr.left);
+  node->right_ = compile(*expr.right);
+  return node;
+}
+
+CompiledExprPtr ExpressionCompiler::compileBetween(const Expr& expr) {
+  auto node = std::make_unique<CompiledExpr>();
+  node->op_ = CompiledExpr::Op::Between;
+  node->negated_ = expr.negated;
+  node->left_ = compile(*expr.left);
+  for (const ExprPtr& bound : expr.list) node->operands_.push_back(compile(*bound));
+  return node;
+}
+
+CompiledExprPtr ExpressionCompiler::compileInList(const Expr& expr) {
+  auto node = std::make_unique<CompiledExpr>();
+  node->op_ = CompiledExpr::Op::InList;
+  node->negated_ = expr.negated;
+  node->left_ = compile(*expr.left);
+  for (const ExprPtr& item : expr.list) {
+    CompiledExprPtr value = compile(*item);
+    if (!value->isConstant()) {
+      throw Error(SQLITE_ERROR, "right-hand side of IN operator must be constant");
+    }
+    SqlValue constant = value->evaluate(EvalContext());
+    if (!constant.isNull()) node->inTexts_.emplace_back(constant.text());
+  }
+  std::sort(node->inTexts_.begin(), node->inTexts_.end());
+  return node;
+}
+
+// A sub-select is run once, when the statement is prepared (it cannot read the row of the
+// query around it): its first value stands for it, or its values make the IN list.
+CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
+  if (!session_) throw Error(SQLITE_ERROR, "near \"select\": syntax error");
+  QueryRows rows = collectSelect(*session_, *expr.select);
+  if (rows.names.size() != 1) {
+    throw Error(SQLITE_ERROR,
+                "only a single result allowed for a SELECT that is part of an "
+                "expression");
+  }
+  auto node = std::make_unique<CompiledExpr>();
+  if (expr.kind == ExprKind::Subquery) {
+    if (!rows.rows.empty() && rows.rows[0][0]) {
+      node->constant_ = SqlValue::ownedText(*rows.rows[0][0]);
+    }
+    node->text_ = rows.textColumns[0];
+    return node;
+  }
+  node->op_ = CompiledExpr::Op::InList;
+  node->negated_ = expr.negated;
+  node->left_ = compile(*expr.left);
+  for (OutputRow& row : rows.rows) {
+    if (row[0]) node->inTexts_.push_back(std::move(*row[0]));
+  }
+  std::sort(node->inTexts_.begin(), node->inTexts_.end());
+  return node;
+}
+
+CompiledExprPtr ExpressionCompiler::compileCase(const Expr& expr) {
+  auto node = std::make_unique<CompiledExpr>();
+  node->op_ = CompiledExpr::Op::Case;
+  if (expr.left) node->left_ = compile(*expr.left);
+  // A text when every result is one (no ELSE gives NULL, which is a text).
+  node->text_ = true;
+  for (size_t i = 0; i < expr.list.size(); ++i) {
+    node->operands_.push_back(compile(*expr.list[i]));
+    if (i % 2 == 1) node->text_ = node->text_ && node->operands_.back()->isText();
+  }
+  if (expr.right) {
+    node->right_ = compile(*expr.right);
+    node->text_ = node->text_ && node->right_->isText();
+  }
   return node;
 }
 

@@ -3,6 +3,7 @@
 // Expressions with their names resolved against a table, ready to evaluate row by row.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,14 +19,22 @@
 namespace sqlite2 {
 
 class RecordView;
+struct ScalarFunction;
+struct Session;
 
 // What an expression reads: the current row of its table and, for an aggregate query's
-// result, the aggregate totals (with no row: columns read as NULL).
+// result, the values of its aggregates and of the columns taken from the group's first row
+// (with no row: columns read as NULL).
 struct EvalContext {
+  // In a join: the row of each table by its place in FROM (this context's own row is then
+  // unused); null for a single table, whose row is this context's.
+  const EvalContext* const* sources = nullptr;
   int32_t rowNumber = 0;
   const RecordView* record = nullptr;
-  const PartialRecord* partial = nullptr;  // when record is null: the leading columns
-  const std::vector<int64_t>* aggregates = nullptr;
+  const PartialRecord* partial = nullptr;              // when record is null: the leading columns
+  const std::optional<std::string>* values = nullptr;  // a sub-select's row, by column
+  const SqlValue* aggregates = nullptr;                // by aggregate slot
+  const SqlValue* captured = nullptr;                  // by capture slot
 };
 
 class CompiledExpr {
@@ -46,8 +55,16 @@ class CompiledExpr {
     Or,
     IsNull,
     NotNull,
-    Aggregate,  // count: the total in slot
+    Aggregate,  // the value of the aggregate in slot
+    Captured,   // the value captured in slot from a group's first row
+    Function,   // operands: the arguments
+    Like,       // token: Like or Glob; left: the text, right: the pattern
+    Between,    // left BETWEEN operands[0] AND operands[1]
+    InList,     // left IN the constant texts of the list
+    Case,       // left: operand or null; operands: WHEN, THEN in turn; right: ELSE or null
   };
+
+  enum class Truth { False, True, Unknown };
 
   SqlValue evaluate(const EvalContext& context) const;
   // Whether the value is true as WHERE takes it (not NULL, not zero): the same as
@@ -60,69 +77,115 @@ class CompiledExpr {
   int column() const { return column_; }
   const CompiledExpr* left() const { return left_.get(); }
   const CompiledExpr* right() const { return right_.get(); }
-  // Whether the value does not depend on the row (no column, no row number, no aggregate).
+  // Whether the value does not depend on the row (no column, no row number, no aggregate) and
+  // is no function call, as the reference library judges it.
   bool isConstant() const;
   bool isColumnOrRowNumber() const { return op_ == Op::Column || op_ == Op::RowNumber; }
   bool readsRowNumber() const;
   // The highest column position the value reads, -1 for none.
   int highestColumn() const;
+  // The tables (by place in FROM, as bits) whose rows the value reads.
+  uint64_t sourcesUsed() const;
+  // The tables whose columns (not only row numbers) the value reads, aggregates' arguments
+  // and captured columns included.
+  uint64_t columnSourcesRead() const;
+  int source() const { return source_; }
+  // The text of the value (nullopt for NULL); scratch holds it when it has to be computed.
+  std::optional<std::string_view> textOf(const EvalContext& context, SqlValue& scratch) const;
   // For a Column: the row's field as stored (nullopt for NULL), without making a value.
   std::optional<std::string_view> columnValue(const EvalContext& context) const;
 
  private:
   friend class ExpressionCompiler;
-  enum class Truth { False, True, Unknown };
   SqlValue evaluateBinary(const EvalContext& context) const;
   Truth truth(const EvalContext& context) const;
-  // The text of the value (nullopt for NULL); scratch holds it when it has to be computed.
-  std::optional<std::string_view> textOf(const EvalContext& context, SqlValue& scratch) const;
   NumericKey numericKey(std::string_view text) const {
     return op_ == Op::Constant ? constantKey_ : classifyNumeric(text);
   }
 
+  SqlValue evaluateFunction(const EvalContext& context) const;
+  SqlValue evaluateCase(const EvalContext& context) const;
+  Truth likeTruth(const EvalContext& context) const;
+  Truth betweenTruth(const EvalContext& context) const;
+  Truth inListTruth(const EvalContext& context) const;
+  void forEachOperand(const std::function<void(const CompiledExpr&)>& visit) const;
+
   Op op_ = Op::Constant;
   TokenType token_ = TokenType::EndOfText;
   bool text_ = false;
-  int column_ = -1;  // Column; the aggregate slot for Aggregate
+  bool negated_ = false;  // NOT LIKE, NOT BETWEEN, NOT IN
+  int column_ = -1;       // Column; the slot of Aggregate and Captured
+  int source_ = 0;        // Column, RowNumber: the table's place in FROM
   SqlValue constant_;
   NumericKey constantKey_;  // of a non-NULL constant
   std::unique_ptr<CompiledExpr> left_, right_;
+  std::vector<std::unique_ptr<CompiledExpr>> operands_;
+  const ScalarFunction* function_ = nullptr;
+  Session* session_ = nullptr;        // for functions that read the connection
+  std::vector<std::string> inTexts_;  // InList: the values, sorted
 };
 using CompiledExprPtr = std::unique_ptr<CompiledExpr>;
 
-// One count(...) of a query: its argument (null for count(*)).
+enum class AggregateKind : uint8_t { Count, Sum, Avg, Min, Max };
+
+// One aggregate of a query: its kind and argument (null for count(*)).
 struct AggregateTerm {
+  AggregateKind kind = AggregateKind::Count;
   const CompiledExpr* argument = nullptr;
 };
 
-// Resolves the names of expressions against one table (or none, for SELECT without FROM).
+// A table as the names of a query see it: under its alias, or its own name.
+struct NamedSource {
+  const Table* table = nullptr;
+  std::string name;
+};
+
+// Resolves the names of expressions against the tables of a query (one, several joined, or
+// none for SELECT without FROM).
 class ExpressionCompiler {
  public:
-  // tableName: what a qualified name must say (the alias when the query gives one).
-  ExpressionCompiler(const Table* table, std::string tableName);
+  // For the tables of a join, in FROM order.
+  ExpressionCompiler(std::vector<NamedSource> sources, Session* session);
+  // tableName: what a qualified name must say (the alias when the query gives one). session:
+  // the connection that functions such as last_insert_rowid() read (may be null).
+  ExpressionCompiler(const Table* table, std::string tableName, Session* session = nullptr);
 
-  // Allows count(): each one found gets a slot in aggregates().
+  // Allows aggregates: each one found gets a slot in aggregates().
   void allowAggregates(bool allowed) { aggregatesAllowed_ = allowed; }
   const std::vector<AggregateTerm>& aggregates() const { return aggregates_; }
+  // Makes columns outside aggregates read what captures() computed from a group's first row.
+  void captureColumns(bool capture) { capturing_ = capture; }
+  const std::vector<const CompiledExpr*>& captures() const { return captures_; }
 
-  // Throws Error(SQLITE_ERROR): "no such column: x", "misuse of aggregate function count()".
+  // Throws Error(SQLITE_ERROR): "no such column: x", "misuse of aggregate function count()",
+  // "no such function: f", "wrong number of arguments to function f()".
   CompiledExprPtr compile(const Expr& expr);
 
  private:
   CompiledExprPtr compileNode(const Expr& expr);
   CompiledExprPtr compileName(const Expr& expr);
   CompiledExprPtr compileUnary(const Expr& expr);
-  CompiledExprPtr compileCount(const Expr& expr);
-  CompiledExprPtr columnReference(int column);
+  CompiledExprPtr compileFunction(const Expr& expr);
+  CompiledExprPtr compileAggregate(const Expr& expr);
+  CompiledExprPtr compileLike(const Expr& expr);
+  CompiledExprPtr compileBetween(const Expr& expr);
+  CompiledExprPtr compileInList(const Expr& expr);
+  CompiledExprPtr compileCase(const Expr& expr);
+  CompiledExprPtr compileSubquery(const Expr& expr);
+  CompiledExprPtr columnReference(int source, int column);
+  CompiledExprPtr captured(CompiledExprPtr column);
 
-  const Table* table_;
-  std::string tableName_;
+  std::vector<NamedSource> sources_;
+  Session* session_;
   bool aggregatesAllowed_ = false;
   bool insideAggregate_ = false;
+  bool capturing_ = false;
   std::vector<AggregateTerm> aggregates_;
+  std::vector<const CompiledExpr*> captures_;
 };
 
-// Whether an expression (as parsed) contains count().
+// Whether an expression (as parsed) contains an aggregate: count(), sum(), avg(), or min()
+// or max() of one value.
 bool containsAggregate(const Expr& expr);
 
 // Whether the expression is a literal: NULL, a number or a text.

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/error.h"
@@ -39,6 +40,23 @@ class NestingLevel {
  private:
   int& nesting_;
 };
+
+std::string compoundName(CompoundOperator op) {
+  switch (op) {
+    case CompoundOperator::Union:
+      return "UNION";
+    case CompoundOperator::UnionAll:
+      return "UNION ALL";
+    case CompoundOperator::Intersect:
+      return "INTERSECT";
+    default:
+      return "EXCEPT";
+  }
+}
+
+bool sameJoinWord(const std::string& word, const char* keyword) {
+  return strcasecmp(word.c_str(), keyword) == 0;
+}
 
 bool isWhiteSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '\v';
@@ -216,6 +234,7 @@ StatementBody Parser::parseBody() {
     case TokenType::Select:
       return parseSelect();
     case TokenType::Insert:
+    case TokenType::Replace:
       return parseInsert();
     case TokenType::Update:
       return parseUpdate();
@@ -487,10 +506,20 @@ std::optional<std::string> Parser::parseDefaultValue() {
   syntaxError();
 }
 
+// [OR ROLLBACK|ABORT|FAIL|IGNORE|REPLACE] after INSERT or UPDATE.
+ConflictAction Parser::parseOrConflict() {
+  if (!accept(TokenType::Or)) return ConflictAction::Default;
+  return parseConflictAction();
+}
+
 ConflictAction Parser::parseConflictClause() {
   if (peek().type != TokenType::On) return ConflictAction::Default;
   advance();
   expect(TokenType::Conflict);
+  return parseConflictAction();
+}
+
+ConflictAction Parser::parseConflictAction() {
   Token action = advance();
   switch (action.type) {
     case TokenType::Rollback:
@@ -655,15 +684,23 @@ StatementBody Parser::parseDrop() {
 
 // INSERT INTO table [(columns)] VALUES (expressions)
 Insert Parser::parseInsert() {
-  advance();  // INSERT
-  expect(TokenType::Into);
   Insert insert;
+  if (advance().type == TokenType::Replace) {
+    insert.conflict = ConflictAction::Replace;
+  } else {
+    insert.conflict = parseOrConflict();
+  }
+  expect(TokenType::Into);
   insert.table = parseName();
   if (accept(TokenType::LeftParen)) {
     insert.columns.emplace();
     do insert.columns->push_back(parseName());
     while (accept(TokenType::Comma));
     expect(TokenType::RightParen);
+  }
+  if (peek().type == TokenType::Select) {
+    insert.select = std::make_shared<Select>(parseSelect());
+    return insert;
   }
   expect(TokenType::Values);
   expect(TokenType::LeftParen);
@@ -674,21 +711,147 @@ Insert Parser::parseInsert() {
   return insert;
 }
 
+// SELECT ... [UNION [ALL] | INTERSECT | EXCEPT SELECT ...]... [ORDER BY ...] [LIMIT ...]
 Select Parser::parseSelect() {
+  Select head = parseSelectCore();
+  Select* last = &head;
+  for (;;) {
+    CompoundOperator op;
+    if (accept(TokenType::Union)) {
+      op = accept(TokenType::All) ? CompoundOperator::UnionAll : CompoundOperator::Union;
+    } else if (accept(TokenType::Intersect)) {
+      op = CompoundOperator::Intersect;
+    } else if (accept(TokenType::Except)) {
+      op = CompoundOperator::Except;
+    } else {
+      break;
+    }
+    if (!last->orderBy.empty()) {
+      throw Error(SQLITE_ERROR,
+                  "ORDER BY clause should come after " + compoundName(op) + " not before");
+    }
+    if (last->limit) {
+      throw Error(SQLITE_ERROR,
+                  "LIMIT clause should come after " + compoundName(op) + " not before");
+    }
+    if (peek().type != TokenType::Select) syntaxError();
+    auto next = std::make_shared<Select>(parseSelectCore());
+    last = next.get();
+    head.compound.push_back(CompoundPart{op, std::move(next)});
+  }
+  if (last != &head) {
+    head.orderBy = std::move(last->orderBy);
+    last->orderBy.clear();
+    head.limit = last->limit;
+    head.offset = last->offset;
+    last->limit.reset();
+    last->offset = 0;
+  }
+  return head;
+}
+
+Select Parser::parseSelectCore() {
   advance();  // SELECT
   Select select;
-  parseResultColumns(select);
-  if (accept(TokenType::From)) {
-    select.table = parseName();
-    select.alias = parseAlias();
+  if (accept(TokenType::Distinct)) {
+    select.distinct = true;
+  } else {
+    accept(TokenType::All);
   }
+  parseResultColumns(select);
+  if (accept(TokenType::From)) parseFrom(select);
   if (accept(TokenType::Where)) select.where = parseExpr();
+  if (accept(TokenType::Group)) {
+    expect(TokenType::By);
+    do select.groupBy.push_back(parseExpr());
+    while (accept(TokenType::Comma));
+  }
+  if (accept(TokenType::Having)) select.having = parseExpr();
   if (accept(TokenType::Order)) {
     expect(TokenType::By);
     parseOrderBy(select);
   }
   if (accept(TokenType::Limit)) parseLimit(select);
   return select;
+}
+
+// (SELECT ...) inside an expression or FROM.
+std::shared_ptr<Select> Parser::parseSubquery() {
+  NestingLevel nesting(expressionNesting_);
+  auto select = std::make_shared<Select>(parseSelect());
+  expect(TokenType::RightParen);
+  return select;
+}
+
+// FROM item [join item]..., each item with [AS] alias and an ON or USING clause.
+void Parser::parseFrom(Select& select) {
+  for (;;) {
+    FromItem item;
+    if (!select.from.empty()) item.join = parseJoinOperator();
+    if (accept(TokenType::LeftParen)) {
+      if (peek().type != TokenType::Select) syntaxError();
+      item.subquery = parseSubquery();
+    } else {
+      item.table = parseName();
+    }
+    item.alias = parseAlias();
+    if (accept(TokenType::On)) item.on = parseExpr();
+    if (accept(TokenType::Using)) {
+      expect(TokenType::LeftParen);
+      item.usingColumns.emplace();
+      do item.usingColumns->push_back(parseName());
+      while (accept(TokenType::Comma));
+      expect(TokenType::RightParen);
+    }
+    select.from.push_back(std::move(item));
+    TokenType type = peek().type;
+    if (type != TokenType::Comma && type != TokenType::Join && type != TokenType::JoinKeyword) {
+      return;
+    }
+  }
+}
+
+// "," or [word [word [word]]] JOIN, the words being join keywords or (after the first) any
+// name; an unknown combination is refused as the reference library refuses it.
+uint8_t Parser::parseJoinOperator() {
+  if (accept(TokenType::Comma) || accept(TokenType::Join)) return 0;
+  std::vector<Token> words{advance()};  // a join keyword
+  while (words.size() < 3 && peek().type != TokenType::Join && peekIsName(true)) {
+    words.push_back(advance());
+  }
+  expect(TokenType::Join);
+  uint8_t flags = 0;
+  bool known = true;
+  std::string written;
+  for (const Token& word : words) {
+    std::string name = tokenName(word);
+    written += (written.empty() ? "" : " ") + name;
+    if (sameJoinWord(name, "inner")) {
+      flags |= kJoinInner;
+    } else if (sameJoinWord(name, "cross")) {
+      flags |= kJoinInner | kJoinCross;
+    } else if (sameJoinWord(name, "natural")) {
+      flags |= kJoinNatural;
+    } else if (sameJoinWord(name, "left")) {
+      flags |= kJoinLeft | kJoinOuter;
+    } else if (sameJoinWord(name, "right")) {
+      flags |= kJoinRight | kJoinOuter;
+    } else if (sameJoinWord(name, "full")) {
+      flags |= kJoinLeft | kJoinRight | kJoinOuter;
+    } else if (sameJoinWord(name, "outer")) {
+      flags |= kJoinOuter;
+    } else {
+      known = false;
+    }
+  }
+  bool innerAndOuter = (flags & kJoinInner) && (flags & kJoinOuter);
+  if (!known || innerAndOuter) {
+    throw Error(SQLITE_ERROR, "unknown or unsupported join type: " + written);
+  }
+  if (flags & kJoinRight) {
+    throw Error(SQLITE_ERROR, "RIGHT and FULL OUTER JOINs are not currently supported");
+  }
+  return flags;
 }
 
 void Parser::parseResultColumns(Select& select) {
@@ -761,6 +924,7 @@ int Parser::parseSignedInteger() {
 Update Parser::parseUpdate() {
   advance();  // UPDATE
   Update update;
+  update.conflict = parseOrConflict();
   update.table = parseName();
   expect(TokenType::Set);
   do {
@@ -783,14 +947,34 @@ Delete Parser::parseDelete() {
   return del;
 }
 
-// PRAGMA integrity_check; no other pragma is implemented.
+// PRAGMA name, PRAGMA name = value, PRAGMA name(value): the value a name, a text, ON, or a
+// number with an optional sign.
 Pragma Parser::parsePragma() {
   advance();  // PRAGMA
-  if (!peekIsName(false)) syntaxError();
-  std::string name = tokenName(peek());
-  if (strcasecmp(name.c_str(), "integrity_check") != 0) syntaxError();
-  advance();
-  return Pragma{name};
+  Pragma pragma;
+  pragma.name = parseName();
+  if (accept(TokenType::Eq)) {
+    std::string sign;
+    if (accept(TokenType::Minus)) {
+      sign = "-";
+    } else {
+      accept(TokenType::Plus);
+    }
+    TokenType type = peek().type;
+    if (type == TokenType::Integer || type == TokenType::Float) {
+      pragma.value = sign + std::string(advance().text);
+    } else if (!sign.empty()) {
+      syntaxError();
+    } else if (type == TokenType::On) {
+      pragma.value = std::string(advance().text);
+    } else {
+      pragma.value = parseName();
+    }
+  } else if (accept(TokenType::LeftParen)) {
+    pragma.value = parseName();
+    expect(TokenType::RightParen);
+  }
+  return pragma;
 }
 
 ExprPtr Parser::makeNode(ExprKind kind, size_t start) {
@@ -807,6 +991,7 @@ void Parser::finishNode(Expr& node, size_t start) {
 void Parser::measureHeight(Expr& node) {
   int below = node.left ? node.left->height : 0;
   if (node.right && node.right->height > below) below = node.right->height;
+  for (const ExprPtr& item : node.list) below = std::max(below, item->height);
   node.height = below + 1;
   if (node.height > kMostExpressionDepth) refuseTooDeep();
 }
@@ -821,7 +1006,7 @@ ExprPtr Parser::parseExpr(int minimumLevel) {
     TokenType type = peek().type;
     int level = binaryLevel(type);
     if (level == 0 || level < minimumLevel) return left;
-    Token op = advance();
+    advance();
     ExprPtr node;
     switch (type) {
       case TokenType::IsNull:
@@ -840,15 +1025,28 @@ ExprPtr Parser::parseExpr(int minimumLevel) {
         }
         break;
       case TokenType::Not:
-        // NOT NULL; NOT LIKE, NOT GLOB, NOT IN and NOT BETWEEN are not implemented.
-        expect(TokenType::Null);
-        node = makeNode(ExprKind::NotNull, start);
+        // NOT NULL, NOT LIKE, NOT GLOB, NOT BETWEEN, NOT IN.
+        if (accept(TokenType::Null)) {
+          node = makeNode(ExprKind::NotNull, start);
+          break;
+        }
+        switch (peek().type) {
+          case TokenType::Like:
+          case TokenType::Glob:
+          case TokenType::Between:
+          case TokenType::In:
+            node = parsePostfixOperator(advance().type, true, start);
+            break;
+          default:
+            syntaxError();
+        }
         break;
       case TokenType::Like:
       case TokenType::Glob:
       case TokenType::Between:
       case TokenType::In:
-        syntaxErrorAt(op);
+        node = parsePostfixOperator(type, false, start);
+        break;
       default:
         node = std::make_unique<Expr>();
         node->kind = ExprKind::Binary;
@@ -881,6 +1079,15 @@ ExprPtr Parser::parseOperand() {
     }
     case TokenType::LeftParen: {
       advance();
+      if (peek().type == TokenType::Select) {
+        size_t resultColumnStart = resultColumnStart_;
+        auto node = std::make_unique<Expr>();
+        node->kind = ExprKind::Subquery;
+        node->select = parseSubquery();
+        resultColumnStart_ = resultColumnStart;
+        finishNode(*node, start);
+        return node;
+      }
       ExprPtr inner = parseExpr();
       expect(TokenType::RightParen);
       finishNode(*inner, start);
@@ -889,6 +1096,8 @@ ExprPtr Parser::parseOperand() {
     case TokenType::Null:
       advance();
       return makeNode(ExprKind::Null, start);
+    case TokenType::Case:
+      return parseCase();
     case TokenType::Integer:
     case TokenType::Float: {
       Token token = advance();
@@ -944,25 +1153,80 @@ ExprPtr Parser::parseNameExpr() {
   return node;
 }
 
-// Only count(*), count() and count(expression) are implemented.
+// name(arguments), name() or name(*); the name is checked when the call is compiled.
 ExprPtr Parser::parseFunctionCall(Token name) {
-  if (strcasecmp(std::string(name.text).c_str(), "count") != 0) syntaxErrorAt(name);
   size_t start = name.offset;
   advance();  // (
-  if (accept(TokenType::Star) || peek().type == TokenType::RightParen) {
-    expect(TokenType::RightParen);
-    return makeNode(ExprKind::CountAll, start);
-  }
-  ExprPtr argument = parseExpr();
-  int count = 1;
-  while (accept(TokenType::Comma)) {
-    parseExpr();  // more than one argument is an error once the statement is read
-    ++count;
+  ExprPtr node = std::make_unique<Expr>();
+  node->kind = ExprKind::Function;
+  node->text = std::string(name.text);
+  if (accept(TokenType::Star)) {
+    node->star = true;
+  } else if (peek().type != TokenType::RightParen) {
+    do node->list.push_back(parseExpr());
+    while (accept(TokenType::Comma));
   }
   expect(TokenType::RightParen);
-  ExprPtr node = makeNode(ExprKind::Count, start);
-  node->left = std::move(argument);
-  node->argumentCount = count;
+  finishNode(*node, start);
+  measureHeight(*node);
+  return node;
+}
+
+// After the left operand (and NOT, when negated): LIKE or GLOB pattern, BETWEEN low AND high,
+// IN (values).
+ExprPtr Parser::parsePostfixOperator(TokenType type, bool negated, size_t start) {
+  auto node = std::make_unique<Expr>();
+  node->negated = negated;
+  switch (type) {
+    case TokenType::Like:
+    case TokenType::Glob:
+      node->kind = ExprKind::Like;
+      node->op = type;
+      node->right = parseExpr(kEquality + 1);
+      break;
+    case TokenType::Between:
+      node->kind = ExprKind::Between;
+      node->list.push_back(parseExpr(kEquality + 1));
+      expect(TokenType::And);
+      node->list.push_back(parseExpr(kEquality + 1));
+      break;
+    case TokenType::In:
+      node->kind = ExprKind::InList;
+      expect(TokenType::LeftParen);
+      if (peek().type == TokenType::Select) {
+        size_t resultColumnStart = resultColumnStart_;
+        node->kind = ExprKind::InSelect;
+        node->select = parseSubquery();
+        resultColumnStart_ = resultColumnStart;
+        break;
+      }
+      do node->list.push_back(parseExpr());
+      while (accept(TokenType::Comma));
+      expect(TokenType::RightParen);
+      break;
+    default:
+      syntaxError();
+  }
+  finishNode(*node, start);
+  return node;
+}
+
+// CASE [operand] WHEN value THEN result ... [ELSE result] END
+ExprPtr Parser::parseCase() {
+  size_t start = peek().offset;
+  advance();  // CASE
+  auto node = std::make_unique<Expr>();
+  node->kind = ExprKind::Case;
+  if (peek().type != TokenType::When) node->left = parseExpr();
+  expect(TokenType::When);
+  do {
+    node->list.push_back(parseExpr());
+    expect(TokenType::Then);
+    node->list.push_back(parseExpr());
+  } while (accept(TokenType::When));
+  if (accept(TokenType::Else)) node->right = parseExpr();
+  expect(TokenType::End);
+  finishNode(*node, start);
   measureHeight(*node);
   return node;
 }

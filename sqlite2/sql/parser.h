@@ -50,6 +50,8 @@ class Parser {
   void parseTableConstraint(CreateTable& table);
   std::optional<std::string> parseDefaultValue();
   ConflictAction parseConflictClause();
+  ConflictAction parseOrConflict();
+  ConflictAction parseConflictAction();
   void parseReferencesClause(const std::string* column);
   void parseDeferrableClause();
   void parseCheckClause();
@@ -60,6 +62,10 @@ class Parser {
   StatementBody parseDrop();
   Insert parseInsert();
   Select parseSelect();
+  Select parseSelectCore();
+  std::shared_ptr<Select> parseSubquery();
+  void parseFrom(Select& select);
+  uint8_t parseJoinOperator();
   void parseResultColumns(Select& select);
   std::optional<std::string> parseAlias();
   void parseOrderBy(Select& select);
@@ -73,6 +79,8 @@ class Parser {
   ExprPtr parseOperand();
   ExprPtr parseNameExpr();
   ExprPtr parseFunctionCall(Token name);
+  ExprPtr parsePostfixOperator(TokenType type, bool negated, size_t start);
+  ExprPtr parseCase();
   ExprPtr makeNode(ExprKind kind, size_t start);
   void finishNode(Expr& node, size_t start);
   // Sets node.height from its operands; refuses an expression that has grown too deep.

@@ -44,8 +44,12 @@ std::optional<int32_t> exactRowNumber(std::string_view text) {
   return static_cast<int32_t>(value);
 }
 
-RowScanner::RowScanner(Btree& btree, const Table& table, const AccessPlan& plan)
-    : btree_(btree), plan_(plan), tableCursor_(btree, table.root, false) {
+RowScanner::RowScanner(Btree& btree, const Table& table, const AccessPlan& plan,
+                       const EvalContext* outer)
+    : btree_(btree),
+      plan_(plan),
+      outer_(outer ? outer : &kNoRow),
+      tableCursor_(btree, table.root, false) {
   int highestColumn = -1;
   for (const CompiledExpr* term : plan.residual) {
     filterReadsRowNumber_ = filterReadsRowNumber_ || term->readsRowNumber();
@@ -54,6 +58,18 @@ RowScanner::RowScanner(Btree& btree, const Table& table, const AccessPlan& plan)
   bool walksTable =
       plan.kind == AccessPlan::Kind::FullScan || plan.kind == AccessPlan::Kind::RowNumberRange;
   if (walksTable && highestColumn >= 0) filterColumn_ = highestColumn;
+}
+
+void RowScanner::restart() {
+  started_ = false;
+  finished_ = false;
+  positioned_ = false;
+  prefix_.clear();
+  lowerSegment_.reset();
+  upperSegment_.reset();
+  firstRowNumber_ = INT32_MIN;
+  lastRowNumber_ = INT32_MAX;
+  rowNumberPending_ = false;
 }
 
 bool RowScanner::next() {
@@ -103,14 +119,14 @@ bool RowScanner::nextCandidate() {
 bool RowScanner::start() {
   switch (plan_.kind) {
     case AccessPlan::Kind::RowNumberEquals: {
-      SqlValue value = plan_.rowNumberValue->evaluate(kNoRow);
+      SqlValue value = plan_.rowNumberValue->evaluate(*outer_);
       if (value.isNull()) return false;
       std::optional<int32_t> rowNumber = exactRowNumber(value.text());
       return rowNumber && loadRow(*rowNumber);
     }
     case AccessPlan::Kind::IndexScan: {
       if (!prepareIndexRange()) return false;
-      indexCursor_ = std::make_unique<Cursor>(btree_, plan_.index->root, false);
+      if (!indexCursor_) indexCursor_ = std::make_unique<Cursor>(btree_, plan_.index->root, false);
       std::string from = prefix_;
       int order;
       if (!plan_.descending) {
@@ -217,6 +233,13 @@ bool RowScanner::nextInIndex() {
     Place ahead = plan_.descending ? Place::After : Place::Before;
     if (place == ahead) continue;  // not reached the range yet
     if (place != Place::Inside) return false;
+    if (skipsColumns_) {
+      context_.rowNumber = trailingRowNumber(key);
+      record_.emplace(std::string_view());
+      context_.record = &*record_;
+      context_.partial = nullptr;
+      return true;
+    }
     if (loadRow(trailingRowNumber(key))) return true;
     throw Error(SQLITE_CORRUPT);  // an index entry without its row
   }
@@ -243,13 +266,13 @@ bool RowScanner::prepareIndexRange() {
   const Index& index = *plan_.index;
   size_t position = 0;
   for (const CompiledExpr* valueExpr : plan_.equalValues) {
-    SqlValue value = valueExpr->evaluate(kNoRow);
+    SqlValue value = valueExpr->evaluate(*outer_);
     if (value.isNull()) return false;
     std::string_view text = value.text();
     appendIndexSegment(prefix_, &text, index.textColumns[position++]);
   }
   auto segment = [&](const IndexBound& bound, std::optional<std::string>& out) {
-    SqlValue value = bound.value->evaluate(kNoRow);
+    SqlValue value = bound.value->evaluate(*outer_);
     if (value.isNull()) return false;
     std::string_view text = value.text();
     out.emplace();
@@ -294,7 +317,7 @@ RowScanner::Place RowScanner::placeOf(const std::string& key) const {
 // row, so only numbers narrow here; a NULL bound admits no row at all.
 bool RowScanner::rowNumberBounds() {
   for (const IndexBound& bound : plan_.rowNumberLower) {
-    SqlValue value = bound.value->evaluate(kNoRow);
+    SqlValue value = bound.value->evaluate(*outer_);
     if (value.isNull()) return false;
     if (!looksLikeNumber(value.text())) continue;
     double limit = std::floor(numericValue(value.text()));
@@ -304,7 +327,7 @@ bool RowScanner::rowNumberBounds() {
     }
   }
   for (const IndexBound& bound : plan_.rowNumberUpper) {
-    SqlValue value = bound.value->evaluate(kNoRow);
+    SqlValue value = bound.value->evaluate(*outer_);
     if (value.isNull()) return false;
     if (!looksLikeNumber(value.text())) continue;
     double limit = std::ceil(numericValue(value.text()));

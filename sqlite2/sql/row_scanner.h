@@ -17,10 +17,18 @@ namespace sqlite2 {
 
 class RowScanner {
  public:
-  RowScanner(Btree& btree, const Table& table, const AccessPlan& plan);
+  // outer: the rows of the tables walked further out in a join, which the plan's values may
+  // read (null when there are none).
+  RowScanner(Btree& btree, const Table& table, const AccessPlan& plan,
+             const EvalContext* outer = nullptr);
 
   // Moves to the next row that satisfies the WHERE clause; false when there is none.
   bool next();
+  // Starts the walk again (for the next row of the tables further out).
+  void restart();
+  // Rows found through an index are then not read from the table: nothing reads their
+  // columns (only their row numbers, which the index holds). Their columns read as NULL.
+  void skipColumns() { skipsColumns_ = true; }
 
   int32_t rowNumber() const { return context_.rowNumber; }
   const RecordView& record() const { return *record_; }
@@ -44,8 +52,10 @@ class RowScanner {
 
   Btree& btree_;
   const AccessPlan& plan_;
+  const EvalContext* outer_;
   Cursor tableCursor_;
   std::unique_ptr<Cursor> indexCursor_;
+  bool skipsColumns_ = false;
   bool started_ = false;
   bool finished_ = false;
   bool positioned_ = false;  // the cursor has given a candidate: the next one is a step on

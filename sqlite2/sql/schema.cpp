@@ -37,10 +37,6 @@ bool isTextColumn(const ColumnDefinition& definition) {
   return isTextColumnType(definition.type);
 }
 
-bool isPlainAbort(ConflictAction action) {
-  return action == ConflictAction::Default || action == ConflictAction::Abort;
-}
-
 }  // namespace
 
 bool sameName(std::string_view a, std::string_view b) {
@@ -152,13 +148,12 @@ std::shared_ptr<Table> Schema::buildTable(const CreateTable& definition) {
     column.type = columnDefinition.type;
     column.text = isTextColumn(columnDefinition);
     column.notNull = columnDefinition.notNull;
+    column.notNullConflict = columnDefinition.notNullConflict;
     column.defaultValue = columnDefinition.defaultValue;
     table->columns.push_back(std::move(column));
-    if (!isPlainAbort(columnDefinition.notNullConflict)) table->hasConflictClauses = true;
   }
   int automaticCount = 0;
   for (const UniqueConstraint& constraint : definition.uniqueConstraints) {
-    if (!isPlainAbort(constraint.conflict)) table->hasConflictClauses = true;
     std::vector<int> columns;
     for (const std::string& name : constraint.columns) {
       int position = table->findColumn(name);
@@ -166,11 +161,13 @@ std::shared_ptr<Table> Schema::buildTable(const CreateTable& definition) {
         throw Error(SQLITE_ERROR, "table " + table->name + " has no column named " + name);
       }
       columns.push_back(position);
+      if (constraint.primaryKey) table->columns[static_cast<size_t>(position)].primaryKey = true;
     }
     // A primary key on one column declared exactly INTEGER is the row number itself.
     if (constraint.primaryKey && columns.size() == 1 &&
         sameName(table->columns[columns[0]].type, "integer")) {
       table->rowNumberColumn = columns[0];
+      table->rowNumberConflict = constraint.conflict;
       continue;
     }
     auto index = std::make_shared<Index>();
@@ -233,7 +230,6 @@ void Schema::addIndex(std::shared_ptr<Index> index) {
   std::shared_ptr<Table> table = findTable(index->tableName);
   if (!table) return;
   table->indexes.insert(table->indexes.begin(), index);
-  if (!isPlainAbort(index->conflict)) table->hasConflictClauses = true;
   indexes_[lowerName(index->name)] = std::move(index);
 }
 

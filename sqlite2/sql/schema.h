@@ -22,6 +22,8 @@ struct Column {
   std::string type;
   bool text = false;  // compares, sorts and indexes its values as text
   bool notNull = false;
+  bool primaryKey = false;  // part of the PRIMARY KEY
+  ConflictAction notNullConflict = ConflictAction::Default;
   std::optional<std::string> defaultValue;
 };
 
@@ -43,10 +45,10 @@ struct Table {
   int rowNumberColumn = -1;  // the INTEGER PRIMARY KEY column, which is the row number
   // Newest first: the order in which uniqueness is checked and indexes are considered.
   std::vector<std::shared_ptr<Index>> indexes;
+  // The ON CONFLICT choice of the INTEGER PRIMARY KEY (a row number already taken).
+  ConflictAction rowNumberConflict = ConflictAction::Default;
   bool isView = false;
   bool hasTriggers = false;
-  // Some constraint asks for an ON CONFLICT action other than ABORT.
-  bool hasConflictClauses = false;
 
   // The column of that name (any case), or -1.
   int findColumn(std::string_view name) const;

@@ -1,12 +1,21 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "common/error.h"
+#include "common/text_format.h"
+#include "record/numeric_text.h"
 #include "sql/access_plan.h"
+#include "sql/aggregator.h"
 #include "sql/comparison.h"
+#include "sql/compound_select.h"
 #include "sql/expression.h"
+#include "sql/group_key.h"
+#include "sql/group_table.h"
+#include "sql/join_walker.h"
 #include "sql/parser.h"
 #include "sql/row_scanner.h"
 #include "sql/session.h"
@@ -15,8 +24,6 @@
 namespace sqlite2 {
 
 namespace {
-
-using OutputValue = std::optional<std::string>;
 
 struct SortTerm {
   CompiledExprPtr owned;               // compiled for this term
@@ -29,18 +36,37 @@ struct SortTerm {
 // A SELECT made ready to run: resolved columns, WHERE and ORDER BY.
 class SelectQuery {
  public:
-  SelectQuery(Session& session, const Select& select);
+  // part: one SELECT of a compound, whose ORDER BY and LIMIT belong to the whole.
+  SelectQuery(Session& session, const Select& select, bool part = false);
   void run(const ResultRowCallback& onRow);
+  QueryRows collect();
 
  private:
+  void openSources();
+  void resolveJoins();
   void resolveResultColumns();
-  void addAllColumns();
+  void addAllColumns(size_t source);
+  void resolveGroupBy();
+  bool namesAColumn(const std::string& name) const;
+  std::string tableNameOf(size_t source) const;
+  std::string resultName(const Expr& expr, const CompiledExpr& compiled) const;
   void resolveOrderBy();
   std::optional<int> orderColumnNumber(const Expr& expr) const;
+  // A result column named by its number or alias in ORDER BY or GROUP BY; null otherwise.
+  const CompiledExpr* resultColumnFor(const Expr& expr, const char* clause) const;
   std::vector<OrderColumn> orderColumns() const;
+  std::vector<std::string> tableColumnNames() const;
 
-  void runAggregate(const AccessPlan* plan);
-  void runRows(const AccessPlan* plan);
+  std::vector<const CompiledExpr*> whereTerms() const;
+  std::vector<JoinWalker::Source> walkerSources() const;
+  uint64_t columnSourcesRead() const;
+  // Calls visit for each row the FROM and WHERE clauses give.
+  void forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& visit);
+  void runAggregate(JoinWalker* walker);
+  // Adds a finished result row (or group) to the output: sorted later, or emitted now.
+  bool produce(const EvalContext& context);
+  bool isNewDistinctRow(std::vector<OutputValue>& row);
+  void emitSorted();
   std::vector<OutputValue> outputRow(const EvalContext& context) const;
   // Hands one row to the callback unless OFFSET skips it; false once LIMIT is reached.
   bool emit(const std::vector<OutputValue>& row);
@@ -53,13 +79,37 @@ class SelectQuery {
 
   Session& session_;
   const Select& select_;
-  std::shared_ptr<Table> table_;
+  const std::vector<OrderTerm>& orderTerms_;  // none for a part of a compound
+  int limit_ = -1;                            // negative: none
+  int offset_ = 0;
+  std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order (sub-selects as tables)
+  std::vector<std::unique_ptr<QueryRows>> subqueryRows_;  // by place in FROM; null for tables
+  std::vector<NamedSource> sources_;
+  // Columns of a table that USING or NATURAL joined to one before it: left out of "*".
+  std::vector<std::vector<bool>> joinedColumns_;
+  std::vector<ExprPtr> joinConditions_;                          // made for USING and NATURAL
+  std::vector<CompiledExprPtr> onTerms_;                         // of every join, compiled
+  std::vector<std::vector<const CompiledExpr*>> leftJoinTerms_;  // by table: its LEFT JOIN's
+  std::vector<const CompiledExpr*> innerJoinTerms_;
   ExpressionCompiler compiler_;
   std::vector<CompiledExprPtr> columns_;
   std::vector<std::string> names_;
+  std::vector<std::string> plainNames_;  // the names as a sub-select's table columns
   CompiledExprPtr where_;
+  std::vector<CompiledExprPtr> ownedGroupBy_;
+  std::vector<const CompiledExpr*> groupBy_;
+  CompiledExprPtr having_;
   std::vector<SortTerm> orderBy_;
-  bool aggregate_ = false;
+  bool aggregate_ = false;  // aggregates or GROUP BY: one result row per group
+  bool resultHasAggregates_ = false;
+
+  struct SortedRow {
+    std::vector<OutputValue> keys;
+    std::vector<OutputValue> values;
+  };
+  std::vector<SortedRow> sorted_;
+  std::unordered_set<std::string> distinctKeys_;
+  std::string keyScratch_;
 
   const ResultRowCallback* onRow_ = nullptr;
   int skipped_ = 0;
@@ -70,57 +120,215 @@ class SelectQuery {
   std::vector<const char*> rowNames_;
 };
 
-std::string tableNameForQualifiers(const Select& select) {
-  if (select.alias) return *select.alias;
-  return select.table ? *select.table : std::string();
+// The table a sub-select's rows stand for: its columns under their table names, texts where
+// the sub-select's expressions are (every column of a compound compares as text, as in the
+// reference library); ROWID numbers the rows from 1.
+std::shared_ptr<Table> tableOfRows(const QueryRows& rows) {
+  auto table = std::make_shared<Table>();
+  for (size_t i = 0; i < rows.tableColumns.size(); ++i) {
+    Column column;
+    column.name = rows.tableColumns[i];
+    column.text = rows.compound || rows.textColumns[i];
+    table->columns.push_back(column);
+  }
+  return table;
 }
 
-SelectQuery::SelectQuery(Session& session, const Select& select)
+const std::vector<OrderTerm> kNoOrderTerms;
+
+SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
     : session_(session),
       select_(select),
-      table_(select.table ? session.table(*select.table) : nullptr),
-      compiler_(table_.get(), tableNameForQualifiers(select)) {
-  if (table_ && table_->isView) {
-    throw Error(SQLITE_ERROR, "cannot read view " + table_->name + ": views are not supported");
-  }
+      orderTerms_(part ? kNoOrderTerms : select.orderBy),
+      limit_(part ? -1 : select.limit.value_or(-1)),
+      offset_(part ? 0 : select.offset),
+      compiler_(std::vector<NamedSource>(), &session) {
+  openSources();
+  compiler_ = ExpressionCompiler(sources_, &session);
+  resolveJoins();
   for (const ResultColumn& column : select.columns) {
-    if (column.expr && containsAggregate(*column.expr)) aggregate_ = true;
+    if (column.expr && containsAggregate(*column.expr)) resultHasAggregates_ = true;
   }
+  if (select.having && select.groupBy.empty()) {
+    throw Error(SQLITE_ERROR, "a GROUP BY clause is required before HAVING");
+  }
+  if (select.having && containsAggregate(*select.having)) resultHasAggregates_ = true;
+  aggregate_ = resultHasAggregates_ || !select.groupBy.empty();
+  // Grouped rows read their columns from the group's first row.
+  compiler_.captureColumns(!select.groupBy.empty());
   resolveResultColumns();
+  compiler_.captureColumns(false);
   if (select.where) where_ = compiler_.compile(*select.where);
+  compiler_.captureColumns(!select.groupBy.empty());
+  if (select.having) {
+    compiler_.allowAggregates(true);
+    having_ = compiler_.compile(*select.having);
+    compiler_.allowAggregates(false);
+  }
   resolveOrderBy();
+  compiler_.captureColumns(false);
+  resolveGroupBy();
+}
+
+// A sub-select in FROM is run first; its rows are then read as a table's.
+void SelectQuery::openSources() {
+  for (const FromItem& item : select_.from) {
+    std::shared_ptr<Table> table;
+    if (item.subquery) {
+      subqueryRows_.push_back(std::make_unique<QueryRows>(collectSelect(session_, *item.subquery)));
+      table = tableOfRows(*subqueryRows_.back());
+    } else {
+      table = session_.table(item.table);
+      if (table->isView) {
+        throw Error(SQLITE_ERROR, "cannot read view " + table->name + ": views are not supported");
+      }
+      subqueryRows_.push_back(nullptr);
+    }
+    sources_.push_back(NamedSource{table.get(), item.alias ? *item.alias : item.table});
+    joinedColumns_.emplace_back(table->columns.size(), false);
+    tables_.push_back(std::move(table));
+  }
+  leftJoinTerms_.resize(tables_.size());
+}
+
+namespace {
+
+ExprPtr qualifiedName(const std::string& table, const std::string& column) {
+  auto name = std::make_unique<Expr>();
+  name->kind = ExprKind::QualifiedName;
+  name->qualifier = table;
+  name->text = column;
+  return name;
+}
+
+}  // namespace
+
+// ON terms, and the equalities that USING and NATURAL stand for, of each join: those of a
+// LEFT JOIN decide which rows of its table match; the others are WHERE terms.
+// The first table's own ON and USING clauses join it to nothing: they are not read.
+void SelectQuery::resolveJoins() {
+  for (size_t place = 1; place < select_.from.size(); ++place) {
+    const FromItem& item = select_.from[place];
+    bool natural = item.join & kJoinNatural;
+    if (natural && (item.on || item.usingColumns)) {
+      throw Error(SQLITE_ERROR, "a NATURAL join may not have an ON or USING clause");
+    }
+    if (item.on && item.usingColumns) {
+      throw Error(SQLITE_ERROR, "cannot have both ON and USING clauses in the same join");
+    }
+    std::vector<std::string> shared;
+    if (natural) {
+      for (const Column& column : tables_[place - 1]->columns) {
+        if (tables_[place]->findColumn(column.name) >= 0) shared.push_back(column.name);
+      }
+    }
+    if (item.usingColumns) {
+      for (const std::string& name : *item.usingColumns) {
+        if (tables_[place - 1]->findColumn(name) < 0 || tables_[place]->findColumn(name) < 0) {
+          throw Error(SQLITE_ERROR,
+                      "cannot join using column " + name + " - column not present in both tables");
+        }
+        shared.push_back(name);
+      }
+    }
+    std::vector<const CompiledExpr*>& terms =
+        (item.join & kJoinLeft) ? leftJoinTerms_[place] : innerJoinTerms_;
+    for (const std::string& name : shared) {
+      joinedColumns_[place][static_cast<size_t>(tables_[place]->findColumn(name))] = true;
+      auto equality = std::make_unique<Expr>();
+      equality->kind = ExprKind::Binary;
+      equality->op = TokenType::Eq;
+      equality->left = qualifiedName(sources_[place - 1].name, name);
+      equality->right = qualifiedName(sources_[place].name, name);
+      onTerms_.push_back(compiler_.compile(*equality));
+      joinConditions_.push_back(std::move(equality));
+      terms.push_back(onTerms_.back().get());
+    }
+    if (item.on) {
+      onTerms_.push_back(compiler_.compile(*item.on));
+      splitConjunction(onTerms_.back().get(), terms);
+    }
+  }
 }
 
 void SelectQuery::resolveResultColumns() {
-  compiler_.allowAggregates(aggregate_);
+  compiler_.allowAggregates(resultHasAggregates_);
   for (const ResultColumn& column : select_.columns) {
     switch (column.kind) {
       case ResultColumn::Kind::AllColumns:
-        if (!table_) throw Error(SQLITE_ERROR, "no tables specified");
-        addAllColumns();
+        if (tables_.empty()) throw Error(SQLITE_ERROR, "no tables specified");
+        for (size_t source = 0; source < tables_.size(); ++source) addAllColumns(source);
         break;
-      case ResultColumn::Kind::TableColumns:
-        if (!table_ || !sameName(column.qualifier, tableNameForQualifiers(select_))) {
-          throw Error(SQLITE_ERROR, "no such table: " + column.qualifier);
+      case ResultColumn::Kind::TableColumns: {
+        bool found = false;
+        for (size_t source = 0; source < tables_.size(); ++source) {
+          if (!sameName(column.qualifier, sources_[source].name)) continue;
+          found = true;
+          addAllColumns(source);
         }
-        addAllColumns();
+        if (!found) throw Error(SQLITE_ERROR, "no such table: " + column.qualifier);
         break;
+      }
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
-        names_.push_back(column.alias ? *column.alias : compressSpaces(column.expr->source));
+        names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
+        bool named =
+            column.expr->kind == ExprKind::Name || column.expr->kind == ExprKind::QualifiedName;
+        plainNames_.push_back(column.alias ? *column.alias
+                              : named      ? column.expr->text
+                                           : names_.back());
         break;
     }
   }
   compiler_.allowAggregates(false);
 }
 
-void SelectQuery::addAllColumns() {
-  for (const Column& column : table_->columns) {
-    Expr name;
-    name.kind = ExprKind::Name;
-    name.text = column.name;
-    columns_.push_back(compiler_.compile(name));
-    names_.push_back(column.name);
+std::string SelectQuery::tableNameOf(size_t source) const {
+  const std::string& name = tables_[source]->name;
+  return name.empty() ? sources_[source].name : name;
+}
+
+// A result column's name: the expression as written, or under PRAGMA full_column_names or
+// short_column_names, for a column, table.column or the column's own name.
+std::string SelectQuery::resultName(const Expr& expr, const CompiledExpr& compiled) const {
+  const SessionSettings& settings = session_.settings;
+  bool named = expr.kind == ExprKind::Name || expr.kind == ExprKind::QualifiedName;
+  const CompiledExpr* column = &compiled;
+  if (column->op() == CompiledExpr::Op::Captured) column = column->left();
+  if (!named || !(settings.fullColumnNames || settings.shortColumnNames)) {
+    return compressSpaces(expr.source);
+  }
+  auto source = static_cast<size_t>(column->source());
+  int position = -1;
+  if (column->op() == CompiledExpr::Op::Column) position = column->column();
+  // The INTEGER PRIMARY KEY reads the row number but is still a column.
+  if (column->op() == CompiledExpr::Op::RowNumber)
+    position = tables_[source]->findColumn(expr.text);
+  if (position >= 0) {
+    const std::string& own = tables_[source]->columns[static_cast<size_t>(position)].name;
+    return settings.fullColumnNames ? tableNameOf(source) + "." + own : own;
+  }
+  return compressSpaces(expr.source);
+}
+
+// The columns of one table for "*" or "t.*": named "t.column" when the query reads several
+// tables; "*" leaves out the columns USING or NATURAL joined.
+void SelectQuery::addAllColumns(size_t source) {
+  const Table& table = *tables_[source];
+  bool several = tables_.size() > 1;
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    if (several && joinedColumns_[source][i]) continue;
+    const std::string& name = table.columns[i].name;
+    ExprPtr reference = qualifiedName(sources_[source].name, name);
+    columns_.push_back(compiler_.compile(*reference));
+    const SessionSettings& settings = session_.settings;
+    if (settings.fullColumnNames) {
+      names_.push_back(tableNameOf(source) + "." + name);
+    } else {
+      names_.push_back(several && !settings.shortColumnNames ? sources_[source].name + "." + name
+                                                             : name);
+    }
+    plainNames_.push_back(name);
   }
 }
 
@@ -143,20 +351,26 @@ std::optional<int> SelectQuery::orderColumnNumber(const Expr& expr) const {
   return std::nullopt;
 }
 
+const CompiledExpr* SelectQuery::resultColumnFor(const Expr& expr, const char* clause) const {
+  if (std::optional<int> number = orderColumnNumber(expr)) {
+    int count = static_cast<int>(columns_.size());
+    if (*number < 1 || *number > count) {
+      throw Error(SQLITE_ERROR, std::string(clause) + " column number " + std::to_string(*number) +
+                                    " out of range - should be between 1 and " +
+                                    std::to_string(count));
+    }
+    return columns_[*number - 1].get();
+  }
+  return nullptr;
+}
+
 void SelectQuery::resolveOrderBy() {
-  compiler_.allowAggregates(aggregate_);
-  for (const OrderTerm& term : select_.orderBy) {
+  compiler_.allowAggregates(resultHasAggregates_);
+  for (const OrderTerm& term : orderTerms_) {
     SortTerm sort;
     sort.descending = term.descending;
-    if (std::optional<int> number = orderColumnNumber(*term.expr)) {
-      int count = static_cast<int>(columns_.size());
-      if (*number < 1 || *number > count) {
-        throw Error(SQLITE_ERROR, "ORDER BY column number " + std::to_string(*number) +
-                                      " out of range - should be between 1 and " +
-                                      std::to_string(count));
-      }
-      sort.expr = columns_[*number - 1].get();
-    } else {
+    sort.expr = resultColumnFor(*term.expr, "ORDER BY");
+    if (!sort.expr) {
       try {
         sort.owned = compiler_.compile(*term.expr);
       } catch (const Error&) {
@@ -188,6 +402,46 @@ void SelectQuery::resolveOrderBy() {
   compiler_.allowAggregates(false);
 }
 
+// GROUP BY terms are read from each row; a number or an alias names a result column, whose
+// expression is then compiled again to read the row rather than the group.
+bool SelectQuery::namesAColumn(const std::string& name) const {
+  for (const std::shared_ptr<Table>& table : tables_) {
+    if (table->findColumn(name) >= 0 || isRowNumberName(name)) return true;
+  }
+  return false;
+}
+
+void SelectQuery::resolveGroupBy() {
+  for (const ExprPtr& term : select_.groupBy) {
+    const Expr* expr = term.get();
+    if (std::optional<int> number = orderColumnNumber(*expr)) {
+      int count = static_cast<int>(select_.columns.size());
+      if (*number < 1 || *number > count) {
+        throw Error(SQLITE_ERROR, "GROUP BY column number " + std::to_string(*number) +
+                                      " out of range - should be between 1 and " +
+                                      std::to_string(count));
+      }
+      expr = select_.columns[*number - 1].expr.get();
+    } else if (expr->kind == ExprKind::Name && !namesAColumn(expr->text)) {
+      for (const ResultColumn& column : select_.columns) {
+        if (column.alias && sameName(*column.alias, expr->text)) {
+          expr = column.expr.get();
+          break;
+        }
+      }
+    }
+    if (!expr) throw Error(SQLITE_ERROR, "near \"*\": syntax error");
+    if (containsAggregate(*expr)) {
+      throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
+    }
+    ownedGroupBy_.push_back(compiler_.compile(*expr));
+    if (ownedGroupBy_.back()->isConstant()) {
+      throw Error(SQLITE_ERROR, "GROUP BY terms must not be non-integer constants");
+    }
+    groupBy_.push_back(ownedGroupBy_.back().get());
+  }
+}
+
 std::vector<OrderColumn> SelectQuery::orderColumns() const {
   std::vector<OrderColumn> columns;
   for (const SortTerm& term : orderBy_) {
@@ -203,79 +457,193 @@ std::vector<OrderColumn> SelectQuery::orderColumns() const {
   return columns;
 }
 
+std::vector<const CompiledExpr*> SelectQuery::whereTerms() const {
+  std::vector<const CompiledExpr*> terms;
+  if (where_) splitConjunction(where_.get(), terms);
+  terms.insert(terms.end(), innerJoinTerms_.begin(), innerJoinTerms_.end());
+  return terms;
+}
+
+// The tables whose columns the result, grouping and ordering read.
+uint64_t SelectQuery::columnSourcesRead() const {
+  uint64_t read = 0;
+  for (const CompiledExprPtr& column : columns_) read |= column->columnSourcesRead();
+  for (const CompiledExpr* term : groupBy_) read |= term->columnSourcesRead();
+  if (having_) read |= having_->columnSourcesRead();
+  for (const SortTerm& term : orderBy_) read |= term.expr->columnSourcesRead();
+  return read;
+}
+
+std::vector<JoinWalker::Source> SelectQuery::walkerSources() const {
+  std::vector<JoinWalker::Source> sources;
+  for (size_t place = 0; place < tables_.size(); ++place) {
+    JoinWalker::Source source;
+    source.table = tables_[place];
+    source.leftJoin = (select_.from[place].join & kJoinLeft) != 0;
+    source.onTerms = leftJoinTerms_[place];
+    source.rows = subqueryRows_[place].get();
+    sources.push_back(std::move(source));
+  }
+  return sources;
+}
+
+void SelectQuery::forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& visit) {
+  if (walker) {
+    walker->forEach(visit);
+    return;
+  }
+  // No FROM: one row of constants, if the WHERE lets it through.
+  EvalContext row;
+  if (!where_ || where_->isSatisfied(row)) visit(row);
+}
+
+QueryRows SelectQuery::collect() {
+  QueryRows result;
+  result.names = names_;
+  for (const CompiledExprPtr& column : columns_) result.textColumns.push_back(column->isText());
+  result.tableColumns = tableColumnNames();
+  run([&](int count, const char* const* values, const char* const*) {
+    OutputRow row;
+    row.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      row.push_back(values[i] ? OutputValue(values[i]) : OutputValue());
+    }
+    result.rows.push_back(std::move(row));
+    return true;
+  });
+  return result;
+}
+
+// A column's name as a sub-select's table column: its alias, the name of the column it
+// reads, or the expression as written. A name that "*" over several tables gives twice gets
+// _1, _2, ... added.
+std::vector<std::string> SelectQuery::tableColumnNames() const {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < plainNames_.size(); ++i) {
+    const std::string& name = plainNames_[i];
+    std::string unique = name;
+    bool fromStar =
+        names_[i] != name && names_[i].size() > name.size() &&
+        names_[i].compare(names_[i].size() - name.size() - 1, std::string::npos, "." + name) == 0 &&
+        tables_.size() > 1;
+    auto taken = [&](const std::string& candidate) {
+      return std::any_of(names.begin(), names.end(),
+                         [&](const std::string& other) { return sameName(other, candidate); });
+    };
+    for (int suffix = 1; fromStar && taken(unique); ++suffix) {
+      unique = name + "_" + std::to_string(suffix);
+    }
+    names.push_back(unique);
+  }
+  return names;
+}
+
 void SelectQuery::run(const ResultRowCallback& onRow) {
   onRow_ = &onRow;
-  if (!table_) {
-    // No FROM: one row of constants, if the WHERE lets it through.
-    if (aggregate_) {
-      std::vector<int64_t> totals(compiler_.aggregates().size(), 0);
-      EvalContext row;
-      bool passes = !where_ || where_->isSatisfied(row);
-      for (size_t i = 0; i < totals.size(); ++i) {
-        const CompiledExpr* argument = compiler_.aggregates()[i].argument;
-        if (passes && (!argument || !argument->evaluate(row).isNull())) totals[i] = 1;
-      }
-      EvalContext result;
-      result.aggregates = &totals;
-      emit(outputRow(result));
-      return;
-    }
-    EvalContext row;
-    if (!where_ || where_->isSatisfied(row)) emit(outputRow(row));
-    return;
+  session_.resultNames = names_;
+  std::unique_ptr<JoinWalker> walker;
+  if (!tables_.empty()) {
+    std::vector<OrderColumn> order =
+        aggregate_ || select_.distinct ? std::vector<OrderColumn>() : orderColumns();
+    walker = std::make_unique<JoinWalker>(session_, walkerSources(), whereTerms(), order,
+                                          columnSourcesRead());
   }
-  std::vector<OrderColumn> order = aggregate_ ? std::vector<OrderColumn>() : orderColumns();
-  AccessPlan plan = planAccess(*table_, where_.get(), order);
-  ReadingTable reading(session_, table_->root);
   if (aggregate_) {
-    runAggregate(&plan);
-  } else {
-    runRows(&plan);
-  }
-}
-
-void SelectQuery::runAggregate(const AccessPlan* plan) {
-  std::vector<int64_t> totals(compiler_.aggregates().size(), 0);
-  RowScanner scanner(*session_.btree, *table_, *plan);
-  while (scanner.next()) {
-    for (size_t i = 0; i < totals.size(); ++i) {
-      const CompiledExpr* argument = compiler_.aggregates()[i].argument;
-      if (!argument || !argument->evaluate(scanner.context()).isNull()) ++totals[i];
-    }
-  }
-  // Columns outside count() read as NULL in the one result row.
-  EvalContext result;
-  result.aggregates = &totals;
-  emit(outputRow(result));
-}
-
-struct SortedRow {
-  std::vector<OutputValue> keys;
-  std::vector<OutputValue> values;
-};
-
-void SelectQuery::runRows(const AccessPlan* plan) {
-  RowScanner scanner(*session_.btree, *table_, *plan);
-  if (orderBy_.empty() || plan->providesOrder) {
-    while (scanner.next()) {
-      if (!emitCurrent(scanner.context())) return;
-    }
+    runAggregate(walker.get());
     return;
   }
-  std::vector<SortedRow> rows;
-  while (scanner.next()) {
-    SortedRow row;
-    for (const SortTerm& term : orderBy_) {
-      SqlValue key = term.expr->evaluate(scanner.context());
-      row.keys.push_back(key.isNull() ? OutputValue() : OutputValue(std::string(key.text())));
+  bool direct = !select_.distinct && (orderBy_.empty() || (walker && walker->providesOrder()));
+  forEachRow(walker.get(),
+             [&](const EvalContext& row) { return direct ? emitCurrent(row) : produce(row); });
+  emitSorted();
+}
+
+namespace {
+
+SqlValue ownedCopy(const SqlValue& value) {
+  if (value.isNull() || value.kind() != SqlValue::Kind::Text) return value;
+  return SqlValue::ownedText(std::string(value.text()));
+}
+
+}  // namespace
+
+// Groups come out in the order of their keys (as ORDER BY of the GROUP BY terms would give)
+// unless ORDER BY says otherwise.
+void SelectQuery::runAggregate(JoinWalker* walker) {
+  const std::vector<AggregateTerm>& terms = compiler_.aggregates();
+  const std::vector<const CompiledExpr*>& captures = compiler_.captures();
+  GroupTable groups(terms.size(), captures.size());
+  auto addRow = [&](const EvalContext& row) {
+    keyScratch_.clear();
+    for (const CompiledExpr* term : groupBy_) {
+      SqlValue scratch;
+      appendGroupKey(keyScratch_, term->textOf(row, scratch), term->isText());
     }
-    row.values = outputRow(scanner.context());
-    rows.push_back(std::move(row));
+    bool isNew;
+    uint32_t group = groups.find(keyScratch_, isNew);
+    if (isNew) {
+      SqlValue* captured = groups.captured(group);
+      for (size_t i = 0; i < captures.size(); ++i) {
+        captured[i] = ownedCopy(captures[i]->evaluate(row));
+      }
+    }
+    addToAggregates(terms, groups.states(group), row);
+  };
+  forEachRow(walker, [&](const EvalContext& row) {
+    addRow(row);
+    return true;
+  });
+  // Without GROUP BY there is one group, also when no row was found.
+  if (groupBy_.empty() && groups.size() == 0) {
+    bool isNew;
+    groups.find(std::string_view(), isNew);
   }
+  std::vector<SqlValue> results(terms.size());
+  for (uint32_t group : groups.inKeyOrder()) {
+    EvalContext result;
+    aggregateResults(terms, groups.states(group), results.data());
+    result.aggregates = results.data();
+    result.captured = groups.captured(group);
+    if (having_ && !having_->isSatisfied(result)) continue;
+    if (!produce(result)) return;
+  }
+  emitSorted();
+}
+
+// The reference library turns the numbers of numeric columns into its own spelling of them
+// on the way through DISTINCT ('05' and '5.0' come out as 5, '1e3' as 1000).
+bool SelectQuery::isNewDistinctRow(std::vector<OutputValue>& row) {
+  keyScratch_.clear();
+  for (size_t i = 0; i < row.size(); ++i) {
+    if (row[i] && !columns_[i]->isText() && looksLikeNumber(*row[i])) {
+      row[i] = formatReal(numericValue(*row[i]));
+    }
+    appendGroupKey(keyScratch_, row[i] ? std::optional<std::string_view>(*row[i]) : std::nullopt,
+                   columns_[i]->isText());
+  }
+  return distinctKeys_.insert(keyScratch_).second;
+}
+
+bool SelectQuery::produce(const EvalContext& context) {
+  std::vector<OutputValue> values = outputRow(context);
+  if (select_.distinct && !isNewDistinctRow(values)) return true;
+  if (orderBy_.empty()) return emit(values);
+  SortedRow row;
+  for (const SortTerm& term : orderBy_) {
+    SqlValue key = term.expr->evaluate(context);
+    row.keys.push_back(key.isNull() ? OutputValue() : OutputValue(std::string(key.text())));
+  }
+  row.values = std::move(values);
+  sorted_.push_back(std::move(row));
+  return true;
+}
+
+void SelectQuery::emitSorted() {
+  if (orderBy_.empty()) return;
   // Rows that sort equal come out in the reverse of the order they were found, as from the
   // reference library's sorter.
-  std::reverse(rows.begin(), rows.end());
-  std::stable_sort(rows.begin(), rows.end(), [this](const SortedRow& a, const SortedRow& b) {
+  std::reverse(sorted_.begin(), sorted_.end());
+  std::stable_sort(sorted_.begin(), sorted_.end(), [this](const SortedRow& a, const SortedRow& b) {
     for (size_t i = 0; i < orderBy_.size(); ++i) {
       const OutputValue& x = a.keys[i];
       const OutputValue& y = b.keys[i];
@@ -289,7 +657,7 @@ void SelectQuery::runRows(const AccessPlan* plan) {
     }
     return false;
   });
-  for (const SortedRow& row : rows) {
+  for (const SortedRow& row : sorted_) {
     if (!emit(row.values)) return;
   }
 }
@@ -305,9 +673,8 @@ std::vector<OutputValue> SelectQuery::outputRow(const EvalContext& context) cons
 }
 
 SelectQuery::Admission SelectQuery::admitRow() {
-  int limit = select_.limit.value_or(-1);
-  if (limit >= 0 && emitted_ >= limit) return Admission::Stop;
-  if (skipped_ < select_.offset) {
+  if (limit_ >= 0 && emitted_ >= limit_) return Admission::Stop;
+  if (skipped_ < offset_) {
     ++skipped_;
     return Admission::Skip;
   }
@@ -320,13 +687,18 @@ bool SelectQuery::deliver(const char* const* values) {
   if (*onRow_) {
     if (rowNames_.empty()) {
       for (const std::string& name : names_) rowNames_.push_back(name.c_str());
+      // PRAGMA show_datatypes: the names are followed by each column's type.
+      if (session_.settings.showDatatypes) {
+        for (const CompiledExprPtr& column : columns_) {
+          rowNames_.push_back(column->isText() ? "TEXT" : "NUMERIC");
+        }
+      }
     }
     if (!(*onRow_)(static_cast<int>(columns_.size()), values, rowNames_.data())) {
       throw Error(SQLITE_ABORT, "");
     }
   }
-  int limit = select_.limit.value_or(-1);
-  return limit < 0 || emitted_ < limit;
+  return limit_ < 0 || emitted_ < limit_;
 }
 
 bool SelectQuery::emit(const std::vector<OutputValue>& row) {
@@ -364,9 +736,24 @@ bool SelectQuery::emitCurrent(const EvalContext& context) {
 }  // namespace
 
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow) {
+  if (!select.compound.empty()) {
+    runCompoundSelect(session, select, onRow);
+    return;
+  }
   SelectQuery query(session, select);
   session.statementStarted = true;
   query.run(onRow);
+}
+
+QueryRows collectSelectPart(Session& session, const Select& select) {
+  SelectQuery query(session, select, true);
+  return query.collect();
+}
+
+QueryRows collectSelect(Session& session, const Select& select) {
+  if (!select.compound.empty()) return collectCompoundSelect(session, select);
+  SelectQuery query(session, select);
+  return query.collect();
 }
 
 }  // namespace sqlite2

@@ -29,10 +29,6 @@ void Session::requireWritable(const Table& table) const {
     throw Error(SQLITE_ERROR, "cannot modify " + table.name +
                                   " because it has triggers, which this engine does not run");
   }
-  if (table.hasConflictClauses) {
-    throw Error(SQLITE_ERROR, "cannot modify " + table.name +
-                                  " because its ON CONFLICT clauses are not supported");
-  }
 }
 
 void Session::noteSchemaChange() {

@@ -6,17 +6,33 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "btree/btree.h"
 #include "sql/ast.h"
+#include "sql/query_rows.h"
 #include "sql/schema.h"
 
 namespace sqlite2 {
 
 using ResultRowCallback =
     std::function<bool(int columnCount, const char* const* values, const char* const* names)>;
+
+// What the PRAGMAs of a connection have set.
+struct SessionSettings {
+  bool countChanges = false;          // INSERT, UPDATE and DELETE report their count as a row
+  bool fullColumnNames = false;       // a column's result name is always table.column
+  bool shortColumnNames = false;      // a column's result name is always its own name
+  bool emptyResultCallbacks = false;  // a statement without rows still calls back once
+  bool showDatatypes = false;         // the callback's names are followed by the types
+  bool vdbeTrace = false;             // kept and reported only (no program to trace)
+  std::optional<int> cacheSize;       // pages; unset: the file's default
+  int synchronous = 1;                // 0 OFF, 1 NORMAL, 2 FULL (as reported)
+  int tempStore = 0;                  // 0 default, 1 file, 2 memory (as reported)
+};
 
 struct Session {
   std::unique_ptr<Btree> btree;
@@ -29,6 +45,13 @@ struct Session {
   PageNumber writeCursorRoot = 0;
   std::unique_ptr<Schema> schema;  // null until read (or after a rollback)
   int changes = 0;                 // of the current execute() call
+  int lastStatementChanges = 0;    // of the last INSERT, UPDATE or DELETE that succeeded
+  int statementRows = 0;           // rows the last write statement touched (wholesale deletes too)
+  int rowsClearedWholesale = 0;    // by a DELETE without WHERE, which changes does not count
+  SessionSettings settings;
+  std::string databasePath;  // absolute, as PRAGMA database_list shows it
+  // The column names of the last SELECT, also when it found no rows.
+  std::vector<std::string> resultNames;
   int lastInsertRowid = 0;
   std::mt19937 random{std::random_device{}()};
   // Tables being read by statements still running (a row callback may run more statements):
@@ -39,12 +62,16 @@ struct Session {
   // An error before that point clears the changes count of the whole call, as in the
   // reference library; a later one keeps what the earlier statements counted.
   bool statementStarted = false;
+  // How the failing statement's constraint asked its failure to be handled: FAIL keeps what
+  // the statement changed before, ROLLBACK ends the whole transaction, anything else undoes
+  // the statement.
+  ConflictAction conflictFailure = ConflictAction::Default;
 
   // Fails with SQLITE_LOCKED "database table is locked" when a running statement reads the
   // table.
   void requireNotBeingRead(const Table& table) const;
   // Refuses writes the engine cannot carry out faithfully: to sqlite_master, to a view, to a
-  // table with triggers or with ON CONFLICT clauses.
+  // table with triggers.
   void requireWritable(const Table& table) const;
   // The schema cookie changes once per transaction that changes the schema, by 1 to 256 as
   // the reference library changes it, and the file format becomes the current one.
@@ -73,6 +100,8 @@ class ReadingTable {
 // The statements. Each runs inside the transaction the caller opened (a write statement) or
 // with the file at least share-locked (a read).
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow);
+// Runs a SELECT (compound or not) and gathers its rows.
+QueryRows collectSelect(Session& session, const Select& select);
 void runInsert(Session& session, const Insert& insert);
 void runUpdate(Session& session, const Update& update);
 void runDelete(Session& session, const Delete& del);
@@ -81,5 +110,9 @@ void runCreateIndex(Session& session, const CreateIndex& create, std::string_vie
 void runDropTable(Session& session, const DropTable& drop);
 void runDropIndex(Session& session, const DropIndex& drop);
 void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
+// Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.
+void runPragma(Session& session, const Pragma& pragma, const ResultRowCallback& onRow);
+// Whether the PRAGMA writes the file's header (the default_ settings given a value).
+bool pragmaWritesHeader(const Pragma& pragma);
 
 }  // namespace sqlite2

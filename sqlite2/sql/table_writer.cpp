@@ -50,8 +50,11 @@ int32_t requireRowNumber(std::string_view text) {
   return *rowNumber;
 }
 
-TableWriter::TableWriter(Session& session, const Table& table)
-    : session_(session), table_(table), tableCursor_(session.takeWriteCursor(table.root)) {
+TableWriter::TableWriter(Session& session, const Table& table, ConflictAction onConflict)
+    : session_(session),
+      table_(table),
+      onConflict_(onConflict),
+      tableCursor_(session.takeWriteCursor(table.root)) {
   indexCursors_.resize(table.indexes.size());
 }
 
@@ -69,9 +72,17 @@ Cursor& TableWriter::indexCursor(size_t position) {
 }
 
 int32_t TableWriter::chooseRowNumber() {
-  if (!tableCursor_->last()) return 1;
-  int32_t largest = decodeTableKey(tableCursor_->key());
-  if (largest < INT32_MAX) return largest + 1;
+  if (nextRowNumber_) {
+    auto chosen = static_cast<int32_t>(*nextRowNumber_);
+    nextRowNumber_ =
+        chosen < INT32_MAX ? std::optional<int64_t>(chosen + int64_t{1}) : std::nullopt;
+    return chosen;
+  }
+  int32_t largest = tableCursor_->last() ? decodeTableKey(tableCursor_->key()) : 0;
+  if (largest < INT32_MAX) {
+    nextRowNumber_ = largest + int64_t{2};
+    return largest + 1;
+  }
   // Every number above is taken: try random ones, small at first, then stepping up.
   std::uniform_int_distribution<int32_t> start(1, 0xffffff);
   std::uniform_int_distribution<int32_t> step(1, 256);
@@ -83,41 +94,93 @@ int32_t TableWriter::chooseRowNumber() {
   throw Error(SQLITE_FULL);
 }
 
-void TableWriter::checkNotNull(const std::vector<Value>& values) const {
+ConflictAction TableWriter::resolve(ConflictAction constraint) const {
+  if (onConflict_ != ConflictAction::Default) return onConflict_;
+  return constraint == ConflictAction::Default ? ConflictAction::Abort : constraint;
+}
+
+void TableWriter::fail(ConflictAction action, int code, const std::string& message) const {
+  session_.conflictFailure = action;
+  throw Error(code, message);
+}
+
+bool TableWriter::checkNotNull(std::vector<Value>& values) {
   for (size_t i = 0; i < table_.columns.size(); ++i) {
-    if (table_.columns[i].notNull && !values[i] && static_cast<int>(i) != table_.rowNumberColumn) {
-      throw Error(SQLITE_CONSTRAINT,
-                  table_.name + "." + table_.columns[i].name + " may not be NULL");
+    const Column& column = table_.columns[i];
+    if (!column.notNull || values[i] || static_cast<int>(i) == table_.rowNumberColumn) continue;
+    ConflictAction action = resolve(column.notNullConflict);
+    if (action == ConflictAction::Ignore) return false;
+    if (action == ConflictAction::Replace && column.defaultValue) {
+      values[i] = column.defaultValue;
+      continue;
     }
+    if (action == ConflictAction::Replace) action = ConflictAction::Abort;
+    fail(action, SQLITE_CONSTRAINT, table_.name + "." + column.name + " may not be NULL");
   }
+  return true;
 }
 
-void TableWriter::checkRowNumberFree(int32_t rowNumber) {
-  if (tableCursor_->seek(encodeTableKey(rowNumber)) == 0 && tableCursor_->valid()) {
-    throw Error(SQLITE_CONSTRAINT, "PRIMARY KEY must be unique");
+bool TableWriter::checkRowNumberFree(int32_t rowNumber) {
+  if (tableCursor_->seek(encodeTableKey(rowNumber)) != 0 || !tableCursor_->valid()) return true;
+  ConflictAction action = resolve(table_.rowNumberConflict);
+  if (action == ConflictAction::Ignore) return false;
+  if (action == ConflictAction::Replace) {
+    replaced_.push_back(rowNumber);
+    return true;
   }
+  fail(action, SQLITE_CONSTRAINT, "PRIMARY KEY must be unique");
 }
 
-void TableWriter::checkUnique(int32_t rowNumber, const std::vector<Value>& values,
+// Rows in the way of REPLACE constraints go only once every constraint has been checked: a
+// later IGNORE leaves them, a later failure too.
+bool TableWriter::checkUnique(int32_t rowNumber, const std::vector<Value>& values,
                               std::optional<int32_t> self) {
   for (size_t position = 0; position < table_.indexes.size(); ++position) {
     const Index& index = *table_.indexes[position];
     if (!index.unique) continue;
     std::string key = indexKey(index, rowNumber, values);
     if (indexKeyHasNull(key)) continue;  // NULL never conflicts
-    std::string_view columnsPart(key.data(), key.size() - kTableKeySize);
-    Cursor& cursor = indexCursor(position);
-    int order = cursor.seek(columnsPart);
-    if (!cursor.valid()) continue;
-    if (order < 0 && !cursor.next()) continue;
-    for (; cursor.valid(); cursor.next()) {
-      std::string existing = cursor.key();
-      if (!startsWith(existing, columnsPart)) break;
-      if (existing.size() != key.size()) continue;  // a longer entry: not the same values
-      if (self && trailingRowNumber(existing) == *self) continue;
-      throw Error(SQLITE_CONSTRAINT, uniquenessMessage(table_, index));
+    std::vector<int32_t> others = conflictingRows(position, key, self);
+    if (others.empty()) continue;
+    ConflictAction action = resolve(index.conflict);
+    if (action == ConflictAction::Ignore) {
+      replaced_.clear();
+      return false;
     }
+    if (action != ConflictAction::Replace) {
+      replaced_.clear();
+      fail(action, SQLITE_CONSTRAINT, uniquenessMessage(table_, index));
+    }
+    replaced_.insert(replaced_.end(), others.begin(), others.end());
   }
+  for (int32_t other : replaced_) deleteRow(other);
+  replaced_.clear();
+  return true;
+}
+
+std::vector<int32_t> TableWriter::conflictingRows(size_t position, const std::string& key,
+                                                  std::optional<int32_t> self) {
+  std::vector<int32_t> rows;
+  std::string_view columnsPart(key.data(), key.size() - kTableKeySize);
+  Cursor& cursor = indexCursor(position);
+  int order = cursor.seek(columnsPart);
+  if (!cursor.valid()) return rows;
+  if (order < 0 && !cursor.next()) return rows;
+  for (; cursor.valid(); cursor.next()) {
+    std::string existing = cursor.key();
+    if (!startsWith(existing, columnsPart)) break;
+    if (existing.size() != key.size()) continue;  // a longer entry: not the same values
+    if (self && trailingRowNumber(existing) == *self) continue;
+    rows.push_back(trailingRowNumber(existing));
+  }
+  return rows;
+}
+
+// REPLACE removes a row in the way of the new one, with its index entries (once: two
+// constraints may name the same row).
+void TableWriter::deleteRow(int32_t rowNumber) {
+  std::optional<std::vector<Value>> values = readRow(rowNumber);
+  if (values) removeRow(rowNumber, *values);
 }
 
 std::optional<std::vector<Value>> TableWriter::readRow(int32_t rowNumber, std::string* recordOut) {
@@ -138,6 +201,8 @@ std::optional<std::vector<Value>> TableWriter::readRow(int32_t rowNumber, std::s
 }
 
 void TableWriter::insertRow(int32_t rowNumber, const std::vector<Value>& values) {
+  // A row numbered at or past the next choice makes the next choice look again.
+  if (nextRowNumber_ && rowNumber >= *nextRowNumber_) nextRowNumber_.reset();
   std::string record = encodeRecord(values);
   std::vector<std::string> keys;
   for (const std::shared_ptr<Index>& index : table_.indexes) {

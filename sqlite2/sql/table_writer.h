@@ -20,7 +20,10 @@ namespace sqlite2 {
 
 class TableWriter {
  public:
-  TableWriter(Session& session, const Table& table);
+  // onConflict: the statement's OR choice, which overrides the constraints' own ON CONFLICT
+  // choices (Default: none given).
+  TableWriter(Session& session, const Table& table,
+              ConflictAction onConflict = ConflictAction::Default);
   ~TableWriter();
   TableWriter(const TableWriter&) = delete;
   TableWriter& operator=(const TableWriter&) = delete;
@@ -31,10 +34,14 @@ class TableWriter {
 
   // The checks, in the reference library's order: NOT NULL columns, then a given row number
   // already taken, then the unique indexes, newest first. self is the row an UPDATE rewrites,
-  // which conflicts with nothing.
-  void checkNotNull(const std::vector<Value>& values) const;
-  void checkRowNumberFree(int32_t rowNumber);
-  void checkUnique(int32_t rowNumber, const std::vector<Value>& values,
+  // which conflicts with nothing. A conflict is resolved as its constraint (or the statement)
+  // asks: IGNORE makes the check return false (the row is to be left alone), REPLACE puts a
+  // NOT NULL column's default in place of NULL (or fails when the default is NULL too) and
+  // deletes a row in the way; ROLLBACK, ABORT and FAIL throw SQLITE_CONSTRAINT (and say so in
+  // the session's conflictFailure).
+  bool checkNotNull(std::vector<Value>& values);
+  bool checkRowNumberFree(int32_t rowNumber);
+  bool checkUnique(int32_t rowNumber, const std::vector<Value>& values,
                    std::optional<int32_t> self);
 
   // The row's values, and its record in *record when asked.
@@ -50,9 +57,20 @@ class TableWriter {
   std::string indexKey(const Index& index, int32_t rowNumber,
                        const std::vector<Value>& values) const;
   Cursor& indexCursor(size_t position);
+  ConflictAction resolve(ConflictAction constraint) const;
+  [[noreturn]] void fail(ConflictAction action, int code, const std::string& message) const;
+  // The rows other than self that have the index key's values.
+  std::vector<int32_t> conflictingRows(size_t position, const std::string& key,
+                                       std::optional<int32_t> self);
+  void deleteRow(int32_t rowNumber);
 
   Session& session_;
   const Table& table_;
+  ConflictAction onConflict_;
+  std::vector<int32_t> replaced_;  // rows REPLACE removes once every check has passed
+  // The number after the last one chosen for this statement: the next choice, as in the
+  // reference library, whether or not a row took the last one (IGNORE may leave it unused).
+  std::optional<int64_t> nextRowNumber_;
   std::unique_ptr<Cursor> tableCursor_;  // the session's, given back when done
   std::vector<std::unique_ptr<Cursor>> indexCursors_;
 };

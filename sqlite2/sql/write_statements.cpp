@@ -23,13 +23,9 @@ Value storedValue(const SqlValue& value) {
 
 // Where each value of an INSERT with a column list goes: a column position or
 // kRowNumberTarget.
-std::vector<int> insertTargets(const Table& table, const Insert& insert) {
-  if (insert.values.size() != insert.columns->size()) {
-    throw Error(SQLITE_ERROR, std::to_string(insert.values.size()) + " values for " +
-                                  std::to_string(insert.columns->size()) + " columns");
-  }
+std::vector<int> insertTargets(const Table& table, const Insert& insert, size_t valueCount) {
   std::vector<int> targets;
-  targets.reserve(insert.values.size());
+  targets.reserve(valueCount);
   for (const std::string& name : *insert.columns) {
     int column = table.findColumn(name);
     if (column < 0 && isRowNumberName(name)) column = kRowNumberTarget;
@@ -49,6 +45,13 @@ std::vector<int32_t> selectedRowNumbers(Session& session, const Table& table,
   std::vector<int32_t> rowNumbers;
   while (scanner.next()) rowNumbers.push_back(scanner.rowNumber());
   return rowNumbers;
+}
+
+int countRows(Session& session, const Table& table) {
+  Cursor cursor(*session.btree, table.root, false);
+  int count = 0;
+  for (bool more = cursor.first(); more; more = cursor.next()) ++count;
+  return count;
 }
 
 std::shared_ptr<Table> writableTable(Session& session, const std::string& name) {
@@ -72,9 +75,9 @@ struct NewRow {
 // The values are compiled before the column list is checked: an unknown name among the
 // values is the error reported first. Literals, all that a dump holds, need no compiling;
 // with nothing else there is nothing compiled (an empty list).
-std::vector<CompiledExprPtr> compileValues(const Insert& insert) {
+std::vector<CompiledExprPtr> compileValues(Session& session, const Insert& insert) {
   std::vector<CompiledExprPtr> compiled;
-  ExpressionCompiler compiler(nullptr, std::string());
+  ExpressionCompiler compiler(nullptr, std::string(), &session);
   for (size_t i = 0; i < insert.values.size(); ++i) {
     if (isLiteral(*insert.values[i])) continue;
     compiled.resize(insert.values.size());
@@ -88,44 +91,74 @@ SqlValue valueOf(const Insert& insert, const std::vector<CompiledExprPtr>& compi
   return compiled[i]->evaluate(EvalContext());
 }
 
-// INSERT INTO t VALUES(...): a value for each column in turn.
-NewRow rowOfAllColumns(const Table& table, const Insert& insert,
-                       const std::vector<CompiledExprPtr>& compiled) {
-  if (insert.values.size() != table.columns.size()) {
+// The rows an INSERT gives: its VALUES, or what its SELECT finds (gathered before anything
+// is written, so that a SELECT from the same table sees it as it was).
+std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,
+                                                size_t& valueCount) {
+  std::vector<std::vector<SqlValue>> rows;
+  if (insert.select) {
+    QueryRows found = collectSelect(session, *insert.select);
+    valueCount = found.names.size();
+    for (OutputRow& row : found.rows) {
+      std::vector<SqlValue> values;
+      values.reserve(row.size());
+      for (OutputValue& value : row) {
+        values.push_back(value ? SqlValue::ownedText(std::move(*value)) : SqlValue::null());
+      }
+      rows.push_back(std::move(values));
+    }
+    return rows;
+  }
+  std::vector<CompiledExprPtr> compiled = compileValues(session, insert);
+  valueCount = insert.values.size();
+  std::vector<SqlValue> values;
+  values.reserve(valueCount);
+  for (size_t i = 0; i < valueCount; ++i) values.push_back(valueOf(insert, compiled, i));
+  rows.push_back(std::move(values));
+  return rows;
+}
+
+void checkValueCount(const Table& table, const Insert& insert, size_t valueCount) {
+  if (!insert.columns && valueCount != table.columns.size()) {
     throw Error(SQLITE_ERROR, "table " + table.name + " has " +
                                   std::to_string(table.columns.size()) + " columns but " +
-                                  std::to_string(insert.values.size()) + " values were supplied");
+                                  std::to_string(valueCount) + " values were supplied");
   }
+  if (insert.columns && valueCount != insert.columns->size()) {
+    throw Error(SQLITE_ERROR, std::to_string(valueCount) + " values for " +
+                                  std::to_string(insert.columns->size()) + " columns");
+  }
+}
+
+// INSERT INTO t VALUES(...): a value for each column in turn.
+NewRow rowOfAllColumns(const Table& table, std::vector<SqlValue>& values) {
   NewRow row;
   row.values.resize(table.columns.size());
-  for (size_t i = 0; i < insert.values.size(); ++i) {
-    SqlValue value = valueOf(insert, compiled, i);
+  for (size_t i = 0; i < values.size(); ++i) {
     if (static_cast<int>(i) == table.rowNumberColumn) {
-      row.rowNumber = std::move(value);
+      row.rowNumber = std::move(values[i]);
     } else {
-      row.values[i] = storedValue(value);
+      row.values[i] = storedValue(values[i]);
     }
   }
   return row;
 }
 
 // INSERT INTO t(columns) VALUES(...): the columns left out take their defaults.
-NewRow rowOfNamedColumns(const Table& table, const Insert& insert,
-                         const std::vector<CompiledExprPtr>& compiled) {
-  std::vector<int> targets = insertTargets(table, insert);
+NewRow rowOfNamedColumns(const Table& table, const std::vector<int>& targets,
+                         std::vector<SqlValue>& values) {
   NewRow row;
   row.values.resize(table.columns.size());
   std::vector<bool> given(table.columns.size(), false);
-  for (size_t i = 0; i < insert.values.size(); ++i) {
-    SqlValue value = valueOf(insert, compiled, i);
+  for (size_t i = 0; i < values.size(); ++i) {
     // A column named twice takes its first value; the row number its last.
     int target = targets[i];
     if (target == kRowNumberTarget || target == table.rowNumberColumn) {
-      row.rowNumber = std::move(value);
+      row.rowNumber = std::move(values[i]);
       continue;
     }
     if (given[target]) continue;
-    row.values[target] = storedValue(value);
+    row.values[target] = storedValue(values[i]);
     given[target] = true;
   }
   for (size_t i = 0; i < row.values.size(); ++i) {
@@ -136,32 +169,42 @@ NewRow rowOfNamedColumns(const Table& table, const Insert& insert,
   return row;
 }
 
-}  // namespace
-
-void runInsert(Session& session, const Insert& insert) {
-  std::shared_ptr<Table> table = writableTable(session, insert.table);
-  std::vector<CompiledExprPtr> compiled = compileValues(insert);
-  NewRow row = insert.columns ? rowOfNamedColumns(*table, insert, compiled)
-                              : rowOfAllColumns(*table, insert, compiled);
-  session.statementStarted = true;
-
-  TableWriter writer(session, *table);
+void insertRow(Session& session, TableWriter& writer, NewRow& row) {
   std::optional<int32_t> givenRowNumber;
   if (row.rowNumber && !row.rowNumber->isNull()) {
     givenRowNumber = requireRowNumber(row.rowNumber->text());
   }
-  writer.checkNotNull(row.values);
+  if (!writer.checkNotNull(row.values)) return;
   int32_t rowNumber;
   if (givenRowNumber) {
     rowNumber = *givenRowNumber;
-    writer.checkRowNumberFree(rowNumber);
+    if (!writer.checkRowNumberFree(rowNumber)) return;
   } else {
     rowNumber = writer.chooseRowNumber();
   }
-  writer.checkUnique(rowNumber, row.values, std::nullopt);
+  if (!writer.checkUnique(rowNumber, row.values, std::nullopt)) return;
   writer.insertRow(rowNumber, row.values);
   ++session.changes;
   session.lastInsertRowid = rowNumber;
+}
+
+}  // namespace
+
+void runInsert(Session& session, const Insert& insert) {
+  std::shared_ptr<Table> table = writableTable(session, insert.table);
+  size_t valueCount = 0;
+  std::vector<std::vector<SqlValue>> rows = rowsToInsert(session, insert, valueCount);
+  checkValueCount(*table, insert, valueCount);
+  std::vector<int> targets;
+  if (insert.columns) targets = insertTargets(*table, insert, valueCount);
+  session.statementStarted = true;
+
+  TableWriter writer(session, *table, insert.conflict);
+  for (std::vector<SqlValue>& values : rows) {
+    NewRow row = insert.columns ? rowOfNamedColumns(*table, targets, values)
+                                : rowOfAllColumns(*table, values);
+    insertRow(session, writer, row);
+  }
 }
 
 namespace {
@@ -213,9 +256,9 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
     if (value.isNull()) throw Error(SQLITE_MISMATCH);
     target = requireRowNumber(value.text());
   }
-  writer.checkNotNull(values);
-  if (target != rowNumber) writer.checkRowNumberFree(target);
-  writer.checkUnique(target, values, rowNumber);
+  if (!writer.checkNotNull(values)) return false;
+  if (target != rowNumber && !writer.checkRowNumberFree(target)) return false;
+  if (!writer.checkUnique(target, values, rowNumber)) return false;
   if (target == rowNumber) {
     writer.removeIndexEntries(rowNumber, *old);
   } else {
@@ -229,13 +272,13 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
 
 void runUpdate(Session& session, const Update& update) {
   std::shared_ptr<Table> table = writableTable(session, update.table);
-  ExpressionCompiler compiler(table.get(), table->name);
+  ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledAssignments assigned = compileAssignments(*table, compiler, update.assignments);
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
   session.statementStarted = true;
 
   std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
-  TableWriter writer(session, *table);
+  TableWriter writer(session, *table, update.conflict);
   for (int32_t rowNumber : rowNumbers) {
     if (updateRow(writer, rowNumber, assigned)) ++session.changes;
   }
@@ -243,11 +286,13 @@ void runUpdate(Session& session, const Update& update) {
 
 void runDelete(Session& session, const Delete& del) {
   std::shared_ptr<Table> table = writableTable(session, del.table);
-  ExpressionCompiler compiler(table.get(), table->name);
+  ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
   session.statementStarted = true;
   if (!del.where) {
-    // Emptied wholesale, which the reference library does not count as changes.
+    // Emptied wholesale, which the reference library does not count as changes (PRAGMA
+    // count_changes still reports the rows).
+    if (session.settings.countChanges) session.rowsClearedWholesale = countRows(session, *table);
     session.btree->clearTree(table->root);
     for (const std::shared_ptr<Index>& index : table->indexes) {
       if (index->root != 0) session.btree->clearTree(index->root);

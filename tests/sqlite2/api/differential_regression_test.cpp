@@ -187,4 +187,17 @@ TEST_F(LibraryFaultTest, StringLiteralOpenAtTheEndIsAnError) {
 }
 
 }  // namespace
+// typeof() is known before its argument runs, but an aggregate inside it still makes the
+// query an aggregate one (found by the statement fuzzer: the argument was freed too early).
+TEST_F(DifferentialRegressionTest, TypeofOfAnAggregateStillAggregates) {
+  expectSameStatements(twins(),
+                       {
+                           "CREATE TABLE t(a, b TEXT);",
+                           "INSERT INTO t VALUES(1, 'x');",
+                           "INSERT INTO t VALUES(2, 'y');",
+                           "SELECT typeof(count(*)), typeof(max(b)), typeof(sum(a)) FROM t;",
+                           "SELECT a, typeof(min(b)) FROM t GROUP BY a ORDER BY a;",
+                       });
+}
+
 }  // namespace orvalen::test

@@ -119,25 +119,14 @@ TEST(Parser, UnrecognizedTokens) {
 }
 
 TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
-  EXPECT_EQ(parseError("select a from t where a like 'x'"), "near \"like\": syntax error");
-  EXPECT_EQ(parseError("select a from t where a in (1)"), "near \"in\": syntax error");
-  EXPECT_EQ(parseError("select a from t where a not between 1 and 2"),
-            "near \"between\": syntax error");
-  EXPECT_EQ(parseError("select abs(a) from t"), "near \"abs\": syntax error");
-  EXPECT_EQ(parseError("select distinct a from t"), "near \"distinct\": syntax error");
-  EXPECT_EQ(parseError("select a from t, u"), "near \",\": syntax error");
-  EXPECT_EQ(parseError("select a from t group by a"), "near \"group\": syntax error");
-  EXPECT_EQ(parseError("select 1 union select 2"), "near \"union\": syntax error");
+  EXPECT_EQ(parseError("select a from t where a not is null"), "near \"is\": syntax error");
+  EXPECT_EQ(parseError("select count(distinct a) from t"), "near \"distinct\": syntax error");
   EXPECT_EQ(parseError("select ?"), "near \"?\": syntax error");
-  EXPECT_EQ(parseError("insert or replace into t values(1)"), "near \"or\": syntax error");
-  EXPECT_EQ(parseError("insert into t select 1"), "near \"select\": syntax error");
-  EXPECT_EQ(parseError("replace into t values(1)"), "near \"replace\": syntax error");
   EXPECT_EQ(parseError("create view v as select 1"), "near \"view\": syntax error");
   EXPECT_EQ(parseError("create trigger g after insert on t begin select 1; end"),
             "near \"trigger\": syntax error");
   EXPECT_EQ(parseError("create temp table x(a)"), "near \"temp\": syntax error");
   EXPECT_EQ(parseError("create table x as select 1"), "near \"as\": syntax error");
-  EXPECT_EQ(parseError("pragma table_info(t)"), "near \"table_info\": syntax error");
   EXPECT_EQ(parseError("vacuum"), "near \"vacuum\": syntax error");
   EXPECT_EQ(parseError("explain select 1"), "near \"explain\": syntax error");
   EXPECT_EQ(parseError("begin on conflict replace"), "near \"on\": syntax error");
@@ -197,10 +186,11 @@ TEST(Parser, ResultColumnsAliasesAndNames) {
   EXPECT_EQ(select.columns[3].alias, "x y");
   EXPECT_EQ(select.columns[4].alias, "q");
   EXPECT_EQ(select.columns[5].alias, "desc");  // a keyword that is a name here
-  EXPECT_EQ(select.columns[6].expr->kind, ExprKind::CountAll);
+  EXPECT_EQ(select.columns[6].expr->kind, ExprKind::Function);
   EXPECT_EQ(select.columns[6].expr->source, "count( * )");
-  EXPECT_EQ(select.table, "t");
-  EXPECT_EQ(select.alias, "x");
+  ASSERT_EQ(select.from.size(), 1u);
+  EXPECT_EQ(select.from[0].table, "t");
+  EXPECT_EQ(select.from[0].alias, "x");
   EXPECT_EQ(parseError("select t.* + 1 from t"), "near \"+\": syntax error");
   EXPECT_EQ(parseError("select 1 + t.* from t"), "near \"*\": syntax error");
 }

@@ -1,5 +1,7 @@
 #include "twin_databases.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "common/error.h"
@@ -10,9 +12,12 @@ namespace {
 
 using Row = std::vector<std::optional<std::string>>;
 
+// A call without values (an empty result reported under PRAGMA empty_result_callbacks) is
+// kept as a row of no values.
 void collect(Outcome& outcome, int count, const char* const* values, const char* const* names) {
-  if (outcome.rows.empty()) outcome.names.assign(names, names + count);
+  if (outcome.rows.empty() && names) outcome.names.assign(names, names + count);
   Row row;
+  if (!values) count = 0;
   for (int i = 0; i < count; ++i) {
     row.push_back(values[i] ? std::optional<std::string>(values[i]) : std::nullopt);
   }
@@ -109,6 +114,15 @@ Outcome TwinDatabases::theirs(const std::string& sql) {
 Outcome TwinDatabases::same(const std::string& sql) {
   Outcome expected = theirs(sql);
   Outcome actual = ours(sql);
+  EXPECT_EQ(actual, expected) << "for: " << sql;
+  return actual;
+}
+
+Outcome TwinDatabases::sameIgnoringOrder(const std::string& sql) {
+  Outcome expected = theirs(sql);
+  Outcome actual = ours(sql);
+  std::sort(expected.rows.begin(), expected.rows.end());
+  std::sort(actual.rows.begin(), actual.rows.end());
   EXPECT_EQ(actual, expected) << "for: " << sql;
   return actual;
 }

@@ -44,6 +44,9 @@ class TwinDatabases {
   Outcome same(const std::string& sql);
   // Runs every statement through same().
   void sameForAll(const std::vector<std::string>& statements);
+  // Like same(), for rows whose order the reference library leaves to its hash table
+  // (GROUP BY without ORDER BY): the rows are compared as sorted lists.
+  Outcome sameIgnoringOrder(const std::string& sql);
 
   const std::string& ourPath() const { return ourPath_; }
   const std::string& theirPath() const { return theirPath_; }

@@ -1,0 +1,82 @@
+#include "sql/group_key.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "record/numeric_text.h"
+
+namespace sqlite2 {
+
+void appendGroupKey(std::string& key, std::optional<std::string_view> value, bool asText) {
+  if (!value) {
+    key += 'z';
+    return;
+  }
+  if (!asText && looksLikeNumber(*value)) {
+    double number = numericValue(*value);
+    if (number == 0) number = 0;  // -0 is 0
+    char bytes[sizeof number];
+    std::memcpy(bytes, &number, sizeof number);
+    key += 'n';
+    key.append(bytes, sizeof bytes);
+    return;
+  }
+  // The length first, so that no text can run into the next part.
+  uint32_t length = static_cast<uint32_t>(value->size());
+  char lengthBytes[sizeof length];
+  std::memcpy(lengthBytes, &length, sizeof length);
+  key += 't';
+  key.append(lengthBytes, sizeof lengthBytes);
+  key.append(value->data(), value->size());
+}
+
+namespace {
+
+// Reads the part at pos: its tag, and its number or bytes; pos moves past it.
+struct KeyPart {
+  char tag = 'z';
+  double number = 0;
+  std::string_view bytes;
+};
+
+KeyPart readPart(std::string_view key, size_t& pos) {
+  KeyPart part;
+  part.tag = key[pos++];
+  if (part.tag == 'n') {
+    std::memcpy(&part.number, key.data() + pos, sizeof part.number);
+    pos += sizeof part.number;
+  } else if (part.tag == 't') {
+    uint32_t length;
+    std::memcpy(&length, key.data() + pos, sizeof length);
+    pos += sizeof length;
+    part.bytes = key.substr(pos, length);
+    pos += length;
+  }
+  return part;
+}
+
+int rank(char tag) {
+  return tag == 'z' ? 0 : tag == 'n' ? 1 : 2;
+}
+
+}  // namespace
+
+int compareGroupKeys(std::string_view a, std::string_view b) {
+  size_t x = 0, y = 0;
+  while (x < a.size() && y < b.size()) {
+    KeyPart left = readPart(a, x);
+    KeyPart right = readPart(b, y);
+    if (left.tag != right.tag) return rank(left.tag) < rank(right.tag) ? -1 : 1;
+    int order = 0;
+    if (left.tag == 'n') {
+      order = left.number < right.number ? -1 : (left.number > right.number ? 1 : 0);
+    } else if (left.tag == 't') {
+      order = left.bytes.compare(right.bytes);
+      order = order < 0 ? -1 : (order > 0 ? 1 : 0);
+    }
+    if (order != 0) return order;
+  }
+  return 0;
+}
+
+}  // namespace sqlite2

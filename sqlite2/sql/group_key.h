@@ -1,0 +1,20 @@
+#pragma once
+
+// The key under which GROUP BY and DISTINCT gather values: equal keys for values that the
+// reference library takes as one. Text expressions are one when their bytes are; numeric ones
+// when both are numbers of the same value, or the same bytes; NULLs are one with each other.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sqlite2 {
+
+// Appends one value's part to key (NULL as nullopt).
+void appendGroupKey(std::string& key, std::optional<std::string_view> value, bool asText);
+
+// Orders two keys made of the same terms as ORDER BY of those terms would: part by part, NULL
+// first, numbers by value before other values, which go byte by byte.
+int compareGroupKeys(std::string_view a, std::string_view b);
+
+}  // namespace sqlite2

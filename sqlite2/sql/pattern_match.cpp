@@ -1,0 +1,131 @@
+#include "sql/pattern_match.h"
+
+#include <cstdint>
+
+namespace sqlite2 {
+
+namespace {
+
+bool isContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
+
+// The length of the character at pos: its first byte and the continuation bytes after it.
+size_t characterLength(std::string_view text, size_t pos) {
+  size_t end = pos + 1;
+  while (end < text.size() && isContinuation(static_cast<unsigned char>(text[end]))) ++end;
+  return end - pos;
+}
+
+// The code point of a character (as far as its bytes form one), for GLOB ranges.
+uint32_t codePoint(std::string_view text, size_t pos, size_t length) {
+  auto lead = static_cast<unsigned char>(text[pos]);
+  if (length == 1) return lead;
+  uint32_t value = lead & (0x7Fu >> length);
+  for (size_t i = 1; i < length; ++i) {
+    value = (value << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3Fu);
+  }
+  return value;
+}
+
+unsigned char foldCase(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+struct Dialect {
+  char anyRun;     // % or *
+  char anyOne;     // _ or ?
+  bool classes;    // [...] sets
+  bool foldsCase;  // ASCII letters in either case
+};
+
+constexpr Dialect kLike{'%', '_', false, true};
+constexpr Dialect kGlob{'*', '?', true, false};
+
+bool sameByte(const Dialect& dialect, unsigned char a, unsigned char b) {
+  return dialect.foldsCase ? foldCase(a) == foldCase(b) : a == b;
+}
+
+// Whether the set at pattern[pos] (just after '[') takes the character; sets end to the
+// position after the closing ']', or npos when the set is never closed (it then matches
+// nothing).
+bool setTakes(std::string_view pattern, size_t pos, uint32_t character, size_t& end) {
+  bool negated = pos < pattern.size() && pattern[pos] == '^';
+  if (negated) ++pos;
+  bool found = false;
+  bool first = true;
+  while (pos < pattern.size() && (first || pattern[pos] != ']')) {
+    first = false;
+    size_t length = characterLength(pattern, pos);
+    uint32_t low = codePoint(pattern, pos, length);
+    pos += length;
+    uint32_t high = low;
+    if (pos + 1 < pattern.size() && pattern[pos] == '-' && pattern[pos + 1] != ']') {
+      size_t highLength = characterLength(pattern, pos + 1);
+      high = codePoint(pattern, pos + 1, highLength);
+      pos += 1 + highLength;
+    }
+    if (character >= low && character <= high) found = true;
+  }
+  if (pos >= pattern.size()) {
+    end = std::string_view::npos;
+    return false;
+  }
+  end = pos + 1;
+  return found != negated;
+}
+
+bool matches(const Dialect& dialect, std::string_view pattern, size_t p, std::string_view text,
+             size_t t) {
+  while (p < pattern.size()) {
+    char c = pattern[p];
+    if (c == dialect.anyRun) {
+      while (p < pattern.size() && (pattern[p] == dialect.anyRun || pattern[p] == dialect.anyOne)) {
+        if (pattern[p] == dialect.anyOne) {
+          if (t >= text.size()) return false;
+          t += characterLength(text, t);
+        }
+        ++p;
+      }
+      if (p == pattern.size()) return true;
+      auto next = static_cast<unsigned char>(pattern[p]);
+      bool literal = !(dialect.classes && next == '[');
+      for (; t < text.size(); ++t) {
+        if (literal && !sameByte(dialect, next, static_cast<unsigned char>(text[t]))) continue;
+        if (!literal && isContinuation(static_cast<unsigned char>(text[t]))) continue;
+        if (matches(dialect, pattern, p, text, t)) return true;
+      }
+      return false;
+    }
+    if (t >= text.size()) return false;
+    if (c == dialect.anyOne) {
+      t += characterLength(text, t);
+      ++p;
+    } else if (dialect.classes && c == '[') {
+      size_t length = characterLength(text, t);
+      size_t end = 0;
+      if (!setTakes(pattern, p + 1, codePoint(text, t, length), end)) return false;
+      t += length;
+      p = end;
+    } else {
+      if (!sameByte(dialect, static_cast<unsigned char>(c), static_cast<unsigned char>(text[t]))) {
+        return false;
+      }
+      ++p;
+      ++t;
+    }
+  }
+  return t == text.size();
+}
+
+}  // namespace
+
+bool likeMatches(std::string_view pattern, std::string_view text) {
+  return matches(kLike, pattern, 0, text, 0);
+}
+
+bool globMatches(std::string_view pattern, std::string_view text) {
+  return matches(kGlob, pattern, 0, text, 0);
+}
+
+}  // namespace sqlite2
