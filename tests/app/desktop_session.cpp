@@ -215,8 +215,26 @@ void DesktopSession::key(const std::string& keys) {
   xdotool("key --delay 40 " + keys);
 }
 
+// xdotool types a character that has no key by binding it to a spare key for a moment; a
+// program that reads the keyboard map late (Wine does, on a busy machine) may see the next
+// binding, or none. So each such character goes alone, with time to be read before the next.
 void DesktopSession::type(const std::string& utf8Text) {
-  xdotool("type --delay 40 " + quoted(utf8Text));
+  size_t start = 0;
+  while (start < utf8Text.size()) {
+    size_t end = start;
+    const bool plain = static_cast<unsigned char>(utf8Text[start]) < 0x80;
+    if (plain) {
+      while (end < utf8Text.size() && static_cast<unsigned char>(utf8Text[end]) < 0x80) ++end;
+    } else {
+      end = start + 1;
+      while (end < utf8Text.size() && (static_cast<unsigned char>(utf8Text[end]) & 0xC0) == 0x80) {
+        ++end;
+      }
+    }
+    xdotool("type --delay 40 " + quoted(utf8Text.substr(start, end - start)));
+    if (!plain) std::this_thread::sleep_for(150ms);
+    start = end;
+  }
 }
 
 }  // namespace orvalen::test
