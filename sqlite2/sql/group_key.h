@@ -20,6 +20,15 @@ int compareGroupKeys(std::string_view a, std::string_view b);
 
 // A summary of a key's first part that keeps that order: a key whose summary is below
 // another's comes first; equal summaries leave the order to compareGroupKeys.
-uint64_t groupKeyOrderPrefix(std::string_view key);
+struct GroupKeyPrefix {
+  uint64_t high = 0, low = 0;
+  bool operator<(const GroupKeyPrefix& other) const {
+    return high != other.high ? high < other.high : low < other.low;
+  }
+  bool operator==(const GroupKeyPrefix& other) const {
+    return high == other.high && low == other.low;
+  }
+};
+GroupKeyPrefix groupKeyOrderPrefix(std::string_view key);
 
 }  // namespace sqlite2

@@ -90,7 +90,7 @@ std::vector<uint32_t> GroupTable::inKeyOrder() const {
   // Most keys differ in their leading bytes: ordering by an order-keeping summary of those
   // first spares most full comparisons, and the keys' scattered memory.
   struct Entry {
-    uint64_t prefix;
+    GroupKeyPrefix prefix;
     std::string_view key;
     uint32_t group;
   };
@@ -99,7 +99,7 @@ std::vector<uint32_t> GroupTable::inKeyOrder() const {
     entries[i] = Entry{groupKeyOrderPrefix(keys_[i]), keys_[i], i};
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    if (!(a.prefix == b.prefix)) return a.prefix < b.prefix;
     return compareGroupKeys(a.key, b.key) < 0;
   });
   std::vector<uint32_t> order(entries.size());

@@ -23,7 +23,7 @@ std::string keyOf(std::initializer_list<std::optional<std::string>> parts, bool 
 
 // Keys of two parts that an order by summaries of their first part alone could get wrong:
 // numbers on both sides of zero and of one another's bits, NULLs, and texts that share their
-// first eight bytes or differ only in high (GBK) bytes or trailing zero bytes.
+// first eight or sixteen bytes or differ only in high (GBK) bytes or trailing zero bytes.
 std::vector<std::string> awkwardKeys() {
   const std::vector<std::optional<std::string>> firsts = {std::nullopt,
                                                           "-1e300",
@@ -40,6 +40,11 @@ std::vector<std::string> awkwardKeys() {
                                                           "abcdefgh",
                                                           "abcdefgh1",
                                                           "abcdefgh2",
+                                                          "abcdefghijklmnop1",
+                                                          "abcdefghijklmnop2",
+                                                          "abcdefghijklmno",
+                                                          "abcdefghijklmnp",
+                                                          std::string("abcdefghijklmno\0", 16),
                                                           "abcdefg",
                                                           std::string("ab\0", 3),
                                                           "ab",
