@@ -19,7 +19,7 @@ constexpr double kUnixEpochJulianDay = 2440587.5;
 // The Julian day number whose noon falls on 1970-01-01.
 constexpr int64_t kUnixEpochDayNumber = 2440588;
 // Beyond this many days from the start of the count the calendar year no longer fits an int
-// and milliseconds no longer fit a 64-bit count: such times give NULL.
+// and milliseconds no longer fit a 64-bit count: such times have no calendar date or clock.
 constexpr double kLargestJulianDay = 1e10;
 // Local time is asked of the C library only inside this range of Unix times (1970 to 2037,
 // which every platform's library converts); other times take the zone rules of the same day
@@ -262,28 +262,26 @@ bool CalendarTime::apply(std::string_view modifier) {
 }
 
 bool CalendarTime::applyKeyword(std::string_view modifier) {
-  if (sameName(modifier, "start of day")) {
-    startOf(false, false);
-  } else if (sameName(modifier, "start of month")) {
-    startOf(false, true);
-  } else if (sameName(modifier, "start of year")) {
-    startOf(true, true);
-  } else if (sameName(modifier, "unixepoch")) {
+  if (sameName(modifier, "start of day")) return startOf(false, false);
+  if (sameName(modifier, "start of month")) return startOf(false, true);
+  if (sameName(modifier, "start of year")) return startOf(true, true);
+  if (sameName(modifier, "unixepoch")) {
     // The value must be a number of seconds: a time written as a date has no such number.
     return hasJulianDay_ && moveTo(julianDay_ / kSecondsPerDay + kUnixEpochJulianDay);
-  } else if (sameName(modifier, "localtime")) {
-    computeJulianDay();
+  }
+  if (sameName(modifier, "localtime")) {
+    if (!inCalendarRange()) return false;
     return moveTo(julianDay_ + localOffsetSeconds(julianDay_) / kSecondsPerDay);
-  } else if (sameName(modifier, "utc")) {
+  }
+  if (sameName(modifier, "utc")) {
     // The offset is that of the local time being converted, not of the UTC time with its
     // digits, which lies hours away (and maybe across a daylight saving change).
-    computeJulianDay();
+    if (!inCalendarRange()) return false;
     double guess = julianDay_ - localOffsetSeconds(julianDay_) / kSecondsPerDay;
+    if (!(std::fabs(guess) <= kLargestJulianDay)) return false;
     return moveTo(julianDay_ - localOffsetSeconds(guess) / kSecondsPerDay);
-  } else {
-    return false;
   }
-  return true;
+  return false;
 }
 
 bool CalendarTime::applyWeekday(std::string_view number) {
@@ -291,7 +289,7 @@ bool CalendarTime::applyWeekday(std::string_view number) {
   if (!looksLikeNumber(number)) return false;
   double weekday = numericValue(number);
   if (weekday != std::floor(weekday) || weekday < 0 || weekday > 6) return false;
-  computeJulianDay();
+  if (!inCalendarRange()) return false;
   // Julian day 0 was a Monday: day number + 1 counts weekdays from Sunday.
   int64_t today = floorModulo(splitJulianDay(julianDay_).dayNumber + 1, 7);
   return moveTo(julianDay_ + floorModulo(static_cast<int64_t>(weekday) - today, 7));
@@ -345,7 +343,7 @@ bool CalendarTime::applyUnits(double amount, std::string_view unit) {
 // fraction is counted as thirty days a month.
 bool CalendarTime::moveByMonths(double months) {
   double whole = std::trunc(months);
-  if (!(std::fabs(whole) < kLargestJulianDay / 28)) return false;
+  if (!(std::fabs(whole) < kLargestJulianDay / 28) || !inCalendarRange()) return false;
   CalendarDate date = this->date();
   ClockTime clock = this->clock();
   int64_t monthIndex = date.month - 1 + static_cast<int64_t>(whole);
@@ -362,7 +360,7 @@ bool CalendarTime::moveByMonths(double months) {
 // is counted as 365 days a year.
 bool CalendarTime::moveByYears(double years) {
   double whole = std::trunc(years);
-  if (!(std::fabs(whole) < kLargestJulianDay / 365)) return false;
+  if (!(std::fabs(whole) < kLargestJulianDay / 365) || !inCalendarRange()) return false;
   CalendarDate date = this->date();
   ClockTime clock = this->clock();
   date.year += static_cast<int64_t>(whole);
@@ -373,17 +371,19 @@ bool CalendarTime::moveByYears(double years) {
   return moveTo(julianDay_ + (years - whole) * 365);
 }
 
-void CalendarTime::startOf(bool year, bool month) {
+bool CalendarTime::startOf(bool year, bool month) {
+  if (!inCalendarRange()) return false;
   CalendarDate date = this->date();
   if (year) date.month = 1;
   if (month) date.day = 1;
   date_ = date;
   clock_ = ClockTime{};
   hasJulianDay_ = false;
+  return true;
 }
 
 bool CalendarTime::moveTo(double julianDay) {
-  if (!(std::fabs(julianDay) <= kLargestJulianDay)) return false;
+  if (!std::isfinite(julianDay)) return false;
   julianDay_ = julianDay;
   hasJulianDay_ = true;
   date_.reset();
@@ -398,6 +398,12 @@ void CalendarTime::computeJulianDay() {
   julianDay_ = static_cast<double>(daysFromCivil(date.year, date.month, date.day)) +
                kUnixEpochJulianDay + secondsOfDay(clock) / kSecondsPerDay;
   hasJulianDay_ = true;
+}
+
+bool CalendarTime::inCalendarRange() {
+  computeJulianDay();
+  // Written fields are always within it: modifiers that move them count the result anew.
+  return (date_ && clock_) || std::fabs(julianDay_) <= kLargestJulianDay;
 }
 
 void CalendarTime::normalize() {

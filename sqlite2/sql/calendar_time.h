@@ -30,9 +30,14 @@ class CalendarTime {
   // number. nullopt when the text is none of these.
   static std::optional<CalendarTime> parse(std::string_view text);
 
-  // Applies one modifier; false when the text is no modifier or the result leaves the range
-  // of times this class can count.
+  // Applies one modifier; false when the text is no modifier, or the modifier needs the
+  // calendar date of a time beyond inCalendarRange.
   bool apply(std::string_view modifier);
+
+  // Whether the time lies within about 27 million years of the start of the Julian day count,
+  // where it has a calendar date and clock time. date(), clock(), dayOfYear() and weekday()
+  // may be asked only then; julianDay() always.
+  bool inCalendarRange();
 
   // From here on the date and clock are those of the Julian day ("2004-02-30" reads as
   // 2004-03-01, "24:00" as 00:00 of the next day).
@@ -57,7 +62,7 @@ class CalendarTime {
   bool moveByYears(double years);
   bool moveTo(double julianDay);
   void computeJulianDay();
-  void startOf(bool year, bool month);
+  bool startOf(bool year, bool month);
 
   double julianDay_ = 0;
   // Whether julianDay_ holds the time. A time value given as calendar fields has none until

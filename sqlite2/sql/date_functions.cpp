@@ -16,8 +16,9 @@ namespace {
 constexpr double kUnixEpochJulianDay = 2440587.5;
 
 // The time that args[first] names after the modifiers that follow it; nullopt when any of
-// them is missing, NULL or unreadable.
-std::optional<CalendarTime> timeOf(const FunctionCall& call, int first) {
+// them is missing, NULL or unreadable, or when the time has no calendar date and
+// withCalendar asks for one.
+std::optional<CalendarTime> timeOf(const FunctionCall& call, int first, bool withCalendar = true) {
   if (call.count <= first) return std::nullopt;
   for (int i = first; i < call.count; ++i) {
     if (call.args[i].isNull()) return std::nullopt;
@@ -27,6 +28,7 @@ std::optional<CalendarTime> timeOf(const FunctionCall& call, int first) {
   for (int i = first + 1; i < call.count; ++i) {
     if (!time->apply(call.args[i].text())) return std::nullopt;
   }
+  if (withCalendar && !time->inCalendarRange()) return std::nullopt;
   return time;
 }
 
@@ -64,7 +66,7 @@ SqlValue dateAndTimeOf(const FunctionCall& call) {
 }
 
 SqlValue julianDayOf(const FunctionCall& call) {
-  std::optional<CalendarTime> time = timeOf(call, 0);
+  std::optional<CalendarTime> time = timeOf(call, 0, false);
   if (!time) return SqlValue::null();
   return SqlValue::real(time->julianDay());
 }

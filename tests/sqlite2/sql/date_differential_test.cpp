@@ -233,6 +233,8 @@ TEST_F(DateDifferential, ModifierChainsAndCalendarEdges) {
       "datetime('2004-07-01 12:30', 'localtime', 'utc', 'unixepoch')",
       "select date('2004-01-01', '+1 day', '-1 day', 'start of year', '+11 months', "
       "'start of month', '+30 days')",
+      "select julianday(123456789012), julianday('1e300'), julianday(1e11, '+1 day'), "
+      "datetime(1.6e12, 'unixepoch'), datetime(1e9), strftime('%Y', 1e9)",
       "select julianday('9999-12-31 23:59:59.999'), julianday('-0001-01-01'), "
       "julianday('-4713-11-24'), date(2299160.5), date(1721425.5), date(0.5)",
   });
@@ -279,8 +281,10 @@ TEST_F(DateDifferential, SoundWhereTheReferenceIsWrong) {
   EXPECT_EQ(ourText("datetime(-1)"), "-4713-11-23 12:00:00");
   EXPECT_EQ(ourText("datetime('-9999-01-01', '+0 days')"), "-9999-01-01 00:00:00");
   EXPECT_EQ(ourText("datetime('2004-12-31 23:59:59.9999', '+0 days')"), "2005-01-01 00:00:00");
-  // Beyond about 27 million years the result would be garbage: NULL instead.
+  // Beyond about 27 million years 2.8's calendar fields are garbage: NULL instead.
   EXPECT_EQ(ourText("datetime(1e11)"), "NULL");
+  EXPECT_EQ(ourText("julianday(1e11, 'start of month')"), "NULL");
+  EXPECT_EQ(ourText("strftime('%J', 1e11)"), "NULL");
   EXPECT_EQ(ourText("datetime('2004-01-01', '+1e400 days')"), "NULL");
   EXPECT_EQ(ourText("datetime('2004-01-01', '+1e10 years')"), "NULL");
 }
