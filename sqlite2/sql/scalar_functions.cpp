@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "record/numeric_text.h"
 #include "sql/comparison.h"
+#include "sql/date_functions.h"
 #include "sql/pattern_match.h"
 #include "sql/schema.h"
 #include "sql/session.h"
@@ -235,6 +236,7 @@ bool isAggregateName(std::string_view name) {
 }  // namespace
 
 const ScalarFunction& findScalarFunction(std::string_view name, int count) {
+  if (const ScalarFunction* function = findDateFunction(name)) return *function;
   bool known = isAggregateName(name) || sameName(name, "typeof");
   for (const ScalarFunction& function : kFunctions) {
     if (!sameName(name, function.name)) continue;

@@ -1,0 +1,10 @@
+#include "os/local_time.h"
+
+namespace sqlite2 {
+
+bool localCalendarTime(int64_t unixSeconds, std::tm* local) {
+  std::time_t time = static_cast<std::time_t>(unixSeconds);
+  return localtime_r(&time, local) != nullptr;
+}
+
+}  // namespace sqlite2
