@@ -92,12 +92,12 @@ struct CreateIndex {
   ConflictAction conflict = ConflictAction::Default;
 };
 
-// Views and triggers are only recognised (from the schema): their name and, for a
-// trigger, its table.
 struct CreateView {
   std::string name;
   bool temporary = false;
+  std::shared_ptr<Select> select;  // its text stays with the statement's
 };
+// Triggers are only recognised (from the schema): their name and table.
 struct CreateTrigger {
   std::string name;
   std::string table;
@@ -109,6 +109,9 @@ struct DropTable {
   std::string spelled;  // as written, quotes included: a missing table is reported so
 };
 struct DropIndex {
+  std::string name;
+};
+struct DropView {
   std::string name;
 };
 
@@ -144,7 +147,10 @@ enum JoinFlag : uint8_t {
 };
 
 struct FromItem {
-  std::string table;                 // empty for a sub-select
+  std::string table;  // empty for a sub-select
+  // The database the table was fixed to ("main" inside a view's query, whose missing tables
+  // are reported as main.name); empty for a name looked up as written.
+  std::string database;
   std::shared_ptr<Select> subquery;  // FROM (SELECT ...)
   std::optional<std::string> alias;
   uint8_t join = 0;  // JoinFlag bits of the join before this item (0 for a comma or JOIN)
@@ -203,8 +209,8 @@ struct Pragma {
 };
 
 using StatementBody =
-    std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable, DropIndex, Insert,
-                 Select, Update, Delete, Begin, Commit, Rollback, Pragma>;
+    std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable, DropIndex,
+                 DropView, Insert, Select, Update, Delete, Begin, Commit, Rollback, Pragma>;
 
 struct Statement {
   StatementBody body;

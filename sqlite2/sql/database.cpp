@@ -180,7 +180,10 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
           },
           [&](const DropTable& drop) { runWrite(true, [&] { runDropTable(session, drop); }); },
           [&](const DropIndex& drop) { runWrite(true, [&] { runDropIndex(session, drop); }); },
-          [&](const CreateView&) { throw Error(SQLITE_ERROR, "views are not supported"); },
+          [&](const CreateView& create) {
+            runWrite(true, [&] { runCreateView(session, create, text); });
+          },
+          [&](const DropView& drop) { runWrite(true, [&] { runDropView(session, drop); }); },
           [&](const CreateTrigger&) { throw Error(SQLITE_ERROR, "triggers are not supported"); },
           [&](const Begin&) { begin(); },
           [&](const Commit&) { commit(); },

@@ -293,7 +293,6 @@ StatementBody Parser::parseCreate() {
       advance();
       return parseCreateIndex(false);
     case TokenType::View:
-      if (mode_ == Mode::Execute) syntaxError();
       return parseCreateView(false);
     case TokenType::Trigger:
       if (mode_ == Mode::Execute) syntaxError();
@@ -627,14 +626,14 @@ CreateIndex Parser::parseCreateIndex(bool unique) {
   return index;
 }
 
-// CREATE VIEW name AS select: only the name matters; the query is not read.
+// CREATE VIEW name AS select
 CreateView Parser::parseCreateView(bool temporary) {
   expect(TokenType::View);
   CreateView view;
   view.temporary = temporary;
   view.name = parseName();
   expect(TokenType::As);
-  while (peek().type != TokenType::EndOfText && peek().type != TokenType::Semicolon) advance();
+  view.select = std::make_shared<Select>(parseSelect());
   return view;
 }
 
@@ -678,6 +677,7 @@ StatementBody Parser::parseDrop() {
     const Token name = advance();
     return DropTable{tokenName(name), std::string(name.text)};
   }
+  if (accept(TokenType::View)) return DropView{parseName()};
   expect(TokenType::Index);
   return DropIndex{parseName()};
 }

@@ -9,6 +9,7 @@
 #include "record/row_record.h"
 #include "sql/parser.h"
 #include "sql/sql_value.h"
+#include "sql/view_query.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -132,7 +133,7 @@ void Schema::applyCreateText(std::string_view sql, PageNumber root) {
     addIndex(built);
   } else if (auto* view = std::get_if<CreateView>(&statement.body)) {
     if (view->temporary || findTable(view->name) || findIndex(view->name)) return;
-    addView(view->name);
+    if (std::shared_ptr<Table> built = buildView(sql)) addTable(built);
   } else if (auto* trigger = std::get_if<CreateTrigger>(&statement.body)) {
     if (trigger->temporary) return;
     addTrigger(trigger->name, trigger->table);
@@ -233,11 +234,20 @@ void Schema::addIndex(std::shared_ptr<Index> index) {
   indexes_[lowerName(index->name)] = std::move(index);
 }
 
-void Schema::addView(const std::string& name) {
+std::shared_ptr<Table> Schema::buildView(std::string_view createText) {
+  auto text = std::make_shared<const std::string>(createText);
+  Parser parser(*text, Parser::Mode::LoadSchema);
+  Statement statement;
+  if (!parser.next(statement)) return nullptr;
+  auto* definition = std::get_if<CreateView>(&statement.body);
+  if (!definition) return nullptr;
+  fixToMainDatabase(*definition->select);
   auto view = std::make_shared<Table>();
-  view->name = name;
+  view->name = definition->name;
   view->isView = true;
-  tables_[lowerName(name)] = std::move(view);
+  view->viewText = std::move(text);
+  view->viewSelect = definition->select;
+  return view;
 }
 
 void Schema::addTrigger(const std::string& name, const std::string& tableName) {

@@ -48,6 +48,9 @@ struct Table {
   // The ON CONFLICT choice of the INTEGER PRIMARY KEY (a row number already taken).
   ConflictAction rowNumberConflict = ConflictAction::Default;
   bool isView = false;
+  // A view's query, parsed from the CREATE VIEW text it keeps (its names point into it).
+  std::shared_ptr<const std::string> viewText;
+  std::shared_ptr<const Select> viewSelect;
   bool hasTriggers = false;
 
   // The column of that name (any case), or -1.
@@ -89,7 +92,8 @@ class Schema {
 
   void addTable(std::shared_ptr<Table> table);
   void addIndex(std::shared_ptr<Index> index);  // to its table, as the newest
-  void addView(const std::string& name);
+  // A view from its CREATE VIEW text; null when the text is no view definition.
+  static std::shared_ptr<Table> buildView(std::string_view createText);
   void addTrigger(const std::string& name, const std::string& table);
   void removeTable(std::string_view name);  // with its indexes and triggers
   void removeIndex(std::string_view name);

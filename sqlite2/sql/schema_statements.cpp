@@ -8,6 +8,7 @@
 #include "record/table_key.h"
 #include "sql/session.h"
 #include "sql/table_writer.h"
+#include "sql/view_query.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -70,16 +71,19 @@ void fillIndex(Session& session, const Table& table, const Index& index) {
   }
 }
 
+// A new table or view takes a name no table, view or index has.
+void requireNameFree(const Schema& schema, const std::string& name) {
+  if (schema.findTable(name)) throw Error(SQLITE_ERROR, "table " + name + " already exists");
+  if (schema.findIndex(name)) {
+    throw Error(SQLITE_ERROR, "there is already an index named " + name);
+  }
+}
+
 }  // namespace
 
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text) {
   Schema& schema = *session.schema;
-  if (schema.findTable(create.name)) {
-    throw Error(SQLITE_ERROR, "table " + create.name + " already exists");
-  }
-  if (schema.findIndex(create.name)) {
-    throw Error(SQLITE_ERROR, "there is already an index named " + create.name);
-  }
+  requireNameFree(schema, create.name);
   std::shared_ptr<Table> table = Schema::buildTable(create);
   session.statementStarted = true;
   // The automatic indexes get their roots first, in the order the constraints appear; the
@@ -134,6 +138,32 @@ void runDropTable(Session& session, const DropTable& drop) {
     if (index->root != 0) session.btree->dropTree(index->root);
   }
   std::string name = table->name;
+  removeSchemaRows(session, [&name](const RecordView& row) { return fieldIs(row, 2, name); });
+  session.noteSchemaChange();
+  schema.removeTable(name);
+}
+
+void runCreateView(Session& session, const CreateView& create, std::string_view text) {
+  Schema& schema = *session.schema;
+  requireNameFree(schema, create.name);
+  // The stored text is parsed again, so that the schema's view reads exactly what another
+  // connection (and the reference library) will read from the file.
+  std::shared_ptr<Table> view = Schema::buildView(text);
+  if (!view) throw Error(SQLITE_INTERNAL, "view definition not understood");
+  checkViewSources(schema, *view->viewSelect);
+  session.statementStarted = true;
+  addSchemaRow(session, "view", view->name, view->name, 0, std::string(text));
+  session.noteSchemaChange();
+  schema.addTable(view);
+}
+
+void runDropView(Session& session, const DropView& drop) {
+  Schema& schema = *session.schema;
+  std::shared_ptr<Table> view = schema.findTable(drop.name);
+  if (!view) throw Error(SQLITE_ERROR, "no such table: " + drop.name);
+  if (!view->isView) throw Error(SQLITE_ERROR, "use DROP TABLE to delete table " + view->name);
+  session.statementStarted = true;
+  std::string name = view->name;
   removeSchemaRows(session, [&name](const RecordView& row) { return fieldIs(row, 2, name); });
   session.noteSchemaChange();
   schema.removeTable(name);

@@ -48,6 +48,24 @@ std::shared_ptr<Table> Session::table(const std::string& name) const {
   return found;
 }
 
+std::shared_ptr<Table> Session::table(const FromItem& item) const {
+  std::shared_ptr<Table> found = schema->findTable(item.table);
+  if (found) return found;
+  std::string prefix = item.database.empty() ? "" : item.database + ".";
+  throw Error(SQLITE_ERROR, "no such table: " + prefix + item.table);
+}
+
+ExpandingView::ExpandingView(Session& session, const Table& view) : session_(session) {
+  for (const Table* outer : session.viewsBeingExpanded) {
+    if (outer == &view) throw Error(SQLITE_ERROR, "view " + view.name + " is circularly defined");
+  }
+  session.viewsBeingExpanded.push_back(&view);
+}
+
+ExpandingView::~ExpandingView() {
+  session_.viewsBeingExpanded.pop_back();
+}
+
 std::unique_ptr<Cursor> Session::takeWriteCursor(PageNumber root) {
   if (writeCursor && writeCursorRoot == root) return std::move(writeCursor);
   return std::make_unique<Cursor>(*btree, root, true);

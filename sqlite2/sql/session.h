@@ -57,6 +57,9 @@ struct Session {
   // Tables being read by statements still running (a row callback may run more statements):
   // root page -> number of readers.
   std::map<PageNumber, int> tablesBeingRead;
+  // The views whose queries are being run, inner ones last: a view that a file defines
+  // through itself would otherwise be expanded without end.
+  std::vector<const Table*> viewsBeingExpanded;
   int32_t cookieAtTransactionStart = 0;
   // Whether the current statement got past its preparation (names resolved, checks made).
   // An error before that point clears the changes count of the whole call, as in the
@@ -78,6 +81,8 @@ struct Session {
   void noteSchemaChange();
   // The table a statement names; "no such table: name" otherwise.
   std::shared_ptr<Table> table(const std::string& name) const;
+  // The table or view a FROM item names; "no such table: [database.]name" otherwise.
+  std::shared_ptr<Table> table(const FromItem& item) const;
   // A writable cursor on the tree: the kept one when it is that tree's, a new one otherwise.
   std::unique_ptr<Cursor> takeWriteCursor(PageNumber root);
   void keepWriteCursor(PageNumber root, std::unique_ptr<Cursor> cursor);
@@ -97,6 +102,19 @@ class ReadingTable {
   PageNumber root_;
 };
 
+// Marks a view as being expanded for the lifetime of the object; throws Error when it
+// already is (a view defined through itself).
+class ExpandingView {
+ public:
+  ExpandingView(Session& session, const Table& view);
+  ~ExpandingView();
+  ExpandingView(const ExpandingView&) = delete;
+  ExpandingView& operator=(const ExpandingView&) = delete;
+
+ private:
+  Session& session_;
+};
+
 // The statements. Each runs inside the transaction the caller opened (a write statement) or
 // with the file at least share-locked (a read).
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow);
@@ -109,6 +127,8 @@ void runCreateTable(Session& session, const CreateTable& create, std::string_vie
 void runCreateIndex(Session& session, const CreateIndex& create, std::string_view text);
 void runDropTable(Session& session, const DropTable& drop);
 void runDropIndex(Session& session, const DropIndex& drop);
+void runCreateView(Session& session, const CreateView& create, std::string_view text);
+void runDropView(Session& session, const DropView& drop);
 void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
 // Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.
 void runPragma(Session& session, const Pragma& pragma, const ResultRowCallback& onRow);

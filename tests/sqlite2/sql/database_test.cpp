@@ -344,7 +344,7 @@ TEST_F(DatabaseTest, SchemaRowsThatStopTheOpen) {
   }
 }
 
-TEST_F(DatabaseTest, ViewsAndTablesWithTriggersAreReadOnly) {
+TEST_F(DatabaseTest, ViewsReadAndTablesWithTriggersAreReadOnly) {
   std::string path = dir_.file("objects.db");
   writeSchemaRows(
       path,
@@ -356,7 +356,7 @@ TEST_F(DatabaseTest, ViewsAndTablesWithTriggersAreReadOnly) {
           {"table", "w", "w", "5", "create table w(a)"},
       });
   std::unique_ptr<Database> db = Database::open(path);
-  EXPECT_EQ(runOurs(*db, "select * from v").message, "cannot read view v: views are not supported");
+  EXPECT_EQ(runOurs(*db, "select * from v").code, SQLITE_OK);
   EXPECT_EQ(runOurs(*db, "insert into v values(1)").message,
             "cannot modify v because it is a view");
   EXPECT_EQ(runOurs(*db, "drop table v").message, "use DROP VIEW to delete view v");
@@ -371,6 +371,22 @@ TEST_F(DatabaseTest, ViewsAndTablesWithTriggersAreReadOnly) {
   EXPECT_EQ(runOurs(*db, "drop table t").code, SQLITE_OK);
   EXPECT_EQ(column(runOurs(*db, "select name from sqlite_master")),
             (std::vector<std::string>{"v", "u", "w"}));
+  EXPECT_EQ(runOurs(*db, "select * from v").message, "no such table: main.t");
+}
+
+// A file may define views through each other; reading one then fails instead of expanding
+// the views without end.
+TEST_F(DatabaseTest, ViewsDefinedThroughEachOtherFailWhenRead) {
+  std::string path = dir_.file("circular.db");
+  writeSchemaRows(path, {
+                            {"view", "a", "a", "0", "create view a as select * from b"},
+                            {"view", "b", "b", "0", "create view b as select x from a"},
+                            {"view", "c", "c", "0", "create view c as select * from c"},
+                        });
+  std::unique_ptr<Database> db = Database::open(path);
+  EXPECT_EQ(runOurs(*db, "select * from a").message, "view a is circularly defined");
+  EXPECT_EQ(runOurs(*db, "select 1 from b, c").message, "view b is circularly defined");
+  EXPECT_EQ(runOurs(*db, "drop view c").code, SQLITE_OK);
 }
 
 TEST_F(DatabaseTest, IntegrityCheckFindsIndexesOutOfStep) {

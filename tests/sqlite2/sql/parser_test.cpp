@@ -122,7 +122,8 @@ TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
   EXPECT_EQ(parseError("select a from t where a not is null"), "near \"is\": syntax error");
   EXPECT_EQ(parseError("select count(distinct a) from t"), "near \"distinct\": syntax error");
   EXPECT_EQ(parseError("select ?"), "near \"?\": syntax error");
-  EXPECT_EQ(parseError("create view v as select 1"), "near \"view\": syntax error");
+  EXPECT_EQ(parseError("create view v as select from t"), "near \"from\": syntax error");
+  EXPECT_EQ(parseError("create view v(a) as select 1"), "near \"(\": syntax error");
   EXPECT_EQ(parseError("create trigger g after insert on t begin select 1; end"),
             "near \"trigger\": syntax error");
   EXPECT_EQ(parseError("create temp table x(a)"), "near \"temp\": syntax error");
@@ -273,6 +274,8 @@ TEST(Parser, StoredSchemaMayHoldViewsTriggersAndAnyCheck) {
   auto view = parseAs<CreateView>("CREATE VIEW v AS SELECT a FROM t WHERE a LIKE 'x%'",
                                   Parser::Mode::LoadSchema);
   EXPECT_EQ(view.name, "v");
+  ASSERT_TRUE(view.select);
+  EXPECT_EQ(view.select->from.at(0).table, "t");
   auto trigger = parseAs<CreateTrigger>(
       "create trigger g before update of a, b on \"T\" for each row begin delete from u; end",
       Parser::Mode::LoadSchema);
