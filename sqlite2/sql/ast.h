@@ -199,6 +199,14 @@ struct Delete {
   ExprPtr where;
 };
 
+// COPY [OR conflict] table FROM file [USING DELIMITERS text]
+struct Copy {
+  ConflictAction conflict = ConflictAction::Default;
+  std::string table;
+  std::string file;
+  std::string delimiter = "\t";
+};
+
 struct Begin {};
 struct Commit {};
 struct Rollback {};
@@ -210,7 +218,7 @@ struct Pragma {
 
 using StatementBody =
     std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable, DropIndex,
-                 DropView, Insert, Select, Update, Delete, Begin, Commit, Rollback, Pragma>;
+                 DropView, Insert, Select, Update, Delete, Copy, Begin, Commit, Rollback, Pragma>;
 
 struct Statement {
   StatementBody body;

@@ -164,6 +164,10 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
             runWrite(false, [&] { runInsert(session, insert); });
             reportCount("rows inserted", onRow);
           },
+          [&](const Copy& copy) {
+            runWrite(false, [&] { runCopy(session, copy); });
+            reportCount("rows inserted", onRow);
+          },
           [&](const Update& update) {
             runWrite(false, [&] { runUpdate(session, update); });
             reportCount("rows updated", onRow);

@@ -251,6 +251,8 @@ StatementBody Parser::parseBody() {
       return parseBeginCommitRollback();
     case TokenType::Pragma:
       return parsePragma();
+    case TokenType::Copy:
+      return parseCopy();
     default:
       syntaxError();
   }
@@ -680,6 +682,20 @@ StatementBody Parser::parseDrop() {
   if (accept(TokenType::View)) return DropView{parseName()};
   expect(TokenType::Index);
   return DropIndex{parseName()};
+}
+
+Copy Parser::parseCopy() {
+  advance();  // COPY
+  Copy copy;
+  copy.conflict = parseOrConflict();
+  copy.table = parseName();
+  expect(TokenType::From);
+  copy.file = parseName();
+  if (accept(TokenType::Using)) {
+    expect(TokenType::Delimiters);
+    copy.delimiter = tokenName(expect(TokenType::String));
+  }
+  return copy;
 }
 
 // INSERT INTO table [(columns)] VALUES (expressions)

@@ -121,6 +121,8 @@ void runSelect(Session& session, const Select& select, const ResultRowCallback& 
 // Runs a SELECT (compound or not) and gathers its rows.
 QueryRows collectSelect(Session& session, const Select& select);
 void runInsert(Session& session, const Insert& insert);
+// COPY: the rows of a text file, each inserted as INSERT inserts a value for every column.
+void runCopy(Session& session, const Copy& copy);
 void runUpdate(Session& session, const Update& update);
 void runDelete(Session& session, const Delete& del);
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text);

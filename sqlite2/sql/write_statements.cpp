@@ -190,6 +190,12 @@ void insertRow(Session& session, TableWriter& writer, NewRow& row) {
 
 }  // namespace
 
+void insertValuesOfAllColumns(Session& session, TableWriter& writer, const Table& table,
+                              std::vector<SqlValue>& values) {
+  NewRow row = rowOfAllColumns(table, values);
+  insertRow(session, writer, row);
+}
+
 void runInsert(Session& session, const Insert& insert) {
   std::shared_ptr<Table> table = writableTable(session, insert.table);
   size_t valueCount = 0;

@@ -374,6 +374,23 @@ TEST_F(DatabaseTest, ViewsReadAndTablesWithTriggersAreReadOnly) {
   EXPECT_EQ(runOurs(*db, "select * from v").message, "no such table: main.t");
 }
 
+// A line with fewer fields than the table has columns leaves the others NULL (the reference
+// library fills them with what an earlier line left behind); fields split on the whole
+// delimiter text.
+TEST_F(DatabaseTest, CopyFillsMissingFieldsWithNull) {
+  std::string data = dir_.file("data.txt");
+  orvalen::test::writeFile(data, "1\tone\tx\n3\tthree\nd:e:f\n");
+  std::unique_ptr<Database> db = Database::open(path_);
+  ASSERT_EQ(runOurs(*db, "create table t(a, b, c)").code, SQLITE_OK);
+  ASSERT_EQ(runOurs(*db, "copy t from '" + data + "'").code, SQLITE_OK);
+  EXPECT_EQ(column(runOurs(*db, "select quote(c) from t")),
+            (std::vector<std::string>{"'x'", "NULL", "NULL"}));
+  ASSERT_EQ(runOurs(*db, "copy t from '" + data + "' using delimiters '::'").code, SQLITE_OK);
+  EXPECT_EQ(
+      column(runOurs(*db, "select quote(a) || quote(b) from t where rowid > 3")),
+      (std::vector<std::string>{"'1	one	x'NULL", "'3	three'NULL", "'d:e:f'NULL"}));
+}
+
 // A file may define views through each other; reading one then fails instead of expanding
 // the views without end.
 TEST_F(DatabaseTest, ViewsDefinedThroughEachOtherFailWhenRead) {
