@@ -274,12 +274,12 @@ StatementBody Parser::parseBeginCommitRollback() {
 
 StatementBody Parser::parseCreate() {
   advance();  // CREATE
-  if (peek().type == TokenType::Temp) {
-    // Temporary objects live in a file of their own, which this engine does not keep.
-    if (mode_ == Mode::Execute) syntaxError();
-    advance();
+  if (accept(TokenType::Temp)) {
     if (peek().type == TokenType::View) return parseCreateView(true);
-    if (peek().type == TokenType::Trigger) return parseCreateTrigger(true);
+    if (peek().type == TokenType::Trigger) {
+      if (mode_ == Mode::Execute) syntaxError();
+      return parseCreateTrigger(true);
+    }
     expect(TokenType::Table);
     return parseCreateTable(true);
   }

@@ -122,7 +122,9 @@ void databaseList(Session& session, const ResultRowCallback& onRow) {
   PragmaRows rows(onRow, names);
   rows.add({"0", "main", session.databasePath});
   // The temporary database has no file until something is stored there.
-  rows.add({"1", "temp", std::nullopt});
+  std::optional<std::string> temporaryFile;
+  if (session.temporary.btree()) temporaryFile = session.temporary.path();
+  rows.add({"1", "temp", temporaryFile});
 }
 
 int defaultCacheSize(const MetaValues& meta) {

@@ -20,7 +20,8 @@ void checkOneSelect(const Schema& schema, const Select& select) {
   for (const FromItem& item : select.from) {
     if (item.subquery) {
       checkViewSources(schema, *item.subquery);
-    } else if (!schema.findTable(item.table)) {
+    } else if (std::shared_ptr<Table> found = schema.findTable(item.table);
+               !found || (found->temporary && item.database == "main")) {
       std::string prefix = item.database.empty() ? "" : item.database + ".";
       throw Error(SQLITE_ERROR, "no such table: " + prefix + item.table);
     }

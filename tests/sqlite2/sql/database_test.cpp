@@ -391,6 +391,29 @@ TEST_F(DatabaseTest, CopyFillsMissingFieldsWithNull) {
       (std::vector<std::string>{"'1	one	x'NULL", "'3	three'NULL", "'d:e:f'NULL"}));
 }
 
+// Temporary tables stay with their connection: another connection's schema change makes
+// this one read the file's schema again without losing them, and closing removes their file.
+TEST_F(DatabaseTest, TemporaryTablesOutliveSchemaReloadsAndGoAtClose) {
+  std::unique_ptr<Database> db = Database::open(path_);
+  ASSERT_EQ(runOurs(*db, "create temp table x(a unique); insert into x values(1)").code, SQLITE_OK);
+  Outcome list = runOurs(*db, "pragma database_list");
+  ASSERT_EQ(list.rows.size(), 2u);
+  ASSERT_TRUE(list.rows[1][2]);
+  std::string temporaryFile = *list.rows[1][2];
+  EXPECT_TRUE(orvalen::test::fileExists(temporaryFile));
+  {
+    std::unique_ptr<Database> other = Database::open(path_);
+    EXPECT_EQ(runOurs(*other, "select * from x").message, "no such table: x");
+    ASSERT_EQ(runOurs(*other, "create table m(b)").code, SQLITE_OK);
+  }
+  EXPECT_EQ(column(runOurs(*db, "select a from x")), (std::vector<std::string>{"1"}));
+  EXPECT_EQ(runOurs(*db, "insert into x values(1)").message, "column a is not unique");
+  EXPECT_EQ(runOurs(*db, "insert into m select a from x").code, SQLITE_OK);
+  db.reset();
+  EXPECT_FALSE(orvalen::test::fileExists(temporaryFile));
+  EXPECT_FALSE(orvalen::test::fileExists(temporaryFile + "-journal"));
+}
+
 // A file may define views through each other; reading one then fails instead of expanding
 // the views without end.
 TEST_F(DatabaseTest, ViewsDefinedThroughEachOtherFailWhenRead) {

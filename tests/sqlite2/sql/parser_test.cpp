@@ -80,7 +80,7 @@ TEST(Parser, SyntaxErrorsNameTheFirstTokenThatCannotFollow) {
   EXPECT_EQ(parseError("select 1.;"), "near \".\": syntax error");
   EXPECT_EQ(parseError("create table main.x(a)"), "near \".\": syntax error");
   EXPECT_EQ(parseError("create index i on t(a collate text)"), "near \"collate\": syntax error");
-  EXPECT_EQ(parseError("create temp index i on t(a)"), "near \"temp\": syntax error");
+  EXPECT_EQ(parseError("create temp index i on t(a)"), "near \"index\": syntax error");
   EXPECT_EQ(parseError("create table y(a varchar(1.5))"), "near \"1.5\": syntax error");
   EXPECT_EQ(parseError("create table y(a default left)"), "near \"left\": syntax error");
   EXPECT_EQ(parseError("create table y(a,)"), "near \")\": syntax error");
@@ -126,7 +126,8 @@ TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
   EXPECT_EQ(parseError("create view v(a) as select 1"), "near \"(\": syntax error");
   EXPECT_EQ(parseError("create trigger g after insert on t begin select 1; end"),
             "near \"trigger\": syntax error");
-  EXPECT_EQ(parseError("create temp table x(a)"), "near \"temp\": syntax error");
+  EXPECT_EQ(parseError("create temp trigger g after insert on t begin select 1; end"),
+            "near \"trigger\": syntax error");
   EXPECT_EQ(parseError("create table x as select 1"), "near \"as\": syntax error");
   EXPECT_EQ(parseError("vacuum"), "near \"vacuum\": syntax error");
   EXPECT_EQ(parseError("explain select 1"), "near \"explain\": syntax error");
