@@ -108,6 +108,38 @@ TEST_F(DatabaseTest, StatementsRunFromARowCallback) {
   EXPECT_EQ(run("insert into t values(3)").code, SQLITE_OK);
 }
 
+// A view's rows are gathered before they are handed on: its callback may drop the view and
+// its table. A temporary table being read is locked as a table of the file is.
+TEST_F(DatabaseTest, ViewsAndTemporaryTablesUnderARunningQuery) {
+  run("create table t(a); insert into t values(1); insert into t values(2);"
+      "create view v as select a * 10 b from t; create temp table x(a); insert into x values(7)");
+  std::vector<std::string> seen;
+  std::vector<Outcome> nested;
+  db_->execute("select b from v", [&](int, const char* const* values, const char* const*) {
+    seen.push_back(values[0]);
+    nested.push_back(run("drop view v"));
+    nested.push_back(run("drop table t"));
+    return true;
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"10", "20"}));
+  ASSERT_EQ(nested.size(), 4u);
+  EXPECT_EQ(nested[0].code, SQLITE_OK);
+  EXPECT_EQ(nested[1].code, SQLITE_OK);
+  EXPECT_EQ(nested[2].message, "no such table: v");
+  nested.clear();
+  db_->execute("select a from x", [&](int, const char* const*, const char* const*) {
+    nested.push_back(run("drop table x"));
+    nested.push_back(run("insert into x values(8)"));
+    nested.push_back(run("create table t(a); insert into t select a from x"));
+    return true;
+  });
+  ASSERT_EQ(nested.size(), 3u);
+  EXPECT_EQ(nested[0].code, SQLITE_LOCKED);
+  EXPECT_EQ(nested[1].code, SQLITE_LOCKED);
+  EXPECT_EQ(nested[2].code, SQLITE_OK);
+  EXPECT_EQ(column(run("select a from t")), (std::vector<std::string>{"7"}));
+}
+
 TEST_F(DatabaseTest, ValuesGivenToARowCallbackStayWholeWhileItRunsStatements) {
   // Short rows are handed on from where they lie in the file's pages, long ones from a copy;
   // both must hold still while the callback reads, writes elsewhere and fails a statement.
