@@ -79,6 +79,16 @@ void tableInfo(Session& session, const std::string& name, const ResultRowCallbac
   std::shared_ptr<Table> table = session.schema->findTable(name);
   if (!table) return;
   std::vector<std::string> names{"cid", "name", "type", "notnull", "dflt_value", "pk"};
+  if (table->isView) {
+    // A view's columns have no type or constraint of their own.
+    std::vector<std::string> columns = viewColumnNames(session, *table);
+    session.resultNames = names;
+    PragmaRows rows(onRow, names);
+    for (size_t i = 0; i < columns.size(); ++i) {
+      rows.add({std::to_string(i), columns[i], "numeric", "0", std::nullopt, "0"});
+    }
+    return;
+  }
   session.resultNames = names;
   PragmaRows rows(onRow, names);
   for (size_t i = 0; i < table->columns.size(); ++i) {

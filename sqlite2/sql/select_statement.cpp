@@ -40,6 +40,7 @@ class SelectQuery {
   SelectQuery(Session& session, const Select& select, bool part = false);
   void run(const ResultRowCallback& onRow);
   QueryRows collect();
+  std::vector<std::string> tableColumnNames() const;
 
  private:
   void openSources();
@@ -55,7 +56,6 @@ class SelectQuery {
   // A result column named by its number or alias in ORDER BY or GROUP BY; null otherwise.
   const CompiledExpr* resultColumnFor(const Expr& expr, const char* clause) const;
   std::vector<OrderColumn> orderColumns() const;
-  std::vector<std::string> tableColumnNames() const;
 
   std::vector<const CompiledExpr*> whereTerms() const;
   std::vector<JoinWalker::Source> walkerSources() const;
@@ -759,6 +759,13 @@ void runSelect(Session& session, const Select& select, const ResultRowCallback& 
 QueryRows collectSelectPart(Session& session, const Select& select) {
   SelectQuery query(session, select, true);
   return query.collect();
+}
+
+std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
+  ExpandingView expanding(session, view);
+  // A compound's columns are named by its first SELECT.
+  SelectQuery query(session, *view.viewSelect, !view.viewSelect->compound.empty());
+  return query.tableColumnNames();
 }
 
 QueryRows collectSelect(Session& session, const Select& select) {

@@ -129,6 +129,8 @@ class ExpandingView {
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow);
 // Runs a SELECT (compound or not) and gathers its rows.
 QueryRows collectSelect(Session& session, const Select& select);
+// The names of a view's columns, from its query (which is prepared, not run).
+std::vector<std::string> viewColumnNames(Session& session, const Table& view);
 void runInsert(Session& session, const Insert& insert);
 // COPY: the rows of a text file, each inserted as INSERT inserts a value for every column.
 void runCopy(Session& session, const Copy& copy);

@@ -51,6 +51,11 @@ TEST_F(ViewDifferential, ReadsThroughViews) {
       "create view v10 as select t.* from t",
       "create view v11 as select nosuch from t",
       "select * from sqlite_master",
+      "pragma table_info(v1)",
+      "pragma table_info(v2)",
+      "pragma table_info(v5)",
+      "pragma table_info(v7)",
+      "pragma index_list(v1)",
       "select * from v1",
       "select a from v1 where b = 'y'",
       "select v1.a, x.b from v1, v1 x where v1.a = x.a",
@@ -112,6 +117,7 @@ TEST_F(ViewDifferential, DefinitionErrorsAndDrop) {
       "select * from v",
       "drop table t",
       "select * from w8",
+      "pragma table_info(w8)",
       "select * from sqlite_master",
   });
 }
