@@ -207,6 +207,8 @@ struct Copy {
   std::string delimiter = "\t";
 };
 
+struct Vacuum {};
+
 struct Begin {};
 struct Commit {};
 struct Rollback {};
@@ -216,9 +218,9 @@ struct Pragma {
   std::optional<std::string> value;  // of "= value" or "(value)", as written (a sign included)
 };
 
-using StatementBody =
-    std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable, DropIndex,
-                 DropView, Insert, Select, Update, Delete, Copy, Begin, Commit, Rollback, Pragma>;
+using StatementBody = std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable,
+                                   DropIndex, DropView, Insert, Select, Update, Delete, Copy,
+                                   Vacuum, Begin, Commit, Rollback, Pragma>;
 
 struct Statement {
   StatementBody body;

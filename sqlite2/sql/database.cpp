@@ -227,6 +227,12 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
           },
           [&](const DropView& drop) { runWrite(true, [&] { runDropView(session, drop); }); },
           [&](const CreateTrigger&) { throw Error(SQLITE_ERROR, "triggers are not supported"); },
+          [&](const Vacuum&) {
+            if (explicitTransaction) {
+              throw Error(SQLITE_ERROR, "cannot VACUUM from within a transaction");
+            }
+            runWrite(true, [&] { runVacuum(session); });
+          },
           [&](const Begin&) { begin(); },
           [&](const Commit&) { commit(); },
           [&](const Rollback&) { rollback(); },

@@ -253,6 +253,11 @@ StatementBody Parser::parseBody() {
       return parsePragma();
     case TokenType::Copy:
       return parseCopy();
+    case TokenType::Vacuum:
+      // VACUUM [name]: the name is read and has no effect.
+      advance();
+      if (peekIsName()) advance();
+      return Vacuum{};
     default:
       syntaxError();
   }

@@ -134,6 +134,8 @@ std::vector<std::string> viewColumnNames(Session& session, const Table& view);
 void runInsert(Session& session, const Insert& insert);
 // COPY: the rows of a text file, each inserted as INSERT inserts a value for every column.
 void runCopy(Session& session, const Copy& copy);
+// VACUUM: the file rebuilt without its free pages, inside a transaction of its own.
+void runVacuum(Session& session);
 void runUpdate(Session& session, const Update& update);
 void runDelete(Session& session, const Delete& del);
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text);

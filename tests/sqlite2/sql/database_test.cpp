@@ -446,6 +446,24 @@ TEST_F(DatabaseTest, TemporaryTablesOutliveSchemaReloadsAndGoAtClose) {
   EXPECT_FALSE(orvalen::test::fileExists(temporaryFile + "-journal"));
 }
 
+// VACUUM of a file without tables, and from a row callback while a table is read.
+TEST_F(DatabaseTest, VacuumOfAnEmptyFileAndUnderARunningQuery) {
+  EXPECT_EQ(run("vacuum").code, SQLITE_OK);
+  EXPECT_EQ(column(run("pragma integrity_check")), (std::vector<std::string>{"ok"}));
+  run("create table t(a); insert into t values(1); create table u(b); insert into u values(2);"
+      "delete from u");
+  std::vector<Outcome> nested;
+  db_->execute("select a from t", [&](int, const char* const*, const char* const*) {
+    nested.push_back(run("vacuum"));
+    return true;
+  });
+  ASSERT_EQ(nested.size(), 1u);
+  EXPECT_EQ(nested[0].message, "database table is locked");
+  EXPECT_EQ(run("vacuum").code, SQLITE_OK);
+  EXPECT_EQ(column(run("select a from t")), (std::vector<std::string>{"1"}));
+  EXPECT_EQ(column(run("pragma integrity_check")), (std::vector<std::string>{"ok"}));
+}
+
 // A file may define views through each other; reading one then fails instead of expanding
 // the views without end.
 TEST_F(DatabaseTest, ViewsDefinedThroughEachOtherFailWhenRead) {

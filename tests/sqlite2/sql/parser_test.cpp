@@ -129,7 +129,7 @@ TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
   EXPECT_EQ(parseError("create temp trigger g after insert on t begin select 1; end"),
             "near \"trigger\": syntax error");
   EXPECT_EQ(parseError("create table x as select 1"), "near \"as\": syntax error");
-  EXPECT_EQ(parseError("vacuum"), "near \"vacuum\": syntax error");
+  EXPECT_EQ(parseError("vacuum x y"), "near \"y\": syntax error");
   EXPECT_EQ(parseError("explain select 1"), "near \"explain\": syntax error");
   EXPECT_EQ(parseError("begin on conflict replace"), "near \"on\": syntax error");
   EXPECT_EQ(parseError("select * from main.t"), "near \".\": syntax error");
