@@ -1,8 +1,7 @@
 #include "plugin_paths.h"
 
-#include <sys/stat.h>
-
 #include "executable_path.h"
+#include "file_system.h"
 
 namespace orvalen::app {
 
@@ -24,8 +23,7 @@ std::vector<std::string> templateCandidates(const std::string& exePath,
 
 std::string firstExistingFile(const std::vector<std::string>& candidates) {
   for (const auto& candidate : candidates) {
-    struct stat info {};
-    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return candidate;
+    if (isRegularFile(candidate)) return candidate;
   }
   return {};
 }

@@ -1,19 +1,17 @@
 #include "type_sel_dlg.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <utility>
 
 #include <wx/button.h>
 
 #include "editor/failure_message.h"
 #include "editor/resource_ids.h"
-#include "editor/wx/app_icon.h"
 #include "editor/wx/dialog_units.h"
 #include "editor/wx/message_box.h"
+#include "editor/wx/native_window.h"
 #include "exclusive_copy.h"
 #include "executable_path.h"
+#include "file_system.h"
 #include "plugin_paths.h"
 
 namespace orvalen::app {
@@ -23,11 +21,6 @@ std::string oneALine(const std::vector<std::string>& paths) {
   std::string text;
   for (const std::string& path : paths) text += "\n" + path;
   return text;
-}
-
-bool pathExists(const std::string& path) {
-  struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0;
 }
 
 void addChoiceButton(wxDialog* dialog, int id, const char* utf8Label, int y,
@@ -46,7 +39,8 @@ CTypeSelDlg::CTypeSelDlg(Toolkit& toolkit, EditorRunner runEditor, TemplateLocat
       toolkit_(toolkit),
       runEditor_(std::move(runEditor)),
       templates_(std::move(templates)) {
-  SetIcon(wx::appIcon());
+  wx::useTemplateFont(this, "宋体", 9);
+  wx::setApplicationIcon(this);
   wx::setClientSizeInDialogUnits(this, 258, 121);
   addChoiceButton(this, IDC_BTN_NEW, "设计一个新的视频扩展插件", 30, &CTypeSelDlg::OnNewPlugin,
                   this);
@@ -124,7 +118,7 @@ void CTypeSelDlg::editAndEnd(const std::string& path, bool existedBefore) {
     EndModal(wxID_OK);
     return;
   }
-  if (!existedBefore) ::unlink(path.c_str());
+  if (!existedBefore) removeFile(path);
 }
 
 }  // namespace orvalen::app

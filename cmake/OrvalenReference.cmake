@@ -7,6 +7,11 @@ include_guard(GLOBAL)
 
 add_library(orvalen_reference_loader INTERFACE)
 target_link_libraries(orvalen_reference_loader INTERFACE ${CMAKE_DL_LIBS})
+if(WIN32)
+  # The loader's <dlfcn.h>, which loads nothing on Windows: the reference is a Linux library.
+  target_include_directories(orvalen_reference_loader SYSTEM INTERFACE
+                             "${PROJECT_SOURCE_DIR}/tests/support/win/posix_compat")
+endif()
 if(EXISTS "${ORVALEN_REFERENCE_DIR}/sqlite2_reference.h")
   target_include_directories(orvalen_reference_loader SYSTEM INTERFACE "${ORVALEN_REFERENCE_DIR}")
 else()

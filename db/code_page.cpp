@@ -1,13 +1,11 @@
 #include "db/code_page.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "db/code_page_converter.h"
 #include "db/exception.h"
 #include "db/utf8_character.h"
 
@@ -31,50 +29,6 @@ std::string quoteForMessage(std::string_view text) {
 
 }  // namespace
 
-// One direction of conversion through iconv.
-class CodePage::Converter {
- public:
-  Converter(const std::string& to, const std::string& from)
-      : handle_(iconv_open(to.c_str(), from.c_str())) {}
-  ~Converter() {
-    if (usable()) iconv_close(handle_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool usable() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts input until it ends or meets bytes it cannot convert. Returns the number of
-  // input bytes consumed; errno tells why it stopped early (EILSEQ or EINVAL).
-  std::size_t convert(std::string_view input, std::string& output) {
-    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    while (inLeft > 0) {
-      if (!step(&in, &inLeft, output) && errno != E2BIG) return input.size() - inLeft;
-    }
-    // Stateful code pages end with a shift back to their initial state.
-    while (!step(nullptr, nullptr, output) && errno == E2BIG) {
-    }
-    return input.size();
-  }
-
- private:
-  // One iconv call into a bounded buffer; false with errno set when it stopped early.
-  bool step(char** in, std::size_t* inLeft, std::string& output) {
-    char buffer[1024];
-    char* out = buffer;
-    std::size_t outLeft = sizeof buffer;
-    std::size_t result = iconv(handle_, in, inLeft, &out, &outLeft);
-    int reason = errno;
-    output.append(buffer, static_cast<std::size_t>(out - buffer));
-    errno = reason;
-    return result != static_cast<std::size_t>(-1);
-  }
-
-  iconv_t handle_;
-};
-
 CodePage CodePage::forPluginFiles() {
   const char* chosen = std::getenv("ORVALEN_CODEPAGE");
   return CodePage(chosen && *chosen ? chosen : kPluginFileDefault);
@@ -86,14 +40,14 @@ CodePage::CodePage(CodePage&&) noexcept = default;
 CodePage& CodePage::operator=(CodePage&&) noexcept = default;
 
 CodePage::Converter& CodePage::encoder() const {
-  if (!encoder_) encoder_ = std::make_unique<Converter>(name_, "UTF-8");
-  if (!encoder_->usable()) refuse("unknown code page " + name_);
+  if (!encoder_) encoder_ = openEncoder(name_);
+  if (!encoder_) refuse("unknown code page " + name_);
   return *encoder_;
 }
 
 CodePage::Converter& CodePage::decoder() const {
-  if (!decoder_) decoder_ = std::make_unique<Converter>("UTF-8", name_);
-  if (!decoder_->usable()) refuse("unknown code page " + name_);
+  if (!decoder_) decoder_ = openDecoder(name_);
+  if (!decoder_) refuse("unknown code page " + name_);
   return *decoder_;
 }
 
@@ -133,7 +87,7 @@ bool isAscii(std::string_view bytes) {
 // Each ASCII byte alone and all of them in a row must decode to themselves. A byte that
 // starts a sequence (UTF-7's '+', an escape of ISO-2022 or HZ) or is only part of a character
 // (UTF-16) does not convert alone, and one that stands for another character (EBCDIC) differs,
-// so such code pages always go through iconv.
+// so such code pages always go through the converter.
 bool CodePage::asciiStandsForItself() const {
   if (!asciiStandsForItself_) {
     Converter& converter = decoder();

@@ -3,7 +3,8 @@
 // The code page of a plugin file's texts. The program holds every text as UTF-8; a plugin
 // file holds its names and URLs as bytes in the code page of the Windows systems the files
 // are made for, code page 936 (GBK), unless the environment variable ORVALEN_CODEPAGE names
-// another iconv code page (for example UTF-8 or BIG5).
+// another code page (for example UTF-8 or BIG5). The conversions are the platform's own:
+// iconv on POSIX systems, the Win32 calls on Windows (db/code_page_converter.h).
 //
 // Writing: encode() refuses a text that the code page cannot hold, with a CppSQLiteException
 // (CPPSQLITE_ERROR) naming the text and the code page, so that nothing is stored.
@@ -23,7 +24,8 @@ class CodePage {
   // ORVALEN_CODEPAGE when set and not empty, else code page 936.
   static CodePage forPluginFiles();
 
-  // Any name that iconv knows. An unknown name raises CPPSQLITE_ERROR at the first conversion.
+  // Any name that the platform's conversions know (iconv's names; on Windows the common
+  // names and CPnnn). An unknown name raises CPPSQLITE_ERROR at the first conversion.
   explicit CodePage(std::string name);
   ~CodePage();
   CodePage(CodePage&&) noexcept;
@@ -42,8 +44,10 @@ class CodePage {
   // UTF-16, UTF-7 or EBCDIC). Loads take such texts as they are.
   bool decodesUnchanged(std::string_view bytes) const;
 
- private:
+  // One direction of conversion, provided by the platform (db/code_page_converter.h).
   class Converter;
+
+ private:
   Converter& encoder() const;
   Converter& decoder() const;
   bool asciiStandsForItself() const;

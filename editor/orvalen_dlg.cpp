@@ -1,4 +1,5 @@
 #include "editor/orvalen_dlg.h"
+#include "editor/path_separator.h"
 #include "editor/plugin_file.h"
 
 namespace orvalen {
@@ -41,7 +42,7 @@ bool COrvalenDlg::OnInitDialog() {
   m_window->setIcon(m_hIcon, true);
   m_window->setIcon(m_hIcon, false);
 
-  std::string::size_type lastSeparator = m_strDbPath.rfind('/');
+  std::string::size_type lastSeparator = lastDirectorySeparator(m_strDbPath);
   if (lastSeparator == std::string::npos) return false;
   InsertRootItem(lastSeparator);
   return OpenAndLoadPluginFile();

@@ -39,7 +39,8 @@ void requirePluginTables(CppSQLiteDB& db) {
 // missing file is reported as what it is, before anything is made.
 void requireExistingFile(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::exists(path, error) && !error) {
+  // The path is UTF-8; a plain std::string would be taken in the ANSI code page on Windows.
+  if (!std::filesystem::exists(std::filesystem::u8path(path), error) && !error) {
     throw CppSQLiteException(FailureKind::kMissingFile, "there is no file at this path");
   }
 }

@@ -15,7 +15,9 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "console.h"
 #include "input_text.h"
 #include "interactive_shell.h"
 #include "shell_options.h"
@@ -60,9 +62,14 @@ int runBatch(ShellSession& session, const ShellOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  orvalen::tools::showUtf8OnConsole();
+  const std::vector<std::string> arguments = orvalen::tools::utf8Arguments(argc, argv);
+  std::vector<const char*> utf8Argv;
+  for (const std::string& argument : arguments) utf8Argv.push_back(argument.c_str());
   ShellOptions options;
   std::string error;
-  if (!orvalen::tools::parseShellOptions(argc, argv, &options, &error)) {
+  if (!orvalen::tools::parseShellOptions(static_cast<int>(utf8Argv.size()), utf8Argv.data(),
+                                         &options, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
   }

@@ -46,21 +46,6 @@ std::string_view withoutLineEnd(std::string_view line) {
   return line;
 }
 
-// SQLite 3's .dump begins with "PRAGMA foreign_keys=OFF;". SQLite 2 has no foreign keys to
-// switch off, and SQLite 2.8 runs a pragma it does not know as a no-op, but this engine
-// refuses pragmas it does not know; so where a script begins with this one, the shell passes
-// over it, and a SQLite 3 dump loads as it would into SQLite 2.8. Returns the length of the
-// statement and the blanks after it, or 0.
-size_t foreignKeysPreamble(std::string_view text) {
-  constexpr std::string_view kPreamble = "PRAGMA foreign_keys=OFF;";
-  const size_t start = text.find_first_not_of(" \t\r\n");
-  if (start == std::string_view::npos || text.substr(start, kPreamble.size()) != kPreamble) {
-    return 0;
-  }
-  const size_t end = text.find_first_not_of(" \t\r\n", start + kPreamble.size());
-  return end == std::string_view::npos ? text.size() : end;
-}
-
 }  // namespace
 
 Outcome ShellSession::runChunk(std::string_view sql) {
@@ -69,7 +54,6 @@ Outcome ShellSession::runChunk(std::string_view sql) {
 }
 
 Outcome ShellSession::runScript(const char* text) {
-  text += foreignKeysPreamble(text);
   const std::string_view all(text);
   if (!settings_.echo && !mayHoldCommands(all)) return runSql(text);
   bool failed = false;

@@ -1,6 +1,8 @@
-// Times the plugin catalogue's work through Orvalen's engine and the reference SQLite 2.8, each
-// through its C interface, on copies of one plugin file with 10,000 categories and 100,000
-// videos. Each engine runs in a child process of its own, so that its peak memory is its own.
+// Times the plugin catalogue's work, and queries over the whole catalogue (grouping, a join,
+// a LIKE search), through Orvalen's engine and the reference SQLite 2.8, each through its C
+// interface, on copies of one plugin file with 10,000 categories and 100,000 videos. Each
+// engine runs in a child process of its own, so that its peak memory is its own. A query that
+// returns a different number of rows from the reference's stops the run.
 //
 //   orvalen-sql-bench [categories videos [rounds]]
 //
@@ -84,6 +86,13 @@ double timeOnce(const std::function<void()>& work) {
       .count();
 }
 
+// Genres in video names, GBK as the plugin files hold them: kung fu (searched for below),
+// film, animation, documentary, sports, music, news, variety.
+constexpr const char* kGenres[] = {
+    "\xb9\xa6\xb7\xf2", "\xb5\xe7\xd3\xb0", "\xb6\xaf\xbb\xad", "\xbc\xcd\xc2\xbc\xc6\xac",
+    "\xcc\xe5\xd3\xfd", "\xd2\xf4\xc0\xd6", "\xd0\xc2\xce\xc5", "\xd7\xdb\xd2\xd5",
+};
+
 // The plugin file: categories in a tree (every parent before its children), videos spread
 // over the categories, texts of the usual sizes with GBK bytes in them.
 void makePluginFile(const EngineCalls& engine, const std::string& path, int categories,
@@ -105,37 +114,43 @@ void makePluginFile(const EngineCalls& engine, const std::string& path, int cate
   }
   for (int i = 1; i <= videos; ++i) {
     const int category = 1 + static_cast<int>(rng() % categories);
+    const char* genre = kGenres[rng() % (sizeof kGenres / sizeof kGenres[0])];
+    // Names repeat now and then, as in real catalogues: a genre and an episode number.
+    const int episode = 1 + static_cast<int>(rng() % (videos / 4 + 1));
     exec(engine, db,
          format(engine,
                 "insert into tb_item_list (parentid, ItemText, itemUrl, itemImageUrl) "
-                "values(%d, 'Video %d', 'http://media.example.invalid/videos/%d/stream.m3u8', "
+                "values(%d, '%q %d', 'http://media.example.invalid/videos/%d/stream.m3u8', "
                 "'http://media.example.invalid/images/%d.jpg');",
-                category, i, i, i));
+                category, genre, episode, i, i));
   }
   exec(engine, db, "COMMIT;");
   engine.close(db);
 }
 
-// One of the catalogue's operations, as the editor issues it; run counts from 0.
+// One of the catalogue's operations, as the editor issues it, or a query that a user types into
+// orvalen-sql; run counts from 0. The work gives the rows a query returned (0 for statements),
+// so that the two engines' answers can be compared.
 struct Operation {
   std::string name;
   int runs;
-  std::function<void(const EngineCalls&, void* db, int run)> work;
+  std::function<int(const EngineCalls&, void* db, int run)> work;
 };
 
 std::vector<Operation> catalogueOperations(int categories, int videos) {
   return {
       {"load all categories", 7,
        [categories](const EngineCalls& engine, void* db, int) {
-         if (queryRows(engine, db, "select * from tb_type_list order by id;") != categories) {
-           throw std::runtime_error("wrong category count");
-         }
+         const int rows = queryRows(engine, db, "select * from tb_type_list order by id;");
+         if (rows != categories) throw std::runtime_error("wrong category count");
+         return rows;
        }},
       {"select one category's videos", 7,
        [categories](const EngineCalls& engine, void* db, int run) {
-         queryRows(engine, db,
-                   format(engine, "select * from tb_item_list where parentid=%d order by id;",
-                          1 + run * 997 % categories));
+         return queryRows(
+             engine, db,
+             format(engine, "select * from tb_item_list where parentid=%d order by id;",
+                    1 + run * 997 % categories));
        }},
       {"insert a video", 41,
        [](const EngineCalls& engine, void* db, int) {
@@ -144,6 +159,7 @@ std::vector<Operation> catalogueOperations(int categories, int videos) {
                      "insert into tb_item_list (parentid, ItemText, itemUrl, itemImageUrl) "
                      "values(%d, '%q', '%q', '%q');",
                      7, "New video's name", "http://media.example.invalid/new.m3u8", ""));
+         return 0;
        }},
       {"update a video by id", 41,
        [videos](const EngineCalls& engine, void* db, int run) {
@@ -153,18 +169,43 @@ std::vector<Operation> catalogueOperations(int categories, int videos) {
                      "where id=%d;",
                      "Renamed", "http://media.example.invalid/renamed.m3u8", "img",
                      1 + run * 2311 % videos));
+         return 0;
        }},
       {"delete a video by id", 41,
        [videos](const EngineCalls& engine, void* db, int run) {
          exec(engine, db,
               format(engine, "delete from tb_item_list where id=%d;", 1 + run * 2357 % videos));
+         return 0;
        }},
       {"delete a category's videos", 7,
        [categories](const EngineCalls& engine, void* db, int run) {
          exec(engine, db,
               format(engine, "delete from tb_item_list where parentid=%d;",
                      11 + run * 1009 % categories));
+         return 0;
        }},
+  };
+}
+
+// Queries over the whole catalogue, as a user types them into orvalen-sql. They run before the
+// catalogue's writes, on the file as made.
+std::vector<Operation> catalogueQueries() {
+  const auto query = [](std::string sql) {
+    return [sql](const EngineCalls& engine, void* db, int) { return queryRows(engine, db, sql); };
+  };
+  return {
+      {"group by name, having", 5,
+       query("select ItemText, count(*) from tb_item_list group by ItemText "
+             "having count(*) > 1;")},
+      {"group by category", 5,
+       query("select parentid, count(*), min(id), max(id) from tb_item_list "
+             "group by parentid;")},
+      {"join videos to categories", 5,
+       query("select c.ItemText, v.ItemText from tb_item_list v, tb_type_list c "
+             "where v.parentid = c.id;")},
+      {"like search in names", 5,
+       query(std::string("select * from tb_item_list where ItemText like '%") + kGenres[0] +
+             "%';")},
   };
 }
 
@@ -215,9 +256,13 @@ class EngineProcess {
   EngineProcess(const EngineProcess&) = delete;
   EngineProcess& operator=(const EngineProcess&) = delete;
 
-  double run(size_t operation, int run) {
+  // The run's time in milliseconds and the rows it returned.
+  std::pair<double, int> run(size_t operation, int run) {
     writeLine(toChild_, "run " + std::to_string(operation) + " " + std::to_string(run));
-    return std::stod(answer());
+    std::istringstream reply(answer());
+    std::pair<double, int> timeAndRows;
+    reply >> timeAndRows.first >> timeAndRows.second;
+    return timeAndRows;
   }
   long peakKilobytes() {
     writeLine(toChild_, "peak");
@@ -248,11 +293,12 @@ class EngineProcess {
         size_t operation = 0;
         int run = 0;
         request >> operation >> run;
+        int rows = 0;
         const double milliseconds =
-            timeOnce([&] { operations.at(operation).work(engine, db, run); });
+            timeOnce([&] { rows = operations.at(operation).work(engine, db, run); });
         std::ostringstream out;
         out.precision(17);
-        out << milliseconds;
+        out << milliseconds << " " << rows;
         writeLine(answers, out.str());
       }
       engine.close(db);
@@ -350,10 +396,14 @@ int main(int argc, char** argv) {
         "rounds\n",
         categories, videos, static_cast<double>(size.tellg()) / 1e6, makeMs / 1000, rounds);
 
-    const std::vector<Operation> operations = catalogueOperations(categories, videos);
+    std::vector<Operation> operations = catalogueQueries();
+    for (Operation& operation : catalogueOperations(categories, videos)) {
+      operations.push_back(std::move(operation));
+    }
     RoundMedians medians;
     medians.ours.resize(operations.size());
     medians.reference.resize(operations.size());
+    std::vector<int> rowCounts(operations.size());
     long ourBase = 0, ourPeak = 0, referenceBase = 0, referencePeak = 0;
     for (int round = 0; round < rounds; ++round) {
       copyFile(made, ours);
@@ -364,13 +414,21 @@ int main(int argc, char** argv) {
       for (size_t op = 0; op < operations.size(); ++op) {
         std::vector<double> ourTimes, referenceTimes;
         for (int run = 0; run < operations[op].runs; ++run) {
+          std::pair<double, int> our, reference;
           if ((run + round) % 2 == 0) {
-            ourTimes.push_back(ourProcess.run(op, run));
-            referenceTimes.push_back(referenceProcess.run(op, run));
+            our = ourProcess.run(op, run);
+            reference = referenceProcess.run(op, run);
           } else {
-            referenceTimes.push_back(referenceProcess.run(op, run));
-            ourTimes.push_back(ourProcess.run(op, run));
+            reference = referenceProcess.run(op, run);
+            our = ourProcess.run(op, run);
           }
+          if (our.second != reference.second) {
+            throw std::runtime_error(operations[op].name + ": " + std::to_string(our.second) +
+                                     " rows, the reference " + std::to_string(reference.second));
+          }
+          rowCounts[op] = our.second;
+          ourTimes.push_back(our.first);
+          referenceTimes.push_back(reference.first);
         }
         medians.ours[op].push_back(median(ourTimes));
         medians.reference[op].push_back(median(referenceTimes));
@@ -382,7 +440,7 @@ int main(int argc, char** argv) {
       referenceBase = round == 0 ? referenceProcess.baseKilobytes()
                                  : std::min(referenceBase, referenceProcess.baseKilobytes());
     }
-    std::printf("\n%-30s %12s %15s %16s %16s\n", "operation (median)", "ours (ms)",
+    std::printf("\n%-30s %8s %12s %15s %16s %16s\n", "operation (median)", "rows", "ours (ms)",
                 "reference (ms)", "ours/reference", "rounds' range");
     for (size_t op = 0; op < operations.size(); ++op) {
       const double our = median(medians.ours[op]);
@@ -395,8 +453,9 @@ int main(int argc, char** argv) {
         lowest = std::min(lowest, roundRatio);
         highest = std::max(highest, roundRatio);
       }
-      std::printf("%-30s %12.3f %15.3f %16.2f %10.2f-%.2f%s\n", operations[op].name.c_str(), our,
-                  reference, ratio, lowest, highest, ratio > 1.0 ? "  over target" : "");
+      std::printf("%-30s %8d %12.3f %15.3f %16.2f %10.2f-%.2f%s\n", operations[op].name.c_str(),
+                  rowCounts[op], our, reference, ratio, lowest, highest,
+                  ratio > 1.0 ? "  over target" : "");
       if (ratio > 1.0) status = 2;
     }
     std::printf(

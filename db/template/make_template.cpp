@@ -45,7 +45,9 @@ int main(int argc, char** argv) {
     std::remove(building.c_str());
     return 1;
   }
-  if (std::rename(building.c_str(), output.c_str()) != 0) {
+  // Windows renames nothing onto an existing file; the old template goes first there.
+  if (std::rename(building.c_str(), output.c_str()) != 0 &&
+      (std::remove(output.c_str()) != 0 || std::rename(building.c_str(), output.c_str()) != 0)) {
     std::perror(output.c_str());
     std::remove(building.c_str());
     return 1;

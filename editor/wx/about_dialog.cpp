@@ -8,6 +8,7 @@
 
 #include "app_icon.h"
 #include "dialog_units.h"
+#include "native_window.h"
 
 namespace orvalen::wx {
 namespace {
@@ -22,6 +23,7 @@ wxBitmap iconFittingInto(const wxSize& box) {
 
 AboutDialog::AboutDialog(wxWindow* parent, DialogClient& client)
     : ExchangingDialog(parent, &client, "关于 Orvalen") {
+  useTemplateFont(this, "MS Shell Dlg", 9);
   setClientSizeInDialogUnits(this, 170, 62);
   const wxRect iconRect = dialogUnitsToPixels(this, 14, 14, 21, 20);
   new wxStaticBitmap(this, wxID_ANY, iconFittingInto(iconRect.GetSize()), iconRect.GetPosition(),

@@ -13,6 +13,7 @@
 #include "dialog_units.h"
 #include "list_control.h"
 #include "message_box.h"
+#include "native_window.h"
 #include "tree_control.h"
 #include "utf8.h"
 
@@ -39,6 +40,7 @@ constexpr int kFirstMenuItemId = 100;
 
 EditorDialog::EditorDialog(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, "Orvalen", wxDefaultPosition, wxDefaultSize, kEditorStyle) {
+  useTemplateFont(this, "MS Shell Dlg", 9);
   setClientSizeInDialogUnits(this, 442, 321);
   // The group boxes come first so that they lie beneath the controls they frame; they take no
   // focus, so the tab order is the tree, then the list.
@@ -62,6 +64,9 @@ EditorDialog::EditorDialog(wxWindow* parent)
   Bind(wxEVT_SIZE, &EditorDialog::onSize, this);
   Bind(wxEVT_CHAR_HOOK, &EditorDialog::onCharHook, this);
   Bind(wxEVT_CONTEXT_MENU, &EditorDialog::onContextMenu, this);
+  systemMenu_ = attachSystemMenu(this, [this](const WindowMessage& message) {
+    return target_ ? target_->dispatch(message) : MessageResult{};
+  });
   CentreOnScreen();
 }
 
@@ -154,8 +159,7 @@ void EditorDialog::drawIcon(int /*iconId*/, int x, int y) {
 }
 
 void EditorDialog::setIcon(int /*iconId*/, bool /*big*/) {
-  // One image serves as both; the desktop scales it for each place it shows.
-  SetIcon(appIcon());
+  setApplicationIcon(this);
 }
 
 int EditorDialog::trackPopupMenu(const orvalen::PopupMenu& menu, Point screen) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -49,7 +50,7 @@ class EditorDialog : public wxDialog, public EditorWindow {
   Size systemIconSize() const override;
   void drawIcon(int iconId, int x, int y) override;
   void setIcon(int iconId, bool big) override;
-  SystemMenu* systemMenu() override { return nullptr; }
+  SystemMenu* systemMenu() override { return systemMenu_.get(); }
   int trackPopupMenu(const orvalen::PopupMenu& menu, Point screen) override;
   int messageBox(const std::string& text, const std::string& caption, unsigned style) override;
   void endDialog(int code) override;
@@ -77,6 +78,7 @@ class EditorDialog : public wxDialog, public EditorWindow {
   bool shown_ = false;
   std::optional<int> endCodeBeforeShowing_;
   std::vector<int> shownMenuCommands_;
+  std::unique_ptr<SystemMenu> systemMenu_;
 };
 
 }  // namespace orvalen::wx

@@ -7,6 +7,7 @@
 
 #include "dialog_units.h"
 #include "editor/resource_ids.h"
+#include "native_window.h"
 
 namespace orvalen::wx {
 namespace {
@@ -20,6 +21,7 @@ constexpr int kLabelHeight = 10;
 
 VideoDetailsDialog::VideoDetailsDialog(wxWindow* parent, DialogClient& client)
     : ExchangingDialog(parent, &client, "视频信息") {
+  useTemplateFont(this, "MS Shell Dlg", 8);
   setClientSizeInDialogUnits(this, 316, 114);
   // Created in tab order: OK, cancel, then the three rows.
   const wxRect okRect = dialogUnitsToPixels(this, 78, 95, 50, 14);

@@ -10,6 +10,7 @@
 #include "about_dialog.h"
 #include "app_icon.h"
 #include "editor_dialog.h"
+#include "native_window.h"
 #include "tree_control.h"
 #include "utf8.h"
 #include "video_details_dialog.h"
@@ -76,7 +77,7 @@ FileDialogResult WxToolkit::runFileDialog(FileDialogKind kind, const std::string
   wxFileDialog dialog(modalParent(), wxString::FromUTF8(title), wxString(), wxString(),
                       toWxFilter(filter), style);
   dialog.SetIcon(appIcon());
-  if (dialog.ShowModal() != wxID_OK) return {};
+  if (showFileDialog(dialog) != wxID_OK) return {};
   return {IDOK, fromWx(dialog.GetPath())};
 }
 

@@ -36,7 +36,7 @@ enum class FileOperation {
   kFileSize,       // asking a file's size or identity
   kLock,           // taking or changing a lock on the database file (releasing never fails)
   kDelete,         // deleting a file by its path
-  kDirectorySync,  // making a directory's entries durable (POSIX only)
+  kDirectorySync,  // making a directory's entries durable (a call on POSIX only)
 };
 constexpr int kFileOperationKinds = 10;
 

@@ -1,11 +1,16 @@
 #pragma once
 
-// An open file descriptor with positioned reads and writes. Every failure throws
+// An open file with positioned reads and writes: a descriptor on POSIX systems (os/posix/),
+// a handle on Windows (os/win/, where a handle fits the same int). Every failure throws
 // sqlite2::Error: SQLITE_CANTOPEN when a file cannot be opened, SQLITE_FULL when the disk is
 // full, SQLITE_IOERR for any other failing system call. Each operation asks the fault hook
 // (os/fault_injection.h) first, so that tests can make it fail as the system call would.
+// Paths are UTF-8.
+//
+// On Windows files are opened as SQLite 2.8 opens them there, so that its programs and ours
+// share them: a database shares reading and writing with other handles, a journal or
+// temporary file shares nothing; sync() flushes the file's buffers.
 
-#include <sys/types.h>
 #include <sys/uio.h>
 
 #include <cstddef>
@@ -16,8 +21,8 @@ namespace sqlite2 {
 
 // Identifies a file independently of the path it was opened by.
 struct FileIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
+  uint64_t device = 0;  // the volume on Windows
+  uint64_t inode = 0;   // the file index on Windows
   bool operator<(const FileIdentity& other) const {
     return device != other.device ? device < other.device : inode < other.inode;
   }
@@ -45,8 +50,9 @@ class File {
   // Creates a new file with mode 0600, failing when anything exists at the path, a symbolic
   // link included.
   static File createExclusive(const std::string& path);
-  // Creates an anonymous file for scratch data in $TMPDIR (or /tmp), mode 0600; it has no
-  // name and disappears when closed. Throws Error(SQLITE_CANTOPEN) when none can be made.
+  // Creates a file for scratch data that disappears when closed: in $TMPDIR (or /tmp), mode
+  // 0600 and without a name on POSIX systems; in the temporary folder, deleted on close, on
+  // Windows. Throws Error(SQLITE_CANTOPEN) when none can be made.
   static File createTemporary();
 
   bool isOpen() const { return descriptor_ >= 0; }
@@ -67,6 +73,10 @@ class File {
   uint64_t size() const;
   // Closes the descriptor now; errors on close are not reported (the data was synced before).
   void close();
+  // Deletes the file, which this object made at path with createExclusive(), and closes it. When
+  // the file cannot be deleted, throws Error(SQLITE_IOERR) and leaves it open and usable. (Windows
+  // deletes a file that is open and shared with nobody only through its own handle.)
+  void closeAndDelete(const std::string& path);
   // Gives up ownership of the descriptor without closing it.
   int release();
 

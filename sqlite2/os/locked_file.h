@@ -7,6 +7,11 @@
 // second connection is refused the exclusive lock while another holds the shared one, and the
 // fcntl lock is released only when the last connection lets go of it.
 //
+// On Windows (os/win/) the locks are SQLite 2.8's byte-range locks there, far past any data:
+// a gate byte at offset 0xFFFFD800, taken exclusively for a moment around every change, and
+// the 10239 bytes after it, locked shared by readers and exclusively by the writer. Windows
+// locks belong to a handle, so connections of one process exclude each other by themselves.
+//
 // try...() returns false when the lock is held elsewhere; other failures throw sqlite2::Error
 // (SQLITE_NOLFS when the kernel refuses the lock request as invalid, SQLITE_IOERR otherwise).
 
@@ -16,7 +21,7 @@ namespace sqlite2 {
 
 enum class LockLevel { kNone, kShared, kExclusive };
 
-struct InodeLocks;
+struct InodeLocks;  // POSIX only
 
 class LockedFile {
  public:

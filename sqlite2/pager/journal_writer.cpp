@@ -68,8 +68,7 @@ void JournalWriter::sync() {
 
 // Deleted first: if that fails, the transaction is still open with its journal usable.
 void JournalWriter::closeAndDelete() {
-  deleteFile(path_);
-  file_.close();
+  file_.closeAndDelete(path_);
 }
 
 }  // namespace sqlite2

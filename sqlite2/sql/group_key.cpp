@@ -79,4 +79,27 @@ int compareGroupKeys(std::string_view a, std::string_view b) {
   return 0;
 }
 
+// The part's rank goes in the top two bits, then as much of its value as fits: a number's
+// bits turned so that they order as unsigned integers, or a text's first fifteen bytes or so.
+GroupKeyPrefix groupKeyOrderPrefix(std::string_view key) {
+  if (key.empty()) return GroupKeyPrefix();
+  size_t pos = 0;
+  const KeyPart part = readPart(key, pos);
+  uint64_t first = 0, second = 0;
+  if (part.tag == 'n') {
+    std::memcpy(&first, &part.number, sizeof first);
+    first = (first >> 63) ? ~first : first | (uint64_t{1} << 63);
+  } else if (part.tag == 't') {
+    for (size_t i = 0; i < 2 * sizeof first; ++i) {
+      const unsigned char byte = i < part.bytes.size() ? part.bytes[i] : 0;
+      uint64_t& word = i < sizeof first ? first : second;
+      word = word << 8 | byte;
+    }
+  }
+  GroupKeyPrefix prefix;
+  prefix.high = static_cast<uint64_t>(rank(part.tag)) << 62 | first >> 2;
+  prefix.low = first << 62 | second >> 2;
+  return prefix;
+}
+
 }  // namespace sqlite2

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "sql/group_key.h"
 
@@ -11,11 +12,17 @@ namespace {
 
 // Keys are kept in blocks of this size (a longer key gets a block of its own).
 constexpr size_t kKeyBlockSize = 64 * 1024;
+constexpr size_t kFirstSlotCount = 64;
+
+uint32_t hashOf(std::string_view key) {
+  const size_t hash = std::hash<std::string_view>()(key);
+  return static_cast<uint32_t>(hash ^ (static_cast<uint64_t>(hash) >> 32));
+}
 
 }  // namespace
 
 GroupTable::GroupTable(size_t aggregateCount, size_t captureCount)
-    : aggregateCount_(aggregateCount), captureCount_(captureCount) {}
+    : aggregateCount_(aggregateCount), captureCount_(captureCount), slots_(kFirstSlotCount) {}
 
 std::string_view GroupTable::keep(std::string_view key) {
   if (blocks_.empty() || blockUsed_ + key.size() > blockSize_) {
@@ -30,26 +37,73 @@ std::string_view GroupTable::keep(std::string_view key) {
 }
 
 uint32_t GroupTable::find(std::string_view key, bool& isNew) {
-  auto found = groupOf_.find(key);
-  if (found != groupOf_.end()) {
-    isNew = false;
-    return found->second;
+  const uint32_t hash = hashOf(key);
+  const size_t mask = slots_.size() - 1;
+  for (size_t at = hash & mask;; at = (at + 1) & mask) {
+    Slot& slot = slots_[at];
+    if (slot.group == kNoGroup) {
+      isNew = true;
+      const uint32_t group = add(key);
+      slot = Slot{hash, group};
+      if (keys_.size() * 2 > slots_.size()) growSlots();
+      return group;
+    }
+    if (slot.hash == hash && keys_[slot.group] == key) {
+      isNew = false;
+      return slot.group;
+    }
   }
-  isNew = true;
-  auto group = static_cast<uint32_t>(keys_.size());
-  std::string_view kept = keep(key);
-  keys_.push_back(kept);
-  groupOf_.emplace(kept, group);
-  states_.resize(states_.size() + aggregateCount_);
-  captured_.resize(captured_.size() + captureCount_);
+}
+
+uint32_t GroupTable::add(std::string_view key) {
+  const auto group = static_cast<uint32_t>(keys_.size());
+  keys_.push_back(keep(key));
+  if (group % kChunkGroups == 0) {
+    stateChunks_.push_back(std::make_unique<AggregateState[]>(kChunkGroups * aggregateCount_));
+    capturedChunks_.push_back(std::make_unique<SqlValue[]>(kChunkGroups * captureCount_));
+  }
   return group;
 }
 
+void GroupTable::growSlots() {
+  std::vector<Slot> old(slots_.size() * 2);
+  old.swap(slots_);
+  const size_t mask = slots_.size() - 1;
+  for (const Slot& slot : old) {
+    if (slot.group == kNoGroup) continue;
+    size_t at = slot.hash & mask;
+    while (slots_[at].group != kNoGroup) at = (at + 1) & mask;
+    slots_[at] = slot;
+  }
+}
+
+void GroupTable::prefetch(uint32_t group) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(states(group));
+  __builtin_prefetch(captured(group));
+#else
+  (void)group;
+#endif
+}
+
 std::vector<uint32_t> GroupTable::inKeyOrder() const {
-  std::vector<uint32_t> order(keys_.size());
-  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(),
-            [this](uint32_t a, uint32_t b) { return compareGroupKeys(keys_[a], keys_[b]) < 0; });
+  // Most keys differ in their leading bytes: ordering by an order-keeping summary of those
+  // first spares most full comparisons, and the keys' scattered memory.
+  struct Entry {
+    GroupKeyPrefix prefix;
+    std::string_view key;
+    uint32_t group;
+  };
+  std::vector<Entry> entries(keys_.size());
+  for (uint32_t i = 0; i < entries.size(); ++i) {
+    entries[i] = Entry{groupKeyOrderPrefix(keys_[i]), keys_[i], i};
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    if (!(a.prefix == b.prefix)) return a.prefix < b.prefix;
+    return compareGroupKeys(a.key, b.key) < 0;
+  });
+  std::vector<uint32_t> order(entries.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = entries[i].group;
   return order;
 }
 

@@ -610,7 +610,11 @@ void SelectQuery::runAggregate(JoinWalker* walker) {
     groups.find(std::string_view(), isNew);
   }
   std::vector<SqlValue> results(terms.size());
-  for (uint32_t group : groups.inKeyOrder()) {
+  const std::vector<uint32_t> order = groups.inKeyOrder();
+  constexpr size_t kPrefetchAhead = 8;
+  for (size_t at = 0; at < order.size(); ++at) {
+    if (at + kPrefetchAhead < order.size()) groups.prefetch(order[at + kPrefetchAhead]);
+    const uint32_t group = order[at];
     EvalContext result;
     aggregateResults(terms, groups.states(group), results.data());
     result.aggregates = results.data();

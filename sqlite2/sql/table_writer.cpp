@@ -74,9 +74,16 @@ Cursor& TableWriter::indexCursor(size_t position) {
 int32_t TableWriter::chooseRowNumber() {
   if (nextRowNumber_) {
     auto chosen = static_cast<int32_t>(*nextRowNumber_);
-    nextRowNumber_ =
-        chosen < INT32_MAX ? std::optional<int64_t>(chosen + int64_t{1}) : std::nullopt;
-    return chosen;
+    // The count goes on past rows this statement numbered itself, as in SQLite 2.8; where it
+    // reaches such a row, 2.8 fails the insert as not unique, and here it looks again.
+    const bool taken = passedByGivenNumber_ && tableCursor_->seek(encodeTableKey(chosen)) == 0;
+    if (!taken) {
+      nextRowNumber_ =
+          chosen < INT32_MAX ? std::optional<int64_t>(chosen + int64_t{1}) : std::nullopt;
+      return chosen;
+    }
+    nextRowNumber_.reset();
+    passedByGivenNumber_ = false;
   }
   int32_t largest = tableCursor_->last() ? decodeTableKey(tableCursor_->key()) : 0;
   if (largest < INT32_MAX) {
@@ -201,8 +208,7 @@ std::optional<std::vector<Value>> TableWriter::readRow(int32_t rowNumber, std::s
 }
 
 void TableWriter::insertRow(int32_t rowNumber, const std::vector<Value>& values) {
-  // A row numbered at or past the next choice makes the next choice look again.
-  if (nextRowNumber_ && rowNumber >= *nextRowNumber_) nextRowNumber_.reset();
+  if (nextRowNumber_ && rowNumber >= *nextRowNumber_) passedByGivenNumber_ = true;
   std::string record = encodeRecord(values);
   std::vector<std::string> keys;
   for (const std::shared_ptr<Index>& index : table_.indexes) {

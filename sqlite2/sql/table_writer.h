@@ -72,6 +72,7 @@ class TableWriter {
   // The number after the last one chosen for this statement: the next choice, as in the
   // reference library, whether or not a row took the last one (IGNORE may leave it unused).
   std::optional<int64_t> nextRowNumber_;
+  bool passedByGivenNumber_ = false;     // a row was given a number at or past the next choice
   std::unique_ptr<Cursor> tableCursor_;  // the session's, given back when done
   std::vector<std::unique_ptr<Cursor>> indexCursors_;
 };

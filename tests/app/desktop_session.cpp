@@ -50,7 +50,8 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   }
 }
 
-DesktopSession::DesktopSession(const std::string& workingDir, const std::string& program) {
+DesktopSession::DesktopSession(const std::string& workingDir, const SessionProgram& program)
+    : program_(program) {
   if (display_.name().empty()) {
     unavailable_ = display_.why();
     return;
@@ -59,21 +60,24 @@ DesktopSession::DesktopSession(const std::string& workingDir, const std::string&
     unavailable_ = "xdotool is not installed";
     return;
   }
-  program_ = ::fork();
-  if (program_ == 0) {
+  std::vector<char*> argv;
+  for (std::string& part : program_.command) argv.push_back(part.data());
+  argv.push_back(nullptr);
+  process_ = ::fork();
+  if (process_ == 0) {
     if (::chdir(workingDir.c_str()) != 0) ::_exit(126);
     // No desktop services here: settings stay in memory, no accessibility bus.
     ::setenv("GSETTINGS_BACKEND", "memory", 1);
     ::setenv("NO_AT_BRIDGE", "1", 1);
-    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    ::execv(argv[0], argv.data());
     ::_exit(127);
   }
 }
 
 DesktopSession::~DesktopSession() {
-  if (program_ > 0 && !exitStatus_) {
-    ::kill(program_, SIGKILL);
-    ::waitpid(program_, nullptr, 0);
+  if (process_ > 0 && !exitStatus_) {
+    ::kill(process_, SIGKILL);
+    ::waitpid(process_, nullptr, 0);
   }
 }
 
@@ -83,7 +87,8 @@ std::string DesktopSession::xdotool(const std::string& arguments) {
 
 std::vector<std::pair<std::string, std::string>> DesktopSession::visibleWindows() {
   std::vector<std::pair<std::string, std::string>> windows;
-  std::istringstream ids(xdotool("search --onlyvisible --classname orvalen"));
+  std::istringstream ids(
+      xdotool("search --onlyvisible --classname " + quoted(program_.windowClass)));
   for (std::string id; std::getline(ids, id);) {
     std::string name = xdotool("getwindowname " + id);
     if (!name.empty() && name.back() == '\n') name.pop_back();
@@ -122,7 +127,7 @@ std::optional<int> DesktopSession::waitForExit(std::chrono::milliseconds limit) 
       [&] {
         if (exitStatus_) return true;
         int status = 0;
-        if (program_ <= 0 || ::waitpid(program_, &status, WNOHANG) != program_) return false;
+        if (process_ <= 0 || ::waitpid(process_, &status, WNOHANG) != process_) return false;
         exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         return true;
       },
@@ -151,9 +156,9 @@ std::pair<int, int> DesktopSession::size(const std::string& window) {
 }
 
 bool DesktopSession::programSleepsOnATimer() {
-  if (program_ <= 0) return false;
+  if (process_ <= 0) return false;
   const std::string channel =
-      runAndRead("cat /proc/" + std::to_string(program_) + "/wchan 2>/dev/null");
+      runAndRead("cat /proc/" + std::to_string(process_) + "/wchan 2>/dev/null");
   return channel.find("nanosleep") != std::string::npos;
 }
 
@@ -210,8 +215,26 @@ void DesktopSession::key(const std::string& keys) {
   xdotool("key --delay 40 " + keys);
 }
 
+// xdotool types a character that has no key by binding it to a spare key for a moment; a
+// program that reads the keyboard map late (Wine does, on a busy machine) may see the next
+// binding, or none. So each such character goes alone, with time to be read before the next.
 void DesktopSession::type(const std::string& utf8Text) {
-  xdotool("type --delay 40 " + quoted(utf8Text));
+  size_t start = 0;
+  while (start < utf8Text.size()) {
+    size_t end = start;
+    const bool plain = static_cast<unsigned char>(utf8Text[start]) < 0x80;
+    if (plain) {
+      while (end < utf8Text.size() && static_cast<unsigned char>(utf8Text[end]) < 0x80) ++end;
+    } else {
+      end = start + 1;
+      while (end < utf8Text.size() && (static_cast<unsigned char>(utf8Text[end]) & 0xC0) == 0x80) {
+        ++end;
+      }
+    }
+    xdotool("type --delay 40 " + quoted(utf8Text.substr(start, end - start)));
+    if (!plain) std::this_thread::sleep_for(150ms);
+    start = end;
+  }
 }
 
 }  // namespace orvalen::test

@@ -18,12 +18,22 @@ namespace orvalen::test {
 
 using namespace std::chrono_literals;
 
+// How a program is started and how its windows are known.
+struct SessionProgram {
+  std::vector<std::string> command;     // the program and its arguments
+  std::string windowClass = "orvalen";  // what xdotool's --classname finds its windows by
+  std::string menuTitle = "orvalen";    // the title of its pop-up menus
+};
+
 class DesktopSession {
  public:
   // Starts orvalen (the built program, or another copy of it) with workingDir as its current
   // folder, where the file dialogs open.
   explicit DesktopSession(const std::string& workingDir,
-                          const std::string& program = ORVALEN_BINARY);
+                          const std::string& program = ORVALEN_BINARY)
+      : DesktopSession(workingDir, SessionProgram{{program}}) {}
+  // Starts another program, such as the Windows build under Wine.
+  DesktopSession(const std::string& workingDir, const SessionProgram& program);
   ~DesktopSession();
   DesktopSession(const DesktopSession&) = delete;
   DesktopSession& operator=(const DesktopSession&) = delete;
@@ -36,12 +46,12 @@ class DesktopSession {
                                            std::chrono::milliseconds limit = 15s);
   bool waitForWindowGone(const std::string& title, std::chrono::milliseconds limit = 15s);
   bool isWindowShown(const std::string& title);
-  // A pop-up menu is a visible window titled with the program's name in lower case.
+  // A pop-up menu is a visible window with the program's menu title.
   bool waitForMenu(std::chrono::milliseconds limit = 10s) {
-    return waitForWindow("orvalen", limit).has_value();
+    return waitForWindow(program_.menuTitle, limit).has_value();
   }
   bool waitForMenuGone(std::chrono::milliseconds limit = 10s) {
-    return waitForWindowGone("orvalen", limit);
+    return waitForWindowGone(program_.menuTitle, limit);
   }
 
   // Whether the program is asleep on a timer (as while it waits for another program's lock),
@@ -78,7 +88,8 @@ class DesktopSession {
   std::vector<std::pair<std::string, std::string>> visibleWindows();
 
   PrivateDisplay display_;
-  pid_t program_ = -1;
+  SessionProgram program_;
+  pid_t process_ = -1;
   std::optional<int> exitStatus_;
   std::string unavailable_;
 };

@@ -1,7 +1,8 @@
 #include "plugin_paths.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "executable_path.h"
 #include "support/temp_dir.h"
@@ -21,10 +22,9 @@ TEST(NewPluginPath, AlwaysAppendsTheExtension) {
 TEST(ExecutablePath, IsTheAbsolutePathOfThisTestProgram) {
   const std::string path = executablePath();
   ASSERT_FALSE(path.empty());
-  EXPECT_EQ(path.front(), '/');
+  EXPECT_TRUE(std::filesystem::u8path(path).is_absolute()) << path;
   EXPECT_NE(path.find("orvalen_app_core_test"), std::string::npos) << path;
-  struct stat info {};
-  EXPECT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::u8path(path)));
 }
 
 TEST(DirectoryOf, KeepsTheTrailingSlashAndNeedsOne) {
@@ -45,7 +45,7 @@ TEST(TemplateCandidates, BesideTheExecutableFirstThenTheDataFolders) {
 
 TEST(FirstExistingFile, SkipsMissingFilesAndFolders) {
   TempDir dir;
-  ::mkdir(dir.file("folder").c_str(), 0755);
+  std::filesystem::create_directory(std::filesystem::u8path(dir.file("folder")));
   writeFile(dir.file("real"), "x");
   EXPECT_EQ(firstExistingFile({dir.file("missing"), dir.file("folder"), dir.file("real")}),
             dir.file("real"));

@@ -9,10 +9,13 @@
 #include "db/unrepresentable.h"
 #include "db/utf8_character.h"
 #include "fake_sqlite.h"
+#include "support/environment.h"
 
 namespace {
 
 using fake::FakeLibraryTest;
+using orvalen::test::setEnvironmentVariable;
+using orvalen::test::unsetEnvironmentVariable;
 using testing::HasSubstr;
 
 const std::string kChinese = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文
@@ -122,13 +125,13 @@ TEST_F(FakeLibraryTest, UndecodableBytesBecomeReplacementCharactersAndAreReporte
 }
 
 TEST_F(FakeLibraryTest, EnvironmentChoosesTheCodePage) {
-  unsetenv("ORVALEN_CODEPAGE");
+  unsetEnvironmentVariable("ORVALEN_CODEPAGE");
   EXPECT_EQ(CodePage::forPluginFiles().name(), "CP936");
-  setenv("ORVALEN_CODEPAGE", "", 1);
+  setEnvironmentVariable("ORVALEN_CODEPAGE", "");
   EXPECT_EQ(CodePage::forPluginFiles().name(), "CP936");
-  setenv("ORVALEN_CODEPAGE", "BIG5", 1);
+  setEnvironmentVariable("ORVALEN_CODEPAGE", "BIG5");
   CodePage big5 = CodePage::forPluginFiles();
-  unsetenv("ORVALEN_CODEPAGE");
+  unsetEnvironmentVariable("ORVALEN_CODEPAGE");
   EXPECT_EQ(big5.name(), "BIG5");
   EXPECT_EQ(big5.encode(kChinese), "\xA4\xA4\xA4\xE5");
 }
@@ -153,8 +156,14 @@ TEST_F(FakeLibraryTest, AsciiIsTakenAsItIsOnlyWhereItStandsForItself) {
   EXPECT_TRUE(CodePage("UTF-8").decodesUnchanged("abc"));
   // Code pages where ASCII bytes mean something else, or start a sequence.
   CodePage utf16("UTF-16LE"), utf7("UTF-7"), ebcdic("IBM037"), jis("ISO-2022-JP");
-  for (const CodePage* other : {&utf16, &utf7, &ebcdic, &jis}) {
+  for (const CodePage* other : {&utf16, &utf7, &ebcdic}) {
     EXPECT_FALSE(other->decodesUnchanged("ab")) << other->name();
+  }
+  // Wine has no converter for ISO-2022-JP; where there is one, its escapes start sequences.
+  try {
+    EXPECT_FALSE(jis.decodesUnchanged("ab"));
+  } catch (const CppSQLiteException& error) {
+    EXPECT_THAT(error.message(), HasSubstr("unknown code page ISO-2022-JP"));
   }
   EXPECT_EQ(utf16.decode("ab"), "\xE6\x89\xA1");  // U+6261
   EXPECT_EQ(utf7.decode("1+-1"), "1+1");

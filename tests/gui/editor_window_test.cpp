@@ -16,6 +16,7 @@
 #include "editor/wx/list_control.h"
 #include "editor/wx/tree_control.h"
 #include "editor/wx/wx_toolkit.h"
+#include "native_user.h"
 #include "tests/editor/toolkit_contract.h"
 #include "wx_user_driver.h"
 
@@ -43,7 +44,8 @@ class ScriptedClient : public EditorWindowClient {
   }
   MessageResult dispatch(const WindowMessage& message) override {
     recorder.dispatch(message);
-    return {true, 0};
+    const auto* command = std::get_if<SysCommandMessage>(&message);
+    return {!command || command->code < 0xF000, 0};  // the SC_ commands get the default
   }
 
   RecordingTarget recorder;
@@ -123,26 +125,28 @@ TEST(EditorWindow, SizesReachTheClientAfterInitialisation) {
   EXPECT_EQ(sizes.back().height, 400);
 }
 
-// The horizontal scroll range follows the widest label as labels change, not only when the
-// tree is filled.
-TEST(EditorWindow, TheTreeCanScrollToALabelMadeLongerLater) {
-  wx::EditorDialog window(nullptr);
-  window.Show();
-  wx::CategoryTreeCtrl& tree = window.categoryTree();
-  TreeItem root = tree.insertItem(TreeItem(), "root");
-  TreeItem item = tree.insertItem(root, "新类型");
-  tree.expand(root);
-  pumpWxEvents();
-  const int visible = tree.GetClientSize().GetWidth();
-  for (const std::string& label : {std::string(60, 'W'), std::string(120, 'W')}) {
-    tree.setItemText(item, label);
-    pumpWxEvents();
-    wxRect rect;
-    ASSERT_TRUE(tree.GetBoundingRect(tree.wxIdOf(item), rect, true));
-    const int labelEnd = tree.CalcUnscrolledPosition(rect.GetTopRight()).x;
-    EXPECT_GT(labelEnd, visible) << "the label is wider than the tree";
-    EXPECT_GE(tree.GetVirtualSize().GetWidth(), labelEnd) << label.size();
+// Where the window has a system menu (Windows), entries can be added to it and every system
+// command reaches the client; one it leaves to the default handling (SC_CLOSE) closes the
+// window.
+TEST(EditorWindow, SystemCommandsReachTheClientThroughTheSystemMenu) {
+  {
+    wx::EditorDialog probe(nullptr);
+    if (!probe.systemMenu()) GTEST_SKIP() << "windows here have no system menu to extend";
   }
+  std::optional<std::string> entry;
+  ScriptedClient client([&entry](wx::EditorDialog& window) {
+    window.systemMenu()->appendSeparator();
+    window.systemMenu()->appendString(IDM_ABOUTBOX, "关于 Orvalen(&A)...");
+    entry = systemMenuEntry(&window, IDM_ABOUTBOX);
+    sendSystemCommand(&window, IDM_ABOUTBOX + 3);
+    sendSystemCommand(&window, 0xF060);  // SC_CLOSE
+  });
+  EXPECT_EQ(runWith(client), IDCANCEL);
+  EXPECT_EQ(entry, std::optional<std::string>("关于 Orvalen(&A)..."));
+  const auto commands = client.recorder.all<SysCommandMessage>();
+  ASSERT_GE(commands.size(), 2u);
+  EXPECT_EQ(commands[0].code, IDM_ABOUTBOX + 3);
+  EXPECT_EQ(commands[1].code & 0xFFF0, 0xF060u);
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
-
-#include <sys/types.h>
 
 namespace orvalen::test {
 
 // An X server of this process's own (Xvfb), so that tests which pop up menus or send keys
-// never meet another test's windows. DISPLAY points at it while the object lives.
+// never meet another test's windows. DISPLAY points at it while the object lives. A Windows
+// program has the desktop it is started on (under Wine, the X server Wine was given).
 class PrivateDisplay {
  public:
   PrivateDisplay();
@@ -20,7 +20,7 @@ class PrivateDisplay {
   const std::string& why() const { return why_; }
 
  private:
-  pid_t server_ = -1;
+  intptr_t server_ = -1;  // the Xvfb process
   std::string name_;
   std::string why_;
 };

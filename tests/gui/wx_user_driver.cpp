@@ -1,8 +1,6 @@
 #include "wx_user_driver.h"
 
-#include <dlfcn.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -16,66 +14,13 @@
 #include "editor/wx/list_control.h"
 #include "editor/wx/tree_control.h"
 #include "editor/wx/utf8.h"
+#include "native_user.h"
 
 namespace orvalen::test {
 namespace {
 
 using wx::fromWx;
 using wx::toWx;
-
-// The GTK calls that click an entry of a shown pop-up menu, or close it, as the pointer would.
-// They are looked up in the GTK library that wxWidgets has loaded.
-constexpr int kGtkResponseAccept = -3;
-constexpr int kGtkResponseCancel = -6;
-
-// Presses a button of a GTK dialog, as a click on it would.
-void respondToGtkDialog(wxDialog* dialog, int response) {
-  using Respond = void (*)(void* dialog, int response);
-  static const auto respond =
-      reinterpret_cast<Respond>(::dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
-  if (!respond) {
-    ADD_FAILURE() << "gtk_dialog_response was not found";
-    dialog->EndModal(wxID_CANCEL);
-    return;
-  }
-  respond(dialog->m_widget, response);
-}
-
-struct GtkMenuCalls {
-  void (*activateItem)(void* shell, void* item, int forceDeactivate) = nullptr;
-  void (*deactivate)(void* shell) = nullptr;
-  int (*isSensitive)(void* widget) = nullptr;
-
-  GtkMenuCalls() {
-    activateItem = reinterpret_cast<decltype(activateItem)>(
-        ::dlsym(RTLD_DEFAULT, "gtk_menu_shell_activate_item"));
-    deactivate =
-        reinterpret_cast<decltype(deactivate)>(::dlsym(RTLD_DEFAULT, "gtk_menu_shell_deactivate"));
-    isSensitive =
-        reinterpret_cast<decltype(isSensitive)>(::dlsym(RTLD_DEFAULT, "gtk_widget_is_sensitive"));
-  }
-  bool available() const { return activateItem && deactivate && isSensitive; }
-};
-
-const GtkMenuCalls& gtkMenuCalls() {
-  static const GtkMenuCalls calls;
-  return calls;
-}
-
-void clickMenuEntry(wxMenu* menu, int itemId) {
-  const GtkMenuCalls& gtk = gtkMenuCalls();
-  if (!gtk.available()) {
-    ADD_FAILURE() << "the GTK menu calls were not found";
-    return;
-  }
-  wxMenuItem* item = itemId != wxID_NONE ? menu->FindItem(itemId) : nullptr;
-  if (item && gtk.isSensitive(item->GetMenuItem())) {
-    gtk.activateItem(menu->m_menu, item->GetMenuItem(), 1);
-  } else {
-    // A greyed entry cannot be clicked; the user closes the menu instead.
-    gtk.deactivate(menu->m_menu);
-  }
-}
 
 wxButton* buttonOf(wxDialog* dialog, int id) {
   return dynamic_cast<wxButton*>(dialog->FindWindow(id));
@@ -118,7 +63,10 @@ WxUserDriver::WxUserDriver(wx::EditorDialog& window) : window_(window) {
 WxUserDriver::~WxUserDriver() {
   window_.Unbind(wxEVT_MENU_OPEN, &WxUserDriver::onMenuOpen, this);
   Unregister();
-  for (const auto& folder : madeFolders_) ::rmdir(folder.c_str());
+  for (const auto& folder : madeFolders_) {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::u8path(folder), ignored);
+  }
 }
 
 void WxUserDriver::selectTreeItem(TreeItem item) {
@@ -184,29 +132,16 @@ void WxUserDriver::pressKey(int controlId, Key key) {
   }
 }
 
-// A real key press through the X server, which waits in the queue until events are handled.
-// The pointer rests on the window, so that the key goes to it without a window manager.
+// A real key press, which waits in the system's queue until events are handled.
 bool WxUserDriver::pressKeyWhileBusy(int controlId, Key key) {
-  using WidgetWindow = void* (*)(void*);
-  using WindowXid = unsigned long (*)(void*);
-  static const auto widgetWindow =
-      reinterpret_cast<WidgetWindow>(::dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
-  static const auto windowXid =
-      reinterpret_cast<WindowXid>(::dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
-  if (!widgetWindow || !windowXid || std::system("command -v xdotool >/dev/null 2>&1") != 0) {
-    return false;
-  }
-  focusControl(controlId);
+  wxWindow* control = focusControl(controlId);
   pumpWxEvents();
-  const unsigned long xid = windowXid(widgetWindow(window_.GetHandle()));
-  const char* name = key == Key::kF2       ? "F2"
-                     : key == Key::kDelete ? "Delete"
-                     : key == Key::kInsert ? "Insert"
-                     : key == Key::kMenu   ? "Menu"
-                                           : "shift+F10";
-  const std::string command = "xdotool mousemove --window " + std::to_string(xid) + " 20 20 key " +
-                              name + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
+  const int code = key == Key::kF2       ? WXK_F2
+                   : key == Key::kDelete ? WXK_DELETE
+                   : key == Key::kInsert ? WXK_INSERT
+                   : key == Key::kMenu   ? WXK_MENU
+                                         : WXK_F10;
+  return pressRealKey(control, code, key == Key::kShiftF10);
 }
 
 void WxUserDriver::rightClick(int controlId, Point client) {
@@ -234,17 +169,10 @@ void WxUserDriver::rightClick(int controlId, Point client) {
 void WxUserDriver::doubleClickListRow(int row) {
   wx::VideoListCtrl& list = window_.videoList();
   list.selectOnlyRow(row);
-  wxWindow* rows = list.rowsWindow();
   wxRect rect;
   list.GetItemRect(row, rect);
   const wxPoint at = list.ClientToScreen(rect.GetPosition() + wxPoint(5, rect.GetHeight() / 2));
-  for (wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_LEFT_UP}) {
-    wxMouseEvent click(type);
-    click.SetPosition(rows->ScreenToClient(at));
-    click.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK;
-    click.SetEventObject(rows);
-    rows->ProcessWindowEvent(click);
-  }
+  doubleClickAt(list.rowsWindow(), at);
 }
 
 void WxUserDriver::selectListRows(const std::vector<int>& rows) {
@@ -277,7 +205,14 @@ int WxUserDriver::Enter(wxDialog* dialog) {
     enteredDepth_ = 0;
     return answerMessageBox(dialog);
   }
-  if (dynamic_cast<wxFileDialog*>(dialog)) return answerFileDialog(dialog);
+  if (dynamic_cast<wxFileDialog*>(dialog)) {
+    const int answer = answerFileDialog(dialog);
+    if (answer != wxID_NONE) {  // answered without showing, so no Exit follows
+      entered_ = nullptr;
+      enteredDepth_ = 0;
+    }
+    return answer;
+  }
   answerOwnDialog(dialog);
   return wxID_NONE;
 }
@@ -307,19 +242,16 @@ int WxUserDriver::answerFileDialog(wxDialog* dialog) {
     answer = fileDialogAnswers_.front();
     fileDialogAnswers_.pop_front();
   }
-  // The chooser really opens; the user names the file in it and confirms, or cancels. The
-  // chooser only accepts names in folders that exist, so a missing folder is made for the
-  // time of the test.
-  dialog->CallAfter([this, dialog, answer] {
-    auto* files = static_cast<wxFileDialog*>(dialog);
-    if (answer.result == IDOK) {
-      const std::string folder = answer.path.substr(0, answer.path.rfind('/'));
-      if (!folder.empty() && ::mkdir(folder.c_str(), 0700) == 0) madeFolders_.push_back(folder);
-      files->SetPath(toWx(answer.path));
-    }
-    respondToGtkDialog(dialog, answer.result == IDOK ? kGtkResponseAccept : kGtkResponseCancel);
-  });
-  return wxID_NONE;
+  // The user names the file in the chooser and confirms, or cancels. Choosers only accept
+  // names in folders that exist, so a missing folder is made for the time of the test.
+  if (answer.result == IDOK) {
+    const std::filesystem::path folder = std::filesystem::u8path(answer.path).parent_path();
+    std::error_code error;
+    if (!folder.empty() && std::filesystem::create_directory(folder, error))
+      madeFolders_.push_back(folder.u8string());
+  }
+  return test::answerFileDialog(static_cast<wxFileDialog*>(dialog), answer.result == IDOK,
+                                answer.path);
 }
 
 void WxUserDriver::answerOwnDialog(wxDialog* dialog) {
@@ -378,7 +310,7 @@ void WxUserDriver::onMenuOpen(wxMenuEvent& event) {
   }
   // The menu is shown and holds the pointer once the open event has been handled.
   const int itemId = window_.shownMenuItemId(answer);
-  window_.CallAfter([menu, itemId] { clickMenuEntry(menu, itemId); });
+  chooseFromOpeningMenu(&window_, menu, itemId);
 }
 
 }  // namespace orvalen::test

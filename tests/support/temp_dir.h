@@ -4,8 +4,8 @@
 
 namespace orvalen::test {
 
-// A fresh directory under $TMPDIR (or /tmp), removed with everything in it when the object
-// goes away.
+// A fresh directory under $TMPDIR (or the system's temporary folder), removed with everything
+// in it when the object goes away. Paths are UTF-8, joined with the system's separator.
 class TempDir {
  public:
   TempDir();
@@ -15,13 +15,14 @@ class TempDir {
 
   const std::string& path() const { return path_; }
   // The path of a file inside the directory.
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string file(const std::string& name) const;
 
  private:
   std::string path_;
 };
 
-// Whole-file helpers for tests.
+// Whole-file helpers for tests. fileExists() is true for anything at the path (a dangling
+// symbolic link is not counted).
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);

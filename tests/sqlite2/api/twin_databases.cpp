@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "database_dump.h"
+#include "support/environment.h"
 
 namespace orvalen::test {
 
@@ -53,7 +54,7 @@ void preferMemoryBackedTemporaryFiles() {
   struct stat info {};
   if ((!given || !*given) && stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) &&
       access("/dev/shm", W_OK) == 0) {
-    setenv("TMPDIR", "/dev/shm", 1);
+    orvalen::test::setEnvironmentVariable("TMPDIR", "/dev/shm");
   }
 }
 

@@ -1,11 +1,8 @@
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "pager/pager.h"
 #include "pager_test_support.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace sqlite2::test {
@@ -66,20 +63,20 @@ TEST_F(CacheTest, ReadingAFileLargerThanTheCacheKeepsTheBound) {
   EXPECT_LE(pager->cachedPageCount(), kSmallCache);
 }
 
+// A child that writes a transaction larger than its cache into the file at arguments[0] and
+// dies holding it: no rollback, no cleanup.
+int dieInASpilledTransaction(const std::vector<std::string>& arguments) {
+  auto pager = openPager(arguments.at(0), kSmallCache);
+  pager->beginWrite();
+  for (PageNumber page = 1; page <= kTransactionPages; ++page) writePattern(*pager, page, page, 2);
+  orvalen::test::dieAbruptly();
+}
+const bool registered =
+    orvalen::test::registerChild("spilled-transaction", dieInASpilledTransaction);
+
 TEST_F(CacheTest, ACrashInTheMiddleOfASpilledTransactionIsRolledBackAtTheNextOpen) {
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    auto pager = openPager(path_, kSmallCache);
-    pager->beginWrite();
-    for (PageNumber page = 1; page <= kTransactionPages; ++page)
-      writePattern(*pager, page, page, 2);
-    raise(SIGKILL);  // dies holding the transaction: no rollback, no cleanup
-    _exit(1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status));
+  orvalen::test::ChildProcess child("spilled-transaction", {path_});
+  ASSERT_LT(child.wait(), 0) << "the child was to die abruptly";
 
   std::string journal = readFile(path_ + "-journal");
   std::string crashed = readFile(path_);

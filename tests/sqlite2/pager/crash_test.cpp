@@ -7,6 +7,7 @@
 
 #include "pager/pager.h"
 #include "pager_test_support.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace sqlite2::test {
@@ -43,15 +44,18 @@ uint32_t writeAttempt(Pager& pager, uint32_t committed, int attempt) {
   return committed + 1;
 }
 
-void writeUntilKilled(const std::string& path, const CommitReporter& reportCommit) {
-  auto pager = openPager(path, kWriterCache);
+// The child that is killed: writes attempt after attempt to the file at arguments[0].
+int writeUntilKilled(const std::vector<std::string>& arguments) {
+  auto pager = openPager(arguments.at(0), kWriterCache);
   uint32_t committed = 0;
   for (int attempt = 1; attempt < 100000; ++attempt) {
     uint32_t now = writeAttempt(*pager, committed, attempt);
     if (now != committed) reportCommit();
     committed = now;
   }
+  return 0;
 }
+const bool registered = orvalen::test::registerChild("pager-crash-writer", writeUntilKilled);
 
 std::chrono::microseconds timeOfOneAttempt(const std::string& scratch) {
   writeFile(scratch, imageOf(0));
@@ -63,8 +67,8 @@ std::chrono::microseconds timeOfOneAttempt(const std::string& scratch) {
   return std::chrono::duration_cast<std::chrono::microseconds>(elapsed) / 2;
 }
 
-// A writer is killed with SIGKILL at a random moment; the next connection must find the file
-// exactly as some committed transaction left it, never a mix of two.
+// A writer is killed (SIGKILL, TerminateProcess) at a random moment; the next connection must find
+// the file exactly as some committed transaction left it, never a mix of two.
 TEST(PagerCrashTest, AKilledWriterLeavesTheOldOrTheNewFileNeverAMix) {
   TempDir dir;
   std::string path = dir.file("crash.db");
@@ -80,8 +84,8 @@ TEST(PagerCrashTest, AKilledWriterLeavesTheOldOrTheNewFileNeverAMix) {
   uint32_t highest = 0;
   for (int trial = 0; trial < trials; ++trial) {
     writeFile(path, imageOf(0));
-    killWriterAfter([&](const CommitReporter& report) { writeUntilKilled(path, report); },
-                    commits(random), std::chrono::microseconds(delay(random)));
+    killChildAfter("pager-crash-writer", {path}, commits(random),
+                   std::chrono::microseconds(delay(random)));
 
     hot += fileExists(journal);
     uint32_t version;

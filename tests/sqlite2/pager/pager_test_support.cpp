@@ -1,13 +1,15 @@
 #include "pager_test_support.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <sstream>
 #include <stdexcept>
+#include <thread>
+
+#include "os/file.h"
+#include "support/child_process.h"
+#include "support/temp_dir.h"
 
 namespace sqlite2::test {
 
@@ -57,49 +59,45 @@ std::optional<int> soakTrials() {
   return trials;
 }
 
-void killWriterAfter(const std::function<void(const CommitReporter&)>& writer, int commits,
-                     std::chrono::microseconds delay) {
-  int progress[2];
-  if (pipe(progress) != 0) throw std::runtime_error("pipe failed");
-  pid_t child = fork();
-  if (child < 0) throw std::runtime_error("fork failed");
-  if (child == 0) {
-    close(progress[0]);
-    writer([&] {
-      char byte = 1;
-      (void)!write(progress[1], &byte, 1);
-    });
-    _exit(0);
-  }
-  close(progress[1]);
-  char byte;
-  for (int seen = 0; seen < commits && read(progress[0], &byte, 1) == 1;) ++seen;
-  usleep(static_cast<useconds_t>(delay.count()));
-  kill(child, SIGKILL);
-  int status;
-  waitpid(child, &status, 0);
-  close(progress[0]);
+void killChildAfter(const std::string& child, const std::vector<std::string>& arguments,
+                    int commits, std::chrono::microseconds delay) {
+  orvalen::test::ChildProcess writer(child, arguments);
+  for (int seen = 0; seen < commits && writer.nextReport();) ++seen;
+  std::this_thread::sleep_for(delay);
+  writer.kill();
+}
+
+void reportCommit() {
+  orvalen::test::reportToParent();
+}
+
+bool openJournalsAreReadable() {
+  static const bool readable = [] {
+    orvalen::test::TempDir dir;
+    File journal = File::createExclusive(dir.file("probe-journal"));
+    try {
+      orvalen::test::readFile(dir.file("probe-journal"));
+      return true;
+    } catch (const std::runtime_error&) {
+      return false;
+    }
+  }();
+  return readable;
 }
 
 FileView::FileView(const std::string& path)
-    : path_(path), descriptor_(open(path.c_str(), O_RDONLY)) {
-  if (descriptor_ < 0) throw std::runtime_error("cannot open " + path);
+    : path_(path), stream_(std::filesystem::u8path(path), std::ios::binary) {
+  if (!stream_) throw std::runtime_error("cannot open " + path);
 }
 
-FileView::~FileView() {
-  close(descriptor_);
-}
+FileView::~FileView() = default;
 
 std::string FileView::bytes() const {
-  std::string all;
-  char buffer[65536];
-  off_t offset = 0;
-  ssize_t got;
-  while ((got = pread(descriptor_, buffer, sizeof buffer, offset)) > 0) {
-    all.append(buffer, static_cast<size_t>(got));
-    offset += got;
-  }
-  return all;
+  stream_.clear();
+  stream_.seekg(0);
+  std::ostringstream all;
+  all << stream_.rdbuf();
+  return all.str();
 }
 
 JournalBuilder::JournalBuilder(Format format, PageNumber originalPageCount, uint32_t recordCount,

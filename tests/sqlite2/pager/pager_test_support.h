@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,16 +37,18 @@ using orvalen::test::errorCodeOf;
 // to a positive number.
 std::optional<int> soakTrials();
 
-// Runs writer in a forked child and kills the child with SIGKILL once it has reported
-// `commits` commits through the function it is given, and `delay` later still. The child may
-// end on its own earlier; then nothing is killed.
-using CommitReporter = std::function<void()>;
-void killWriterAfter(const std::function<void(const CommitReporter&)>& writer, int commits,
-                     std::chrono::microseconds delay);
+// Starts the writer `child` (a child process registered with orvalen::test::registerChild)
+// and kills it, as SIGKILL or TerminateProcess do, once it has reported `commits` commits with
+// reportCommit(), and `delay` later still. The child may end on its own earlier; then nothing
+// is killed.
+void killChildAfter(const std::string& child, const std::vector<std::string>& arguments,
+                    int commits, std::chrono::microseconds delay);
+// In the writer: tells the parent that a transaction was committed.
+void reportCommit();
 
 // Closing any descriptor of a file drops every POSIX lock this process holds on it, so a test
-// that reads the database while a pager holds a lock reads through a descriptor opened
-// beforehand and kept until the end. Declare the view before the pager.
+// that reads the database while a pager holds a lock reads through a stream opened beforehand
+// and kept until the end. Declare the view before the pager.
 class FileView {
  public:
   explicit FileView(const std::string& path);
@@ -57,8 +60,18 @@ class FileView {
 
  private:
   std::string path_;
-  int descriptor_;
+  mutable std::ifstream stream_;
 };
+
+// Whether another handle can read a journal while its transaction is open. Not on Windows,
+// where a journal is shared with nobody, as SQLite 2.8 opens it there; tests that look into
+// an open journal skip there, saying so.
+bool openJournalsAreReadable();
+#define ORVALEN_SKIP_UNLESS_OPEN_JOURNALS_ARE_READABLE()                             \
+  do {                                                                               \
+    if (!::sqlite2::test::openJournalsAreReadable())                                 \
+      GTEST_SKIP() << "an open journal cannot be read by another handle on Windows"; \
+  } while (0)
 
 // Builds a journal by hand, in any of the three formats.
 class JournalBuilder {

@@ -1,6 +1,3 @@
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -228,45 +225,6 @@ TEST_F(PagerTransactionTest, CommitWithoutChangesLeavesTheFileAlone) {
   EXPECT_TRUE(fileExists(pager->journalPath())) << "the journal exists from the start";
   EXPECT_EQ(pageBytes(*pager, 1), pagePattern(1, 1));
   pager->commit();
-  EXPECT_FALSE(fileExists(pager->journalPath()));
-  EXPECT_EQ(readFile(path_), databaseImage(3, 1));
-}
-
-// The process may not make files longer than five pages, so the commit fails part way through
-// writing the database, after some of the new pages reached the file.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    previousHandler_ = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  struct rlimit previous_;
-  sighandler_t previousHandler_;
-};
-
-TEST_F(PagerTransactionTest, AFailedCommitLeavesTheTransactionOpenForRollback) {
-  FileView database(path_);
-  auto pager = openPager(path_);
-  pager->beginWrite();
-  writePattern(*pager, 1, 10, 2);
-  {
-    FileSizeLimit limit(5 * kPageSize + 100);
-    EXPECT_EQ(errorCodeOf([&] { pager->commit(); }), SQLITE_FULL);
-  }
-  EXPECT_TRUE(pager->inWriteTransaction());
-  std::string partial = database.bytes();
-  EXPECT_EQ(partial.size(), 5 * kPageSize + 100);
-  EXPECT_EQ(partial.substr(0, kPageSize), pagePattern(1, 2)) << "the commit began";
-  pager->rollback();
   EXPECT_FALSE(fileExists(pager->journalPath()));
   EXPECT_EQ(readFile(path_), databaseImage(3, 1));
 }

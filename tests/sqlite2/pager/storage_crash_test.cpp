@@ -14,6 +14,7 @@
 #include "pager_test_support.h"
 #include "record/row_record.h"
 #include "record/table_key.h"
+#include "support/child_process.h"
 #include "support/reference_engine.h"
 #include "support/temp_dir.h"
 
@@ -136,11 +137,13 @@ uint32_t writeAttempt(Btree& btree, PageNumber root, Rows& rows, uint32_t commit
   return committed + 1;
 }
 
-void writeUntilKilled(const std::string& path, PageNumber root,
-                      const CommitReporter& reportCommit) {
+// The child that is killed: writes attempt after attempt to the table with root page
+// arguments[1] in the file at arguments[0].
+int writeUntilKilled(const std::vector<std::string>& arguments) {
   PagerOptions options;
   options.cachePages = kWriterCache;
-  auto btree = Btree::open(path, options);
+  auto btree = Btree::open(arguments.at(0), options);
+  const auto root = static_cast<PageNumber>(std::stoul(arguments.at(1)));
   Rows rows = initialRows();
   uint32_t committed = 0;
   for (int attempt = 1; attempt < 100000; ++attempt) {
@@ -148,7 +151,9 @@ void writeUntilKilled(const std::string& path, PageNumber root,
     if (now != committed) reportCommit();
     committed = now;
   }
+  return 0;
 }
+const bool registered = orvalen::test::registerChild("storage-crash-writer", writeUntilKilled);
 
 Rows readOurs(const std::string& path, PageNumber root, std::string* integrity) {
   auto btree = Btree::open(path, {});
@@ -210,8 +215,8 @@ TEST(StorageCrashTest, AKilledWriterLeavesOneCommittedStateForBothEngines) {
   for (int trial = 0; trial < trials; ++trial) {
     SCOPED_TRACE("trial " + std::to_string(trial) + ", seed " + std::to_string(seed));
     writeFile(path, initialFile);
-    killWriterAfter([&](const CommitReporter& report) { writeUntilKilled(path, root, report); },
-                    commits(random), std::chrono::microseconds(delay(random)));
+    killChildAfter("storage-crash-writer", {path, std::to_string(root)}, commits(random),
+                   std::chrono::microseconds(delay(random)));
     hot += fileExists(journal);
 
     // Whichever engine comes first rolls the journal back.

@@ -54,6 +54,36 @@ TEST_F(WriteDifferential, InsertSelect) {
   });
 }
 
+// A statement's chosen row numbers count on past a number given in the same statement, as
+// in SQLite 2.8. Where the count reaches that row, 2.8 fails the insert as not unique; this
+// engine chooses a number above the largest row instead (only ours is checked there).
+TEST_F(WriteDifferential, ChosenRowNumbersCountOnPastOnesGivenInTheStatement) {
+  twins_->sameForAll({
+      "create table t(k integer primary key, v)",
+      "insert into t values(1, 'a')",
+      "insert into t values(5, 'b')",
+      "create table s(k, v)",
+      "insert into s values(NULL, 'c')",
+      "insert into s values(NULL, 'd')",
+      "insert into s values(10, 'e')",
+      "insert into s values(NULL, 'f')",
+      "insert into s values(NULL, 'g')",
+      "insert into t select k, v from s",
+      "select k, v from t",
+  });
+  const std::string collides =
+      "insert into t select NULL, 'p' union all select 12, 'x' union all "
+      "select k, v from s where k is null";
+  EXPECT_EQ(twins_->theirs(collides).message, "PRIMARY KEY must be unique");
+  const Outcome ours = twins_->ours(collides);
+  EXPECT_EQ(ours.code, 0) << ours.message;
+  EXPECT_EQ(ours.changes, 6);
+  const Outcome numbers = twins_->ours("select k from t where k > 10");
+  std::vector<std::string> chosen;
+  for (const auto& row : numbers.rows) chosen.push_back(row.at(0).value_or("NULL"));
+  EXPECT_EQ(chosen, (std::vector<std::string>{"11", "12", "13", "14", "15", "16"}));
+}
+
 TEST_F(WriteDifferential, OrClausesOfInsertAndUpdate) {
   twins_->sameForAll({
       "create table t(a integer primary key, b unique, c not null default 'dc')",

@@ -7,7 +7,7 @@
 
 #include "common/error.h"
 #include "os/fault_injection.h"
-#include "os/inode_lock_table.h"
+#include "os/posix/inode_lock_table.h"
 #include "sqlite.h"
 
 namespace sqlite2 {

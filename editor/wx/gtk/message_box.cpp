@@ -1,10 +1,10 @@
-#include "message_box.h"
+#include "editor/wx/message_box.h"
 
 #include <wx/msgdlg.h>
 
-#include "app_icon.h"
 #include "editor/toolkit.h"
-#include "utf8.h"
+#include "editor/wx/app_icon.h"
+#include "editor/wx/utf8.h"
 
 namespace orvalen::wx {
 

@@ -57,8 +57,8 @@ PrivateDisplay::PrivateDisplay() {
 
 PrivateDisplay::~PrivateDisplay() {
   if (server_ <= 0) return;
-  ::kill(server_, SIGTERM);
-  ::waitpid(server_, nullptr, 0);
+  ::kill(static_cast<pid_t>(server_), SIGTERM);
+  ::waitpid(static_cast<pid_t>(server_), nullptr, 0);
 }
 
 }  // namespace orvalen::test

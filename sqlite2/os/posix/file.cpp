@@ -10,6 +10,7 @@
 
 #include "common/error.h"
 #include "os/fault_injection.h"
+#include "os/file_system.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -227,6 +228,11 @@ void File::close() {
     ::close(descriptor_);
     descriptor_ = -1;
   }
+}
+
+void File::closeAndDelete(const std::string& path) {
+  deleteFile(path);
+  close();
 }
 
 int File::release() {

@@ -46,9 +46,9 @@ bool otherProcessCanLock(const std::string& path, ProbeLock kind) {
 LockHolder::LockHolder(const std::string& path, ProbeLock kind) {
   int ready[2], release[2];
   if (pipe(ready) != 0 || pipe(release) != 0) throw std::runtime_error("pipe failed");
-  child_ = fork();
-  if (child_ < 0) throw std::runtime_error("fork failed");
-  if (child_ == 0) {
+  const pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
     close(ready[0]);
     close(release[1]);
     int descriptor = open(path.c_str(), O_RDWR);
@@ -58,6 +58,7 @@ LockHolder::LockHolder(const std::string& path, ProbeLock kind) {
     (void)!read(release[0], &ignored, 1);  // returns when the parent closes its end
     _exit(0);
   }
+  holder_ = child;
   close(ready[1]);
   close(release[0]);
   release_ = release[1];
@@ -68,7 +69,7 @@ LockHolder::LockHolder(const std::string& path, ProbeLock kind) {
 
 LockHolder::~LockHolder() {
   close(release_);
-  waitForExit(child_);
+  waitForExit(static_cast<pid_t>(holder_));
 }
 
 UnprivilegedResult runUnprivileged(const std::function<std::string()>& body) {

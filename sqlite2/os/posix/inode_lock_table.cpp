@@ -1,4 +1,4 @@
-#include "os/inode_lock_table.h"
+#include "os/posix/inode_lock_table.h"
 
 #include <unistd.h>
 

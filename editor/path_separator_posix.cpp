@@ -1,0 +1,9 @@
+#include "editor/path_separator.h"
+
+namespace orvalen {
+
+std::string::size_type lastDirectorySeparator(const std::string& path) {
+  return path.rfind('/');
+}
+
+}  // namespace orvalen
