@@ -138,4 +138,12 @@ void Pager::rollbackStatement() {
   core_->rollbackStatement();
 }
 
+void Pager::truncate(PageNumber count) {
+  for (PageNumber number = count + 1, last = pageCount(); number <= last; ++number) {
+    PageRef page = get(number);
+    makeWritable(page);
+  }
+  core_->shrinkTo(count);
+}
+
 }  // namespace sqlite2

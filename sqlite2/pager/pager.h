@@ -156,6 +156,11 @@ class Pager {
   void commitStatement();
   void rollbackStatement();
 
+  // Shortens the database to count pages (inside a write transaction, outside a statement):
+  // the pages past it go to the journal first, so that a rollback, or a crash before the
+  // commit, brings them back; the commit then cuts the file.
+  void truncate(PageNumber count);
+
   // How many pages the cache holds now (for tests and statistics).
   size_t cachedPageCount() const;
 

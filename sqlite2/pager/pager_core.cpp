@@ -315,6 +315,7 @@ void PagerCore::beginWrite() {
   journaled_.assign(size_t(pageCount_) + 1, false);
   databaseWritten_ = false;
   highestWritten_ = 0;
+  shrunk_ = false;
   ++writableStamp_;
 }
 
@@ -399,11 +400,14 @@ void PagerCore::commit() {
 // Deleting the journal is the moment of commit: until then a crash, or a failure here
 // followed by rollback(), brings the old file back.
 void PagerCore::writeCommit() {
-  if (!dirty_.empty() || databaseWritten_) {
+  if (!dirty_.empty() || databaseWritten_ || shrunk_) {
     syncJournalIfNeeded();
     writeToDatabase(dirty_);
-    // Pages a rolled-back statement had spilled past the end are not part of the database.
-    if (highestWritten_ > pageCount_) database_.file().truncate(uint64_t(pageCount_) * kPageSize);
+    // Pages a rolled-back statement had spilled past the end, or that the transaction cut
+    // off, are not part of the database.
+    if (shrunk_ || highestWritten_ > pageCount_) {
+      database_.file().truncate(uint64_t(pageCount_) * kPageSize);
+    }
     database_.file().sync();
   }
   journal_->closeAndDelete();
@@ -506,6 +510,18 @@ void PagerCore::rollbackStatement() {
   dropPagesPast(statement_.startPageCount());
   pageCount_ = statement_.startPageCount();
   statement_.end();
+  ++writableStamp_;
+}
+
+void PagerCore::shrinkTo(PageNumber count) {
+  refuseWhenFailed();
+  if (state_ != PagerState::kWriting || statement_.active()) {
+    throw Error(SQLITE_MISUSE, "database cut short outside a transaction of its own");
+  }
+  if (count >= pageCount_) return;
+  dropPagesPast(count);
+  pageCount_ = count;
+  shrunk_ = true;
   ++writableStamp_;
 }
 

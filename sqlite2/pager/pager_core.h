@@ -81,6 +81,8 @@ class PagerCore {
   void beginStatement();
   void commitStatement();
   void rollbackStatement();
+  // The database ends at count pages (its pages past it already journaled).
+  void shrinkTo(PageNumber count);
 
   void addReference(CachedPage* page);
   void dropReference(CachedPage* page);
@@ -155,6 +157,7 @@ class PagerCore {
   std::vector<CachedPage*> dirty_;
   bool databaseWritten_ = false;   // pages of this transaction reached the file
   PageNumber highestWritten_ = 0;  // the file may hold pages up to here beyond pageCount_
+  bool shrunk_ = false;            // the transaction cut the database short
   uint64_t writableStamp_ = 1;
   StatementJournal statement_;
   std::mt19937 random_;

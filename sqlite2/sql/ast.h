@@ -92,12 +92,12 @@ struct CreateIndex {
   ConflictAction conflict = ConflictAction::Default;
 };
 
-// Views and triggers are only recognised (from the schema): their name and, for a
-// trigger, its table.
 struct CreateView {
   std::string name;
   bool temporary = false;
+  std::shared_ptr<Select> select;  // its text stays with the statement's
 };
+// Triggers are only recognised (from the schema): their name and table.
 struct CreateTrigger {
   std::string name;
   std::string table;
@@ -109,6 +109,9 @@ struct DropTable {
   std::string spelled;  // as written, quotes included: a missing table is reported so
 };
 struct DropIndex {
+  std::string name;
+};
+struct DropView {
   std::string name;
 };
 
@@ -144,7 +147,10 @@ enum JoinFlag : uint8_t {
 };
 
 struct FromItem {
-  std::string table;                 // empty for a sub-select
+  std::string table;  // empty for a sub-select
+  // The database the table was fixed to ("main" inside a view's query, whose missing tables
+  // are reported as main.name); empty for a name looked up as written.
+  std::string database;
   std::shared_ptr<Select> subquery;  // FROM (SELECT ...)
   std::optional<std::string> alias;
   uint8_t join = 0;  // JoinFlag bits of the join before this item (0 for a comma or JOIN)
@@ -193,6 +199,16 @@ struct Delete {
   ExprPtr where;
 };
 
+// COPY [OR conflict] table FROM file [USING DELIMITERS text]
+struct Copy {
+  ConflictAction conflict = ConflictAction::Default;
+  std::string table;
+  std::string file;
+  std::string delimiter = "\t";
+};
+
+struct Vacuum {};
+
 struct Begin {};
 struct Commit {};
 struct Rollback {};
@@ -202,9 +218,9 @@ struct Pragma {
   std::optional<std::string> value;  // of "= value" or "(value)", as written (a sign included)
 };
 
-using StatementBody =
-    std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable, DropIndex, Insert,
-                 Select, Update, Delete, Begin, Commit, Rollback, Pragma>;
+using StatementBody = std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable,
+                                   DropIndex, DropView, Insert, Select, Update, Delete, Copy,
+                                   Vacuum, Begin, Commit, Rollback, Pragma>;
 
 struct Statement {
   StatementBody body;

@@ -16,7 +16,8 @@ struct Database::State {
   Session session;
   BusyHandler busyHandler;
   bool explicitTransaction = false;
-  int activeCalls = 0;  // execute() calls under way: a row callback may run statements
+  bool statementOpen = false;  // a write statement's own savepoint inside BEGIN
+  int activeCalls = 0;         // execute() calls under way: a row callback may run statements
 
   void ensureCurrentSchema();
   void runStatement(const Statement& statement, const RowCallback& onRow);
@@ -31,6 +32,32 @@ struct Database::State {
   void rollBackFailedTransaction();
   void undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept;
   void rollBackWholeTransaction() noexcept;
+  void joinTransaction(Btree& temporary);
+  // Does the same to the file's b-tree and, when there is one, the temporary database's:
+  // both take part in every transaction and statement.
+  template <typename Operation>
+  void onEachTree(Operation operation) {
+    operation(*session.btree);
+    if (Btree* temporary = session.temporary.btree()) operation(*temporary);
+  }
+  // The same for undoing: each tree is undone however the other fares.
+  template <typename Operation>
+  void undoOnEachTree(Operation operation) noexcept {
+    onEachTreeQuietly(*session.btree, operation);
+    if (Btree* temporary = session.temporary.btree()) onEachTreeQuietly(*temporary, operation);
+  }
+  template <typename Operation>
+  static void onEachTreeQuietly(Btree& tree, Operation& operation) noexcept {
+    try {
+      operation(tree);
+    } catch (const Error&) {
+      // The journal stays behind; the next statement plays it back.
+    }
+  }
+  bool anyTransactionFailed() {
+    Btree* temporary = session.temporary.btree();
+    return session.btree->transactionFailed() || (temporary && temporary->transactionFailed());
+  }
 };
 
 namespace {
@@ -67,6 +94,9 @@ std::unique_ptr<Database> Database::open(const std::string& path) {
   state->session.databasePath = absolutePath(path);
   state->session.btree->pager().setBusyHandler(
       [state](int attempt) { return state->busyHandler && state->busyHandler("", attempt); });
+  state->session.temporary.onOpened = [state](Btree& temporary) {
+    state->joinTransaction(temporary);
+  };
   try {
     PageRef holdLock = state->session.btree->pager().get(1);
     state->ensureCurrentSchema();
@@ -85,6 +115,14 @@ void Database::State::ensureCurrentSchema() {
     if (meta[1] == session.schema->cookie()) return;
   }
   session.schema = Schema::load(*session.btree);
+  if (Btree* temporary = session.temporary.btree()) session.schema->loadTemporary(*temporary);
+}
+
+// A temporary database made inside a transaction (or a statement of one) joins it.
+void Database::State::joinTransaction(Btree& temporary) {
+  if (!session.btree->inTransaction()) return;
+  temporary.beginTransaction();
+  if (statementOpen) temporary.beginStatement();
 }
 
 void Database::execute(std::string_view sql, const RowCallback& onRow) {
@@ -124,7 +162,7 @@ void Database::execute(std::string_view sql, const RowCallback& onRow) {
 // write changed pages out) cannot go on: it is rolled back with the call that failed, so
 // that the next call finds the file as it was before the transaction.
 void Database::State::rollBackFailedTransaction() {
-  if (session.btree->transactionFailed()) rollBackWholeTransaction();
+  if (anyTransactionFailed()) rollBackWholeTransaction();
 }
 
 // PRAGMA empty_result_callbacks: a statement that gave no row calls back once, with its
@@ -164,6 +202,10 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
             runWrite(false, [&] { runInsert(session, insert); });
             reportCount("rows inserted", onRow);
           },
+          [&](const Copy& copy) {
+            runWrite(false, [&] { runCopy(session, copy); });
+            reportCount("rows inserted", onRow);
+          },
           [&](const Update& update) {
             runWrite(false, [&] { runUpdate(session, update); });
             reportCount("rows updated", onRow);
@@ -180,8 +222,17 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
           },
           [&](const DropTable& drop) { runWrite(true, [&] { runDropTable(session, drop); }); },
           [&](const DropIndex& drop) { runWrite(true, [&] { runDropIndex(session, drop); }); },
-          [&](const CreateView&) { throw Error(SQLITE_ERROR, "views are not supported"); },
+          [&](const CreateView& create) {
+            runWrite(true, [&] { runCreateView(session, create, text); });
+          },
+          [&](const DropView& drop) { runWrite(true, [&] { runDropView(session, drop); }); },
           [&](const CreateTrigger&) { throw Error(SQLITE_ERROR, "triggers are not supported"); },
+          [&](const Vacuum&) {
+            if (explicitTransaction) {
+              throw Error(SQLITE_ERROR, "cannot VACUUM from within a transaction");
+            }
+            runWrite(true, [&] { runVacuum(session); });
+          },
           [&](const Begin&) { begin(); },
           [&](const Commit&) { commit(); },
           [&](const Rollback&) { rollback(); },
@@ -198,10 +249,11 @@ void Database::State::runWrite(bool changesSchema, Work work) {
   // A schema change may free the tree the kept cursor stands in.
   if (changesSchema) session.dropWriteCursor();
   if (ownTransaction) {
-    btree.beginTransaction();
+    onEachTree([](Btree& tree) { tree.beginTransaction(); });
     session.cookieAtTransactionStart = btree.readMeta()[1];
   } else {
-    btree.beginStatement();
+    onEachTree([](Btree& tree) { tree.beginStatement(); });
+    statementOpen = true;
   }
   int changesBefore = session.changes;
   session.conflictFailure = ConflictAction::Default;
@@ -216,7 +268,7 @@ void Database::State::runWrite(bool changesSchema, Work work) {
   } catch (...) {
     session.dropWriteCursor();
     if (session.conflictFailure == ConflictAction::Fail && !ownTransaction &&
-        !btree.transactionFailed()) {
+        !anyTransactionFailed()) {
       // FAIL keeps what the statement changed before the conflict, inside BEGIN ... COMMIT
       // (a statement that is its own transaction fails whole, as in the reference library).
       finishWrite(ownTransaction);
@@ -234,12 +286,12 @@ void Database::State::runWrite(bool changesSchema, Work work) {
 }
 
 void Database::State::finishWrite(bool ownTransaction) {
-  Btree& btree = *session.btree;
   if (ownTransaction) {
     session.dropWriteCursor();
-    btree.commit();
+    onEachTree([](Btree& tree) { tree.commit(); });
   } else {
-    btree.commitStatement();
+    statementOpen = false;
+    onEachTree([](Btree& tree) { tree.commitStatement(); });
   }
 }
 
@@ -249,20 +301,21 @@ void Database::State::finishWrite(bool ownTransaction) {
 void Database::State::undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept {
   Btree& btree = *session.btree;
   if (changesSchema) session.schema.reset();
-  if (!ownTransaction && btree.inTransaction() && !btree.transactionFailed()) {
+  bool statement = statementOpen;
+  statementOpen = false;
+  if (!ownTransaction && statement && btree.inTransaction() && !anyTransactionFailed()) {
     try {
-      btree.rollbackStatement();
+      onEachTree([](Btree& tree) { tree.rollbackStatement(); });
       return;
     } catch (const Error&) {
       // The statement could not be undone alone: the whole transaction goes.
     }
   }
   if (ownTransaction) {
-    try {
-      if (btree.inTransaction()) btree.rollback();
-    } catch (const Error&) {
-      // The journal stays behind; the next statement plays it back.
-    }
+    session.dropWriteCursor();
+    undoOnEachTree([](Btree& tree) {
+      if (tree.inTransaction()) tree.rollback();
+    });
   } else {
     rollBackWholeTransaction();
   }
@@ -271,22 +324,20 @@ void Database::State::undoFailedStatement(bool ownTransaction, bool changesSchem
 // The kept cursor goes first: pages it held would keep a pager whose rollback failed from
 // resetting.
 void Database::State::rollBackWholeTransaction() noexcept {
-  Btree& btree = *session.btree;
   explicitTransaction = false;
+  statementOpen = false;
   session.schema.reset();
   session.dropWriteCursor();
-  try {
-    if (btree.inTransaction()) btree.rollback();
-  } catch (const Error&) {
-    // The journal stays behind; the next statement plays it back.
-  }
+  undoOnEachTree([](Btree& tree) {
+    if (tree.inTransaction()) tree.rollback();
+  });
 }
 
 void Database::State::begin() {
   if (explicitTransaction) {
     throw Error(SQLITE_ERROR, "cannot start a transaction within a transaction");
   }
-  session.btree->beginTransaction();
+  onEachTree([](Btree& tree) { tree.beginTransaction(); });
   session.cookieAtTransactionStart = session.btree->readMeta()[1];
   explicitTransaction = true;
 }
@@ -299,7 +350,7 @@ void Database::State::commit() {
     throw Error(SQLITE_ERROR, "cannot commit transaction - SQL statements in progress");
   }
   session.dropWriteCursor();
-  session.btree->commit();
+  onEachTree([](Btree& tree) { tree.commit(); });
   explicitTransaction = false;
 }
 
@@ -313,7 +364,7 @@ void Database::State::rollback() {
   explicitTransaction = false;
   session.schema.reset();
   session.dropWriteCursor();
-  session.btree->rollback();
+  onEachTree([](Btree& tree) { tree.rollback(); });
 }
 
 int Database::changes() const {

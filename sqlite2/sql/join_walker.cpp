@@ -93,8 +93,8 @@ void JoinWalker::openScanners(uint64_t columnsRead) {
     Level& level = *levels_[place];
     if (level.source.rows) continue;
     const Table& table = *level.source.table;
-    level.reading = std::make_unique<ReadingTable>(session_, table.root);
-    level.scanner = std::make_unique<RowScanner>(*session_.btree, table, level.plan,
+    level.reading = std::make_unique<ReadingTable>(session_, table);
+    level.scanner = std::make_unique<RowScanner>(session_.treeOf(table), table, level.plan,
                                                  single ? nullptr : &joined_);
     if (!(columnsRead & (uint64_t{1} << place))) level.scanner->skipColumns();
   }

@@ -251,6 +251,13 @@ StatementBody Parser::parseBody() {
       return parseBeginCommitRollback();
     case TokenType::Pragma:
       return parsePragma();
+    case TokenType::Copy:
+      return parseCopy();
+    case TokenType::Vacuum:
+      // VACUUM [name]: the name is read and has no effect.
+      advance();
+      if (peekIsName()) advance();
+      return Vacuum{};
     default:
       syntaxError();
   }
@@ -272,12 +279,12 @@ StatementBody Parser::parseBeginCommitRollback() {
 
 StatementBody Parser::parseCreate() {
   advance();  // CREATE
-  if (peek().type == TokenType::Temp) {
-    // Temporary objects live in a file of their own, which this engine does not keep.
-    if (mode_ == Mode::Execute) syntaxError();
-    advance();
+  if (accept(TokenType::Temp)) {
     if (peek().type == TokenType::View) return parseCreateView(true);
-    if (peek().type == TokenType::Trigger) return parseCreateTrigger(true);
+    if (peek().type == TokenType::Trigger) {
+      if (mode_ == Mode::Execute) syntaxError();
+      return parseCreateTrigger(true);
+    }
     expect(TokenType::Table);
     return parseCreateTable(true);
   }
@@ -293,7 +300,6 @@ StatementBody Parser::parseCreate() {
       advance();
       return parseCreateIndex(false);
     case TokenType::View:
-      if (mode_ == Mode::Execute) syntaxError();
       return parseCreateView(false);
     case TokenType::Trigger:
       if (mode_ == Mode::Execute) syntaxError();
@@ -627,14 +633,14 @@ CreateIndex Parser::parseCreateIndex(bool unique) {
   return index;
 }
 
-// CREATE VIEW name AS select: only the name matters; the query is not read.
+// CREATE VIEW name AS select
 CreateView Parser::parseCreateView(bool temporary) {
   expect(TokenType::View);
   CreateView view;
   view.temporary = temporary;
   view.name = parseName();
   expect(TokenType::As);
-  while (peek().type != TokenType::EndOfText && peek().type != TokenType::Semicolon) advance();
+  view.select = std::make_shared<Select>(parseSelect());
   return view;
 }
 
@@ -678,8 +684,23 @@ StatementBody Parser::parseDrop() {
     const Token name = advance();
     return DropTable{tokenName(name), std::string(name.text)};
   }
+  if (accept(TokenType::View)) return DropView{parseName()};
   expect(TokenType::Index);
   return DropIndex{parseName()};
+}
+
+Copy Parser::parseCopy() {
+  advance();  // COPY
+  Copy copy;
+  copy.conflict = parseOrConflict();
+  copy.table = parseName();
+  expect(TokenType::From);
+  copy.file = parseName();
+  if (accept(TokenType::Using)) {
+    expect(TokenType::Delimiters);
+    copy.delimiter = tokenName(expect(TokenType::String));
+  }
+  return copy;
 }
 
 // INSERT INTO table [(columns)] VALUES (expressions)

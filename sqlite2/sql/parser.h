@@ -73,6 +73,7 @@ class Parser {
   int parseSignedInteger();
   Update parseUpdate();
   Delete parseDelete();
+  Copy parseCopy();
   Pragma parsePragma();
 
   ExprPtr parseExpr(int minimumLevel = 1);

@@ -79,6 +79,16 @@ void tableInfo(Session& session, const std::string& name, const ResultRowCallbac
   std::shared_ptr<Table> table = session.schema->findTable(name);
   if (!table) return;
   std::vector<std::string> names{"cid", "name", "type", "notnull", "dflt_value", "pk"};
+  if (table->isView) {
+    // A view's columns have no type or constraint of their own.
+    std::vector<std::string> columns = viewColumnNames(session, *table);
+    session.resultNames = names;
+    PragmaRows rows(onRow, names);
+    for (size_t i = 0; i < columns.size(); ++i) {
+      rows.add({std::to_string(i), columns[i], "numeric", "0", std::nullopt, "0"});
+    }
+    return;
+  }
   session.resultNames = names;
   PragmaRows rows(onRow, names);
   for (size_t i = 0; i < table->columns.size(); ++i) {
@@ -122,7 +132,9 @@ void databaseList(Session& session, const ResultRowCallback& onRow) {
   PragmaRows rows(onRow, names);
   rows.add({"0", "main", session.databasePath});
   // The temporary database has no file until something is stored there.
-  rows.add({"1", "temp", std::nullopt});
+  std::optional<std::string> temporaryFile;
+  if (session.temporary.btree()) temporaryFile = session.temporary.path();
+  rows.add({"1", "temp", temporaryFile});
 }
 
 int defaultCacheSize(const MetaValues& meta) {

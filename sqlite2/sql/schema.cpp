@@ -9,6 +9,7 @@
 #include "record/row_record.h"
 #include "sql/parser.h"
 #include "sql/sql_value.h"
+#include "sql/view_query.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -58,18 +59,28 @@ int Table::findColumn(std::string_view name) const {
   return -1;
 }
 
-Schema::Schema() {
-  schemaTable_ = std::make_shared<Table>();
-  schemaTable_->name = "sqlite_master";
-  schemaTable_->root = kSchemaRoot;
-  for (const char* name : {"type", "name", "tbl_name", "rootpage", "sql"}) {
+namespace {
+
+std::shared_ptr<Table> makeSchemaTable(const char* name, bool temporary) {
+  auto table = std::make_shared<Table>();
+  table->name = name;
+  table->root = kSchemaRoot;
+  table->temporary = temporary;
+  for (const char* columnName : {"type", "name", "tbl_name", "rootpage", "sql"}) {
     Column column;
-    column.name = name;
+    column.name = columnName;
     column.type = column.name == "rootpage" ? "integer" : "text";
     column.text = column.name != "rootpage";
-    schemaTable_->columns.push_back(column);
+    table->columns.push_back(column);
   }
+  return table;
 }
+
+}  // namespace
+
+Schema::Schema()
+    : schemaTable_(makeSchemaTable("sqlite_master", false)),
+      temporarySchemaTable_(makeSchemaTable("sqlite_temp_master", true)) {}
 
 std::unique_ptr<Schema> Schema::load(Btree& btree) {
   MetaValues meta = btree.readMeta();
@@ -81,19 +92,27 @@ std::unique_ptr<Schema> Schema::load(Btree& btree) {
   }
   auto schema = std::make_unique<Schema>();
   schema->cookie_ = meta[1];
+  schema->readRows(btree, false);
+  return schema;
+}
+
+void Schema::loadTemporary(Btree& temporary) {
+  readRows(temporary, true);
+}
+
+void Schema::readRows(Btree& btree, bool temporary) {
   Cursor cursor(btree, kSchemaRoot, false);
   for (bool more = cursor.first(); more; more = cursor.next()) {
     std::string data = cursor.data();
     RecordView record(data);
     std::optional<std::string_view> fields[5];
     for (size_t i = 0; i < 5; ++i) fields[i] = record.field(i);
-    schema->applyRow(fields);
+    applyRow(fields, temporary);
   }
-  return schema;
 }
 
 // One sqlite_master row: type, name, tbl_name, rootpage, sql.
-void Schema::applyRow(const std::optional<std::string_view>* fields) {
+void Schema::applyRow(const std::optional<std::string_view>* fields, bool temporary) {
   const std::optional<std::string_view>& type = fields[0];
   const std::optional<std::string_view>& rootText = fields[3];
   if (!type || !rootText) throw Error(SQLITE_CORRUPT, "malformed database schema");
@@ -103,7 +122,7 @@ void Schema::applyRow(const std::optional<std::string_view>* fields) {
   const std::optional<std::string_view>& sql = fields[4];
   if (sql && !sql->empty()) {
     try {
-      applyCreateText(*sql, root);
+      applyCreateText(*sql, root, temporary);
     } catch (const Error&) {
       // The reference library leaves out an object whose text it cannot take.
     }
@@ -115,26 +134,34 @@ void Schema::applyRow(const std::optional<std::string_view>* fields) {
   if (index && index->automatic && index->root == 0) index->root = root;
 }
 
-void Schema::applyCreateText(std::string_view sql, PageNumber root) {
+// A temporary object's text names it TEMP, and only such a text is taken from
+// sqlite_temp_master (an index's text does not say: it goes with its table).
+void Schema::applyCreateText(std::string_view sql, PageNumber root, bool temporary) {
   Parser parser(sql, Parser::Mode::LoadSchema);
   Statement statement;
   if (!parser.next(statement)) return;
   if (auto* table = std::get_if<CreateTable>(&statement.body)) {
-    if (table->temporary || findTable(table->name) || findIndex(table->name)) return;
+    if (table->temporary != temporary || findTable(table->name) || findIndex(table->name)) {
+      return;
+    }
     std::shared_ptr<Table> built = buildTable(*table);
     built->root = root;
+    built->temporary = temporary;
     addTable(built);
   } else if (auto* index = std::get_if<CreateIndex>(&statement.body)) {
     std::shared_ptr<Table> table = findTable(index->table);
-    if (!table || table->isView || findIndex(index->name) || findTable(index->name)) return;
+    if (!table || table->isView || table->temporary != temporary || findIndex(index->name) ||
+        findTable(index->name)) {
+      return;
+    }
     std::shared_ptr<Index> built = buildIndex(*index, *table);
     built->root = root;
     addIndex(built);
   } else if (auto* view = std::get_if<CreateView>(&statement.body)) {
-    if (view->temporary || findTable(view->name) || findIndex(view->name)) return;
-    addView(view->name);
+    if (view->temporary != temporary || findTable(view->name) || findIndex(view->name)) return;
+    if (std::shared_ptr<Table> built = buildView(sql)) addTable(built);
   } else if (auto* trigger = std::get_if<CreateTrigger>(&statement.body)) {
-    if (trigger->temporary) return;
+    if (trigger->temporary != temporary) return;
     addTrigger(trigger->name, trigger->table);
   }
 }
@@ -202,6 +229,7 @@ std::shared_ptr<Index> Schema::buildIndex(const CreateIndex& definition, const T
 
 std::shared_ptr<Table> Schema::findTable(std::string_view name) const {
   if (sameName(name, schemaTable_->name)) return schemaTable_;
+  if (sameName(name, temporarySchemaTable_->name)) return temporarySchemaTable_;
   auto found = tables_.find(lowerName(name));
   return found == tables_.end() ? nullptr : found->second;
 }
@@ -214,7 +242,7 @@ std::shared_ptr<Index> Schema::findIndex(std::string_view name) const {
 std::vector<std::shared_ptr<Table>> Schema::tables() const {
   std::vector<std::shared_ptr<Table>> all;
   for (const auto& entry : tables_) {
-    if (!entry.second->isView) all.push_back(entry.second);
+    if (!entry.second->isView && !entry.second->temporary) all.push_back(entry.second);
   }
   return all;
 }
@@ -233,16 +261,27 @@ void Schema::addIndex(std::shared_ptr<Index> index) {
   indexes_[lowerName(index->name)] = std::move(index);
 }
 
-void Schema::addView(const std::string& name) {
+std::shared_ptr<Table> Schema::buildView(std::string_view createText) {
+  auto text = std::make_shared<const std::string>(createText);
+  Parser parser(*text, Parser::Mode::LoadSchema);
+  Statement statement;
+  if (!parser.next(statement)) return nullptr;
+  auto* definition = std::get_if<CreateView>(&statement.body);
+  if (!definition) return nullptr;
+  // A view of the file reads the file's tables only; a temporary one reads any.
+  if (!definition->temporary) fixToMainDatabase(*definition->select);
   auto view = std::make_shared<Table>();
-  view->name = name;
+  view->name = definition->name;
   view->isView = true;
-  tables_[lowerName(name)] = std::move(view);
+  view->temporary = definition->temporary;
+  view->viewText = std::move(text);
+  view->viewSelect = definition->select;
+  return view;
 }
 
 void Schema::addTrigger(const std::string& name, const std::string& tableName) {
   std::shared_ptr<Table> table = findTable(tableName);
-  if (!table || table == schemaTable_) return;
+  if (!table || table == schemaTable_ || table == temporarySchemaTable_) return;
   table->hasTriggers = true;
   triggers_[lowerName(name)] = lowerName(tableName);
 }

@@ -48,6 +48,11 @@ struct Table {
   // The ON CONFLICT choice of the INTEGER PRIMARY KEY (a row number already taken).
   ConflictAction rowNumberConflict = ConflictAction::Default;
   bool isView = false;
+  // Lives in the connection's temporary database (and sqlite_temp_master), not in the file.
+  bool temporary = false;
+  // A view's query, parsed from the CREATE VIEW text it keeps (its names point into it).
+  std::shared_ptr<const std::string> viewText;
+  std::shared_ptr<const Select> viewSelect;
   bool hasTriggers = false;
 
   // The column of that name (any case), or -1.
@@ -70,6 +75,9 @@ class Schema {
   // ("malformed database schema") or with an unknown type (no message), and for a file
   // format this engine cannot handle.
   static std::unique_ptr<Schema> load(Btree& btree);
+  // Adds the temporary objects that sqlite_temp_master of the connection's temporary
+  // database defines, applied as load() applies rows.
+  void loadTemporary(Btree& temporary);
 
   int32_t cookie() const { return cookie_; }
   void setCookie(int32_t cookie) { cookie_ = cookie; }
@@ -78,6 +86,12 @@ class Schema {
   std::shared_ptr<Table> findTable(std::string_view name) const;
   std::shared_ptr<Index> findIndex(std::string_view name) const;
   const std::shared_ptr<Table>& schemaTable() const { return schemaTable_; }
+  const std::shared_ptr<Table>& temporarySchemaTable() const { return temporarySchemaTable_; }
+  // sqlite_master or sqlite_temp_master, for an object of the file or a temporary one.
+  const std::shared_ptr<Table>& schemaTableFor(bool temporary) const {
+    return temporary ? temporarySchemaTable_ : schemaTable_;
+  }
+  // The tables of the file (no views, no temporary tables).
   std::vector<std::shared_ptr<Table>> tables() const;
 
   // Makes a table from its definition with its automatic indexes (roots still 0). Throws
@@ -89,17 +103,20 @@ class Schema {
 
   void addTable(std::shared_ptr<Table> table);
   void addIndex(std::shared_ptr<Index> index);  // to its table, as the newest
-  void addView(const std::string& name);
+  // A view from its CREATE VIEW text; null when the text is no view definition.
+  static std::shared_ptr<Table> buildView(std::string_view createText);
   void addTrigger(const std::string& name, const std::string& table);
   void removeTable(std::string_view name);  // with its indexes and triggers
   void removeIndex(std::string_view name);
 
  private:
-  void applyRow(const std::optional<std::string_view>* fields);
-  void applyCreateText(std::string_view sql, PageNumber root);
+  void readRows(Btree& btree, bool temporary);
+  void applyRow(const std::optional<std::string_view>* fields, bool temporary);
+  void applyCreateText(std::string_view sql, PageNumber root, bool temporary);
 
   int32_t cookie_ = 0;
   std::shared_ptr<Table> schemaTable_;
+  std::shared_ptr<Table> temporarySchemaTable_;
   std::map<std::string, std::shared_ptr<Table>> tables_;   // by lower-case name
   std::map<std::string, std::shared_ptr<Index>> indexes_;  // by lower-case name
   std::map<std::string, std::string> triggers_;            // name -> table, lower case

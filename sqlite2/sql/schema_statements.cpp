@@ -8,24 +8,27 @@
 #include "record/table_key.h"
 #include "sql/session.h"
 #include "sql/table_writer.h"
+#include "sql/view_query.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
 
 namespace {
 
-// Adds a row to sqlite_master: type, name, tbl_name, rootpage, sql.
-void addSchemaRow(Session& session, const std::string& type, const std::string& name,
-                  const std::string& tableName, PageNumber root, const Value& sql) {
-  TableWriter writer(session, *session.schema->schemaTable());
+// Adds a row to sqlite_master (or, for a temporary object, sqlite_temp_master): type, name,
+// tbl_name, rootpage, sql.
+void addSchemaRow(Session& session, bool temporary, const std::string& type,
+                  const std::string& name, const std::string& tableName, PageNumber root,
+                  const Value& sql) {
+  TableWriter writer(session, *session.schema->schemaTableFor(temporary));
   std::vector<Value> row = {type, name, tableName, std::to_string(root), sql};
   writer.insertRow(writer.chooseRowNumber(), row);
 }
 
-// Deletes the sqlite_master rows that match.
+// Deletes the sqlite_master (or sqlite_temp_master) rows that match.
 template <typename Predicate>
-void removeSchemaRows(Session& session, Predicate matches) {
-  Cursor cursor(*session.btree, kSchemaRoot, true);
+void removeSchemaRows(Session& session, bool temporary, Predicate matches) {
+  Cursor cursor(session.treeOf(*session.schema->schemaTableFor(temporary)), kSchemaRoot, true);
   bool more = cursor.first();
   while (more) {
     std::string data = cursor.data();
@@ -46,8 +49,9 @@ bool fieldIs(const RecordView& record, size_t column, std::string_view expected)
 
 // Fills a new index from the table's rows.
 void fillIndex(Session& session, const Table& table, const Index& index) {
-  Cursor rows(*session.btree, table.root, false);
-  Cursor entries(*session.btree, index.root, true);
+  Btree& tree = session.treeOf(table);
+  Cursor rows(tree, table.root, false);
+  Cursor entries(tree, index.root, true);
   for (bool more = rows.first(); more; more = rows.next()) {
     int32_t rowNumber = decodeTableKey(rows.key());
     std::string data = rows.data();
@@ -70,36 +74,43 @@ void fillIndex(Session& session, const Table& table, const Index& index) {
   }
 }
 
+// A new table or view takes a name no table, view or index has.
+void requireNameFree(const Schema& schema, const std::string& name) {
+  if (schema.findTable(name)) throw Error(SQLITE_ERROR, "table " + name + " already exists");
+  if (schema.findIndex(name)) {
+    throw Error(SQLITE_ERROR, "there is already an index named " + name);
+  }
+}
+
 }  // namespace
 
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text) {
   Schema& schema = *session.schema;
-  if (schema.findTable(create.name)) {
-    throw Error(SQLITE_ERROR, "table " + create.name + " already exists");
-  }
-  if (schema.findIndex(create.name)) {
-    throw Error(SQLITE_ERROR, "there is already an index named " + create.name);
-  }
+  requireNameFree(schema, create.name);
   std::shared_ptr<Table> table = Schema::buildTable(create);
+  table->temporary = create.temporary;
   session.statementStarted = true;
+  Btree& tree = session.treeOf(*table);
   // The automatic indexes get their roots first, in the order the constraints appear; the
   // table's row in sqlite_master comes before theirs.
   for (auto index = table->indexes.rbegin(); index != table->indexes.rend(); ++index) {
-    (*index)->root = session.btree->createTree();
+    (*index)->root = tree.createTree();
   }
-  table->root = session.btree->createTree();
-  addSchemaRow(session, "table", table->name, table->name, table->root, std::string(text));
+  table->root = tree.createTree();
+  bool temporary = table->temporary;
+  addSchemaRow(session, temporary, "table", table->name, table->name, table->root,
+               std::string(text));
   for (auto index = table->indexes.rbegin(); index != table->indexes.rend(); ++index) {
-    addSchemaRow(session, "index", (*index)->name, table->name, (*index)->root, Value());
+    addSchemaRow(session, temporary, "index", (*index)->name, table->name, (*index)->root, Value());
   }
-  session.noteSchemaChange();
+  session.noteSchemaChange(temporary);
   schema.addTable(table);
 }
 
 void runCreateIndex(Session& session, const CreateIndex& create, std::string_view text) {
   Schema& schema = *session.schema;
   std::shared_ptr<Table> table = session.table(create.table);
-  if (table == schema.schemaTable()) {
+  if (table == schema.schemaTable() || table == schema.temporarySchemaTable()) {
     throw Error(SQLITE_ERROR, "table " + table->name + " may not be indexed");
   }
   if (table->isView) throw Error(SQLITE_ERROR, "views may not be indexed");
@@ -111,10 +122,11 @@ void runCreateIndex(Session& session, const CreateIndex& create, std::string_vie
   }
   std::shared_ptr<Index> index = Schema::buildIndex(create, *table);
   session.statementStarted = true;
-  index->root = session.btree->createTree();
-  addSchemaRow(session, "index", index->name, table->name, index->root, std::string(text));
+  index->root = session.treeOf(*table).createTree();
+  addSchemaRow(session, table->temporary, "index", index->name, table->name, index->root,
+               std::string(text));
   fillIndex(session, *table, *index);
-  session.noteSchemaChange();
+  session.noteSchemaChange(table->temporary);
   schema.addIndex(index);
 }
 
@@ -122,20 +134,49 @@ void runDropTable(Session& session, const DropTable& drop) {
   Schema& schema = *session.schema;
   std::shared_ptr<Table> table = schema.findTable(drop.name);
   if (!table) throw Error(SQLITE_ERROR, "no such table: " + drop.spelled);
-  if (table == schema.schemaTable()) {
+  if (table == schema.schemaTable() || table == schema.temporarySchemaTable()) {
     throw Error(SQLITE_ERROR, "table " + table->name + " may not be dropped");
   }
   if (table->isView) throw Error(SQLITE_ERROR, "use DROP VIEW to delete view " + table->name);
   session.requireNotBeingRead(*table);
   session.statementStarted = true;
   // The table's pages are freed first, then its indexes', newest first.
-  session.btree->dropTree(table->root);
+  Btree& tree = session.treeOf(*table);
+  tree.dropTree(table->root);
   for (const std::shared_ptr<Index>& index : table->indexes) {
-    if (index->root != 0) session.btree->dropTree(index->root);
+    if (index->root != 0) tree.dropTree(index->root);
   }
   std::string name = table->name;
-  removeSchemaRows(session, [&name](const RecordView& row) { return fieldIs(row, 2, name); });
-  session.noteSchemaChange();
+  removeSchemaRows(session, table->temporary,
+                   [&name](const RecordView& row) { return fieldIs(row, 2, name); });
+  session.noteSchemaChange(table->temporary);
+  schema.removeTable(name);
+}
+
+void runCreateView(Session& session, const CreateView& create, std::string_view text) {
+  Schema& schema = *session.schema;
+  requireNameFree(schema, create.name);
+  // The stored text is parsed again, so that the schema's view reads exactly what another
+  // connection (and the reference library) will read from the file.
+  std::shared_ptr<Table> view = Schema::buildView(text);
+  if (!view) throw Error(SQLITE_INTERNAL, "view definition not understood");
+  checkViewSources(schema, *view->viewSelect);
+  session.statementStarted = true;
+  addSchemaRow(session, view->temporary, "view", view->name, view->name, 0, std::string(text));
+  session.noteSchemaChange(view->temporary);
+  schema.addTable(view);
+}
+
+void runDropView(Session& session, const DropView& drop) {
+  Schema& schema = *session.schema;
+  std::shared_ptr<Table> view = schema.findTable(drop.name);
+  if (!view) throw Error(SQLITE_ERROR, "no such table: " + drop.name);
+  if (!view->isView) throw Error(SQLITE_ERROR, "use DROP TABLE to delete table " + view->name);
+  session.statementStarted = true;
+  std::string name = view->name;
+  removeSchemaRows(session, view->temporary,
+                   [&name](const RecordView& row) { return fieldIs(row, 2, name); });
+  session.noteSchemaChange(view->temporary);
   schema.removeTable(name);
 }
 
@@ -147,16 +188,16 @@ void runDropIndex(Session& session, const DropIndex& drop) {
     throw Error(SQLITE_ERROR,
                 "index associated with UNIQUE or PRIMARY KEY constraint cannot be dropped");
   }
-  if (std::shared_ptr<Table> table = schema.findTable(index->tableName)) {
-    session.requireNotBeingRead(*table);
-  }
+  std::shared_ptr<Table> table = schema.findTable(index->tableName);
+  if (!table) throw Error(SQLITE_INTERNAL, "index without its table: " + drop.name);
+  session.requireNotBeingRead(*table);
   session.statementStarted = true;
-  session.btree->dropTree(index->root);
+  session.treeOf(*table).dropTree(index->root);
   std::string name = index->name;
-  removeSchemaRows(session, [&name](const RecordView& row) {
+  removeSchemaRows(session, table->temporary, [&name](const RecordView& row) {
     return fieldIs(row, 0, "index") && fieldIs(row, 1, name);
   });
-  session.noteSchemaChange();
+  session.noteSchemaChange(table->temporary);
   schema.removeIndex(name);
 }
 

@@ -40,6 +40,7 @@ class SelectQuery {
   SelectQuery(Session& session, const Select& select, bool part = false);
   void run(const ResultRowCallback& onRow);
   QueryRows collect();
+  std::vector<std::string> tableColumnNames() const;
 
  private:
   void openSources();
@@ -55,7 +56,6 @@ class SelectQuery {
   // A result column named by its number or alias in ORDER BY or GROUP BY; null otherwise.
   const CompiledExpr* resultColumnFor(const Expr& expr, const char* clause) const;
   std::vector<OrderColumn> orderColumns() const;
-  std::vector<std::string> tableColumnNames() const;
 
   std::vector<const CompiledExpr*> whereTerms() const;
   std::vector<JoinWalker::Source> walkerSources() const;
@@ -84,6 +84,7 @@ class SelectQuery {
   int offset_ = 0;
   std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order (sub-selects as tables)
   std::vector<std::unique_ptr<QueryRows>> subqueryRows_;  // by place in FROM; null for tables
+  std::vector<std::shared_ptr<Table>> views_;             // the views of FROM
   std::vector<NamedSource> sources_;
   // Columns of a table that USING or NATURAL joined to one before it: left out of "*".
   std::vector<std::vector<bool>> joinedColumns_;
@@ -95,6 +96,9 @@ class SelectQuery {
   std::vector<CompiledExprPtr> columns_;
   std::vector<std::string> names_;
   std::vector<std::string> plainNames_;  // the names as a sub-select's table columns
+  // Whether a plain name is made unique against the ones before it: so are the names of
+  // table.column written without an alias and of "*" over several tables.
+  std::vector<bool> uniqueNames_;
   CompiledExprPtr where_;
   std::vector<CompiledExprPtr> ownedGroupBy_;
   std::vector<const CompiledExpr*> groupBy_;
@@ -178,11 +182,19 @@ void SelectQuery::openSources() {
       subqueryRows_.push_back(std::make_unique<QueryRows>(collectSelect(session_, *item.subquery)));
       table = tableOfRows(*subqueryRows_.back());
     } else {
-      table = session_.table(item.table);
+      table = session_.table(item);
       if (table->isView) {
-        throw Error(SQLITE_ERROR, "cannot read view " + table->name + ": views are not supported");
+        // A view reads as the sub-select it stands for, under its own name. The view is
+        // held for as long as its rows are read, so that its query outlives a DROP VIEW run
+        // from a row callback.
+        views_.push_back(table);
+        ExpandingView expanding(session_, *table);
+        subqueryRows_.push_back(
+            std::make_unique<QueryRows>(collectSelect(session_, *table->viewSelect)));
+        table = tableOfRows(*subqueryRows_.back());
+      } else {
+        subqueryRows_.push_back(nullptr);
       }
-      subqueryRows_.push_back(nullptr);
     }
     sources_.push_back(NamedSource{table.get(), item.alias ? *item.alias : item.table});
     joinedColumns_.emplace_back(table->columns.size(), false);
@@ -277,6 +289,7 @@ void SelectQuery::resolveResultColumns() {
         plainNames_.push_back(column.alias ? *column.alias
                               : named      ? column.expr->text
                                            : names_.back());
+        uniqueNames_.push_back(!column.alias && column.expr->kind == ExprKind::QualifiedName);
         break;
     }
   }
@@ -329,6 +342,7 @@ void SelectQuery::addAllColumns(size_t source) {
                                                              : name);
     }
     plainNames_.push_back(name);
+    uniqueNames_.push_back(several);
   }
 }
 
@@ -514,18 +528,15 @@ QueryRows SelectQuery::collect() {
   return result;
 }
 
-// A column's name as a sub-select's table column: its alias, the name of the column it
-// reads, or the expression as written. A name that "*" over several tables gives twice gets
-// _1, _2, ... added.
+// A column's name as a sub-select's or view's table column: its alias, the name of the
+// column it reads, or the expression as written. A name of table.column or of "*" over
+// several tables that an earlier column has gets _1, _2, ... added.
 std::vector<std::string> SelectQuery::tableColumnNames() const {
   std::vector<std::string> names;
   for (size_t i = 0; i < plainNames_.size(); ++i) {
     const std::string& name = plainNames_[i];
     std::string unique = name;
-    bool fromStar =
-        names_[i] != name && names_[i].size() > name.size() &&
-        names_[i].compare(names_[i].size() - name.size() - 1, std::string::npos, "." + name) == 0 &&
-        tables_.size() > 1;
+    bool fromStar = uniqueNames_[i];
     auto taken = [&](const std::string& candidate) {
       return std::any_of(names.begin(), names.end(),
                          [&](const std::string& other) { return sameName(other, candidate); });
@@ -752,6 +763,13 @@ void runSelect(Session& session, const Select& select, const ResultRowCallback& 
 QueryRows collectSelectPart(Session& session, const Select& select) {
   SelectQuery query(session, select, true);
   return query.collect();
+}
+
+std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
+  ExpandingView expanding(session, view);
+  // A compound's columns are named by its first SELECT.
+  SelectQuery query(session, *view.viewSelect, !view.viewSelect->compound.empty());
+  return query.tableColumnNames();
 }
 
 QueryRows collectSelect(Session& session, const Select& select) {

@@ -15,6 +15,7 @@
 #include "sql/ast.h"
 #include "sql/query_rows.h"
 #include "sql/schema.h"
+#include "sql/temporary_database.h"
 
 namespace sqlite2 {
 
@@ -34,15 +35,19 @@ struct SessionSettings {
   int tempStore = 0;                  // 0 default, 1 file, 2 memory (as reported)
 };
 
+// A tree of one of the connection's databases.
+using TreeId = std::pair<const Btree*, PageNumber>;
+
 struct Session {
   std::unique_ptr<Btree> btree;
+  TemporaryDatabase temporary;  // (before the kept cursor, which may stand in it)
   // The writable cursor of the table written last, kept from one write statement to the next
   // inside a transaction: a dump's INSERTs go to one table, each after the row before, and a
   // cursor still standing on that row finds the next one's place without a descent from the
   // root. It holds pages, and with them the file's lock: it goes before the transaction ends.
   // (Declared after btree, so that it goes first.)
   std::unique_ptr<Cursor> writeCursor;
-  PageNumber writeCursorRoot = 0;
+  TreeId writeCursorTree{nullptr, 0};
   std::unique_ptr<Schema> schema;  // null until read (or after a rollback)
   int changes = 0;                 // of the current execute() call
   int lastStatementChanges = 0;    // of the last INSERT, UPDATE or DELETE that succeeded
@@ -55,8 +60,11 @@ struct Session {
   int lastInsertRowid = 0;
   std::mt19937 random{std::random_device{}()};
   // Tables being read by statements still running (a row callback may run more statements):
-  // root page -> number of readers.
-  std::map<PageNumber, int> tablesBeingRead;
+  // tree -> number of readers.
+  std::map<TreeId, int> tablesBeingRead;
+  // The views whose queries are being run, inner ones last: a view that a file defines
+  // through itself would otherwise be expanded without end.
+  std::vector<const Table*> viewsBeingExpanded;
   int32_t cookieAtTransactionStart = 0;
   // Whether the current statement got past its preparation (names resolved, checks made).
   // An error before that point clears the changes count of the whole call, as in the
@@ -74,27 +82,46 @@ struct Session {
   // table with triggers.
   void requireWritable(const Table& table) const;
   // The schema cookie changes once per transaction that changes the schema, by 1 to 256 as
-  // the reference library changes it, and the file format becomes the current one.
-  void noteSchemaChange();
+  // the reference library changes it, and the file format becomes the current one. A change
+  // of temporary objects leaves the file alone: no other connection sees them.
+  void noteSchemaChange(bool temporary = false);
   // The table a statement names; "no such table: name" otherwise.
   std::shared_ptr<Table> table(const std::string& name) const;
+  // The table or view a FROM item names; "no such table: [database.]name" otherwise.
+  std::shared_ptr<Table> table(const FromItem& item) const;
+  // The database a table (or index of it) lives in: the file, or for a temporary table the
+  // temporary database (made when it is first needed).
+  Btree& treeOf(const Table& table);
   // A writable cursor on the tree: the kept one when it is that tree's, a new one otherwise.
-  std::unique_ptr<Cursor> takeWriteCursor(PageNumber root);
-  void keepWriteCursor(PageNumber root, std::unique_ptr<Cursor> cursor);
+  std::unique_ptr<Cursor> takeWriteCursor(Btree& tree, PageNumber root);
+  void keepWriteCursor(Btree& tree, PageNumber root, std::unique_ptr<Cursor> cursor);
   void dropWriteCursor();
 };
 
 // Keeps a table marked as being read for the lifetime of the object.
 class ReadingTable {
  public:
-  ReadingTable(Session& session, PageNumber root);
+  ReadingTable(Session& session, const Table& table);
   ~ReadingTable();
   ReadingTable(const ReadingTable&) = delete;
   ReadingTable& operator=(const ReadingTable&) = delete;
 
  private:
   Session& session_;
-  PageNumber root_;
+  TreeId tree_;
+};
+
+// Marks a view as being expanded for the lifetime of the object; throws Error when it
+// already is (a view defined through itself).
+class ExpandingView {
+ public:
+  ExpandingView(Session& session, const Table& view);
+  ~ExpandingView();
+  ExpandingView(const ExpandingView&) = delete;
+  ExpandingView& operator=(const ExpandingView&) = delete;
+
+ private:
+  Session& session_;
 };
 
 // The statements. Each runs inside the transaction the caller opened (a write statement) or
@@ -102,13 +129,21 @@ class ReadingTable {
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow);
 // Runs a SELECT (compound or not) and gathers its rows.
 QueryRows collectSelect(Session& session, const Select& select);
+// The names of a view's columns, from its query (which is prepared, not run).
+std::vector<std::string> viewColumnNames(Session& session, const Table& view);
 void runInsert(Session& session, const Insert& insert);
+// COPY: the rows of a text file, each inserted as INSERT inserts a value for every column.
+void runCopy(Session& session, const Copy& copy);
+// VACUUM: the file rebuilt without its free pages, inside a transaction of its own.
+void runVacuum(Session& session);
 void runUpdate(Session& session, const Update& update);
 void runDelete(Session& session, const Delete& del);
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text);
 void runCreateIndex(Session& session, const CreateIndex& create, std::string_view text);
 void runDropTable(Session& session, const DropTable& drop);
 void runDropIndex(Session& session, const DropIndex& drop);
+void runCreateView(Session& session, const CreateView& create, std::string_view text);
+void runDropView(Session& session, const DropView& drop);
 void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
 // Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.
 void runPragma(Session& session, const Pragma& pragma, const ResultRowCallback& onRow);

@@ -54,19 +54,19 @@ TableWriter::TableWriter(Session& session, const Table& table, ConflictAction on
     : session_(session),
       table_(table),
       onConflict_(onConflict),
-      tableCursor_(session.takeWriteCursor(table.root)) {
+      tableCursor_(session.takeWriteCursor(session.treeOf(table), table.root)) {
   indexCursors_.resize(table.indexes.size());
 }
 
 TableWriter::~TableWriter() {
-  session_.keepWriteCursor(table_.root, std::move(tableCursor_));
+  session_.keepWriteCursor(session_.treeOf(table_), table_.root, std::move(tableCursor_));
 }
 
 Cursor& TableWriter::indexCursor(size_t position) {
   if (!indexCursors_[position]) {
     const Index& index = *table_.indexes[position];
     if (index.root == 0) throw Error(SQLITE_CORRUPT, "malformed database schema");
-    indexCursors_[position] = std::make_unique<Cursor>(*session_.btree, index.root, true);
+    indexCursors_[position] = std::make_unique<Cursor>(session_.treeOf(table_), index.root, true);
   }
   return *indexCursors_[position];
 }

@@ -15,6 +15,7 @@
 #include "record/value.h"
 #include "sql/schema.h"
 #include "sql/session.h"
+#include "sql/sql_value.h"
 
 namespace sqlite2 {
 
@@ -80,6 +81,12 @@ class TableWriter {
 // column is indexed by the row number).
 std::string indexKeyOfRow(const Table& table, const Index& index, int32_t rowNumber,
                           const RecordView& record);
+
+// Inserts a row of a value for each column, as INSERT INTO t VALUES(...) does (the INTEGER
+// PRIMARY KEY's value is the row number), counting it in the session's changes. Does nothing
+// when a conflict is to be ignored.
+void insertValuesOfAllColumns(Session& session, TableWriter& writer, const Table& table,
+                              std::vector<SqlValue>& values);
 
 // What an INTEGER PRIMARY KEY (or the row number) is given: an exact integer, or
 // SQLITE_MISMATCH "datatype mismatch".

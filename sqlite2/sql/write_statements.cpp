@@ -41,14 +41,14 @@ std::vector<int> insertTargets(const Table& table, const Insert& insert, size_t 
 std::vector<int32_t> selectedRowNumbers(Session& session, const Table& table,
                                         const CompiledExpr* where) {
   AccessPlan plan = planAccess(table, where, {});
-  RowScanner scanner(*session.btree, table, plan);
+  RowScanner scanner(session.treeOf(table), table, plan);
   std::vector<int32_t> rowNumbers;
   while (scanner.next()) rowNumbers.push_back(scanner.rowNumber());
   return rowNumbers;
 }
 
 int countRows(Session& session, const Table& table) {
-  Cursor cursor(*session.btree, table.root, false);
+  Cursor cursor(session.treeOf(table), table.root, false);
   int count = 0;
   for (bool more = cursor.first(); more; more = cursor.next()) ++count;
   return count;
@@ -190,6 +190,12 @@ void insertRow(Session& session, TableWriter& writer, NewRow& row) {
 
 }  // namespace
 
+void insertValuesOfAllColumns(Session& session, TableWriter& writer, const Table& table,
+                              std::vector<SqlValue>& values) {
+  NewRow row = rowOfAllColumns(table, values);
+  insertRow(session, writer, row);
+}
+
 void runInsert(Session& session, const Insert& insert) {
   std::shared_ptr<Table> table = writableTable(session, insert.table);
   size_t valueCount = 0;
@@ -293,9 +299,9 @@ void runDelete(Session& session, const Delete& del) {
     // Emptied wholesale, which the reference library does not count as changes (PRAGMA
     // count_changes still reports the rows).
     if (session.settings.countChanges) session.rowsClearedWholesale = countRows(session, *table);
-    session.btree->clearTree(table->root);
+    session.treeOf(*table).clearTree(table->root);
     for (const std::shared_ptr<Index>& index : table->indexes) {
-      if (index->root != 0) session.btree->clearTree(index->root);
+      if (index->root != 0) session.treeOf(*table).clearTree(index->root);
     }
     return;
   }

@@ -21,10 +21,10 @@ using orvalen::test::writeFile;
 constexpr PageNumber kBasePages = 30;
 constexpr size_t kWriterCache = 8;  // small, so that every transaction spills
 
-// The file after `version` committed transactions: every page of that version, and three
-// more pages per version.
+// The file after `version` committed transactions: every page of that version, three more
+// pages per version, and every seventh version cut back to the base (a shrinking commit).
 PageNumber pagesOf(uint32_t version) {
-  return kBasePages + 3 * version;
+  return kBasePages + 3 * (version % 7);
 }
 std::string imageOf(uint32_t version) {
   return databaseImage(pagesOf(version), version);
@@ -35,6 +35,7 @@ std::string imageOf(uint32_t version) {
 uint32_t writeAttempt(Pager& pager, uint32_t committed, int attempt) {
   pager.beginWrite();
   writePattern(pager, 1, pagesOf(committed + 1), committed + 1);
+  pager.truncate(pagesOf(committed + 1));
   if (attempt % 4 == 0) {
     pager.rollback();
     return committed;

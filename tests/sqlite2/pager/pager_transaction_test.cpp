@@ -44,6 +44,32 @@ TEST_F(PagerTransactionTest, ANewFileIsCreatedEmptyAndReadsAsZeros) {
   EXPECT_TRUE(otherProcessCanLock(path, ProbeLock::kWrite)) << "idle pager kept its lock";
 }
 
+// Cutting the database short: a rollback brings the pages back, a commit cuts the file.
+TEST_F(PagerTransactionTest, TruncateIsUndoneByRollbackAndCutsTheFileAtCommit) {
+  writeFile(path_, databaseImage(6, 1));
+  {
+    auto pager = openPager(path_);
+    pager->beginWrite();
+    writePattern(*pager, 1, 2, 2);
+    pager->truncate(2);
+    EXPECT_EQ(pager->pageCount(), 2u);
+    EXPECT_EQ(pageBytes(*pager, 5), std::string(kPageSize, '\0'));
+    pager->rollback();
+    EXPECT_EQ(pager->pageCount(), 6u);
+    EXPECT_EQ(pageBytes(*pager, 5), pagePattern(5, 1));
+  }
+  EXPECT_EQ(readFile(path_), databaseImage(6, 1));
+  {
+    auto pager = openPager(path_);
+    pager->beginWrite();
+    writePattern(*pager, 1, 2, 3);
+    pager->truncate(2);
+    pager->commit();
+  }
+  EXPECT_EQ(readFile(path_).size(), 2 * kPageSize);
+  EXPECT_EQ(pageBytes(*openPager(path_), 2), pagePattern(2, 3));
+}
+
 TEST_F(PagerTransactionTest, ATrailingPartialPageIsNotAPage) {
   writeFile(path_, databaseImage(1, 1) + std::string(476, 'x'));
   auto pager = openPager(path_);

@@ -80,7 +80,7 @@ TEST(Parser, SyntaxErrorsNameTheFirstTokenThatCannotFollow) {
   EXPECT_EQ(parseError("select 1.;"), "near \".\": syntax error");
   EXPECT_EQ(parseError("create table main.x(a)"), "near \".\": syntax error");
   EXPECT_EQ(parseError("create index i on t(a collate text)"), "near \"collate\": syntax error");
-  EXPECT_EQ(parseError("create temp index i on t(a)"), "near \"temp\": syntax error");
+  EXPECT_EQ(parseError("create temp index i on t(a)"), "near \"index\": syntax error");
   EXPECT_EQ(parseError("create table y(a varchar(1.5))"), "near \"1.5\": syntax error");
   EXPECT_EQ(parseError("create table y(a default left)"), "near \"left\": syntax error");
   EXPECT_EQ(parseError("create table y(a,)"), "near \")\": syntax error");
@@ -122,12 +122,14 @@ TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
   EXPECT_EQ(parseError("select a from t where a not is null"), "near \"is\": syntax error");
   EXPECT_EQ(parseError("select count(distinct a) from t"), "near \"distinct\": syntax error");
   EXPECT_EQ(parseError("select ?"), "near \"?\": syntax error");
-  EXPECT_EQ(parseError("create view v as select 1"), "near \"view\": syntax error");
+  EXPECT_EQ(parseError("create view v as select from t"), "near \"from\": syntax error");
+  EXPECT_EQ(parseError("create view v(a) as select 1"), "near \"(\": syntax error");
   EXPECT_EQ(parseError("create trigger g after insert on t begin select 1; end"),
             "near \"trigger\": syntax error");
-  EXPECT_EQ(parseError("create temp table x(a)"), "near \"temp\": syntax error");
+  EXPECT_EQ(parseError("create temp trigger g after insert on t begin select 1; end"),
+            "near \"trigger\": syntax error");
   EXPECT_EQ(parseError("create table x as select 1"), "near \"as\": syntax error");
-  EXPECT_EQ(parseError("vacuum"), "near \"vacuum\": syntax error");
+  EXPECT_EQ(parseError("vacuum x y"), "near \"y\": syntax error");
   EXPECT_EQ(parseError("explain select 1"), "near \"explain\": syntax error");
   EXPECT_EQ(parseError("begin on conflict replace"), "near \"on\": syntax error");
   EXPECT_EQ(parseError("select * from main.t"), "near \".\": syntax error");
@@ -273,6 +275,8 @@ TEST(Parser, StoredSchemaMayHoldViewsTriggersAndAnyCheck) {
   auto view = parseAs<CreateView>("CREATE VIEW v AS SELECT a FROM t WHERE a LIKE 'x%'",
                                   Parser::Mode::LoadSchema);
   EXPECT_EQ(view.name, "v");
+  ASSERT_TRUE(view.select);
+  EXPECT_EQ(view.select->from.at(0).table, "t");
   auto trigger = parseAs<CreateTrigger>(
       "create trigger g before update of a, b on \"T\" for each row begin delete from u; end",
       Parser::Mode::LoadSchema);

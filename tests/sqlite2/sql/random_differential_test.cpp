@@ -33,7 +33,10 @@ class StatementGenerator {
   // reference library loses data and breaks its indexes (a fault this engine does not copy;
   // see the regression tests in database_test.cpp).
   explicit StatementGenerator(unsigned seed)
-      : random_(seed), longValues_(seed % 2 == 0), transactions_(seed % 2 == 1) {}
+      : random_(seed),
+        viewRandom_(seed + 1000),
+        longValues_(seed % 2 == 0),
+        transactions_(seed % 2 == 1) {}
 
   std::vector<std::string> schema() {
     std::vector<std::string> statements;
@@ -66,6 +69,10 @@ class StatementGenerator {
       tables_.push_back(table);
       int indexCount = pick(3);
       for (int i = 0; i < indexCount; ++i) statements.push_back(createIndex(table, true));
+    }
+    OwnStream views(*this);
+    for (const RandomTable& table : std::vector<RandomTable>(tables_)) {
+      statements.push_back(createView(table));
     }
     return statements;
   }
@@ -104,6 +111,21 @@ class StatementGenerator {
   }
 
  private:
+  // Views draw from a stream of their own, so that the other statements of a seed stay the
+  // ones they were before views were added.
+  class OwnStream {
+   public:
+    explicit OwnStream(StatementGenerator& generator) : generator_(generator) {
+      std::swap(generator_.random_, generator_.viewRandom_);
+    }
+    ~OwnStream() { std::swap(generator_.random_, generator_.viewRandom_); }
+    OwnStream(const OwnStream&) = delete;
+    OwnStream& operator=(const OwnStream&) = delete;
+
+   private:
+    StatementGenerator& generator_;
+  };
+
   int pick(size_t n) {
     return static_cast<int>(std::uniform_int_distribution<size_t>(0, n - 1)(random_));
   }
@@ -468,6 +490,49 @@ class StatementGenerator {
     }
   }
 
+  // A view of each table: some of its columns, under their own names, an alias or as an
+  // expression, with a condition now and then.
+  std::string createView(const RandomTable& t) {
+    RandomTable view;
+    view.name = "v" + t.name;
+    std::string sql = "create view " + view.name + " as select ";
+    for (size_t i = 0; i < t.columns.size(); ++i) {
+      const std::string& name = t.columns[i].name;
+      std::string alias = "x" + std::to_string(i);
+      int form = pick(3);
+      std::string term = form == 0 ? name : form == 1 ? name + " " + alias : name + " || 'v'";
+      sql += (i ? ", " : "") + term;
+      view.columns.push_back({form == 0   ? name
+                              : form == 1 ? alias
+                                          : "\"" + name + " || 'v'\"",
+                              ""});
+    }
+    sql += " from " + t.name + (chance(50) ? " where " + comparison(t) : "");
+    views_.push_back(view);
+    return sql;
+  }
+
+  // Rows of a view, wholly ordered (the reference library merges the view's query into the
+  // statement, so that an index may give another order), or counted over a join with a table.
+  // The conditions keep off indexes with "+": through an index the reference library
+  // compares a text column with a number as text, which a view's rows, read as gathered,
+  // never are.
+  std::string viewSelect() {
+    const RandomTable& view = views_[pick(views_.size())];
+    if (chance(30)) {
+      const RandomTable& t = table();
+      return "select count(*) from " + view.name + ", " + t.name + " where +" + view.name + "." +
+             column(view) + " = " + t.name + "." + column(t);
+    }
+    std::string condition = "+" + column(view) + " " + (chance(50) ? ">" : "=") + " " + value();
+    std::string order;
+    for (size_t i = 1; i <= view.columns.size(); ++i) {
+      order += (i > 1 ? ", " : "") + std::to_string(i);
+    }
+    return "select * from " + view.name + (chance(70) ? " where " + condition : "") + " order by " +
+           order;
+  }
+
   std::string count() {
     const RandomTable& t = table();
     return "select count(*), count(" + column(t) + ") from " + t.name + where(t);
@@ -519,6 +584,10 @@ class StatementGenerator {
   }
 
   std::string select() {
+    {
+      OwnStream views(*this);
+      if (chance(8)) return viewSelect();
+    }
     const RandomTable& t = table();
     std::string sql = "select ";
     if (chance(40)) {
@@ -562,7 +631,9 @@ class StatementGenerator {
   }
 
   std::mt19937 random_;
+  std::mt19937 viewRandom_;
   std::vector<RandomTable> tables_;
+  std::vector<RandomTable> views_;  // their columns as the views name them
   int indexCounter_ = 0;
   bool longValues_;
   bool transactions_;

@@ -94,6 +94,17 @@ void TwinDatabases::reopen() {
   openBoth();
 }
 
+Outcome TwinDatabases::theirsOnOurFile(const std::string& sql) {
+  closeBoth();
+  std::swap(ourPath_, theirPath_);
+  openBoth();
+  Outcome outcome = theirs(sql);
+  closeBoth();
+  std::swap(ourPath_, theirPath_);
+  openBoth();
+  return outcome;
+}
+
 Outcome TwinDatabases::ours(const std::string& sql) {
   return runOurs(*ourDb_, sql);
 }

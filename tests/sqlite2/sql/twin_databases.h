@@ -54,6 +54,8 @@ class TwinDatabases {
   void reopen();
   // The reference library's integrity check of our file, after closing our connection.
   std::string referenceCheckOfOurFile();
+  // Runs sql through the reference library on our file (both connections closed meanwhile).
+  Outcome theirsOnOurFile(const std::string& sql);
 
  private:
   void openBoth();

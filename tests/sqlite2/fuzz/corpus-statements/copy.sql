@@ -1,0 +1,1 @@
+copy tb_type_list from 'no-such-file.txt'; copy or ignore tb_item_list from "missing.tsv" using delimiters '|'; copy sqlite_master from 'x'; select count(*) from tb_type_list;

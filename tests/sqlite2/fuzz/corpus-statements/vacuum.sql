@@ -1,0 +1,1 @@
+delete from tb_item_list where id > 1; vacuum; select * from tb_item_list; begin; vacuum; commit; create temp table t2(a); vacuum; pragma integrity_check;
