@@ -73,6 +73,7 @@ Outcome headersCommand(ShellSession& session, const Words& words) {
 
 Outcome helpCommand(ShellSession& session, const Words&) {
   std::fputs(
+      ".databases             The databases of the connection and their files\n"
       ".dump ?TABLE? ...      The database, or the tables LIKE TABLE, as SQL that rebuilds it\n"
       ".echo ON|OFF           Show each line read before running it\n"
       ".exit                  Leave orvalen-sql\n"
@@ -102,6 +103,19 @@ Outcome helpCommand(ShellSession& session, const Words&) {
       ".width NUM ...         Column widths for column mode\n",
       session.out());
   return Outcome::kDone;
+}
+
+// As SQLite 2.8's shell shows them: PRAGMA database_list in column mode with headers and
+// widths of its own, whatever the settings; they stay as they were.
+Outcome databasesCommand(ShellSession& session, const Words&) {
+  ShellSettings& settings = session.settings();
+  const ShellSettings saved = settings;
+  settings.mode = OutputMode::kColumn;
+  settings.header = true;
+  settings.widths = {3, 15, 58};
+  const Outcome outcome = session.runSql("PRAGMA database_list;");
+  settings = saved;
+  return outcome;
 }
 
 Outcome importCommand(ShellSession& session, const Words& words) {
@@ -185,15 +199,16 @@ Outcome widthCommand(ShellSession& session, const Words& words) {
 
 // In the order a shortened name is tried.
 constexpr Command kCommands[] = {
-    {"dump", 1, 1, kAny, dumpCommand},        {"echo", 1, 2, 2, echoCommand},
-    {"exit", 1, 1, 1, quitCommand},           {"headers", 1, 2, 2, headersCommand},
-    {"help", 1, 1, 1, helpCommand},           {"indices", 1, 1, 2, indicesCommand},
-    {"import", 2, 3, 3, importCommand},       {"mode", 1, 2, 3, modeCommand},
-    {"nullvalue", 1, 2, 2, nullValueCommand}, {"output", 1, 2, 2, outputCommand},
-    {"quit", 1, 1, 1, quitCommand},           {"read", 1, 2, 2, readCommand},
-    {"schema", 1, 1, 2, schemaCommand},       {"separator", 2, 2, 2, separatorCommand},
-    {"show", 2, 1, 1, showCommand},           {"tables", 2, 1, 2, tablesCommand},
-    {"timeout", 2, 2, 2, timeoutCommand},     {"width", 1, 2, kAny, widthCommand},
+    {"databases", 2, 1, 1, databasesCommand}, {"dump", 1, 1, kAny, dumpCommand},
+    {"echo", 1, 2, 2, echoCommand},           {"exit", 1, 1, 1, quitCommand},
+    {"headers", 1, 2, 2, headersCommand},     {"help", 1, 1, 1, helpCommand},
+    {"indices", 1, 1, 2, indicesCommand},     {"import", 2, 3, 3, importCommand},
+    {"mode", 1, 2, 3, modeCommand},           {"nullvalue", 1, 2, 2, nullValueCommand},
+    {"output", 1, 2, 2, outputCommand},       {"quit", 1, 1, 1, quitCommand},
+    {"read", 1, 2, 2, readCommand},           {"schema", 1, 1, 2, schemaCommand},
+    {"separator", 2, 2, 2, separatorCommand}, {"show", 2, 1, 1, showCommand},
+    {"tables", 2, 1, 2, tablesCommand},       {"timeout", 2, 2, 2, timeoutCommand},
+    {"width", 1, 2, kAny, widthCommand},
 };
 
 bool names(const Command& command, const std::string& word) {

@@ -317,6 +317,24 @@ TEST(ScriptTest, ShortenedCommands) {
   EXPECT_NE(tooShort.err.find("\"t\""), std::string::npos);
 }
 
+// .databases lays the list out as SQLite 2.8's shell does, whatever the mode, and leaves the
+// mode as it was; .d stays .dump.
+TEST(ScriptTest, DatabasesListsTheFilesInItsOwnLayout) {
+  TempDir dir;
+  const ProcessResult run = ours(dir, {"t.db", ".mode csv", ".da", "SELECT 1, 2;", ".d"});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  const auto line = [](const std::string& seq, const std::string& name, const std::string& file) {
+    std::string text =
+        seq + std::string(5 - seq.size(), ' ') + name + std::string(17 - name.size(), ' ') + file;
+    return text + std::string(58 - std::min<size_t>(file.size(), 58), ' ') + "\n";
+  };
+  const std::string expected = line("seq", "name", "file") +
+                               line("---", std::string(15, '-'), std::string(58, '-')) +
+                               line("0", "main", dir.file("t.db")) + line("1", "temp", "") +
+                               "1,2\r\nBEGIN TRANSACTION;\nCOMMIT;\n";
+  EXPECT_EQ(run.out, expected);
+}
+
 TEST(ScriptTest, AFileThatReadsItselfStops) {
   TempDir dir;
   writeFile(dir.file("loop.sql"), "SELECT 1;\n.read loop.sql\n");
