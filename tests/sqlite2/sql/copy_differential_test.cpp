@@ -13,13 +13,10 @@
 namespace orvalen::test {
 namespace {
 
-class CopyDifferential : public ::testing::Test {
+class CopyDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
     twins_->sameForAll({
         "create table t(a, b, c)",
         "create table u(a unique, b)",
@@ -39,8 +36,6 @@ class CopyDifferential : public ::testing::Test {
     return "'" + path + "'";
   }
 
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
   TempDir files_;
 };
 

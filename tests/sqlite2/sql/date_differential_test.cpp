@@ -118,16 +118,13 @@ const char* const kModifiers[] = {
     "'+1:00'",
 };
 
-class DateDifferential : public ::testing::Test {
+class DateDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
+    if (!openTwins()) return;
     const char* zone = std::getenv("TZ");
     if (zone) savedZone_ = zone;
     useZone("UTC");
-    twins_ = std::make_unique<TwinDatabases>(reference_);
     twins_->same("create table t(v)");
     twins_->same("begin");
     for (const char* value : kTimeValues)
@@ -177,8 +174,6 @@ class DateDifferential : public ::testing::Test {
     return *outcome.rows[0][0];
   }
 
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
   std::optional<std::string> savedZone_;
 };
 

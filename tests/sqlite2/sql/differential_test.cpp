@@ -12,15 +12,10 @@
 namespace orvalen::test {
 namespace {
 
-class Differential : public ::testing::Test {
+class Differential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) {
-      GTEST_SKIP() << "reference engine unavailable: " << why;
-    }
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
   }
   void TearDown() override {
     if (twins_ && checkOurFileAtEnd_ && !HasFailure()) {
@@ -28,8 +23,6 @@ class Differential : public ::testing::Test {
     }
   }
 
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
   bool checkOurFileAtEnd_ = true;
 };
 

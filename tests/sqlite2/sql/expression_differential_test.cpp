@@ -41,13 +41,10 @@ const char* const kValues[] = {
     "'\xc4\xe3\xba\xc3'",                      // GBK
 };
 
-class ExpressionDifferential : public ::testing::Test {
+class ExpressionDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
     twins_->same("create table v(t text, n, i integer)");
     twins_->same("begin");
     for (const char* value : kValues) {
@@ -64,9 +61,6 @@ class ExpressionDifferential : public ::testing::Test {
     twins_->same("select " + expression + ", (" + expression + ") = '05', (" + expression +
                  ") < '5.5', typeof(" + expression + ") from v where " + where + " order by rowid");
   }
-
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
 };
 
 TEST_F(ExpressionDifferential, ScalarFunctionsOfEveryKindOfValue) {

@@ -11,13 +11,10 @@
 namespace orvalen::test {
 namespace {
 
-class JoinDifferential : public ::testing::Test {
+class JoinDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
     twins_->sameForAll({
         "create table t(a, b)",
         "insert into t values(1, 'x')",
@@ -72,9 +69,6 @@ class JoinDifferential : public ::testing::Test {
         "select * from t, u, w limit 4 offset 3",
     });
   }
-
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
 };
 
 TEST_F(JoinDifferential, RowsNamesAndOrderWithoutIndexes) {

@@ -12,13 +12,10 @@
 namespace orvalen::test {
 namespace {
 
-class PragmaDifferential : public ::testing::Test {
+class PragmaDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
     twins_->sameForAll({
         "create table t(a integer primary key, b text not null default 'x', "
         "c varchar(10) unique, d)",
@@ -27,9 +24,6 @@ class PragmaDifferential : public ::testing::Test {
         "insert into t values(1, 'b', 'c', 'd')",
     });
   }
-
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
 };
 
 TEST_F(PragmaDifferential, SchemaPragmas) {

@@ -11,13 +11,10 @@
 namespace orvalen::test {
 namespace {
 
-class SubqueryDifferential : public ::testing::Test {
+class SubqueryDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
     twins_->sameForAll({
         "create table t(a, b text)",
         "insert into t values(1, 'x')",
@@ -33,9 +30,6 @@ class SubqueryDifferential : public ::testing::Test {
         "create index ua on u(a)",
     });
   }
-
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
 };
 
 TEST_F(SubqueryDifferential, SubSelectsAsValuesAndInFrom) {

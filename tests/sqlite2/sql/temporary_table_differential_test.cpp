@@ -13,13 +13,10 @@
 namespace orvalen::test {
 namespace {
 
-class TemporaryTableDifferential : public ::testing::Test {
+class TemporaryTableDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
     twins_->sameForAll({
         "create table m(a, b)",
         "insert into m values(1, 'one')",
@@ -30,9 +27,6 @@ class TemporaryTableDifferential : public ::testing::Test {
         "insert into x values(5, 'q')",
     });
   }
-
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
 };
 
 TEST_F(TemporaryTableDifferential, ReadWrittenAndListedApart) {

@@ -149,4 +149,16 @@ std::string TwinDatabases::referenceCheckOfOurFile() {
   return result;
 }
 
+bool TwinDatabaseTest::openTwins() {
+  std::string why;
+  reference_ = referenceEngine(&why);
+  if (!reference_) {
+    // GTEST_SKIP() returns from the function it stands in, which here returns a value.
+    [&] { GTEST_SKIP() << "reference engine unavailable: " << why; }();
+    return false;
+  }
+  twins_ = std::make_unique<TwinDatabases>(reference_);
+  return true;
+}
+
 }  // namespace orvalen::test

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "sql/database.h"
 #include "support/reference_engine.h"
 #include "support/temp_dir.h"
@@ -66,6 +68,16 @@ class TwinDatabases {
   std::string ourPath_, theirPath_;
   std::unique_ptr<sqlite2::Database> ourDb_;
   void* theirDb_ = nullptr;
+};
+
+// A test on twin databases, skipped with the reason where the reference library is missing.
+class TwinDatabaseTest : public ::testing::Test {
+ protected:
+  // Opens the twins; false, with the test skipped, when the reference library is missing.
+  bool openTwins();
+
+  const sqlite2_reference* reference_ = nullptr;
+  std::unique_ptr<TwinDatabases> twins_;
 };
 
 }  // namespace orvalen::test

@@ -12,13 +12,10 @@
 namespace orvalen::test {
 namespace {
 
-class VacuumDifferential : public ::testing::Test {
+class VacuumDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
     twins_->sameForAll({
         "create table t(a integer primary key, b unique, c)",
         "create index tc on t(c, b)",
@@ -47,9 +44,6 @@ class VacuumDifferential : public ::testing::Test {
             "select a from t where c = '' order by b",
             "pragma integrity_check"};
   }
-
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
 };
 
 TEST_F(VacuumDifferential, KeepsContentAndShrinksTheFile) {

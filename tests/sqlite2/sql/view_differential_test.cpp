@@ -12,13 +12,10 @@
 namespace orvalen::test {
 namespace {
 
-class ViewDifferential : public ::testing::Test {
+class ViewDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
     twins_->sameForAll({
         "create table t(a, b text)",
         "insert into t values(1, 'x')",
@@ -32,9 +29,6 @@ class ViewDifferential : public ::testing::Test {
         "create index ua on u(a)",
     });
   }
-
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
 };
 
 TEST_F(ViewDifferential, ReadsThroughViews) {

@@ -12,22 +12,16 @@
 namespace orvalen::test {
 namespace {
 
-class WriteDifferential : public ::testing::Test {
+class WriteDifferential : public TwinDatabaseTest {
  protected:
   void SetUp() override {
-    std::string why;
-    reference_ = referenceEngine(&why);
-    if (!reference_) GTEST_SKIP() << "reference engine unavailable: " << why;
-    twins_ = std::make_unique<TwinDatabases>(reference_);
+    if (!openTwins()) return;
   }
   void TearDown() override {
     if (twins_ && !HasFailure()) {
       EXPECT_EQ(twins_->referenceCheckOfOurFile(), "ok");
     }
   }
-
-  const sqlite2_reference* reference_ = nullptr;
-  std::unique_ptr<TwinDatabases> twins_;
 };
 
 TEST_F(WriteDifferential, InsertSelect) {
