@@ -93,6 +93,7 @@ Outcome helpCommand(ShellSession& session, const Words&) {
       "                         tabs    tab-separated values\n"
       ".nullvalue TEXT        Show NULL as TEXT\n"
       ".output FILE           Write rows to FILE; .output stdout writes them here again\n"
+      ".prompt MAIN ?MORE?    The prompts before a statement and before its further lines\n"
       ".quit                  Leave orvalen-sql\n"
       ".read FILE             Run the SQL and commands of FILE\n"
       ".schema ?TABLE?        The CREATE statements, of TABLE and its indexes if given\n"
@@ -152,6 +153,14 @@ Outcome outputCommand(ShellSession& session, const Words& words) {
   return failure("can't write to \"" + words[1] + "\"");
 }
 
+// As in SQLite 2.8's shell, the continuation prompt stays as it was when only MAIN is given.
+Outcome promptCommand(ShellSession& session, const Words& words) {
+  ShellSettings& settings = session.settings();
+  settings.prompt = words[1];
+  if (words.size() > 2) settings.continuationPrompt = words[2];
+  return Outcome::kDone;
+}
+
 Outcome readCommand(ShellSession& session, const Words& words);
 
 Outcome schemaCommand(ShellSession& session, const Words& words) {
@@ -204,11 +213,11 @@ constexpr Command kCommands[] = {
     {"headers", 1, 2, 2, headersCommand},     {"help", 1, 1, 1, helpCommand},
     {"indices", 1, 1, 2, indicesCommand},     {"import", 2, 3, 3, importCommand},
     {"mode", 1, 2, 3, modeCommand},           {"nullvalue", 1, 2, 2, nullValueCommand},
-    {"output", 1, 2, 2, outputCommand},       {"quit", 1, 1, 1, quitCommand},
-    {"read", 1, 2, 2, readCommand},           {"schema", 1, 1, 2, schemaCommand},
-    {"separator", 2, 2, 2, separatorCommand}, {"show", 2, 1, 1, showCommand},
-    {"tables", 2, 1, 2, tablesCommand},       {"timeout", 2, 2, 2, timeoutCommand},
-    {"width", 1, 2, kAny, widthCommand},
+    {"output", 1, 2, 2, outputCommand},       {"prompt", 1, 2, 3, promptCommand},
+    {"quit", 1, 1, 1, quitCommand},           {"read", 1, 2, 2, readCommand},
+    {"schema", 1, 1, 2, schemaCommand},       {"separator", 2, 2, 2, separatorCommand},
+    {"show", 2, 1, 1, showCommand},           {"tables", 2, 1, 2, tablesCommand},
+    {"timeout", 2, 2, 2, timeoutCommand},     {"width", 1, 2, kAny, widthCommand},
 };
 
 bool names(const Command& command, const std::string& word) {

@@ -11,9 +11,6 @@ namespace orvalen::tools {
 
 namespace {
 
-constexpr const char* kPrompt = "orvalen-sql> ";
-constexpr const char* kContinuationPrompt = "       ...> ";
-
 std::string historyFilePath() {
   const char* home = std::getenv("HOME");
   return home && *home ? std::string(home) + "/.orvalen_sql_history" : std::string();
@@ -45,7 +42,9 @@ int runInteractiveShell(ShellSession& session, const std::string& file) {
   LineReader reader(historyFilePath());
   std::string pending;
   StatementScanner scanner;  // follows pending
-  while (auto line = reader.readLine(pending.empty() ? kPrompt : kContinuationPrompt)) {
+  const ShellSettings& settings = session.settings();
+  while (auto line = reader.readLine(pending.empty() ? settings.prompt.c_str()
+                                                     : settings.continuationPrompt.c_str())) {
     if (session.settings().echo) session.echo(*line);
     if (scanner.betweenStatements() && isCommandLine(*line)) {
       // What is pending holds no statement, only blanks or comments.

@@ -26,6 +26,9 @@ struct ShellSettings {
   bool echo = false;
   std::vector<int> widths;            // .width: column i's width when > 0
   std::string insertTable = "table";  // the table named by INSERT mode's statements
+  // .prompt: what a terminal session shows before a statement, and before its further lines.
+  std::string prompt = "orvalen-sql> ";
+  std::string continuationPrompt = "       ...> ";
 };
 
 // The mode's name as .mode takes it.

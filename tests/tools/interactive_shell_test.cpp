@@ -106,6 +106,29 @@ TEST(InteractiveShellTest, RunsStatementsAndCommandsUntilQuit) {
   EXPECT_NE(history.find(".tables"), std::string::npos) << history;
 }
 
+// Both new prompts end in "...> ", which the typing loop waits for.
+TEST(InteractiveShellTest, PromptCommandReplacesThePrompts) {
+  TempDir dir;
+  const TerminalSession session = runOnTerminal(dir.path(),
+                                                ".prompt 'db...> ' 'more...> '\n"
+                                                "SELECT 1 +\n"
+                                                "  41;\n"
+                                                ".p 'only main...> '\n"
+                                                "SELECT\n"
+                                                "  7;\n"
+                                                ".quit\n");
+  if (!session.started) GTEST_SKIP() << "no pseudo-terminal available";
+  EXPECT_EQ(session.exitStatus, 0) << session.screen;
+  const size_t changed = session.screen.find("db...> SELECT 1 +");
+  ASSERT_NE(changed, std::string::npos) << session.screen;
+  EXPECT_NE(session.screen.find("more...>   41;\r\n42\r\n", changed), std::string::npos)
+      << session.screen;
+  // Given alone, the main prompt leaves the continuation prompt as it was.
+  EXPECT_NE(session.screen.find("only main...> SELECT\r\nmore...>   7;\r\n7\r\n"),
+            std::string::npos)
+      << session.screen;
+}
+
 TEST(InteractiveShellTest, EndOfInputRunsWhatWasTypedAndLeaves) {
   TempDir dir;
   const TerminalSession session = runOnTerminal(
