@@ -24,12 +24,18 @@ AttachedDatabase& AttachedDatabases::attach(const std::string& path, const std::
   if (isBuiltInName(name) || find(name)) {
     throw Error(SQLITE_ERROR, "database " + name + " is already in use");
   }
+  // This engine keeps every database in a file; a file of that name would be a surprise.
+  if (path == ":memory:") throw Error(SQLITE_ERROR, "unable to open database: " + path);
   auto database = std::make_unique<AttachedDatabase>();
   database->name = name;
   // An empty name would open the connection's own directory; the reference library calls
   // the outcome an empty database.
   if (!path.empty()) {
-    database->btree = Btree::open(path, PagerOptions{});
+    try {
+      database->btree = Btree::open(path, PagerOptions{});
+    } catch (const Error& error) {
+      throw Error(SQLITE_ERROR, error.what());
+    }
     database->path = absolutePath(path);
     if (onOpened) onOpened(*database->btree);
   }
@@ -37,9 +43,12 @@ AttachedDatabase& AttachedDatabases::attach(const std::string& path, const std::
   if (!database->btree || database->btree->pager().pageCount() == 0) {
     throw Error(SQLITE_ERROR, "cannot attach empty database: " + name);
   }
-  {
+  try {
     PageRef holdLock = database->btree->pager().get(1);
     database->schema = Schema::loadAttached(*database);
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_FORMAT) throw Error(SQLITE_ERROR, error.what());
+    throw Error(SQLITE_ERROR, "incompatible file format in auxiliary database: " + name);
   }
   databases_.push_back(std::move(database));
   return *databases_.back();
@@ -55,7 +64,10 @@ void AttachedDatabases::detach(std::string_view name) {
   if (found == databases_.end()) {
     throw Error(SQLITE_ERROR, "no such database: " + std::string(name));
   }
-  databases_.erase(found);
+  // The last one takes the freed place, as in SQLite 2.8: that order is the order in which
+  // unqualified names are looked for.
+  *found = std::move(databases_.back());
+  databases_.pop_back();
 }
 
 AttachedDatabase* AttachedDatabases::find(std::string_view name) const {

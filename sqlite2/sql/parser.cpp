@@ -292,7 +292,11 @@ StatementBody Parser::parseBeginCommitRollback() {
 StatementBody Parser::parseAttachDetach() {
   bool attach = advance().type == TokenType::Attach;
   accept(TokenType::Database);
-  if (!attach) return Detach{parseName()};
+  if (!attach) {
+    // SQLite 2.8 looks the name up as written, quotes and all.
+    if (!peekIsName()) syntaxError();
+    return Detach{std::string(advance().text)};
+  }
   Attach statement;
   statement.file = parseName();
   expect(TokenType::As);

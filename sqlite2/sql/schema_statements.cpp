@@ -113,10 +113,10 @@ void runCreateIndex(Session& session, const CreateIndex& create, std::string_vie
   if (table == schema.schemaTable() || table == schema.temporarySchemaTable()) {
     throw Error(SQLITE_ERROR, "table " + table->name + " may not be indexed");
   }
-  if (table->isView) throw Error(SQLITE_ERROR, "views may not be indexed");
   if (table->attached) {
     throw Error(SQLITE_ERROR, "table " + table->name + " may not have indices added");
   }
+  if (table->isView) throw Error(SQLITE_ERROR, "views may not be indexed");
   if (session.findIndex(create.name)) {
     throw Error(SQLITE_ERROR, "index " + create.name + " already exists");
   }
