@@ -150,13 +150,14 @@ void Database::State::attach(const Attach& statement) {
 // write at COMMIT; here the database stays until the transaction ends.
 void Database::State::detach(const Detach& statement) {
   if (AttachedDatabase* attached = session.attached.find(statement.name)) {
-    const Btree* tree = attached->btree.get();
     if (attached->btree->inTransaction()) {
       throw Error(SQLITE_ERROR, "cannot detach database " + statement.name +
                                     " within the transaction that wrote it");
     }
-    for (const auto& reading : session.tablesBeingRead) {
-      if (reading.first.first == tree) throw Error(SQLITE_LOCKED, "database table is locked");
+    // A statement still running (this one came from its row callback) holds the file.
+    if (activeCalls > 1) {
+      throw Error(SQLITE_ERROR,
+                  "cannot detach database " + statement.name + " - SQL statements in progress");
     }
   }
   session.dropWriteCursor();
@@ -390,6 +391,8 @@ void Database::State::begin() {
   explicitTransaction = true;
 }
 
+// Each file commits on its own, main first: a failure after main has committed leaves the
+// others as they were before the transaction (their journals play back), never half written.
 void Database::State::commit() {
   if (!explicitTransaction) throw Error(SQLITE_ERROR, "cannot commit - no transaction is active");
   // Ending the transaction under a statement that is still reading (from a row callback)
