@@ -1,12 +1,21 @@
 #include "sql/attached_databases.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "common/error.h"
 #include "os/file_system.h"
+#include "sql/temporary_database.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
+
+AttachedDatabase::~AttachedDatabase() {
+  btree.reset();
+  if (scratchPath.empty()) return;
+  std::remove(scratchPath.c_str());
+  std::remove((scratchPath + "-journal").c_str());
+}
 
 namespace {
 
@@ -24,10 +33,15 @@ AttachedDatabase& AttachedDatabases::attach(const std::string& path, const std::
   if (isBuiltInName(name) || find(name)) {
     throw Error(SQLITE_ERROR, "database " + name + " is already in use");
   }
-  // This engine keeps every database in a file; a file of that name would be a surprise.
-  if (path == ":memory:") throw Error(SQLITE_ERROR, "unable to open database: " + path);
   auto database = std::make_unique<AttachedDatabase>();
   database->name = name;
+  if (path == ":memory:") {
+    database->scratchPath = freshTemporaryPath();
+    database->btree = Btree::open(database->scratchPath, PagerOptions{});
+    database->schema = Schema::loadAttached(*database);
+    databases_.push_back(std::move(database));
+    return *databases_.back();
+  }
   // An empty name would open the connection's own directory; the reference library calls
   // the outcome an empty database.
   if (!path.empty()) {

@@ -16,10 +16,18 @@
 namespace sqlite2 {
 
 struct AttachedDatabase {
+  AttachedDatabase() = default;
+  ~AttachedDatabase();
+  AttachedDatabase(const AttachedDatabase&) = delete;
+  AttachedDatabase& operator=(const AttachedDatabase&) = delete;
+
   std::string name;  // as ATTACH gave it
-  std::string path;  // absolute, as PRAGMA database_list shows it
+  std::string path;  // absolute, as PRAGMA database_list shows it; empty for ':memory:'
   std::unique_ptr<Btree> btree;
   std::unique_ptr<Schema> schema;
+  // ':memory:' is an empty database that nothing can be added to: a private file stands in
+  // for it, removed at DETACH.
+  std::string scratchPath;
 };
 
 class AttachedDatabases {

@@ -137,7 +137,9 @@ void databaseList(Session& session, const ResultRowCallback& onRow) {
   rows.add({"1", "temp", temporaryFile});
   int sequence = 2;
   for (const auto& attached : session.attached.all()) {
-    rows.add({std::to_string(sequence++), attached->name, attached->path});
+    std::optional<std::string> file;  // none for ':memory:'
+    if (!attached->path.empty()) file = attached->path;
+    rows.add({std::to_string(sequence++), attached->name, file});
   }
 }
 

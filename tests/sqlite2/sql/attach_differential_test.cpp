@@ -147,6 +147,10 @@ TEST_F(AttachDifferential, AttachAndDetachWithTheirErrors) {
       "detach \"OTHER ONE\"",
       "attach '@other' as side2",
       "select * from side2.v",
+      "attach ':memory:' as mem",
+      "select * from mem.sqlite_master",
+      "select * from mem.t",
+      "attach ':memory:' as mem",
   });
   // Ten attached at most, the same file again and again.
   for (int i = 0; i < 9; ++i) same("attach '@other' as n" + std::to_string(i));
@@ -187,7 +191,28 @@ TEST_F(AttachDifferential, FilesThatCannotBeAttached) {
   });
 }
 
+// Each file's problems come under its name.
+TEST_F(AttachDifferential, IntegrityCheckCoversTheAttachedFiles) {
+  std::string bytes = readFile(sideFile(twins_->ourPath(), "other"));
+  bytes[56] = 5;  // free pages counted in the header that the free list does not hold
+  for (const std::string& path : {twins_->ourPath(), twins_->theirPath()}) {
+    writeFile(sideFile(path, "damaged"), bytes);
+    writeFile(sideFile(path, "damaged2"), bytes);
+  }
+  sameForAll({
+      "attach '@side' as side",
+      "pragma integrity_check",
+      "attach '@damaged' as damaged",
+      "pragma integrity_check",
+      "attach '@damaged2' as damaged2",
+      "pragma integrity_check",
+  });
+}
+
 TEST_F(AttachDifferential, QualifiedNamesInEveryStatement) {
+  for (const std::string& path : {twins_->ourPath(), twins_->theirPath()}) {
+    writeFile(sideFile(path, "rows"), "5\tfive\n6\tone\n7\tseven\n");
+  }
   sameForAll({
       "attach '@side' as side",
       "create temp table tt(a, b)",
@@ -233,6 +258,17 @@ TEST_F(AttachDifferential, QualifiedNamesInEveryStatement) {
       "delete from nowhere.t",
       "delete from side.sv",
       "delete from side.sqlite_master",
+      "copy side.t from '@rows'",
+      "copy or ignore side.t from '@rows'",
+      "copy side.nothing from '@rows'",
+      "copy nowhere.t from '@rows'",
+      "pragma full_column_names = on",
+      "select * from side.t, main.t where side.t.x = main.t.a",
+      "select side.t.y from side.t",
+      "pragma full_column_names = off",
+      "pragma short_column_names = on",
+      "select side.t.y, t.x from side.t",
+      "pragma short_column_names = off",
       "select * from side.t",
       "select * from main.t",
       "select * from tt",
