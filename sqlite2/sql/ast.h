@@ -41,6 +41,7 @@ struct Expr {
   TokenType op = TokenType::EndOfText;
   std::string text;         // literal value or (column) name
   std::string qualifier;    // the table of a QualifiedName
+  std::string database;     // of a QualifiedName written database.table.column
   bool quoted = false;      // a Name written as "..." (a text value when no column matches)
   std::string_view source;  // the expression as written (result column names)
   bool negated = false;     // NOT LIKE, NOT BETWEEN, NOT IN
@@ -87,6 +88,7 @@ struct CreateTable {
 struct CreateIndex {
   std::string name;
   std::string table;
+  std::string database;  // of the table, when written database.table
   bool unique = false;
   std::vector<std::string> columns;
   ConflictAction conflict = ConflictAction::Default;
@@ -110,6 +112,7 @@ struct DropTable {
 };
 struct DropIndex {
   std::string name;
+  std::string database;  // when written database.name
 };
 struct DropView {
   std::string name;
@@ -118,6 +121,7 @@ struct DropView {
 struct Insert {
   ConflictAction conflict = ConflictAction::Default;  // INSERT OR ..., REPLACE (Replace)
   std::string table;
+  std::string database;  // when written database.table
   std::optional<std::vector<std::string>> columns;
   std::vector<ExprPtr> values;
   std::shared_ptr<Select> select;  // INSERT ... SELECT: the rows, instead of values
@@ -190,12 +194,14 @@ struct Assignment {
 struct Update {
   ConflictAction conflict = ConflictAction::Default;  // UPDATE OR ...
   std::string table;
+  std::string database;  // when written database.table
   std::vector<Assignment> assignments;
   ExprPtr where;
 };
 
 struct Delete {
   std::string table;
+  std::string database;  // when written database.table
   ExprPtr where;
 };
 
@@ -203,11 +209,21 @@ struct Delete {
 struct Copy {
   ConflictAction conflict = ConflictAction::Default;
   std::string table;
+  std::string database;  // when written database.table
   std::string file;
   std::string delimiter = "\t";
 };
 
 struct Vacuum {};
+
+// ATTACH [DATABASE] 'file' AS name / DETACH [DATABASE] name
+struct Attach {
+  std::string file;
+  std::string name;
+};
+struct Detach {
+  std::string name;
+};
 
 struct Begin {};
 struct Commit {};
@@ -220,7 +236,7 @@ struct Pragma {
 
 using StatementBody = std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable,
                                    DropIndex, DropView, Insert, Select, Update, Delete, Copy,
-                                   Vacuum, Begin, Commit, Rollback, Pragma>;
+                                   Vacuum, Begin, Commit, Rollback, Pragma, Attach, Detach>;
 
 struct Statement {
   StatementBody body;

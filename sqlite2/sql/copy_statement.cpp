@@ -110,9 +110,10 @@ std::vector<SqlValue> rowOfLine(std::string_view line, const std::string& delimi
 }  // namespace
 
 void runCopy(Session& session, const Copy& copy) {
-  std::shared_ptr<Table> table = session.table(copy.table);
+  std::shared_ptr<Table> table = session.table(copy.database, copy.table);
   session.requireWritable(*table);
   session.requireNotBeingRead(*table);
+  session.startWriting(*table);
   session.statementStarted = true;
   std::string data = readWholeFile(copy.file);
   TableWriter writer(session, *table, copy.conflict);

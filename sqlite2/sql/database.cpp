@@ -32,19 +32,28 @@ struct Database::State {
   void rollBackFailedTransaction();
   void undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept;
   void rollBackWholeTransaction() noexcept;
-  void joinTransaction(Btree& temporary);
+  void joinTransaction(Btree& tree);
+  void attach(const Attach& statement);
+  void detach(const Detach& statement);
   // Does the same to the file's b-tree and, when there is one, the temporary database's:
-  // both take part in every transaction and statement.
+  // both take part in every transaction and statement. An attached database takes part
+  // from its first write in the transaction on.
   template <typename Operation>
   void onEachTree(Operation operation) {
     operation(*session.btree);
     if (Btree* temporary = session.temporary.btree()) operation(*temporary);
+    for (const auto& attached : session.attached.all()) {
+      if (attached->btree->inTransaction()) operation(*attached->btree);
+    }
   }
   // The same for undoing: each tree is undone however the other fares.
   template <typename Operation>
   void undoOnEachTree(Operation operation) noexcept {
     onEachTreeQuietly(*session.btree, operation);
     if (Btree* temporary = session.temporary.btree()) onEachTreeQuietly(*temporary, operation);
+    for (const auto& attached : session.attached.all()) {
+      if (attached->btree->inTransaction()) onEachTreeQuietly(*attached->btree, operation);
+    }
   }
   template <typename Operation>
   static void onEachTreeQuietly(Btree& tree, Operation& operation) noexcept {
@@ -55,8 +64,9 @@ struct Database::State {
     }
   }
   bool anyTransactionFailed() {
-    Btree* temporary = session.temporary.btree();
-    return session.btree->transactionFailed() || (temporary && temporary->transactionFailed());
+    bool failed = false;
+    onEachTree([&failed](Btree& tree) { failed = failed || tree.transactionFailed(); });
+    return failed;
   }
 };
 
@@ -97,6 +107,9 @@ std::unique_ptr<Database> Database::open(const std::string& path) {
   state->session.temporary.onOpened = [state](Btree& temporary) {
     state->joinTransaction(temporary);
   };
+  state->session.onAttachedWrite = [state](Btree& attached) {
+    if (!attached.inTransaction()) state->joinTransaction(attached);
+  };
   try {
     PageRef holdLock = state->session.btree->pager().get(1);
     state->ensureCurrentSchema();
@@ -118,11 +131,37 @@ void Database::State::ensureCurrentSchema() {
   if (Btree* temporary = session.temporary.btree()) session.schema->loadTemporary(*temporary);
 }
 
-// A temporary database made inside a transaction (or a statement of one) joins it.
-void Database::State::joinTransaction(Btree& temporary) {
+// A temporary database made inside a transaction (or a statement of one) joins it, and so
+// does an attached database that the transaction writes.
+void Database::State::joinTransaction(Btree& tree) {
   if (!session.btree->inTransaction()) return;
-  temporary.beginTransaction();
-  if (statementOpen) temporary.beginStatement();
+  tree.beginTransaction();
+  if (statementOpen) tree.beginStatement();
+}
+
+void Database::State::attach(const Attach& statement) {
+  session.attached.attach(statement.file, statement.name, [this](Btree& tree) {
+    tree.pager().setBusyHandler(
+        [this](int attempt) { return busyHandler && busyHandler("", attempt); });
+  });
+}
+
+// SQLite 2.8 lets a transaction detach a database it wrote, and so silently drops that
+// write at COMMIT; here the database stays until the transaction ends.
+void Database::State::detach(const Detach& statement) {
+  if (AttachedDatabase* attached = session.attached.find(statement.name)) {
+    if (attached->btree->inTransaction()) {
+      throw Error(SQLITE_ERROR, "cannot detach database " + statement.name +
+                                    " within the transaction that wrote it");
+    }
+    // A statement still running (this one came from its row callback) holds the file.
+    if (activeCalls > 1) {
+      throw Error(SQLITE_ERROR,
+                  "cannot detach database " + statement.name + " - SQL statements in progress");
+    }
+  }
+  session.dropWriteCursor();
+  session.attached.detach(statement.name);
 }
 
 void Database::execute(std::string_view sql, const RowCallback& onRow) {
@@ -186,7 +225,15 @@ void Database::State::reportCount(const char* name, const RowCallback& onRow) {
 void Database::State::runStatement(const Statement& statement, const RowCallback& onRow) {
   // Holding a page keeps the file locked (at least shared) from the schema check to the end.
   PageRef holdLock = session.btree->pager().get(1);
+  // (Not over a DETACH, which closes the file.)
+  std::vector<PageRef> holdAttachedLocks;
+  if (!std::holds_alternative<Detach>(statement.body)) {
+    for (const auto& attached : session.attached.all()) {
+      holdAttachedLocks.push_back(attached->btree->pager().get(1));
+    }
+  }
   ensureCurrentSchema();
+  session.attached.refreshSchemas();
   std::string_view text = statement.text;
   std::visit(
       Overloaded{
@@ -236,6 +283,8 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
           [&](const Begin&) { begin(); },
           [&](const Commit&) { commit(); },
           [&](const Rollback&) { rollback(); },
+          [&](const Attach& attach) { this->attach(attach); },
+          [&](const Detach& detach) { this->detach(detach); },
       },
       statement.body);
 }
@@ -342,6 +391,8 @@ void Database::State::begin() {
   explicitTransaction = true;
 }
 
+// Each file commits on its own, main first: a failure after main has committed leaves the
+// others as they were before the transaction (their journals play back), never half written.
 void Database::State::commit() {
   if (!explicitTransaction) throw Error(SQLITE_ERROR, "cannot commit - no transaction is active");
   // Ending the transaction under a statement that is still reading (from a row callback)

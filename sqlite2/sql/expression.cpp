@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "record/row_record.h"
+#include "sql/attached_databases.h"
 #include "sql/comparison.h"
 #include "sql/pattern_match.h"
 #include "sql/scalar_functions.h"
@@ -94,8 +95,15 @@ SqlValue bitwise(TokenType op, int32_t a, int32_t b) {
 }
 
 std::string columnErrorName(const Expr& expr) {
+  if (!expr.database.empty()) return expr.database + "." + expr.qualifier + "." + expr.text;
   if (expr.kind == ExprKind::QualifiedName) return expr.qualifier + "." + expr.text;
   return expr.text;
+}
+
+// Whether table.column (or database.table.column) can mean a column of the source.
+bool qualifies(const Expr& expr, const NamedSource& source) {
+  if (!sameName(expr.qualifier, source.name)) return false;
+  return expr.database.empty() || sameName(expr.database, databaseName(*source.table));
 }
 
 }  // namespace
@@ -562,7 +570,7 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
   int candidates = 0;
   for (size_t i = 0; i < sources_.size(); ++i) {
     const NamedSource& source = sources_[i];
-    if (qualified && !sameName(expr.qualifier, source.name)) continue;
+    if (qualified && !qualifies(expr, source)) continue;
     ++candidates;
     int column = source.table->findColumn(expr.text);
     if (column < 0) continue;
@@ -573,7 +581,7 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
   }
   if (foundColumn < 0 && candidates == 1 && isRowNumberName(expr.text)) {
     for (size_t i = 0; i < sources_.size(); ++i) {
-      if (!qualified || sameName(expr.qualifier, sources_[i].name)) {
+      if (!qualified || qualifies(expr, sources_[i])) {
         foundSource = static_cast<int>(i);
         foundColumn = -1;
       }

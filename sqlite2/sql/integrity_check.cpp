@@ -71,19 +71,28 @@ void checkIndexes(Btree& btree, const Table& table, std::vector<std::string>& pr
   }
 }
 
-}  // namespace
-
-void runIntegrityCheck(Session& session, const ResultRowCallback& onRow) {
-  Btree& btree = *session.btree;
-  std::vector<std::string> rows;
+// The file's pages and the indexes of its tables; the page problems come as one row under
+// the database's name.
+void checkDatabase(Btree& btree, const Schema& schema, std::string_view name,
+                   std::vector<std::string>& rows) {
   std::vector<std::string> pageProblems = btree.checkIntegrity(recordedRoots(btree));
   if (!pageProblems.empty()) {
-    std::string report = "*** in database main ***";
+    std::string report = "*** in database " + std::string(name) + " ***";
     for (const std::string& problem : pageProblems) report += "\n" + problem;
     rows.push_back(report);
   }
-  for (const std::shared_ptr<Table>& table : session.schema->tables()) {
+  for (const std::shared_ptr<Table>& table : schema.tables()) {
     if (table->root != 0) checkIndexes(btree, *table, rows);
+  }
+}
+
+}  // namespace
+
+void runIntegrityCheck(Session& session, const ResultRowCallback& onRow) {
+  std::vector<std::string> rows;
+  checkDatabase(*session.btree, *session.schema, "main", rows);
+  for (const auto& attached : session.attached.all()) {
+    checkDatabase(*attached->btree, *attached->schema, attached->name, rows);
   }
   if (rows.empty()) rows.push_back("ok");
   const char* name = "integrity_check";

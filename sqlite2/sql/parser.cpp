@@ -213,6 +213,14 @@ std::string Parser::parseName(bool allowJoinKeyword) {
   return tokenName(advance());
 }
 
+// [database.]name: the name, and the database when one is written.
+std::string Parser::parseQualifiedName(std::string& database, bool allowJoinKeyword) {
+  std::string name = parseName(allowJoinKeyword);
+  if (!accept(TokenType::Dot)) return name;
+  database = std::move(name);
+  return parseName(allowJoinKeyword);
+}
+
 bool Parser::next(Statement& statement) {
   while (peek().type == TokenType::Semicolon) advance();
   if (peek().type == TokenType::EndOfText) return false;
@@ -253,6 +261,9 @@ StatementBody Parser::parseBody() {
       return parsePragma();
     case TokenType::Copy:
       return parseCopy();
+    case TokenType::Attach:
+    case TokenType::Detach:
+      return parseAttachDetach();
     case TokenType::Vacuum:
       // VACUUM [name]: the name is read and has no effect.
       advance();
@@ -275,6 +286,22 @@ StatementBody Parser::parseBeginCommitRollback() {
     default:
       return Commit{};
   }
+}
+
+// ATTACH [DATABASE] file AS name, DETACH [DATABASE] name
+StatementBody Parser::parseAttachDetach() {
+  bool attach = advance().type == TokenType::Attach;
+  accept(TokenType::Database);
+  if (!attach) {
+    // SQLite 2.8 looks the name up as written, quotes and all.
+    if (!peekIsName()) syntaxError();
+    return Detach{std::string(advance().text)};
+  }
+  Attach statement;
+  statement.file = parseName();
+  expect(TokenType::As);
+  statement.name = parseName();
+  return statement;
 }
 
 StatementBody Parser::parseCreate() {
@@ -627,7 +654,7 @@ CreateIndex Parser::parseCreateIndex(bool unique) {
   index.unique = unique;
   index.name = parseName();
   expect(TokenType::On);
-  index.table = parseName();
+  index.table = parseQualifiedName(index.database);
   index.columns = parseIndexedColumns();
   index.conflict = parseConflictClause();
   return index;
@@ -686,14 +713,16 @@ StatementBody Parser::parseDrop() {
   }
   if (accept(TokenType::View)) return DropView{parseName()};
   expect(TokenType::Index);
-  return DropIndex{parseName()};
+  DropIndex drop;
+  drop.name = parseQualifiedName(drop.database);
+  return drop;
 }
 
 Copy Parser::parseCopy() {
   advance();  // COPY
   Copy copy;
   copy.conflict = parseOrConflict();
-  copy.table = parseName();
+  copy.table = parseQualifiedName(copy.database);
   expect(TokenType::From);
   copy.file = parseName();
   if (accept(TokenType::Using)) {
@@ -712,7 +741,7 @@ Insert Parser::parseInsert() {
     insert.conflict = parseOrConflict();
   }
   expect(TokenType::Into);
-  insert.table = parseName();
+  insert.table = parseQualifiedName(insert.database);
   if (accept(TokenType::LeftParen)) {
     insert.columns.emplace();
     do insert.columns->push_back(parseName());
@@ -813,7 +842,7 @@ void Parser::parseFrom(Select& select) {
       if (peek().type != TokenType::Select) syntaxError();
       item.subquery = parseSubquery();
     } else {
-      item.table = parseName();
+      item.table = parseQualifiedName(item.database);
     }
     item.alias = parseAlias();
     if (accept(TokenType::On)) item.on = parseExpr();
@@ -946,7 +975,7 @@ Update Parser::parseUpdate() {
   advance();  // UPDATE
   Update update;
   update.conflict = parseOrConflict();
-  update.table = parseName();
+  update.table = parseQualifiedName(update.database);
   expect(TokenType::Set);
   do {
     Assignment assignment;
@@ -963,7 +992,7 @@ Delete Parser::parseDelete() {
   advance();  // DELETE
   expect(TokenType::From);
   Delete del;
-  del.table = parseName();
+  del.table = parseQualifiedName(del.database);
   if (accept(TokenType::Where)) del.where = parseExpr();
   return del;
 }
@@ -1153,9 +1182,14 @@ ExprPtr Parser::parseNameExpr() {
       return node;
     }
     std::string column = parseName();
-    if (peek().type == TokenType::Dot) syntaxError();  // database.table.column
     ExprPtr node = makeNode(ExprKind::QualifiedName, start);
     node->qualifier = tokenName(first);
+    if (accept(TokenType::Dot)) {  // database.table.column
+      node->database = std::move(node->qualifier);
+      node->qualifier = std::move(column);
+      column = parseName();
+      finishNode(*node, start);
+    }
     node->text = column;
     return node;
   }

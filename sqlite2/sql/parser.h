@@ -39,9 +39,11 @@ class Parser {
   [[noreturn]] void syntaxErrorAt(const Token& token);
   bool peekIsName(bool allowJoinKeyword = true);
   std::string parseName(bool allowJoinKeyword = true);
+  std::string parseQualifiedName(std::string& database, bool allowJoinKeyword = true);
 
   StatementBody parseBody();
   StatementBody parseBeginCommitRollback();
+  StatementBody parseAttachDetach();
   StatementBody parseCreate();
   CreateTable parseCreateTable(bool temporary);
   void parseColumnDefinition(CreateTable& table);

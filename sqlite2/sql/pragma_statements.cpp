@@ -76,7 +76,7 @@ void reportNumber(Session& session, const ResultRowCallback& onRow, const char* 
 // cid, name, declared type (numeric when none), notnull (99, the reference library's value,
 // for NOT NULL), default, pk.
 void tableInfo(Session& session, const std::string& name, const ResultRowCallback& onRow) {
-  std::shared_ptr<Table> table = session.schema->findTable(name);
+  std::shared_ptr<Table> table = session.findTable(name);
   if (!table) return;
   std::vector<std::string> names{"cid", "name", "type", "notnull", "dflt_value", "pk"};
   if (table->isView) {
@@ -100,7 +100,7 @@ void tableInfo(Session& session, const std::string& name, const ResultRowCallbac
 }
 
 void indexList(Session& session, const std::string& name, const ResultRowCallback& onRow) {
-  std::shared_ptr<Table> table = session.schema->findTable(name);
+  std::shared_ptr<Table> table = session.findTable(name);
   if (!table) return;
   std::vector<std::string> names{"seq", "name", "unique"};
   session.resultNames = names;
@@ -112,9 +112,9 @@ void indexList(Session& session, const std::string& name, const ResultRowCallbac
 }
 
 void indexInfo(Session& session, const std::string& name, const ResultRowCallback& onRow) {
-  std::shared_ptr<Index> index = session.schema->findIndex(name);
-  if (!index) return;
-  std::shared_ptr<Table> table = session.schema->findTable(index->tableName);
+  if (!session.findIndex(name)) return;
+  auto [index, schema] = session.index("", name);
+  std::shared_ptr<Table> table = schema->findTable(index->tableName);
   if (!table) return;
   std::vector<std::string> names{"seqno", "cid", "name"};
   session.resultNames = names;
@@ -135,6 +135,12 @@ void databaseList(Session& session, const ResultRowCallback& onRow) {
   std::optional<std::string> temporaryFile;
   if (session.temporary.btree()) temporaryFile = session.temporary.path();
   rows.add({"1", "temp", temporaryFile});
+  int sequence = 2;
+  for (const auto& attached : session.attached.all()) {
+    std::optional<std::string> file;  // none for ':memory:'
+    if (!attached->path.empty()) file = attached->path;
+    rows.add({std::to_string(sequence++), attached->name, file});
+  }
 }
 
 int defaultCacheSize(const MetaValues& meta) {

@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "record/index_key.h"
 #include "record/row_record.h"
+#include "sql/attached_databases.h"
 #include "sql/parser.h"
 #include "sql/sql_value.h"
 #include "sql/view_query.h"
@@ -96,6 +97,17 @@ std::unique_ptr<Schema> Schema::load(Btree& btree) {
   return schema;
 }
 
+std::unique_ptr<Schema> Schema::loadAttached(const AttachedDatabase& database) {
+  auto schema = std::make_unique<Schema>();
+  schema->attached_ = &database;
+  schema->schemaTable_->attached = &database;
+  schema->temporarySchemaTable_->attached = &database;
+  std::unique_ptr<Schema> loaded = load(*database.btree);
+  schema->cookie_ = loaded->cookie_;
+  schema->readRows(*database.btree, false);
+  return schema;
+}
+
 void Schema::loadTemporary(Btree& temporary) {
   readRows(temporary, true);
 }
@@ -159,7 +171,8 @@ void Schema::applyCreateText(std::string_view sql, PageNumber root, bool tempora
     addIndex(built);
   } else if (auto* view = std::get_if<CreateView>(&statement.body)) {
     if (view->temporary != temporary || findTable(view->name) || findIndex(view->name)) return;
-    if (std::shared_ptr<Table> built = buildView(sql)) addTable(built);
+    std::string_view database = attached_ ? std::string_view(attached_->name) : "main";
+    if (std::shared_ptr<Table> built = buildView(sql, database)) addTable(built);
   } else if (auto* trigger = std::get_if<CreateTrigger>(&statement.body)) {
     if (trigger->temporary != temporary) return;
     addTrigger(trigger->name, trigger->table);
@@ -248,6 +261,7 @@ std::vector<std::shared_ptr<Table>> Schema::tables() const {
 }
 
 void Schema::addTable(std::shared_ptr<Table> table) {
+  table->attached = attached_;
   for (const std::shared_ptr<Index>& index : table->indexes) {
     indexes_[lowerName(index->name)] = index;
   }
@@ -261,7 +275,7 @@ void Schema::addIndex(std::shared_ptr<Index> index) {
   indexes_[lowerName(index->name)] = std::move(index);
 }
 
-std::shared_ptr<Table> Schema::buildView(std::string_view createText) {
+std::shared_ptr<Table> Schema::buildView(std::string_view createText, std::string_view database) {
   auto text = std::make_shared<const std::string>(createText);
   Parser parser(*text, Parser::Mode::LoadSchema);
   Statement statement;
@@ -269,7 +283,7 @@ std::shared_ptr<Table> Schema::buildView(std::string_view createText) {
   auto* definition = std::get_if<CreateView>(&statement.body);
   if (!definition) return nullptr;
   // A view of the file reads the file's tables only; a temporary one reads any.
-  if (!definition->temporary) fixToMainDatabase(*definition->select);
+  if (!definition->temporary) fixToDatabase(*definition->select, database);
   auto view = std::make_shared<Table>();
   view->name = definition->name;
   view->isView = true;

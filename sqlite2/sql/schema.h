@@ -16,6 +16,7 @@
 namespace sqlite2 {
 
 class Btree;
+struct AttachedDatabase;
 
 struct Column {
   std::string name;
@@ -50,6 +51,8 @@ struct Table {
   bool isView = false;
   // Lives in the connection's temporary database (and sqlite_temp_master), not in the file.
   bool temporary = false;
+  // The attached database it lives in; null for the main and temporary databases.
+  const AttachedDatabase* attached = nullptr;
   // A view's query, parsed from the CREATE VIEW text it keeps (its names point into it).
   std::shared_ptr<const std::string> viewText;
   std::shared_ptr<const Select> viewSelect;
@@ -78,6 +81,9 @@ class Schema {
   // Adds the temporary objects that sqlite_temp_master of the connection's temporary
   // database defines, applied as load() applies rows.
   void loadTemporary(Btree& temporary);
+  // Reads the schema of an attached database, as load() does: its objects know they live
+  // there, and its views read its own tables.
+  static std::unique_ptr<Schema> loadAttached(const AttachedDatabase& database);
 
   int32_t cookie() const { return cookie_; }
   void setCookie(int32_t cookie) { cookie_ = cookie; }
@@ -104,7 +110,9 @@ class Schema {
   void addTable(std::shared_ptr<Table> table);
   void addIndex(std::shared_ptr<Index> index);  // to its table, as the newest
   // A view from its CREATE VIEW text; null when the text is no view definition.
-  static std::shared_ptr<Table> buildView(std::string_view createText);
+  // A view of a file reads that file's tables (database: its name).
+  static std::shared_ptr<Table> buildView(std::string_view createText,
+                                          std::string_view database = "main");
   void addTrigger(const std::string& name, const std::string& table);
   void removeTable(std::string_view name);  // with its indexes and triggers
   void removeIndex(std::string_view name);
@@ -115,6 +123,7 @@ class Schema {
   void applyCreateText(std::string_view sql, PageNumber root, bool temporary);
 
   int32_t cookie_ = 0;
+  const AttachedDatabase* attached_ = nullptr;  // the database of an attached schema
   std::shared_ptr<Table> schemaTable_;
   std::shared_ptr<Table> temporarySchemaTable_;
   std::map<std::string, std::shared_ptr<Table>> tables_;   // by lower-case name

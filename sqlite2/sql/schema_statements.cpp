@@ -74,10 +74,10 @@ void fillIndex(Session& session, const Table& table, const Index& index) {
   }
 }
 
-// A new table or view takes a name no table, view or index has.
-void requireNameFree(const Schema& schema, const std::string& name) {
-  if (schema.findTable(name)) throw Error(SQLITE_ERROR, "table " + name + " already exists");
-  if (schema.findIndex(name)) {
+// A new table or view takes a name no table, view or index of any database has.
+void requireNameFree(const Session& session, const std::string& name) {
+  if (session.findTable(name)) throw Error(SQLITE_ERROR, "table " + name + " already exists");
+  if (session.findIndex(name)) {
     throw Error(SQLITE_ERROR, "there is already an index named " + name);
   }
 }
@@ -86,7 +86,7 @@ void requireNameFree(const Schema& schema, const std::string& name) {
 
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text) {
   Schema& schema = *session.schema;
-  requireNameFree(schema, create.name);
+  requireNameFree(session, create.name);
   std::shared_ptr<Table> table = Schema::buildTable(create);
   table->temporary = create.temporary;
   session.statementStarted = true;
@@ -109,15 +109,18 @@ void runCreateTable(Session& session, const CreateTable& create, std::string_vie
 
 void runCreateIndex(Session& session, const CreateIndex& create, std::string_view text) {
   Schema& schema = *session.schema;
-  std::shared_ptr<Table> table = session.table(create.table);
+  std::shared_ptr<Table> table = session.table(create.database, create.table);
   if (table == schema.schemaTable() || table == schema.temporarySchemaTable()) {
     throw Error(SQLITE_ERROR, "table " + table->name + " may not be indexed");
   }
+  if (table->attached) {
+    throw Error(SQLITE_ERROR, "table " + table->name + " may not have indices added");
+  }
   if (table->isView) throw Error(SQLITE_ERROR, "views may not be indexed");
-  if (schema.findIndex(create.name)) {
+  if (session.findIndex(create.name)) {
     throw Error(SQLITE_ERROR, "index " + create.name + " already exists");
   }
-  if (schema.findTable(create.name)) {
+  if (session.findTable(create.name)) {
     throw Error(SQLITE_ERROR, "there is already a table named " + create.name);
   }
   std::shared_ptr<Index> index = Schema::buildIndex(create, *table);
@@ -155,12 +158,12 @@ void runDropTable(Session& session, const DropTable& drop) {
 
 void runCreateView(Session& session, const CreateView& create, std::string_view text) {
   Schema& schema = *session.schema;
-  requireNameFree(schema, create.name);
+  requireNameFree(session, create.name);
   // The stored text is parsed again, so that the schema's view reads exactly what another
   // connection (and the reference library) will read from the file.
   std::shared_ptr<Table> view = Schema::buildView(text);
   if (!view) throw Error(SQLITE_INTERNAL, "view definition not understood");
-  checkViewSources(schema, *view->viewSelect);
+  checkViewSources(session, *view, *view->viewSelect);
   session.statementStarted = true;
   addSchemaRow(session, view->temporary, "view", view->name, view->name, 0, std::string(text));
   session.noteSchemaChange(view->temporary);
@@ -181,9 +184,11 @@ void runDropView(Session& session, const DropView& drop) {
 }
 
 void runDropIndex(Session& session, const DropIndex& drop) {
+  auto [index, indexSchema] = session.index(drop.database, drop.name);
+  if (indexSchema != session.schema.get()) {
+    throw Error(SQLITE_ERROR, "cannot alter schema of attached databases");
+  }
   Schema& schema = *session.schema;
-  std::shared_ptr<Index> index = schema.findIndex(drop.name);
-  if (!index) throw Error(SQLITE_ERROR, "no such index: " + drop.name);
   if (index->automatic) {
     throw Error(SQLITE_ERROR,
                 "index associated with UNIQUE or PRIMARY KEY constraint cannot be dropped");

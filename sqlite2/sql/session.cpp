@@ -12,7 +12,9 @@ constexpr int32_t kFileFormat = 4;
 }  // namespace
 
 void Session::requireNotBeingRead(const Table& table) const {
-  const Btree* tree = table.temporary ? temporary.btree() : btree.get();
+  const Btree* tree = table.attached    ? table.attached->btree.get()
+                      : table.temporary ? temporary.btree()
+                                        : btree.get();
   auto found = tablesBeingRead.find(TreeId(tree, table.root));
   if (found != tablesBeingRead.end() && found->second > 0) {
     throw Error(SQLITE_LOCKED, "database table is locked");
@@ -20,7 +22,8 @@ void Session::requireNotBeingRead(const Table& table) const {
 }
 
 void Session::requireWritable(const Table& table) const {
-  if (&table == schema->schemaTable().get() || &table == schema->temporarySchemaTable().get()) {
+  if (&table == schema->schemaTable().get() || &table == schema->temporarySchemaTable().get() ||
+      (table.attached && &table == table.attached->schema->schemaTable().get())) {
     throw Error(SQLITE_ERROR, "table " + table.name + " may not be modified");
   }
   if (table.isView) {
@@ -45,17 +48,73 @@ void Session::noteSchemaChange(bool temporary) {
 }
 
 std::shared_ptr<Table> Session::table(const std::string& name) const {
-  std::shared_ptr<Table> found = schema->findTable(name);
+  std::shared_ptr<Table> found = findTable(name);
   if (!found) throw Error(SQLITE_ERROR, "no such table: " + name);
   return found;
 }
 
+namespace {
+
+// The table of that name in the database so named, or null.
+std::shared_ptr<Table> findIn(const Session& session, std::string_view database,
+                              std::string_view name) {
+  if (sameName(database, "main") || sameName(database, "temp")) {
+    std::shared_ptr<Table> found = session.schema->findTable(name);
+    return found && found->temporary == sameName(database, "temp") ? found : nullptr;
+  }
+  const AttachedDatabase* attached = session.attached.find(database);
+  if (!attached) return nullptr;
+  std::shared_ptr<Table> found = attached->schema->findTable(name);
+  return found && !found->temporary ? found : nullptr;
+}
+
+}  // namespace
+
+std::shared_ptr<Table> Session::table(const std::string& database, const std::string& name) const {
+  if (database.empty()) return table(name);
+  std::shared_ptr<Table> found = findIn(*this, database, name);
+  if (!found) throw Error(SQLITE_ERROR, "no such table: " + database + "." + name);
+  return found;
+}
+
 std::shared_ptr<Table> Session::table(const FromItem& item) const {
-  std::shared_ptr<Table> found = schema->findTable(item.table);
-  // A name fixed to the file's database does not see the temporary tables.
-  if (found && !(found->temporary && item.database == "main")) return found;
-  std::string prefix = item.database.empty() ? "" : item.database + ".";
-  throw Error(SQLITE_ERROR, "no such table: " + prefix + item.table);
+  return table(item.database, item.table);
+}
+
+std::shared_ptr<Table> Session::findTable(std::string_view name) const {
+  std::shared_ptr<Table> found = schema->findTable(name);
+  return found ? found : attached.findTable(name);
+}
+
+std::shared_ptr<Index> Session::findIndex(std::string_view name) const {
+  std::shared_ptr<Index> found = schema->findIndex(name);
+  return found ? found : attached.findIndex(name);
+}
+
+std::pair<std::shared_ptr<Index>, Schema*> Session::index(const std::string& database,
+                                                          const std::string& name) const {
+  if (database.empty()) {
+    if (std::shared_ptr<Index> found = schema->findIndex(name)) return {found, schema.get()};
+    for (const auto& other : attached.all()) {
+      if (std::shared_ptr<Index> found = other->schema->findIndex(name)) {
+        return {found, other->schema.get()};
+      }
+    }
+    throw Error(SQLITE_ERROR, "no such index: " + name);
+  }
+  if (const AttachedDatabase* other = attached.find(database)) {
+    if (std::shared_ptr<Index> found = other->schema->findIndex(name)) {
+      return {found, other->schema.get()};
+    }
+  } else if (std::shared_ptr<Index> found = schema->findIndex(name)) {
+    std::shared_ptr<Table> table = schema->findTable(found->tableName);
+    if (table && sameName(databaseName(*table), database)) return {found, schema.get()};
+  }
+  throw Error(SQLITE_ERROR, "no such index: " + database + "." + name);
+}
+
+void Session::startWriting(const Table& table) {
+  if (table.attached && onAttachedWrite) onAttachedWrite(*table.attached->btree);
 }
 
 ExpandingView::ExpandingView(Session& session, const Table& view) : session_(session) {
@@ -70,6 +129,7 @@ ExpandingView::~ExpandingView() {
 }
 
 Btree& Session::treeOf(const Table& table) {
+  if (table.attached) return *table.attached->btree;
   return table.temporary ? temporary.open() : *btree;
 }
 

@@ -13,6 +13,7 @@
 
 #include "btree/btree.h"
 #include "sql/ast.h"
+#include "sql/attached_databases.h"
 #include "sql/query_rows.h"
 #include "sql/schema.h"
 #include "sql/temporary_database.h"
@@ -41,6 +42,10 @@ using TreeId = std::pair<const Btree*, PageNumber>;
 struct Session {
   std::unique_ptr<Btree> btree;
   TemporaryDatabase temporary;  // (before the kept cursor, which may stand in it)
+  AttachedDatabases attached;   // (likewise)
+  // Brings an attached database that a statement is about to write into the transaction
+  // under way.
+  std::function<void(Btree&)> onAttachedWrite;
   // The writable cursor of the table written last, kept from one write statement to the next
   // inside a transaction: a dump's INSERTs go to one table, each after the row before, and a
   // cursor still standing on that row finds the next one's place without a descent from the
@@ -85,10 +90,23 @@ struct Session {
   // the reference library changes it, and the file format becomes the current one. A change
   // of temporary objects leaves the file alone: no other connection sees them.
   void noteSchemaChange(bool temporary = false);
-  // The table a statement names; "no such table: name" otherwise.
+  // The table a statement names, looked for in temp, main, then the attached databases in
+  // order; "no such table: name" otherwise.
   std::shared_ptr<Table> table(const std::string& name) const;
+  // The same, in the one database named when database is not empty; "no such table:
+  // database.name" otherwise.
+  std::shared_ptr<Table> table(const std::string& database, const std::string& name) const;
   // The table or view a FROM item names; "no such table: [database.]name" otherwise.
   std::shared_ptr<Table> table(const FromItem& item) const;
+  // The table or index of that name in any of the connection's databases, or null.
+  std::shared_ptr<Table> findTable(std::string_view name) const;
+  std::shared_ptr<Index> findIndex(std::string_view name) const;
+  // The index that DROP INDEX [database.]name names, and the schema it is in; "no such
+  // index: [database.]name" otherwise.
+  std::pair<std::shared_ptr<Index>, Schema*> index(const std::string& database,
+                                                   const std::string& name) const;
+  // Called before a statement writes the table's rows.
+  void startWriting(const Table& table);
   // The database a table (or index of it) lives in: the file, or for a temporary table the
   // temporary database (made when it is first needed).
   Btree& treeOf(const Table& table);

@@ -15,7 +15,8 @@ namespace {
 
 constexpr int kNameTries = 20;
 
-// A name no file has yet, in the system's temporary folder.
+}  // namespace
+
 std::string freshTemporaryPath() {
   std::error_code failure;
   std::filesystem::path folder = std::filesystem::temp_directory_path(failure);
@@ -33,8 +34,6 @@ std::string freshTemporaryPath() {
   throw Error(SQLITE_CANTOPEN,
               "unable to open a temporary database file for storing temporary tables");
 }
-
-}  // namespace
 
 TemporaryDatabase::~TemporaryDatabase() {
   if (!btree_) return;

@@ -54,10 +54,12 @@ int countRows(Session& session, const Table& table) {
   return count;
 }
 
-std::shared_ptr<Table> writableTable(Session& session, const std::string& name) {
-  std::shared_ptr<Table> table = session.table(name);
+std::shared_ptr<Table> writableTable(Session& session, const std::string& database,
+                                     const std::string& name) {
+  std::shared_ptr<Table> table = session.table(database, name);
   session.requireWritable(*table);
   session.requireNotBeingRead(*table);
+  session.startWriting(*table);
   return table;
 }
 
@@ -197,7 +199,7 @@ void insertValuesOfAllColumns(Session& session, TableWriter& writer, const Table
 }
 
 void runInsert(Session& session, const Insert& insert) {
-  std::shared_ptr<Table> table = writableTable(session, insert.table);
+  std::shared_ptr<Table> table = writableTable(session, insert.database, insert.table);
   size_t valueCount = 0;
   std::vector<std::vector<SqlValue>> rows = rowsToInsert(session, insert, valueCount);
   checkValueCount(*table, insert, valueCount);
@@ -277,7 +279,7 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
 }  // namespace
 
 void runUpdate(Session& session, const Update& update) {
-  std::shared_ptr<Table> table = writableTable(session, update.table);
+  std::shared_ptr<Table> table = writableTable(session, update.database, update.table);
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledAssignments assigned = compileAssignments(*table, compiler, update.assignments);
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
@@ -291,7 +293,7 @@ void runUpdate(Session& session, const Update& update) {
 }
 
 void runDelete(Session& session, const Delete& del) {
-  std::shared_ptr<Table> table = writableTable(session, del.table);
+  std::shared_ptr<Table> table = writableTable(session, del.database, del.table);
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
   session.statementStarted = true;

@@ -335,6 +335,16 @@ TEST(ScriptTest, DatabasesListsTheFilesInItsOwnLayout) {
   EXPECT_EQ(run.out, expected);
 }
 
+// An attached file follows main and temp, under the name it was attached as.
+TEST(ScriptTest, DatabasesListsTheAttachedFiles) {
+  TempDir dir;
+  ASSERT_EQ(ours(dir, {"side.db", "CREATE TABLE s(a);"}).exitStatus, 0);
+  const ProcessResult run = ours(dir, {"t.db", "ATTACH 'side.db' AS side;", ".databases"});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  const std::string side = "2    side             " + dir.file("side.db");
+  EXPECT_NE(run.out.find(side), std::string::npos) << run.out;
+}
+
 TEST(ScriptTest, AFileThatReadsItselfStops) {
   TempDir dir;
   writeFile(dir.file("loop.sql"), "SELECT 1;\n.read loop.sql\n");

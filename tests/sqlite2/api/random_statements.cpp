@@ -184,7 +184,7 @@ std::string RandomStatements::condition(const Table& table, int depth) {
 
 std::string RandomStatements::insert(Table& table) {
   ++table.insertsSinceEmptied;
-  std::string sql = "INSERT INTO " + table.name;
+  std::string sql = "INSERT INTO " + qualified(table);
   std::vector<const Column*> columns;
   if (chance(50)) {
     for (const Column& column : table.columns) columns.push_back(&column);
@@ -218,7 +218,7 @@ std::string RandomStatements::update(Table& table) {
   const std::vector<const Column*> columns = updatableColumns(table);
   if (columns.empty()) return select(table);
   const Column& column = *columns[below(static_cast<int>(columns.size()))];
-  std::string sql = "UPDATE " + table.name + " SET " + column.name + " = " + value(&column);
+  std::string sql = "UPDATE " + qualified(table) + " SET " + column.name + " = " + value(&column);
   if (columns.size() > 1 && chance(30)) {
     const Column& other = *columns[below(static_cast<int>(columns.size()))];
     sql += ", " + other.name + " = " + value(&other);
@@ -233,7 +233,7 @@ std::string RandomStatements::remove(Table& table) {
     return chance(50) ? "DELETE FROM " + table.name + ";"
                       : "DELETE FROM " + table.name + " WHERE 1;";
   }
-  return "DELETE FROM " + table.name + " WHERE " + condition(table, 0) + ";";
+  return "DELETE FROM " + qualified(table) + " WHERE " + condition(table, 0) + ";";
 }
 
 std::string RandomStatements::select(Table& table) {
@@ -250,7 +250,7 @@ std::string RandomStatements::select(Table& table) {
     }
     if (chance(20)) sql += ", rowid";
   }
-  sql += " FROM " + table.name;
+  sql += " FROM " + qualified(table);
   if (chance(70)) sql += " WHERE " + condition(table, 0);
   if (chance(50)) {
     // Ordering by a unique rowid last keeps the order of equal values defined.

@@ -48,6 +48,10 @@ class RandomStatements {
     return table.columns[below(static_cast<int>(table.columns.size()))];
   }
 
+  // The table's name, now and then as main.name.
+  std::string qualified(const Table& table) {
+    return chance(20) ? "main." + table.name : table.name;
+  }
   std::string createTable(Table& table);
   std::string createIndex(Table& table);
   std::string value(const Column* column);

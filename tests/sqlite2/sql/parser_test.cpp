@@ -132,8 +132,10 @@ TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
   EXPECT_EQ(parseError("vacuum x y"), "near \"y\": syntax error");
   EXPECT_EQ(parseError("explain select 1"), "near \"explain\": syntax error");
   EXPECT_EQ(parseError("begin on conflict replace"), "near \"on\": syntax error");
-  EXPECT_EQ(parseError("select * from main.t"), "near \".\": syntax error");
-  EXPECT_EQ(parseError("select a.b.c from t"), "near \".\": syntax error");
+  EXPECT_EQ(parseError("create table main.x(a)"), "near \".\": syntax error");
+  EXPECT_EQ(parseError("drop table temp.t"), "near \".\": syntax error");
+  EXPECT_EQ(parseError("select a.b.c.d from t"), "near \".\": syntax error");
+  EXPECT_EQ(parseError("attach 'f' as"), "near \"as\": syntax error");
 }
 
 TEST(Parser, EmptyStatementsAreSkipped) {
