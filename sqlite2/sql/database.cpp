@@ -226,7 +226,10 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
             runWrite(true, [&] { runCreateView(session, create, text); });
           },
           [&](const DropView& drop) { runWrite(true, [&] { runDropView(session, drop); }); },
-          [&](const CreateTrigger&) { throw Error(SQLITE_ERROR, "triggers are not supported"); },
+          [&](const CreateTrigger& create) {
+            runWrite(true, [&] { runCreateTrigger(session, create, text); });
+          },
+          [&](const DropTrigger& drop) { runWrite(true, [&] { runDropTrigger(session, drop); }); },
           [&](const Vacuum&) {
             if (explicitTransaction) {
               throw Error(SQLITE_ERROR, "cannot VACUUM from within a transaction");
@@ -256,6 +259,7 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     statementOpen = true;
   }
   int changesBefore = session.changes;
+  int lastInsertRowidBefore = session.lastInsertRowid;
   session.conflictFailure = ConflictAction::Default;
   session.rowsClearedWholesale = 0;
   try {
@@ -267,6 +271,9 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     finishWrite(ownTransaction);
   } catch (...) {
     session.dropWriteCursor();
+    // A trigger that fails before it starts fails its statement as if nothing had run, as
+    // in the reference library, which compiles triggers with the statement.
+    if (!session.statementStarted) session.lastInsertRowid = lastInsertRowidBefore;
     if (session.conflictFailure == ConflictAction::Fail && !ownTransaction &&
         !anyTransactionFailed()) {
       // FAIL keeps what the statement changed before the conflict, inside BEGIN ... COMMIT

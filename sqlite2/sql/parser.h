@@ -17,8 +17,8 @@ class Parser {
  public:
   enum class Mode {
     Execute,     // a statement to run: only the SQL the engine implements
-    LoadSchema,  // a CREATE text from sqlite_master: also views and triggers (recognised
-                 // only), and CHECK expressions whatever they hold
+    LoadSchema,  // a CREATE text from sqlite_master: also CHECK expressions whatever they
+                 // hold
   };
 
   explicit Parser(std::string_view text, Mode mode = Mode::Execute);
@@ -59,6 +59,9 @@ class Parser {
   CreateIndex parseCreateIndex(bool unique);
   CreateView parseCreateView(bool temporary);
   CreateTrigger parseCreateTrigger(bool temporary);
+  TriggerTiming parseTriggerTiming();
+  void parseTriggerEvent(CreateTrigger& trigger);
+  TriggerStep parseTriggerStep();
   StatementBody parseDrop();
   Insert parseInsert();
   Select parseSelect();
@@ -82,6 +85,7 @@ class Parser {
   ExprPtr parseFunctionCall(Token name);
   ExprPtr parsePostfixOperator(TokenType type, bool negated, size_t start);
   ExprPtr parseCase();
+  ExprPtr parseRaise();
   ExprPtr makeNode(ExprKind kind, size_t start);
   void finishNode(Expr& node, size_t start);
   // Sets node.height from its operands; refuses an expression that has grown too deep.

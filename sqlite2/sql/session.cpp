@@ -1,6 +1,7 @@
 #include "sql/session.h"
 
 #include "common/error.h"
+#include "sql/trigger_firing.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -26,10 +27,6 @@ void Session::requireWritable(const Table& table) const {
   if (table.isView) {
     throw Error(SQLITE_ERROR, "cannot modify " + table.name + " because it is a view");
   }
-  if (table.hasTriggers) {
-    throw Error(SQLITE_ERROR, "cannot modify " + table.name +
-                                  " because it has triggers, which this engine does not run");
-  }
 }
 
 void Session::noteSchemaChange(bool temporary) {
@@ -46,6 +43,9 @@ void Session::noteSchemaChange(bool temporary) {
 
 std::shared_ptr<Table> Session::table(const std::string& name) const {
   std::shared_ptr<Table> found = schema->findTable(name);
+  if (insideFileTrigger(*this) && (!found || found->temporary)) {
+    throw Error(SQLITE_ERROR, "no such table: main." + name);
+  }
   if (!found) throw Error(SQLITE_ERROR, "no such table: " + name);
   return found;
 }

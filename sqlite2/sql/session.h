@@ -15,9 +15,12 @@
 #include "sql/ast.h"
 #include "sql/query_rows.h"
 #include "sql/schema.h"
+#include "sql/sql_value.h"
 #include "sql/temporary_database.h"
 
 namespace sqlite2 {
+
+struct TriggerFrame;
 
 using ResultRowCallback =
     std::function<bool(int columnCount, const char* const* values, const char* const* names)>;
@@ -65,6 +68,8 @@ struct Session {
   // The views whose queries are being run, inner ones last: a view that a file defines
   // through itself would otherwise be expanded without end.
   std::vector<const Table*> viewsBeingExpanded;
+  // The triggers running, innermost last (see trigger_firing.h).
+  std::vector<const TriggerFrame*> triggerFrames;
   int32_t cookieAtTransactionStart = 0;
   // Whether the current statement got past its preparation (names resolved, checks made).
   // An error before that point clears the changes count of the whole call, as in the
@@ -78,14 +83,15 @@ struct Session {
   // Fails with SQLITE_LOCKED "database table is locked" when a running statement reads the
   // table.
   void requireNotBeingRead(const Table& table) const;
-  // Refuses writes the engine cannot carry out faithfully: to sqlite_master, to a view, to a
-  // table with triggers.
+  // Refuses writes to sqlite_master and to a view (one without INSTEAD OF triggers for the
+  // statement: the caller runs those instead).
   void requireWritable(const Table& table) const;
   // The schema cookie changes once per transaction that changes the schema, by 1 to 256 as
   // the reference library changes it, and the file format becomes the current one. A change
   // of temporary objects leaves the file alone: no other connection sees them.
   void noteSchemaChange(bool temporary = false);
-  // The table a statement names; "no such table: name" otherwise.
+  // The table a statement names; "no such table: name" otherwise (main.name inside a trigger
+  // of the file, which sees no temporary table).
   std::shared_ptr<Table> table(const std::string& name) const;
   // The table or view a FROM item names; "no such table: [database.]name" otherwise.
   std::shared_ptr<Table> table(const FromItem& item) const;
@@ -132,6 +138,9 @@ QueryRows collectSelect(Session& session, const Select& select);
 // The names of a view's columns, from its query (which is prepared, not run).
 std::vector<std::string> viewColumnNames(Session& session, const Table& view);
 void runInsert(Session& session, const Insert& insert);
+// The rows an INSERT gives: its VALUES, or what its SELECT finds, and how many values each has.
+std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,
+                                                size_t& valueCount);
 // COPY: the rows of a text file, each inserted as INSERT inserts a value for every column.
 void runCopy(Session& session, const Copy& copy);
 // VACUUM: the file rebuilt without its free pages, inside a transaction of its own.
@@ -144,6 +153,8 @@ void runDropTable(Session& session, const DropTable& drop);
 void runDropIndex(Session& session, const DropIndex& drop);
 void runCreateView(Session& session, const CreateView& create, std::string_view text);
 void runDropView(Session& session, const DropView& drop);
+void runCreateTrigger(Session& session, const CreateTrigger& create, std::string_view text);
+void runDropTrigger(Session& session, const DropTrigger& drop);
 void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
 // Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.
 void runPragma(Session& session, const Pragma& pragma, const ResultRowCallback& onRow);

@@ -38,6 +38,10 @@ void checkOneSelect(const Schema& schema, const Select& select) {
 
 }  // namespace
 
+void fixToMainDatabase(Expr& expr) {
+  fixExpression(&expr);
+}
+
 void fixToMainDatabase(Select& select) {
   for (FromItem& item : select.from) {
     if (item.subquery) {

@@ -12,6 +12,8 @@ class Schema;
 // main database: a view always reads the tables of its own database, and a missing one is
 // reported as main.name.
 void fixToMainDatabase(Select& select);
+// The same for the sub-selects of an expression.
+void fixToMainDatabase(Expr& expr);
 
 // Checks what CREATE VIEW checks before it stores the view: every table of FROM (also in
 // sub-selects of FROM and in the parts of a compound) exists, and every "t.*" names one of

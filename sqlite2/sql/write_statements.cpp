@@ -9,6 +9,8 @@
 #include "sql/row_scanner.h"
 #include "sql/session.h"
 #include "sql/table_writer.h"
+#include "sql/trigger_firing.h"
+#include "sql/view_triggers.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -54,13 +56,6 @@ int countRows(Session& session, const Table& table) {
   return count;
 }
 
-std::shared_ptr<Table> writableTable(Session& session, const std::string& name) {
-  std::shared_ptr<Table> table = session.table(name);
-  session.requireWritable(*table);
-  session.requireNotBeingRead(*table);
-  return table;
-}
-
 }  // namespace
 
 namespace {
@@ -89,33 +84,6 @@ std::vector<CompiledExprPtr> compileValues(Session& session, const Insert& inser
 SqlValue valueOf(const Insert& insert, const std::vector<CompiledExprPtr>& compiled, size_t i) {
   if (compiled.empty() || !compiled[i]) return literalValue(*insert.values[i]);
   return compiled[i]->evaluate(EvalContext());
-}
-
-// The rows an INSERT gives: its VALUES, or what its SELECT finds (gathered before anything
-// is written, so that a SELECT from the same table sees it as it was).
-std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,
-                                                size_t& valueCount) {
-  std::vector<std::vector<SqlValue>> rows;
-  if (insert.select) {
-    QueryRows found = collectSelect(session, *insert.select);
-    valueCount = found.names.size();
-    for (OutputRow& row : found.rows) {
-      std::vector<SqlValue> values;
-      values.reserve(row.size());
-      for (OutputValue& value : row) {
-        values.push_back(value ? SqlValue::ownedText(std::move(*value)) : SqlValue::null());
-      }
-      rows.push_back(std::move(values));
-    }
-    return rows;
-  }
-  std::vector<CompiledExprPtr> compiled = compileValues(session, insert);
-  valueCount = insert.values.size();
-  std::vector<SqlValue> values;
-  values.reserve(valueCount);
-  for (size_t i = 0; i < valueCount; ++i) values.push_back(valueOf(insert, compiled, i));
-  rows.push_back(std::move(values));
-  return rows;
 }
 
 void checkValueCount(const Table& table, const Insert& insert, size_t valueCount) {
@@ -169,10 +137,22 @@ NewRow rowOfNamedColumns(const Table& table, const std::vector<int>& targets,
   return row;
 }
 
-void insertRow(Session& session, TableWriter& writer, NewRow& row) {
+// The values NEW holds before the row is written: the row number -1 unless given (an INTEGER
+// PRIMARY KEY reads the same), as in the reference library.
+TriggerRow rowBeforeInsert(const NewRow& row, std::optional<int32_t> givenRowNumber) {
+  return TriggerRow{row.values, givenRowNumber ? *givenRowNumber : -1};
+}
+
+void insertRow(Session& session, TableWriter& writer, NewRow& row, RowTriggers* triggers) {
   std::optional<int32_t> givenRowNumber;
   if (row.rowNumber && !row.rowNumber->isNull()) {
     givenRowNumber = requireRowNumber(row.rowNumber->text());
+  }
+  if (triggers && triggers->any(TriggerTiming::Before)) {
+    TriggerRow before = rowBeforeInsert(row, givenRowNumber);
+    bool go = triggers->fire(TriggerTiming::Before, nullptr, &before);
+    writer.forgetNextRowNumber();
+    if (!go) return;
   }
   if (!writer.checkNotNull(row.values)) return;
   int32_t rowNumber;
@@ -186,18 +166,58 @@ void insertRow(Session& session, TableWriter& writer, NewRow& row) {
   writer.insertRow(rowNumber, row.values);
   ++session.changes;
   session.lastInsertRowid = rowNumber;
+  if (triggers && triggers->any(TriggerTiming::After)) {
+    TriggerRow after{row.values, rowNumber};
+    triggers->fire(TriggerTiming::After, nullptr, &after);
+    writer.forgetNextRowNumber();
+  }
 }
 
 }  // namespace
 
+// The rows an INSERT gives: its VALUES, or what its SELECT finds (gathered before anything
+// is written, so that a SELECT from the same table sees it as it was).
+std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,
+                                                size_t& valueCount) {
+  std::vector<std::vector<SqlValue>> rows;
+  if (insert.select) {
+    QueryRows found = collectSelect(session, *insert.select);
+    valueCount = found.names.size();
+    for (OutputRow& row : found.rows) {
+      std::vector<SqlValue> values;
+      values.reserve(row.size());
+      for (OutputValue& value : row) {
+        values.push_back(value ? SqlValue::ownedText(std::move(*value)) : SqlValue::null());
+      }
+      rows.push_back(std::move(values));
+    }
+    return rows;
+  }
+  std::vector<CompiledExprPtr> compiled = compileValues(session, insert);
+  valueCount = insert.values.size();
+  std::vector<SqlValue> values;
+  values.reserve(valueCount);
+  for (size_t i = 0; i < valueCount; ++i) values.push_back(valueOf(insert, compiled, i));
+  rows.push_back(std::move(values));
+  return rows;
+}
+
 void insertValuesOfAllColumns(Session& session, TableWriter& writer, const Table& table,
                               std::vector<SqlValue>& values) {
   NewRow row = rowOfAllColumns(table, values);
-  insertRow(session, writer, row);
+  insertRow(session, writer, row, nullptr);
 }
 
 void runInsert(Session& session, const Insert& insert) {
-  std::shared_ptr<Table> table = writableTable(session, insert.table);
+  std::shared_ptr<Table> table = session.table(insert.table);
+  ConflictAction conflict = effectiveConflict(session, insert.conflict);
+  RowTriggers triggers(session, *table, TriggerEvent::Insert, conflict);
+  if (table->isView && triggers.any(TriggerTiming::InsteadOf)) {
+    insertIntoView(session, *table, insert, triggers);
+    return;
+  }
+  session.requireWritable(*table);
+  session.requireNotBeingRead(*table);
   size_t valueCount = 0;
   std::vector<std::vector<SqlValue>> rows = rowsToInsert(session, insert, valueCount);
   checkValueCount(*table, insert, valueCount);
@@ -205,11 +225,11 @@ void runInsert(Session& session, const Insert& insert) {
   if (insert.columns) targets = insertTargets(*table, insert, valueCount);
   session.statementStarted = true;
 
-  TableWriter writer(session, *table, insert.conflict);
+  TableWriter writer(session, *table, conflict);
   for (std::vector<SqlValue>& values : rows) {
     NewRow row = insert.columns ? rowOfNamedColumns(*table, targets, values)
                                 : rowOfAllColumns(*table, values);
-    insertRow(session, writer, row);
+    insertRow(session, writer, row, &triggers);
   }
 }
 
@@ -243,8 +263,15 @@ CompiledAssignments compileAssignments(const Table& table, ExpressionCompiler& c
   return compiled;
 }
 
-// Rewrites one row; false when it is gone already.
-bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments& assigned) {
+std::vector<std::string> assignedColumns(const Update& update) {
+  std::vector<std::string> names;
+  for (const Assignment& assignment : update.assignments) names.push_back(assignment.column);
+  return names;
+}
+
+// Rewrites one row; false when it is gone already, or a trigger or a conflict leaves it.
+bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments& assigned,
+               RowTriggers& triggers) {
   std::string oldRecord;
   std::optional<std::vector<Value>> old = writer.readRow(rowNumber, &oldRecord);
   if (!old) return false;
@@ -262,6 +289,13 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
     if (value.isNull()) throw Error(SQLITE_MISMATCH);
     target = requireRowNumber(value.text());
   }
+  if (triggers.any(TriggerTiming::Before)) {
+    TriggerRow oldRow{*old, rowNumber}, newRow{values, target};
+    if (!triggers.fire(TriggerTiming::Before, &oldRow, &newRow)) return false;
+    // A trigger may have deleted or changed the row: it is updated as it now stands.
+    old = writer.readRow(rowNumber);
+    if (!old) return false;
+  }
   if (!writer.checkNotNull(values)) return false;
   if (target != rowNumber && !writer.checkRowNumberFree(target)) return false;
   if (!writer.checkUnique(target, values, rowNumber)) return false;
@@ -271,48 +305,89 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
     writer.removeRow(rowNumber, *old);
   }
   writer.insertRow(target, values);
+  if (triggers.any(TriggerTiming::After)) {
+    TriggerRow oldRow{*old, rowNumber}, newRow{values, target};
+    triggers.fire(TriggerTiming::After, &oldRow, &newRow);
+  }
   return true;
 }
 
 }  // namespace
 
 void runUpdate(Session& session, const Update& update) {
-  std::shared_ptr<Table> table = writableTable(session, update.table);
+  std::shared_ptr<Table> table = session.table(update.table);
+  ConflictAction conflict = effectiveConflict(session, update.conflict);
+  RowTriggers triggers(session, *table, TriggerEvent::Update, conflict, assignedColumns(update));
+  if (table->isView && triggers.any(TriggerTiming::InsteadOf)) {
+    updateView(session, *table, update, triggers);
+    return;
+  }
+  session.requireWritable(*table);
+  session.requireNotBeingRead(*table);
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledAssignments assigned = compileAssignments(*table, compiler, update.assignments);
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
   session.statementStarted = true;
 
   std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
-  TableWriter writer(session, *table, update.conflict);
+  TableWriter writer(session, *table, conflict);
   for (int32_t rowNumber : rowNumbers) {
-    if (updateRow(writer, rowNumber, assigned)) ++session.changes;
+    if (updateRow(writer, rowNumber, assigned, triggers)) ++session.changes;
   }
 }
 
-void runDelete(Session& session, const Delete& del) {
-  std::shared_ptr<Table> table = writableTable(session, del.table);
-  ExpressionCompiler compiler(table.get(), table->name, &session);
-  CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
-  session.statementStarted = true;
-  if (!del.where) {
-    // Emptied wholesale, which the reference library does not count as changes (PRAGMA
-    // count_changes still reports the rows).
-    if (session.settings.countChanges) session.rowsClearedWholesale = countRows(session, *table);
-    session.treeOf(*table).clearTree(table->root);
-    for (const std::shared_ptr<Index>& index : table->indexes) {
-      if (index->root != 0) session.treeOf(*table).clearTree(index->root);
-    }
-    return;
-  }
-  std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
-  TableWriter writer(session, *table);
+namespace {
+
+// Deletes the rows one by one, each between its triggers.
+void deleteRows(Session& session, const Table& table, const std::vector<int32_t>& rowNumbers,
+                RowTriggers& triggers) {
+  TableWriter writer(session, table);
   for (int32_t rowNumber : rowNumbers) {
     std::optional<std::vector<Value>> old = writer.readRow(rowNumber);
     if (!old) continue;
+    TriggerRow oldRow{*old, rowNumber};
+    if (triggers.any(TriggerTiming::Before)) {
+      if (!triggers.fire(TriggerTiming::Before, &oldRow, nullptr)) continue;
+      old = writer.readRow(rowNumber);  // a trigger may have deleted or changed it
+      if (!old) continue;
+      oldRow.values = *old;
+    }
     writer.removeRow(rowNumber, *old);
     ++session.changes;
+    if (triggers.any(TriggerTiming::After)) triggers.fire(TriggerTiming::After, &oldRow, nullptr);
   }
+}
+
+// DELETE without WHERE on a table without DELETE triggers: emptied wholesale, which the
+// reference library does not count as changes (PRAGMA count_changes still reports the rows).
+void clearTable(Session& session, const Table& table) {
+  if (session.settings.countChanges) session.rowsClearedWholesale = countRows(session, table);
+  session.treeOf(table).clearTree(table.root);
+  for (const std::shared_ptr<Index>& index : table.indexes) {
+    if (index->root != 0) session.treeOf(table).clearTree(index->root);
+  }
+}
+
+}  // namespace
+
+void runDelete(Session& session, const Delete& del) {
+  std::shared_ptr<Table> table = session.table(del.table);
+  RowTriggers triggers(session, *table, TriggerEvent::Delete);
+  if (table->isView && triggers.any(TriggerTiming::InsteadOf)) {
+    deleteFromView(session, *table, del, triggers);
+    return;
+  }
+  session.requireWritable(*table);
+  session.requireNotBeingRead(*table);
+  ExpressionCompiler compiler(table.get(), table->name, &session);
+  CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
+  session.statementStarted = true;
+  if (!del.where && !triggers.any(TriggerTiming::Before) && !triggers.any(TriggerTiming::After)) {
+    clearTable(session, *table);
+    return;
+  }
+  std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
+  deleteRows(session, *table, rowNumbers, triggers);
 }
 
 }  // namespace sqlite2
