@@ -269,44 +269,57 @@ std::vector<std::string> assignedColumns(const Update& update) {
   return names;
 }
 
-// Rewrites one row; false when it is gone already, or a trigger or a conflict leaves it.
-bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments& assigned,
-               RowTriggers& triggers) {
+// The row as an UPDATE makes it from the row as it stands.
+struct UpdatedRow {
+  std::vector<Value> old;
+  std::vector<Value> values;
+  int32_t target = 0;
+};
+
+std::optional<UpdatedRow> computeUpdate(TableWriter& writer, int32_t rowNumber,
+                                        const CompiledAssignments& assigned) {
   std::string oldRecord;
   std::optional<std::vector<Value>> old = writer.readRow(rowNumber, &oldRecord);
-  if (!old) return false;
+  if (!old) return std::nullopt;
   RecordView record(oldRecord);
   EvalContext row;
   row.rowNumber = rowNumber;
   row.record = &record;
-  std::vector<Value> values = *old;
+  UpdatedRow updated{*old, *old, rowNumber};
   for (size_t i = 0; i < assigned.columns.size(); ++i) {
-    if (assigned.columns[i]) values[i] = storedValue(assigned.columns[i]->evaluate(row));
+    if (assigned.columns[i]) updated.values[i] = storedValue(assigned.columns[i]->evaluate(row));
   }
-  int32_t target = rowNumber;
   if (assigned.rowNumber) {
     SqlValue value = assigned.rowNumber->evaluate(row);
     if (value.isNull()) throw Error(SQLITE_MISMATCH);
-    target = requireRowNumber(value.text());
+    updated.target = requireRowNumber(value.text());
   }
+  return updated;
+}
+
+// Rewrites one row; false when it is gone already, or a trigger or a conflict leaves it.
+bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments& assigned,
+               RowTriggers& triggers) {
+  std::optional<UpdatedRow> row = computeUpdate(writer, rowNumber, assigned);
+  if (!row) return false;
   if (triggers.any(TriggerTiming::Before)) {
-    TriggerRow oldRow{*old, rowNumber}, newRow{values, target};
+    TriggerRow oldRow{row->old, rowNumber}, newRow{row->values, row->target};
     if (!triggers.fire(TriggerTiming::Before, &oldRow, &newRow)) return false;
     // A trigger may have deleted or changed the row: it is updated as it now stands.
-    old = writer.readRow(rowNumber);
-    if (!old) return false;
+    row = computeUpdate(writer, rowNumber, assigned);
+    if (!row) return false;
   }
-  if (!writer.checkNotNull(values)) return false;
-  if (target != rowNumber && !writer.checkRowNumberFree(target)) return false;
-  if (!writer.checkUnique(target, values, rowNumber)) return false;
-  if (target == rowNumber) {
-    writer.removeIndexEntries(rowNumber, *old);
+  if (!writer.checkNotNull(row->values)) return false;
+  if (row->target != rowNumber && !writer.checkRowNumberFree(row->target)) return false;
+  if (!writer.checkUnique(row->target, row->values, rowNumber)) return false;
+  if (row->target == rowNumber) {
+    writer.removeIndexEntries(rowNumber, row->old);
   } else {
-    writer.removeRow(rowNumber, *old);
+    writer.removeRow(rowNumber, row->old);
   }
-  writer.insertRow(target, values);
+  writer.insertRow(row->target, row->values);
   if (triggers.any(TriggerTiming::After)) {
-    TriggerRow oldRow{*old, rowNumber}, newRow{values, target};
+    TriggerRow oldRow{row->old, rowNumber}, newRow{row->values, row->target};
     triggers.fire(TriggerTiming::After, &oldRow, &newRow);
   }
   return true;
