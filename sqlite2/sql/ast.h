@@ -110,7 +110,7 @@ struct DropView {
 };
 struct DropTrigger {
   std::string name;
-  std::string spelled;  // database.name as written: a missing trigger is reported so
+  std::string database;  // of DROP TRIGGER database.name; empty when not written
 };
 
 struct Insert {

@@ -727,10 +727,9 @@ StatementBody Parser::parseDrop() {
   if (accept(TokenType::Trigger)) {
     DropTrigger drop;
     drop.name = parseName();
-    drop.spelled = drop.name;
     if (accept(TokenType::Dot)) {
+      drop.database = std::move(drop.name);
       drop.name = parseName();
-      drop.spelled += "." + drop.name;
     }
     return drop;
   }

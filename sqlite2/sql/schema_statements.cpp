@@ -140,9 +140,16 @@ void runCreateTrigger(Session& session, const CreateTrigger& create, std::string
 
 void runDropTrigger(Session& session, const DropTrigger& drop) {
   Schema& schema = *session.schema;
-  std::shared_ptr<Trigger> trigger =
-      drop.spelled == drop.name ? schema.findTrigger(drop.name) : nullptr;
-  if (!trigger) throw Error(SQLITE_ERROR, "no such trigger: " + drop.spelled);
+  std::shared_ptr<Trigger> trigger;
+  if (drop.database.empty()) {
+    trigger = schema.findTrigger(drop.name);
+  } else if (sameName(drop.database, "main") || sameName(drop.database, "temp")) {
+    trigger = schema.findTrigger(drop.name, sameName(drop.database, "temp"));
+  }
+  if (!trigger) {
+    std::string prefix = drop.database.empty() ? "" : drop.database + ".";
+    throw Error(SQLITE_ERROR, "no such trigger: " + prefix + drop.name);
+  }
   session.statementStarted = true;
   const std::string& name = trigger->name;
   removeSchemaRows(session, trigger->temporary, [&name](const RecordView& row) {
