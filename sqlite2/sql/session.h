@@ -70,6 +70,9 @@ struct Session {
   std::vector<const Table*> viewsBeingExpanded;
   // The triggers running, innermost last (see trigger_firing.h).
   std::vector<const TriggerFrame*> triggerFrames;
+  // While the triggers a statement may fire are prepared with it, their steps stop once their
+  // names are resolved: nothing runs.
+  bool preparingTriggers = false;
   int32_t cookieAtTransactionStart = 0;
   // Whether the current statement got past its preparation (names resolved, checks made).
   // An error before that point clears the changes count of the whole call, as in the
@@ -133,6 +136,9 @@ class ExpandingView {
 // The statements. Each runs inside the transaction the caller opened (a write statement) or
 // with the file at least share-locked (a read).
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow);
+// Resolves a SELECT's names as running it would, without running it; the number of its
+// result columns.
+size_t prepareSelect(Session& session, const Select& select);
 // Runs a SELECT (compound or not) and gathers its rows.
 QueryRows collectSelect(Session& session, const Select& select);
 // The names of a view's columns, from its query (which is prepared, not run).

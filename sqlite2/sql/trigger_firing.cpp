@@ -52,12 +52,29 @@ void runStep(Session& session, const TriggerStep& step) {
           runUpdate(session, statement);
         } else if constexpr (std::is_same_v<Kind, Delete>) {
           runDelete(session, statement);
+        } else if (session.preparingTriggers) {
+          prepareSelect(session, statement);
         } else {
           runSelect(session, statement, ResultRowCallback());
         }
       },
       step);
 }
+
+// Sets the session's preparing flag for the lifetime of the object.
+class PreparingOnly {
+ public:
+  explicit PreparingOnly(Session& session) : session_(session), before_(session.preparingTriggers) {
+    session_.preparingTriggers = true;
+  }
+  ~PreparingOnly() { session_.preparingTriggers = before_; }
+  PreparingOnly(const PreparingOnly&) = delete;
+  PreparingOnly& operator=(const PreparingOnly&) = delete;
+
+ private:
+  Session& session_;
+  bool before_;
+};
 
 bool whenHolds(Session& session, const CreateTrigger& definition) {
   if (!definition.when) return true;
@@ -80,7 +97,10 @@ constexpr ScalarFunction kRaise = {"raise", 2, 2, FunctionType::Numeric, raise};
 
 RowTriggers::RowTriggers(Session& session, const Table& table, TriggerEvent event,
                          ConflictAction conflict, const std::vector<std::string>& assignedColumns)
-    : session_(session), rowShape_(&table), conflict_(effectiveConflict(session, conflict)) {
+    : session_(session),
+      event_(event),
+      rowShape_(&table),
+      conflict_(effectiveConflict(session, conflict)) {
   for (const std::shared_ptr<Trigger>& trigger : table.triggers) {
     if (matchesEvent(*trigger, event, assignedColumns) && !isRunning(session, *trigger)) {
       triggers_.push_back(trigger.get());
@@ -91,6 +111,21 @@ RowTriggers::RowTriggers(Session& session, const Table& table, TriggerEvent even
 bool RowTriggers::any(TriggerTiming timing) const {
   return std::any_of(triggers_.begin(), triggers_.end(),
                      [&](const Trigger* trigger) { return trigger->timing() == timing; });
+}
+
+void RowTriggers::prepare() {
+  PreparingOnly preparing(session_);
+  TriggerRow placeholder{std::vector<Value>(rowShape_->columns.size()), -1};
+  const TriggerRow* oldRow = event_ == TriggerEvent::Insert ? nullptr : &placeholder;
+  const TriggerRow* newRow = event_ == TriggerEvent::Delete ? nullptr : &placeholder;
+  for (const Trigger* trigger : triggers_) {
+    TriggerFrame frame{trigger, rowShape_, oldRow, newRow, conflict_};
+    RunningTrigger running(session_, frame);
+    const CreateTrigger& definition = *trigger->definition;
+    if (definition.when)
+      ExpressionCompiler(nullptr, std::string(), &session_).compile(*definition.when);
+    for (const TriggerStep& step : definition.steps) runStep(session_, step);
+  }
 }
 
 bool RowTriggers::fire(TriggerTiming timing, const TriggerRow* oldRow, const TriggerRow* newRow) {
@@ -110,19 +145,11 @@ bool RowTriggers::fireOne(const Trigger& trigger, const TriggerRow* oldRow,
   TriggerFrame frame{&trigger, rowShape_, oldRow, newRow, conflict_};
   RunningTrigger running(session_, frame);
   try {
-    // A step that fails before it starts (an unknown table or column) fails the whole call
-    // before it changed anything, as the reference library compiles triggers with their
-    // statement.
-    session_.statementStarted = false;
     if (whenHolds(session_, *trigger.definition)) {
-      for (const TriggerStep& step : trigger.definition->steps) {
-        session_.statementStarted = false;
-        runStep(session_, step);
-      }
+      for (const TriggerStep& step : trigger.definition->steps) runStep(session_, step);
     }
   } catch (const TriggerIgnored&) {
     session_.changes = changes;
-    session_.statementStarted = true;
     return false;
   } catch (...) {
     session_.changes = changes;
@@ -130,7 +157,6 @@ bool RowTriggers::fireOne(const Trigger& trigger, const TriggerRow* oldRow,
   }
   session_.changes = changes;
   session_.lastInsertRowid = lastInsertRowid;
-  session_.statementStarted = true;
   return true;
 }
 

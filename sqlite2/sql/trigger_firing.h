@@ -46,6 +46,11 @@ class RowTriggers {
               const std::vector<std::string>& assignedColumns = {});
 
   bool any(TriggerTiming timing) const;
+  // Resolves the names of every trigger's WHEN clause and steps, and of the triggers those
+  // steps may fire in turn, without running anything: a trigger that names a missing table
+  // or column fails the statement before it starts, whether or not it would fire, as the
+  // reference library compiles triggers with the statement.
+  void prepare();
   // What NEW and OLD read for a view: the columns of its query.
   void describeRowsBy(const Table& shape) { rowShape_ = &shape; }
   // Runs the triggers of that timing for one row, newest first. False when one of them
@@ -56,6 +61,7 @@ class RowTriggers {
   bool fireOne(const Trigger& trigger, const TriggerRow* oldRow, const TriggerRow* newRow);
 
   Session& session_;
+  TriggerEvent event_;
   const Table* rowShape_;
   ConflictAction conflict_;
   std::vector<const Trigger*> triggers_;

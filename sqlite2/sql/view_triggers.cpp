@@ -10,13 +10,25 @@ namespace sqlite2 {
 namespace {
 
 // The view as a table whose columns are those of its query: what NEW, OLD and the statement's
-// names refer to.
+// names refer to; and its rows (none while the triggers are only prepared).
 struct ViewRows {
   Table shape;
   std::vector<OutputRow> rows;
 };
 
 ViewRows readView(Session& session, const Table& view) {
+  ViewRows result;
+  result.shape.name = view.name;
+  result.shape.isView = true;
+  if (session.preparingTriggers) {
+    for (std::string& name : viewColumnNames(session, view)) {
+      Column column;
+      column.name = std::move(name);
+      column.text = true;
+      result.shape.columns.push_back(std::move(column));
+    }
+    return result;
+  }
   Select all;
   ResultColumn star;
   star.kind = ResultColumn::Kind::AllColumns;
@@ -25,9 +37,6 @@ ViewRows readView(Session& session, const Table& view) {
   item.table = view.name;
   all.from.push_back(std::move(item));
   QueryRows found = collectSelect(session, all);
-  ViewRows result;
-  result.shape.name = view.name;
-  result.shape.isView = true;
   for (size_t i = 0; i < found.tableColumns.size(); ++i) {
     Column column;
     column.name = found.tableColumns[i];
@@ -36,6 +45,15 @@ ViewRows readView(Session& session, const Table& view) {
   }
   result.rows = std::move(found.rows);
   return result;
+}
+
+// Prepares the triggers for the view's rows; false when that is all there is to do.
+bool prepared(Session& session, RowTriggers& triggers, const Table& shape) {
+  triggers.describeRowsBy(shape);
+  triggers.prepare();
+  if (session.preparingTriggers) return false;
+  session.statementStarted = true;
+  return true;
 }
 
 Value valueOf(const SqlValue& value) {
@@ -73,12 +91,16 @@ std::vector<int> insertPositions(const Table& shape, const Insert& insert, size_
 void insertIntoView(Session& session, const Table& view, const Insert& insert,
                     RowTriggers& triggers) {
   size_t valueCount = 0;
-  std::vector<std::vector<SqlValue>> rows = rowsToInsert(session, insert, valueCount);
+  std::vector<std::vector<SqlValue>> rows;
+  if (session.preparingTriggers) {
+    valueCount = insert.select ? prepareSelect(session, *insert.select) : insert.values.size();
+  } else {
+    rows = rowsToInsert(session, insert, valueCount);
+  }
   ViewRows viewRows = readView(session, view);
   const Table& shape = viewRows.shape;
   std::vector<int> positions = insertPositions(shape, insert, valueCount);
-  triggers.describeRowsBy(shape);
-  session.statementStarted = true;
+  if (!prepared(session, triggers, shape)) return;
   for (const std::vector<SqlValue>& values : rows) {
     TriggerRow newRow{std::vector<Value>(shape.columns.size()), -1};
     for (size_t i = 0; i < values.size(); ++i) {
@@ -100,8 +122,7 @@ void updateView(Session& session, const Table& view, const Update& update, RowTr
     assigned.emplace_back(column, std::move(value));
   }
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
-  triggers.describeRowsBy(shape);
-  session.statementStarted = true;
+  if (!prepared(session, triggers, shape)) return;
   std::vector<TriggerRow> chosen;
   for (const OutputRow& row : viewRows.rows) {
     EvalContext context;
@@ -125,8 +146,7 @@ void deleteFromView(Session& session, const Table& view, const Delete& del, RowT
   const Table& shape = viewRows.shape;
   ExpressionCompiler compiler(&shape, shape.name, &session);
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
-  triggers.describeRowsBy(shape);
-  session.statementStarted = true;
+  if (!prepared(session, triggers, shape)) return;
   std::vector<TriggerRow> chosen;
   for (const OutputRow& row : viewRows.rows) {
     EvalContext context;

@@ -25,14 +25,15 @@ Value storedValue(const SqlValue& value) {
 
 // Where each value of an INSERT with a column list goes: a column position or
 // kRowNumberTarget.
-std::vector<int> insertTargets(const Table& table, const Insert& insert, size_t valueCount) {
+std::vector<int> insertTargets(const Table& table, const std::string& shownName,
+                               const Insert& insert, size_t valueCount) {
   std::vector<int> targets;
   targets.reserve(valueCount);
   for (const std::string& name : *insert.columns) {
     int column = table.findColumn(name);
     if (column < 0 && isRowNumberName(name)) column = kRowNumberTarget;
     if (column == -1) {
-      throw Error(SQLITE_ERROR, "table " + table.name + " has no column named " + name);
+      throw Error(SQLITE_ERROR, "table " + shownName + " has no column named " + name);
     }
     targets.push_back(column);
   }
@@ -81,14 +82,27 @@ std::vector<CompiledExprPtr> compileValues(Session& session, const Insert& inser
   return compiled;
 }
 
+// The values' names resolved (or the SELECT's) without evaluating them; how many there are.
+size_t prepareValues(Session& session, const Insert& insert) {
+  if (insert.select) return prepareSelect(session, *insert.select);
+  compileValues(session, insert);
+  return insert.values.size();
+}
+
+// A step of a trigger of the file names its tables as main.name in some messages.
+std::string nameInMessages(const Session& session, const Table& table) {
+  return insideFileTrigger(session) ? "main." + table.name : table.name;
+}
+
 SqlValue valueOf(const Insert& insert, const std::vector<CompiledExprPtr>& compiled, size_t i) {
   if (compiled.empty() || !compiled[i]) return literalValue(*insert.values[i]);
   return compiled[i]->evaluate(EvalContext());
 }
 
-void checkValueCount(const Table& table, const Insert& insert, size_t valueCount) {
+void checkValueCount(const Table& table, const std::string& shownName, const Insert& insert,
+                     size_t valueCount) {
   if (!insert.columns && valueCount != table.columns.size()) {
-    throw Error(SQLITE_ERROR, "table " + table.name + " has " +
+    throw Error(SQLITE_ERROR, "table " + shownName + " has " +
                                   std::to_string(table.columns.size()) + " columns but " +
                                   std::to_string(valueCount) + " values were supplied");
   }
@@ -219,10 +233,18 @@ void runInsert(Session& session, const Insert& insert) {
   session.requireWritable(*table);
   session.requireNotBeingRead(*table);
   size_t valueCount = 0;
-  std::vector<std::vector<SqlValue>> rows = rowsToInsert(session, insert, valueCount);
-  checkValueCount(*table, insert, valueCount);
+  std::vector<std::vector<SqlValue>> rows;
+  if (session.preparingTriggers) {
+    valueCount = prepareValues(session, insert);
+  } else {
+    rows = rowsToInsert(session, insert, valueCount);
+  }
+  const std::string shownName = nameInMessages(session, *table);
+  checkValueCount(*table, shownName, insert, valueCount);
   std::vector<int> targets;
-  if (insert.columns) targets = insertTargets(*table, insert, valueCount);
+  if (insert.columns) targets = insertTargets(*table, shownName, insert, valueCount);
+  triggers.prepare();
+  if (session.preparingTriggers) return;
   session.statementStarted = true;
 
   TableWriter writer(session, *table, conflict);
@@ -340,6 +362,8 @@ void runUpdate(Session& session, const Update& update) {
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledAssignments assigned = compileAssignments(*table, compiler, update.assignments);
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
+  triggers.prepare();
+  if (session.preparingTriggers) return;
   session.statementStarted = true;
 
   std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
@@ -394,6 +418,8 @@ void runDelete(Session& session, const Delete& del) {
   session.requireNotBeingRead(*table);
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
+  triggers.prepare();
+  if (session.preparingTriggers) return;
   session.statementStarted = true;
   if (!del.where && !triggers.any(TriggerTiming::Before) && !triggers.any(TriggerTiming::After)) {
     clearTable(session, *table);

@@ -127,6 +127,64 @@ TEST_F(TriggerDifferential, NamesThatNewAndOldDoNotHave) {
   });
 }
 
+// Triggers are compiled with their statement there: a trigger that names something missing
+// fails the statement before it starts, whether or not a row would fire it.
+TEST_F(TriggerDifferential, TriggersThatCannotRunFailTheirStatementUnfired) {
+  twins_->sameForAll({
+      "insert into t values(1, 2, 3)",
+      "create table one(x unique)",
+      "create view v as select * from one",
+      "create trigger bad after update on t when 0 begin insert into nosuch values(1); end",
+      "update t set b = 3 where a = 99",
+      "update t set b = 3",
+      "drop trigger bad",
+      "create trigger bad after update on t begin select zz from log; end",
+      "update t set b = 3 where 0",
+      "drop trigger bad",
+      "create trigger bad after update on t when new.zz begin select 1; end",
+      "update t set b = 3 where 0",
+      "drop trigger bad",
+      "create trigger ok1 after update on t begin insert into one values(new.a); end",
+      "create trigger bad after insert on one begin select old.x; end",
+      "update t set b = 4 where 0",
+      "drop trigger bad",
+      "create trigger bad after insert on one begin select raise(ignore) from nosuch; end",
+      "update t set b = 5 where 0",
+      "drop trigger bad",
+      "create trigger bad after delete on t begin select 1 from nosuch; end",
+      "delete from t where 0",
+      "delete from t",
+      "drop trigger bad",
+      "create trigger bad after insert on t begin insert into one values(1, 2); end",
+      "insert into t values(7, 7, 7)",
+      "insert into t select 1, 1, 1 where 0",
+      "drop trigger bad",
+      "create trigger bad after insert on t begin insert into one(zz) values(1); end",
+      "insert into t select 1, 1, 1 where 0",
+      "drop trigger bad",
+      "create trigger bad after insert on t begin insert into one(x) values(1, 2); end",
+      "insert into t select 1, 1, 1 where 0",
+      "drop trigger bad",
+      "create trigger bad after insert on t begin insert into v values(1); end",
+      "insert into t select 1, 1, 1 where 0",
+      "drop trigger bad",
+      "create trigger bad after insert on t begin update v set x = 1; end",
+      "insert into t select 1, 1, 1 where 0",
+      "drop trigger bad",
+      "create trigger bad after insert on t begin insert into sqlite_master values(1,2,3,4,5); end",
+      "insert into t select 1, 1, 1 where 0",
+      "drop trigger bad",
+      "create trigger bad after insert on t begin insert into one select * from t; end",
+      "insert into t select 1, 1, 1 where 0",
+      "drop trigger bad",
+      "create trigger bad after insert on t begin insert into one values(1); "
+      "insert into one values(1); end",
+      "insert into t values(8, 8, 8)",
+      "select * from t",
+      "select * from one",
+  });
+}
+
 TEST_F(TriggerDifferential, FiringOrderAndNesting) {
   twins_->sameForAll({
       "create trigger a1 after insert on t begin insert into log values('a1', new.a, 0); end",
