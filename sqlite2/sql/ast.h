@@ -211,6 +211,7 @@ struct CreateTrigger {
   TriggerTiming timing = TriggerTiming::Before;
   TriggerEvent event = TriggerEvent::Insert;
   std::vector<std::string> updateColumns;  // UPDATE OF columns
+  bool forEachStatement = false;           // FOR EACH STATEMENT: kept, never fired
   ExprPtr when;
   std::vector<TriggerStep> steps;
 };

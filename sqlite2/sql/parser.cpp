@@ -657,7 +657,10 @@ CreateTrigger Parser::parseCreateTrigger(bool temporary) {
   }
   if (accept(TokenType::For)) {
     expect(TokenType::Each);
-    if (!accept(TokenType::Row)) expect(TokenType::Statement);
+    if (!accept(TokenType::Row)) {
+      expect(TokenType::Statement);
+      trigger.forEachStatement = true;
+    }
   }
   if (accept(TokenType::When)) trigger.when = parseExpr();
   expect(TokenType::Begin);

@@ -35,9 +35,11 @@ bool isRunning(const Session& session, const Trigger& trigger) {
                      [&](const TriggerFrame* frame) { return frame->trigger == &trigger; });
 }
 
+// FOR EACH STATEMENT triggers are stored and never fire, as in the reference library (which
+// runs row triggers only).
 bool matchesEvent(const Trigger& trigger, TriggerEvent event,
                   const std::vector<std::string>& assignedColumns) {
-  if (trigger.event() != event) return false;
+  if (trigger.event() != event || trigger.definition->forEachStatement) return false;
   return event != TriggerEvent::Update || trigger.firesOnUpdateOf(assignedColumns);
 }
 
@@ -101,6 +103,9 @@ RowTriggers::RowTriggers(Session& session, const Table& table, TriggerEvent even
       event_(event),
       rowShape_(&table),
       conflict_(effectiveConflict(session, conflict)) {
+  // Only a running trigger itself is left out. (The reference library leaves out all of a
+  // table's triggers while the table's newest trigger runs, whatever its event: whether a
+  // trigger fires would then depend on the order unrelated triggers were made in.)
   for (const std::shared_ptr<Trigger>& trigger : table.triggers) {
     if (matchesEvent(*trigger, event, assignedColumns) && !isRunning(session, *trigger)) {
       triggers_.push_back(trigger.get());
