@@ -331,6 +331,9 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
     row = computeUpdate(writer, rowNumber, assigned);
     if (!row) return false;
   }
+  // NEW of the AFTER triggers holds the values as assigned, before REPLACE puts a column's
+  // default in place of NULL (as in the reference library, unlike for INSERT).
+  TriggerRow newRow{row->values, row->target};
   if (!writer.checkNotNull(row->values)) return false;
   if (row->target != rowNumber && !writer.checkRowNumberFree(row->target)) return false;
   if (!writer.checkUnique(row->target, row->values, rowNumber)) return false;
@@ -341,7 +344,7 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
   }
   writer.insertRow(row->target, row->values);
   if (triggers.any(TriggerTiming::After)) {
-    TriggerRow oldRow{row->old, rowNumber}, newRow{row->values, row->target};
+    TriggerRow oldRow{row->old, rowNumber};
     triggers.fire(TriggerTiming::After, &oldRow, &newRow);
   }
   return true;

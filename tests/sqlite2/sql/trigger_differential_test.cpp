@@ -351,6 +351,29 @@ TEST_F(TriggerDifferential, ConflictChoicesInAndAroundTheSteps) {
   });
 }
 
+// What NEW holds around an ignored row and a NOT NULL column's default put in by REPLACE.
+TEST_F(TriggerDifferential, IgnoredRowsAndReplacedNulls) {
+  twins_->sameForAll({
+      "create table k(a unique, b not null default 'dflt')",
+      "create trigger bi before insert on k begin insert into log values('bi', new.b, 0); end",
+      "create trigger ai after insert on k begin insert into log values('ai', new.b, 0); end",
+      "create trigger bu before update on k begin insert into log values('bu', new.b, 0); end",
+      "create trigger au after update on k begin insert into log values('au', new.b, 0); end",
+      "insert into k values(1, 'x')",
+      "insert or ignore into k values(1, 'y')",
+      "insert or replace into k values(2, NULL)",
+      "insert into k values(3, NULL)",
+      "insert or ignore into k values(4, NULL)",
+      "update or ignore k set a = 1 where a = 2",
+      "update or replace k set a = 1 where a = 2",
+      "update k set b = NULL",
+      "update or replace k set b = NULL",
+      "select * from k",
+      "select * from log",
+      "select last_insert_rowid(), change_count()",
+  });
+}
+
 TEST_F(TriggerDifferential, ChangesCountsAndRowNumbers) {
   twins_->sameForAll({
       "create trigger ai after insert on t begin insert into log values(new.a, 0, 0); "
