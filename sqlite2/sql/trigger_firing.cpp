@@ -63,6 +63,25 @@ void runStep(Session& session, const TriggerStep& step) {
       step);
 }
 
+// What the statement that fires a trigger reports stays its own, however the trigger ends:
+// its changes count and its result column names.
+class KeptStatementState {
+ public:
+  explicit KeptStatementState(Session& session)
+      : session_(session), changes_(session.changes), resultNames_(session.resultNames) {}
+  ~KeptStatementState() {
+    session_.changes = changes_;
+    session_.resultNames = std::move(resultNames_);
+  }
+  KeptStatementState(const KeptStatementState&) = delete;
+  KeptStatementState& operator=(const KeptStatementState&) = delete;
+
+ private:
+  Session& session_;
+  int changes_;
+  std::vector<std::string> resultNames_;
+};
+
 // Sets the session's preparing flag for the lifetime of the object.
 class PreparingOnly {
  public:
@@ -120,6 +139,7 @@ bool RowTriggers::any(TriggerTiming timing) const {
 
 void RowTriggers::prepare() {
   PreparingOnly preparing(session_);
+  KeptStatementState kept(session_);
   TriggerRow placeholder{std::vector<Value>(rowShape_->columns.size()), -1};
   const TriggerRow* oldRow = event_ == TriggerEvent::Insert ? nullptr : &placeholder;
   const TriggerRow* newRow = event_ == TriggerEvent::Delete ? nullptr : &placeholder;
@@ -127,8 +147,9 @@ void RowTriggers::prepare() {
     TriggerFrame frame{trigger, rowShape_, oldRow, newRow, conflict_};
     RunningTrigger running(session_, frame);
     const CreateTrigger& definition = *trigger->definition;
-    if (definition.when)
+    if (definition.when) {
       ExpressionCompiler(nullptr, std::string(), &session_).compile(*definition.when);
+    }
     for (const TriggerStep& step : definition.steps) runStep(session_, step);
   }
 }
@@ -145,8 +166,8 @@ bool RowTriggers::fire(TriggerTiming timing, const TriggerRow* oldRow, const Tri
 // but a RAISE (and a failure) leaves that number in place, as there.
 bool RowTriggers::fireOne(const Trigger& trigger, const TriggerRow* oldRow,
                           const TriggerRow* newRow) {
-  const int changes = session_.changes;
   const int lastInsertRowid = session_.lastInsertRowid;
+  KeptStatementState kept(session_);
   TriggerFrame frame{&trigger, rowShape_, oldRow, newRow, conflict_};
   RunningTrigger running(session_, frame);
   try {
@@ -154,13 +175,8 @@ bool RowTriggers::fireOne(const Trigger& trigger, const TriggerRow* oldRow,
       for (const TriggerStep& step : trigger.definition->steps) runStep(session_, step);
     }
   } catch (const TriggerIgnored&) {
-    session_.changes = changes;
     return false;
-  } catch (...) {
-    session_.changes = changes;
-    throw;
   }
-  session_.changes = changes;
   session_.lastInsertRowid = lastInsertRowid;
   return true;
 }

@@ -400,6 +400,12 @@ TEST_F(TriggerDifferential, ChangesCountsAndRowNumbers) {
       "delete from t where a > 1",
       "pragma count_changes = off",
       "select * from log",
+      // A statement that fires a trigger's SELECT still reports its own (no) columns.
+      "create trigger sel after insert on plain begin select 1 as one; select 1 union select 2; "
+      "end",
+      "pragma empty_result_callbacks = on",
+      "insert into plain values(7)",
+      "pragma empty_result_callbacks = off",
   });
 }
 
