@@ -281,6 +281,27 @@ TEST_F(DatabaseTest, SchemaCookieMovesOncePerTransactionThatChangesTheSchema) {
   EXPECT_GE(static_cast<int64_t>(metaOf(path_)[1]) - batch[1], 2);
 }
 
+// Another connection sees a trigger made or dropped here by the moved cookie, and runs it as
+// it then stands; a temporary trigger is this connection's alone and leaves the file as it is.
+TEST_F(DatabaseTest, TriggersMoveTheCookieAndReachOtherConnections) {
+  run("create table t(a); create table log(x)");
+  std::unique_ptr<Database> other = open();
+  ASSERT_EQ(runOurs(*other, "insert into t values(0)").code, SQLITE_OK);
+  const int32_t before = metaOf(path_)[1];
+  run("create trigger g after insert on t begin insert into log values(new.a); end");
+  const int32_t made = metaOf(path_)[1];
+  EXPECT_NE(made, before);
+  run("create temp trigger h after insert on t begin insert into log values(-new.a); end");
+  EXPECT_EQ(metaOf(path_)[1], made);
+  ASSERT_EQ(runOurs(*other, "insert into t values(1)").code, SQLITE_OK);
+  run("insert into t values(2)");
+  EXPECT_EQ(column(run("select x from log")), (std::vector<std::string>{"1", "-2", "2"}));
+  run("drop trigger g");
+  EXPECT_NE(metaOf(path_)[1], made);
+  ASSERT_EQ(runOurs(*other, "insert into t values(3)").code, SQLITE_OK);
+  EXPECT_EQ(column(run("select count(*) from log")), std::vector<std::string>{"3"});
+}
+
 TEST_F(DatabaseTest, BusyHandlerIsAskedWhileAnotherConnectionWrites) {
   run("create table t(a)");
   std::unique_ptr<Database> writer = open();
