@@ -56,6 +56,19 @@ bool prepared(Session& session, RowTriggers& triggers, const Table& shape) {
   return true;
 }
 
+// The rows the WHERE clause chooses, each numbered by its place among all of the view's.
+std::vector<TriggerRow> chosenRows(const std::vector<OutputRow>& rows, const CompiledExpr* where) {
+  std::vector<TriggerRow> chosen;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EvalContext context;
+    context.values = rows[i].data();
+    if (!where || where->isSatisfied(context)) {
+      chosen.push_back(TriggerRow{rows[i], static_cast<int32_t>(i + 1)});
+    }
+  }
+  return chosen;
+}
+
 Value valueOf(const SqlValue& value) {
   return value.isNull() ? Value() : Value(std::string(value.text()));
 }
@@ -123,14 +136,7 @@ void updateView(Session& session, const Table& view, const Update& update, RowTr
   }
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
   if (!prepared(session, triggers, shape)) return;
-  std::vector<TriggerRow> chosen;
-  for (const OutputRow& row : viewRows.rows) {
-    EvalContext context;
-    context.values = row.data();
-    if (where && !where->isSatisfied(context)) continue;
-    chosen.push_back(TriggerRow{row, -1});
-  }
-  for (const TriggerRow& oldRow : chosen) {
+  for (const TriggerRow& oldRow : chosenRows(viewRows.rows, where.get())) {
     EvalContext context;
     context.values = oldRow.values.data();
     TriggerRow newRow = oldRow;
@@ -147,13 +153,9 @@ void deleteFromView(Session& session, const Table& view, const Delete& del, RowT
   ExpressionCompiler compiler(&shape, shape.name, &session);
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
   if (!prepared(session, triggers, shape)) return;
-  std::vector<TriggerRow> chosen;
-  for (const OutputRow& row : viewRows.rows) {
-    EvalContext context;
-    context.values = row.data();
-    if (!where || where->isSatisfied(context)) chosen.push_back(TriggerRow{row, -1});
+  for (const TriggerRow& oldRow : chosenRows(viewRows.rows, where.get())) {
+    triggers.fire(TriggerTiming::InsteadOf, &oldRow, nullptr);
   }
-  for (const TriggerRow& oldRow : chosen) triggers.fire(TriggerTiming::InsteadOf, &oldRow, nullptr);
 }
 
 }  // namespace sqlite2
