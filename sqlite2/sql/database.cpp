@@ -259,7 +259,6 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     statementOpen = true;
   }
   int changesBefore = session.changes;
-  int lastInsertRowidBefore = session.lastInsertRowid;
   session.conflictFailure = ConflictAction::Default;
   session.rowsClearedWholesale = 0;
   try {
@@ -271,9 +270,6 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     finishWrite(ownTransaction);
   } catch (...) {
     session.dropWriteCursor();
-    // A trigger that fails before it starts fails its statement as if nothing had run, as
-    // in the reference library, which compiles triggers with the statement.
-    if (!session.statementStarted) session.lastInsertRowid = lastInsertRowidBefore;
     if (session.conflictFailure == ConflictAction::Fail && !ownTransaction &&
         !anyTransactionFailed()) {
       // FAIL keeps what the statement changed before the conflict, inside BEGIN ... COMMIT
