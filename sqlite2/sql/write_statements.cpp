@@ -296,6 +296,11 @@ struct UpdatedRow {
   std::vector<Value> old;
   std::vector<Value> values;
   int32_t target = 0;
+  bool targetInvalid = false;  // the new row number is no integer (SQLITE_MISMATCH)
+  // What NEW.rowid shows the triggers: the new number when an integer value gave it,
+  // otherwise the old one, as in the reference library (which checks the number only once
+  // the BEFORE triggers have run).
+  int32_t targetSeenByTriggers = 0;
 };
 
 std::optional<UpdatedRow> computeUpdate(TableWriter& writer, int32_t rowNumber,
@@ -307,14 +312,16 @@ std::optional<UpdatedRow> computeUpdate(TableWriter& writer, int32_t rowNumber,
   EvalContext row;
   row.rowNumber = rowNumber;
   row.record = &record;
-  UpdatedRow updated{*old, *old, rowNumber};
+  UpdatedRow updated{*old, *old, rowNumber, false, rowNumber};
   for (size_t i = 0; i < assigned.columns.size(); ++i) {
     if (assigned.columns[i]) updated.values[i] = storedValue(assigned.columns[i]->evaluate(row));
   }
   if (assigned.rowNumber) {
     SqlValue value = assigned.rowNumber->evaluate(row);
-    if (value.isNull()) throw Error(SQLITE_MISMATCH);
-    updated.target = requireRowNumber(value.text());
+    std::optional<int32_t> target = value.isNull() ? std::nullopt : exactRowNumber(value.text());
+    updated.targetInvalid = !target;
+    updated.target = target.value_or(rowNumber);
+    if (value.kind() == SqlValue::Kind::Integer) updated.targetSeenByTriggers = updated.target;
   }
   return updated;
 }
@@ -325,15 +332,16 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
   std::optional<UpdatedRow> row = computeUpdate(writer, rowNumber, assigned);
   if (!row) return false;
   if (triggers.any(TriggerTiming::Before)) {
-    TriggerRow oldRow{row->old, rowNumber}, newRow{row->values, row->target};
+    TriggerRow oldRow{row->old, rowNumber}, newRow{row->values, row->targetSeenByTriggers};
     if (!triggers.fire(TriggerTiming::Before, &oldRow, &newRow)) return false;
     // A trigger may have deleted or changed the row: it is updated as it now stands.
     row = computeUpdate(writer, rowNumber, assigned);
     if (!row) return false;
   }
+  if (row->targetInvalid) throw Error(SQLITE_MISMATCH);
   // NEW of the AFTER triggers holds the values as assigned, before REPLACE puts a column's
   // default in place of NULL (as in the reference library, unlike for INSERT).
-  TriggerRow newRow{row->values, row->target};
+  TriggerRow newRow{row->values, row->targetSeenByTriggers};
   if (!writer.checkNotNull(row->values)) return false;
   if (row->target != rowNumber && !writer.checkRowNumberFree(row->target)) return false;
   if (!writer.checkUnique(row->target, row->values, rowNumber)) return false;
