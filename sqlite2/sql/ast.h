@@ -32,6 +32,7 @@ enum class ExprKind {
   Case,           // left: the operand or null; list: WHEN and THEN in turn; right: ELSE or null
   Subquery,       // (SELECT ...): select
   InSelect,       // left IN (SELECT ...): select; negated for NOT IN
+  Raise,          // RAISE(...) of a trigger: op Ignore, Rollback, Abort or Fail; text: message
 };
 
 struct Select;
@@ -99,13 +100,6 @@ struct CreateView {
   bool temporary = false;
   std::shared_ptr<Select> select;  // its text stays with the statement's
 };
-// Triggers are only recognised (from the schema): their name and table.
-struct CreateTrigger {
-  std::string name;
-  std::string table;
-  bool temporary = false;
-};
-
 struct DropTable {
   std::string name;
   std::string spelled;  // as written, quotes included: a missing table is reported so
@@ -116,6 +110,10 @@ struct DropIndex {
 };
 struct DropView {
   std::string name;
+};
+struct DropTrigger {
+  std::string name;
+  std::string database;  // of DROP TRIGGER database.name; empty when not written
 };
 
 struct Insert {
@@ -205,6 +203,25 @@ struct Delete {
   ExprPtr where;
 };
 
+enum class TriggerTiming { Before, After, InsteadOf };
+enum class TriggerEvent { Delete, Insert, Update };
+
+// A statement of a trigger's body.
+using TriggerStep = std::variant<Insert, Update, Delete, Select>;
+
+struct CreateTrigger {
+  std::string name;
+  std::string table;
+  std::string database;  // of ON database.table; empty when not written
+  bool temporary = false;
+  TriggerTiming timing = TriggerTiming::Before;
+  TriggerEvent event = TriggerEvent::Insert;
+  std::vector<std::string> updateColumns;  // UPDATE OF columns
+  bool forEachStatement = false;           // FOR EACH STATEMENT: kept, never fired
+  ExprPtr when;
+  std::vector<TriggerStep> steps;
+};
+
 // COPY [OR conflict] table FROM file [USING DELIMITERS text]
 struct Copy {
   ConflictAction conflict = ConflictAction::Default;
@@ -235,8 +252,8 @@ struct Pragma {
 };
 
 using StatementBody = std::variant<CreateTable, CreateIndex, CreateView, CreateTrigger, DropTable,
-                                   DropIndex, DropView, Insert, Select, Update, Delete, Copy,
-                                   Vacuum, Begin, Commit, Rollback, Pragma, Attach, Detach>;
+                                   DropIndex, DropView, DropTrigger, Insert, Select, Update, Delete,
+                                   Copy, Vacuum, Begin, Commit, Rollback, Pragma, Attach, Detach>;
 
 struct Statement {
   StatementBody body;

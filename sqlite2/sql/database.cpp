@@ -273,7 +273,10 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
             runWrite(true, [&] { runCreateView(session, create, text); });
           },
           [&](const DropView& drop) { runWrite(true, [&] { runDropView(session, drop); }); },
-          [&](const CreateTrigger&) { throw Error(SQLITE_ERROR, "triggers are not supported"); },
+          [&](const CreateTrigger& create) {
+            runWrite(true, [&] { runCreateTrigger(session, create, text); });
+          },
+          [&](const DropTrigger& drop) { runWrite(true, [&] { runDropTrigger(session, drop); }); },
           [&](const Vacuum&) {
             if (explicitTransaction) {
               throw Error(SQLITE_ERROR, "cannot VACUUM from within a transaction");

@@ -9,6 +9,7 @@
 #include "sql/pattern_match.h"
 #include "sql/scalar_functions.h"
 #include "sql/session.h"
+#include "sql/trigger_firing.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -521,6 +522,8 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
     case ExprKind::Subquery:
     case ExprKind::InSelect:
       return compileSubquery(expr);
+    case ExprKind::Raise:
+      return compileRaise(expr);
     case ExprKind::TableStar:
       throw Error(SQLITE_ERROR, "near \"*\": syntax error");
     case ExprKind::Binary:
@@ -591,6 +594,15 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
     CompiledExprPtr reference = columnReference(foundSource, foundColumn);
     if (capturing_ && !insideAggregate_) return captured(std::move(reference));
     return reference;
+  }
+  if (qualified && session_) {
+    // NEW.x and OLD.x of a trigger hold one row's values while the trigger runs.
+    if (std::optional<TriggerValue> value = triggerRowValue(*session_, expr.qualifier, expr.text)) {
+      auto node = std::make_unique<CompiledExpr>();
+      node->constant_ = std::move(value->value);
+      node->text_ = value->text;
+      return node;
+    }
   }
   if (!qualified && expr.quoted) {
     // A "double-quoted" word that names no column is a text.
@@ -670,6 +682,26 @@ AggregateKind aggregateKind(std::string_view name) {
 }
 
 }  // namespace
+
+// RAISE(action, message) calls a function that throws: the action's name and the message are
+// its arguments.
+CompiledExprPtr ExpressionCompiler::compileRaise(const Expr& expr) {
+  auto node = std::make_unique<CompiledExpr>();
+  node->op_ = CompiledExpr::Op::Function;
+  node->function_ = &raiseFunction(session_);
+  node->session_ = session_;
+  const char* action = expr.op == TokenType::Ignore     ? "ignore"
+                       : expr.op == TokenType::Rollback ? "rollback"
+                       : expr.op == TokenType::Abort    ? "abort"
+                                                        : "fail";
+  for (std::string_view argument : {std::string_view(action), std::string_view(expr.text)}) {
+    auto constant = std::make_unique<CompiledExpr>();
+    constant->constant_ = SqlValue::borrowedText(argument);
+    constant->text_ = true;
+    node->operands_.push_back(std::move(constant));
+  }
+  return node;
+}
 
 CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
   int count = static_cast<int>(expr.list.size());

@@ -166,6 +166,7 @@ class ExpressionCompiler {
   CompiledExprPtr compileName(const Expr& expr);
   CompiledExprPtr compileUnary(const Expr& expr);
   CompiledExprPtr compileFunction(const Expr& expr);
+  CompiledExprPtr compileRaise(const Expr& expr);
   CompiledExprPtr compileAggregate(const Expr& expr);
   CompiledExprPtr compileLike(const Expr& expr);
   CompiledExprPtr compileBetween(const Expr& expr);

@@ -221,6 +221,10 @@ std::string Parser::parseQualifiedName(std::string& database, bool allowJoinKeyw
   return parseName(allowJoinKeyword);
 }
 
+std::string Parser::parseTargetName(std::string& database) {
+  return parsingTriggerStep_ ? parseName() : parseQualifiedName(database);
+}
+
 bool Parser::next(Statement& statement) {
   while (peek().type == TokenType::Semicolon) advance();
   if (peek().type == TokenType::EndOfText) return false;
@@ -308,10 +312,7 @@ StatementBody Parser::parseCreate() {
   advance();  // CREATE
   if (accept(TokenType::Temp)) {
     if (peek().type == TokenType::View) return parseCreateView(true);
-    if (peek().type == TokenType::Trigger) {
-      if (mode_ == Mode::Execute) syntaxError();
-      return parseCreateTrigger(true);
-    }
+    if (peek().type == TokenType::Trigger) return parseCreateTrigger(true);
     expect(TokenType::Table);
     return parseCreateTable(true);
   }
@@ -329,7 +330,6 @@ StatementBody Parser::parseCreate() {
     case TokenType::View:
       return parseCreateView(false);
     case TokenType::Trigger:
-      if (mode_ == Mode::Execute) syntaxError();
       return parseCreateTrigger(false);
     default:
       syntaxError();
@@ -671,37 +671,96 @@ CreateView Parser::parseCreateView(bool temporary) {
   return view;
 }
 
-// CREATE TRIGGER name [BEFORE|AFTER|INSTEAD OF] event ON table ...: the name and the table.
+// CREATE [TEMP] TRIGGER name [BEFORE|AFTER|INSTEAD OF] event ON [database.]table
+// [FOR EACH ROW|STATEMENT] [WHEN expr] BEGIN step; ... END
 CreateTrigger Parser::parseCreateTrigger(bool temporary) {
   expect(TokenType::Trigger);
   CreateTrigger trigger;
   trigger.temporary = temporary;
   trigger.name = parseName();
+  trigger.timing = parseTriggerTiming();
+  parseTriggerEvent(trigger);
+  expect(TokenType::On);
+  trigger.table = parseName();
+  if (accept(TokenType::Dot)) {
+    trigger.database = std::move(trigger.table);
+    trigger.table = parseName();
+  }
+  if (accept(TokenType::For)) {
+    expect(TokenType::Each);
+    if (!accept(TokenType::Row)) {
+      expect(TokenType::Statement);
+      trigger.forEachStatement = true;
+    }
+  }
+  if (accept(TokenType::When)) trigger.when = parseExpr();
+  expect(TokenType::Begin);
+  while (!accept(TokenType::End)) {
+    trigger.steps.push_back(parseTriggerStep());
+    expect(TokenType::Semicolon);
+  }
+  return trigger;
+}
+
+TriggerTiming Parser::parseTriggerTiming() {
   if (accept(TokenType::Instead)) {
     expect(TokenType::Of);
-  } else if (!accept(TokenType::Before)) {
-    accept(TokenType::After);
+    return TriggerTiming::InsteadOf;
   }
+  if (accept(TokenType::After)) return TriggerTiming::After;
+  accept(TokenType::Before);
+  return TriggerTiming::Before;
+}
+
+void Parser::parseTriggerEvent(CreateTrigger& trigger) {
   Token event = advance();
   switch (event.type) {
     case TokenType::Delete:
+      trigger.event = TriggerEvent::Delete;
+      break;
     case TokenType::Insert:
+      trigger.event = TriggerEvent::Insert;
       break;
     case TokenType::Update:
+      trigger.event = TriggerEvent::Update;
       if (accept(TokenType::Of)) {
-        do parseName();
+        do trigger.updateColumns.push_back(parseName());
         while (accept(TokenType::Comma));
       }
       break;
     default:
       syntaxErrorAt(event);
   }
-  expect(TokenType::On);
-  trigger.table = parseName();
-  if (accept(TokenType::Dot)) trigger.table = parseName();  // database.table
-  // The body runs to its END; the schema text holds nothing after it.
-  while (peek().type != TokenType::EndOfText) advance();
-  return trigger;
+}
+
+// The statements a trigger's body may hold: their tables are named without a database.
+TriggerStep Parser::parseTriggerStep() {
+  switch (peek().type) {
+    case TokenType::Select:
+      return parseSelect();
+    case TokenType::Insert:
+    case TokenType::Replace:
+      return parseStepWritingTable(&Parser::parseInsert);
+    case TokenType::Update:
+      return parseStepWritingTable(&Parser::parseUpdate);
+    case TokenType::Delete:
+      return parseStepWritingTable(&Parser::parseDelete);
+    default:
+      syntaxError();
+  }
+}
+
+template <typename Step>
+Step Parser::parseStepWritingTable(Step (Parser::*parse)()) {
+  parsingTriggerStep_ = true;
+  try {
+    Step step = (this->*parse)();
+    parsingTriggerStep_ = false;
+    return step;
+  } catch (...) {
+    parsingTriggerStep_ = false;
+    throw;
+  }
 }
 
 StatementBody Parser::parseDrop() {
@@ -712,6 +771,15 @@ StatementBody Parser::parseDrop() {
     return DropTable{tokenName(name), std::string(name.text)};
   }
   if (accept(TokenType::View)) return DropView{parseName()};
+  if (accept(TokenType::Trigger)) {
+    DropTrigger drop;
+    drop.name = parseName();
+    if (accept(TokenType::Dot)) {
+      drop.database = std::move(drop.name);
+      drop.name = parseName();
+    }
+    return drop;
+  }
   expect(TokenType::Index);
   DropIndex drop;
   drop.name = parseQualifiedName(drop.database);
@@ -741,7 +809,7 @@ Insert Parser::parseInsert() {
     insert.conflict = parseOrConflict();
   }
   expect(TokenType::Into);
-  insert.table = parseQualifiedName(insert.database);
+  insert.table = parseTargetName(insert.database);
   if (accept(TokenType::LeftParen)) {
     insert.columns.emplace();
     do insert.columns->push_back(parseName());
@@ -975,7 +1043,7 @@ Update Parser::parseUpdate() {
   advance();  // UPDATE
   Update update;
   update.conflict = parseOrConflict();
-  update.table = parseQualifiedName(update.database);
+  update.table = parseTargetName(update.database);
   expect(TokenType::Set);
   do {
     Assignment assignment;
@@ -992,7 +1060,7 @@ Delete Parser::parseDelete() {
   advance();  // DELETE
   expect(TokenType::From);
   Delete del;
-  del.table = parseQualifiedName(del.database);
+  del.table = parseTargetName(del.database);
   if (accept(TokenType::Where)) del.where = parseExpr();
   return del;
 }
@@ -1160,13 +1228,38 @@ ExprPtr Parser::parseOperand() {
     case TokenType::Id:
     case TokenType::JoinKeyword:
       return parseNameExpr();
+    case TokenType::Raise:
+      return parseRaise();
     default:
-      // RAISE is a name elsewhere but starts RAISE(...) here, which is not implemented.
-      if (isKeywordUsableAsName(peek().type) && peek().type != TokenType::Raise) {
-        return parseNameExpr();
-      }
+      if (isKeywordUsableAsName(peek().type)) return parseNameExpr();
       syntaxError();
   }
+}
+
+// RAISE(IGNORE) or RAISE(ROLLBACK|ABORT|FAIL, message)
+ExprPtr Parser::parseRaise() {
+  size_t start = peek().offset;
+  advance();  // RAISE
+  expect(TokenType::LeftParen);
+  auto node = std::make_unique<Expr>();
+  node->kind = ExprKind::Raise;
+  const Token& action = advance();
+  node->op = action.type;
+  switch (action.type) {
+    case TokenType::Ignore:
+      break;
+    case TokenType::Rollback:
+    case TokenType::Abort:
+    case TokenType::Fail:
+      expect(TokenType::Comma);
+      node->text = parseName();
+      break;
+    default:
+      syntaxErrorAt(action);
+  }
+  expect(TokenType::RightParen);
+  finishNode(*node, start);
+  return node;
 }
 
 // A name, a "quoted" name, a 'text', table.column, or a function call.

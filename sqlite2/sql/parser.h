@@ -17,8 +17,8 @@ class Parser {
  public:
   enum class Mode {
     Execute,     // a statement to run: only the SQL the engine implements
-    LoadSchema,  // a CREATE text from sqlite_master: also views and triggers (recognised
-                 // only), and CHECK expressions whatever they hold
+    LoadSchema,  // a CREATE text from sqlite_master: also CHECK expressions whatever they
+                 // hold
   };
 
   explicit Parser(std::string_view text, Mode mode = Mode::Execute);
@@ -40,6 +40,8 @@ class Parser {
   bool peekIsName(bool allowJoinKeyword = true);
   std::string parseName(bool allowJoinKeyword = true);
   std::string parseQualifiedName(std::string& database, bool allowJoinKeyword = true);
+  // The table an INSERT, UPDATE or DELETE writes: qualified, except in a trigger's body.
+  std::string parseTargetName(std::string& database);
 
   StatementBody parseBody();
   StatementBody parseBeginCommitRollback();
@@ -61,6 +63,11 @@ class Parser {
   CreateIndex parseCreateIndex(bool unique);
   CreateView parseCreateView(bool temporary);
   CreateTrigger parseCreateTrigger(bool temporary);
+  TriggerTiming parseTriggerTiming();
+  void parseTriggerEvent(CreateTrigger& trigger);
+  TriggerStep parseTriggerStep();
+  template <typename Step>
+  Step parseStepWritingTable(Step (Parser::*parse)());
   StatementBody parseDrop();
   Insert parseInsert();
   Select parseSelect();
@@ -84,6 +91,7 @@ class Parser {
   ExprPtr parseFunctionCall(Token name);
   ExprPtr parsePostfixOperator(TokenType type, bool negated, size_t start);
   ExprPtr parseCase();
+  ExprPtr parseRaise();
   ExprPtr makeNode(ExprKind kind, size_t start);
   void finishNode(Expr& node, size_t start);
   // Sets node.height from its operands; refuses an expression that has grown too deep.
@@ -96,7 +104,8 @@ class Parser {
   bool hasLookahead_ = false;
   size_t lastEnd_ = 0;                                 // end of the last significant token consumed
   size_t resultColumnStart_ = std::string_view::npos;  // where "t.*" may stand
-  int expressionNesting_ = 0;                          // parseExpr calls under way
+  bool parsingTriggerStep_ = false;
+  int expressionNesting_ = 0;  // parseExpr calls under way
 };
 
 // A result column's name for an expression: its text as written with each run of white space

@@ -174,8 +174,11 @@ void Schema::applyCreateText(std::string_view sql, PageNumber root, bool tempora
     std::string_view database = attached_ ? std::string_view(attached_->name) : "main";
     if (std::shared_ptr<Table> built = buildView(sql, database)) addTable(built);
   } else if (auto* trigger = std::get_if<CreateTrigger>(&statement.body)) {
-    if (trigger->temporary != temporary) return;
-    addTrigger(trigger->name, trigger->table);
+    // sqlite_temp_master also keeps the triggers of temporary tables, whose text need not
+    // say TEMP.
+    if (trigger->temporary && !temporary) return;
+    if (findTrigger(trigger->name, temporary)) return;
+    if (std::shared_ptr<Trigger> built = buildTrigger(sql, temporary)) addTrigger(built);
   }
 }
 
@@ -293,22 +296,43 @@ std::shared_ptr<Table> Schema::buildView(std::string_view createText, std::strin
   return view;
 }
 
-void Schema::addTrigger(const std::string& name, const std::string& tableName) {
-  std::shared_ptr<Table> table = findTable(tableName);
+std::shared_ptr<Trigger> Schema::findTrigger(std::string_view name) const {
+  if (std::shared_ptr<Trigger> found = findTrigger(name, true)) return found;
+  return findTrigger(name, false);
+}
+
+std::shared_ptr<Trigger> Schema::findTrigger(std::string_view name, bool temporary) const {
+  const auto& triggers = temporary ? temporaryTriggers_ : triggers_;
+  auto found = triggers.find(lowerName(name));
+  return found == triggers.end() ? nullptr : found->second;
+}
+
+void Schema::addTrigger(std::shared_ptr<Trigger> trigger) {
+  std::shared_ptr<Table> table = findTable(trigger->tableName);
   if (!table || table == schemaTable_ || table == temporarySchemaTable_) return;
-  table->hasTriggers = true;
-  triggers_[lowerName(name)] = lowerName(tableName);
+  table->triggers.insert(table->triggers.begin(), trigger);
+  auto& triggers = trigger->temporary ? temporaryTriggers_ : triggers_;
+  triggers[lowerName(trigger->name)] = std::move(trigger);
+}
+
+void Schema::removeTrigger(const std::shared_ptr<Trigger>& trigger) {
+  if (std::shared_ptr<Table> table = findTable(trigger->tableName)) {
+    auto& list = table->triggers;
+    list.erase(std::remove(list.begin(), list.end(), trigger), list.end());
+  }
+  auto& triggers = trigger->temporary ? temporaryTriggers_ : triggers_;
+  triggers.erase(lowerName(trigger->name));
 }
 
 void Schema::removeTable(std::string_view name) {
   std::shared_ptr<Table> table = findTable(name);
   if (!table) return;
   for (const std::shared_ptr<Index>& index : table->indexes) indexes_.erase(lowerName(index->name));
-  std::string key = lowerName(name);
-  for (auto it = triggers_.begin(); it != triggers_.end();) {
-    it = it->second == key ? triggers_.erase(it) : std::next(it);
+  for (const std::shared_ptr<Trigger>& trigger : table->triggers) {
+    auto& triggers = trigger->temporary ? temporaryTriggers_ : triggers_;
+    triggers.erase(lowerName(trigger->name));
   }
-  tables_.erase(key);
+  tables_.erase(lowerName(name));
 }
 
 void Schema::removeIndex(std::string_view name) {

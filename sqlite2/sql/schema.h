@@ -12,6 +12,7 @@
 
 #include "pager/pager.h"
 #include "sql/ast.h"
+#include "sql/trigger.h"
 
 namespace sqlite2 {
 
@@ -56,7 +57,9 @@ struct Table {
   // A view's query, parsed from the CREATE VIEW text it keeps (its names point into it).
   std::shared_ptr<const std::string> viewText;
   std::shared_ptr<const Select> viewSelect;
-  bool hasTriggers = false;
+  // Newest first, the order in which they fire: those of the file, then (made later) those
+  // of the connection's temporary database.
+  std::vector<std::shared_ptr<Trigger>> triggers;
 
   // The column of that name (any case), or -1.
   int findColumn(std::string_view name) const;
@@ -113,7 +116,12 @@ class Schema {
   // A view of a file reads that file's tables (database: its name).
   static std::shared_ptr<Table> buildView(std::string_view createText,
                                           std::string_view database = "main");
-  void addTrigger(const std::string& name, const std::string& table);
+  // The trigger of that name, the temporary one first; null when there is none.
+  std::shared_ptr<Trigger> findTrigger(std::string_view name) const;
+  std::shared_ptr<Trigger> findTrigger(std::string_view name, bool temporary) const;
+  // To its table, as the newest; ignored when the table is missing or a schema table.
+  void addTrigger(std::shared_ptr<Trigger> trigger);
+  void removeTrigger(const std::shared_ptr<Trigger>& trigger);
   void removeTable(std::string_view name);  // with its indexes and triggers
   void removeIndex(std::string_view name);
 
@@ -128,7 +136,9 @@ class Schema {
   std::shared_ptr<Table> temporarySchemaTable_;
   std::map<std::string, std::shared_ptr<Table>> tables_;   // by lower-case name
   std::map<std::string, std::shared_ptr<Index>> indexes_;  // by lower-case name
-  std::map<std::string, std::string> triggers_;            // name -> table, lower case
+  // By lower-case name: those of the file, and the temporary ones (a name may be in both).
+  std::map<std::string, std::shared_ptr<Trigger>> triggers_;
+  std::map<std::string, std::shared_ptr<Trigger>> temporaryTriggers_;
 };
 
 }  // namespace sqlite2

@@ -82,7 +82,98 @@ void requireNameFree(const Session& session, const std::string& name) {
   }
 }
 
+// A table of the file may have temporary triggers: they go with it from sqlite_temp_master.
+// (Rows are matched by the trigger's name, whatever case its ON clause wrote the table's.)
+void removeTemporaryTriggerRows(Session& session, const Table& table) {
+  if (table.temporary) return;
+  for (const std::shared_ptr<Trigger>& trigger : table.triggers) {
+    if (!trigger->temporary) continue;
+    const std::string& name = trigger->name;
+    removeSchemaRows(session, true, [&name](const RecordView& row) {
+      return fieldIs(row, 0, "trigger") && fieldIs(row, 1, name);
+    });
+  }
+}
+
+// The table a trigger is made on, checked as the reference library checks it.
+std::shared_ptr<Table> triggerTable(Session& session, const CreateTrigger& create) {
+  if (session.attached.find(create.database)) {
+    // Attached files come and go with the connection; their schema is not changed. (SQLite
+    // 2.8 lets a temporary trigger watch an attached table; this engine does not.)
+    if (!create.temporary) {
+      throw Error(SQLITE_ERROR,
+                  "triggers may not be added to auxiliary database " + create.database);
+    }
+    throw Error(SQLITE_ERROR,
+                "temporary triggers on tables of attached databases are not supported");
+  }
+  std::shared_ptr<Table> table = session.schema->findTable(create.table);
+  bool wrongDatabase = table && ((sameName(create.database, "temp") && !table->temporary) ||
+                                 (sameName(create.database, "main") && table->temporary));
+  if (!table || wrongDatabase) {
+    std::string prefix = create.database.empty() ? "" : create.database + ".";
+    throw Error(SQLITE_ERROR, "no such table: " + prefix + create.table);
+  }
+  // A trigger on a temporary table is temporary, whether or not it says so.
+  bool temporary = create.temporary || table->temporary;
+  if (session.schema->findTrigger(create.name, temporary)) {
+    throw Error(SQLITE_ERROR, "trigger " + create.name + " already exists");
+  }
+  if (table->name.size() >= 7 && sameName(table->name.substr(0, 7), "sqlite_")) {
+    throw Error(SQLITE_ERROR, "cannot create trigger on system table");
+  }
+  if (table->isView && create.timing != TriggerTiming::InsteadOf) {
+    const char* timing = create.timing == TriggerTiming::Before ? "BEFORE" : "AFTER";
+    throw Error(SQLITE_ERROR,
+                std::string("cannot create ") + timing + " trigger on view: " + create.table);
+  }
+  if (!table->isView && create.timing == TriggerTiming::InsteadOf) {
+    throw Error(SQLITE_ERROR, "cannot create INSTEAD OF trigger on table: " + create.table);
+  }
+  return table;
+}
+
 }  // namespace
+
+void runCreateTrigger(Session& session, const CreateTrigger& create, std::string_view text) {
+  Schema& schema = *session.schema;
+  std::shared_ptr<Table> table = triggerTable(session, create);
+  bool temporary = create.temporary || table->temporary;
+  // The stored text is parsed again, so that the trigger runs what the file will hold.
+  std::string otherDatabase;
+  std::shared_ptr<Trigger> trigger = buildTrigger(text, temporary, &otherDatabase);
+  if (!trigger) throw Error(SQLITE_INTERNAL, "trigger definition not understood");
+  // As a view of the file, a trigger of the file reads the file's tables only.
+  if (!otherDatabase.empty()) {
+    throw Error(SQLITE_ERROR, "trigger " + create.name + " cannot reference objects in database " +
+                                  otherDatabase);
+  }
+  session.statementStarted = true;
+  addSchemaRow(session, temporary, "trigger", create.name, create.table, 0, std::string(text));
+  session.noteSchemaChange(temporary);
+  schema.addTrigger(trigger);
+}
+
+void runDropTrigger(Session& session, const DropTrigger& drop) {
+  Schema& schema = *session.schema;
+  std::shared_ptr<Trigger> trigger;
+  if (drop.database.empty()) {
+    trigger = schema.findTrigger(drop.name);
+  } else if (sameName(drop.database, "main") || sameName(drop.database, "temp")) {
+    trigger = schema.findTrigger(drop.name, sameName(drop.database, "temp"));
+  }
+  if (!trigger) {
+    std::string prefix = drop.database.empty() ? "" : drop.database + ".";
+    throw Error(SQLITE_ERROR, "no such trigger: " + prefix + drop.name);
+  }
+  session.statementStarted = true;
+  const std::string& name = trigger->name;
+  removeSchemaRows(session, trigger->temporary, [&name](const RecordView& row) {
+    return fieldIs(row, 0, "trigger") && fieldIs(row, 1, name);
+  });
+  session.noteSchemaChange(trigger->temporary);
+  schema.removeTrigger(trigger);
+}
 
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text) {
   Schema& schema = *session.schema;
@@ -152,6 +243,7 @@ void runDropTable(Session& session, const DropTable& drop) {
   std::string name = table->name;
   removeSchemaRows(session, table->temporary,
                    [&name](const RecordView& row) { return fieldIs(row, 2, name); });
+  removeTemporaryTriggerRows(session, *table);
   session.noteSchemaChange(table->temporary);
   schema.removeTable(name);
 }
@@ -179,6 +271,7 @@ void runDropView(Session& session, const DropView& drop) {
   std::string name = view->name;
   removeSchemaRows(session, view->temporary,
                    [&name](const RecordView& row) { return fieldIs(row, 2, name); });
+  removeTemporaryTriggerRows(session, *view);
   session.noteSchemaChange(view->temporary);
   schema.removeTable(name);
 }

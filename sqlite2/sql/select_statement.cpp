@@ -772,6 +772,13 @@ std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
   return query.tableColumnNames();
 }
 
+size_t prepareSelect(Session& session, const Select& select) {
+  const bool compound = !select.compound.empty();
+  SelectQuery first(session, select, compound);
+  for (const CompoundPart& part : select.compound) SelectQuery(session, *part.select, true);
+  return first.tableColumnNames().size();
+}
+
 QueryRows collectSelect(Session& session, const Select& select) {
   if (!select.compound.empty()) return collectCompoundSelect(session, select);
   SelectQuery query(session, select);

@@ -1,6 +1,7 @@
 #include "sql/session.h"
 
 #include "common/error.h"
+#include "sql/trigger_firing.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -29,10 +30,6 @@ void Session::requireWritable(const Table& table) const {
   if (table.isView) {
     throw Error(SQLITE_ERROR, "cannot modify " + table.name + " because it is a view");
   }
-  if (table.hasTriggers) {
-    throw Error(SQLITE_ERROR, "cannot modify " + table.name +
-                                  " because it has triggers, which this engine does not run");
-  }
 }
 
 void Session::noteSchemaChange(bool temporary) {
@@ -48,7 +45,12 @@ void Session::noteSchemaChange(bool temporary) {
 }
 
 std::shared_ptr<Table> Session::table(const std::string& name) const {
-  std::shared_ptr<Table> found = findTable(name);
+  // A trigger of the file sees the file's tables alone, as a view does.
+  const bool fileTrigger = insideFileTrigger(*this);
+  std::shared_ptr<Table> found = fileTrigger ? schema->findTable(name) : findTable(name);
+  if (fileTrigger && (!found || found->temporary)) {
+    throw Error(SQLITE_ERROR, "no such table: main." + name);
+  }
   if (!found) throw Error(SQLITE_ERROR, "no such table: " + name);
   return found;
 }

@@ -16,9 +16,12 @@
 #include "sql/attached_databases.h"
 #include "sql/query_rows.h"
 #include "sql/schema.h"
+#include "sql/sql_value.h"
 #include "sql/temporary_database.h"
 
 namespace sqlite2 {
+
+struct TriggerFrame;
 
 using ResultRowCallback =
     std::function<bool(int columnCount, const char* const* values, const char* const* names)>;
@@ -70,6 +73,11 @@ struct Session {
   // The views whose queries are being run, inner ones last: a view that a file defines
   // through itself would otherwise be expanded without end.
   std::vector<const Table*> viewsBeingExpanded;
+  // The triggers running, innermost last (see trigger_firing.h).
+  std::vector<const TriggerFrame*> triggerFrames;
+  // While the triggers a statement may fire are prepared with it, their steps stop once their
+  // names are resolved: nothing runs.
+  bool preparingTriggers = false;
   int32_t cookieAtTransactionStart = 0;
   // Whether the current statement got past its preparation (names resolved, checks made).
   // An error before that point clears the changes count of the whole call, as in the
@@ -83,15 +91,16 @@ struct Session {
   // Fails with SQLITE_LOCKED "database table is locked" when a running statement reads the
   // table.
   void requireNotBeingRead(const Table& table) const;
-  // Refuses writes the engine cannot carry out faithfully: to sqlite_master, to a view, to a
-  // table with triggers.
+  // Refuses writes to sqlite_master and to a view (one without INSTEAD OF triggers for the
+  // statement: the caller runs those instead).
   void requireWritable(const Table& table) const;
   // The schema cookie changes once per transaction that changes the schema, by 1 to 256 as
   // the reference library changes it, and the file format becomes the current one. A change
   // of temporary objects leaves the file alone: no other connection sees them.
   void noteSchemaChange(bool temporary = false);
   // The table a statement names, looked for in temp, main, then the attached databases in
-  // order; "no such table: name" otherwise.
+  // order; "no such table: name" otherwise (main.name inside a trigger of the file, which
+  // sees no temporary table).
   std::shared_ptr<Table> table(const std::string& name) const;
   // The same, in the one database named when database is not empty; "no such table:
   // database.name" otherwise.
@@ -145,11 +154,17 @@ class ExpandingView {
 // The statements. Each runs inside the transaction the caller opened (a write statement) or
 // with the file at least share-locked (a read).
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow);
+// Resolves a SELECT's names as running it would, without running it; the number of its
+// result columns.
+size_t prepareSelect(Session& session, const Select& select);
 // Runs a SELECT (compound or not) and gathers its rows.
 QueryRows collectSelect(Session& session, const Select& select);
 // The names of a view's columns, from its query (which is prepared, not run).
 std::vector<std::string> viewColumnNames(Session& session, const Table& view);
 void runInsert(Session& session, const Insert& insert);
+// The rows an INSERT gives: its VALUES, or what its SELECT finds, and how many values each has.
+std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,
+                                                size_t& valueCount);
 // COPY: the rows of a text file, each inserted as INSERT inserts a value for every column.
 void runCopy(Session& session, const Copy& copy);
 // VACUUM: the file rebuilt without its free pages, inside a transaction of its own.
@@ -162,6 +177,8 @@ void runDropTable(Session& session, const DropTable& drop);
 void runDropIndex(Session& session, const DropIndex& drop);
 void runCreateView(Session& session, const CreateView& create, std::string_view text);
 void runDropView(Session& session, const DropView& drop);
+void runCreateTrigger(Session& session, const CreateTrigger& create, std::string_view text);
+void runDropTrigger(Session& session, const DropTrigger& drop);
 void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
 // Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.
 void runPragma(Session& session, const Pragma& pragma, const ResultRowCallback& onRow);

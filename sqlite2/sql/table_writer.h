@@ -32,6 +32,11 @@ class TableWriter {
   // A row number for a new row: one above the largest, 1 in an empty table, and random
   // free numbers once the largest is 2147483647 (SQLITE_FULL when none is found).
   int32_t chooseRowNumber();
+  // Makes the next choice look at the table again: a trigger may have added rows to it.
+  void forgetNextRowNumber() {
+    nextRowNumber_.reset();
+    passedByGivenNumber_ = false;
+  }
 
   // The checks, in the reference library's order: NOT NULL columns, then a given row number
   // already taken, then the unique indexes, newest first. self is the row an UPDATE rewrites,

@@ -9,12 +9,12 @@ namespace sqlite2 {
 
 namespace {
 
-void fixExpression(Expr* expr, std::string_view database) {
+void fixExpression(Expr* expr, std::string_view database, std::string* other) {
   if (!expr) return;
-  if (expr->select) fixToDatabase(*expr->select, database);
-  fixExpression(expr->left.get(), database);
-  fixExpression(expr->right.get(), database);
-  for (ExprPtr& item : expr->list) fixExpression(item.get(), database);
+  if (expr->select) fixToDatabase(*expr->select, database, other);
+  fixExpression(expr->left.get(), database, other);
+  fixExpression(expr->right.get(), database, other);
+  for (ExprPtr& item : expr->list) fixExpression(item.get(), database, other);
 }
 
 void checkOneSelect(const Session& session, const Table& view, const Select& select) {
@@ -43,21 +43,27 @@ void checkOneSelect(const Session& session, const Table& view, const Select& sel
 
 }  // namespace
 
-void fixToDatabase(Select& select, std::string_view database) {
+void fixToDatabase(Expr& expr, std::string_view database, std::string* other) {
+  fixExpression(&expr, database, other);
+}
+
+void fixToDatabase(Select& select, std::string_view database, std::string* other) {
   for (FromItem& item : select.from) {
     if (item.subquery) {
-      fixToDatabase(*item.subquery, database);
+      fixToDatabase(*item.subquery, database, other);
     } else if (item.database.empty()) {
       item.database = database;
+    } else if (other && other->empty() && !sameName(item.database, database)) {
+      *other = item.database;
     }
-    fixExpression(item.on.get(), database);
+    fixExpression(item.on.get(), database, other);
   }
-  for (ResultColumn& column : select.columns) fixExpression(column.expr.get(), database);
-  fixExpression(select.where.get(), database);
-  for (ExprPtr& term : select.groupBy) fixExpression(term.get(), database);
-  fixExpression(select.having.get(), database);
-  for (OrderTerm& term : select.orderBy) fixExpression(term.expr.get(), database);
-  for (CompoundPart& part : select.compound) fixToDatabase(*part.select, database);
+  for (ResultColumn& column : select.columns) fixExpression(column.expr.get(), database, other);
+  fixExpression(select.where.get(), database, other);
+  for (ExprPtr& term : select.groupBy) fixExpression(term.get(), database, other);
+  fixExpression(select.having.get(), database, other);
+  for (OrderTerm& term : select.orderBy) fixExpression(term.expr.get(), database, other);
+  for (CompoundPart& part : select.compound) fixToDatabase(*part.select, database, other);
 }
 
 void checkViewSources(const Session& session, const Table& view, const Select& select) {

@@ -2,6 +2,7 @@
 
 // What a view's query needs beyond an ordinary SELECT's.
 
+#include <string>
 #include <string_view>
 
 #include "sql/ast.h"
@@ -13,8 +14,11 @@ struct Table;
 
 // Marks every table the query names, in sub-selects and compound parts too, as one of the
 // view's database: a view always reads the tables of its own database, and a missing one is
-// reported as database.name.
-void fixToDatabase(Select& select, std::string_view database);
+// reported as database.name. A table already named in another database is left as it is;
+// other, when given, receives the first such database's name.
+void fixToDatabase(Select& select, std::string_view database, std::string* other = nullptr);
+// The same for the sub-selects of an expression.
+void fixToDatabase(Expr& expr, std::string_view database, std::string* other = nullptr);
 
 // Checks what CREATE VIEW checks before it stores the view: every table of FROM (also in
 // sub-selects of FROM and in the parts of a compound) exists, and every "t.*" names one of

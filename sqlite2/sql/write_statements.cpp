@@ -9,6 +9,8 @@
 #include "sql/row_scanner.h"
 #include "sql/session.h"
 #include "sql/table_writer.h"
+#include "sql/trigger_firing.h"
+#include "sql/view_triggers.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -23,14 +25,15 @@ Value storedValue(const SqlValue& value) {
 
 // Where each value of an INSERT with a column list goes: a column position or
 // kRowNumberTarget.
-std::vector<int> insertTargets(const Table& table, const Insert& insert, size_t valueCount) {
+std::vector<int> insertTargets(const Table& table, const std::string& shownName,
+                               const Insert& insert, size_t valueCount) {
   std::vector<int> targets;
   targets.reserve(valueCount);
   for (const std::string& name : *insert.columns) {
     int column = table.findColumn(name);
     if (column < 0 && isRowNumberName(name)) column = kRowNumberTarget;
     if (column == -1) {
-      throw Error(SQLITE_ERROR, "table " + table.name + " has no column named " + name);
+      throw Error(SQLITE_ERROR, "table " + shownName + " has no column named " + name);
     }
     targets.push_back(column);
   }
@@ -54,13 +57,12 @@ int countRows(Session& session, const Table& table) {
   return count;
 }
 
-std::shared_ptr<Table> writableTable(Session& session, const std::string& database,
-                                     const std::string& name) {
-  std::shared_ptr<Table> table = session.table(database, name);
-  session.requireWritable(*table);
-  session.requireNotBeingRead(*table);
-  session.startWriting(*table);
-  return table;
+// Checks that the statement may write the table's rows, and brings the table's database into
+// the transaction.
+void startWritingRows(Session& session, const Table& table) {
+  session.requireWritable(table);
+  session.requireNotBeingRead(table);
+  session.startWriting(table);
 }
 
 }  // namespace
@@ -88,41 +90,27 @@ std::vector<CompiledExprPtr> compileValues(Session& session, const Insert& inser
   return compiled;
 }
 
+// The values' names resolved (or the SELECT's) without evaluating them; how many there are.
+size_t prepareValues(Session& session, const Insert& insert) {
+  if (insert.select) return prepareSelect(session, *insert.select);
+  compileValues(session, insert);
+  return insert.values.size();
+}
+
+// A step of a trigger of the file names its tables as main.name in some messages.
+std::string nameInMessages(const Session& session, const Table& table) {
+  return insideFileTrigger(session) ? "main." + table.name : table.name;
+}
+
 SqlValue valueOf(const Insert& insert, const std::vector<CompiledExprPtr>& compiled, size_t i) {
   if (compiled.empty() || !compiled[i]) return literalValue(*insert.values[i]);
   return compiled[i]->evaluate(EvalContext());
 }
 
-// The rows an INSERT gives: its VALUES, or what its SELECT finds (gathered before anything
-// is written, so that a SELECT from the same table sees it as it was).
-std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,
-                                                size_t& valueCount) {
-  std::vector<std::vector<SqlValue>> rows;
-  if (insert.select) {
-    QueryRows found = collectSelect(session, *insert.select);
-    valueCount = found.names.size();
-    for (OutputRow& row : found.rows) {
-      std::vector<SqlValue> values;
-      values.reserve(row.size());
-      for (OutputValue& value : row) {
-        values.push_back(value ? SqlValue::ownedText(std::move(*value)) : SqlValue::null());
-      }
-      rows.push_back(std::move(values));
-    }
-    return rows;
-  }
-  std::vector<CompiledExprPtr> compiled = compileValues(session, insert);
-  valueCount = insert.values.size();
-  std::vector<SqlValue> values;
-  values.reserve(valueCount);
-  for (size_t i = 0; i < valueCount; ++i) values.push_back(valueOf(insert, compiled, i));
-  rows.push_back(std::move(values));
-  return rows;
-}
-
-void checkValueCount(const Table& table, const Insert& insert, size_t valueCount) {
+void checkValueCount(const Table& table, const std::string& shownName, const Insert& insert,
+                     size_t valueCount) {
   if (!insert.columns && valueCount != table.columns.size()) {
-    throw Error(SQLITE_ERROR, "table " + table.name + " has " +
+    throw Error(SQLITE_ERROR, "table " + shownName + " has " +
                                   std::to_string(table.columns.size()) + " columns but " +
                                   std::to_string(valueCount) + " values were supplied");
   }
@@ -171,10 +159,22 @@ NewRow rowOfNamedColumns(const Table& table, const std::vector<int>& targets,
   return row;
 }
 
-void insertRow(Session& session, TableWriter& writer, NewRow& row) {
+// The values NEW holds before the row is written: the row number -1 unless given (an INTEGER
+// PRIMARY KEY reads the same), as in the reference library.
+TriggerRow rowBeforeInsert(const NewRow& row, std::optional<int32_t> givenRowNumber) {
+  return TriggerRow{row.values, givenRowNumber ? *givenRowNumber : -1};
+}
+
+void insertRow(Session& session, TableWriter& writer, NewRow& row, RowTriggers* triggers) {
   std::optional<int32_t> givenRowNumber;
   if (row.rowNumber && !row.rowNumber->isNull()) {
     givenRowNumber = requireRowNumber(row.rowNumber->text());
+  }
+  if (triggers && triggers->any(TriggerTiming::Before)) {
+    TriggerRow before = rowBeforeInsert(row, givenRowNumber);
+    bool go = triggers->fire(TriggerTiming::Before, nullptr, &before);
+    writer.forgetNextRowNumber();
+    if (!go) return;
   }
   if (!writer.checkNotNull(row.values)) return;
   int32_t rowNumber;
@@ -188,30 +188,77 @@ void insertRow(Session& session, TableWriter& writer, NewRow& row) {
   writer.insertRow(rowNumber, row.values);
   ++session.changes;
   session.lastInsertRowid = rowNumber;
+  if (triggers && triggers->any(TriggerTiming::After)) {
+    TriggerRow after{row.values, rowNumber};
+    triggers->fire(TriggerTiming::After, nullptr, &after);
+    writer.forgetNextRowNumber();
+  }
 }
 
 }  // namespace
 
+// The rows an INSERT gives: its VALUES, or what its SELECT finds (gathered before anything
+// is written, so that a SELECT from the same table sees it as it was).
+std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,
+                                                size_t& valueCount) {
+  std::vector<std::vector<SqlValue>> rows;
+  if (insert.select) {
+    QueryRows found = collectSelect(session, *insert.select);
+    valueCount = found.names.size();
+    for (OutputRow& row : found.rows) {
+      std::vector<SqlValue> values;
+      values.reserve(row.size());
+      for (OutputValue& value : row) {
+        values.push_back(value ? SqlValue::ownedText(std::move(*value)) : SqlValue::null());
+      }
+      rows.push_back(std::move(values));
+    }
+    return rows;
+  }
+  std::vector<CompiledExprPtr> compiled = compileValues(session, insert);
+  valueCount = insert.values.size();
+  std::vector<SqlValue> values;
+  values.reserve(valueCount);
+  for (size_t i = 0; i < valueCount; ++i) values.push_back(valueOf(insert, compiled, i));
+  rows.push_back(std::move(values));
+  return rows;
+}
+
 void insertValuesOfAllColumns(Session& session, TableWriter& writer, const Table& table,
                               std::vector<SqlValue>& values) {
   NewRow row = rowOfAllColumns(table, values);
-  insertRow(session, writer, row);
+  insertRow(session, writer, row, nullptr);
 }
 
 void runInsert(Session& session, const Insert& insert) {
-  std::shared_ptr<Table> table = writableTable(session, insert.database, insert.table);
+  std::shared_ptr<Table> table = session.table(insert.database, insert.table);
+  ConflictAction conflict = effectiveConflict(session, insert.conflict);
+  RowTriggers triggers(session, *table, TriggerEvent::Insert, conflict);
+  if (table->isView && triggers.any(TriggerTiming::InsteadOf)) {
+    insertIntoView(session, *table, insert, triggers);
+    return;
+  }
+  startWritingRows(session, *table);
   size_t valueCount = 0;
-  std::vector<std::vector<SqlValue>> rows = rowsToInsert(session, insert, valueCount);
-  checkValueCount(*table, insert, valueCount);
+  std::vector<std::vector<SqlValue>> rows;
+  if (session.preparingTriggers) {
+    valueCount = prepareValues(session, insert);
+  } else {
+    rows = rowsToInsert(session, insert, valueCount);
+  }
+  const std::string shownName = nameInMessages(session, *table);
+  checkValueCount(*table, shownName, insert, valueCount);
   std::vector<int> targets;
-  if (insert.columns) targets = insertTargets(*table, insert, valueCount);
+  if (insert.columns) targets = insertTargets(*table, shownName, insert, valueCount);
+  triggers.prepare();
+  if (session.preparingTriggers) return;
   session.statementStarted = true;
 
-  TableWriter writer(session, *table, insert.conflict);
+  TableWriter writer(session, *table, conflict);
   for (std::vector<SqlValue>& values : rows) {
     NewRow row = insert.columns ? rowOfNamedColumns(*table, targets, values)
                                 : rowOfAllColumns(*table, values);
-    insertRow(session, writer, row);
+    insertRow(session, writer, row, &triggers);
   }
 }
 
@@ -245,76 +292,157 @@ CompiledAssignments compileAssignments(const Table& table, ExpressionCompiler& c
   return compiled;
 }
 
-// Rewrites one row; false when it is gone already.
-bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments& assigned) {
+std::vector<std::string> assignedColumns(const Update& update) {
+  std::vector<std::string> names;
+  for (const Assignment& assignment : update.assignments) names.push_back(assignment.column);
+  return names;
+}
+
+// The row as an UPDATE makes it from the row as it stands.
+struct UpdatedRow {
+  std::vector<Value> old;
+  std::vector<Value> values;
+  int32_t target = 0;
+  bool targetInvalid = false;  // the new row number is no integer (SQLITE_MISMATCH)
+  // What NEW.rowid shows the triggers: the new number when an integer value gave it,
+  // otherwise the old one, as in the reference library (which checks the number only once
+  // the BEFORE triggers have run).
+  int32_t targetSeenByTriggers = 0;
+};
+
+std::optional<UpdatedRow> computeUpdate(TableWriter& writer, int32_t rowNumber,
+                                        const CompiledAssignments& assigned) {
   std::string oldRecord;
   std::optional<std::vector<Value>> old = writer.readRow(rowNumber, &oldRecord);
-  if (!old) return false;
+  if (!old) return std::nullopt;
   RecordView record(oldRecord);
   EvalContext row;
   row.rowNumber = rowNumber;
   row.record = &record;
-  std::vector<Value> values = *old;
+  UpdatedRow updated{*old, *old, rowNumber, false, rowNumber};
   for (size_t i = 0; i < assigned.columns.size(); ++i) {
-    if (assigned.columns[i]) values[i] = storedValue(assigned.columns[i]->evaluate(row));
+    if (assigned.columns[i]) updated.values[i] = storedValue(assigned.columns[i]->evaluate(row));
   }
-  int32_t target = rowNumber;
   if (assigned.rowNumber) {
     SqlValue value = assigned.rowNumber->evaluate(row);
-    if (value.isNull()) throw Error(SQLITE_MISMATCH);
-    target = requireRowNumber(value.text());
+    std::optional<int32_t> target = value.isNull() ? std::nullopt : exactRowNumber(value.text());
+    updated.targetInvalid = !target;
+    updated.target = target.value_or(rowNumber);
+    if (value.kind() == SqlValue::Kind::Integer) updated.targetSeenByTriggers = updated.target;
   }
-  if (!writer.checkNotNull(values)) return false;
-  if (target != rowNumber && !writer.checkRowNumberFree(target)) return false;
-  if (!writer.checkUnique(target, values, rowNumber)) return false;
-  if (target == rowNumber) {
-    writer.removeIndexEntries(rowNumber, *old);
+  return updated;
+}
+
+// Rewrites one row; false when it is gone already, or a trigger or a conflict leaves it.
+bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments& assigned,
+               RowTriggers& triggers) {
+  std::optional<UpdatedRow> row = computeUpdate(writer, rowNumber, assigned);
+  if (!row) return false;
+  if (triggers.any(TriggerTiming::Before)) {
+    TriggerRow oldRow{row->old, rowNumber}, newRow{row->values, row->targetSeenByTriggers};
+    if (!triggers.fire(TriggerTiming::Before, &oldRow, &newRow)) return false;
+    // A trigger may have deleted or changed the row: it is updated as it now stands.
+    row = computeUpdate(writer, rowNumber, assigned);
+    if (!row) return false;
+  }
+  if (row->targetInvalid) throw Error(SQLITE_MISMATCH);
+  // NEW of the AFTER triggers holds the values as assigned, before REPLACE puts a column's
+  // default in place of NULL (as in the reference library, unlike for INSERT).
+  TriggerRow newRow{row->values, row->targetSeenByTriggers};
+  if (!writer.checkNotNull(row->values)) return false;
+  if (row->target != rowNumber && !writer.checkRowNumberFree(row->target)) return false;
+  if (!writer.checkUnique(row->target, row->values, rowNumber)) return false;
+  if (row->target == rowNumber) {
+    writer.removeIndexEntries(rowNumber, row->old);
   } else {
-    writer.removeRow(rowNumber, *old);
+    writer.removeRow(rowNumber, row->old);
   }
-  writer.insertRow(target, values);
+  writer.insertRow(row->target, row->values);
+  if (triggers.any(TriggerTiming::After)) {
+    TriggerRow oldRow{row->old, rowNumber};
+    triggers.fire(TriggerTiming::After, &oldRow, &newRow);
+  }
   return true;
 }
 
 }  // namespace
 
 void runUpdate(Session& session, const Update& update) {
-  std::shared_ptr<Table> table = writableTable(session, update.database, update.table);
+  std::shared_ptr<Table> table = session.table(update.database, update.table);
+  ConflictAction conflict = effectiveConflict(session, update.conflict);
+  RowTriggers triggers(session, *table, TriggerEvent::Update, conflict, assignedColumns(update));
+  if (table->isView && triggers.any(TriggerTiming::InsteadOf)) {
+    updateView(session, *table, update, triggers);
+    return;
+  }
+  startWritingRows(session, *table);
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledAssignments assigned = compileAssignments(*table, compiler, update.assignments);
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
+  triggers.prepare();
+  if (session.preparingTriggers) return;
   session.statementStarted = true;
 
   std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
-  TableWriter writer(session, *table, update.conflict);
+  TableWriter writer(session, *table, conflict);
   for (int32_t rowNumber : rowNumbers) {
-    if (updateRow(writer, rowNumber, assigned)) ++session.changes;
+    if (updateRow(writer, rowNumber, assigned, triggers)) ++session.changes;
   }
 }
 
-void runDelete(Session& session, const Delete& del) {
-  std::shared_ptr<Table> table = writableTable(session, del.database, del.table);
-  ExpressionCompiler compiler(table.get(), table->name, &session);
-  CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
-  session.statementStarted = true;
-  if (!del.where) {
-    // Emptied wholesale, which the reference library does not count as changes (PRAGMA
-    // count_changes still reports the rows).
-    if (session.settings.countChanges) session.rowsClearedWholesale = countRows(session, *table);
-    session.treeOf(*table).clearTree(table->root);
-    for (const std::shared_ptr<Index>& index : table->indexes) {
-      if (index->root != 0) session.treeOf(*table).clearTree(index->root);
-    }
-    return;
-  }
-  std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
-  TableWriter writer(session, *table);
+namespace {
+
+// Deletes the rows one by one, each between its triggers.
+void deleteRows(Session& session, const Table& table, const std::vector<int32_t>& rowNumbers,
+                RowTriggers& triggers) {
+  TableWriter writer(session, table);
   for (int32_t rowNumber : rowNumbers) {
     std::optional<std::vector<Value>> old = writer.readRow(rowNumber);
     if (!old) continue;
+    TriggerRow oldRow{*old, rowNumber};
+    if (triggers.any(TriggerTiming::Before)) {
+      if (!triggers.fire(TriggerTiming::Before, &oldRow, nullptr)) continue;
+      old = writer.readRow(rowNumber);  // a trigger may have deleted or changed it
+      if (!old) continue;
+      oldRow.values = *old;
+    }
     writer.removeRow(rowNumber, *old);
     ++session.changes;
+    if (triggers.any(TriggerTiming::After)) triggers.fire(TriggerTiming::After, &oldRow, nullptr);
   }
+}
+
+// DELETE without WHERE on a table without DELETE triggers: emptied wholesale, which the
+// reference library does not count as changes (PRAGMA count_changes still reports the rows).
+void clearTable(Session& session, const Table& table) {
+  if (session.settings.countChanges) session.rowsClearedWholesale = countRows(session, table);
+  session.treeOf(table).clearTree(table.root);
+  for (const std::shared_ptr<Index>& index : table.indexes) {
+    if (index->root != 0) session.treeOf(table).clearTree(index->root);
+  }
+}
+
+}  // namespace
+
+void runDelete(Session& session, const Delete& del) {
+  std::shared_ptr<Table> table = session.table(del.database, del.table);
+  RowTriggers triggers(session, *table, TriggerEvent::Delete);
+  if (table->isView && triggers.any(TriggerTiming::InsteadOf)) {
+    deleteFromView(session, *table, del, triggers);
+    return;
+  }
+  startWritingRows(session, *table);
+  ExpressionCompiler compiler(table.get(), table->name, &session);
+  CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
+  triggers.prepare();
+  if (session.preparingTriggers) return;
+  session.statementStarted = true;
+  if (!del.where && !triggers.any(TriggerTiming::Before) && !triggers.any(TriggerTiming::After)) {
+    clearTable(session, *table);
+    return;
+  }
+  std::vector<int32_t> rowNumbers = selectedRowNumbers(session, *table, where.get());
+  deleteRows(session, *table, rowNumbers, triggers);
 }
 
 }  // namespace sqlite2

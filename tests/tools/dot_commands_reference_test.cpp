@@ -75,7 +75,23 @@ std::string manyTables() {
   return sql;
 }
 
+// Triggers of every kind: their texts as written (line breaks too), on tables and a view.
+const char* const kTriggerFile =
+    "CREATE TABLE t(a, b); CREATE TABLE log(x);"
+    "INSERT INTO t VALUES(1, 'one');"
+    "CREATE VIEW v AS SELECT a FROM t;"
+    "create trigger zz_first before insert on t when new.a > 0\nbegin\n"
+    "  insert into log values(new.a);\n  select raise(ignore) where new.b is null;\nend;"
+    "CREATE TRIGGER aa_second AFTER UPDATE OF b ON t FOR EACH ROW BEGIN "
+    "UPDATE log SET x = new.b WHERE x = old.b; END;"
+    "CREATE TRIGGER v_delete INSTEAD OF DELETE ON v BEGIN DELETE FROM t WHERE a = old.a; END;"
+    "CREATE TRIGGER log_trim AFTER INSERT ON log BEGIN DELETE FROM log WHERE x < 0; END;";
+
 const CommandCase kCases[] = {
+    {"DumpOfTriggers", {".dump"}, kTriggerFile},
+    {"DumpOfOneTableWithTriggers", {".dump t"}, kTriggerFile},
+    {"SchemaOfTriggers", {".schema"}, kTriggerFile},
+    {"SchemaOfATableWithTriggers", {".schema t"}, kTriggerFile},
     {"Dump", {".dump"}},
     {"DumpOneTable", {".dump tb_item_list"}},
     {"DumpPatternsInTurn", {".dump TB_TYPE% my% nosuch"}},

@@ -40,11 +40,15 @@ TerminalSession runOnTerminal(const std::string& directory, const std::string& i
   session.started = true;
   size_t typed = 0;
   size_t shownBeforeTyping = 0;
-  // A line is typed when the shell has shown a prompt since the last one was typed.
+  // A line is typed when the shell waits at a prompt shown since the last one was typed (the
+  // echo of a typed line may hold a prompt's text too, but never ends the screen with it).
   auto promptShown = [&] {
-    const size_t normal = session.screen.find("orvalen-sql> ", shownBeforeTyping);
-    const size_t continuation = session.screen.find("...> ", shownBeforeTyping);
-    return normal != std::string::npos || continuation != std::string::npos;
+    const std::string& screen = session.screen;
+    auto waitsAt = [&](const std::string& prompt) {
+      return screen.size() >= shownBeforeTyping + prompt.size() &&
+             screen.compare(screen.size() - prompt.size(), prompt.size(), prompt) == 0;
+    };
+    return waitsAt("orvalen-sql> ") || waitsAt("...> ");
   };
   for (int idle = 0; idle < 200;) {
     if (typed < input.size() && promptShown()) {

@@ -105,6 +105,40 @@ TEST(DumpRoundTripTest, LoadsIntoSqlite28WithTheSameRows) {
   EXPECT_EQ(ours(dir, {"loaded.db", ".dump"}).out, dump.out);
 }
 
+// A file whose triggers would change its rows if they fired while the dump loads: they come
+// after the rows, and then run in SQLite 2.8.15 as they ran here.
+TEST(DumpRoundTripTest, TriggersLoadIntoSqlite28AfterTheRowsAndRunThere) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  TempDir dir;
+  makeFileWithOurs(
+      dir, "ours.db",
+      {"CREATE TABLE t(a INTEGER PRIMARY KEY, b);", "CREATE TABLE log(x, y);",
+       "CREATE TRIGGER t_log AFTER INSERT ON t BEGIN INSERT INTO log VALUES(new.a, new.b); END;",
+       "CREATE TRIGGER log_only BEFORE INSERT ON log\nWHEN new.y = 'skip'\nBEGIN\n"
+       "  SELECT RAISE(IGNORE);\nEND;",
+       "CREATE VIEW v AS SELECT a, b FROM t;",
+       "CREATE TRIGGER v_in INSTEAD OF INSERT ON v BEGIN INSERT INTO t VALUES(new.a, new.b); END;",
+       "INSERT INTO t VALUES(1, 'one');", "INSERT INTO v VALUES(2, 'skip');",
+       "INSERT INTO t VALUES(3, 'three');"});
+  const ProcessResult dump = ours(dir, {"ours.db", ".dump"});
+  ASSERT_EQ(dump.exitStatus, 0) << dump.err;
+  const ProcessResult load = runProcess(referenceShellPath(), {"loaded.db"}, dir.path(), dump.out);
+  ASSERT_EQ(load.exitStatus, 0) << load.err;
+  EXPECT_EQ(contentOf(dir.file("loaded.db")), contentOf(dir.file("ours.db")));
+  const std::string schema =
+      "SELECT type, name, tbl_name, rootpage, sql FROM sqlite_master "
+      "WHERE type = 'trigger' ORDER BY name;";
+  EXPECT_EQ(referenceQuery(dir.file("loaded.db"), schema),
+            referenceQuery(dir.file("ours.db"), schema));
+  const std::string more =
+      "INSERT INTO v VALUES(4, 'four'); INSERT INTO v VALUES(5, 'skip'); "
+      "SELECT * FROM log ORDER BY x;";
+  std::string theirs;
+  for (const std::string& row : referenceQuery(dir.file("loaded.db"), more)) theirs += row + "\n";
+  EXPECT_EQ(theirs, ours(dir, {"ours.db", more}).out);
+  EXPECT_EQ(theirs, "1|one\n3|three\n4|four\n");
+}
+
 // ours -> .dump -> sqlite3 -> .dump -> ours; sqlite3 writes texts with line breaks as calls
 // of replace() and char(), which SQLite 2.8's SQL lacks, unless asked for --newlines.
 void throughSqlite3(const std::vector<std::string>& statements, const std::string& dumpCommand) {

@@ -82,10 +82,12 @@ std::vector<std::string> RandomStatements::createSchema() {
   std::vector<std::string> statements;
   const int tableCount = 1 + below(3);
   for (int i = 0; i < tableCount; ++i) {
-    tables_.push_back(Table{"t" + std::to_string(i), {}, {}, 0});
+    tables_.push_back(Table{"t" + std::to_string(i), {}, {}, 0, {}});
     statements.push_back(createTable(tables_.back()));
     for (int k = below(3); k > 0; --k) statements.push_back(createIndex(tables_.back()));
   }
+  // What the triggers' steps write: never dropped, so that no trigger names a missing table.
+  statements.push_back("CREATE TABLE trigger_log(name, v);");
   return statements;
 }
 
@@ -305,8 +307,74 @@ std::string RandomStatements::mistake(Table& table) {
 }
 
 std::string RandomStatements::recreate(Table& table) {
-  // The same schema object again: its old pages go to the free list and come back.
+  // The same schema object again: its old pages go to the free list and come back. Its
+  // triggers go with it.
+  table.triggers.clear();
   return "DROP TABLE " + table.name + ";";
+}
+
+std::string RandomStatements::triggerChange(Table& table) {
+  if (!table.triggers.empty() && chance(40)) {
+    const int which = below(static_cast<int>(table.triggers.size()));
+    const std::string name = table.triggers[which];
+    table.triggers.erase(table.triggers.begin() + which);
+    return "DROP TRIGGER " + name + ";";
+  }
+  return createTrigger(table);
+}
+
+// NEW.column or OLD.column against a value, as a WHEN clause or a step's WHERE.
+std::string RandomStatements::rowCondition(const Table& table, const char* row) {
+  const char* const operators[] = {"=", "<>", "<", "<=", ">", ">="};
+  const Column& column = randomColumn(table);
+  if (chance(20)) return std::string(row) + "." + column.name + " IS NULL";
+  return std::string(row) + "." + column.name + " " + operators[below(6)] + " " + value(&column);
+}
+
+// The steps write only to trigger_log and stop a row with RAISE(IGNORE): a step that fails
+// after the first row inside a transaction would leave the reference library's file with
+// pages it lost track of (see updatableColumns).
+std::string RandomStatements::triggerStep(const Table& table, const std::string& name,
+                                          const char* row) {
+  const Column& column = randomColumn(table);
+  const std::string value = std::string(row) + "." + column.name;
+  switch (below(5)) {
+    case 0:
+      return "SELECT RAISE(IGNORE) WHERE " + rowCondition(table, row) + ";";
+    case 1:
+      return "UPDATE trigger_log SET v = " + value + " WHERE name = '" + name + "';";
+    case 2:
+      return "DELETE FROM trigger_log WHERE v = " + value + ";";
+    default:
+      return "INSERT INTO trigger_log VALUES('" + name + "', " + value + ");";
+  }
+}
+
+std::string RandomStatements::createTrigger(Table& table) {
+  const std::string name = "tr" + std::to_string(nextTriggerNumber_++);
+  table.triggers.push_back(name);
+  const char* const timings[] = {"BEFORE ", "AFTER ", ""};
+  std::string sql = "CREATE TRIGGER " + name + " " + timings[below(3)];
+  const char* row = "new";
+  switch (below(3)) {
+    case 0:
+      sql += "INSERT";
+      break;
+    case 1:
+      sql += "UPDATE";
+      if (chance(40)) sql += " OF " + randomColumn(table).name;
+      row = chance(50) ? "new" : "old";
+      break;
+    default:
+      sql += "DELETE";
+      row = "old";
+      break;
+  }
+  sql += " ON " + table.name + (chance(20) ? " FOR EACH ROW" : "");
+  if (chance(30)) sql += " WHEN " + rowCondition(table, row);
+  sql += " BEGIN ";
+  for (int steps = 1 + below(3); steps > 0; --steps) sql += triggerStep(table, name, row) + " ";
+  return sql + "END;";
 }
 
 std::string RandomStatements::next() {
@@ -317,7 +385,8 @@ std::string RandomStatements::next() {
   if (pick < 32) return insert(table);
   if (pick < 46) return update(table);
   if (pick < 58) return remove(table);
-  if (pick < 88) return select(table);
+  if (pick < 86) return select(table);
+  if (pick < 88) return triggerChange(table);
   if (pick < 92) return indexChange(table);
   if (pick < 95) return transactionControl();
   if (pick < 98) return mistake(table);

@@ -1,7 +1,8 @@
 #pragma once
 
 // Random SQL for the differential test: a random schema, then a stream of statements over
-// it (inserts, updates, deletes, queries, index changes, transactions and a few mistakes)
+// it (inserts, updates, deletes, queries, index and trigger changes, transactions and a few
+// mistakes)
 // with values chosen to reach the engine's corners: NULL, negative numbers, reals, texts with
 // quotes, empty texts, texts of several kilobytes, GBK and UTF-8 bytes, numbers as text.
 
@@ -38,6 +39,7 @@ class RandomStatements {
     std::vector<Column> columns;
     std::vector<std::string> indexes;
     int insertsSinceEmptied = 0;
+    std::vector<std::string> triggers;
   };
 
   int below(int bound) { return static_cast<int>(rng_() % static_cast<uint64_t>(bound)); }
@@ -69,10 +71,15 @@ class RandomStatements {
   std::string transactionControl();
   std::string mistake(Table& table);
   std::string recreate(Table& table);
+  std::string triggerChange(Table& table);
+  std::string createTrigger(Table& table);
+  std::string triggerStep(const Table& table, const std::string& name, const char* row);
+  std::string rowCondition(const Table& table, const char* row);
 
   std::mt19937_64 rng_;
   std::vector<Table> tables_;
   int nextIndexNumber_ = 1;
+  int nextTriggerNumber_ = 1;
   bool inTransaction_ = false;
   int statementsInTransaction_ = 0;
 };

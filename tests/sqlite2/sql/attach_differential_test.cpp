@@ -337,6 +337,32 @@ TEST_F(AttachDifferential, UnqualifiedNamesAndTheReadOnlySchema) {
   expectSameSideFile("other");
 }
 
+// A trigger of the file reads and writes the file alone; a temporary one may write anywhere.
+TEST_F(AttachDifferential, TriggersAndAttachedDatabases) {
+  sameForAll({
+      "attach '@side' as side",
+      "create table log(x)",
+      "create trigger on_side after insert on side.u begin select 1; end",
+      "create trigger reads_side after insert on t begin insert into log select z from side.u; end",
+      "create trigger reads_temp after insert on t when (select count(*) from temp.x) begin end",
+      "create trigger reads_main after insert on t begin insert into log select z from main.u; end",
+      "insert into t values(2, 'fires')",
+      "drop trigger reads_main",
+      "create trigger writes_u after insert on t begin insert into u values(new.a); end",
+      "insert into t values(3, 'fires')",
+      "drop trigger writes_u",
+      "create temp trigger to_side after insert on t begin insert into side.u values(new.b); end",
+      "insert into t values(4, 'to side')",
+      "select * from side.u",
+      "select * from log",
+      "begin",
+      "insert into t values(5, 'rolled back')",
+      "rollback",
+      "select * from side.u",
+  });
+  expectSameSideFile("side");
+}
+
 TEST_F(AttachDifferential, TransactionsOverSeveralFiles) {
   sameForAll({
       "attach '@side' as side",

@@ -281,6 +281,27 @@ TEST_F(DatabaseTest, SchemaCookieMovesOncePerTransactionThatChangesTheSchema) {
   EXPECT_GE(static_cast<int64_t>(metaOf(path_)[1]) - batch[1], 2);
 }
 
+// Another connection sees a trigger made or dropped here by the moved cookie, and runs it as
+// it then stands; a temporary trigger is this connection's alone and leaves the file as it is.
+TEST_F(DatabaseTest, TriggersMoveTheCookieAndReachOtherConnections) {
+  run("create table t(a); create table log(x)");
+  std::unique_ptr<Database> other = open();
+  ASSERT_EQ(runOurs(*other, "insert into t values(0)").code, SQLITE_OK);
+  const int32_t before = metaOf(path_)[1];
+  run("create trigger g after insert on t begin insert into log values(new.a); end");
+  const int32_t made = metaOf(path_)[1];
+  EXPECT_NE(made, before);
+  run("create temp trigger h after insert on t begin insert into log values(-new.a); end");
+  EXPECT_EQ(metaOf(path_)[1], made);
+  ASSERT_EQ(runOurs(*other, "insert into t values(1)").code, SQLITE_OK);
+  run("insert into t values(2)");
+  EXPECT_EQ(column(run("select x from log")), (std::vector<std::string>{"1", "-2", "2"}));
+  run("drop trigger g");
+  EXPECT_NE(metaOf(path_)[1], made);
+  ASSERT_EQ(runOurs(*other, "insert into t values(3)").code, SQLITE_OK);
+  EXPECT_EQ(column(run("select count(*) from log")), std::vector<std::string>{"3"});
+}
+
 TEST_F(DatabaseTest, BusyHandlerIsAskedWhileAnotherConnectionWrites) {
   run("create table t(a)");
   std::unique_ptr<Database> writer = open();
@@ -376,27 +397,27 @@ TEST_F(DatabaseTest, SchemaRowsThatStopTheOpen) {
   }
 }
 
-TEST_F(DatabaseTest, ViewsReadAndTablesWithTriggersAreReadOnly) {
+TEST_F(DatabaseTest, ViewsAreReadOnlyAndTheTriggersOfAFileRun) {
   std::string path = dir_.file("objects.db");
-  writeSchemaRows(
-      path,
-      {
-          {"table", "t", "t", "3", "create table t(a, b)"},
-          {"view", "v", "v", "0", "create view v as select a from t"},
-          {"trigger", "g", "t", "0", "create trigger g after insert on t begin delete from u; end"},
-          {"table", "u", "u", "4", "create table u(a unique on conflict replace)"},
-          {"table", "w", "w", "5", "create table w(a)"},
-      });
+  writeSchemaRows(path,
+                  {
+                      {"table", "t", "t", "3", "create table t(a, b)"},
+                      {"view", "v", "v", "0", "create view v as select a from t"},
+                      {"trigger", "g", "t", "0",
+                       "create trigger g after insert on t begin insert into w values(new.b); end"},
+                      {"table", "u", "u", "4", "create table u(a unique on conflict replace)"},
+                      {"table", "w", "w", "5", "create table w(a)"},
+                  });
   std::unique_ptr<Database> db = Database::open(path);
   EXPECT_EQ(runOurs(*db, "select * from v").code, SQLITE_OK);
   EXPECT_EQ(runOurs(*db, "insert into v values(1)").message,
             "cannot modify v because it is a view");
   EXPECT_EQ(runOurs(*db, "drop table v").message, "use DROP VIEW to delete view v");
   EXPECT_EQ(runOurs(*db, "create table v(a)").message, "table v already exists");
-  EXPECT_EQ(runOurs(*db, "insert into t values(1, 2)").message,
-            "cannot modify t because it has triggers, which this engine does not run");
-  EXPECT_EQ(runOurs(*db, "delete from t").code, SQLITE_ERROR);
-  EXPECT_EQ(runOurs(*db, "select count(*) from t").code, SQLITE_OK);
+  // The trigger (stored before the table it writes to) runs.
+  EXPECT_EQ(runOurs(*db, "insert into t values(1, 2)").code, SQLITE_OK);
+  EXPECT_EQ(column(runOurs(*db, "select a from w")), (std::vector<std::string>{"2"}));
+  EXPECT_EQ(runOurs(*db, "delete from t").code, SQLITE_OK);
   EXPECT_EQ(runOurs(*db, "update u set a = 1").code, SQLITE_OK);
   EXPECT_EQ(runOurs(*db, "insert into w values(1)").code, SQLITE_OK);
   // Dropping the table takes its trigger with it.

@@ -124,10 +124,15 @@ TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
   EXPECT_EQ(parseError("select ?"), "near \"?\": syntax error");
   EXPECT_EQ(parseError("create view v as select from t"), "near \"from\": syntax error");
   EXPECT_EQ(parseError("create view v(a) as select 1"), "near \"(\": syntax error");
-  EXPECT_EQ(parseError("create trigger g after insert on t begin select 1; end"),
-            "near \"trigger\": syntax error");
-  EXPECT_EQ(parseError("create temp trigger g after insert on t begin select 1; end"),
-            "near \"trigger\": syntax error");
+  EXPECT_EQ(parseError("create trigger g after insert on t begin drop table t; end"),
+            "near \"drop\": syntax error");
+  EXPECT_EQ(
+      parseError("create trigger g after insert on t begin insert into main.u values(1); end"),
+      "near \".\": syntax error");
+  EXPECT_EQ(parseError("create trigger g after insert on t when 1 for each row begin end"),
+            "near \"for\": syntax error");
+  EXPECT_EQ(parseError("select raise(ignore, 'x')"), "near \",\": syntax error");
+  EXPECT_EQ(parseError("select raise(abort)"), "near \")\": syntax error");
   EXPECT_EQ(parseError("create table x as select 1"), "near \"as\": syntax error");
   EXPECT_EQ(parseError("vacuum x y"), "near \"y\": syntax error");
   EXPECT_EQ(parseError("explain select 1"), "near \"explain\": syntax error");

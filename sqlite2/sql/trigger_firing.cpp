@@ -1,0 +1,224 @@
+#include "sql/trigger_firing.h"
+
+#include <algorithm>
+
+#include "common/error.h"
+#include "sql/expression.h"
+#include "sql/scalar_functions.h"
+#include "sql/session.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+// RAISE(IGNORE): thrown through the trigger's steps to the firing that catches it. It is no
+// Error, so that nothing on the way mistakes it for a failure.
+struct TriggerIgnored {};
+
+// Keeps a frame on the session's stack for the lifetime of the object.
+class RunningTrigger {
+ public:
+  RunningTrigger(Session& session, const TriggerFrame& frame) : session_(session) {
+    session_.triggerFrames.push_back(&frame);
+  }
+  ~RunningTrigger() { session_.triggerFrames.pop_back(); }
+  RunningTrigger(const RunningTrigger&) = delete;
+  RunningTrigger& operator=(const RunningTrigger&) = delete;
+
+ private:
+  Session& session_;
+};
+
+bool isRunning(const Session& session, const Trigger& trigger) {
+  return std::any_of(session.triggerFrames.begin(), session.triggerFrames.end(),
+                     [&](const TriggerFrame* frame) { return frame->trigger == &trigger; });
+}
+
+// FOR EACH STATEMENT triggers are stored and never fire, as in the reference library (which
+// runs row triggers only).
+bool matchesEvent(const Trigger& trigger, TriggerEvent event,
+                  const std::vector<std::string>& assignedColumns) {
+  if (trigger.event() != event || trigger.definition->forEachStatement) return false;
+  return event != TriggerEvent::Update || trigger.firesOnUpdateOf(assignedColumns);
+}
+
+// A step's rows go nowhere: a SELECT of a trigger runs for what its expressions do (RAISE).
+void runStep(Session& session, const TriggerStep& step) {
+  std::visit(
+      [&](const auto& statement) {
+        using Kind = std::decay_t<decltype(statement)>;
+        if constexpr (std::is_same_v<Kind, Insert>) {
+          runInsert(session, statement);
+        } else if constexpr (std::is_same_v<Kind, Update>) {
+          runUpdate(session, statement);
+        } else if constexpr (std::is_same_v<Kind, Delete>) {
+          runDelete(session, statement);
+        } else if (session.preparingTriggers) {
+          prepareSelect(session, statement);
+        } else {
+          runSelect(session, statement, ResultRowCallback());
+        }
+      },
+      step);
+}
+
+// What the statement that fires a trigger reports stays its own, however the trigger ends:
+// its changes count and its result column names.
+class KeptStatementState {
+ public:
+  explicit KeptStatementState(Session& session)
+      : session_(session), changes_(session.changes), resultNames_(session.resultNames) {}
+  ~KeptStatementState() {
+    session_.changes = changes_;
+    session_.resultNames = std::move(resultNames_);
+  }
+  KeptStatementState(const KeptStatementState&) = delete;
+  KeptStatementState& operator=(const KeptStatementState&) = delete;
+
+ private:
+  Session& session_;
+  int changes_;
+  std::vector<std::string> resultNames_;
+};
+
+// Sets the session's preparing flag for the lifetime of the object.
+class PreparingOnly {
+ public:
+  explicit PreparingOnly(Session& session) : session_(session), before_(session.preparingTriggers) {
+    session_.preparingTriggers = true;
+  }
+  ~PreparingOnly() { session_.preparingTriggers = before_; }
+  PreparingOnly(const PreparingOnly&) = delete;
+  PreparingOnly& operator=(const PreparingOnly&) = delete;
+
+ private:
+  Session& session_;
+  bool before_;
+};
+
+bool whenHolds(Session& session, const CreateTrigger& definition) {
+  if (!definition.when) return true;
+  ExpressionCompiler compiler(nullptr, std::string(), &session);
+  return compiler.compile(*definition.when)->isSatisfied(EvalContext());
+}
+
+SqlValue raise(const FunctionCall& call) {
+  std::string_view action = call.args[0].text();
+  if (action == "ignore") throw TriggerIgnored{};
+  if (action == "rollback") call.session->conflictFailure = ConflictAction::Rollback;
+  if (action == "abort") call.session->conflictFailure = ConflictAction::Abort;
+  if (action == "fail") call.session->conflictFailure = ConflictAction::Fail;
+  throw Error(SQLITE_CONSTRAINT, std::string(call.args[1].text()));
+}
+
+constexpr ScalarFunction kRaise = {"raise", 2, 2, FunctionType::Numeric, raise};
+
+}  // namespace
+
+RowTriggers::RowTriggers(Session& session, const Table& table, TriggerEvent event,
+                         ConflictAction conflict, const std::vector<std::string>& assignedColumns)
+    : session_(session),
+      event_(event),
+      rowShape_(&table),
+      conflict_(effectiveConflict(session, conflict)) {
+  // Only a running trigger itself is left out. (The reference library leaves out all of a
+  // table's triggers while the table's newest trigger runs, whatever its event: whether a
+  // trigger fires would then depend on the order unrelated triggers were made in.)
+  for (const std::shared_ptr<Trigger>& trigger : table.triggers) {
+    if (matchesEvent(*trigger, event, assignedColumns) && !isRunning(session, *trigger)) {
+      triggers_.push_back(trigger.get());
+    }
+  }
+}
+
+bool RowTriggers::any(TriggerTiming timing) const {
+  return std::any_of(triggers_.begin(), triggers_.end(),
+                     [&](const Trigger* trigger) { return trigger->timing() == timing; });
+}
+
+void RowTriggers::prepare() {
+  PreparingOnly preparing(session_);
+  KeptStatementState kept(session_);
+  TriggerRow placeholder{std::vector<Value>(rowShape_->columns.size()), -1};
+  const TriggerRow* oldRow = event_ == TriggerEvent::Insert ? nullptr : &placeholder;
+  const TriggerRow* newRow = event_ == TriggerEvent::Delete ? nullptr : &placeholder;
+  for (const Trigger* trigger : triggers_) {
+    TriggerFrame frame{trigger, rowShape_, oldRow, newRow, conflict_};
+    RunningTrigger running(session_, frame);
+    const CreateTrigger& definition = *trigger->definition;
+    if (definition.when) {
+      ExpressionCompiler(nullptr, std::string(), &session_).compile(*definition.when);
+    }
+    for (const TriggerStep& step : definition.steps) runStep(session_, step);
+  }
+}
+
+bool RowTriggers::fire(TriggerTiming timing, const TriggerRow* oldRow, const TriggerRow* newRow) {
+  for (const Trigger* trigger : triggers_) {
+    if (trigger->timing() == timing && !fireOne(*trigger, oldRow, newRow)) return false;
+  }
+  return true;
+}
+
+// What a trigger's steps change is not counted as the statement's changes, and the row
+// number of the last row they inserted is forgotten again, as in the reference library;
+// but a RAISE (and a failure) leaves that number in place, as there.
+bool RowTriggers::fireOne(const Trigger& trigger, const TriggerRow* oldRow,
+                          const TriggerRow* newRow) {
+  const int lastInsertRowid = session_.lastInsertRowid;
+  KeptStatementState kept(session_);
+  TriggerFrame frame{&trigger, rowShape_, oldRow, newRow, conflict_};
+  RunningTrigger running(session_, frame);
+  try {
+    if (whenHolds(session_, *trigger.definition)) {
+      for (const TriggerStep& step : trigger.definition->steps) runStep(session_, step);
+    }
+  } catch (const TriggerIgnored&) {
+    return false;
+  }
+  session_.lastInsertRowid = lastInsertRowid;
+  return true;
+}
+
+ConflictAction effectiveConflict(const Session& session, ConflictAction own) {
+  if (session.triggerFrames.empty()) return own;
+  ConflictAction inherited = session.triggerFrames.back()->conflict;
+  return inherited != ConflictAction::Default ? inherited : own;
+}
+
+bool insideFileTrigger(const Session& session) {
+  return !session.triggerFrames.empty() && !session.triggerFrames.back()->trigger->temporary;
+}
+
+std::optional<TriggerValue> triggerRowValue(const Session& session, std::string_view qualifier,
+                                            std::string_view column) {
+  if (session.triggerFrames.empty()) return std::nullopt;
+  const TriggerFrame& frame = *session.triggerFrames.back();
+  const TriggerRow* row = nullptr;
+  if (sameName(qualifier, "new")) row = frame.newRow;
+  if (sameName(qualifier, "old")) row = frame.oldRow;
+  if (!row) return std::nullopt;
+  const Table& table = *frame.table;
+  int position = table.findColumn(column);
+  if (position < 0 && !isRowNumberName(column)) return std::nullopt;
+  TriggerValue found;
+  if (position < 0 || position == table.rowNumberColumn) {
+    found.value = SqlValue::integer(row->rowNumber);
+    return found;
+  }
+  const Value& value = row->values[static_cast<size_t>(position)];
+  found.value = value ? SqlValue::ownedText(*value) : SqlValue::null();
+  found.text = table.isView || table.columns[static_cast<size_t>(position)].text;
+  return found;
+}
+
+const ScalarFunction& raiseFunction(const Session* session) {
+  // Outside a trigger the reference library loops without end; here it is refused.
+  if (!session || session->triggerFrames.empty()) {
+    throw Error(SQLITE_ERROR, "RAISE() may only be used within a trigger-program");
+  }
+  return kRaise;
+}
+
+}  // namespace sqlite2

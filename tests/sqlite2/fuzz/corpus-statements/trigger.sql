@@ -1,0 +1,11 @@
+create table log(x, y);
+create trigger tb before insert on tb_type_list when new.parentid > 0 begin insert into log values(new.ItemText, new.rowid); select raise(ignore) where new.ItemText = 'skip'; end;
+create trigger ta after update of ItemText on tb_type_list for each row begin update log set y = old.id where x = new.ItemText; end;
+create temp trigger td after delete on tb_item_list begin delete from log where x = old.ItemText; select raise(abort, 'no') where old.parentid = 2; end;
+create view v as select id, ItemText from tb_type_list;
+create trigger vi instead of insert on v begin insert into tb_type_list(parentid, ItemText) values(7, new.ItemText); end;
+insert into v values(9, 'through the view');
+insert into tb_type_list(parentid, ItemText) values(1, 'skip');
+update tb_type_list set ItemText = 'x';
+delete from tb_item_list;
+drop trigger ta;
