@@ -1,6 +1,7 @@
 #include "btree/cursor_core.h"
 
 #include <cstring>
+#include <optional>
 
 #include "common/error.h"
 #include "common/invariant.h"
@@ -17,6 +18,25 @@ constexpr size_t kTypicalTreeDepth = 8;
 
 PageNumber childAt(const NodePage& node, const uint8_t* page, size_t slot, ByteOrder order) {
   return slot < node.count ? order.u32(page + node.offsets[slot]) : node.rightChild;
+}
+
+// Keys of four bytes (those of tables) compare as one big-endian number, which orders as
+// their bytes do; a seek compares a dozen of them. A key that short always lies whole on the
+// cell's page.
+constexpr size_t kWordKeySize = 4;
+
+uint32_t keyWord(const uint8_t* bytes) {
+  return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 |
+         uint32_t{bytes[3]};
+}
+
+std::optional<uint32_t> keyWord(std::string_view key) {
+  if (key.size() != kWordKeySize) return std::nullopt;
+  return keyWord(reinterpret_cast<const uint8_t*>(key.data()));
+}
+
+int compareWords(uint32_t a, uint32_t b) {
+  return a < b ? -1 : (a > b ? 1 : 0);
 }
 
 }  // namespace
@@ -116,6 +136,7 @@ bool CursorCore::stepBackward() {
 
 int CursorCore::seekPath(std::string_view key) {
   moveToRoot();
+  const std::optional<uint32_t> wantedWord = keyWord(key);
   while (true) {
     const NodePage& node = nodeAt(path_.size() - 1);
     ByteOrder order = node.order;
@@ -126,7 +147,10 @@ int CursorCore::seekPath(std::string_view key) {
     while (low < high) {
       size_t middle = (low + high) / 2;
       const uint8_t* cell = page + node.offsets[middle];
-      int cmp = storage_.compareKey(cell, decodeCell(cell, order), key, 0);
+      const CellInfo info = decodeCell(cell, order);
+      int cmp = wantedWord && info.keySize == kWordKeySize
+                    ? compareWords(keyWord(cell + kCellHeaderSize), *wantedWord)
+                    : storage_.compareKey(cell, info, key, 0);
       if (cmp == 0) {
         path_.back().index = static_cast<int>(middle);
         return 0;
@@ -257,9 +281,12 @@ int CursorCore::seek(std::string_view key) {
   walkDescents_ = 0;
   // Keys sought one after another in ascending order (rows appended) need no descent.
   int result = onLastEntry() && compareKey(key, 0) < 0 ? -1 : seekPath(key);
-  landing_ = Landing::SoughtKey;
-  landingKey_.assign(key);
-  landingResult_ = result;
+  // Only an insert reads the landing, and a cursor that cannot insert need not keep its key.
+  if (writable_) {
+    landing_ = Landing::SoughtKey;
+    landingKey_.assign(key);
+    landingResult_ = result;
+  }
   bool empty = nodeAt(path_.size() - 1).count == 0;
   mode_ = empty ? Mode::Unset : Mode::OnEntry;
   ENGINE_INVARIANT(pathIsSound());
