@@ -377,6 +377,7 @@ CompiledExpr::Truth CompiledExpr::likeTruth(const EvalContext& context) const {
   SqlValue textScratch, patternScratch;
   std::optional<std::string_view> text = left_->textOf(context, textScratch);
   if (!text) return Truth::Unknown;
+  if (likePattern_) return negatedIf(negated_, likePattern_->matches(*text));
   std::optional<std::string_view> pattern = right_->textOf(context, patternScratch);
   if (!pattern) return Truth::Unknown;
   bool matched =
@@ -731,6 +732,11 @@ CompiledExprPtr ExpressionCompiler::compileLike(const Expr& expr) {
   node->negated_ = expr.negated;
   node->left_ = compile(*expr.left);
   node->right_ = compile(*expr.right);
+  const CompiledExpr& pattern = *node->right_;
+  if (expr.op == TokenType::Like && pattern.op_ == CompiledExpr::Op::Constant &&
+      !pattern.constant_.isNull()) {
+    node->likePattern_ = std::make_unique<LikePattern>(pattern.constant_.text());
+  }
   return node;
 }
 

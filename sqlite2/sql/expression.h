@@ -13,6 +13,7 @@
 #include "sql/ast.h"
 #include "sql/comparison.h"
 #include "sql/partial_record.h"
+#include "sql/pattern_match.h"
 #include "sql/schema.h"
 #include "sql/sql_value.h"
 
@@ -121,8 +122,9 @@ class CompiledExpr {
   std::unique_ptr<CompiledExpr> left_, right_;
   std::vector<std::unique_ptr<CompiledExpr>> operands_;
   const ScalarFunction* function_ = nullptr;
-  Session* session_ = nullptr;        // for functions that read the connection
-  std::vector<std::string> inTexts_;  // InList: the values, sorted
+  Session* session_ = nullptr;                // for functions that read the connection
+  std::vector<std::string> inTexts_;          // InList: the values, sorted
+  std::unique_ptr<LikePattern> likePattern_;  // Like: the pattern, when it is a constant
 };
 using CompiledExprPtr = std::unique_ptr<CompiledExpr>;
 
