@@ -20,19 +20,9 @@ PageNumber childAt(const NodePage& node, const uint8_t* page, size_t slot, ByteO
   return slot < node.count ? order.u32(page + node.offsets[slot]) : node.rightChild;
 }
 
-// Keys of four bytes (those of tables) compare as one big-endian number, which orders as
-// their bytes do; a seek compares a dozen of them. A key that short always lies whole on the
-// cell's page.
-constexpr size_t kWordKeySize = 4;
-
-uint32_t keyWord(const uint8_t* bytes) {
-  return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 |
-         uint32_t{bytes[3]};
-}
-
-std::optional<uint32_t> keyWord(std::string_view key) {
+std::optional<uint32_t> wantedWordKey(std::string_view key) {
   if (key.size() != kWordKeySize) return std::nullopt;
-  return keyWord(reinterpret_cast<const uint8_t*>(key.data()));
+  return wordKeyOf(reinterpret_cast<const uint8_t*>(key.data()));
 }
 
 int compareWords(uint32_t a, uint32_t b) {
@@ -57,7 +47,14 @@ const NodePage& CursorCore::nodeAt(size_t level) {
   return storage_.node(path_[level].ref);
 }
 
+// A path that starts at the root keeps that level: a lookup after a lookup then takes no
+// new reference to the root page.
 void CursorCore::moveToRoot() {
+  if (!path_.empty() && path_[0].ref.number() == root_) {
+    path_.resize(1);
+    path_[0].index = 0;
+    return;
+  }
   path_.clear();
   path_.push_back({rootRef_, 0});
 }
@@ -136,21 +133,24 @@ bool CursorCore::stepBackward() {
 
 int CursorCore::seekPath(std::string_view key) {
   moveToRoot();
-  const std::optional<uint32_t> wantedWord = keyWord(key);
+  const std::optional<uint32_t> wantedWord = wantedWordKey(key);
   while (true) {
     const NodePage& node = nodeAt(path_.size() - 1);
     ByteOrder order = node.order;
     const uint8_t* page = path_.back().ref.data();
+    const uint32_t* wordKeys = wantedWord ? node.wordKeys(page) : nullptr;
     // The first cell whose key is not below the wanted one.
     size_t low = 0;
     size_t high = node.count;
     while (low < high) {
       size_t middle = (low + high) / 2;
-      const uint8_t* cell = page + node.offsets[middle];
-      const CellInfo info = decodeCell(cell, order);
-      int cmp = wantedWord && info.keySize == kWordKeySize
-                    ? compareWords(keyWord(cell + kCellHeaderSize), *wantedWord)
-                    : storage_.compareKey(cell, info, key, 0);
+      int cmp;
+      if (wordKeys) {
+        cmp = compareWords(wordKeys[middle], *wantedWord);
+      } else {
+        const uint8_t* cell = page + node.offsets[middle];
+        cmp = storage_.compareKey(cell, decodeCell(cell, order), key, 0);
+      }
       if (cmp == 0) {
         path_.back().index = static_cast<int>(middle);
         return 0;
@@ -329,6 +329,9 @@ std::string CursorCore::key() {
   requireEntry();
   CellInfo info;
   const uint8_t* cell = currentCell(info);
+  if (info.keySize <= info.localSize()) {
+    return std::string(reinterpret_cast<const char*>(cell) + kCellHeaderSize, info.keySize);
+  }
   std::string out(info.keySize, '\0');
   storage_.readPayload(cell, info, 0, out.size(), out.data());
   return out;

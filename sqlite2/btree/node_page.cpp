@@ -109,6 +109,21 @@ std::unique_ptr<NodePage> NodePage::parse(const uint8_t* page, ByteOrder order) 
   return node;
 }
 
+const uint32_t* NodePage::wordKeys(const uint8_t* page) const {
+  if (wordKeysState_ == WordKeys::Unknown) {
+    wordKeysState_ = WordKeys::Known;
+    for (size_t i = 0; i < count; ++i) {
+      const uint8_t* cell = page + offsets[i];
+      if (decodeCell(cell, order).keySize != kWordKeySize) {
+        wordKeysState_ = WordKeys::None;
+        break;
+      }
+      wordKeys_[i] = wordKeyOf(cell + kCellHeaderSize);
+    }
+  }
+  return wordKeysState_ == WordKeys::Known ? wordKeys_ : nullptr;
+}
+
 RawCell copyCell(const uint8_t* page, uint16_t offset, ByteOrder order) {
   RawCell cell;
   cell.size = static_cast<uint16_t>(cellSize(decodeCell(page + offset, order).payloadSize()));
@@ -233,6 +248,7 @@ bool insertInPlace(uint8_t* page, NodePage& node, size_t index, const RawCell& c
   node.offsets[index] = static_cast<uint16_t>(offset);
   node.sizes[index] = cell.size;
   ++node.count;
+  node.forgetWordKeys();
   node.usedBytes = static_cast<uint16_t>(node.usedBytes + cell.size);
   return true;
 }

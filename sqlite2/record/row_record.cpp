@@ -106,11 +106,14 @@ RecordView::RecordView(std::string_view record) : record_(record) {
   fieldCount_ = headerBytes / width_ - 1;
 }
 
+// The header was checked when the view was made; only the column's own offsets are left.
 std::optional<std::string_view> RecordView::field(size_t column) const {
   if (record_.empty()) return std::nullopt;
   if (column >= fieldCount_) corrupt();
-  FieldLocation location = locateField(record_, record_.size(), column);
-  return fieldValue(record_.substr(location.offset, location.size));
+  const size_t start = readOffset(record_.data() + column * width_, width_);
+  const size_t end = readOffset(record_.data() + (column + 1) * width_, width_);
+  if (start < (fieldCount_ + 1) * width_ || start > end || end > record_.size()) corrupt();
+  return fieldValue(record_.substr(start, end - start));
 }
 
 std::vector<Value> RecordView::values() const {
