@@ -357,13 +357,14 @@ void CursorCore::readData(std::string& out) {
 
 // The page load checked that every cell, payload included when it has no overflow, lies
 // inside its page.
-bool CursorCore::localData(std::string_view& out, PageRef& page) {
+bool CursorCore::localData(std::string_view& out, PageRef& page, std::string_view* key) {
   requireEntry();
   CellInfo info;
   const uint8_t* cell = currentCell(info);
   if (info.overflows()) return false;
-  out = std::string_view(reinterpret_cast<const char*>(cell) + kCellHeaderSize + info.keySize,
-                         info.dataSize);
+  const char* payload = reinterpret_cast<const char*>(cell) + kCellHeaderSize;
+  out = std::string_view(payload + info.keySize, info.dataSize);
+  if (key) *key = std::string_view(payload, info.keySize);
   if (!page || page.number() != path_.back().ref.number()) page = path_.back().ref;
   return true;
 }

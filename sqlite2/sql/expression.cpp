@@ -238,7 +238,12 @@ std::optional<std::string_view> CompiledExpr::textOf(const EvalContext& context,
                                                      SqlValue& scratch) const {
   if (op_ == Op::Column) return columnValue(context);
   const SqlValue* value = &constant_;
-  if (op_ != Op::Constant) {
+  if (op_ == Op::Aggregate || op_ == Op::Captured) {
+    // Read where they are kept, as a group's many uses (HAVING, results) would copy them.
+    const SqlValue* kept = op_ == Op::Aggregate ? context.aggregates : context.captured;
+    if (!kept) return std::nullopt;
+    value = &kept[column_];
+  } else if (op_ != Op::Constant) {
     scratch = evaluate(context);
     value = &scratch;
   }

@@ -681,8 +681,9 @@ std::vector<OutputValue> SelectQuery::outputRow(const EvalContext& context) cons
   std::vector<OutputValue> row;
   row.reserve(columns_.size());
   for (const CompiledExprPtr& column : columns_) {
-    SqlValue value = column->evaluate(context);
-    row.push_back(value.isNull() ? OutputValue() : OutputValue(std::string(value.text())));
+    SqlValue scratch;
+    std::optional<std::string_view> text = column->textOf(context, scratch);
+    row.push_back(text ? OutputValue(std::string(*text)) : OutputValue());
   }
   return row;
 }
