@@ -119,9 +119,10 @@ bool RowScanner::nextCandidate() {
 bool RowScanner::start() {
   switch (plan_.kind) {
     case AccessPlan::Kind::RowNumberEquals: {
-      SqlValue value = plan_.rowNumberValue->evaluate(*outer_);
-      if (value.isNull()) return false;
-      std::optional<int32_t> rowNumber = exactRowNumber(value.text());
+      SqlValue scratch;
+      std::optional<std::string_view> value = plan_.rowNumberValue->textOf(*outer_, scratch);
+      if (!value) return false;
+      std::optional<int32_t> rowNumber = exactRowNumber(*value);
       return rowNumber && loadRow(*rowNumber);
     }
     case AccessPlan::Kind::IndexScan: {
