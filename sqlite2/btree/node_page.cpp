@@ -110,18 +110,25 @@ std::unique_ptr<NodePage> NodePage::parse(const uint8_t* page, ByteOrder order) 
 }
 
 const uint32_t* NodePage::wordKeys(const uint8_t* page) const {
-  if (wordKeysState_ == WordKeys::Unknown) {
-    wordKeysState_ = WordKeys::Known;
-    for (size_t i = 0; i < count; ++i) {
-      const uint8_t* cell = page + offsets[i];
-      if (decodeCell(cell, order).keySize != kWordKeySize) {
-        wordKeysState_ = WordKeys::None;
-        break;
-      }
-      wordKeys_[i] = wordKeyOf(cell + kCellHeaderSize);
+  if (wordKeys_) return wordKeys_.get();
+  if (noWordKeys_ || ++seeks_ < kSeeksBeforeWordKeys) return nullptr;
+  std::unique_ptr<uint32_t[]> keys(new uint32_t[kMaxCellsPerPage]);
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t* cell = page + offsets[i];
+    if (decodeCell(cell, order).keySize != kWordKeySize) {
+      noWordKeys_ = true;
+      return nullptr;
     }
+    keys[i] = wordKeyOf(cell + kCellHeaderSize);
   }
-  return wordKeysState_ == WordKeys::Known ? wordKeys_ : nullptr;
+  wordKeys_ = std::move(keys);
+  return wordKeys_.get();
+}
+
+void NodePage::forgetWordKeys() {
+  wordKeys_.reset();
+  noWordKeys_ = false;
+  seeks_ = 0;
 }
 
 RawCell copyCell(const uint8_t* page, uint16_t offset, ByteOrder order) {
