@@ -25,8 +25,17 @@ std::optional<uint32_t> wantedWordKey(std::string_view key) {
   return wordKeyOf(reinterpret_cast<const uint8_t*>(key.data()));
 }
 
-int compareWords(uint32_t a, uint32_t b) {
-  return a < b ? -1 : (a > b ? 1 : 0);
+// The first of the sorted keys not below the wanted one. Each step halves the range with a
+// conditional move rather than a branch, which a seek's random keys would mispredict.
+size_t lowerBound(const uint32_t* keys, size_t count, uint32_t wanted) {
+  if (count == 0) return 0;
+  const uint32_t* base = keys;
+  while (count > 1) {
+    const size_t half = count / 2;
+    base = base[half] < wanted ? base + half : base;
+    count -= half;
+  }
+  return static_cast<size_t>(base - keys) + (*base < wanted ? 1 : 0);
 }
 
 }  // namespace
@@ -140,26 +149,17 @@ int CursorCore::seekPath(std::string_view key) {
     const uint8_t* page = path_.back().ref.data();
     const uint32_t* wordKeys = wantedWord ? node.wordKeys(page) : nullptr;
     // The first cell whose key is not below the wanted one.
-    size_t low = 0;
-    size_t high = node.count;
-    while (low < high) {
-      size_t middle = (low + high) / 2;
-      int cmp;
-      if (wordKeys) {
-        cmp = compareWords(wordKeys[middle], *wantedWord);
-      } else {
-        const uint8_t* cell = page + node.offsets[middle];
-        cmp = storage_.compareKey(cell, decodeCell(cell, order), key, 0);
-      }
-      if (cmp == 0) {
-        path_.back().index = static_cast<int>(middle);
-        return 0;
-      }
-      if (cmp < 0) {
-        low = middle + 1;
-      } else {
-        high = middle;
-      }
+    size_t low;
+    bool found;
+    if (wordKeys) {
+      low = lowerBound(wordKeys, node.count, *wantedWord);
+      found = low < node.count && wordKeys[low] == *wantedWord;
+    } else {
+      found = searchCells(node, page, key, low);
+    }
+    if (found) {
+      path_.back().index = static_cast<int>(low);
+      return 0;
     }
     if (node.isLeaf()) {
       if (low < node.count) {
@@ -172,6 +172,29 @@ int CursorCore::seekPath(std::string_view key) {
     path_.back().index = static_cast<int>(low);
     descend(childAt(node, page, low, order));
   }
+}
+
+// Binary search of the page's cells for the key: true when a cell's key is equal (at low);
+// otherwise low is the first cell whose key is above it.
+bool CursorCore::searchCells(const NodePage& node, const uint8_t* page, std::string_view key,
+                             size_t& low) {
+  low = 0;
+  size_t high = node.count;
+  while (low < high) {
+    size_t middle = (low + high) / 2;
+    const uint8_t* cell = page + node.offsets[middle];
+    int cmp = storage_.compareKey(cell, decodeCell(cell, node.order), key, 0);
+    if (cmp == 0) {
+      low = middle;
+      return true;
+    }
+    if (cmp < 0) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return false;
 }
 
 // On an entry, the path leads from the root down to it: each level's slot leads to the next

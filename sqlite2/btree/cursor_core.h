@@ -59,6 +59,7 @@ class CursorCore {
   bool stepForward();
   bool stepBackward();
   int seekPath(std::string_view key);
+  bool searchCells(const NodePage& node, const uint8_t* page, std::string_view key, size_t& low);
   int insertionPoint(std::string_view key);
   bool onRightEdge();
   bool onLastEntry();
