@@ -130,6 +130,15 @@ std::optional<std::string_view> CompiledExpr::columnValue(const EvalContext& con
   return std::nullopt;
 }
 
+const char* CompiledExpr::columnText(const EvalContext& context) const {
+  const EvalContext& row = context.sources ? *context.sources[source_] : context;
+  if (!row.values && row.record) return row.record->fieldText(static_cast<size_t>(column_));
+  // A sub-select's value is a whole string, and a leading column's field ends with its
+  // terminator inside the bytes read.
+  std::optional<std::string_view> value = columnValue(context);
+  return value ? value->data() : nullptr;
+}
+
 uint64_t CompiledExpr::columnSourcesRead() const {
   uint64_t read = op_ == Op::Column ? uint64_t{1} << source_ : 0;
   forEachOperand([&](const CompiledExpr& operand) { read |= operand.columnSourcesRead(); });

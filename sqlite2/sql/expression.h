@@ -95,6 +95,8 @@ class CompiledExpr {
   std::optional<std::string_view> textOf(const EvalContext& context, SqlValue& scratch) const;
   // For a Column: the row's field as stored (nullopt for NULL), without making a value.
   std::optional<std::string_view> columnValue(const EvalContext& context) const;
+  // The same as a C string that lasts as long as the row (null for NULL).
+  const char* columnText(const EvalContext& context) const;
 
  private:
   friend class ExpressionCompiler;

@@ -752,8 +752,7 @@ bool SelectQuery::emitCurrent(const EvalContext& context) {
     const CompiledExpr& column = *columns_[i];
     if (column.op() == CompiledExpr::Op::Column) {
       // A stored field ends with its terminator inside the row, which outlives the call.
-      std::optional<std::string_view> field = column.columnValue(context);
-      rowValues_[i] = field ? field->data() : nullptr;
+      rowValues_[i] = column.columnText(context);
       continue;
     }
     SqlValue value = column.evaluate(context);
