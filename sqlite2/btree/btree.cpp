@@ -176,8 +176,8 @@ std::string Cursor::data(size_t offset, size_t length) {
 void Cursor::readData(std::string& out) {
   state_->core.readData(out);
 }
-bool Cursor::localData(std::string_view& out, PageRef& page) {
-  return state_->core.localData(out, page);
+bool Cursor::localData(std::string_view& out, PageRef& page, std::string_view* key) {
+  return state_->core.localData(out, page, key);
 }
 int Cursor::compareKey(std::string_view key, size_t ignoreTail) {
   return state_->core.compareKey(key, ignoreTail);

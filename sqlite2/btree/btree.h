@@ -118,8 +118,9 @@ class Cursor {
   // The data where it lies on its page, when the whole entry is held there (no overflow
   // pages): false otherwise. `page` is set to hold that page, which keeps the view good while
   // it is held and the tree is not changed, even after the cursor has moved on or let go of
-  // its place (as it does when a statement is rolled back).
-  bool localData(std::string_view& out, PageRef& page);
+  // its place (as it does when a statement is rolled back). `key`, when given, is set to the
+  // entry's key on that page alike.
+  bool localData(std::string_view& out, PageRef& page, std::string_view* key = nullptr);
   // memcmp-order comparison of the entry's key, without its last ignoreTail bytes, with key.
   int compareKey(std::string_view key, size_t ignoreTail = 0);
 

@@ -1,6 +1,7 @@
 #include "btree/cursor_core.h"
 
 #include <cstring>
+#include <optional>
 
 #include "common/error.h"
 #include "common/invariant.h"
@@ -17,6 +18,30 @@ constexpr size_t kTypicalTreeDepth = 8;
 
 PageNumber childAt(const NodePage& node, const uint8_t* page, size_t slot, ByteOrder order) {
   return slot < node.count ? order.u32(page + node.offsets[slot]) : node.rightChild;
+}
+
+std::optional<uint32_t> wantedWordKey(std::string_view key) {
+  if (key.size() != kWordKeySize) return std::nullopt;
+  return wordKeyOf(reinterpret_cast<const uint8_t*>(key.data()));
+}
+
+// The first of the sorted keys not below the wanted one. Each step halves the range with a
+// conditional move rather than a branch, which a seek's random keys would mispredict.
+size_t lowerBound(const uint32_t* keys, size_t count, uint32_t wanted) {
+  if (count == 0) return 0;
+#if defined(__GNUC__) || defined(__clang__)
+  // Each step's read waits for the one before; asking for the whole array first overlaps the
+  // cache misses instead.
+  constexpr size_t kKeysPerLine = 64 / sizeof(uint32_t);
+  for (size_t at = 0; at < count; at += kKeysPerLine) __builtin_prefetch(keys + at);
+#endif
+  const uint32_t* base = keys;
+  while (count > 1) {
+    const size_t half = count / 2;
+    base = base[half] < wanted ? base + half : base;
+    count -= half;
+  }
+  return static_cast<size_t>(base - keys) + (*base < wanted ? 1 : 0);
 }
 
 }  // namespace
@@ -37,7 +62,14 @@ const NodePage& CursorCore::nodeAt(size_t level) {
   return storage_.node(path_[level].ref);
 }
 
+// A path that starts at the root keeps that level: a lookup after a lookup then takes no
+// new reference to the root page.
 void CursorCore::moveToRoot() {
+  if (!path_.empty() && path_[0].ref.number() == root_) {
+    path_.resize(1);
+    path_[0].index = 0;
+    return;
+  }
   path_.clear();
   path_.push_back({rootRef_, 0});
 }
@@ -116,26 +148,24 @@ bool CursorCore::stepBackward() {
 
 int CursorCore::seekPath(std::string_view key) {
   moveToRoot();
+  const std::optional<uint32_t> wantedWord = wantedWordKey(key);
   while (true) {
     const NodePage& node = nodeAt(path_.size() - 1);
     ByteOrder order = node.order;
     const uint8_t* page = path_.back().ref.data();
+    const uint32_t* wordKeys = wantedWord ? node.wordKeys(page) : nullptr;
     // The first cell whose key is not below the wanted one.
-    size_t low = 0;
-    size_t high = node.count;
-    while (low < high) {
-      size_t middle = (low + high) / 2;
-      const uint8_t* cell = page + node.offsets[middle];
-      int cmp = storage_.compareKey(cell, decodeCell(cell, order), key, 0);
-      if (cmp == 0) {
-        path_.back().index = static_cast<int>(middle);
-        return 0;
-      }
-      if (cmp < 0) {
-        low = middle + 1;
-      } else {
-        high = middle;
-      }
+    size_t low;
+    bool found;
+    if (wordKeys) {
+      low = lowerBound(wordKeys, node.count, *wantedWord);
+      found = low < node.count && wordKeys[low] == *wantedWord;
+    } else {
+      found = searchCells(node, page, key, low);
+    }
+    if (found) {
+      path_.back().index = static_cast<int>(low);
+      return 0;
     }
     if (node.isLeaf()) {
       if (low < node.count) {
@@ -148,6 +178,29 @@ int CursorCore::seekPath(std::string_view key) {
     path_.back().index = static_cast<int>(low);
     descend(childAt(node, page, low, order));
   }
+}
+
+// Binary search of the page's cells for the key: true when a cell's key is equal (at low);
+// otherwise low is the first cell whose key is above it.
+bool CursorCore::searchCells(const NodePage& node, const uint8_t* page, std::string_view key,
+                             size_t& low) {
+  low = 0;
+  size_t high = node.count;
+  while (low < high) {
+    size_t middle = (low + high) / 2;
+    const uint8_t* cell = page + node.offsets[middle];
+    int cmp = storage_.compareKey(cell, decodeCell(cell, node.order), key, 0);
+    if (cmp == 0) {
+      low = middle;
+      return true;
+    }
+    if (cmp < 0) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return false;
 }
 
 // On an entry, the path leads from the root down to it: each level's slot leads to the next
@@ -257,9 +310,12 @@ int CursorCore::seek(std::string_view key) {
   walkDescents_ = 0;
   // Keys sought one after another in ascending order (rows appended) need no descent.
   int result = onLastEntry() && compareKey(key, 0) < 0 ? -1 : seekPath(key);
-  landing_ = Landing::SoughtKey;
-  landingKey_.assign(key);
-  landingResult_ = result;
+  // Only an insert reads the landing, and a cursor that cannot insert need not keep its key.
+  if (writable_) {
+    landing_ = Landing::SoughtKey;
+    landingKey_.assign(key);
+    landingResult_ = result;
+  }
   bool empty = nodeAt(path_.size() - 1).count == 0;
   mode_ = empty ? Mode::Unset : Mode::OnEntry;
   ENGINE_INVARIANT(pathIsSound());
@@ -302,6 +358,9 @@ std::string CursorCore::key() {
   requireEntry();
   CellInfo info;
   const uint8_t* cell = currentCell(info);
+  if (info.keySize <= info.localSize()) {
+    return std::string(reinterpret_cast<const char*>(cell) + kCellHeaderSize, info.keySize);
+  }
   std::string out(info.keySize, '\0');
   storage_.readPayload(cell, info, 0, out.size(), out.data());
   return out;
@@ -327,13 +386,14 @@ void CursorCore::readData(std::string& out) {
 
 // The page load checked that every cell, payload included when it has no overflow, lies
 // inside its page.
-bool CursorCore::localData(std::string_view& out, PageRef& page) {
+bool CursorCore::localData(std::string_view& out, PageRef& page, std::string_view* key) {
   requireEntry();
   CellInfo info;
   const uint8_t* cell = currentCell(info);
   if (info.overflows()) return false;
-  out = std::string_view(reinterpret_cast<const char*>(cell) + kCellHeaderSize + info.keySize,
-                         info.dataSize);
+  const char* payload = reinterpret_cast<const char*>(cell) + kCellHeaderSize;
+  out = std::string_view(payload + info.keySize, info.dataSize);
+  if (key) *key = std::string_view(payload, info.keySize);
   if (!page || page.number() != path_.back().ref.number()) page = path_.back().ref;
   return true;
 }

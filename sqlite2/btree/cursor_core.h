@@ -31,7 +31,7 @@ class CursorCore {
   size_t dataSize();
   std::string data(size_t offset, size_t length);
   void readData(std::string& out);
-  bool localData(std::string_view& out, PageRef& page);
+  bool localData(std::string_view& out, PageRef& page, std::string_view* key = nullptr);
   int compareKey(std::string_view key, size_t ignoreTail);
 
   void insert(std::string_view key, std::string_view data);
@@ -59,6 +59,7 @@ class CursorCore {
   bool stepForward();
   bool stepBackward();
   int seekPath(std::string_view key);
+  bool searchCells(const NodePage& node, const uint8_t* page, std::string_view key, size_t& low);
   int insertionPoint(std::string_view key);
   bool onRightEdge();
   bool onLastEntry();

@@ -109,6 +109,28 @@ std::unique_ptr<NodePage> NodePage::parse(const uint8_t* page, ByteOrder order) 
   return node;
 }
 
+const uint32_t* NodePage::wordKeys(const uint8_t* page) const {
+  if (wordKeys_) return wordKeys_.get();
+  if (noWordKeys_ || ++seeks_ < kSeeksBeforeWordKeys) return nullptr;
+  std::unique_ptr<uint32_t[]> keys(new uint32_t[kMaxCellsPerPage]);
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t* cell = page + offsets[i];
+    if (decodeCell(cell, order).keySize != kWordKeySize) {
+      noWordKeys_ = true;
+      return nullptr;
+    }
+    keys[i] = wordKeyOf(cell + kCellHeaderSize);
+  }
+  wordKeys_ = std::move(keys);
+  return wordKeys_.get();
+}
+
+void NodePage::forgetWordKeys() {
+  wordKeys_.reset();
+  noWordKeys_ = false;
+  seeks_ = 0;
+}
+
 RawCell copyCell(const uint8_t* page, uint16_t offset, ByteOrder order) {
   RawCell cell;
   cell.size = static_cast<uint16_t>(cellSize(decodeCell(page + offset, order).payloadSize()));
@@ -233,6 +255,7 @@ bool insertInPlace(uint8_t* page, NodePage& node, size_t index, const RawCell& c
   node.offsets[index] = static_cast<uint16_t>(offset);
   node.sizes[index] = cell.size;
   ++node.count;
+  node.forgetWordKeys();
   node.usedBytes = static_cast<uint16_t>(node.usedBytes + cell.size);
   return true;
 }

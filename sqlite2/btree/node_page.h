@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "btree/byte_order.h"
@@ -53,6 +54,13 @@ class NodePage : public BtreeExtension {
 
   bool isLeaf() const { return rightChild == 0; }
   size_t cellCount() const { return count; }
+  // The cells' keys as numbers (big-endian, so that they order as their bytes do) when every
+  // key has four bytes, as on a table's pages; null otherwise. A seek then reads this one
+  // array instead of a cell per step. Worked out once the page has been sought a few times:
+  // a page sought once or twice is searched faster cell by cell than read whole.
+  const uint32_t* wordKeys(const uint8_t* page) const;
+  // Called by whatever changes the cells of the page in place.
+  void forgetWordKeys();
 
   ByteOrder order;  // the file's, kept here so that reading cells needs no trip to page 1
   PageNumber rightChild = 0;
@@ -60,7 +68,19 @@ class NodePage : public BtreeExtension {
   uint16_t usedBytes = 0;  // the cells' total size
   uint16_t offsets[format::kMaxCellsPerPage] = {};
   uint16_t sizes[format::kMaxCellsPerPage] = {};
+
+ private:
+  static constexpr uint8_t kSeeksBeforeWordKeys = 3;
+  mutable uint8_t seeks_ = 0;
+  mutable bool noWordKeys_ = false;  // some key is not four bytes long
+  mutable std::unique_ptr<uint32_t[]> wordKeys_;
 };
+
+// The number a four-byte key stands for in NodePage::wordKeys.
+inline uint32_t wordKeyOf(const uint8_t* key) {
+  return uint32_t{key[0]} << 24 | uint32_t{key[1]} << 16 | uint32_t{key[2]} << 8 | uint32_t{key[3]};
+}
+constexpr size_t kWordKeySize = 4;
 
 // A cell's bytes, detached from any page (for moving cells between pages).
 struct RawCell {

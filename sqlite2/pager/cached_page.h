@@ -32,6 +32,9 @@ struct CachedPage {
   CachedPage* lruPrevious = nullptr;
   CachedPage* lruNext = nullptr;
   bool inLru = false;
+  // Read by a read-ahead run and not let go of since: a page of a walk, which the walk uses
+  // once. Let go of, it is the first to leave the cache (see PagerCore::dropReference).
+  bool readAhead = false;
 };
 
 }  // namespace sqlite2

@@ -34,6 +34,7 @@ void PageCache::giveBack(CachedPage* page) {
   page->dirty = false;
   page->needsSync = false;
   page->writableStamp = 0;
+  page->readAhead = false;
   pool_.push_back(page);
 }
 
@@ -108,6 +109,15 @@ void PageCache::pushUnreferenced(CachedPage* page) {
   page->lruNext = nullptr;
   (list.tail ? list.tail->lruNext : list.head) = page;
   list.tail = page;
+  page->inLru = true;
+}
+
+void PageCache::pushUnreferencedFirst(CachedPage* page) {
+  LruList& list = listOf(page);
+  page->lruPrevious = nullptr;
+  page->lruNext = list.head;
+  (list.head ? list.head->lruPrevious : list.tail) = page;
+  list.head = page;
   page->inLru = true;
 }
 

@@ -47,6 +47,8 @@ class PageCache {
   // The unreferenced changed pages, least recently used first.
   std::vector<CachedPage*> unreferencedDirtyPages() const;
   void pushUnreferenced(CachedPage* page);
+  // The same, at the least recently used end: the page goes before any other.
+  void pushUnreferencedFirst(CachedPage* page);
   void removeUnreferenced(CachedPage* page);
   // Every change of a cached page's dirty flag goes through here, which keeps an unreferenced
   // page in the right list.

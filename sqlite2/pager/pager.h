@@ -20,7 +20,8 @@
 //
 // Reads: a page missing from the cache is read with one system call; when the miss continues
 // an ascending run of pages (a walk of a tree), the pages after it that are not cached are
-// read with it (pager/read_ahead.h), into free or clean places of the cache only.
+// read with it (pager/read_ahead.h), into free or clean places of the cache only. Pages that
+// a run read are the first to leave the cache once let go of, unless used again meanwhile.
 //
 // Commit follows the reference library's order: the journal's record count is written and the
 // journal synced (its directory too, the first time), then the changed pages are written and

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace sqlite2 {
 
@@ -47,6 +48,23 @@ long decimalMagnitude(std::string_view text) {
   return magnitude + (negative ? -exponent : exponent);
 }
 
+// A text of digits alone (after an optional minus), few enough that the double holds the
+// value exactly: what from_chars would give, without its general parsing. Most numbers in a
+// table are such row numbers and counts.
+bool shortIntegerValue(std::string_view text, double& value) {
+  constexpr size_t kExactDigits = 15;
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string_view digits = text.substr(negative ? 1 : 0);
+  if (digits.empty() || digits.size() > kExactDigits) return false;
+  int64_t number = 0;
+  for (char c : digits) {
+    if (!isDigit(c)) return false;
+    number = number * 10 + (c - '0');
+  }
+  value = negative ? -static_cast<double>(number) : static_cast<double>(number);
+  return true;
+}
+
 }  // namespace
 
 bool looksLikeNumber(std::string_view text) {
@@ -69,6 +87,7 @@ double numericValue(std::string_view text) {
   // from_chars takes no leading '+' and is independent of the locale, unlike strtod.
   if (!text.empty() && text[0] == '+') text.remove_prefix(1);
   double value = 0;
+  if (shortIntegerValue(text, value)) return value;
   std::from_chars_result result = std::from_chars(text.data(), text.data() + text.size(), value);
   if (result.ec == std::errc::result_out_of_range) {
     // Out of the double's range: overflow becomes infinity, underflow zero, keeping the sign.

@@ -106,11 +106,28 @@ RecordView::RecordView(std::string_view record) : record_(record) {
   fieldCount_ = headerBytes / width_ - 1;
 }
 
+// The header was checked when the view was made; only the column's own offsets are left.
+std::string_view RecordView::fieldBytes(size_t column) const {
+  if (column >= fieldCount_) corrupt();
+  const size_t start = readOffset(record_.data() + column * width_, width_);
+  const size_t end = readOffset(record_.data() + (column + 1) * width_, width_);
+  if (start < (fieldCount_ + 1) * width_ || start > end || end > record_.size()) corrupt();
+  return record_.substr(start, end - start);
+}
+
 std::optional<std::string_view> RecordView::field(size_t column) const {
   if (record_.empty()) return std::nullopt;
-  if (column >= fieldCount_) corrupt();
-  FieldLocation location = locateField(record_, record_.size(), column);
-  return fieldValue(record_.substr(location.offset, location.size));
+  return fieldValue(fieldBytes(column));
+}
+
+// A field that ends with its terminator, as every field written does, holds a whole C string;
+// only another needs the search for one.
+const char* RecordView::fieldText(size_t column) const {
+  if (record_.empty()) return nullptr;
+  const std::string_view bytes = fieldBytes(column);
+  if (bytes.empty()) return nullptr;
+  if (bytes.back() != '\0' && !std::memchr(bytes.data(), '\0', bytes.size())) corrupt();
+  return bytes.data();
 }
 
 std::vector<Value> RecordView::values() const {

@@ -52,9 +52,14 @@ class RecordView {
   // The column's value. An empty record reads as NULL in every column; otherwise a column
   // past the header is corruption.
   std::optional<std::string_view> field(size_t column) const;
+  // The same as a C string (null for NULL), for handing on without measuring it.
+  const char* fieldText(size_t column) const;
   std::vector<Value> values() const;
 
  private:
+  // Where the column's bytes lie; checks only the column's own offsets.
+  std::string_view fieldBytes(size_t column) const;
+
   std::string_view record_;
   size_t width_ = 0;
   size_t fieldCount_ = 0;

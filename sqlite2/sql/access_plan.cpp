@@ -260,6 +260,9 @@ AccessPlan planAccess(const Table& table, const std::vector<const CompiledExpr*>
     plan.kind = AccessPlan::Kind::RowNumberEquals;
     plan.rowNumberValue = rowNumberEqual->value;
     plan.providesOrder = true;  // one row at most
+    // The lookup finds a row only for a value that is exactly its row number, which the
+    // numeric comparison of the term would find equal again.
+    consumed.push_back(rowNumberEqual->term);
   } else if (best.index && (best.choice.score >= 4 || !hasRowNumberRange)) {
     useIndex(plan, best.index, best.choice, consumed);
     if (indexGivesOrder(*best.index, best.choice.equal.size(), orderBy)) {

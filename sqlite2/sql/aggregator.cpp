@@ -43,7 +43,7 @@ void aggregateResults(const std::vector<AggregateTerm>& terms, const AggregateSt
     const AggregateState& state = states[i];
     switch (terms[i].kind) {
       case AggregateKind::Count:
-        results[i] = SqlValue::integer(static_cast<int32_t>(state.count));
+        results[i].setInteger(static_cast<int32_t>(state.count));
         break;
       case AggregateKind::Sum:
         results[i] = SqlValue::real(state.sum);

@@ -139,6 +139,15 @@ std::optional<std::string_view> CompiledExpr::columnValue(const EvalContext& con
   return std::nullopt;
 }
 
+const char* CompiledExpr::columnText(const EvalContext& context) const {
+  const EvalContext& row = context.sources ? *context.sources[source_] : context;
+  if (!row.values && row.record) return row.record->fieldText(static_cast<size_t>(column_));
+  // A sub-select's value is a whole string, and a leading column's field ends with its
+  // terminator inside the bytes read.
+  std::optional<std::string_view> value = columnValue(context);
+  return value ? value->data() : nullptr;
+}
+
 uint64_t CompiledExpr::columnSourcesRead() const {
   uint64_t read = op_ == Op::Column ? uint64_t{1} << source_ : 0;
   forEachOperand([&](const CompiledExpr& operand) { read |= operand.columnSourcesRead(); });
@@ -247,7 +256,12 @@ std::optional<std::string_view> CompiledExpr::textOf(const EvalContext& context,
                                                      SqlValue& scratch) const {
   if (op_ == Op::Column) return columnValue(context);
   const SqlValue* value = &constant_;
-  if (op_ != Op::Constant) {
+  if (op_ == Op::Aggregate || op_ == Op::Captured) {
+    // Read where they are kept, as a group's many uses (HAVING, results) would copy them.
+    const SqlValue* kept = op_ == Op::Aggregate ? context.aggregates : context.captured;
+    if (!kept) return std::nullopt;
+    value = &kept[column_];
+  } else if (op_ != Op::Constant) {
     scratch = evaluate(context);
     value = &scratch;
   }
@@ -386,6 +400,7 @@ CompiledExpr::Truth CompiledExpr::likeTruth(const EvalContext& context) const {
   SqlValue textScratch, patternScratch;
   std::optional<std::string_view> text = left_->textOf(context, textScratch);
   if (!text) return Truth::Unknown;
+  if (likePattern_) return negatedIf(negated_, likePattern_->matches(*text));
   std::optional<std::string_view> pattern = right_->textOf(context, patternScratch);
   if (!pattern) return Truth::Unknown;
   bool matched =
@@ -771,6 +786,11 @@ CompiledExprPtr ExpressionCompiler::compileLike(const Expr& expr) {
   node->negated_ = expr.negated;
   node->left_ = compile(*expr.left);
   node->right_ = compile(*expr.right);
+  const CompiledExpr& pattern = *node->right_;
+  if (expr.op == TokenType::Like && pattern.op_ == CompiledExpr::Op::Constant &&
+      !pattern.constant_.isNull()) {
+    node->likePattern_ = std::make_unique<LikePattern>(pattern.constant_.text());
+  }
   return node;
 }
 

@@ -13,6 +13,7 @@
 #include "sql/ast.h"
 #include "sql/comparison.h"
 #include "sql/partial_record.h"
+#include "sql/pattern_match.h"
 #include "sql/schema.h"
 #include "sql/sql_value.h"
 
@@ -94,6 +95,8 @@ class CompiledExpr {
   std::optional<std::string_view> textOf(const EvalContext& context, SqlValue& scratch) const;
   // For a Column: the row's field as stored (nullopt for NULL), without making a value.
   std::optional<std::string_view> columnValue(const EvalContext& context) const;
+  // The same as a C string that lasts as long as the row (null for NULL).
+  const char* columnText(const EvalContext& context) const;
 
  private:
   friend class ExpressionCompiler;
@@ -121,8 +124,9 @@ class CompiledExpr {
   std::unique_ptr<CompiledExpr> left_, right_;
   std::vector<std::unique_ptr<CompiledExpr>> operands_;
   const ScalarFunction* function_ = nullptr;
-  Session* session_ = nullptr;        // for functions that read the connection
-  std::vector<std::string> inTexts_;  // InList: the values, sorted
+  Session* session_ = nullptr;                // for functions that read the connection
+  std::vector<std::string> inTexts_;          // InList: the values, sorted
+  std::unique_ptr<LikePattern> likePattern_;  // Like: the pattern, when it is a constant
 };
 using CompiledExprPtr = std::unique_ptr<CompiledExpr>;
 

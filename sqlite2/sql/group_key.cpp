@@ -23,11 +23,12 @@ void appendGroupKey(std::string& key, std::optional<std::string_view> value, boo
   }
   // The length first, so that no text can run into the next part.
   uint32_t length = static_cast<uint32_t>(value->size());
-  char lengthBytes[sizeof length];
-  std::memcpy(lengthBytes, &length, sizeof length);
-  key += 't';
-  key.append(lengthBytes, sizeof lengthBytes);
-  key.append(value->data(), value->size());
+  const size_t at = key.size();
+  key.resize(at + 1 + sizeof length + value->size());
+  char* out = key.data() + at;
+  *out = 't';
+  std::memcpy(out + 1, &length, sizeof length);
+  if (!value->empty()) std::memcpy(out + 1 + sizeof length, value->data(), value->size());
 }
 
 namespace {

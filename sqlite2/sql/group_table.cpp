@@ -87,20 +87,26 @@ void GroupTable::prefetch(uint32_t group) {
 }
 
 std::vector<uint32_t> GroupTable::inKeyOrder() const {
+  std::vector<uint32_t> all(keys_.size());
+  for (uint32_t i = 0; i < all.size(); ++i) all[i] = i;
+  return inKeyOrder(all);
+}
+
+std::vector<uint32_t> GroupTable::inKeyOrder(const std::vector<uint32_t>& chosen) const {
   // Most keys differ in their leading bytes: ordering by an order-keeping summary of those
   // first spares most full comparisons, and the keys' scattered memory.
+  // The entries are kept small, the key left where it is, as sorting moves them many times.
   struct Entry {
     GroupKeyPrefix prefix;
-    std::string_view key;
     uint32_t group;
   };
-  std::vector<Entry> entries(keys_.size());
-  for (uint32_t i = 0; i < entries.size(); ++i) {
-    entries[i] = Entry{groupKeyOrderPrefix(keys_[i]), keys_[i], i};
+  std::vector<Entry> entries(chosen.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    entries[i] = Entry{groupKeyOrderPrefix(keys_[chosen[i]]), chosen[i]};
   }
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+  std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
     if (!(a.prefix == b.prefix)) return a.prefix < b.prefix;
-    return compareGroupKeys(a.key, b.key) < 0;
+    return compareGroupKeys(keys_[a.group], keys_[b.group]) < 0;
   });
   std::vector<uint32_t> order(entries.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = entries[i].group;

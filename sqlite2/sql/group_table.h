@@ -30,6 +30,8 @@ class GroupTable {
   }
   // The groups in the order of their keys.
   std::vector<uint32_t> inKeyOrder() const;
+  // The given groups (each at most once) in the order of their keys.
+  std::vector<uint32_t> inKeyOrder(const std::vector<uint32_t>& chosen) const;
   // Asks the processor to bring a group's states and captured values near, ahead of their
   // use: read in the order of their keys, groups lie scattered in memory.
   void prefetch(uint32_t group);

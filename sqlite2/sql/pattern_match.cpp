@@ -1,5 +1,6 @@
 #include "sql/pattern_match.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace sqlite2 {
@@ -126,6 +127,75 @@ bool likeMatches(std::string_view pattern, std::string_view text) {
 
 bool globMatches(std::string_view pattern, std::string_view text) {
   return matches(kGlob, pattern, 0, text, 0);
+}
+
+namespace {
+
+bool isAsciiLetter(unsigned char c) {
+  return foldCase(c) != c || (c >= 'a' && c <= 'z');
+}
+
+}  // namespace
+
+// '%' runs at either end, and no wildcard between them, make a search for the bytes between.
+LikePattern::LikePattern(std::string_view pattern) {
+  size_t begin = 0, end = pattern.size();
+  while (begin < end && pattern[begin] == '%') ++begin;
+  while (end > begin && pattern[end - 1] == '%') --end;
+  const bool leading = begin > 0, trailing = end < pattern.size();
+  const std::string_view literal = pattern.substr(begin, end - begin);
+  if (literal.find_first_of("%_") != std::string_view::npos) {
+    pattern_.assign(pattern);
+    return;
+  }
+  pattern_.resize(literal.size());
+  for (size_t i = 0; i < literal.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(literal[i]);
+    folds_ = folds_ || isAsciiLetter(byte);
+    pattern_[i] = static_cast<char>(foldCase(byte));
+  }
+  if (leading || trailing) {
+    shape_ = leading && trailing ? Shape::Contains : (leading ? Shape::Suffix : Shape::Prefix);
+  } else {
+    shape_ = Shape::Equal;
+  }
+}
+
+bool LikePattern::sameAt(std::string_view text, size_t pos) const {
+  if (!folds_) return text.compare(pos, pattern_.size(), pattern_) == 0;
+  for (size_t i = 0; i < pattern_.size(); ++i) {
+    if (foldCase(static_cast<unsigned char>(text[pos + i])) !=
+        static_cast<unsigned char>(pattern_[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool LikePattern::contains(std::string_view text) const {
+  if (pattern_.empty()) return true;
+  if (!folds_) return text.find(pattern_) != std::string_view::npos;
+  for (size_t pos = 0; pos + pattern_.size() <= text.size(); ++pos) {
+    if (sameAt(text, pos)) return true;
+  }
+  return false;
+}
+
+bool LikePattern::matches(std::string_view text) const {
+  const size_t size = pattern_.size();
+  switch (shape_) {
+    case Shape::Equal:
+      return text.size() == size && sameAt(text, 0);
+    case Shape::Prefix:
+      return text.size() >= size && sameAt(text, 0);
+    case Shape::Suffix:
+      return text.size() >= size && sameAt(text, text.size() - size);
+    case Shape::Contains:
+      return contains(text);
+    case Shape::General:
+      break;
+  }
+  return likeMatches(pattern_, text);
 }
 
 }  // namespace sqlite2

@@ -12,11 +12,30 @@
 // a ']' first or a '-' last stands for itself, a-z ranges compare code points), other bytes
 // equal exactly.
 
+#include <string>
 #include <string_view>
 
 namespace sqlite2 {
 
 bool likeMatches(std::string_view pattern, std::string_view text);
 bool globMatches(std::string_view pattern, std::string_view text);
+
+// A LIKE pattern read once for the many texts a query matches it against. The usual
+// searches, one run of ordinary bytes with '%' before it, after it or both, are a direct
+// search for those bytes; any other pattern is matched as likeMatches does.
+class LikePattern {
+ public:
+  explicit LikePattern(std::string_view pattern);
+  bool matches(std::string_view text) const;
+
+ private:
+  enum class Shape { General, Equal, Prefix, Suffix, Contains };
+  bool sameAt(std::string_view text, size_t pos) const;
+  bool contains(std::string_view text) const;
+
+  Shape shape_ = Shape::General;
+  std::string pattern_;  // General: the whole pattern; otherwise its ordinary bytes, folded
+  bool folds_ = false;   // those bytes hold an ASCII letter, which matches in either case
+};
 
 }  // namespace sqlite2

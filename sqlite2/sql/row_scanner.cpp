@@ -84,7 +84,7 @@ bool RowScanner::next() {
     if (accepted) {
       if (!context_.record) loadCurrentTableRow();
       if (rowNumberPending_) {
-        context_.rowNumber = decodeTableKey(tableCursor_.key());
+        context_.rowNumber = decodeTableKey(localKey_ ? *localKey_ : tableCursor_.key());
         rowNumberPending_ = false;
       }
       return true;
@@ -119,9 +119,10 @@ bool RowScanner::nextCandidate() {
 bool RowScanner::start() {
   switch (plan_.kind) {
     case AccessPlan::Kind::RowNumberEquals: {
-      SqlValue value = plan_.rowNumberValue->evaluate(*outer_);
-      if (value.isNull()) return false;
-      std::optional<int32_t> rowNumber = exactRowNumber(value.text());
+      SqlValue scratch;
+      std::optional<std::string_view> value = plan_.rowNumberValue->textOf(*outer_, scratch);
+      if (!value) return false;
+      std::optional<int32_t> rowNumber = exactRowNumber(*value);
       return rowNumber && loadRow(*rowNumber);
     }
     case AccessPlan::Kind::IndexScan: {
@@ -193,8 +194,10 @@ bool RowScanner::nextInTable() {
 // is asked for. Holding the page keeps it good until the next row, even when a statement run
 // from a row callback fails and the cursor lets go of its place meanwhile.
 bool RowScanner::loadLocalRow() {
-  std::string_view bytes;
-  if (!tableCursor_.localData(bytes, recordPage_)) return false;
+  std::string_view bytes, key;
+  localKey_.reset();
+  if (!tableCursor_.localData(bytes, recordPage_, &key)) return false;
+  localKey_ = key;
   record_.emplace(bytes);
   context_.record = &*record_;
   context_.partial = nullptr;
@@ -214,6 +217,7 @@ bool RowScanner::loadLeadingColumns() {
     return false;
   }
   ++prefixHits_;
+  localKey_.reset();
   context_.record = nullptr;
   context_.partial = &partial_;
   return true;

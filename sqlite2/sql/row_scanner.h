@@ -82,6 +82,8 @@ class RowScanner {
 
   std::string recordBytes_;  // a record copied off its pages; otherwise it is read in place,
   PageRef recordPage_;       // on this page, held so that the row outlives the cursor's place
+  // The entry's key beside a record read in place, for a row number read after the filter.
+  std::optional<std::string_view> localKey_;
   std::optional<RecordView> record_;
   EvalContext context_;
 };

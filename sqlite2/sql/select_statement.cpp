@@ -63,6 +63,9 @@ class SelectQuery {
   // Calls visit for each row the FROM and WHERE clauses give.
   void forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& visit);
   void runAggregate(JoinWalker* walker);
+  // A group's row: its aggregates' values (computed into results) and captured values.
+  EvalContext groupRow(GroupTable& groups, uint32_t group, std::vector<SqlValue>& results) const;
+  std::vector<uint32_t> groupsHavingKeeps(GroupTable& groups, std::vector<SqlValue>& results) const;
   // Adds a finished result row (or group) to the output: sorted later, or emitted now.
   bool produce(const EvalContext& context);
   bool isNewDistinctRow(std::vector<OutputValue>& row);
@@ -610,19 +613,34 @@ void SelectQuery::runAggregate(JoinWalker* walker) {
     groups.find(std::string_view(), isNew);
   }
   std::vector<SqlValue> results(terms.size());
-  const std::vector<uint32_t> order = groups.inKeyOrder();
+  const std::vector<uint32_t> order =
+      having_ ? groups.inKeyOrder(groupsHavingKeeps(groups, results)) : groups.inKeyOrder();
   constexpr size_t kPrefetchAhead = 8;
   for (size_t at = 0; at < order.size(); ++at) {
     if (at + kPrefetchAhead < order.size()) groups.prefetch(order[at + kPrefetchAhead]);
-    const uint32_t group = order[at];
-    EvalContext result;
-    aggregateResults(terms, groups.states(group), results.data());
-    result.aggregates = results.data();
-    result.captured = groups.captured(group);
-    if (having_ && !having_->isSatisfied(result)) continue;
-    if (!produce(result)) return;
+    if (!produce(groupRow(groups, order[at], results))) return;
   }
   emitSorted();
+}
+
+EvalContext SelectQuery::groupRow(GroupTable& groups, uint32_t group,
+                                  std::vector<SqlValue>& results) const {
+  aggregateResults(compiler_.aggregates(), groups.states(group), results.data());
+  EvalContext row;
+  row.aggregates = results.data();
+  row.captured = groups.captured(group);
+  return row;
+}
+
+// The groups HAVING keeps, in the order they were made (which is their order in memory):
+// only these are then put in key order, which spares ordering the many a HAVING drops.
+std::vector<uint32_t> SelectQuery::groupsHavingKeeps(GroupTable& groups,
+                                                     std::vector<SqlValue>& results) const {
+  std::vector<uint32_t> kept;
+  for (uint32_t group = 0; group < groups.size(); ++group) {
+    if (having_->isSatisfied(groupRow(groups, group, results))) kept.push_back(group);
+  }
+  return kept;
 }
 
 // The reference library turns the numbers of numeric columns into its own spelling of them
@@ -681,8 +699,9 @@ std::vector<OutputValue> SelectQuery::outputRow(const EvalContext& context) cons
   std::vector<OutputValue> row;
   row.reserve(columns_.size());
   for (const CompiledExprPtr& column : columns_) {
-    SqlValue value = column->evaluate(context);
-    row.push_back(value.isNull() ? OutputValue() : OutputValue(std::string(value.text())));
+    SqlValue scratch;
+    std::optional<std::string_view> text = column->textOf(context, scratch);
+    row.push_back(text ? OutputValue(std::string(*text)) : OutputValue());
   }
   return row;
 }
@@ -733,8 +752,7 @@ bool SelectQuery::emitCurrent(const EvalContext& context) {
     const CompiledExpr& column = *columns_[i];
     if (column.op() == CompiledExpr::Op::Column) {
       // A stored field ends with its terminator inside the row, which outlives the call.
-      std::optional<std::string_view> field = column.columnValue(context);
-      rowValues_[i] = field ? field->data() : nullptr;
+      rowValues_[i] = column.columnText(context);
       continue;
     }
     SqlValue value = column.evaluate(context);

@@ -93,13 +93,17 @@ SqlValue SqlValue::ownedText(std::string text) {
 
 SqlValue SqlValue::integer(int32_t number) {
   SqlValue value;
-  value.kind_ = Kind::Integer;
-  value.integer_ = number;
-  value.owned_ = true;
+  value.setInteger(number);
+  return value;
+}
+
+void SqlValue::setInteger(int32_t number) {
+  kind_ = Kind::Integer;
+  integer_ = number;
+  owned_ = true;
   char digits[16];
   std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
-  value.ownedText_.assign(digits, end.ptr);
-  return value;
+  ownedText_.assign(digits, end.ptr);
 }
 
 SqlValue SqlValue::integerLiteral(int32_t number, std::string_view written) {

@@ -24,6 +24,8 @@ class SqlValue {
   static SqlValue integerLiteral(int32_t value, std::string_view written);
   static SqlValue integerWithText(int32_t value, std::string written);
   static SqlValue real(double value);
+  // Makes this value the integer, as integer() would, reusing its own storage.
+  void setInteger(int32_t value);
 
   SqlValue(const SqlValue& other) = default;
   SqlValue(SqlValue&& other) noexcept = default;

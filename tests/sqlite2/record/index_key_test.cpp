@@ -42,6 +42,20 @@ TEST(NumericText, ParsesWithoutLocaleAndSaturatesOutOfRange) {
   EXPECT_EQ(numericValue("0.000001e-400"), 0.0);
 }
 
+// Digits alone are read without the general parse; they must come out as it reads them, the
+// sign of a negative zero and the last exact digit included.
+TEST(NumericText, ReadsDigitsAloneAsTheGeneralParseDoes) {
+  EXPECT_EQ(numericValue("007"), 7.0);
+  EXPECT_EQ(numericValue("+12"), 12.0);
+  EXPECT_TRUE(std::signbit(numericValue("-0")));
+  EXPECT_FALSE(std::signbit(numericValue("0")));
+  EXPECT_EQ(numericValue("999999999999999"), 999999999999999.0);
+  EXPECT_EQ(numericValue("-999999999999999"), -999999999999999.0);
+  EXPECT_EQ(numericValue("12345678901234567"), 12345678901234568.0);  // rounded, as parsed
+  EXPECT_EQ(numericValue("12a"), 12.0);                               // the leading number
+  EXPECT_EQ(numericValue("-"), 0.0);
+}
+
 TEST(SortableNumber, MatchesTheDocumentedExamples) {
   EXPECT_EQ(sortable(3.5), "0G1ZW");
   EXPECT_EQ(sortable(10), "0G1g");

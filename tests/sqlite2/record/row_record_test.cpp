@@ -138,5 +138,20 @@ TEST(RowRecord, ReadsUpToTheFirstTerminator) {
   EXPECT_EQ(*RecordView(record).field(0), "a");
 }
 
+// The C string of a field is what field() reads; a field with no terminator at all is
+// corrupt, even when its last byte is not one but an earlier byte is.
+TEST(RowRecord, FieldTextIsTheFieldAsACString) {
+  std::string record = encodeRecord({"ab", std::nullopt, ""});
+  EXPECT_STREQ(RecordView(record).fieldText(0), "ab");
+  EXPECT_EQ(RecordView(record).fieldText(1), nullptr);
+  EXPECT_STREQ(RecordView(record).fieldText(2), "");
+  EXPECT_EQ(RecordView("").fieldText(3), nullptr);
+  std::string early = bytes({3, 7, 8}) + std::string("a\0bcd", 5);  // terminator not last
+  EXPECT_STREQ(RecordView(early).fieldText(0), "a");
+  std::string unterminated = bytes({3, 6, 8}) + std::string("abc\0\0", 5);
+  EXPECT_EQ(errorCodeOf([&] { RecordView(unterminated).fieldText(0); }), SQLITE_CORRUPT);
+  EXPECT_EQ(errorCodeOf([&] { RecordView(record).fieldText(3); }), SQLITE_CORRUPT);
+}
+
 }  // namespace
 }  // namespace sqlite2

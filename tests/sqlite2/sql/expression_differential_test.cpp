@@ -173,6 +173,47 @@ TEST_F(ExpressionDifferential, OperatorsLikeGlobBetweenInCase) {
   sameExpression("n not in (1, NULL)", "n <> ''");
 }
 
+// A constant LIKE pattern of one run of bytes with '%' at either end or both is searched for
+// directly: the search must fold ASCII letters only, find the bytes at any offset of a GBK or
+// UTF-8 text, and hold the run to the text's start or end where the pattern has no '%' there.
+TEST_F(ExpressionDifferential, LikeSearchesForOneRunOfBytes) {
+  twins_->same("create table w(t)");
+  for (const char* text : {"'abc'",
+                           "'ABC'",
+                           "'aBc'",
+                           "'xabcx'",
+                           "'xABCx'",
+                           "'ab'",
+                           "''",
+                           "'abcabc'",
+                           "'abcab'",
+                           "'\xc4\xe3\xba\xc3'",
+                           "'\xe3\xba\xc3'",
+                           "'A\xc4'",
+                           "'a\xe4'",
+                           "'\xc3\x84'",
+                           "'\xc3\xa4'",
+                           "'%'",
+                           "'_'",
+                           "'a%c'",
+                           "'[@`{]'",
+                           "'[`@{]'",
+                           "5",
+                           "'05'",
+                           "NULL"}) {
+    twins_->same(std::string("insert into w values(") + text + ")");
+  }
+  for (const char* pattern :
+       {"'abc'",     "'ABC'",        "'abc%'",       "'%ABC'",       "'%aBc%'",
+        "'%%abc%%'", "'%'",          "'%%'",         "''",           "'a%'",
+        "'%c'",      "'%bcab'",      "'%\xba\xc3%'", "'%\xe3\xba%'", "'\xc4%'",
+        "'%\xe4'",   "'%\xc3\x84%'", "'a\xc4'",      "'%[`@{]%'",    "'%5'",
+        "'5'",       "'%0%'",        "'%b_%'",       "'a%c'",        "NULL"}) {
+    twins_->same(std::string("select rowid, t like ") + pattern + ", t not like " + pattern +
+                 " from w order by rowid");
+  }
+}
+
 TEST_F(ExpressionDifferential, AggregatesWithNullsAndEmptyInput) {
   twins_->sameForAll({
       "select count(*), count(n), count(t), sum(n), avg(n), min(n), max(n), min(t), max(t) "
