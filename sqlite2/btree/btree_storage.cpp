@@ -105,7 +105,7 @@ PageRef BtreeStorage::treePage(PageNumber number) {
   return pager_->get(number);
 }
 
-const NodePage& BtreeStorage::node(PageRef& page) {
+const NodePage& BtreeStorage::parsedNode(PageRef& page) {
   if (auto* extension = static_cast<BtreeExtension*>(page.extension())) {
     if (extension->kind() != BtreeExtension::Kind::Node) throwCorrupt();
     return *static_cast<NodePage*>(extension);

@@ -41,7 +41,15 @@ class BtreeStorage {
   // A tree page: its number must lie inside the file (page 2 of a new, empty file reads as an
   // empty tree); anything else is corruption.
   PageRef treePage(PageNumber number);
-  const NodePage& node(PageRef& page);
+  // Inline for the page parsed already, as every step of a seek asks for its page's form.
+  const NodePage& node(PageRef& page) {
+    PageExtension* extension = page.extension();
+    if (extension &&
+        static_cast<BtreeExtension*>(extension)->kind() == BtreeExtension::Kind::Node) {
+      return *static_cast<NodePage*>(extension);
+    }
+    return parsedNode(page);
+  }
   // Replaces the page's content by the cells (which must fit), in a write transaction.
   void writeNode(PageRef& page, const RawCell* cells, size_t count, PageNumber rightChild);
   void writeNode(PageRef& page, const NodeContent& content) {
@@ -93,6 +101,7 @@ class BtreeStorage {
   void freeTreeContent(PageNumber root);
 
  private:
+  const NodePage& parsedNode(PageRef& page);
   PageRef overflowPage(PageNumber number);
   void checkTreePageNumber(PageNumber number);
   void balanceRoot(Path& path, const NodeCells& content, bool appending);

@@ -37,4 +37,16 @@ struct CachedPage {
   bool readAhead = false;
 };
 
+inline PageNumber PageRef::number() const {
+  return page_->number;
+}
+
+inline const uint8_t* PageRef::data() const {
+  return page_->data;
+}
+
+inline PageExtension* PageRef::extension() const {
+  return page_->extension.get();
+}
+
 }  // namespace sqlite2

@@ -47,21 +47,9 @@ void PageRef::release() {
   page->owner->dropReference(page);
 }
 
-PageNumber PageRef::number() const {
-  return page_->number;
-}
-
-const uint8_t* PageRef::data() const {
-  return page_->data;
-}
-
 uint8_t* PageRef::mutableData() {
   if (!page_->owner->isWritable(page_)) page_->owner->makeWritable(page_);
   return page_->data;
-}
-
-PageExtension* PageRef::extension() const {
-  return page_->extension.get();
 }
 
 void PageRef::setExtension(std::unique_ptr<PageExtension> extension) {

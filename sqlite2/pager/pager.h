@@ -171,3 +171,6 @@ class Pager {
 };
 
 }  // namespace sqlite2
+
+// A b-tree seek reads these for every page it passes: defined here, they cost no call.
+#include "pager/cached_page.h"  // IWYU pragma: export

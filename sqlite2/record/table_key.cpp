@@ -17,10 +17,17 @@ int32_t rowNumberAt(const char* bytes) {
 
 }  // namespace
 
-void appendTableKey(std::string& out, int32_t rowNumber) {
+void writeTableKey(char* out, int32_t rowNumber) {
   uint32_t raw = static_cast<uint32_t>(rowNumber) ^ kSignFlip;
-  char bytes[kTableKeySize] = {static_cast<char>(raw >> 24), static_cast<char>(raw >> 16),
-                               static_cast<char>(raw >> 8), static_cast<char>(raw)};
+  out[0] = static_cast<char>(raw >> 24);
+  out[1] = static_cast<char>(raw >> 16);
+  out[2] = static_cast<char>(raw >> 8);
+  out[3] = static_cast<char>(raw);
+}
+
+void appendTableKey(std::string& out, int32_t rowNumber) {
+  char bytes[kTableKeySize];
+  writeTableKey(bytes, rowNumber);
   out.append(bytes, kTableKeySize);
 }
 

@@ -10,6 +10,8 @@ namespace sqlite2 {
 // order equals signed numeric order. It does not depend on the file's byte order.
 constexpr size_t kTableKeySize = 4;
 
+// Writes the key into out's first kTableKeySize bytes (a lookup's key, without a string).
+void writeTableKey(char* out, int32_t rowNumber);
 void appendTableKey(std::string& out, int32_t rowNumber);
 std::string encodeTableKey(int32_t rowNumber);
 // Throws Error(SQLITE_CORRUPT) unless key is exactly kTableKeySize bytes.

@@ -30,11 +30,15 @@ std::optional<int32_t> exactRowNumber(std::string_view text) {
   constexpr size_t kSafeDigits = 9;
   const bool negative = !text.empty() && text[0] == '-';
   const std::string_view digits = text.substr(!text.empty() && (negative || text[0] == '+'));
-  if (!digits.empty() && digits.size() <= kSafeDigits &&
-      std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+  if (!digits.empty() && digits.size() <= kSafeDigits) {
     int32_t value = 0;
-    for (char c : digits) value = value * 10 + (c - '0');
-    return negative ? -value : value;
+    size_t at = 0;
+    for (; at < digits.size(); ++at) {
+      const unsigned digit = static_cast<unsigned char>(digits[at]) - unsigned{'0'};
+      if (digit > 9) break;
+      value = value * 10 + static_cast<int32_t>(digit);
+    }
+    if (at == digits.size()) return negative ? -value : value;
   }
   if (!looksLikeNumber(text)) return std::nullopt;
   double value = numericValue(text);
@@ -250,7 +254,11 @@ bool RowScanner::nextInIndex() {
 }
 
 bool RowScanner::loadRow(int32_t rowNumber) {
-  if (tableCursor_.seek(encodeTableKey(rowNumber)) != 0 || !tableCursor_.valid()) return false;
+  char key[kTableKeySize];
+  writeTableKey(key, rowNumber);
+  if (tableCursor_.seek(std::string_view(key, kTableKeySize)) != 0 || !tableCursor_.valid()) {
+    return false;
+  }
   context_.rowNumber = rowNumber;
   loadCurrentTableRow();
   return true;

@@ -734,6 +734,10 @@ TEST(RowNumberText, ExactIntegersOnlyWhateverTheirSpelling) {
       {"-", std::nullopt},
       {" 5", std::nullopt},
       {"5x", std::nullopt},
+      // Bytes next to the digits, and one above 0x7f, are no digits.
+      {"5:", std::nullopt},
+      {"/5", std::nullopt},
+      {"5\xb9", std::nullopt},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(exactRowNumber(text), expected) << text;
 }
