@@ -118,6 +118,10 @@ class OrvalenSession : public ::testing::Test {
     ASSERT_TRUE(s().waitForWindowGone("视频信息"));
   }
 
+  // In a new plugin's editor: a category 电影 under the root with the videos 功夫 and 英雄,
+  // then the category renamed 动作片, each step checked in the file.
+  void addRenamedCategoryWithTwoVideos(const std::string& editor, const std::string& file);
+
   void closeEditorAndExpectTheEnd(const std::string& editor) {
     s().moveTo(editor, 150, 300);
     s().key("Escape");

@@ -19,27 +19,7 @@ TEST_F(OrvalenSession, ANewPluginHoldsExactlyWhatWasEnteredInGbk) {
   const std::string editor = waitForEditor();
   ASSERT_TRUE(waitUntil([&] { return fileExists(file); }));
 
-  s().moveTo(editor, 150, 300);
-  s().key("Home");              // the root item, named after the file
-  pickFromTreeMenu(editor, 1);  // 添加一个类型
-  typeLabel("电影");
-  ASSERT_TRUE(waitUntil([&] {
-    return rows(file, "select * from tb_type_list") ==
-           std::vector<std::string>{"1|-1|" + gbk("电影")};
-  })) << "the new category was not stored";
-
-  pickFromListMenu(editor, 1);  // 添加
-  enterVideo("功夫", "http://v.example/功夫.mp4", "http://i.example/1.png");
-  pickFromListMenu(editor, 1);
-  enterVideo("英雄", "http://v.example/英雄.mp4", "http://i.example/2.png");
-  ASSERT_TRUE(waitUntil([&] { return rows(file, "select id from tb_item_list").size() == 2; }));
-
-  pickFromTreeMenu(editor, 2);  // 修改 the selected category
-  typeLabel("动作片");
-  ASSERT_TRUE(waitUntil([&] {
-    return rows(file, "select ItemText from tb_type_list") ==
-           std::vector<std::string>{gbk("动作片")};
-  })) << "the rename was not stored";
+  ASSERT_NO_FATAL_FAILURE(addRenamedCategoryWithTwoVideos(editor, file));
 
   // A click on the list's empty part gives it the focus, Home selects row 1. A right click on
   // row 2 selects row 2 alone, and the menu's delete takes that one.

@@ -45,24 +45,6 @@ bool isPermissionError(int error) {
 
 }  // namespace
 
-File::~File() {
-  close();
-}
-
-File::File(File&& other) noexcept : descriptor_(other.descriptor_), readOnly_(other.readOnly_) {
-  other.descriptor_ = -1;
-}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    close();
-    descriptor_ = other.descriptor_;
-    readOnly_ = other.readOnly_;
-    other.descriptor_ = -1;
-  }
-  return *this;
-}
-
 File File::adoptRegular(int descriptor, bool readOnly) {
   if (descriptor < 0) throw Error(SQLITE_CANTOPEN);
   if (!isRegularFile(descriptor)) {

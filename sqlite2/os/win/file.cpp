@@ -94,24 +94,6 @@ std::wstring temporaryName(std::mt19937& random) {
 
 }  // namespace
 
-File::~File() {
-  close();
-}
-
-File::File(File&& other) noexcept : descriptor_(other.descriptor_), readOnly_(other.readOnly_) {
-  other.descriptor_ = -1;
-}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    close();
-    descriptor_ = other.descriptor_;
-    readOnly_ = other.readOnly_;
-    other.descriptor_ = -1;
-  }
-  return *this;
-}
-
 File File::adoptRegular(int descriptor, bool readOnly) {
   return File(adoptDiskFile(handleOf(descriptor)), readOnly);
 }
