@@ -5,13 +5,15 @@
 #include <sstream>
 #include <vector>
 
-#include "csv_reader.h"
+#include "formats/csv_reader.h"
 #include "schema_listing.h"
 #include "value_formats.h"
 
 namespace orvalen::tools {
 
 namespace {
+
+using formats::CsvReader;
 
 std::optional<std::string> readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,6 +1,6 @@
 #pragma once
 
-// .import FILE TABLE: loads a CSV file (csv_reader.h) into a table, as SQLite 3's shell does.
+// .import FILE TABLE: loads a CSV file (formats/csv_reader.h) into a table, as SQLite 3's shell does.
 // When the table does not exist, the file's first record names its columns and it is made
 // with a TEXT column for each; otherwise every record is a row. A record with too few fields
 // is filled up with NULLs and one with too many loses the extra ones, each with a warning.

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "csv_reader.h"
 #include "dot_commands.h"
+#include "formats/csv_reader.h"
 #include "row_printer.h"
 #include "schema_listing.h"
 #include "statement_completeness.h"
@@ -80,6 +80,8 @@ TEST(CsvFieldTest, QuotedOnlyWhenAReaderWouldMisreadIt) {
 TEST(HtmlTextTest, LessThanAndAmpersandBecomeEntities) {
   EXPECT_EQ(captured([](std::FILE* out) { writeHtmlText(out, "a<b & c>d"); }), "a&lt;b &amp; c>d");
 }
+
+using formats::CsvReader;
 
 std::vector<std::vector<std::string>> csvRecords(const std::string& text, char separator = ',') {
   CsvReader reader(text, separator);

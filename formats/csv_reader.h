@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orvalen::tools {
+namespace orvalen::formats {
 
 class CsvReader {
  public:
@@ -25,6 +25,9 @@ class CsvReader {
 
   // The line on which the last record read started, from 1.
   int recordLine() const { return recordLine_; }
+
+  // How far the reading has come, in bytes of the text.
+  size_t position() const { return at_; }
 
   // Complaints about the last record (a stray or missing closing quote), for the user.
   const std::vector<std::string>& warnings() const { return warnings_; }
@@ -45,4 +48,4 @@ class CsvReader {
   std::vector<std::string> warnings_;
 };
 
-}  // namespace orvalen::tools
+}  // namespace orvalen::formats

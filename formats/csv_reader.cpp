@@ -1,6 +1,6 @@
-#include "csv_reader.h"
+#include "formats/csv_reader.h"
 
-namespace orvalen::tools {
+namespace orvalen::formats {
 
 namespace {
 
@@ -87,4 +87,4 @@ CsvReader::FieldEnd CsvReader::readQuotedField(std::string* field) {
   }
 }
 
-}  // namespace orvalen::tools
+}  // namespace orvalen::formats
