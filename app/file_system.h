@@ -12,5 +12,8 @@ bool pathExists(const std::string& path);
 bool isRegularFile(const std::string& path);
 // Removes the file at path if there is one; failures are ignored.
 void removeFile(const std::string& path);
+// The path from the root, for one given relative to the current folder (on the command line);
+// an absolute path, or one that cannot be resolved, as it is.
+std::string absolutePath(const std::string& path);
 
 }  // namespace orvalen::app

@@ -1,6 +1,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "file_system.h"
 
 namespace orvalen::app {
@@ -17,6 +19,15 @@ bool isRegularFile(const std::string& path) {
 
 void removeFile(const std::string& path) {
   ::unlink(path.c_str());
+}
+
+std::string absolutePath(const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  char* folder = ::getcwd(nullptr, 0);
+  if (!folder) return path;
+  std::string absolute = std::string(folder) + "/" + path;
+  ::free(folder);
+  return absolute;
 }
 
 }  // namespace orvalen::app

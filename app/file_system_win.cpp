@@ -18,4 +18,15 @@ void removeFile(const std::string& path) {
   DeleteFileW(toWide(path).c_str());
 }
 
+std::string absolutePath(const std::string& path) {
+  const std::wstring wide = toWide(path);
+  const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (path.empty() || length == 0) return path;
+  std::wstring absolute(length, L'\0');
+  const DWORD written = GetFullPathNameW(wide.c_str(), length, absolute.data(), nullptr);
+  if (written == 0 || written >= length) return path;
+  absolute.resize(written);
+  return toUtf8(absolute);
+}
+
 }  // namespace orvalen::app

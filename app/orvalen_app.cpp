@@ -1,18 +1,23 @@
 // Start-up: set up the toolkit, run the chooser, and end when it has ended. The chooser runs
-// the editor; once an editor has run, or the chooser was closed, the program ends.
+// the editor; once an editor has run, or the chooser was closed, the program ends. A plugin
+// file named on the command line (`orvalen PATH`, as the desktop opens files) is edited
+// without the chooser; when it cannot be opened, that is reported and the chooser shows.
 
 #include <wx/app.h>
 #include <wx/image.h>
 
+#include "command_line.h"
 #include "editor/orvalen_dlg.h"
 #include "editor/wx/app_icon.h"
 #include "editor/wx/wx_toolkit.h"
+#include "file_system.h"
+#include "plugin_paths.h"
 #include "type_sel_dlg.h"
 
 class COrvalenApp : public wxApp {
  public:
   bool OnInit() override {
-    // Command-line arguments are ignored, so the base class's parsing is not called.
+    // The one argument, a file, is taken in OnRun; the base class's parsing is not called.
     SetAppName("Orvalen");
     SetVendorName("Orvalen");
     wxImage::AddHandler(new wxPNGHandler);
@@ -31,10 +36,15 @@ class COrvalenApp : public wxApp {
     orvalen::app::CTypeSelDlg chooser(toolkit, runEditor,
                                       {ORVALEN_DATA_DIR_FROM_EXE, ORVALEN_INSTALLED_DATA_DIR});
     SetTopWindow(&chooser);
-    chooser.ShowModal();
+    const std::string given =
+        orvalen::app::pluginFileArgument(orvalen::app::commandLineArguments());
+    if (given.empty() || !chooser.OnOpenGivenPlugin(orvalen::app::absolutePath(given))) {
+      chooser.ShowModal();
+    }
     SetTopWindow(nullptr);
     return 0;
   }
 };
 
-wxIMPLEMENT_APP(COrvalenApp);
+// The entry point that creates it is the platform's (main_posix.cpp, main_win.cpp).
+wxIMPLEMENT_APP_NO_MAIN(COrvalenApp);

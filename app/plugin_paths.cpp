@@ -21,6 +21,13 @@ std::vector<std::string> templateCandidates(const std::string& exePath,
   return candidates;
 }
 
+std::string pluginFileArgument(const std::vector<std::string>& arguments) {
+  for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+    if (!argument->empty() && argument->front() != '-') return *argument;
+  }
+  return {};
+}
+
 std::string firstExistingFile(const std::vector<std::string>& candidates) {
   for (const auto& candidate : candidates) {
     if (isRegularFile(candidate)) return candidate;

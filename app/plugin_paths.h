@@ -21,6 +21,10 @@ std::vector<std::string> templateCandidates(const std::string& exePath,
                                             const std::string& dataDirFromExe,
                                             const std::string& installedDataDir);
 
+// The plugin file named on the command line (`orvalen PATH`): the last argument that is not an
+// option (options start with '-'), or empty when there is none.
+std::string pluginFileArgument(const std::vector<std::string>& arguments);
+
 // The first candidate that is a regular file, or empty when there is none.
 std::string firstExistingFile(const std::vector<std::string>& candidates);
 

@@ -3,12 +3,14 @@
 #include <utility>
 
 #include <wx/button.h>
+#include <wx/dnd.h>
 
 #include "editor/failure_message.h"
 #include "editor/resource_ids.h"
 #include "editor/wx/dialog_units.h"
 #include "editor/wx/message_box.h"
 #include "editor/wx/native_window.h"
+#include "editor/wx/utf8.h"
 #include "exclusive_copy.h"
 #include "executable_path.h"
 #include "file_system.h"
@@ -31,6 +33,23 @@ void addChoiceButton(wxDialog* dialog, int id, const char* utf8Label, int y,
   button->Bind(wxEVT_BUTTON, [chooser, handler](wxCommandEvent&) { (chooser->*handler)(); });
 }
 
+// Files dropped onto the chooser: the first is opened once the drop has ended, since the
+// editor runs a modal loop of its own.
+class PluginFileDrop : public wxFileDropTarget {
+ public:
+  explicit PluginFileDrop(CTypeSelDlg* chooser) : chooser_(chooser) {}
+
+  bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+    if (files.empty()) return false;
+    const std::string path = wx::fromWx(files[0]);
+    chooser_->CallAfter([chooser = chooser_, path] { chooser->OnDropPlugin(path); });
+    return true;
+  }
+
+ private:
+  CTypeSelDlg* chooser_;
+};
+
 }  // namespace
 
 CTypeSelDlg::CTypeSelDlg(Toolkit& toolkit, EditorRunner runEditor, TemplateLocations templates)
@@ -46,6 +65,7 @@ CTypeSelDlg::CTypeSelDlg(Toolkit& toolkit, EditorRunner runEditor, TemplateLocat
                   this);
   addChoiceButton(this, IDC_BTN_OPEN, "修改已经存在的视频扩展插件", 66, &CTypeSelDlg::OnOpenPlugin,
                   this);
+  SetDropTarget(new PluginFileDrop(this));
   // Neither button is a default button; Esc and the close box end the chooser cancelled.
   SetAffirmativeId(wxID_NONE);
   Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& key) {
@@ -113,12 +133,24 @@ std::string CTypeSelDlg::choosePluginFile(FileDialogKind kind) {
   return chosen.code == IDOK ? chosen.path : std::string();
 }
 
+void CTypeSelDlg::OnDropPlugin(const std::string& path) {
+  if (!editing_) editAndEnd(path, pathExists(path));
+}
+
+bool CTypeSelDlg::OnOpenGivenPlugin(const std::string& path) {
+  return edit(path, pathExists(path));
+}
+
 void CTypeSelDlg::editAndEnd(const std::string& path, bool existedBefore) {
-  if (runEditor_(path)) {
-    EndModal(wxID_OK);
-    return;
-  }
-  if (!existedBefore) removeFile(path);
+  if (edit(path, existedBefore)) EndModal(wxID_OK);
+}
+
+bool CTypeSelDlg::edit(const std::string& path, bool existedBefore) {
+  editing_ = true;
+  const bool opened = runEditor_(path);
+  editing_ = false;
+  if (!opened && !existedBefore) removeFile(path);
+  return opened;
 }
 
 }  // namespace orvalen::app

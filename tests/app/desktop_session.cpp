@@ -35,6 +35,22 @@ std::string runAndRead(const std::string& command) {
   return output;
 }
 
+pid_t startProgram(std::vector<std::string> command, const std::string& workingDir) {
+  std::vector<char*> argv;
+  for (std::string& part : command) argv.push_back(part.data());
+  argv.push_back(nullptr);
+  const pid_t process = ::fork();
+  if (process == 0) {
+    if (::chdir(workingDir.c_str()) != 0) ::_exit(126);
+    // No desktop services here: settings stay in memory, no accessibility bus.
+    ::setenv("GSETTINGS_BACKEND", "memory", 1);
+    ::setenv("NO_AT_BRIDGE", "1", 1);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  return process;
+}
+
 bool haveXdotool() {
   return std::system("command -v xdotool >/dev/null 2>&1") == 0;
 }
@@ -60,21 +76,18 @@ DesktopSession::DesktopSession(const std::string& workingDir, const SessionProgr
     unavailable_ = "xdotool is not installed";
     return;
   }
-  std::vector<char*> argv;
-  for (std::string& part : program_.command) argv.push_back(part.data());
-  argv.push_back(nullptr);
-  process_ = ::fork();
-  if (process_ == 0) {
-    if (::chdir(workingDir.c_str()) != 0) ::_exit(126);
-    // No desktop services here: settings stay in memory, no accessibility bus.
-    ::setenv("GSETTINGS_BACKEND", "memory", 1);
-    ::setenv("NO_AT_BRIDGE", "1", 1);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
+  process_ = startProgram(program_.command, workingDir);
+}
+
+void DesktopSession::startAlongside(const std::vector<std::string>& command) {
+  others_.push_back(startProgram(command, "."));
 }
 
 DesktopSession::~DesktopSession() {
+  for (const pid_t other : others_) {
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+  }
   if (process_ > 0 && !exitStatus_) {
     ::kill(process_, SIGKILL);
     ::waitpid(process_, nullptr, 0);

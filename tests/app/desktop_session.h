@@ -81,6 +81,9 @@ class DesktopSession {
   // Saves a picture of the whole screen (for looking at a failure).
   void screenshot(const std::string& path);
 
+  // Starts another program on the session's display, ended with the session.
+  void startAlongside(const std::vector<std::string>& command);
+
   // Runs xdotool with the arguments and returns what it printed.
   std::string xdotool(const std::string& arguments);
 
@@ -90,6 +93,7 @@ class DesktopSession {
   PrivateDisplay display_;
   SessionProgram program_;
   pid_t process_ = -1;
+  std::vector<pid_t> others_;  // started alongside
   std::optional<int> exitStatus_;
   std::string unavailable_;
 };

@@ -51,9 +51,7 @@ bool directoryIsEmpty(const std::string& path) {
 void OrvalenSession::SetUp() {
   session_ = start();
   if (!session_->unavailable().empty()) GTEST_SKIP() << session_->unavailable();
-  auto chooser = session_->waitForWindow("类型选择");
-  ASSERT_TRUE(chooser) << "the chooser did not show";
-  chooser_ = *chooser;
+  if (startsAtTheChooser_) waitForChooser();
 }
 
 void OrvalenSession::TearDown() {

@@ -33,7 +33,9 @@ constexpr int kSecondRowY = 93;
 class OrvalenSession : public ::testing::Test {
  protected:
   virtual std::unique_ptr<DesktopSession> start() {
-    return std::make_unique<DesktopSession>(dir_.path());
+    std::vector<std::string> command{ORVALEN_BINARY};
+    command.insert(command.end(), arguments_.begin(), arguments_.end());
+    return std::make_unique<DesktopSession>(dir_.path(), SessionProgram{command});
   }
 
   void SetUp() override;
@@ -148,9 +150,19 @@ class OrvalenSession : public ::testing::Test {
     EXPECT_EQ(*status, 0);
   }
 
+  // The chooser, once it shows.
+  void waitForChooser() {
+    auto chooser = s().waitForWindow("类型选择");
+    ASSERT_TRUE(chooser) << "the chooser did not show";
+    chooser_ = *chooser;
+  }
+
   TempDir dir_;
   std::unique_ptr<DesktopSession> session_;
   std::string chooser_;
+  // The program's arguments, and whether it starts at the chooser: set before SetUp.
+  std::vector<std::string> arguments_;
+  bool startsAtTheChooser_ = true;
 };
 
 }  // namespace orvalen::test

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,69 @@ TEST_F(OrvalenSession, AFileThatIsNoPluginIsReportedAndLeavesNothingBehind) {
   EXPECT_FALSE(s().isWindowShown("Orvalen"));
   EXPECT_EQ(readFile(dir_.file("notes.vdb")), "just some notes, not a database\n");
   endAtTheChooser();
+}
+
+// The program started on a file, as a file manager starts it: the chooser does not show first.
+class OrvalenGivenAFile : public OrvalenSession {
+ protected:
+  void SetUp() override {}
+  void startOn(const std::string& path) {
+    arguments_ = {path};
+    startsAtTheChooser_ = false;
+    OrvalenSession::SetUp();
+  }
+};
+
+TEST_F(OrvalenGivenAFile, APluginFileOpensInTheEditorAtOnce) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  std::filesystem::create_directory(dir_.file("影视"));
+  const std::string file = dir_.file("影视/目录.vdb");
+  makePluginFile(file, {});
+  ASSERT_NO_FATAL_FAILURE(startOn("影视/目录.vdb"));  // relative to the working folder
+  if (IsSkipped()) return;
+  const std::string editor = waitForEditor();
+  EXPECT_FALSE(s().isWindowShown("类型选择"));
+  ASSERT_NO_FATAL_FAILURE(addRenamedCategoryWithTwoVideos(editor, file));
+  closeEditorAndExpectTheEnd(editor);
+  EXPECT_EQ(referenceIntegrity(file), "ok");
+}
+
+TEST_F(OrvalenGivenAFile, AFileThatIsNoPluginIsReportedAndThenTheChooserShows) {
+  writeFile(dir_.file("notes.vdb"), "just some notes, not a database\n");
+  ASSERT_NO_FATAL_FAILURE(startOn(dir_.file("notes.vdb")));
+  if (IsSkipped()) return;
+  acknowledgeError();
+  ASSERT_NO_FATAL_FAILURE(waitForChooser());
+  EXPECT_EQ(readFile(dir_.file("notes.vdb")), "just some notes, not a database\n");
+  endAtTheChooser();
+}
+
+TEST_F(OrvalenSession, APluginFileDroppedOntoTheChooserOpens) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  const std::string file = dir_.file("拖放.vdb");
+  makePluginFile(file, {});
+  s().startAlongside({ORVALEN_DRAG_SOURCE, file});
+  auto source = s().waitForWindow("拖放来源");
+  ASSERT_TRUE(source) << "the drag source did not show";
+  // A press, a move far enough to start the drag, then moves over the chooser, which the
+  // drop protocol answers, and the release.
+  s().moveTo(*source, 40, 40);
+  s().xdotool("mousedown 1");
+  const auto [width, height] = s().size(chooser_);
+  for (int step = 0; step < 12; ++step) {
+    s().moveTo(chooser_, width / 2 + step, height / 2 + step);
+  }
+  s().xdotool("mouseup 1");
+  const std::string editor = waitForEditor();
+  // The keyboard, not the menus: the drop leaves GTK a window of its own that looks like one.
+  s().moveTo(editor, 150, 300);
+  s().key("Home Insert");
+  typeLabel("纪录片");
+  ASSERT_TRUE(waitUntil([&] {
+    return rows(file, "select * from tb_type_list") ==
+           std::vector<std::string>{"1|-1|" + gbk("纪录片")};
+  })) << "the dropped file was not the one edited";
+  closeEditorAndExpectTheEnd(editor);
 }
 
 // A copy of the program in a folder without the template: the new plugin cannot be made, the

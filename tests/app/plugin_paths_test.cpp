@@ -19,6 +19,19 @@ TEST(NewPluginPath, AlwaysAppendsTheExtension) {
   EXPECT_EQ(newPluginPath("/home/u/视频.VDB"), "/home/u/视频.VDB.vdb");
 }
 
+TEST(PluginFileArgument, IsTheLastArgumentThatIsNoOption) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string file;
+  } cases[] = {
+      {{}, ""},
+      {{"/home/u/视频.vdb"}, "/home/u/视频.vdb"},
+      {{"--sync", "demo.vdb"}, "demo.vdb"},
+      {{"-x", ""}, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(pluginFileArgument(c.arguments), c.file);
+}
+
 TEST(ExecutablePath, IsTheAbsolutePathOfThisTestProgram) {
   const std::string path = executablePath();
   ASSERT_FALSE(path.empty());

@@ -3,8 +3,9 @@
 ;            -DOUTFILE=<setup.exe> installer.nsi
 ; It installs orvalen.exe, orvalen-sql.exe and the template plugin_db_sample.sdb beside them
 ; into Program Files\Orvalen, adds a Start-menu folder with the editor and the uninstaller,
-; and registers the uninstaller with Windows' list of installed programs. Orvalen itself keeps
-; no settings, so uninstalling removes everything the installer made.
+; registers the uninstaller with Windows' list of installed programs, and registers plugin files
+; (.vdb) to open in the editor from Explorer. Orvalen itself keeps no settings, so uninstalling
+; removes everything the installer made.
 
 Unicode true
 Target amd64-unicode
@@ -17,6 +18,11 @@ RequestExecutionLevel admin
 !define PRODUCT "Orvalen"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define START_MENU "$SMPROGRAMS\${PRODUCT}"
+; The file type of plugin files, for every user.
+!define CLASSES "Software\Classes"
+!define FILE_TYPE "Orvalen.Plugin"
+; SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST): Explorer takes the new icon and command.
+!define NOTIFY_ASSOCIATIONS "shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -73,6 +79,12 @@ Section "Orvalen"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  WriteRegStr HKLM "${CLASSES}\.vdb" "" "${FILE_TYPE}"
+  WriteRegStr HKLM "${CLASSES}\${FILE_TYPE}" "" "视频扩展插件"
+  WriteRegStr HKLM "${CLASSES}\${FILE_TYPE}\DefaultIcon" "" '"$INSTDIR\orvalen.exe",0'
+  WriteRegStr HKLM "${CLASSES}\${FILE_TYPE}\shell\open\command" "" '"$INSTDIR\orvalen.exe" "%1"'
+  System::Call "${NOTIFY_ASSOCIATIONS}"
 SectionEnd
 
 Section "Uninstall"
@@ -85,4 +97,13 @@ Section "Uninstall"
   Delete "${START_MENU}\卸载 Orvalen.lnk"
   RMDir "${START_MENU}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ; .vdb keeps what other programs put there; only its link to our file type goes, and the key
+  ; itself when nothing else is left in it.
+  ReadRegStr $0 HKLM "${CLASSES}\.vdb" ""
+  StrCmp $0 "${FILE_TYPE}" 0 +2
+    DeleteRegValue HKLM "${CLASSES}\.vdb" ""
+  DeleteRegKey /ifempty HKLM "${CLASSES}\.vdb"
+  DeleteRegKey HKLM "${CLASSES}\${FILE_TYPE}"
+  System::Call "${NOTIFY_ASSOCIATIONS}"
 SectionEnd
