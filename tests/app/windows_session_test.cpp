@@ -26,8 +26,10 @@ class WindowsSession : public OrvalenSession {
   // Wine's windows carry the program's file name as their class; its pop-up menus have no
   // title.
   std::unique_ptr<DesktopSession> start() override {
-    return std::make_unique<DesktopSession>(
-        dir_.path(), SessionProgram{{wineLoader(), *program_}, "orvalen.exe", ""});
+    std::vector<std::string> command{wineLoader(), *program_};
+    command.insert(command.end(), arguments_.begin(), arguments_.end());
+    return std::make_unique<DesktopSession>(dir_.path(),
+                                            SessionProgram{command, "orvalen.exe", ""});
   }
 
   // Types the full path into the file dialog's name box, which has the focus, and confirms.
@@ -82,6 +84,34 @@ TEST_F(WindowsSession, ANewPluginWithChineseNamesHoldsExactlyWhatWasEnteredInGbk
                                      "|http://i.example/2.png"});
   EXPECT_EQ(referenceIntegrity(file), "ok");
   EXPECT_FALSE(fileExists(file + "-journal"));
+}
+
+// orvalen.exe started on a file, as Explorer starts it.
+class WindowsGivenAFile : public WindowsSession {
+ protected:
+  void SetUp() override {
+    program_ = windowsProgram("app/orvalen.exe");
+    if (!program_) GTEST_SKIP() << "no Windows build: ORVALEN_WINDOWS_BUILD is not set";
+  }
+  void startOn(const std::string& path) {
+    arguments_ = {windowsPath(path)};
+    startsAtTheChooser_ = false;
+    OrvalenSession::SetUp();
+  }
+};
+
+TEST_F(WindowsGivenAFile, APluginFileInChineseFoldersOpensInTheEditorAtOnce) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  const std::string folder = dir_.file("影视资料");
+  std::filesystem::create_directory(folder);
+  const std::string file = folder + "/目录.vdb";
+  makePluginFile(file, {});
+  ASSERT_NO_FATAL_FAILURE(startOn(file));
+  const std::string editor = waitForEditor();
+  EXPECT_FALSE(s().isWindowShown("类型选择"));
+  ASSERT_NO_FATAL_FAILURE(addRenamedCategoryWithTwoVideos(editor, file));
+  closeEditorAndExpectTheEnd(editor);
+  EXPECT_EQ(referenceIntegrity(file), "ok");
 }
 
 TEST_F(WindowsSession, AFileInChineseFoldersOpensWithItsSystemMenuAboutEntry) {
