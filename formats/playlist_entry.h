@@ -10,7 +10,7 @@ namespace orvalen::formats {
 enum class EntryProblem {
   kNone,
   kNoUrl,        // an #EXTINF with no URL after it, a CSV line without a video URL
-  kUndecodable,  // bytes that are no text of the plugin file's code page
+  kUndecodable,  // bytes that are no text: not of the plugin file's code page, or a zero byte
 };
 
 // One video as a playlist gives it. Texts are UTF-8, except in an entry that is kUndecodable:

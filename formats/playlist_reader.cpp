@@ -17,6 +17,17 @@ bool endsWithNoCase(std::string_view text, std::string_view lowerCaseSuffix) {
   return true;
 }
 
+// A zero byte ends a text wherever texts are C strings, the database's statements among them:
+// such an entry would be stored cut short.
+bool holdsZeroByte(const PlaylistEntry& entry) {
+  const auto zeroIn = [](const std::string& text) { return text.find('\0') != std::string::npos; };
+  if (zeroIn(entry.name) || zeroIn(entry.videoUrl) || zeroIn(entry.imageUrl)) return true;
+  for (const std::string& name : entry.categoryPath) {
+    if (zeroIn(name)) return true;
+  }
+  return false;
+}
+
 std::unique_ptr<EntryParser> makeParser(PlaylistFormat format, std::string_view text) {
   return format == PlaylistFormat::kCsv ? makeCsvParser(text) : makeM3uParser(text);
 }
@@ -39,6 +50,7 @@ PlaylistReader::~PlaylistReader() = default;
 bool PlaylistReader::next(PlaylistEntry* entry) {
   if (!parser_->next(entry)) return false;
   if (encoding_ == TextEncoding::kCodePage) decode(entry);
+  if (entry->canBeTaken() && holdsZeroByte(*entry)) entry->problem = EntryProblem::kUndecodable;
   if (entry->name.empty() && !entry->videoUrl.empty()) entry->name = nameFromUrl(entry->videoUrl);
   return true;
 }

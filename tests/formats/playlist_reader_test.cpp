@@ -109,6 +109,10 @@ const std::vector<Shape> kShapes = {
      "#EXTINF:-1 group-title=\"\xD0\xC2\xCE\xC5\",\xB9\xA6\xB7\xF2\nhttp://v/1\n"
      "#EXTINF:-1,\xFF\nhttp://v/2\n",
      {"1|新闻|功夫|http://v/1|", "3||\xFF|http://v/2| !undecodable"}},
+    {"a zero byte, which would cut the text short",
+     "a.m3u",
+     std::string("#EXTINF:-1,a\0b\nhttp://v/1\n", 26),
+     {std::string("1||a\0b|http://v/1| !undecodable", 31)}},
     {"UTF-16 with a byte order mark, as Notepad saves it",
      "a.m3u",
      std::string("\xFF\xFE#\0E\0X\0T\0I\0N\0F\0:\0-\0"
