@@ -60,7 +60,9 @@ class PlaylistWriter {
   bool pathHasVideos_ = true;  // the exported category itself needs no line of its own
 };
 
-// Writers appending to *out, which must outlive them. The CSV writer starts with a record of
+// Writers appending to *out, which must outlive them. Between calls the caller may take what
+// is in *out away (write it to the file and clear it), so that a large export needs no buffer
+// of its whole size. The CSV writer starts with a record of
 // the column titles when given (name, video URL, image URL, category path).
 std::unique_ptr<PlaylistWriter> makeM3uWriter(std::string* out);
 std::unique_ptr<PlaylistWriter> makeCsvWriter(std::string* out,
