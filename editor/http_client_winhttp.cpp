@@ -97,6 +97,8 @@ class WinHttpClient : public HttpClient {
                            parts.pathAndQuery.c_str(), nullptr, WINHTTP_NO_REFERER,
                            WINHTTP_DEFAULT_ACCEPT_TYPES, parts.secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request) return failure(GetLastError());
+    // The wait for the answer's headers has a time-out of its own, 90 s unless set.
+    setDwordOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, static_cast<DWORD>(ms));
     setDwordOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY,
                    WINHTTP_OPTION_REDIRECT_POLICY_ALWAYS);
     setDwordOption(request.get(), WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS,
