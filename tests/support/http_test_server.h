@@ -23,7 +23,7 @@ namespace orvalen::test {
 
 class HttpTestServer {
  public:
-  static constexpr std::chrono::seconds kSlowAnswer{5};
+  static constexpr std::chrono::seconds kSlowAnswer{12};
 
   HttpTestServer();
   ~HttpTestServer();
