@@ -1,14 +1,12 @@
 // A file manager's part in a drag and drop, for the session tests: a small window at the top
-// left of the screen that starts dragging the file named by its argument when pressed, and
-// ends once the drag has.
+// left of the screen that starts dragging the file named by its argument when pressed. It
+// stays for another try until it is ended.
 //
 //   orvalen-drag-source FILE
 
 #include <wx/dnd.h>
 #include <wx/frame.h>
 #include <wx/wx.h>
-
-namespace {
 
 class DragSourceApp : public wxApp {
  public:
@@ -22,13 +20,10 @@ class DragSourceApp : public wxApp {
       data.AddFile(file);
       wxDropSource source(data, frame);
       source.DoDragDrop(wxDrag_CopyOnly);
-      frame->Close();
     });
     frame->Show();
     return true;
   }
 };
-
-}  // namespace
 
 wxIMPLEMENT_APP(DragSourceApp);

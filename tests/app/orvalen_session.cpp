@@ -60,6 +60,18 @@ void OrvalenSession::TearDown() {
   }
 }
 
+void OrvalenSession::addCategoryWithTheKeyboard(const std::string& editor, const std::string& file,
+                                                const std::string& name) {
+  s().moveTo(editor, 150, 300);
+  s().key("Home Insert");
+  typeLabel(name);
+  ASSERT_TRUE(waitUntil([&] {
+    return rows(file, "select * from tb_type_list") ==
+           std::vector<std::string>{"1|-1|" + gbk(name)};
+  })) << "the category did not reach "
+      << file;
+}
+
 void OrvalenSession::addRenamedCategoryWithTwoVideos(const std::string& editor,
                                                      const std::string& file) {
   s().moveTo(editor, 150, 300);

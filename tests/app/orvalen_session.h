@@ -120,6 +120,11 @@ class OrvalenSession : public ::testing::Test {
     ASSERT_TRUE(s().waitForWindowGone("视频信息"));
   }
 
+  // In the editor of a plugin file without categories: a category of that name under the
+  // root, added with Insert and checked in the file.
+  void addCategoryWithTheKeyboard(const std::string& editor, const std::string& file,
+                                  const std::string& name);
+
   // In a new plugin's editor: a category 电影 under the root with the videos 功夫 and 英雄,
   // then the category renamed 动作片, each step checked in the file.
   void addRenamedCategoryWithTwoVideos(const std::string& editor, const std::string& file);
