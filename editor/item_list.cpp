@@ -1,6 +1,8 @@
 // The video list: the videos of the selected category, one row per video, labelled with its
 // 1-based position; item data: the video id; columns 1 to 3: name, video URL, image URL.
 
+#include <unordered_set>
+
 #include "db/catalogue.h"
 #include "editor/item_dlg.h"
 #include "editor/orvalen_dlg.h"
@@ -134,6 +136,26 @@ void COrvalenDlg::OnItemDelete() {
   m_itemTexts.erase(id);
   m_listItems->deleteRow(row);
   RenumberItemRows(row);
+}
+
+// The rows of other videos stay as they are shown; only their labels follow their new places.
+// Cheaper than reading a large category again after a few of its videos have left it.
+void COrvalenDlg::RemoveItemRows(const std::unordered_set<int>& videoIds) {
+  std::vector<ListControl::Row> kept;
+  kept.reserve(static_cast<std::size_t>(m_listItems->rowCount()));
+  for (int row = 0; row < m_listItems->rowCount(); ++row) {
+    const int id = m_listItems->rowData(row);
+    if (videoIds.count(id) != 0) {
+      m_itemTexts.erase(id);
+      continue;
+    }
+    kept.push_back({rowLabel(static_cast<int>(kept.size())),
+                    id,
+                    {m_listItems->rowText(row, 1), m_listItems->rowText(row, 2),
+                     m_listItems->rowText(row, 3)}});
+  }
+  m_listItems->deleteAllRows();
+  m_listItems->appendRows(std::move(kept));
 }
 
 void COrvalenDlg::RenumberItemRows(int fromRow) {

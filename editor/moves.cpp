@@ -106,8 +106,7 @@ void COrvalenDlg::MoveVideos(const std::vector<int>& ids, int typeId) {
                        recorder.existingRows(CatalogueTable::kVideos, ids);
                        for (int id : ids) MoveItemRow(m_db, id, typeId);
                      }));
-  const int shown = *m_listCategoryId;
-  AfterStoring([&] { FillItemList(shown); });
+  RemoveItemRows(std::unordered_set<int>(ids.begin(), ids.end()));
 }
 
 // One UPDATE of the category's parent id moves its whole branch and its videos. The tree

@@ -18,6 +18,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "db/code_page.h"
@@ -144,6 +145,7 @@ class COrvalenDlg : public EditorWindowClient {
   void InitItemColumns();
   void FillItemList(int typeId);
   void RenumberItemRows(int fromRow);
+  void RemoveItemRows(const std::unordered_set<int>& videoIds);
   ItemTexts TextsOfRow(int row) const;
   bool ConfirmDelete();
 
