@@ -186,8 +186,9 @@ Figures measureOnce(const std::string& path) {
       figures.findMs = timed(window, [&] {
         editor->dispatch(KeyDownMessage{IDC_FIND_TEXT, VK_RETURN});
       });
-      figures.findAgainMs = timed(
-          window, [&] { editor->dispatch(KeyDownMessage{IDC_FIND_TEXT, VK_F3}); });
+      figures.findAgainMs = timed(window, [&] {
+        editor->dispatch(KeyDownMessage{IDC_FIND_TEXT, VK_F3});
+      });
       bool shown = list.selectedCount() == 1 && list.rowData(list.firstSelectedRow()) == kVideos;
       window.closeFindBox();
 
