@@ -32,6 +32,7 @@
 #include "support/reference_engine.h"
 #include "support/temp_dir.h"
 #include "tests/gui/private_display.h"
+#include "wx_bench_app.h"
 
 namespace {
 
@@ -230,18 +231,7 @@ std::string medianAndRange(std::vector<double> values) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   orvalen::test::PrivateDisplay display;
-  if (display.name().empty()) {
-    std::fprintf(stderr, "%s\n", display.why().c_str());
-    return 1;
-  }
-  ::setenv("GSETTINGS_BACKEND", "memory", 1);
-  wxApp::SetInstance(new wxApp);
-  int wxArgc = 1;
-  char name[] = "orvalen-catalogue-bench";
-  char* wxArgv[] = {name, nullptr};
-  if (!wxEntryStart(wxArgc, wxArgv)) return 1;
-  wxTheApp->CallOnInit();
-  wxImage::AddHandler(new wxPNGHandler);
+  if (!orvalen::bench::startWx(display, "orvalen-catalogue-bench")) return 1;
   ConfirmEverything confirm;
 
   orvalen::test::TempDir dir;

@@ -106,22 +106,24 @@ bool DesktopSession::startWindowManager() {
 void DesktopSession::drag(const std::string& window, int x, int y, int toX, int toY) {
   moveTo(window, x, y);
   xdotool("mousedown 1");
-  // A few small steps first, where the control recognises the start of a drag.
+  // A few small steps first, where the control recognises the start of a drag. Each waits
+  // long enough for a busy program to take it: motions it takes together count as one.
+  std::this_thread::sleep_for(200ms);
   constexpr int kStartSteps = 6;
   for (int step = 1; step <= kStartSteps; ++step) {
     moveTo(window, x - 3 * step, y);
-    std::this_thread::sleep_for(50ms);
+    std::this_thread::sleep_for(150ms);
   }
   constexpr int kSteps = 10;
   const int fromX = x - 3 * kStartSteps;
   for (int step = 1; step <= kSteps; ++step) {
     moveTo(window, fromX + (toX - fromX) * step / kSteps, y + (toY - y) * step / kSteps);
-    std::this_thread::sleep_for(100ms);
+    std::this_thread::sleep_for(150ms);
   }
   // The drop target answers a moment after the pointer arrives; a hand rests there too.
   for (int rest = 0; rest < 3; ++rest) {
     moveTo(window, toX + rest % 2, toY);
-    std::this_thread::sleep_for(400ms);
+    std::this_thread::sleep_for(500ms);
   }
   xdotool("mouseup 1");
 }
