@@ -15,8 +15,8 @@ namespace orvalen::test {
 namespace {
 
 constexpr int kWin32TreeLabelX = 80;
-constexpr int kWin32TreeFirstLineY = 45;
-constexpr int kWin32TreeLineHeight = 18;
+constexpr int kWin32TreeFirstLineY = 64;
+constexpr int kWin32TreeLineHeight = 16;
 
 // The fixture of the program's own sessions, with the Windows program under Wine in its place.
 class WindowsSession : public OrvalenSession {
@@ -135,7 +135,7 @@ constexpr TreeLines kWin32TreeLines{kWin32TreeLabelX, kWin32TreeFirstLineY, kWin
 
 TEST_F(WindowsSession, FindDragAndUndoABranchDelete) {
   ORVALEN_REQUIRE_REFERENCE(ref);
-  const std::string file = dir_.file("目录.vdb");
+  const std::string file = dir_.file("catalogue.vdb");
   makeCatalogueForMoves(file);
   chooseExistingPlugin();
   answerWithPath("打开", file);
