@@ -28,6 +28,7 @@ const std::vector<COrvalenDlg::CommandEntry>& COrvalenDlg::CommandMap() {
       {ID_FIND_PREVIOUS, &D::OnFindPrevious, &D::OnUpdateFind, kRead},
       {ID_EDIT_UNDO, &D::OnEditUndo, &D::OnUpdateEditUndo, FailedAction::kUndo},
       {ID_EDIT_REDO, &D::OnEditRedo, &D::OnUpdateEditRedo, FailedAction::kRedo},
+      {ID_TYPE_IMPORT, &D::OnTypeImport, &D::OnUpdateTypeImport, kStore},
   };
   return map;
 }

@@ -12,6 +12,7 @@
 // failed (reading, an edit, or showing an edit that was stored), and tree, list and file are
 // left in agreement (the edit that failed is undone on screen).
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
@@ -34,6 +35,8 @@
 #include "editor/toolkit.h"
 
 namespace orvalen {
+
+struct ImportPlan;
 
 class COrvalenDlg : public EditorWindowClient {
  public:
@@ -98,6 +101,12 @@ class COrvalenDlg : public EditorWindowClient {
   void OnEditRedo();
   void OnUpdateEditUndo(CCmdUI& cmdUI);
   void OnUpdateEditRedo(CCmdUI& cmdUI);
+
+  // Playlists (import.cpp): "导入播放列表..." in the tree's menu.
+  void OnTypeImport();
+  void OnUpdateTypeImport(CCmdUI& cmdUI);
+  // How long an import runs before its progress window shows (tests shorten it).
+  void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 
   // For edits made elsewhere in the editor (an import, say), so that they are one undo step
   // each like the window's own. edit runs inside one transaction and names to the recorder
@@ -182,6 +191,10 @@ class COrvalenDlg : public EditorWindowClient {
   void MoveVideos(const std::vector<int>& ids, int typeId);
   void MoveCategory(TreeItem item, TreeItem newParent);
 
+  // Import (import.cpp).
+  bool ConfirmImport(const ImportPlan& plan, int targetId);
+  void ImportPlanned(const ImportPlan& plan, int targetId, const std::string& name);
+
   // Routing (message_routing.cpp).
   MessageResult Route(const CommandMessage& message);
   MessageResult Route(const TreeSelChangedMessage& message);
@@ -240,6 +253,7 @@ class COrvalenDlg : public EditorWindowClient {
   CatalogueSearch m_search{m_codePage};
   std::string m_lastSearch;
   std::optional<SearchPosition> m_lastMatch;
+  std::chrono::milliseconds m_progressDelay{500};
 };
 
 template <class Handler>

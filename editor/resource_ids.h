@@ -57,6 +57,8 @@ constexpr int ID_TYPE_MOVE = 32793;
 constexpr int ID_ITEM_MOVE = 32794;
 constexpr int ID_EDIT_UNDO = 32795;
 constexpr int ID_EDIT_REDO = 32796;
+// The tree's playlist and link commands.
+constexpr int ID_TYPE_IMPORT = 32797;
 
 // List control extended styles and column formats.
 constexpr unsigned LVS_EX_GRIDLINES = 0x01;

@@ -33,6 +33,10 @@ PopupMenu LoadMenuPopup(int popupIndex) {
                                              {ID_EDIT_UNDO, text::kMenuUndo, true},
                                              {ID_EDIT_REDO, text::kMenuRedo, true}});
   }
+  if (popupIndex == 0) {
+    menu.entries.insert(menu.entries.end(),
+                        {{0, "", true}, {ID_TYPE_IMPORT, text::kMenuImport, true}});
+  }
   return menu;
 }
 

@@ -7,19 +7,36 @@
 
 namespace orvalen {
 
+namespace {
+
+// “<c>”(U+XXXX) for a character; a byte that is not UTF-8 is named by its value alone, since it
+// cannot be shown.
+std::string characterName(const std::string& character) {
+  const std::string codePoint = codePointName(character);
+  if (!codePoint.empty()) {
+    return text::kOpenQuote + character + text::kCloseQuote + "(" + codePoint + ")";
+  }
+  char byte[8];
+  std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(character[0]));
+  return byte;
+}
+
+}  // namespace
+
 std::optional<std::string> RefusalOfText(const CodePage& codePage, const char* field,
                                          const std::string& typed) {
   const std::optional<std::string> character = firstUnrepresentableCharacter(codePage, typed);
   if (!character) return std::nullopt;
-  const std::string codePoint = codePointName(*character);
-  // A byte that is not UTF-8 is named by its value alone; it cannot be shown.
-  const std::string shown =
-      codePoint.empty() ? "" : text::kOpenQuote + *character + text::kCloseQuote;
-  char byte[8];
-  std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>((*character)[0]));
-  const std::string name = codePoint.empty() ? std::string(byte) : "(" + codePoint + ")";
-  return std::string(field) + text::kCharacterIn + shown + name + text::kNotStored +
+  return std::string(field) + text::kCharacterIn + characterName(*character) + text::kNotStored +
          codePage.name() + text::kNoSuchCharacter;
+}
+
+std::optional<std::string> ShortRefusalOfText(const CodePage& codePage, const char* field,
+                                              const std::string& text) {
+  const std::optional<std::string> character = firstUnrepresentableCharacter(codePage, text);
+  if (!character) return std::nullopt;
+  return std::string(field) + text::kCharacterIn + characterName(*character) +
+         text::kNotInCodePage + codePage.name() + text::kNoSuchCharacterShort;
 }
 
 }  // namespace orvalen

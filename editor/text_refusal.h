@@ -14,5 +14,8 @@ namespace orvalen {
 // The message refusing text for field, or nothing when the code page can hold it.
 std::optional<std::string> RefusalOfText(const CodePage& codePage, const char* field,
                                          const std::string& text);
+// The same without the advice, for a list of texts refused together.
+std::optional<std::string> ShortRefusalOfText(const CodePage& codePage, const char* field,
+                                              const std::string& text);
 
 }  // namespace orvalen

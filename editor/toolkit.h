@@ -19,6 +19,7 @@
 //   caller fault that an implementation may report by throwing std::logic_error.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -469,6 +470,16 @@ struct FileDialogResult {
   std::string path;     // the full path as chosen, when code is IDOK
 };
 
+// A modal window over the active window that shows how far a long operation has come, with a
+// line of text and a cancel button. It closes when it is destroyed.
+class ProgressWindow {
+ public:
+  virtual ~ProgressWindow() = default;
+  // Shows fraction (0 to 1) done and lets the window take the user's input; false once the user
+  // has cancelled (the cancel button, Esc or the close box), and from then on.
+  virtual bool update(double fraction) = 0;
+};
+
 class Toolkit {
  public:
   virtual ~Toolkit() = default;
@@ -497,6 +508,10 @@ class Toolkit {
   // An open or save file dialog with a filter in the form "label|pattern||". No default
   // extension, no initial name; the save dialog asks before choosing an existing file.
   virtual FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) = 0;
+
+  // Shows a progress window with a caption and a line of text, at 0.
+  virtual std::unique_ptr<ProgressWindow> showProgress(const std::string& caption,
+                                                       const std::string& message) = 0;
 
   // A busy cursor over the whole application while at least one begin is not yet ended. It
   // shows at once, also while the program does not get back to its event loop for a while.

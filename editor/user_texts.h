@@ -46,6 +46,8 @@ inline constexpr const char* kMenuRedo = "重做";
 inline constexpr const char* kMenuUndoKey = "\tCtrl+Z";
 inline constexpr const char* kMenuRedoKey = "\tCtrl+Y";
 inline constexpr const char* kAboutEntry = "关于 Orvalen(&A)...";
+// The tree's entry for playlists, after the others.
+inline constexpr const char* kMenuImport = "导入播放列表...";
 
 // What a step of the history did, as the undo and redo entries name it: the action, a space,
 // then the name in quotation marks, or the number of videos for several.
@@ -54,6 +56,7 @@ inline constexpr const char* kStepRename = "重命名";
 inline constexpr const char* kStepModify = "修改";
 inline constexpr const char* kStepDelete = "删除";
 inline constexpr const char* kStepMove = "移动";
+inline constexpr const char* kStepImport = "导入";
 inline constexpr const char* kOpenQuote = "“";
 inline constexpr const char* kCloseQuote = "”";
 // "<number> 个视频"
@@ -69,6 +72,33 @@ inline constexpr const char* kMoveItemsCaption = "移动视频到";
 // quotation marks).
 inline constexpr const char* kFindLabel = "查找内容：";
 inline constexpr const char* kNotFound = "找不到";
+
+// Importing a playlist: its file dialog, the progress window, and the summary before anything
+// is written: "将添加 <n> 个视频，分布在 <m> 个类型中" ["，其中新建 <k> 个类型"] "。", then the
+// entries not taken, "第 <line> 行：<reason>" each, at most 20 and "另有 <n> 个条目未列出。".
+inline constexpr const char* kImportCaption = "导入播放列表";
+inline constexpr const char* kPlaylistOpenFilter =
+    "播放列表 (*.m3u;*.m3u8;*.csv;*.txt)|*.m3u;*.m3u8;*.csv;*.txt||";
+inline constexpr const char* kImportReading = "正在读取播放列表...";
+inline constexpr const char* kImportWriting = "正在导入...";
+inline constexpr const char* kImportCannotRead = "无法读取这个播放列表文件。";
+inline constexpr const char* kImportWillAdd = "将添加 ";
+inline constexpr const char* kImportVideosIn = " 个视频，分布在 ";
+inline constexpr const char* kImportCategories = " 个类型中";
+inline constexpr const char* kImportNothing = "这个播放列表中没有可以导入的视频";
+inline constexpr const char* kImportNewCategories = "，其中新建 ";
+inline constexpr const char* kImportNewCategoriesSuffix = " 个类型";
+inline constexpr const char* kImportRefusedPrefix = "以下 ";
+inline constexpr const char* kImportRefusedSuffix = " 个条目不能导入：";
+inline constexpr const char* kLinePrefix = "第 ";
+inline constexpr const char* kLineSuffix = " 行：";
+inline constexpr const char* kImportMorePrefix = "另有 ";
+inline constexpr const char* kImportMoreSuffix = " 个条目未列出。";
+inline constexpr const char* kImportNoUrl = "没有视频网址";
+inline constexpr const char* kImportUndecodable = "含有无法识别的字符";
+// "<field>中的字符“<c>”(U+XXXX)" + kNotInCodePage + the code page's name.
+inline constexpr const char* kNotInCodePage = "不能保存：插件文件的代码页 ";
+inline constexpr const char* kFullStop = "。";
 
 // The video details dialog.
 inline constexpr const char* kItemDialogCaption = "视频信息";
@@ -89,6 +119,7 @@ inline constexpr const char* kFieldImageUrl = "图片网址";
 inline constexpr const char* kCharacterIn = "中的字符";
 inline constexpr const char* kNotStored = "不能保存到插件文件中：插件文件的代码页 ";
 inline constexpr const char* kNoSuchCharacter = " 没有这个字符。请删去或换掉它。";
+inline constexpr const char* kNoSuchCharacterShort = " 没有这个字符";
 
 // Failure messages: what failed (the headline), then where, what to do, and why.
 inline constexpr const char* kFailedOpen = "无法打开这个插件文件。";

@@ -1,10 +1,13 @@
 #include "wx_toolkit.h"
 
+#include <algorithm>
+
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/eventfilter.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
+#include <wx/progdlg.h>
 #include <wx/utils.h>
 
 #include "about_dialog.h"
@@ -86,6 +89,36 @@ FileDialogResult WxToolkit::runFileDialog(FileDialogKind kind, const std::string
   dialog.SetIcon(appIcon());
   if (showFileDialog(dialog) != wxID_OK) return {};
   return {IDOK, fromWx(dialog.GetPath())};
+}
+
+namespace {
+
+constexpr int kProgressSteps = 1000;
+
+class WxProgressWindow : public ProgressWindow {
+ public:
+  WxProgressWindow(const std::string& caption, const std::string& message)
+      : dialog_(toWx(caption), toWx(message), kProgressSteps, modalParent(),
+                wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE) {}
+
+  bool update(double fraction) override {
+    if (cancelled_) return false;
+    const int value = static_cast<int>(fraction * kProgressSteps);
+    // The dialog closes itself at its maximum; the caller closes it by destroying this.
+    cancelled_ = !dialog_.Update(std::clamp(value, 0, kProgressSteps - 1));
+    return !cancelled_;
+  }
+
+ private:
+  wxProgressDialog dialog_;
+  bool cancelled_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressWindow> WxToolkit::showProgress(const std::string& caption,
+                                                        const std::string& message) {
+  return std::make_unique<WxProgressWindow>(caption, message);
 }
 
 void WxToolkit::beginBusyCursor() {

@@ -18,6 +18,8 @@ class WxToolkit : public Toolkit {
   int runModalDialog(int templateId, DialogClient& client) override;
   CategoryChoiceResult runCategoryDialog(const CategoryChoice& choice) override;
   FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) override;
+  std::unique_ptr<ProgressWindow> showProgress(const std::string& caption,
+                                               const std::string& message) override;
   void beginBusyCursor() override;
   void endBusyCursor() override;
   void discardPendingInput() override;

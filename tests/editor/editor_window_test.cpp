@@ -165,11 +165,16 @@ TEST_F(NoFileWindow, MenusGreyWhatTheRulesDisableAndEndWithAbout) {
     original.insert(original.end(), more.begin() + 1, more.end());
     return original;
   };
-  EXPECT_EQ(commandIds(w.popups[0].menu),
-            withAdded({ID_TYPE_ADD, ID_TYPE_MODIFY, 0, ID_TYPE_DELETE}, ID_TYPE_MOVE, added));
+  // The tree's playlist entry stands before the about entry.
+  std::vector<int> treeIds =
+      withAdded({ID_TYPE_ADD, ID_TYPE_MODIFY, 0, ID_TYPE_DELETE}, ID_TYPE_MOVE, added);
+  treeIds.insert(treeIds.end() - 2, {0, ID_TYPE_IMPORT});
+  EXPECT_EQ(commandIds(w.popups[0].menu), treeIds);
   std::vector<bool> states{false, false, true, false, true, false};
   states.insert(states.end(), addedStates.begin() + 1, addedStates.end());
-  EXPECT_EQ(enabledStates(w.popups[0].menu), states);
+  std::vector<bool> treeStates = states;
+  treeStates.insert(treeStates.end() - 2, {true, false});
+  EXPECT_EQ(enabledStates(w.popups[0].menu), treeStates);
   EXPECT_EQ(w.popups[0].menu.entries.back().text, "关于 Orvalen(&A)...");
   EXPECT_EQ(commandIds(w.popups[1].menu),
             withAdded({ID_ITEM_ADD, ID_ITEM_MODIFY, 0, ID_ITEM_DELETE}, ID_ITEM_MOVE, added));

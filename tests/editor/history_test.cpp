@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "tests/editor/editor_fixture.h"
@@ -94,6 +96,18 @@ const Edit kEdits[] = {
            s.window().userDrag(DragKind::kTreeItem, s.item({"A", "B\xEF\xBF\xBD"}), s.item({"E"})));
        s.pump();
      }},
+    {"import playlist",
+     [](EditorSession& s) {
+       static TempDir dir;
+       const std::string playlist = dir.file("p.m3u8");
+       std::ofstream(std::filesystem::u8path(playlist), std::ios::binary)
+           << "#EXTINF:-1 group-title=\"C\",c\nhttp://v/c\n"
+           << "#EXTINF:-1 group-title=\"新/子\",n\nhttp://v/n\nhttp://v/e\n";
+       s.select({"E"});
+       s.toolkit().fileDialogAnswers.push_back({IDOK, playlist});
+       s.window().messageBoxAnswers.push_back(IDOK);
+       s.command(ID_TYPE_IMPORT);
+     }},
     {"move category by dialog",
      [](EditorSession& s) {
        s.select({"E", "C"});
@@ -143,7 +157,8 @@ TEST_P(History, UndoGivesBackEveryByteAndRedoTheEdit) {
       EXPECT_EQ(exactRows(path_), after);
       expectShown(session);
     }
-    EXPECT_TRUE(session.window().messageBoxes.size() <= 1u) << "only a delete's confirmation";
+    EXPECT_TRUE(session.window().messageBoxes.size() <= 1u)
+        << "only a delete's confirmation or an import's summary";
   }
 }
 

@@ -536,6 +536,35 @@ FileDialogResult TestToolkit::runFileDialog(FileDialogKind kind, const std::stri
   return answer;
 }
 
+namespace {
+
+class TestProgressWindow : public ProgressWindow {
+ public:
+  TestProgressWindow(int* updates, int cancelAt) : updates_(updates), cancelAt_(cancelAt) {}
+  bool update(double fraction) override {
+    if (fraction < 0 || fraction > 1) throw std::logic_error("toolkit: progress out of range");
+    ++*updates_;
+    if (cancelAt_ > 0 && ++seen_ >= cancelAt_) cancelled_ = true;
+    return !cancelled_;
+  }
+
+ private:
+  int* updates_;
+  int cancelAt_;
+  int seen_ = 0;
+  bool cancelled_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressWindow> TestToolkit::showProgress(const std::string& caption,
+                                                          const std::string&) {
+  progressShown.push_back(caption);
+  const int cancelAt = cancelProgressAtUpdate;
+  cancelProgressAtUpdate = 0;
+  return std::make_unique<TestProgressWindow>(&progressUpdates, cancelAt);
+}
+
 void TestToolkit::beginBusyCursor() {
   if (busyDepth++ == 0) {
     ++busyCursorsShown;

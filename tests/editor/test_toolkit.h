@@ -334,6 +334,8 @@ class TestToolkit : public Toolkit {
   int runModalDialog(int templateId, DialogClient& client) override;
   CategoryChoiceResult runCategoryDialog(const CategoryChoice& choice) override;
   FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) override;
+  std::unique_ptr<ProgressWindow> showProgress(const std::string& caption,
+                                               const std::string& message) override;
   void beginBusyCursor() override;
   void endBusyCursor() override;
   void discardPendingInput() override;
@@ -353,11 +355,16 @@ class TestToolkit : public Toolkit {
   std::deque<DialogAnswer> dialogAnswers;
   std::deque<FileDialogResult> fileDialogAnswers;
   std::deque<CategoryChoiceResult> categoryAnswers;
+  // The user cancels the next progress window that shows, at its update of this number
+  // (counted from 1); 0: never.
+  int cancelProgressAtUpdate = 0;
 
   // What was shown and done.
   std::vector<DialogShown> dialogs;  // a refused confirm keeps the dialog, and adds a refusal
   std::vector<std::pair<FileDialogKind, std::string>> fileDialogs;
   std::vector<CategoryChoice> categoryChoices;
+  std::vector<std::string> progressShown;  // their captions
+  int progressUpdates = 0;
   int busyDepth = 0;
   int busyCursorsShown = 0;
   int inputDiscards = 0;
