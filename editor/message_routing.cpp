@@ -29,6 +29,7 @@ const std::vector<COrvalenDlg::CommandEntry>& COrvalenDlg::CommandMap() {
       {ID_EDIT_UNDO, &D::OnEditUndo, &D::OnUpdateEditUndo, FailedAction::kUndo},
       {ID_EDIT_REDO, &D::OnEditRedo, &D::OnUpdateEditRedo, FailedAction::kRedo},
       {ID_TYPE_IMPORT, &D::OnTypeImport, &D::OnUpdateTypeImport, kStore},
+      {ID_TYPE_EXPORT, &D::OnTypeExport, &D::OnUpdateTypeExport, kRead},
   };
   return map;
 }

@@ -105,6 +105,9 @@ class COrvalenDlg : public EditorWindowClient {
   // Playlists (import.cpp): "导入播放列表..." in the tree's menu.
   void OnTypeImport();
   void OnUpdateTypeImport(CCmdUI& cmdUI);
+  // "导出播放列表..." (export.cpp).
+  void OnTypeExport();
+  void OnUpdateTypeExport(CCmdUI& cmdUI);
   // How long an import runs before its progress window shows (tests shorten it).
   void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 

@@ -59,6 +59,7 @@ constexpr int ID_EDIT_UNDO = 32795;
 constexpr int ID_EDIT_REDO = 32796;
 // The tree's playlist and link commands.
 constexpr int ID_TYPE_IMPORT = 32797;
+constexpr int ID_TYPE_EXPORT = 32798;
 
 // List control extended styles and column formats.
 constexpr unsigned LVS_EX_GRIDLINES = 0x01;

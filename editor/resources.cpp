@@ -34,8 +34,9 @@ PopupMenu LoadMenuPopup(int popupIndex) {
                                              {ID_EDIT_REDO, text::kMenuRedo, true}});
   }
   if (popupIndex == 0) {
-    menu.entries.insert(menu.entries.end(),
-                        {{0, "", true}, {ID_TYPE_IMPORT, text::kMenuImport, true}});
+    menu.entries.insert(menu.entries.end(), {{0, "", true},
+                                             {ID_TYPE_IMPORT, text::kMenuImport, true},
+                                             {ID_TYPE_EXPORT, text::kMenuExport, true}});
   }
   return menu;
 }

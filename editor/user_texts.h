@@ -46,8 +46,9 @@ inline constexpr const char* kMenuRedo = "重做";
 inline constexpr const char* kMenuUndoKey = "\tCtrl+Z";
 inline constexpr const char* kMenuRedoKey = "\tCtrl+Y";
 inline constexpr const char* kAboutEntry = "关于 Orvalen(&A)...";
-// The tree's entry for playlists, after the others.
+// The tree's entries for playlists, after the others.
 inline constexpr const char* kMenuImport = "导入播放列表...";
+inline constexpr const char* kMenuExport = "导出播放列表...";
 
 // What a step of the history did, as the undo and redo entries name it: the action, a space,
 // then the name in quotation marks, or the number of videos for several.
@@ -99,6 +100,23 @@ inline constexpr const char* kImportUndecodable = "含有无法识别的字符";
 // "<field>中的字符“<c>”(U+XXXX)" + kNotInCodePage + the code page's name.
 inline constexpr const char* kNotInCodePage = "不能保存：插件文件的代码页 ";
 inline constexpr const char* kFullStop = "。";
+
+// Exporting a playlist, and the summary after it: "已导出 <n> 个视频（<m> 个类型）到“<file>”。",
+// then the texts written as bytes and the videos the format could not hold exactly, by name,
+// at most 20 each and "另有 <n> 项未列出。".
+inline constexpr const char* kExportCaption = "导出播放列表";
+inline constexpr const char* kPlaylistSaveFilter =
+    "M3U8 播放列表 (*.m3u8)|*.m3u8|CSV 文件 (*.csv)|*.csv||";
+inline constexpr const char* kExportCannotWrite =
+    "无法写入这个文件。请确认所选的文件夹存在并且可以写入。";
+inline constexpr const char* kExportWrote = "已导出 ";
+inline constexpr const char* kExportVideosIn = " 个视频（";
+inline constexpr const char* kExportCategoriesTo = " 个类型）到 ";
+inline constexpr const char* kExportUndecodable = "以下文字含有无法识别的字节，已按原样写出：";
+inline constexpr const char* kExportInexact =
+    "以下视频的文字不能在 M3U 格式中原样保存（例如换行），已尽量写出：";
+inline constexpr const char* kExportMorePrefix = "另有 ";
+inline constexpr const char* kExportMoreSuffix = " 项未列出。";
 
 // The video details dialog.
 inline constexpr const char* kItemDialogCaption = "视频信息";

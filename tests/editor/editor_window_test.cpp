@@ -165,15 +165,15 @@ TEST_F(NoFileWindow, MenusGreyWhatTheRulesDisableAndEndWithAbout) {
     original.insert(original.end(), more.begin() + 1, more.end());
     return original;
   };
-  // The tree's playlist entry stands before the about entry.
+  // The tree's playlist entries stand before the about entry.
   std::vector<int> treeIds =
       withAdded({ID_TYPE_ADD, ID_TYPE_MODIFY, 0, ID_TYPE_DELETE}, ID_TYPE_MOVE, added);
-  treeIds.insert(treeIds.end() - 2, {0, ID_TYPE_IMPORT});
+  treeIds.insert(treeIds.end() - 2, {0, ID_TYPE_IMPORT, ID_TYPE_EXPORT});
   EXPECT_EQ(commandIds(w.popups[0].menu), treeIds);
   std::vector<bool> states{false, false, true, false, true, false};
   states.insert(states.end(), addedStates.begin() + 1, addedStates.end());
   std::vector<bool> treeStates = states;
-  treeStates.insert(treeStates.end() - 2, {true, false});
+  treeStates.insert(treeStates.end() - 2, {true, false, false});
   EXPECT_EQ(enabledStates(w.popups[0].menu), treeStates);
   EXPECT_EQ(w.popups[0].menu.entries.back().text, "关于 Orvalen(&A)...");
   EXPECT_EQ(commandIds(w.popups[1].menu),

@@ -1,12 +1,14 @@
 // Playlists through the tree's menu, on a real plugin file read back by the reference SQLite
-// 2.8: what an import adds where, which entries its summary names as not taken, and that a
-// cancel at the summary or during the write leaves the file as it was.
+// 2.8: what an import adds where, which entries its summary names as not taken, that a cancel
+// at the summary or during the write leaves the file as it was; and that an export imported
+// into an empty category gives back the same tree.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "editor/user_texts.h"
 #include "tests/editor/editor_fixture.h"
@@ -147,6 +149,98 @@ TEST(Import, AddsThePlaylistBelowTheSelectedCategoryOrNothing) {
     EXPECT_EQ(listed, c.refusedLines.size()) << summary;
     EXPECT_EQ(session.dlg().IsCommandEnabled(ID_EDIT_UNDO), c.answer == Answer::kOk);
   }
+}
+
+// A catalogue as plugin makers fill them: Chinese names, nesting, a name holding a comma and
+// quotation marks, a category name holding '/', empty categories, videos under the root.
+const std::vector<TypeRow> kCatalogueTypes = {{1, -1, "电影"}, {2, 1, "动作片"},  {3, 2, "港片"},
+                                              {4, 1, "喜剧"},  {5, -1, "电视剧"}, {6, 5, "AC/DC"},
+                                              {7, -1, "空的"}};
+const std::vector<ItemRow> kCatalogueItems = {
+    {10, 2, "警察故事", "http://v/1.m3u8", "http://i/1.jpg"},
+    {11, 2, "A, B \"quoted\"", "http://v/2", ""},
+    {12, 3, "英雄本色", "http://v/3", "http://i/3"},
+    {13, 5, "还珠格格 第1集", "http://v/4", "http://i/4"},
+    {14, 6, "Thunderstruck", "http://v/5", ""},
+    {15, -1, "根目录视频", "http://v/6", ""},
+    {16, 1, "电影里的", "http://v/7", ""},
+    {17, 2, "第二个动作", "http://v/8", "http://i/8"}};
+
+// The branch below parentId, depth first with siblings and videos in id order, one line each.
+void describeBranch(const FileRows& rows, int parentId, int leaveOut, const std::string& path,
+                    std::string& text) {
+  for (const ItemRow& item : rows.items) {
+    if (item.parentId == parentId) {
+      text += path + ": " + item.name + " | " + item.url + " | " + item.imageUrl + "\n";
+    }
+  }
+  for (const TypeRow& type : rows.types) {
+    if (type.parentId == parentId && type.id != leaveOut) {
+      text += path + "/" + type.name + "\n";
+      describeBranch(rows, type.id, leaveOut, path + "/" + type.name, text);
+    }
+  }
+}
+
+TEST(Playlist, AnExportImportedIntoAnEmptyCategoryGivesBackTheSameTree) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  (void)ref;
+  for (const char* format : {"全部.m3u8", "全部.csv"}) {
+    SCOPED_TRACE(format);
+    TempDir dir;
+    const std::string path = dir.file("catalogue.vdb");
+    MakePluginFile(path, kCatalogueTypes, kCatalogueItems);
+    const std::string exported = dir.file(format);
+    EditorSession session(path);
+    session.select(std::vector<std::string>{});
+    session.toolkit().fileDialogAnswers.push_back({IDOK, exported});
+    session.window().messageBoxAnswers.push_back(IDOK);
+    session.command(ID_TYPE_EXPORT);
+    session.command(ID_TYPE_ADD);
+    session.endEdit("导入");
+    session.select({"导入"});
+    session.toolkit().fileDialogAnswers.push_back({IDOK, exported});
+    session.window().messageBoxAnswers.push_back(IDOK);
+    session.command(ID_TYPE_IMPORT);
+
+    const FileRows rows = ReadWithReference(path);
+    const auto importedRow = std::find_if(rows.types.begin(), rows.types.end(),
+                                          [](const TypeRow& row) { return row.name == "导入"; });
+    ASSERT_NE(importedRow, rows.types.end());
+    const int imported = importedRow->id;
+    std::string original, roundTrip;
+    describeBranch(rows, -1, imported, "", original);
+    describeBranch(rows, imported, -1, "", roundTrip);
+    EXPECT_EQ(roundTrip, original);
+    EXPECT_EQ(std::count(original.begin(), original.end(), '\n'), 15) << "every row: " << original;
+    ASSERT_EQ(session.window().messageBoxes.size(), 2u) << "the export's and the import's";
+  }
+}
+
+TEST(Playlist, AnExportWritesTextsThatDoNotDecodeAsTheirBytesAndNamesThem) {
+  TempDir dir;
+  const std::string path = dir.file("catalogue.vdb");
+  MakePluginFile(path, kCatalogueTypes, kCatalogueItems);
+  RunOnFile(path, "update tb_item_list set ItemText='\x81\x30" "bad' where id=12");
+  const std::string exported = dir.file("out.m3u8");
+  EditorSession session(path);
+  session.select({"电影"});
+  session.toolkit().fileDialogAnswers.push_back({IDOK, exported});
+  session.window().messageBoxAnswers.push_back(IDOK);
+  session.command(ID_TYPE_EXPORT);
+
+  std::ifstream file(std::filesystem::u8path(exported), std::ios::binary);
+  const std::string written{std::istreambuf_iterator<char>(file), {}};
+  EXPECT_NE(written.find(",\x81\x30"
+                         "bad\n"),
+            std::string::npos)
+      << written;
+  EXPECT_EQ(written.find("电视剧"), std::string::npos) << "only the selected branch";
+  ASSERT_EQ(session.window().messageBoxes.size(), 1u);
+  EXPECT_NE(session.window().messageBoxes[0].text.find("\xEF\xBF\xBD"
+                                                       "0bad"),
+            std::string::npos)
+      << "named as shown";
 }
 
 }  // namespace

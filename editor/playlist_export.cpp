@@ -1,0 +1,152 @@
+#include "editor/playlist_export.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+
+#include "db/catalogue.h"
+#include "db/file_text.h"
+#include "editor/category_placement.h"
+#include "editor/user_texts.h"
+#include "formats/playlist_writer.h"
+
+namespace orvalen {
+namespace {
+
+// The writer's output goes to the file whenever this much has gathered.
+constexpr std::size_t kFlushAt = 1 << 20;
+constexpr std::size_t kNamesListed = 20;
+
+// The categories as the tree shows them: children of each row (-1: the root) in id order.
+struct CategoryTree {
+  std::vector<int> ids;
+  std::vector<FileText> names;
+  std::map<int, std::vector<std::size_t>> childRows;  // by parent row, -1 for the root
+};
+
+CategoryTree readCategoryTree(CppSQLiteDB& db, const CodePage& codePage) {
+  CategoryTree tree;
+  std::vector<std::optional<int>> parentIds;
+  LoadTypeRows(db, tree.ids, parentIds, tree.names, codePage);
+  const CategoryPlacement placement = PlaceCategories(tree.ids, parentIds);
+  for (std::size_t row : placement.insertionOrder) {
+    tree.childRows[placement.parentRow[row]].push_back(row);
+  }
+  return tree;
+}
+
+class BranchExporter {
+ public:
+  BranchExporter(CppSQLiteDB& db, const CodePage& codePage, formats::PlaylistWriter& writer,
+                 std::string& out, std::ofstream& file, ExportResult& result)
+      : db_(db), codePage_(codePage), writer_(writer), out_(out), file_(file), result_(result) {}
+
+  void flush() {
+    file_.write(out_.data(), static_cast<std::streamsize>(out_.size()));
+    out_.clear();
+  }
+
+  void category(const CategoryTree& tree, int row, int id, formats::CategoryPath& path) {
+    ++result_.categories;
+    writer_.beginCategory(path);
+    videosOf(id);
+    const auto children = tree.childRows.find(row);
+    if (children == tree.childRows.end()) return;
+    for (std::size_t child : children->second) {
+      path.push_back(textOf(tree.names[child]));
+      category(tree, static_cast<int>(child), tree.ids[child], path);
+      path.pop_back();
+    }
+  }
+
+ private:
+  void videosOf(int id) {
+    std::vector<int> ids;
+    std::vector<FileText> names, urls, imageUrls;
+    LoadItemRows(db_, id, ids, names, urls, imageUrls, codePage_);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      const std::string name = textOf(names[i]);
+      const std::string url = textOf(urls[i]);
+      const std::string imageUrl = textOf(imageUrls[i]);
+      if (!writer_.addVideo({name, url, imageUrl})) result_.inexact.push_back(names[i].text());
+      ++result_.videos;
+      if (out_.size() >= kFlushAt) flush();
+    }
+  }
+
+  // The text in UTF-8, or the file's bytes where they do not decode.
+  std::string textOf(const FileText& text) {
+    if (!text.hasUndecodableBytes()) return text.text();
+    result_.undecodable.push_back(text.text());
+    return text.fileBytes(codePage_);
+  }
+
+  CppSQLiteDB& db_;
+  const CodePage& codePage_;
+  formats::PlaylistWriter& writer_;
+  std::string& out_;
+  std::ofstream& file_;
+  ExportResult& result_;
+};
+
+std::unique_ptr<formats::PlaylistWriter> makeWriter(formats::PlaylistFormat format,
+                                                    std::string* out) {
+  if (format == formats::PlaylistFormat::kCsv) {
+    return formats::makeCsvWriter(
+        out, {text::kColumnName, text::kColumnUrl, text::kColumnImageUrl, text::kGroupTypes});
+  }
+  return formats::makeM3uWriter(out);
+}
+
+void appendNames(std::string& summary, const std::vector<std::string>& names) {
+  for (std::size_t i = 0; i < names.size() && i < kNamesListed; ++i) {
+    summary += "\n" + std::string(text::kOpenQuote) + names[i] + text::kCloseQuote;
+  }
+  if (names.size() > kNamesListed) {
+    summary += std::string("\n") + text::kExportMorePrefix +
+               std::to_string(names.size() - kNamesListed) + text::kExportMoreSuffix;
+  }
+}
+
+}  // namespace
+
+ExportResult ExportBranch(CppSQLiteDB& db, int categoryId, formats::PlaylistFormat format,
+                          const CodePage& codePage, const std::string& utf8Path) {
+  ExportResult result;
+  const CategoryTree tree = readCategoryTree(db, codePage);
+  // The row of the category in the tree; -1 names the root's children, -2 none.
+  int row = categoryId < 0 ? -1 : -2;
+  for (std::size_t i = 0; i < tree.ids.size() && categoryId >= 0; ++i) {
+    if (tree.ids[i] == categoryId) row = static_cast<int>(i);
+  }
+  std::ofstream file(std::filesystem::u8path(utf8Path), std::ios::binary | std::ios::trunc);
+  if (!file) return result;
+  std::string out;
+  const std::unique_ptr<formats::PlaylistWriter> writer = makeWriter(format, &out);
+  BranchExporter exporter(db, codePage, *writer, out, file, result);
+  formats::CategoryPath path;
+  exporter.category(tree, row, categoryId, path);
+  writer->finish();
+  exporter.flush();
+  file.close();
+  result.written = static_cast<bool>(file);
+  return result;
+}
+
+std::string ExportSummary(const ExportResult& result, const std::string& fileName) {
+  std::string summary = text::kExportWrote + std::to_string(result.videos) + text::kExportVideosIn +
+                        std::to_string(result.categories) + text::kExportCategoriesTo +
+                        text::kOpenQuote + fileName + text::kCloseQuote + text::kFullStop;
+  if (!result.undecodable.empty()) {
+    summary += std::string("\n\n") + text::kExportUndecodable;
+    appendNames(summary, result.undecodable);
+  }
+  if (!result.inexact.empty()) {
+    summary += std::string("\n\n") + text::kExportInexact;
+    appendNames(summary, result.inexact);
+  }
+  return summary;
+}
+
+}  // namespace orvalen
