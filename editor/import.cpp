@@ -66,6 +66,12 @@ void COrvalenDlg::ImportPlanned(const ImportPlan& plan, int targetId, const std:
     return;
   }
   if (step.rows.empty()) return;
+  // An undo leaves the target selected, where the first new category showed.
+  for (const RowChange& change : step.rows) {
+    if (change.table == CatalogueTable::kCategories && change.after) {
+      step.shownUnderAfter[change.id] = change.after->parentId().value_or(-1);
+    }
+  }
   Record(std::move(step));
   m_lastMatch.reset();
   AfterStoring([&] { ShowStep(*m_history.toUndo(), ChangeSide::kAfter); });

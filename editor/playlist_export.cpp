@@ -127,6 +127,8 @@ ExportResult ExportBranch(CppSQLiteDB& db, int categoryId, formats::PlaylistForm
   BranchExporter exporter(db, codePage, *writer, out, file, result);
   formats::CategoryPath path;
   exporter.category(tree, row, categoryId, path);
+  // The root is the file, no category of it.
+  if (categoryId < 0) --result.categories;
   writer->finish();
   exporter.flush();
   file.close();

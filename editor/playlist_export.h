@@ -18,7 +18,7 @@ namespace orvalen {
 struct ExportResult {
   bool written = false;  // false: the file could not be written
   std::size_t videos = 0;
-  std::size_t categories = 0;  // the exported one and those below it
+  std::size_t categories = 0;  // the exported one (not the root) and those below it
   // Videos and categories whose texts hold bytes that do not decode, by their names as shown.
   std::vector<std::string> undecodable;
   // Videos the format cannot hold exactly (a line break in an M3U name, say), by name.

@@ -28,6 +28,8 @@ struct ImportCase {
   std::vector<TypeRow> newTypes;
   std::vector<ItemRow> newItems;
   std::vector<int> refusedLines;
+  // Where an undo leaves the selection: under the first category made.
+  std::vector<std::string> selectedAfterUndo;
 };
 
 const ImportCase kCases[] = {
@@ -51,7 +53,8 @@ const ImportCase kCases[] = {
       {18, 3, "重用", "http://v/c2", ""},
       {19, 8, "北京", "http://v/bj", ""},
       {20, 5, "plain.mp4", "http://v/plain.mp4", ""}},
-     {8, 9}},
+     {8, 9},
+     {"E"}},
     {"csv with titles and a path column into the root",
      "list.csv",
      "name,url,image,path\n"
@@ -62,12 +65,14 @@ const ImportCase kCases[] = {
      Answer::kOk,
      {{7, 1, "新"}},
      {{17, 7, "一", "http://v/1", "http://i/1"}, {18, -1, "三", "http://v/3", ""}},
-     {3}},
+     {3},
+     {"A"}},
     {"cancel at the summary",
      "a.m3u",
      "#EXTINF:-1 group-title=\"X\",x\nhttp://v/x\n",
      {"A"},
      Answer::kCancelSummary,
+     {},
      {},
      {},
      {}},
@@ -76,6 +81,7 @@ const ImportCase kCases[] = {
      "#EXTINF:-1 group-title=\"X\",x\nhttp://v/x\n",
      {"A"},
      Answer::kCancelWrite,
+     {},
      {},
      {},
      {}},
@@ -148,6 +154,10 @@ TEST(Import, AddsThePlaylistBelowTheSelectedCategoryOrNothing) {
     }
     EXPECT_EQ(listed, c.refusedLines.size()) << summary;
     EXPECT_EQ(session.dlg().IsCommandEnabled(ID_EDIT_UNDO), c.answer == Answer::kOk);
+    if (c.answer == Answer::kOk) {
+      session.command(ID_EDIT_UNDO);
+      EXPECT_EQ(session.tree().selectedItem(), session.item(c.selectedAfterUndo));
+    }
   }
 }
 
@@ -221,7 +231,9 @@ TEST(Playlist, AnExportWritesTextsThatDoNotDecodeAsTheirBytesAndNamesThem) {
   TempDir dir;
   const std::string path = dir.file("catalogue.vdb");
   MakePluginFile(path, kCatalogueTypes, kCatalogueItems);
-  RunOnFile(path, "update tb_item_list set ItemText='\x81\x30" "bad' where id=12");
+  RunOnFile(path,
+            "update tb_item_list set ItemText='\x81\x30"
+            "bad' where id=12");
   const std::string exported = dir.file("out.m3u8");
   EditorSession session(path);
   session.select({"电影"});
