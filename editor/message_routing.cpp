@@ -30,6 +30,7 @@ const std::vector<COrvalenDlg::CommandEntry>& COrvalenDlg::CommandMap() {
       {ID_EDIT_REDO, &D::OnEditRedo, &D::OnUpdateEditRedo, FailedAction::kRedo},
       {ID_TYPE_IMPORT, &D::OnTypeImport, &D::OnUpdateTypeImport, kStore},
       {ID_TYPE_EXPORT, &D::OnTypeExport, &D::OnUpdateTypeExport, kRead},
+      {ID_TYPE_CHECK_LINKS, &D::OnTypeCheckLinks, &D::OnUpdateTypeCheckLinks, kRead},
   };
   return map;
 }

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -30,6 +31,7 @@
 #include "editor/cmd_ui.h"
 #include "editor/edit_history.h"
 #include "editor/failure_message.h"
+#include "editor/link_check.h"
 #include "editor/lock_wait_feedback.h"
 #include "editor/stored_change.h"
 #include "editor/toolkit.h"
@@ -37,6 +39,7 @@
 namespace orvalen {
 
 struct ImportPlan;
+struct VideoLink;
 
 class COrvalenDlg : public EditorWindowClient {
  public:
@@ -108,6 +111,14 @@ class COrvalenDlg : public EditorWindowClient {
   // "导出播放列表..." (export.cpp).
   void OnTypeExport();
   void OnUpdateTypeExport(CCmdUI& cmdUI);
+  // "检查链接" (check_links.cpp).
+  void OnTypeCheckLinks();
+  void OnUpdateTypeCheckLinks(CCmdUI& cmdUI);
+  // The HTTP client and limits of the link check (tests use their own; nullptr: the system's).
+  void SetLinkChecking(std::shared_ptr<HttpClient> client, LinkCheckLimits limits) {
+    m_httpClient = std::move(client);
+    m_linkLimits = limits;
+  }
   // How long an import runs before its progress window shows (tests shorten it).
   void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 
@@ -198,6 +209,9 @@ class COrvalenDlg : public EditorWindowClient {
   bool ConfirmImport(const ImportPlan& plan, int targetId);
   void ImportPlanned(const ImportPlan& plan, int targetId, const std::string& name);
 
+  // Link check (check_links.cpp).
+  void ShowFailedLinks(const std::vector<VideoLink>& links, const std::vector<LinkResult>& results);
+
   // Routing (message_routing.cpp).
   MessageResult Route(const CommandMessage& message);
   MessageResult Route(const TreeSelChangedMessage& message);
@@ -257,6 +271,8 @@ class COrvalenDlg : public EditorWindowClient {
   std::string m_lastSearch;
   std::optional<SearchPosition> m_lastMatch;
   std::chrono::milliseconds m_progressDelay{500};
+  std::shared_ptr<HttpClient> m_httpClient;
+  LinkCheckLimits m_linkLimits;
 };
 
 template <class Handler>

@@ -7,7 +7,7 @@
 
 #include "db/catalogue.h"
 #include "db/file_text.h"
-#include "editor/category_placement.h"
+#include "editor/category_tree.h"
 #include "editor/user_texts.h"
 #include "formats/playlist_writer.h"
 
@@ -17,24 +17,6 @@ namespace {
 // The writer's output goes to the file whenever this much has gathered.
 constexpr std::size_t kFlushAt = 1 << 20;
 constexpr std::size_t kNamesListed = 20;
-
-// The categories as the tree shows them: children of each row (-1: the root) in id order.
-struct CategoryTree {
-  std::vector<int> ids;
-  std::vector<FileText> names;
-  std::map<int, std::vector<std::size_t>> childRows;  // by parent row, -1 for the root
-};
-
-CategoryTree readCategoryTree(CppSQLiteDB& db, const CodePage& codePage) {
-  CategoryTree tree;
-  std::vector<std::optional<int>> parentIds;
-  LoadTypeRows(db, tree.ids, parentIds, tree.names, codePage);
-  const CategoryPlacement placement = PlaceCategories(tree.ids, parentIds);
-  for (std::size_t row : placement.insertionOrder) {
-    tree.childRows[placement.parentRow[row]].push_back(row);
-  }
-  return tree;
-}
 
 class BranchExporter {
  public:
@@ -114,12 +96,8 @@ void appendNames(std::string& summary, const std::vector<std::string>& names) {
 ExportResult ExportBranch(CppSQLiteDB& db, int categoryId, formats::PlaylistFormat format,
                           const CodePage& codePage, const std::string& utf8Path) {
   ExportResult result;
-  const CategoryTree tree = readCategoryTree(db, codePage);
-  // The row of the category in the tree; -1 names the root's children, -2 none.
-  int row = categoryId < 0 ? -1 : -2;
-  for (std::size_t i = 0; i < tree.ids.size() && categoryId >= 0; ++i) {
-    if (tree.ids[i] == categoryId) row = static_cast<int>(i);
-  }
+  const CategoryTree tree = ReadCategoryTree(db, codePage);
+  const int row = tree.rowOf(categoryId);
   std::ofstream file(std::filesystem::u8path(utf8Path), std::ios::binary | std::ios::trunc);
   if (!file) return result;
   std::string out;

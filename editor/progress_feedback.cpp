@@ -11,14 +11,14 @@ ProgressFeedback::ProgressFeedback(Toolkit& toolkit, std::string caption, std::s
   busy_.emplace(toolkit_);
 }
 
-bool ProgressFeedback::operator()(double fraction) {
+bool ProgressFeedback::operator()(double fraction, const std::string& message) {
   if (!window_) {
     if (std::chrono::steady_clock::now() < showAt_) return true;
     // The progress window tells the user enough; its cancel button should not show busy.
     busy_.reset();
     window_ = toolkit_.showProgress(caption_, message_);
   }
-  return window_->update(fraction);
+  return window_->update(fraction, message);
 }
 
 }  // namespace orvalen

@@ -20,8 +20,9 @@ class ProgressFeedback {
   ProgressFeedback(Toolkit& toolkit, std::string caption, std::string message,
                    std::chrono::milliseconds delay);
 
-  // Reports how far the operation has come (0 to 1); false once the user has cancelled.
-  bool operator()(double fraction);
+  // Reports how far the operation has come (0 to 1), with a new message unless it is empty;
+  // false once the user has cancelled.
+  bool operator()(double fraction, const std::string& message = {});
 
  private:
   Toolkit& toolkit_;

@@ -60,6 +60,7 @@ constexpr int ID_EDIT_REDO = 32796;
 // The tree's playlist and link commands.
 constexpr int ID_TYPE_IMPORT = 32797;
 constexpr int ID_TYPE_EXPORT = 32798;
+constexpr int ID_TYPE_CHECK_LINKS = 32799;
 
 // List control extended styles and column formats.
 constexpr unsigned LVS_EX_GRIDLINES = 0x01;

@@ -36,7 +36,8 @@ PopupMenu LoadMenuPopup(int popupIndex) {
   if (popupIndex == 0) {
     menu.entries.insert(menu.entries.end(), {{0, "", true},
                                              {ID_TYPE_IMPORT, text::kMenuImport, true},
-                                             {ID_TYPE_EXPORT, text::kMenuExport, true}});
+                                             {ID_TYPE_EXPORT, text::kMenuExport, true},
+                                             {ID_TYPE_CHECK_LINKS, text::kMenuCheckLinks, true}});
   }
   return menu;
 }

@@ -463,6 +463,18 @@ struct CategoryChoiceResult {
   int id = 0;           // the chosen entry's id, when code is IDOK
 };
 
+// Rows of texts in columns under headings, to be looked at and one of them chosen.
+struct ListChoice {
+  std::string caption;
+  std::vector<std::string> headings;
+  std::vector<std::vector<std::string>> rows;
+};
+
+struct ListChoiceResult {
+  int code = IDCANCEL;  // IDOK when the user chose a row
+  int row = -1;         // the chosen row, when code is IDOK
+};
+
 enum class FileDialogKind { kOpen, kSave };
 
 struct FileDialogResult {
@@ -475,9 +487,10 @@ struct FileDialogResult {
 class ProgressWindow {
  public:
   virtual ~ProgressWindow() = default;
-  // Shows fraction (0 to 1) done and lets the window take the user's input; false once the user
-  // has cancelled (the cancel button, Esc or the close box), and from then on.
-  virtual bool update(double fraction) = 0;
+  // Shows fraction (0 to 1) done, and message unless it is empty, and lets the window take the
+  // user's input; false once the user has cancelled (the cancel button, Esc or the close box),
+  // and from then on.
+  virtual bool update(double fraction, const std::string& message) = 0;
 };
 
 class Toolkit {
@@ -504,6 +517,10 @@ class Toolkit {
   // cancel button. Enter or OK takes the selected entry; Esc, cancel and the close box give
   // IDCANCEL.
   virtual CategoryChoiceResult runCategoryDialog(const CategoryChoice& choice) = 0;
+
+  // A modal dialog over the active window with the choice's rows and a close button. A double
+  // click or Enter on a row gives IDOK and that row; Esc, the button and the close box IDCANCEL.
+  virtual ListChoiceResult runListDialog(const ListChoice& choice) = 0;
 
   // An open or save file dialog with a filter in the form "label|pattern||". No default
   // extension, no initial name; the save dialog asks before choosing an existing file.

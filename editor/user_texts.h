@@ -11,6 +11,7 @@ namespace orvalen::text {
 inline constexpr const char* kOk = "确定";
 inline constexpr const char* kCancel = "取消";
 inline constexpr const char* kErrorCaption = "错误";
+inline constexpr const char* kClose = "关闭";
 
 // The chooser and its file dialogs.
 inline constexpr const char* kChooserCaption = "类型选择";
@@ -49,6 +50,7 @@ inline constexpr const char* kAboutEntry = "关于 Orvalen(&A)...";
 // The tree's entries for playlists, after the others.
 inline constexpr const char* kMenuImport = "导入播放列表...";
 inline constexpr const char* kMenuExport = "导出播放列表...";
+inline constexpr const char* kMenuCheckLinks = "检查链接";
 
 // What a step of the history did, as the undo and redo entries name it: the action, a space,
 // then the name in quotation marks, or the number of videos for several.
@@ -117,6 +119,27 @@ inline constexpr const char* kExportInexact =
     "以下视频的文字不能在 M3U 格式中原样保存（例如换行），已尽量写出：";
 inline constexpr const char* kExportMorePrefix = "另有 ";
 inline constexpr const char* kExportMoreSuffix = " 项未列出。";
+
+// Checking links: the progress window ("已检查 <n> / <total> 个链接"), the list of the links that
+// failed, and the message when none did.
+inline constexpr const char* kCheckLinksCaption = "检查链接";
+inline constexpr const char* kLinksChecking = "正在检查链接...";
+inline constexpr const char* kLinksCheckedPrefix = "已检查 ";
+inline constexpr const char* kLinksCheckedSuffix = " 个链接";
+inline constexpr const char* kLinksNone = "这个类型及其子类型中没有视频网址或图片网址。";
+// "全部 <n> 个链接都能打开。"
+inline constexpr const char* kLinksAllOkPrefix = "全部 ";
+inline constexpr const char* kLinksAllOkSuffix = " 个链接都能打开。";
+inline constexpr const char* kLinksFailedCaption = "无法打开的链接（双击显示视频）";
+inline constexpr const char* kColumnCategory = "类型";
+inline constexpr const char* kColumnLink = "链接";
+inline constexpr const char* kColumnReason = "原因";
+inline constexpr const char* kLinkHttpStatus = "服务器返回状态码 ";
+inline constexpr const char* kLinkTimedOut = "超时";
+inline constexpr const char* kLinkNameNotFound = "找不到服务器";
+inline constexpr const char* kLinkRefused = "连接被拒绝";
+inline constexpr const char* kLinkNotChecked = "未检查：不是 http 或 https 链接";
+inline constexpr const char* kLinkFailed = "无法连接";
 
 // The video details dialog.
 inline constexpr const char* kItemDialogCaption = "视频信息";

@@ -15,6 +15,7 @@
 #include "category_dialog.h"
 #include "editor/user_texts.h"
 #include "editor_dialog.h"
+#include "list_dialog.h"
 #include "native_window.h"
 #include "tree_control.h"
 #include "utf8.h"
@@ -80,6 +81,11 @@ CategoryChoiceResult WxToolkit::runCategoryDialog(const CategoryChoice& choice) 
   return dialog.runModal();
 }
 
+ListChoiceResult WxToolkit::runListDialog(const ListChoice& choice) {
+  ListDialog dialog(modalParent(), choice);
+  return dialog.runModal();
+}
+
 FileDialogResult WxToolkit::runFileDialog(FileDialogKind kind, const std::string& filter) {
   // No default extension and no file-must-exist check: the path is used as the user gave it.
   const long style = kind == FileDialogKind::kSave ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN;
@@ -101,11 +107,11 @@ class WxProgressWindow : public ProgressWindow {
       : dialog_(toWx(caption), toWx(message), kProgressSteps, modalParent(),
                 wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE) {}
 
-  bool update(double fraction) override {
+  bool update(double fraction, const std::string& message) override {
     if (cancelled_) return false;
     const int value = static_cast<int>(fraction * kProgressSteps);
     // The dialog closes itself at its maximum; the caller closes it by destroying this.
-    cancelled_ = !dialog_.Update(std::clamp(value, 0, kProgressSteps - 1));
+    cancelled_ = !dialog_.Update(std::clamp(value, 0, kProgressSteps - 1), toWx(message));
     return !cancelled_;
   }
 

@@ -17,6 +17,7 @@ class WxToolkit : public Toolkit {
   int runEditorWindow(EditorWindowClient& client) override;
   int runModalDialog(int templateId, DialogClient& client) override;
   CategoryChoiceResult runCategoryDialog(const CategoryChoice& choice) override;
+  ListChoiceResult runListDialog(const ListChoice& choice) override;
   FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) override;
   std::unique_ptr<ProgressWindow> showProgress(const std::string& caption,
                                                const std::string& message) override;

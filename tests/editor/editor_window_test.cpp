@@ -168,12 +168,12 @@ TEST_F(NoFileWindow, MenusGreyWhatTheRulesDisableAndEndWithAbout) {
   // The tree's playlist entries stand before the about entry.
   std::vector<int> treeIds =
       withAdded({ID_TYPE_ADD, ID_TYPE_MODIFY, 0, ID_TYPE_DELETE}, ID_TYPE_MOVE, added);
-  treeIds.insert(treeIds.end() - 2, {0, ID_TYPE_IMPORT, ID_TYPE_EXPORT});
+  treeIds.insert(treeIds.end() - 2, {0, ID_TYPE_IMPORT, ID_TYPE_EXPORT, ID_TYPE_CHECK_LINKS});
   EXPECT_EQ(commandIds(w.popups[0].menu), treeIds);
   std::vector<bool> states{false, false, true, false, true, false};
   states.insert(states.end(), addedStates.begin() + 1, addedStates.end());
   std::vector<bool> treeStates = states;
-  treeStates.insert(treeStates.end() - 2, {true, false, false});
+  treeStates.insert(treeStates.end() - 2, {true, false, false, false});
   EXPECT_EQ(enabledStates(w.popups[0].menu), treeStates);
   EXPECT_EQ(w.popups[0].menu.entries.back().text, "关于 Orvalen(&A)...");
   EXPECT_EQ(commandIds(w.popups[1].menu),

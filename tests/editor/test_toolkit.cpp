@@ -528,6 +528,18 @@ CategoryChoiceResult TestToolkit::runCategoryDialog(const CategoryChoice& choice
                          std::to_string(answer.id));
 }
 
+ListChoiceResult TestToolkit::runListDialog(const ListChoice& choice) {
+  listChoices.push_back(choice);
+  if (listAnswers.empty()) throw std::logic_error("toolkit: unscripted list dialog");
+  ListChoiceResult answer = listAnswers.front();
+  listAnswers.pop_front();
+  if (answer.code == IDOK &&
+      (answer.row < 0 || answer.row >= static_cast<int>(choice.rows.size()))) {
+    throw std::logic_error("toolkit: no such row in the list dialog");
+  }
+  return answer;
+}
+
 FileDialogResult TestToolkit::runFileDialog(FileDialogKind kind, const std::string& filter) {
   fileDialogs.emplace_back(kind, filter);
   if (fileDialogAnswers.empty()) throw std::logic_error("toolkit: unscripted file dialog");
@@ -541,7 +553,7 @@ namespace {
 class TestProgressWindow : public ProgressWindow {
  public:
   TestProgressWindow(int* updates, int cancelAt) : updates_(updates), cancelAt_(cancelAt) {}
-  bool update(double fraction) override {
+  bool update(double fraction, const std::string&) override {
     if (fraction < 0 || fraction > 1) throw std::logic_error("toolkit: progress out of range");
     ++*updates_;
     if (cancelAt_ > 0 && ++seen_ >= cancelAt_) cancelled_ = true;

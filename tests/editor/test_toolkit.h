@@ -333,6 +333,7 @@ class TestToolkit : public Toolkit {
   int runEditorWindow(EditorWindowClient& client) override;
   int runModalDialog(int templateId, DialogClient& client) override;
   CategoryChoiceResult runCategoryDialog(const CategoryChoice& choice) override;
+  ListChoiceResult runListDialog(const ListChoice& choice) override;
   FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) override;
   std::unique_ptr<ProgressWindow> showProgress(const std::string& caption,
                                                const std::string& message) override;
@@ -355,6 +356,7 @@ class TestToolkit : public Toolkit {
   std::deque<DialogAnswer> dialogAnswers;
   std::deque<FileDialogResult> fileDialogAnswers;
   std::deque<CategoryChoiceResult> categoryAnswers;
+  std::deque<ListChoiceResult> listAnswers;
   // The user cancels the next progress window that shows, at its update of this number
   // (counted from 1); 0: never.
   int cancelProgressAtUpdate = 0;
@@ -363,6 +365,7 @@ class TestToolkit : public Toolkit {
   std::vector<DialogShown> dialogs;  // a refused confirm keeps the dialog, and adds a refusal
   std::vector<std::pair<FileDialogKind, std::string>> fileDialogs;
   std::vector<CategoryChoice> categoryChoices;
+  std::vector<ListChoice> listChoices;
   std::vector<std::string> progressShown;  // their captions
   int progressUpdates = 0;
   int busyDepth = 0;
