@@ -100,6 +100,8 @@ bool PagerCore::recoverHotJournal() {
     return true;
   }
   PlaybackOutcome outcome = playBackJournal(journal, database_.file(), RecordCount::kFromHeader);
+  // A damaged journal stays with the untouched file, for whoever tries to repair the two.
+  if (outcome == PlaybackOutcome::kDamaged) throw Error(SQLITE_CORRUPT);
   // The restored pages must be on disk before the journal that could restore them again goes.
   database_.file().sync();
   journal.close();
