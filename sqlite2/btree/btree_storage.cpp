@@ -1,7 +1,5 @@
 #include "btree/btree_storage.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -37,13 +35,6 @@ ByteOrder headerOrder(const uint8_t* page) {
   throw Error(SQLITE_NOTADB);
 }
 
-// The pager counts whole pages only; a shorter file that is not empty is not a new database
-// and must never be initialised over.
-bool fileHasBytes(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && info.st_size > 0;
-}
-
 // memcmp, without a library call for the short keys of tables (a row number's four bytes),
 // which a seek compares a dozen times.
 int compareBytes(const uint8_t* a, const char* b, size_t size) {
@@ -67,7 +58,9 @@ ByteOrder BtreeStorage::order() {
   }
   ByteOrder order;
   if (pager_->pageCount() == 0) {
-    if (fileHasBytes(pager_->path())) throw Error(SQLITE_NOTADB);
+    // The pager counts whole pages only; a shorter file that is not empty is not a new
+    // database and must never be initialised over.
+    if (pager_->fileSize() > 0) throw Error(SQLITE_NOTADB);
   } else {
     order = headerOrder(first.data());
   }

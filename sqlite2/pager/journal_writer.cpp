@@ -28,10 +28,7 @@ JournalWriter::JournalWriter(const std::string& path, PageNumber originalPageCou
     file_.close();
     // The write's failure is the one to report. A journal left without its whole header
     // restores nothing: whoever finds it only deletes it.
-    try {
-      deleteFile(path_);
-    } catch (const Error&) {
-    }
+    deleteFileIfPossible(path_);
     throw;
   }
   buffer_.reserve(kBufferedRecords * kJournalRecordSize);

@@ -1,7 +1,6 @@
 #include "pager/pager_core.h"
 
 #include <sys/uio.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,7 +23,7 @@ std::mt19937 seededGenerator() {
     // No random device: the clock and the process id still vary from journal to journal.
   }
   auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  std::seed_seq seed{entropy, static_cast<uint32_t>(now), static_cast<uint32_t>(getpid())};
+  std::seed_seq seed{entropy, static_cast<uint32_t>(now), currentProcessId()};
   return std::mt19937(seed);
 }
 

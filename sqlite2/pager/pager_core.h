@@ -67,6 +67,7 @@ class PagerCore {
   PagerState state() const { return state_; }
 
   PageNumber pageCount();
+  uint64_t fileSize() const { return database_.file().size(); }
   CachedPage* get(PageNumber number);  // the page comes back referenced
 
   void beginWrite();
