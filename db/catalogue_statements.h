@@ -20,3 +20,5 @@ constexpr char kInsertVideoStatement[] =
 constexpr char kUpdateVideoStatement[] =
     "update tb_item_list set itemText='%s', itemUrl='%s', itemImageUrl='%s' where id=%d;";
 constexpr char kDeleteVideoStatement[] = "delete from tb_item_list where id=%d;";
+// The tables of the database, to tell a plugin file from another database.
+constexpr char kSelectTableNamesStatement[] = "select name from sqlite_master where type='table';";
