@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "db/unrepresentable.h"
-#include "db/utf8_character.h"
+#include "text/utf8.h"
 
 namespace orvalen {
 
@@ -11,7 +11,7 @@ std::optional<std::string> RefusalOfText(const CodePage& codePage, const char* f
                                          const std::string& text) {
   const std::optional<std::string> character = firstUnrepresentableCharacter(codePage, text);
   if (!character) return std::nullopt;
-  const std::string codePoint = codePointName(*character);
+  const std::string codePoint = text::codePointName(*character);
   // A byte that is not UTF-8 is named by its value alone; it cannot be shown.
   const std::string shown = codePoint.empty() ? "" : "“" + *character + "”";
   char byte[8];
