@@ -5,6 +5,7 @@
 
 #include "btree/cursor_core.h"
 #include "common/error.h"
+#include "common/invariant.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -115,6 +116,7 @@ void BtreeStorage::writeNode(PageRef& page, const RawCell* cells, size_t count,
   ByteOrder fileOrder = order();
   pager_->makeWritable(page);
   page.setExtension(layOutNode(page.mutableData(), cells, count, rightChild, fileOrder));
+  ENGINE_INVARIANT(nodeMatchesPage(page.data(), node(page)));
 }
 
 void BtreeStorage::writeNode(PageRef& page, const CellView* cells, size_t count,
@@ -122,19 +124,23 @@ void BtreeStorage::writeNode(PageRef& page, const CellView* cells, size_t count,
   ByteOrder fileOrder = order();
   pager_->makeWritable(page);
   page.setExtension(layOutNode(page.mutableData(), cells, count, rightChild, fileOrder));
+  ENGINE_INVARIANT(nodeMatchesPage(page.data(), node(page)));
 }
 
 void BtreeStorage::editNode(PageRef& page, int removeIndex, int insertIndex,
                             const RawCell* inserted) {
   const NodePage& old = node(page);
+  ENGINE_INVARIANT(nodeMatchesPage(page.data(), old));
   pager_->makeWritable(page);
   // A plain insert mostly goes into the free space, leaving the other cells where they are.
   if (removeIndex < 0 && inserted &&
       insertInPlace(page.mutableData(), *static_cast<NodePage*>(page.extension()),
                     static_cast<size_t>(insertIndex), *inserted)) {
+    ENGINE_INVARIANT(nodeMatchesPage(page.data(), node(page)));
     return;
   }
   page.setExtension(sqlite2::editNode(page.mutableData(), old, removeIndex, insertIndex, inserted));
+  ENGINE_INVARIANT(nodeMatchesPage(page.data(), node(page)));
 }
 
 NodeContent BtreeStorage::content(PageRef& page) {

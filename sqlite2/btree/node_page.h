@@ -77,6 +77,10 @@ class NodePage : public BtreeExtension {
   mutable std::unique_ptr<uint32_t[]> wordKeys_;
 };
 
+// Whether node is what parsing the page gives: its cells and free blocks in order and
+// accounted for, and the parsed form kept beside the page up to date with it. For invariants.
+bool nodeMatchesPage(const uint8_t* page, const NodePage& node);
+
 // The number a four-byte key stands for in NodePage::wordKeys.
 inline uint32_t wordKeyOf(const uint8_t* key) {
   return readBigEndian32(key);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/error.h"
+#include "common/invariant.h"
 #include "os/file_system.h"
 #include "pager/journal_playback.h"
 #include "sqlite.h"
@@ -304,6 +305,7 @@ void PagerCore::writeCleaning(const std::vector<CachedPage*>& pages) {
   dirty_.erase(std::remove_if(dirty_.begin(), dirty_.end(),
                               [](const CachedPage* page) { return !page->dirty; }),
                dirty_.end());
+  ENGINE_INVARIANT(dirtyListIsSound());
 }
 
 // ---- Transactions ----
@@ -369,6 +371,7 @@ void PagerCore::syncJournalIfNeeded() {
 // Every journaled page is changed until it reaches the file, so the changed pages are all
 // that can wait for this sync.
 void PagerCore::syncJournal() {
+  ENGINE_INVARIANT(journalCountsTheJournaledPages());
   journal_->sync();
   for (CachedPage* page : dirty_) page->needsSync = false;
 }
@@ -376,6 +379,7 @@ void PagerCore::syncJournal() {
 // Writes the pages in page order, runs of consecutive pages with one system call each.
 void PagerCore::writeToDatabase(std::vector<CachedPage*>& pages) {
   if (pages.empty()) return;
+  ENGINE_INVARIANT(mayReachTheDatabase(pages));
   databaseWritten_ = true;
   std::sort(pages.begin(), pages.end(),
             [](const CachedPage* a, const CachedPage* b) { return a->number < b->number; });
@@ -412,6 +416,7 @@ void PagerCore::commit() {
 // Deleting the journal is the moment of commit: until then a crash, or a failure here
 // followed by rollback(), brings the old file back.
 void PagerCore::writeCommit() {
+  ENGINE_INVARIANT(dirtyListIsSound() && journalCountsTheJournaledPages());
   if (!dirty_.empty() || databaseWritten_ || shrunk_) {
     syncJournalIfNeeded();
     writeToDatabase(dirty_);
@@ -489,6 +494,7 @@ void PagerCore::markAllClean() {
     page->needsSync = false;
   }
   dirty_.clear();
+  ENGINE_INVARIANT(dirtyListIsSound() && cache_.listsAreSound());
 }
 
 void PagerCore::endTransaction() {
@@ -520,6 +526,7 @@ void PagerCore::rollbackStatement() {
   if (!statement_.active()) return;
   writeStep([this] { restoreStatementPages(); });
   dropPagesPast(statement_.startPageCount());
+  ENGINE_INVARIANT(journalCountsTheJournaledPages());
   pageCount_ = statement_.startPageCount();
   statement_.end();
   ++writableStamp_;
@@ -568,6 +575,7 @@ void PagerCore::dropPagesPast(PageNumber count) {
     page->extension.reset();
     page->writableStamp = 0;
   }
+  ENGINE_INVARIANT(dirtyListIsSound());
 }
 
 }  // namespace sqlite2

@@ -106,6 +106,12 @@ class PagerCore {
   }
   void enterError(int code);
   void resetIfIdle();
+  // For invariants: the list of changed pages holds each cached dirty page once and nothing
+  // else; the journal holds a record for each page marked journaled; no page is written to
+  // the database before its journal record is on disk.
+  bool dirtyListIsSound() const;
+  bool journalCountsTheJournaledPages() const;
+  bool mayReachTheDatabase(const std::vector<CachedPage*>& pages) const;
 
   // Locks.
   void lockWithBusyHandler(const std::function<bool()>& attempt);
