@@ -1,26 +1,19 @@
-#include <windows.h>
-
 #include "wide_text.h"
+
+#include "text/utf16.h"
 
 namespace orvalen::app {
 
+// A wchar_t is a UTF-16 unit on Windows.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
 std::wstring toWide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int length = static_cast<int>(utf8.size());
-  const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), units);
-  return wide;
+  const std::u16string utf16 = text::utf16FromUtf8(utf8);
+  return std::wstring(utf16.begin(), utf16.end());
 }
 
 std::string toUtf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int length = static_cast<int>(wide.size());
-  const int size =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), size, nullptr, nullptr);
-  return utf8;
+  return text::utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
 }
 
 }  // namespace orvalen::app

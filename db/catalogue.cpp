@@ -1,9 +1,11 @@
 #include "db/catalogue.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <set>
 
 #include "db/catalogue_statements.h"
 #include "db/statement_text.h"
@@ -40,6 +42,23 @@ void readId(const CppSQLiteTable& table, int column, std::optional<int>& id) {
   if (end == text || errno == ERANGE || value < INT_MIN || value > INT_MAX) return;
   while (std::isspace(static_cast<unsigned char>(*end))) ++end;
   if (*end == '\0') id = static_cast<int>(value);
+}
+
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// In lower case: SQLite's table names are not case-sensitive.
+std::set<std::string> tableNames(CppSQLiteDB& db) {
+  CppSQLiteTable table = db.queryTable(kSelectTableNamesStatement);
+  std::set<std::string> names;
+  for (int row = 0; row < table.rowCount(); ++row) {
+    table.selectRow(row);
+    if (const char* name = table.fieldText(0)) names.insert(lowerCase(name));
+  }
+  return names;
 }
 
 // A table with rows and fewer columns than its reader takes is not a plugin file's table. The
@@ -101,6 +120,16 @@ void run(CppSQLiteDB& db, const std::string& statement) {
 }
 
 }  // namespace
+
+void RequireCatalogueTables(CppSQLiteDB& db) {
+  const std::set<std::string> names = tableNames(db);
+  for (const char* required : {"tb_type_list", "tb_item_list"}) {
+    if (names.count(required) == 0) {
+      const std::string text = std::string("the table ") + required + " is missing";
+      throw CppSQLiteException(FailureKind::kNotPluginFile, text.c_str());
+    }
+  }
+}
 
 void DeleteTypeRows(CppSQLiteDB& db, int typeId) {
   ScopedTransaction transaction(db);

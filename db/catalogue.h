@@ -20,6 +20,10 @@
 #include "db/database.h"
 #include "db/file_text.h"
 
+// Raises CppSQLiteException of kind kNotPluginFile, naming the table, when the database lacks
+// tb_type_list or tb_item_list (table names are not case-sensitive).
+void RequireCatalogueTables(CppSQLiteDB& db);
+
 // Deletes a category's own videos and its own row, together or not at all. Sub-categories are
 // the caller's; it can delete a branch in one transaction by holding a ScopedTransaction
 // (db/transaction.h) around its calls.

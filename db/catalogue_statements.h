@@ -20,6 +20,8 @@ constexpr char kInsertVideoStatement[] =
 constexpr char kUpdateVideoStatement[] =
     "update tb_item_list set itemText='%s', itemUrl='%s', itemImageUrl='%s' where id=%d;";
 constexpr char kDeleteVideoStatement[] = "delete from tb_item_list where id=%d;";
+// The tables of the database, to tell a plugin file from another database.
+constexpr char kSelectTableNamesStatement[] = "select name from sqlite_master where type='table';";
 
 // Moves: a category under another parent (-1: the top level), a video into another category.
 constexpr char kMoveCategoryStatement[] = "update tb_type_list set parentid=%d where id=%d;";

@@ -7,9 +7,12 @@
 
 #include "db/code_page_converter.h"
 #include "db/exception.h"
-#include "db/utf8_character.h"
+#include "text/utf8.h"
 
 namespace {
+
+using orvalen::text::codePointName;
+using orvalen::text::utf8CharacterLength;
 
 constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";
 // How much of a refused text its error message quotes.
@@ -51,9 +54,16 @@ CodePage::Converter& CodePage::decoder() const {
   return *decoder_;
 }
 
+std::optional<std::size_t> CodePage::refusalOffset(std::string_view utf8) const {
+  std::string bytes;
+  const std::size_t done = encoder().convert(utf8, bytes);
+  if (done == utf8.size()) return std::nullopt;
+  return done;
+}
+
 std::string CodePage::encode(std::string_view utf8) const {
   std::string bytes;
-  std::size_t done = encoder().convert(utf8, bytes);
+  const std::size_t done = encoder().convert(utf8, bytes);
   if (done == utf8.size()) return bytes;
   const std::string_view rest = utf8.substr(done);
   const std::string character = codePointName(rest.substr(0, utf8CharacterLength(rest)));

@@ -36,6 +36,10 @@ class CodePage {
   // UTF-8 to the code page's bytes. Raises CPPSQLITE_ERROR of kind kTextNotRepresentable
   // when the text holds a character that the code page cannot hold, or is not valid UTF-8.
   std::string encode(std::string_view utf8) const;
+  // Where encode() would refuse the text: the offset of the first character that the code
+  // page cannot hold, or of the first byte that does not start a UTF-8 character; nullopt
+  // when the whole text converts.
+  std::optional<std::size_t> refusalOffset(std::string_view utf8) const;
   // The code page's bytes to UTF-8; each byte that does not decode becomes U+FFFD, and
   // *undecodable (when given) tells whether there was any.
   std::string decode(std::string_view bytes, bool* undecodable = nullptr) const;

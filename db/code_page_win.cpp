@@ -10,8 +10,11 @@
 #include <cstdlib>
 
 #include "db/code_page_converter.h"
+#include "text/utf8.h"
 
 namespace {
+
+using orvalen::text::utf8CharacterLength;
 
 // UTF-16 is not a code page that the conversion calls take; it is their wide form itself.
 constexpr UINT kUtf16Le = 1200;
@@ -145,14 +148,6 @@ bool appendEncoded(UINT codePage, const std::wstring& wide, std::string& output)
   return true;
 }
 
-std::size_t utf8SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) return 2;
-  if ((lead & 0xF0) == 0xE0) return 3;
-  if ((lead & 0xF8) == 0xF0) return 4;
-  return 1;  // not a lead byte: it fails alone
-}
-
 class Encoder : public CodePage::Converter {
  public:
   explicit Encoder(UINT codePage) : codePage_(codePage) {}
@@ -173,8 +168,8 @@ class Encoder : public CodePage::Converter {
     std::wstring wide;
     std::string ignored;
     while (at < utf8.size()) {
-      const std::size_t length =
-          std::min(utf8SequenceLength(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
+      // A byte that starts no well-formed character fails alone.
+      const std::size_t length = std::max<std::size_t>(1, utf8CharacterLength(utf8.substr(at)));
       if (!toWide(CP_UTF8, utf8.substr(at, length), wide) ||
           !appendEncoded(codePage_, wide, ignored))
         break;

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "db/unrepresentable.h"
-#include "db/utf8_character.h"
+#include "text/utf8.h"
 
 namespace orvalen {
 
@@ -12,7 +12,7 @@ namespace {
 // “<c>”(U+XXXX) for a character; a byte that is not UTF-8 is named by its value alone, since it
 // cannot be shown.
 std::string characterName(const std::string& character) {
-  const std::string codePoint = codePointName(character);
+  const std::string codePoint = text::codePointName(character);
   if (!codePoint.empty()) {
     return text::kOpenQuote + character + text::kCloseQuote + "(" + codePoint + ")";
   }

@@ -25,9 +25,6 @@ TextEncoding detectEncoding(std::string_view bytes);
 // Whether bytes are well-formed UTF-8 (RFC 3629: no overlong forms, no surrogates, nothing
 // above U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
-// The length of the well-formed UTF-8 character at the start of text (1 to 4), or 0 when
-// there is none there.
-std::size_t utf8CharacterLength(std::string_view text);
 
 // The text without its byte order mark, in UTF-8 when the encoding is one of Unicode's; in
 // the code page's bytes otherwise. A UTF-16 unit that is no character (a lone surrogate, an

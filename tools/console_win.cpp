@@ -2,17 +2,18 @@
 
 #include <shellapi.h>
 
+#include <string_view>
+
 #include "console.h"
+#include "text/utf16.h"
 
 namespace orvalen::tools {
 namespace {
 
+// A wchar_t is a UTF-16 unit on Windows.
 std::string toUtf8(const wchar_t* wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string utf8(static_cast<size_t>(size - 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
-  return utf8;
+  const std::wstring_view units(wide);
+  return text::utf8FromUtf16(std::u16string(units.begin(), units.end()));
 }
 
 }  // namespace

@@ -26,6 +26,11 @@ size_t expectedSize(std::FILE* in) {
 
 }  // namespace
 
+bool readsRegularFile(std::FILE* in) {
+  struct stat status {};
+  return fstat(fileno(in), &status) == 0 && S_ISREG(status.st_mode);
+}
+
 std::optional<std::string> readWholeText(std::FILE* in) {
   std::string text;
   text.reserve(expectedSize(in) + 1);

@@ -34,6 +34,9 @@ class InputText {
   size_t mappingSize_ = 0;
 };
 
+// Whether the stream reads a regular file (rather than a pipe, a terminal or a device).
+bool readsRegularFile(std::FILE* in);
+
 // Everything left in the stream, up to (not including) its first zero byte; nullopt when
 // reading fails.
 std::optional<std::string> readWholeText(std::FILE* in);

@@ -23,6 +23,7 @@
 #include "shell_options.h"
 #include "shell_session.h"
 #include "sqlite.h"
+#include "streamed_script.h"
 
 namespace {
 
@@ -50,13 +51,20 @@ int runBatch(ShellSession& session, const ShellOptions& options) {
     }
     return 0;
   }
-  const std::optional<orvalen::tools::InputText> input = orvalen::tools::InputText::read(stdin);
-  if (!input) {
+  std::optional<Outcome> outcome;
+  if (orvalen::tools::readsRegularFile(stdin)) {
     // Running part of a text that could not be read would report a half-done load as done.
+    if (const auto input = orvalen::tools::InputText::read(stdin)) {
+      outcome = session.runScript(input->c_str());
+    }
+  } else {
+    outcome = orvalen::tools::runStreamedScript(session, fileno(stdin));
+  }
+  if (!outcome) {
     std::fprintf(stderr, "orvalen-sql: cannot read standard input: %s\n", std::strerror(errno));
     return 1;
   }
-  return exitStatus(session.runScript(input->c_str()));
+  return exitStatus(*outcome);
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 namespace orvalen::tools {
 
 // Follows SQL text fed to it in pieces (lines), outside string literals, quoted names and
-// comments.
+// comments. A CREATE TRIGGER statement holds statements of its own, each ending with a
+// semicolon: it ends only at the semicolon after its END.
 class StatementScanner {
  public:
   void feed(std::string_view text);
@@ -30,11 +31,18 @@ class StatementScanner {
 
   // Returns the position after the piece of text that starts at text[at].
   size_t step(std::string_view text, size_t at);
+  // A word of the statement (a keyword or a name outside quotes) has ended.
+  void word(std::string_view text);
+  void semicolon();
 
   State state_ = State::kNormal;
   char closingQuote_ = 0;
   bool endsWithSemicolon_ = false;
   bool partial_ = false;  // a statement has begun and not ended
+  // How many of the statement's first words, CREATE [TEMP | TEMPORARY] TRIGGER, were seen.
+  int wordsSeen_ = 0;
+  bool inTrigger_ = false;
+  bool lastWordWasEnd_ = false;  // the last token is the word END
 };
 
 // True when the text's last token, outside string literals, quoted names and comments, is a

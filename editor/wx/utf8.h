@@ -14,8 +14,4 @@ wxString toWx(std::string_view utf8);
 
 std::string fromWx(const wxString& text);
 
-// The text with every byte that does not belong to a well-formed UTF-8 sequence (RFC 3629: no
-// overlong forms, no surrogates, nothing above U+10FFFF) replaced by U+FFFD.
-std::string withInvalidUtf8Replaced(std::string_view bytes);
-
 }  // namespace orvalen::wx

@@ -1,12 +1,11 @@
 #include "btree/btree_storage.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "btree/cursor_core.h"
 #include "common/error.h"
+#include "common/invariant.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -37,13 +36,6 @@ ByteOrder headerOrder(const uint8_t* page) {
   throw Error(SQLITE_NOTADB);
 }
 
-// The pager counts whole pages only; a shorter file that is not empty is not a new database
-// and must never be initialised over.
-bool fileHasBytes(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && info.st_size > 0;
-}
-
 // memcmp, without a library call for the short keys of tables (a row number's four bytes),
 // which a seek compares a dozen times.
 int compareBytes(const uint8_t* a, const char* b, size_t size) {
@@ -67,7 +59,9 @@ ByteOrder BtreeStorage::order() {
   }
   ByteOrder order;
   if (pager_->pageCount() == 0) {
-    if (fileHasBytes(pager_->path())) throw Error(SQLITE_NOTADB);
+    // The pager counts whole pages only; a shorter file that is not empty is not a new
+    // database and must never be initialised over.
+    if (pager_->fileSize() > 0) throw Error(SQLITE_NOTADB);
   } else {
     order = headerOrder(first.data());
   }
@@ -122,6 +116,7 @@ void BtreeStorage::writeNode(PageRef& page, const RawCell* cells, size_t count,
   ByteOrder fileOrder = order();
   pager_->makeWritable(page);
   page.setExtension(layOutNode(page.mutableData(), cells, count, rightChild, fileOrder));
+  ENGINE_INVARIANT(nodeMatchesPage(page.data(), node(page)));
 }
 
 void BtreeStorage::writeNode(PageRef& page, const CellView* cells, size_t count,
@@ -129,19 +124,23 @@ void BtreeStorage::writeNode(PageRef& page, const CellView* cells, size_t count,
   ByteOrder fileOrder = order();
   pager_->makeWritable(page);
   page.setExtension(layOutNode(page.mutableData(), cells, count, rightChild, fileOrder));
+  ENGINE_INVARIANT(nodeMatchesPage(page.data(), node(page)));
 }
 
 void BtreeStorage::editNode(PageRef& page, int removeIndex, int insertIndex,
                             const RawCell* inserted) {
   const NodePage& old = node(page);
+  ENGINE_INVARIANT(nodeMatchesPage(page.data(), old));
   pager_->makeWritable(page);
   // A plain insert mostly goes into the free space, leaving the other cells where they are.
   if (removeIndex < 0 && inserted &&
       insertInPlace(page.mutableData(), *static_cast<NodePage*>(page.extension()),
                     static_cast<size_t>(insertIndex), *inserted)) {
+    ENGINE_INVARIANT(nodeMatchesPage(page.data(), node(page)));
     return;
   }
   page.setExtension(sqlite2::editNode(page.mutableData(), old, removeIndex, insertIndex, inserted));
+  ENGINE_INVARIANT(nodeMatchesPage(page.data(), node(page)));
 }
 
 NodeContent BtreeStorage::content(PageRef& page) {

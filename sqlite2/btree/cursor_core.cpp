@@ -497,6 +497,7 @@ void CursorCore::remove() {
   landing_ = Landing::None;
   requireWritable();
   requireEntry();
+  ENGINE_INVARIANT(pathIsSound());
   storage_.saveCursors(root_, this);
   std::string removedKey = key();
   CellInfo info;

@@ -109,6 +109,20 @@ std::unique_ptr<NodePage> NodePage::parse(const uint8_t* page, ByteOrder order) 
   return node;
 }
 
+bool nodeMatchesPage(const uint8_t* page, const NodePage& node) {
+  std::unique_ptr<NodePage> parsed;
+  try {
+    parsed = NodePage::parse(page, node.order);
+  } catch (const Error&) {
+    return false;
+  }
+  const size_t count = node.count;
+  return parsed->rightChild == node.rightChild && parsed->count == node.count &&
+         parsed->usedBytes == node.usedBytes &&
+         std::equal(node.offsets, node.offsets + count, parsed->offsets) &&
+         std::equal(node.sizes, node.sizes + count, parsed->sizes);
+}
+
 const uint32_t* NodePage::wordKeys(const uint8_t* page) const {
   if (wordKeys_) return wordKeys_.get();
   if (noWordKeys_ || ++seeks_ < kSeeksBeforeWordKeys) return nullptr;

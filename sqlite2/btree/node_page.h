@@ -10,6 +10,7 @@
 
 #include "btree/byte_order.h"
 #include "btree/page_format.h"
+#include "common/integer_bytes.h"
 #include "pager/pager.h"
 
 namespace sqlite2 {
@@ -76,9 +77,13 @@ class NodePage : public BtreeExtension {
   mutable std::unique_ptr<uint32_t[]> wordKeys_;
 };
 
+// Whether node is what parsing the page gives: its cells and free blocks in order and
+// accounted for, and the parsed form kept beside the page up to date with it. For invariants.
+bool nodeMatchesPage(const uint8_t* page, const NodePage& node);
+
 // The number a four-byte key stands for in NodePage::wordKeys.
 inline uint32_t wordKeyOf(const uint8_t* key) {
-  return uint32_t{key[0]} << 24 | uint32_t{key[1]} << 16 | uint32_t{key[2]} << 8 | uint32_t{key[3]};
+  return readBigEndian32(key);
 }
 constexpr size_t kWordKeySize = 4;
 

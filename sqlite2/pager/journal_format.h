@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/integer_bytes.h"
 #include "pager/pager.h"
 
 namespace sqlite2 {
@@ -29,17 +30,6 @@ constexpr uint32_t kJournalCountFromSize = 0xFFFFFFFF;
 std::optional<JournalFormat> journalFormatOf(const uint8_t* magic);
 size_t journalHeaderSize(JournalFormat format);
 size_t journalRecordSize(JournalFormat format);
-
-inline uint32_t readBigEndian32(const uint8_t* bytes) {
-  return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
-}
-
-inline void writeBigEndian32(uint8_t* bytes, uint32_t value) {
-  bytes[0] = uint8_t(value >> 24);
-  bytes[1] = uint8_t(value >> 16);
-  bytes[2] = uint8_t(value >> 8);
-  bytes[3] = uint8_t(value);
-}
 
 // Reads a journal integer in the byte order of the journal's format.
 uint32_t readJournalInteger(const uint8_t* bytes, JournalFormat format);

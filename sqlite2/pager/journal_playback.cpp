@@ -19,9 +19,29 @@ struct JournalHeader {
   PageNumber originalPageCount;
 };
 
-enum class HeaderState { kValid, kIncomplete, kUnknownMagic };
+enum class HeaderState { kValid, kIncomplete, kUnknownMagic, kDamaged };
 
-HeaderState readHeader(const File& journal, uint64_t size, RecordCount count,
+uint32_t countOfRecords(const uint8_t* header, uint64_t recordsInFile, RecordCount count) {
+  uint32_t written = readBigEndian32(header + kJournalRecordCountOffset);
+  if (count == RecordCount::kFromSize || written == kJournalCountFromSize) {
+    return static_cast<uint32_t>(std::min<uint64_t>(recordsInFile, kJournalCountFromSize - 1));
+  }
+  return written;
+}
+
+// A journal's header is believed only when it fits the files: the records it counts must be
+// in the journal, and the database can have lost no more pages than the journal holds (a
+// transaction only cuts pages off the file after journaling them). Anything else is a
+// damaged journal, and playing it back would cut the file at a made-up size or grow it to
+// one: a single wrong byte can make a terabyte.
+bool headerFitsTheFiles(const JournalHeader& header, uint64_t recordsInFile,
+                        uint64_t databaseSize) {
+  uint64_t databasePages = (databaseSize + kPageSize - 1) / kPageSize;
+  return header.records <= recordsInFile &&
+         header.originalPageCount <= databasePages + header.records;
+}
+
+HeaderState readHeader(const File& journal, uint64_t size, RecordCount count, uint64_t databaseSize,
                        JournalHeader* header) {
   uint8_t bytes[kJournalHeaderSize];
   size_t got = journal.readAt(0, bytes, sizeof bytes);
@@ -32,18 +52,16 @@ HeaderState readHeader(const File& journal, uint64_t size, RecordCount count,
   if (got < headerSize) return HeaderState::kIncomplete;
   header->format = *format;
   uint64_t recordsInFile = (size - headerSize) / journalRecordSize(*format);
-  if (*format != JournalFormat::kChecksummed) {
-    header->originalPageCount = readJournalInteger(bytes + kJournalMagicSize, *format);
-    header->records = static_cast<uint32_t>(recordsInFile);
+  if (*format == JournalFormat::kChecksummed) {
+    header->records = countOfRecords(bytes, recordsInFile, count);
+    header->checksumSeed = readBigEndian32(bytes + 12);
+    header->originalPageCount = readBigEndian32(bytes + 16);
+  } else {
+    header->records = static_cast<uint32_t>(std::min<uint64_t>(recordsInFile, UINT32_MAX));
     header->checksumSeed = 0;
-    return HeaderState::kValid;
+    header->originalPageCount = readJournalInteger(bytes + kJournalMagicSize, *format);
   }
-  header->records = readBigEndian32(bytes + 8);
-  header->checksumSeed = readBigEndian32(bytes + 12);
-  header->originalPageCount = readBigEndian32(bytes + 16);
-  if (count == RecordCount::kFromSize || header->records == kJournalCountFromSize) {
-    header->records = static_cast<uint32_t>(recordsInFile);
-  }
+  if (!headerFitsTheFiles(*header, recordsInFile, databaseSize)) return HeaderState::kDamaged;
   return HeaderState::kValid;
 }
 
@@ -65,11 +83,13 @@ bool restoreRecord(const uint8_t* record, const JournalHeader& header, File& dat
 PlaybackOutcome playBackJournal(const File& journal, File& database, RecordCount count) {
   uint64_t size = journal.size();
   JournalHeader header;
-  switch (readHeader(journal, size, count, &header)) {
+  switch (readHeader(journal, size, count, database.size(), &header)) {
     case HeaderState::kIncomplete:
       return PlaybackOutcome::kRestored;
     case HeaderState::kUnknownMagic:
       return PlaybackOutcome::kCorrupt;
+    case HeaderState::kDamaged:
+      return PlaybackOutcome::kDamaged;
     case HeaderState::kValid:
       break;
   }
@@ -87,7 +107,7 @@ PlaybackOutcome playBackJournal(const File& journal, File& database, RecordCount
         return PlaybackOutcome::kRestored;
       }
     }
-    if (complete < batch) return PlaybackOutcome::kCorrupt;
+    if (complete < batch) return PlaybackOutcome::kCorrupt;  // shortened while being read
     done += batch;
     offset += batch * recordSize;
   }

@@ -1,6 +1,7 @@
 #include "pager/journal_writer.h"
 
 #include "common/error.h"
+#include "common/invariant.h"
 #include "os/file_system.h"
 #include "pager/journal_format.h"
 
@@ -28,10 +29,7 @@ JournalWriter::JournalWriter(const std::string& path, PageNumber originalPageCou
     file_.close();
     // The write's failure is the one to report. A journal left without its whole header
     // restores nothing: whoever finds it only deletes it.
-    try {
-      deleteFile(path_);
-    } catch (const Error&) {
-    }
+    deleteFileIfPossible(path_);
     throw;
   }
   buffer_.reserve(kBufferedRecords * kJournalRecordSize);
@@ -44,6 +42,7 @@ void JournalWriter::append(PageNumber page, const uint8_t* originalBytes) {
   encodeJournalRecord(buffer_.data() + end, page, originalBytes, checksumSeed_);
   ++records_;
   synced_ = false;
+  ENGINE_INVARIANT(accountsForEveryRecord());
 }
 
 void JournalWriter::flush() {
@@ -64,6 +63,11 @@ void JournalWriter::sync() {
     everSynced_ = true;
   }
   synced_ = true;
+  ENGINE_INVARIANT(accountsForEveryRecord() && buffer_.empty());
+}
+
+bool JournalWriter::accountsForEveryRecord() const {
+  return fileEnd_ + buffer_.size() == kJournalHeaderSize + uint64_t{records_} * kJournalRecordSize;
 }
 
 // Deleted first: if that fails, the transaction is still open with its journal usable.

@@ -45,6 +45,8 @@ class JournalWriter {
 
  private:
   void flush();
+  // Every record appended is in the file or in the buffer, one after another.
+  bool accountsForEveryRecord() const;
 
   std::string path_;
   File file_;

@@ -1,5 +1,7 @@
 #include "pager/page_cache.h"
 
+#include "common/invariant.h"
+
 namespace sqlite2 {
 
 namespace {
@@ -63,6 +65,7 @@ void PageCache::evict(CachedPage* page) {
 // With no page referenced every page is on one of the two lists, and clearing costs what the
 // cache holds rather than what its table could hold: it happens each time a lock is let go.
 void PageCache::clear() {
+  ENGINE_INVARIANT(listsAreSound());
   size_t listed = 0;
   for (const LruList* list : {&clean_, &dirty_}) {
     for (const CachedPage* page = list->head; page; page = page->lruNext) ++listed;
@@ -110,6 +113,7 @@ void PageCache::pushUnreferenced(CachedPage* page) {
   (list.tail ? list.tail->lruNext : list.head) = page;
   list.tail = page;
   page->inLru = true;
+  ENGINE_INVARIANT(linkedSoundly(page));
 }
 
 void PageCache::pushUnreferencedFirst(CachedPage* page) {
@@ -119,14 +123,17 @@ void PageCache::pushUnreferencedFirst(CachedPage* page) {
   (list.head ? list.head->lruPrevious : list.tail) = page;
   list.head = page;
   page->inLru = true;
+  ENGINE_INVARIANT(linkedSoundly(page));
 }
 
 void PageCache::removeUnreferenced(CachedPage* page) {
+  ENGINE_INVARIANT(linkedSoundly(page) && page->inLru);
   LruList& list = listOf(page);
   (page->lruPrevious ? page->lruPrevious->lruNext : list.head) = page->lruNext;
   (page->lruNext ? page->lruNext->lruPrevious : list.tail) = page->lruPrevious;
   page->lruPrevious = page->lruNext = nullptr;
   page->inLru = false;
+  ENGINE_INVARIANT(linkedSoundly(page));
 }
 
 void PageCache::setDirty(CachedPage* page, bool dirty) {
@@ -153,6 +160,31 @@ std::vector<CachedPage*> PageCache::pages() const {
     for (CachedPage* page = bucket; page; page = page->hashNext) all.push_back(page);
   }
   return all;
+}
+
+bool PageCache::linkedSoundly(const CachedPage* page) const {
+  if (!page->inLru) return !page->lruPrevious && !page->lruNext;
+  const LruList& list = page->dirty ? dirty_ : clean_;
+  const bool before = page->lruPrevious ? page->lruPrevious->lruNext == page : list.head == page;
+  const bool after = page->lruNext ? page->lruNext->lruPrevious == page : list.tail == page;
+  return before && after;
+}
+
+bool PageCache::listsAreSound() const {
+  size_t listed = 0;
+  for (const LruList* list : {&clean_, &dirty_}) {
+    const CachedPage* last = nullptr;
+    for (const CachedPage* page = list->head; page; page = page->lruNext) {
+      if (!page->inLru || page->references != 0 || page->dirty != (list == &dirty_) ||
+          !linkedSoundly(page)) {
+        return false;
+      }
+      last = page;
+      ++listed;
+    }
+    if (list->tail != last) return false;
+  }
+  return listed <= size_;
 }
 
 }  // namespace sqlite2

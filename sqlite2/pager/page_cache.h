@@ -57,6 +57,13 @@ class PageCache {
   // Every cached page, for changes that touch them all (rollback).
   std::vector<CachedPage*> pages() const;
 
+  // For invariants. linkedSoundly(): the page is on the list its dirty flag names, between
+  // neighbours that lead to it, or on no list and linked to nothing. listsAreSound(): every
+  // page of both lists is so linked and unreferenced, each list ends where its tail says, and
+  // no more pages are listed than cached.
+  bool linkedSoundly(const CachedPage* page) const;
+  bool listsAreSound() const;
+
  private:
   void unlinkFromHash(CachedPage* page);
   void growBuckets();

@@ -93,6 +93,9 @@ size_t Pager::cachedPageCount() const {
 PageNumber Pager::pageCount() {
   return core_->pageCount();
 }
+uint64_t Pager::fileSize() const {
+  return core_->fileSize();
+}
 PageRef Pager::get(PageNumber number) {
   return PageRef(core_->get(number));
 }

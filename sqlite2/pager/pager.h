@@ -126,6 +126,8 @@ class Pager {
   // transaction, including the pages appended by it. Without a lock it takes the shared lock
   // for the call only (unless pages are referenced), so the answer is a snapshot.
   PageNumber pageCount();
+  // The file's size in bytes, a last page that is not whole included, as it is now on disk.
+  uint64_t fileSize() const;
 
   // The page, read from the file or the cache. A page past the end reads as zeros; writing
   // it (after makeWritable) extends the database to that page. Page 0 and numbers past the

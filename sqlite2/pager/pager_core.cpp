@@ -1,13 +1,13 @@
 #include "pager/pager_core.h"
 
 #include <sys/uio.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
 #include "common/error.h"
+#include "common/invariant.h"
 #include "os/file_system.h"
 #include "pager/journal_playback.h"
 #include "sqlite.h"
@@ -24,7 +24,7 @@ std::mt19937 seededGenerator() {
     // No random device: the clock and the process id still vary from journal to journal.
   }
   auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  std::seed_seq seed{entropy, static_cast<uint32_t>(now), static_cast<uint32_t>(getpid())};
+  std::seed_seq seed{entropy, static_cast<uint32_t>(now), currentProcessId()};
   return std::mt19937(seed);
 }
 
@@ -100,6 +100,8 @@ bool PagerCore::recoverHotJournal() {
     return true;
   }
   PlaybackOutcome outcome = playBackJournal(journal, database_.file(), RecordCount::kFromHeader);
+  // A damaged journal stays with the untouched file, for whoever tries to repair the two.
+  if (outcome == PlaybackOutcome::kDamaged) throw Error(SQLITE_CORRUPT);
   // The restored pages must be on disk before the journal that could restore them again goes.
   database_.file().sync();
   journal.close();
@@ -303,6 +305,7 @@ void PagerCore::writeCleaning(const std::vector<CachedPage*>& pages) {
   dirty_.erase(std::remove_if(dirty_.begin(), dirty_.end(),
                               [](const CachedPage* page) { return !page->dirty; }),
                dirty_.end());
+  ENGINE_INVARIANT(dirtyListIsSound());
 }
 
 // ---- Transactions ----
@@ -368,6 +371,7 @@ void PagerCore::syncJournalIfNeeded() {
 // Every journaled page is changed until it reaches the file, so the changed pages are all
 // that can wait for this sync.
 void PagerCore::syncJournal() {
+  ENGINE_INVARIANT(journalCountsTheJournaledPages());
   journal_->sync();
   for (CachedPage* page : dirty_) page->needsSync = false;
 }
@@ -375,6 +379,7 @@ void PagerCore::syncJournal() {
 // Writes the pages in page order, runs of consecutive pages with one system call each.
 void PagerCore::writeToDatabase(std::vector<CachedPage*>& pages) {
   if (pages.empty()) return;
+  ENGINE_INVARIANT(mayReachTheDatabase(pages));
   databaseWritten_ = true;
   std::sort(pages.begin(), pages.end(),
             [](const CachedPage* a, const CachedPage* b) { return a->number < b->number; });
@@ -411,6 +416,7 @@ void PagerCore::commit() {
 // Deleting the journal is the moment of commit: until then a crash, or a failure here
 // followed by rollback(), brings the old file back.
 void PagerCore::writeCommit() {
+  ENGINE_INVARIANT(dirtyListIsSound() && journalCountsTheJournaledPages());
   if (!dirty_.empty() || databaseWritten_ || shrunk_) {
     syncJournalIfNeeded();
     writeToDatabase(dirty_);
@@ -488,6 +494,7 @@ void PagerCore::markAllClean() {
     page->needsSync = false;
   }
   dirty_.clear();
+  ENGINE_INVARIANT(dirtyListIsSound() && cache_.listsAreSound());
 }
 
 void PagerCore::endTransaction() {
@@ -519,6 +526,7 @@ void PagerCore::rollbackStatement() {
   if (!statement_.active()) return;
   writeStep([this] { restoreStatementPages(); });
   dropPagesPast(statement_.startPageCount());
+  ENGINE_INVARIANT(journalCountsTheJournaledPages());
   pageCount_ = statement_.startPageCount();
   statement_.end();
   ++writableStamp_;
@@ -567,6 +575,7 @@ void PagerCore::dropPagesPast(PageNumber count) {
     page->extension.reset();
     page->writableStamp = 0;
   }
+  ENGINE_INVARIANT(dirtyListIsSound());
 }
 
 }  // namespace sqlite2

@@ -67,6 +67,7 @@ class PagerCore {
   PagerState state() const { return state_; }
 
   PageNumber pageCount();
+  uint64_t fileSize() const { return database_.file().size(); }
   CachedPage* get(PageNumber number);  // the page comes back referenced
 
   void beginWrite();
@@ -105,6 +106,12 @@ class PagerCore {
   }
   void enterError(int code);
   void resetIfIdle();
+  // For invariants: the list of changed pages holds each cached dirty page once and nothing
+  // else; the journal holds a record for each page marked journaled; no page is written to
+  // the database before its journal record is on disk.
+  bool dirtyListIsSound() const;
+  bool journalCountsTheJournaledPages() const;
+  bool mayReachTheDatabase(const std::vector<CachedPage*>& pages) const;
 
   // Locks.
   void lockWithBusyHandler(const std::function<bool()>& attempt);

@@ -1,5 +1,9 @@
 // The pager's state machine: which steps between states are allowed, what holds in each
-// state, and how the pager enters and leaves its error states.
+// state, and how the pager enters and leaves its error states; and the invariants of a write
+// transaction's parts.
+
+#include <algorithm>
+#include <unordered_set>
 
 #include "common/error.h"
 #include "common/invariant.h"
@@ -59,6 +63,33 @@ void PagerCore::checkStateInvariants() const {
       ENGINE_INVARIANT(errorCode_ != SQLITE_OK);
       break;
   }
+}
+
+bool PagerCore::dirtyListIsSound() const {
+  std::unordered_set<const CachedPage*> listed;
+  for (const CachedPage* page : dirty_) {
+    if (!page->dirty || cache_.find(page->number) != page || !listed.insert(page).second) {
+      return false;
+    }
+  }
+  const std::vector<CachedPage*> cached = cache_.pages();
+  return std::count_if(cached.begin(), cached.end(), [](const CachedPage* page) {
+           return page->dirty;
+         }) == static_cast<std::ptrdiff_t>(dirty_.size());
+}
+
+bool PagerCore::journalCountsTheJournaledPages() const {
+  if (!journal_) return true;
+  return std::count(journaled_.begin(), journaled_.end(), true) ==
+         static_cast<std::ptrdiff_t>(journal_->recordCount());
+}
+
+// (4) of pager.h: the original of every page written is in the synced journal, and the
+// journal's header (the size to cut back to) is on disk before even an appended page is.
+bool PagerCore::mayReachTheDatabase(const std::vector<CachedPage*>& pages) const {
+  if (journal_ && !journal_->everSynced()) return false;
+  return std::none_of(pages.begin(), pages.end(),
+                      [](const CachedPage* page) { return page->needsSync; });
 }
 
 void PagerCore::refuseWhenFailed() const {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/error.h"
+#include "common/invariant.h"
 #include "record/numeric_text.h"
 #include "record/sortable_number.h"
 #include "record/table_key.h"
@@ -66,6 +67,9 @@ void encodeIndexKey(const std::vector<Value>& values, const std::vector<bool>& t
   }
   appendTableKey(out, rowNumber);
   checkRecordSize(out.size());
+  // Readers find the row by the key's last bytes alone.
+  ENGINE_INVARIANT(decodeTableKey(std::string_view(out).substr(out.size() - kTableKeySize)) ==
+                   rowNumber);
 }
 
 std::string encodeIndexKey(const std::vector<Value>& values, const std::vector<bool>& textColumns,

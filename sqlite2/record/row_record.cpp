@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/error.h"
+#include "common/invariant.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -58,6 +59,8 @@ void encodeRecord(const std::vector<Value>& values, std::string& out) {
     offset += text.size() + 1;
   }
   writeOffset(header + fields * width, width, offset);
+  // A reader takes the offsets' width from the record's length alone.
+  ENGINE_INVARIANT(recordOffsetWidth(out.size()) == width && offset == out.size());
 }
 
 std::string encodeRecord(const std::vector<Value>& values) {

@@ -1,6 +1,7 @@
 #include "record/table_key.h"
 
 #include "common/error.h"
+#include "common/integer_bytes.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -10,19 +11,14 @@ namespace {
 constexpr uint32_t kSignFlip = 0x80000000u;
 
 int32_t rowNumberAt(const char* bytes) {
-  const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-  uint32_t raw = (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | b[3];
+  const uint32_t raw = readBigEndian32(reinterpret_cast<const uint8_t*>(bytes));
   return static_cast<int32_t>(raw ^ kSignFlip);
 }
 
 }  // namespace
 
 void writeTableKey(char* out, int32_t rowNumber) {
-  uint32_t raw = static_cast<uint32_t>(rowNumber) ^ kSignFlip;
-  out[0] = static_cast<char>(raw >> 24);
-  out[1] = static_cast<char>(raw >> 16);
-  out[2] = static_cast<char>(raw >> 8);
-  out[3] = static_cast<char>(raw);
+  writeBigEndian32(reinterpret_cast<uint8_t*>(out), static_cast<uint32_t>(rowNumber) ^ kSignFlip);
 }
 
 void appendTableKey(std::string& out, int32_t rowNumber) {

@@ -1,11 +1,9 @@
 #include "sql/attached_databases.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "common/error.h"
 #include "os/file_system.h"
-#include "sql/temporary_database.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -13,8 +11,8 @@ namespace sqlite2 {
 AttachedDatabase::~AttachedDatabase() {
   btree.reset();
   if (scratchPath.empty()) return;
-  std::remove(scratchPath.c_str());
-  std::remove((scratchPath + "-journal").c_str());
+  deleteFileIfPossible(scratchPath);
+  deleteFileIfPossible(scratchPath + "-journal");
 }
 
 namespace {

@@ -8,13 +8,12 @@
 // - the INTEGER PRIMARY KEY takes the row number given, which must be an integer (NULL
 //   included: unlike INSERT, COPY does not choose a number for it).
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/error.h"
+#include "os/file_system.h"
 #include "sql/session.h"
 #include "sql/sql_value.h"
 #include "sql/table_writer.h"
@@ -24,14 +23,13 @@ namespace sqlite2 {
 
 namespace {
 
-std::string readWholeFile(const std::string& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) throw Error(SQLITE_ERROR, "unable to open file: " + path);
-  std::string bytes;
-  char buffer[1 << 16];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
-  return bytes;
+std::string readCopyData(const std::string& path) {
+  try {
+    return readWholeFile(path);
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_CANTOPEN) throw;
+    throw Error(SQLITE_ERROR, "unable to open file: " + path);
+  }
 }
 
 // Whether the text ends in a backslash that no backslash before it escapes.
@@ -115,7 +113,7 @@ void runCopy(Session& session, const Copy& copy) {
   session.requireNotBeingRead(*table);
   session.startWriting(*table);
   session.statementStarted = true;
-  std::string data = readWholeFile(copy.file);
+  std::string data = readCopyData(copy.file);
   TableWriter writer(session, *table, copy.conflict);
   size_t position = 0;
   std::string line;

@@ -12,9 +12,6 @@
 
 namespace sqlite2 {
 
-// A name no file has yet, in the system's temporary folder.
-std::string freshTemporaryPath();
-
 class TemporaryDatabase {
  public:
   TemporaryDatabase() = default;

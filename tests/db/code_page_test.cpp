@@ -7,15 +7,20 @@
 #include "db/exception.h"
 #include "db/file_text.h"
 #include "db/unrepresentable.h"
-#include "db/utf8_character.h"
 #include "fake_sqlite.h"
 #include "support/environment.h"
+#include "text/utf16.h"
+#include "text/utf8.h"
 
 namespace {
 
 using fake::FakeLibraryTest;
 using orvalen::test::setEnvironmentVariable;
 using orvalen::test::unsetEnvironmentVariable;
+using orvalen::text::codePointName;
+using orvalen::text::utf16FromUtf8;
+using orvalen::text::utf8CharacterLength;
+using orvalen::text::utf8FromUtf16;
 using testing::HasSubstr;
 
 const std::string kChinese = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文
@@ -101,6 +106,27 @@ TEST_F(FakeLibraryTest, CharactersAreNamedByTheirCodePoints) {
   }
   EXPECT_EQ(utf8CharacterLength(kEmoji + "x"), 4u);
   EXPECT_EQ(utf8CharacterLength("\x80"), 0u);
+}
+
+// What Windows' wide-character calls take and give; what is not a character becomes U+FFFD.
+TEST_F(FakeLibraryTest, Utf8AndUtf16ConvertBothWays) {
+  const std::string kR = "\xEF\xBF\xBD";
+  const struct {
+    std::string utf8;
+    std::u16string utf16;
+    std::string back;
+  } cases[] = {
+      {"a\xC3\xA9" + kChinese, u"a\u00E9\u4E2D\u6587", "a\xC3\xA9" + kChinese},
+      {kEmoji, u"\U0001F600", kEmoji},
+      {"x\xC3y", u"x\uFFFDy", "x" + kR + "y"},
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", kR + kR + kR},
+  };
+  for (const auto& [utf8, utf16, back] : cases) {
+    EXPECT_EQ(utf16FromUtf8(utf8), utf16) << utf8;
+    EXPECT_EQ(utf8FromUtf16(utf16), back) << utf8;
+  }
+  EXPECT_EQ(utf8FromUtf16(std::u16string(1, char16_t{0xD83D}) + u"a"), kR + "a")
+      << "an unpaired surrogate";
 }
 
 TEST_F(FakeLibraryTest, UndecodableBytesBecomeReplacementCharactersAndAreReported) {

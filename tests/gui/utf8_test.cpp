@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "text/utf8.h"
+
 namespace orvalen::wx {
 namespace {
+
+using text::withInvalidUtf8Replaced;
 
 const std::string kR = "\xEF\xBF\xBD";  // U+FFFD
 

@@ -1,6 +1,7 @@
 // orvalen-sql against the reference shell sqlite2-ref: for the same arguments, standard input
 // and file, the same standard output, standard error and exit status, and files that read
 // back the same.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -50,12 +51,23 @@ TEST_P(OrvalenSqlReferenceTest, SameOutputAsTheReferenceShell) {
   }
   const ProcessResult expected =
       runProcess(referenceShell, shellCase.args, theirs.path(), shellCase.input);
-  const ProcessResult actual =
-      runProcess(ORVALEN_SQL_BINARY, shellCase.args, ours.path(), shellCase.input);
-  EXPECT_EQ(actual.out, expected.out);
-  EXPECT_EQ(actual.err, expected.err);
-  EXPECT_EQ(actual.exitStatus, expected.exitStatus);
-  EXPECT_EQ(fileContent(ours.file("t.db")), fileContent(theirs.file("t.db")));
+  // Standard input from a file, then the same through a pipe, which is run as it arrives.
+  const bool given = fileExists(ours.file("t.db"));
+  const std::string original = given ? readFile(ours.file("t.db")) : "";
+  for (Feed feed : {Feed::kFile, Feed::kPipe}) {
+    SCOPED_TRACE(feed == Feed::kFile ? "standard input from a file" : "through a pipe");
+    if (given) {
+      writeFile(ours.file("t.db"), original);
+    } else {
+      std::remove(ours.file("t.db").c_str());
+    }
+    const ProcessResult actual =
+        runProcess(ORVALEN_SQL_BINARY, shellCase.args, ours.path(), shellCase.input, feed);
+    EXPECT_EQ(actual.out, expected.out);
+    EXPECT_EQ(actual.err, expected.err);
+    EXPECT_EQ(actual.exitStatus, expected.exitStatus);
+    EXPECT_EQ(fileContent(ours.file("t.db")), fileContent(theirs.file("t.db")));
+  }
 }
 
 const char* const kSampleTable =
@@ -108,6 +120,13 @@ const ShellCase kCases[] = {
      "INSERT INTO t VALUES(8, 'eight', 8);\nSELECT * FROM nosuch;\nINSERT INTO t VALUES(9, 'nine', "
      "9);\n"},
     {"EmptyStandardInput", kSampleTable, {"t.db"}, ""},
+    {"StandardInputTrigger",
+     kSampleTable,
+     {"t.db"},
+     "CREATE TABLE log(id, what);\nCREATE TRIGGER logged AFTER INSERT ON t BEGIN\n"
+     "  INSERT INTO log VALUES(new.id, 'in');\n  INSERT INTO log VALUES(new.id, 'again');\nEND;\n"
+     "INSERT INTO t VALUES(30, 'thirty', 30);\nSELECT * FROM log;\nSELECT nosuch;\n"
+     "SELECT 'not run';\n"},
     {"NewFileIsCreated",
      "",
      {"t.db", "CREATE TABLE n(a); INSERT INTO n VALUES('x'); SELECT * FROM n;"},

@@ -20,10 +20,29 @@ void redirect(const std::string& path, int flags, int target) {
   close(fd);
 }
 
+// A process that writes the text into a new pipe and ends; returns the pipe's reading end.
+int pipeWrittenBy(const std::string& text, pid_t* writer) {
+  int ends[2];
+  if (pipe(ends) != 0) throw std::runtime_error("pipe failed");
+  *writer = fork();
+  if (*writer < 0) throw std::runtime_error("fork failed");
+  if (*writer == 0) {
+    close(ends[0]);
+    for (size_t done = 0; done < text.size();) {
+      const ssize_t wrote = write(ends[1], text.data() + done, text.size() - done);
+      if (wrote <= 0) _exit(1);
+      done += static_cast<size_t>(wrote);
+    }
+    _exit(0);
+  }
+  close(ends[1]);
+  return ends[0];
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& directory, const std::string& stdinText) {
+                         const std::string& directory, const std::string& stdinText, Feed feed) {
   TempDir io;
   const std::string inPath = io.file("in");
   const std::string outPath = io.file("out");
@@ -34,19 +53,30 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
 
+  pid_t writer = -1;
+  const int piped = feed == Feed::kPipe ? pipeWrittenBy(stdinText, &writer) : -1;
   const pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
-    redirect(inPath, O_RDONLY, STDIN_FILENO);
+    if (piped >= 0) {
+      if (dup2(piped, STDIN_FILENO) < 0) _exit(127);
+    } else {
+      redirect(inPath, O_RDONLY, STDIN_FILENO);
+    }
     redirect(outPath, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
     redirect(errPath, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
     if (chdir(directory.c_str()) != 0) _exit(127);
     execv(program.c_str(), argv.data());
     _exit(127);
   }
+  if (piped >= 0) close(piped);
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) throw std::runtime_error("waitpid failed");
+  }
+  int writerStatus = 0;
+  if (writer > 0 && waitpid(writer, &writerStatus, 0) == writer && writerStatus != 0) {
+    throw std::runtime_error("the program did not read all of its standard input");
   }
   ProcessResult result;
   result.out = readFile(outPath);

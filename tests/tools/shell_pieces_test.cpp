@@ -71,6 +71,15 @@ TEST(StatementCompletenessTest, EndsAtASemicolonOutsideQuotesAndComments) {
   EXPECT_FALSE(endsWithCompleteStatement("SELECT 1 /* ; */"));
   EXPECT_FALSE(endsWithCompleteStatement("SELECT 1 /* ;"));
   EXPECT_FALSE(endsWithCompleteStatement("SELECT 1; SELECT 2"));
+  // A trigger's body holds statements of its own; the trigger ends with END and a semicolon.
+  EXPECT_FALSE(endsWithCompleteStatement("CREATE TRIGGER r AFTER INSERT ON t BEGIN SELECT 1;"));
+  EXPECT_FALSE(endsWithCompleteStatement("create temp trigger r delete on t begin select 1;"));
+  EXPECT_TRUE(
+      endsWithCompleteStatement("CREATE TRIGGER r AFTER INSERT ON t BEGIN\n"
+                                "  SELECT 1;\n  SELECT 2;\nEND;"));
+  EXPECT_TRUE(
+      endsWithCompleteStatement("CREATE TEMPORARY TRIGGER r DELETE ON t BEGIN SELECT 1; END;"));
+  EXPECT_TRUE(endsWithCompleteStatement("CREATE TABLE trigger(a); SELECT 1;"));
 }
 
 std::string printed(bool header, const std::vector<std::vector<const char*>>& rows) {

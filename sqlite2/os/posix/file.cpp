@@ -76,9 +76,7 @@ File File::createExclusive(const std::string& path) {
 }
 
 File File::createTemporary() {
-  const char* directory = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(directory && *directory ? directory : "/tmp") + "/orvalen-XXXXXX";
+  std::string pattern = pathInFolder(temporaryFolder(), "orvalen-XXXXXX");
   int descriptor = callUnlessFaulted(FileOperation::kCreate,
                                      [&] { return mkostemp(pattern.data(), O_CLOEXEC); });
   if (descriptor < 0) throw Error(SQLITE_CANTOPEN);

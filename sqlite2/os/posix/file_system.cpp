@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <vector>
 
 #include "common/error.h"
@@ -23,6 +24,58 @@ void deleteFile(const std::string& path) {
   if (callUnlessFaulted(FileOperation::kDelete, [&] { return unlink(path.c_str()); }) != 0 &&
       errno != ENOENT)
     throw Error(SQLITE_IOERR);
+}
+
+void deleteFileIfPossible(const std::string& path) noexcept {
+  try {
+    deleteFile(path);
+  } catch (const Error&) {
+    // Left behind: a stray file in its folder is all that comes of it.
+  }
+}
+
+namespace {
+
+// A read that fails as a directory's does is the end of data, as the reference library's
+// COPY finds it.
+ssize_t readSome(int descriptor, char* buffer, size_t size) {
+  ssize_t got;
+  do {
+    got = callUnlessFaulted(FileOperation::kRead, [&] { return ::read(descriptor, buffer, size); });
+  } while (got < 0 && errno == EINTR);
+  if (got < 0 && errno == EISDIR) return 0;
+  return got;
+}
+
+}  // namespace
+
+std::string readWholeFile(const std::string& path) {
+  int descriptor;
+  do {
+    descriptor = callUnlessFaulted(FileOperation::kOpen,
+                                   [&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); });
+  } while (descriptor < 0 && errno == EINTR);
+  if (descriptor < 0) throw Error(SQLITE_CANTOPEN);
+  std::string bytes;
+  char buffer[1 << 16];
+  ssize_t got;
+  while ((got = readSome(descriptor, buffer, sizeof buffer)) > 0) {
+    bytes.append(buffer, static_cast<size_t>(got));
+  }
+  close(descriptor);
+  if (got < 0) throw Error(SQLITE_IOERR);
+  return bytes;
+}
+
+std::string temporaryFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = folder && *folder ? folder : "/tmp";
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string pathInFolder(const std::string& folder, const std::string& name) {
+  return folder == "/" ? folder + name : folder + "/" + name;
 }
 
 std::string absolutePath(const std::string& path) {
@@ -51,6 +104,10 @@ void syncDirectory(const std::string& directory) {
   int error = errno;
   close(descriptor);
   if (result != 0 && error != EINVAL && error != EROFS) throw Error(SQLITE_IOERR);
+}
+
+uint32_t currentProcessId() {
+  return static_cast<uint32_t>(getpid());
 }
 
 }  // namespace sqlite2

@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <random>
 #include <vector>
 
 #include "common/error.h"
+#include "common/temporary_name.h"
+#include "os/file_system.h"
 #include "os/win/system_error.h"
 #include "os/win/wide_path.h"
 #include "sqlite.h"
@@ -72,26 +73,6 @@ DWORD readSome(HANDLE handle, uint64_t offset, uint8_t* buffer, size_t length) {
   return got;
 }
 
-// The temporary folder without trailing backslashes, as SQLite 2.8 names it.
-std::wstring temporaryFolder() {
-  wchar_t buffer[MAX_PATH + 1];
-  DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  if (length == 0 || length > MAX_PATH) throw Error(SQLITE_CANTOPEN);
-  std::wstring folder(buffer, length);
-  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-  return folder;
-}
-
-// SQLite 2.8's fixed prefix and 15 random letters and digits.
-std::wstring temporaryName(std::mt19937& random) {
-  static const wchar_t kCharacters[] =
-      L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::uniform_int_distribution<size_t> pick(0, 61);
-  std::wstring name = L"sqlite_";
-  for (int i = 0; i < 15; ++i) name += kCharacters[pick(random)];
-  return name;
-}
-
 }  // namespace
 
 File File::adoptRegular(int descriptor, bool readOnly) {
@@ -132,14 +113,13 @@ File File::createExclusive(const std::string& path) {
 }
 
 File File::createTemporary() {
-  const std::wstring folder = temporaryFolder();
-  std::mt19937 random(std::random_device{}() ^ GetTickCount() ^ GetCurrentProcessId());
+  const std::string folder = temporaryFolder();
   const OpenRequest request{
       GENERIC_READ | GENERIC_WRITE, kShareNothing, CREATE_NEW,
       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_RANDOM_ACCESS | FILE_FLAG_DELETE_ON_CLOSE};
   for (int attempt = 0; attempt < 10; ++attempt) {
-    HANDLE handle =
-        openHandle(folder + L"\\" + temporaryName(random), request, FileOperation::kCreate);
+    HANDLE handle = openHandle(widePath(pathInFolder(folder, temporaryFileName())), request,
+                               FileOperation::kCreate);
     if (handle != INVALID_HANDLE_VALUE) return adoptRegular(descriptorOf(handle), false);
     if (GetLastError() != ERROR_FILE_EXISTS) break;
   }

@@ -112,16 +112,29 @@ TEST_F(HotJournalTest, AJournalTooShortForItsHeaderIsDeletedUnplayed) {
   }
 }
 
-TEST_F(HotJournalTest, AMissingCountedRecordIsCorruptionAfterTheCompleteOnesArePlayed) {
-  std::string bytes = checksummed(3)
+// The file has 5 pages; a journal may name an original size of at most 5 plus its records.
+TEST_F(HotJournalTest, AJournalWhoseHeaderDoesNotFitTheFilesIsCorruptionAndChangesNothing) {
+  std::string three = checksummed(3)
                           .record(1, pagePattern(1, 1))
                           .record(2, pagePattern(2, 1))
                           .record(3, pagePattern(3, 1))
                           .bytes();
-  leaveJournal(bytes.substr(0, bytes.size() - 500));
-  EXPECT_EQ(openAndRead(), SQLITE_CORRUPT);
-  EXPECT_FALSE(fileExists(journal_));
-  EXPECT_EQ(readFile(path_), pagePattern(1, 1) + pagePattern(2, 1) + pagePattern(3, 2));
+  JournalBuilder tooLarge(JournalBuilder::kChecksummed, 9, 3);
+  tooLarge.record(1, pagePattern(1, 1)).record(2, pagePattern(2, 1)).record(3, pagePattern(3, 1));
+  JournalBuilder hugeInOldFormat(JournalBuilder::kBigEndian, 300000000);
+  hugeInOldFormat.record(1, pagePattern(1, 1));
+  const std::vector<std::pair<const char*, std::string>> damaged = {
+      {"cut inside a record", three.substr(0, three.size() - 500)},
+      {"a count past the records", checksummed(4).record(1, pagePattern(1, 1)).bytes()},
+      {"an original size past the file and the records", tooLarge.bytes()},
+      {"an original size of 300,000,000 pages in the old format", hugeInOldFormat.bytes()},
+  };
+  for (const auto& [what, journal] : damaged) {
+    leaveJournal(journal);
+    EXPECT_EQ(openAndRead(), SQLITE_CORRUPT) << what;
+    EXPECT_EQ(readFile(journal_), journal) << what;
+    EXPECT_EQ(readFile(path_), databaseImage(5, 2)) << what;
+  }
 }
 
 TEST_F(HotJournalTest, OlderFormatsArePlayedBack) {

@@ -2,12 +2,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <random>
 
 #include <gtest/gtest.h>
 
+#include "pager/journal_format.h"
 #include "pager/pager.h"
 #include "pager_test_support.h"
 #include "reference_child.h"
@@ -142,6 +144,198 @@ TEST(ReferenceHotJournalTest, AJournalOfAKilledReferenceWriterIsRolledBackExactl
             << duration.count() << " us, seed " << seed << "\n";
   EXPECT_GT(hot, trials / 4) << "too few kills hit the transaction";
   EXPECT_GT(changedBeforeRecovery, trials / 8) << "too few kills came after the reference wrote";
+}
+
+// ---- Damaged hot journals, side by side with the reference ----
+
+struct HotPair {
+  std::string database;
+  std::string journal;
+};
+
+uint32_t journalWord(const std::string& journal, size_t offset) {
+  return readBigEndian32(reinterpret_cast<const uint8_t*>(journal.data()) + offset);
+}
+void setJournalWord(std::string& journal, size_t offset, uint32_t value) {
+  writeBigEndian32(reinterpret_cast<uint8_t*>(&journal[0]) + offset, value);
+}
+uint32_t countedRecords(const std::string& journal) {
+  return journalWord(journal, kJournalRecordCountOffset);
+}
+size_t endOfRecord(uint32_t record) {
+  return kJournalHeaderSize + record * kJournalRecordSize;
+}
+
+// The pair the reference leaves when killed while its commit writes the database: by then
+// the journal's count is on disk. A kill may come too late, after the commit; the next try
+// then starts again from the same file.
+HotPair hotPairOfTheReference(const sqlite2_reference* ref, const std::string& path) {
+  createDatabase(path);
+  const std::string before = readFile(path);
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    writeFile(path, before);
+    struct stat original;
+    EXPECT_EQ(stat(path.c_str(), &original), 0);
+    ReferenceChild writer([&](ReferenceChild&) { return runLargeTransaction(ref, path); });
+    waitForChange(path, original, std::chrono::seconds(10));
+    writer.kill();
+    if (!fileExists(path + "-journal")) continue;
+    HotPair pair{readFile(path), readFile(path + "-journal")};
+    if (countedRecords(pair.journal) > 1 && pair.database != before) return pair;
+    unlink((path + "-journal").c_str());
+  }
+  ADD_FAILURE() << "no kill of the reference came during its commit";
+  return {};
+}
+
+// The pair our pager leaves when its process ends in the middle of a transaction that
+// outgrew the cache, so that the journal was synced and pages written into the file.
+HotPair hotPairOfOurs(const std::string& path) {
+  createDatabase(path);
+  ReferenceChild writer([&](ReferenceChild&) {
+    auto pager = openPager(path, 8);
+    PageNumber pages = pager->pageCount();
+    pager->beginWrite();
+    writePattern(*pager, 1, pages + 20, 7);
+    _exit(0);  // no destructor may roll the transaction back
+    return 1;
+  });
+  EXPECT_EQ(writer.exitCode(), 0);
+  return {readFile(path), readFile(path + "-journal")};
+}
+
+struct Damage {
+  const char* what;
+  std::function<void(HotPair&)> apply;
+  bool refused;         // ours reports the file malformed and changes neither file
+  bool referenceTried;  // the reference is run on it too (it grows the file to any size asked)
+};
+
+const std::vector<Damage>& damages() {
+  constexpr size_t kOriginalSizeOffset = 16;
+  static const std::vector<Damage> all = {
+      {"none", [](HotPair&) {}, false, true},
+      {"the last counted record's checksum",
+       [](HotPair& pair) {
+         setJournalWord(pair.journal, endOfRecord(countedRecords(pair.journal)) - 4, 1);
+       },
+       false, true},
+      {"the page number of the first record zero",
+       [](HotPair& pair) { setJournalWord(pair.journal, endOfRecord(0), 0); }, false, true},
+      {"an original size as large as the file and the records allow",
+       [](HotPair& pair) {
+         size_t pages = pair.database.size() / kPageSize;
+         setJournalWord(pair.journal, kOriginalSizeOffset,
+                        static_cast<uint32_t>(pages + countedRecords(pair.journal)));
+       },
+       false, true},
+      {"an original size one page beyond that",
+       [](HotPair& pair) {
+         size_t pages = pair.database.size() / kPageSize;
+         setJournalWord(pair.journal, kOriginalSizeOffset,
+                        static_cast<uint32_t>(pages + countedRecords(pair.journal) + 1));
+       },
+       true, true},
+      {"an original size of 300,000,000 pages",
+       [](HotPair& pair) { setJournalWord(pair.journal, kOriginalSizeOffset, 300000000); }, true,
+       false},
+      {"a count one past the records",
+       [](HotPair& pair) {
+         pair.journal.resize(endOfRecord(countedRecords(pair.journal)));
+         setJournalWord(pair.journal, kJournalRecordCountOffset, countedRecords(pair.journal) + 1);
+       },
+       true, true},
+      {"the journal cut inside its last counted record",
+       [](HotPair& pair) {
+         pair.journal.resize(endOfRecord(countedRecords(pair.journal)) - kPageSize / 2);
+       },
+       true, true},
+      {"the journal cut before its last counted record",
+       [](HotPair& pair) { pair.journal.resize(endOfRecord(countedRecords(pair.journal) - 1)); },
+       true, true},
+  };
+  return all;
+}
+
+// What an engine left of a pair after opening the database and reading it.
+struct Aftermath {
+  int rc;
+  HotPair files;
+  bool journalLeft;
+};
+
+// A file grown far past anything the pair explains is described rather than read.
+std::string contentOf(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0 && info.st_size > (64 << 20)) {
+    return "a file of " + std::to_string(info.st_size) + " bytes";
+  }
+  return readFile(path);
+}
+
+Aftermath aftermathAt(const std::string& path, int rc) {
+  const std::string journal = path + "-journal";
+  const bool left = fileExists(journal);
+  return {rc, {contentOf(path), left ? readFile(journal) : ""}, left};
+}
+
+Aftermath openWithOurs(const HotPair& pair, const std::string& path) {
+  writeFile(path, pair.database);
+  writeFile(path + "-journal", pair.journal);
+  return aftermathAt(path, errorCodeOf([&] { openPager(path)->get(1); }));
+}
+
+Aftermath openWithTheReference(const sqlite2_reference* ref, const HotPair& pair,
+                               const std::string& path) {
+  writeFile(path, pair.database);
+  writeFile(path + "-journal", pair.journal);
+  char* error = nullptr;
+  int rc = SQLITE_CANTOPEN;
+  if (void* db = ref->open(path.c_str(), 0, &error)) {
+    rc = ref->exec(db, "SELECT count(*) FROM t;", nullptr, nullptr, &error);
+    ref->close(db);
+  }
+  if (error) ref->freemem(error);
+  return aftermathAt(path, rc);
+}
+
+// A sound hot journal is played back as the reference plays it; one whose header does not fit
+// the files leaves both files as they were and the database reported malformed, where the
+// reference cuts or grows the file to the size the header names.
+TEST(ReferenceHotJournalTest, DamagedJournalsChangeNothingAndSoundOnesPlayAsInTheReference) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  TempDir dir;
+  const std::vector<std::pair<const char*, HotPair>> sources = {
+      {"the reference's", hotPairOfTheReference(ref, dir.file("reference-writer.db"))},
+      {"our", hotPairOfOurs(dir.file("our-writer.db"))},
+  };
+  for (const auto& [source, pair] : sources) {
+    ASSERT_GT(countedRecords(pair.journal), 1u) << source << " journal";
+    for (const Damage& damage : damages()) {
+      SCOPED_TRACE(std::string(source) + " journal, damaged: " + damage.what);
+      HotPair damaged = pair;
+      damage.apply(damaged);
+      Aftermath ours = openWithOurs(damaged, dir.file("ours.db"));
+      if (damage.refused) {
+        EXPECT_EQ(ours.rc, SQLITE_CORRUPT);
+        EXPECT_TRUE(ours.files.database == damaged.database && ours.journalLeft &&
+                    ours.files.journal == damaged.journal);
+      } else {
+        EXPECT_EQ(ours.rc, SQLITE_OK);
+        EXPECT_FALSE(ours.journalLeft);
+      }
+      if (!damage.referenceTried) continue;
+      Aftermath theirs = openWithTheReference(ref, damaged, dir.file("reference.db"));
+      if (damage.refused) {
+        EXPECT_TRUE(theirs.files.database != damaged.database || !theirs.journalLeft)
+            << "the reference changes the files where ours does not";
+      } else {
+        EXPECT_FALSE(theirs.journalLeft);
+        EXPECT_TRUE(ours.files.database == theirs.files.database)
+            << firstDifference(ours.files.database, theirs.files.database);
+      }
+    }
+  }
 }
 
 }  // namespace
