@@ -84,6 +84,9 @@ struct CreateTable {
   std::vector<ColumnDefinition> columns;
   std::vector<UniqueConstraint> uniqueConstraints;
   bool hasPrimaryKey = false;
+  // CREATE TABLE ... AS SELECT: the query whose result columns and rows the table takes
+  // (columns is then empty).
+  std::shared_ptr<Select> select;
 };
 
 struct CreateIndex {

@@ -605,11 +605,7 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
       }
     }
   }
-  if (foundColumn >= -1) {
-    CompiledExprPtr reference = columnReference(foundSource, foundColumn);
-    if (capturing_ && !insideAggregate_) return captured(std::move(reference));
-    return reference;
-  }
+  if (foundColumn >= -1) return compileColumnAt(foundSource, foundColumn);
   if (qualified && session_) {
     // NEW.x and OLD.x of a trigger hold one row's values while the trigger runs.
     if (std::optional<TriggerValue> value = triggerRowValue(*session_, expr.qualifier, expr.text)) {
@@ -627,6 +623,12 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
     return node;
   }
   throw Error(SQLITE_ERROR, "no such column: " + columnErrorName(expr));
+}
+
+CompiledExprPtr ExpressionCompiler::compileColumnAt(int source, int column) {
+  CompiledExprPtr reference = columnReference(source, column);
+  if (capturing_ && !insideAggregate_) return captured(std::move(reference));
+  return reference;
 }
 
 CompiledExprPtr ExpressionCompiler::columnReference(int source, int column) {

@@ -164,6 +164,9 @@ class ExpressionCompiler {
   // Throws Error(SQLITE_ERROR): "no such column: x", "misuse of aggregate function count()",
   // "no such function: f", "wrong number of arguments to function f()".
   CompiledExprPtr compile(const Expr& expr);
+  // The column at a position of a source, as a name for it compiles: a column of "*", read
+  // by its place (a table may have two columns of one name).
+  CompiledExprPtr compileColumnAt(int source, int column);
 
  private:
   CompiledExprPtr compileNode(const Expr& expr);

@@ -340,7 +340,12 @@ CreateTable Parser::parseCreateTable(bool temporary) {
   CreateTable table;
   table.temporary = temporary;
   table.name = parseName();
-  expect(TokenType::LeftParen);  // CREATE TABLE ... AS SELECT is not supported
+  if (accept(TokenType::As)) {
+    if (peek().type != TokenType::Select) syntaxError();
+    table.select = std::make_shared<Select>(parseSelect());
+    return table;
+  }
+  expect(TokenType::LeftParen);
   parseColumnDefinition(table);
   while (accept(TokenType::Comma)) {
     switch (peek().type) {
@@ -369,8 +374,9 @@ CreateTable Parser::parseCreateTable(bool temporary) {
 void Parser::parseColumnDefinition(CreateTable& table) {
   ColumnDefinition column;
   column.name = parseName();
+  // A stored text may repeat a name: CREATE TABLE ... AS writes the query's names as they are.
   for (const ColumnDefinition& existing : table.columns) {
-    if (strcasecmp(existing.name.c_str(), column.name.c_str()) == 0) {
+    if (mode_ == Mode::Execute && strcasecmp(existing.name.c_str(), column.name.c_str()) == 0) {
       throw Error(SQLITE_ERROR, "duplicate column name: " + column.name);
     }
   }

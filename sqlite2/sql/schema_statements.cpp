@@ -178,6 +178,10 @@ void runDropTrigger(Session& session, const DropTrigger& drop) {
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text) {
   Schema& schema = *session.schema;
   requireNameFree(session, create.name);
+  if (create.select) {
+    runCreateTableAs(session, create);
+    return;
+  }
   std::shared_ptr<Table> table = Schema::buildTable(create);
   table->temporary = create.temporary;
   session.statementStarted = true;

@@ -47,6 +47,7 @@ class SelectQuery {
   void resolveJoins();
   void resolveResultColumns();
   void addAllColumns(size_t source);
+  void requireUnambiguous(size_t source, const std::string& name) const;
   void resolveGroupBy();
   bool namesAColumn(const std::string& name) const;
   std::string tableNameOf(size_t source) const;
@@ -287,8 +288,11 @@ void SelectQuery::resolveResultColumns() {
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
         names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
-        bool named =
-            column.expr->kind == ExprKind::Name || column.expr->kind == ExprKind::QualifiedName;
+        // A text literal names its table column by its value, as a column reference does by
+        // the name written.
+        bool named = column.expr->kind == ExprKind::Name ||
+                     column.expr->kind == ExprKind::QualifiedName ||
+                     column.expr->kind == ExprKind::String;
         plainNames_.push_back(column.alias ? *column.alias
                               : named      ? column.expr->text
                                            : names_.back());
@@ -335,8 +339,8 @@ void SelectQuery::addAllColumns(size_t source) {
   for (size_t i = 0; i < table.columns.size(); ++i) {
     if (several && joinedColumns_[source][i]) continue;
     const std::string& name = table.columns[i].name;
-    ExprPtr reference = qualifiedName(sources_[source].name, name);
-    columns_.push_back(compiler_.compile(*reference));
+    requireUnambiguous(source, name);
+    columns_.push_back(compiler_.compileColumnAt(static_cast<int>(source), static_cast<int>(i)));
     const SessionSettings& settings = session_.settings;
     if (settings.fullColumnNames) {
       names_.push_back(tableNameOf(source) + "." + name);
@@ -346,6 +350,17 @@ void SelectQuery::addAllColumns(size_t source) {
     }
     plainNames_.push_back(name);
     uniqueNames_.push_back(several);
+  }
+}
+
+// "*" reads a column by its place (a table may have two of one name), but fails where
+// source.name would name a column of another source of that name too.
+void SelectQuery::requireUnambiguous(size_t source, const std::string& name) const {
+  for (size_t other = 0; other < tables_.size(); ++other) {
+    if (other != source && sameName(sources_[other].name, sources_[source].name) &&
+        tables_[other]->findColumn(name) >= 0) {
+      throw Error(SQLITE_ERROR, "ambiguous column name: " + sources_[source].name + "." + name);
+    }
   }
 }
 

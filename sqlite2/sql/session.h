@@ -172,6 +172,8 @@ void runVacuum(Session& session);
 void runUpdate(Session& session, const Update& update);
 void runDelete(Session& session, const Delete& del);
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text);
+// CREATE TABLE ... AS SELECT, its name checked: the table made from the query and filled.
+void runCreateTableAs(Session& session, const CreateTable& create);
 void runCreateIndex(Session& session, const CreateIndex& create, std::string_view text);
 void runDropTable(Session& session, const DropTable& drop);
 void runDropIndex(Session& session, const DropIndex& drop);

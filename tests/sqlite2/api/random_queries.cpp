@@ -1,6 +1,7 @@
 #include "random_queries.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace orvalen::test {
 
@@ -14,6 +15,33 @@ constexpr const char* kJoinRowCap = " LIMIT 200";
 
 bool contains(const std::vector<std::string>& names, const std::string& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+bool isPlainName(const std::string& text) {
+  if (text.empty() || std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+  });
+}
+
+std::string lowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The name a result column takes as a table's column in SQLite 2.8 (without an alias): the
+// column it reads, a text literal's value, or the expression as written.
+std::string tableColumnName(const std::string& term) {
+  const size_t dot = term.find('.');
+  if (dot != std::string::npos && isPlainName(term.substr(0, dot)) &&
+      isPlainName(term.substr(dot + 1))) {
+    return term.substr(dot + 1);
+  }
+  if (term.size() >= 2 && term.front() == '\'' && term.back() == '\'' &&
+      term.find('\'', 1) == term.size() - 1) {
+    return term.substr(1, term.size() - 2);
+  }
+  return term;
 }
 
 }  // namespace
@@ -209,13 +237,13 @@ std::string RandomQueries::resultColumns(const Select& select, int columnCount, 
     return "*";
   }
   const int count = columnCount < 0 ? 1 + random_.below(4) : columnCount;
+  std::vector<std::string> seen;
   for (int i = 0; i < count; ++i) {
-    std::string term, name;
+    std::string term;
     const int pick = random_.below(100);
     if (pick < 40 && !select.scope.empty()) {
       const ColumnRef& column = random_.oneOf(select.scope);
       term = column.sql;
-      name = column.sql.substr(column.sql.find('.') + 1);
     } else if (pick < 48) {
       term = values_.any();
     } else {
@@ -228,15 +256,27 @@ std::string RandomQueries::resultColumns(const Select& select, int columnCount, 
                       : expressions_.value(select.scope, depth + 1);
       expressions_.setSubqueries(this);
     }
-    if (random_.chance(35)) {
-      name = "r" + std::to_string(i);
-      term += (random_.chance(50) ? " AS " : " ") + name;
-    }
-    if (name == "rowid" || contains(names, name)) name.clear();
-    names.push_back(name);
+    names.push_back(nameTerm(term, "r" + std::to_string(i), 35, seen));
     sql += (i ? ", " : "") + term;
   }
   return sql;
+}
+
+// Gives the term its alias now and then, and always where its name would repeat an earlier
+// column's in rows that are read by name (Exclusion::DuplicateColumnNames). The name the
+// statements can write for the column ("" for none).
+std::string RandomQueries::nameTerm(std::string& term, const std::string& alias, int percent,
+                                    std::vector<std::string>& seen) {
+  std::string name = tableColumnName(term);
+  const bool repeated = contains(seen, lowerCase(name));
+  const bool readByName = storing_ || readAsSource_;
+  if (random_.chance(percent) ||
+      (repeated && readByName && exclusions_.avoid(Exclusion::DuplicateColumnNames))) {
+    term += (random_.chance(50) ? " AS " : " ") + alias;
+    name = alias;
+  }
+  seen.push_back(lowerCase(name));
+  return isPlainName(name) && name != "rowid" && !repeated ? name : "";
 }
 
 std::string RandomQueries::orderBy(const Select& select, size_t resultCount,
@@ -317,15 +357,12 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
   QueryShape shape;
   const int count = columnCount < 0 ? 1 + random_.below(3) : columnCount;
   std::string columns;
+  std::vector<std::string> seen;
   for (int i = 0; i < count; ++i) {
     std::string term;
-    std::string name;
     const int pick = random_.below(100);
     if (pick < 35 && grouped) {
       term = random_.oneOf(groupTerms);
-      if (term.find('.') != std::string::npos && term.find('(') == std::string::npos) {
-        name = term.substr(term.find('.') + 1);
-      }
     } else if (pick < 85) {
       term = expressions_.aggregate(select.scope, depth + 1);
     } else if (pick < 92) {
@@ -333,12 +370,7 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     } else {
       term = expressions_.column(select.scope);  // a column outside the groups
     }
-    if (random_.chance(40)) {
-      name = "g" + std::to_string(i);
-      term += " AS " + name;
-    }
-    if (contains(shape.columns, name)) name.clear();
-    shape.columns.push_back(name);
+    shape.columns.push_back(nameTerm(term, "g" + std::to_string(i), 40, seen));
     columns += (i ? ", " : "") + term;
   }
   shape.sql = std::string("SELECT ") + (random_.chance(10) ? "DISTINCT " : "") + columns +

@@ -77,6 +77,8 @@ class RandomQueries : public SubqueryMaker {
   QueryShape anyQuery(int depth, int columnCount, bool orderFreeAllowed);
   std::string resultColumns(const Select& select, int columnCount, int depth,
                             std::vector<std::string>& names);
+  std::string nameTerm(std::string& term, const std::string& alias, int percent,
+                       std::vector<std::string>& seen);
   std::string orderBy(const Select& select, size_t resultCount,
                       const std::vector<std::string>& names);
   std::string limit(bool withoutFrom);

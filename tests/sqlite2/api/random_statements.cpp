@@ -425,7 +425,8 @@ std::string RandomStatements::triggerStep(const TableModel& table, const std::st
     case 2:
       return "DELETE FROM trigger_log WHERE v = " + value + ";";
     case 3:
-      if (free && !other.temporary) {
+      if (free && !other.temporary &&
+          (&other != &table || !exclusions_.avoid(Exclusion::TriggerWritesOwnTable))) {
         return "UPDATE " + other.name + " SET " + free->name + " = " + value + " WHERE " +
                free->name + " = " + values_.any() + ";";
       }
