@@ -1339,10 +1339,13 @@ ExprPtr Parser::parsePostfixOperator(TokenType type, bool negated, size_t start)
       node->right = parseExpr(kEquality + 1);
       break;
     case TokenType::Between:
+      // As SQLite 2.8's grammar takes them: the lower bound runs to the AND, and so does the
+      // upper bound of NOT BETWEEN over the operators of its own level (2 NOT BETWEEN 1 AND
+      // 3 IN (1) has the bound 3 IN (1)); a BETWEEN's upper bound leaves them to the whole.
       node->kind = ExprKind::Between;
-      node->list.push_back(parseExpr(kEquality + 1));
+      node->list.push_back(parseExpr(kEquality));
       expect(TokenType::And);
-      node->list.push_back(parseExpr(kEquality + 1));
+      node->list.push_back(parseExpr(negated ? kEquality : kEquality + 1));
       break;
     case TokenType::In:
       node->kind = ExprKind::InList;
@@ -1354,6 +1357,8 @@ ExprPtr Parser::parsePostfixOperator(TokenType type, bool negated, size_t start)
         resultColumnStart_ = resultColumnStart;
         break;
       }
+      // An empty list holds nothing: IN () is false, NOT IN () true.
+      if (accept(TokenType::RightParen)) break;
       do node->list.push_back(parseExpr());
       while (accept(TokenType::Comma));
       expect(TokenType::RightParen);
