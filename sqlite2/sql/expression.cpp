@@ -187,7 +187,7 @@ bool CompiledExpr::isConstant() const {
     case Op::Function:
       return false;
     default: {
-      bool constant = true;
+      bool constant = !subquery_;
       forEachOperand(
           [&](const CompiledExpr& operand) { constant = constant && operand.isConstant(); });
       return constant;
@@ -606,6 +606,20 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
     }
   }
   if (foundColumn >= -1) return compileColumnAt(foundSource, foundColumn);
+  if (!qualified && !expandingAlias_) {
+    for (const auto& [alias, aliased] : aliases_) {
+      if (!sameName(alias, expr.text)) continue;
+      expandingAlias_ = true;
+      try {
+        CompiledExprPtr expanded = compile(*aliased);
+        expandingAlias_ = false;
+        return expanded;
+      } catch (...) {
+        expandingAlias_ = false;
+        throw;
+      }
+    }
+  }
   if (qualified && session_) {
     // NEW.x and OLD.x of a trigger hold one row's values while the trigger runs.
     if (std::optional<TriggerValue> value = triggerRowValue(*session_, expr.qualifier, expr.text)) {
@@ -838,6 +852,7 @@ CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
       node->constant_ = SqlValue::ownedText(*rows.rows[0][0]);
     }
     node->text_ = rows.textColumns[0];
+    node->subquery_ = true;
     return node;
   }
   node->op_ = CompiledExpr::Op::InList;

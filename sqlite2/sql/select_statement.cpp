@@ -49,13 +49,14 @@ class SelectQuery {
   void addAllColumns(size_t source);
   void requireUnambiguous(size_t source, const std::string& name) const;
   void resolveGroupBy();
-  bool namesAColumn(const std::string& name) const;
+  void useAliases();
   std::string tableNameOf(size_t source) const;
   std::string resultName(const Expr& expr, const CompiledExpr& compiled) const;
   void resolveOrderBy();
   std::optional<int> orderColumnNumber(const Expr& expr) const;
-  // A result column named by its number or alias in ORDER BY or GROUP BY; null otherwise.
-  const CompiledExpr* resultColumnFor(const Expr& expr, const char* clause) const;
+  void checkColumnNumber(int number, const char* clause) const;
+  std::optional<size_t> numberedColumn(const Expr& term, const char* clause) const;
+  void checkConstantTerm(const Expr& expr, const CompiledExpr& compiled, const char* clause) const;
   std::vector<OrderColumn> orderColumns() const;
 
   std::vector<const CompiledExpr*> whereTerms() const;
@@ -98,6 +99,9 @@ class SelectQuery {
   std::vector<const CompiledExpr*> innerJoinTerms_;
   ExpressionCompiler compiler_;
   std::vector<CompiledExprPtr> columns_;
+  // Each result column's expression as written (made for the columns of "*").
+  std::vector<const Expr*> resultExprs_;
+  std::vector<ExprPtr> starExprs_;
   std::vector<std::string> names_;
   std::vector<std::string> plainNames_;  // the names as a sub-select's table columns
   // Whether a plain name is made unique against the ones before it: so are the names of
@@ -165,6 +169,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   // Grouped rows read their columns from the group's first row.
   compiler_.captureColumns(!select.groupBy.empty());
   resolveResultColumns();
+  useAliases();
   compiler_.captureColumns(false);
   if (select.where) where_ = compiler_.compile(*select.where);
   compiler_.captureColumns(!select.groupBy.empty());
@@ -287,6 +292,7 @@ void SelectQuery::resolveResultColumns() {
       }
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
+        resultExprs_.push_back(column.expr.get());
         names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
         // A text literal names its table column by its value, as a column reference does by
         // the name written.
@@ -301,6 +307,15 @@ void SelectQuery::resolveResultColumns() {
     }
   }
   compiler_.allowAggregates(false);
+}
+
+// After the result columns, a name that no table has may be a result column's alias.
+void SelectQuery::useAliases() {
+  std::vector<std::pair<std::string, const Expr*>> aliases;
+  for (const ResultColumn& column : select_.columns) {
+    if (column.alias && column.expr) aliases.emplace_back(*column.alias, column.expr.get());
+  }
+  compiler_.setAliases(std::move(aliases));
 }
 
 std::string SelectQuery::tableNameOf(size_t source) const {
@@ -341,6 +356,8 @@ void SelectQuery::addAllColumns(size_t source) {
     const std::string& name = table.columns[i].name;
     requireUnambiguous(source, name);
     columns_.push_back(compiler_.compileColumnAt(static_cast<int>(source), static_cast<int>(i)));
+    starExprs_.push_back(qualifiedName(sources_[source].name, name));
+    resultExprs_.push_back(starExprs_.back().get());
     const SessionSettings& settings = session_.settings;
     if (settings.fullColumnNames) {
       names_.push_back(tableNameOf(source) + "." + name);
@@ -383,17 +400,35 @@ std::optional<int> SelectQuery::orderColumnNumber(const Expr& expr) const {
   return std::nullopt;
 }
 
-const CompiledExpr* SelectQuery::resultColumnFor(const Expr& expr, const char* clause) const {
-  if (std::optional<int> number = orderColumnNumber(expr)) {
-    int count = static_cast<int>(columns_.size());
-    if (*number < 1 || *number > count) {
-      throw Error(SQLITE_ERROR, std::string(clause) + " column number " + std::to_string(*number) +
-                                    " out of range - should be between 1 and " +
-                                    std::to_string(count));
-    }
-    return columns_[*number - 1].get();
+void SelectQuery::checkColumnNumber(int number, const char* clause) const {
+  int count = static_cast<int>(columns_.size());
+  if (number < 1 || number > count) {
+    throw Error(SQLITE_ERROR, std::string(clause) + " column number " + std::to_string(number) +
+                                  " out of range - should be between 1 and " +
+                                  std::to_string(count));
   }
-  return nullptr;
+}
+
+// The position of the result column an ORDER BY or GROUP BY term numbers; nullopt for any
+// other term.
+std::optional<size_t> SelectQuery::numberedColumn(const Expr& term, const char* clause) const {
+  std::optional<int> number = orderColumnNumber(term);
+  if (!number) return std::nullopt;
+  checkColumnNumber(*number, clause);
+  return static_cast<size_t>(*number - 1);
+}
+
+// A term that is constant once a numbered result column's expression took its place: a
+// number must still be a column's (rows are then sorted or grouped by the number itself),
+// anything else is refused, as in SQLite 2.8.
+void SelectQuery::checkConstantTerm(const Expr& expr, const CompiledExpr& compiled,
+                                    const char* clause) const {
+  if (!compiled.isConstant()) return;
+  std::optional<int> number = orderColumnNumber(expr);
+  if (!number) {
+    throw Error(SQLITE_ERROR, std::string(clause) + " terms must not be non-integer constants");
+  }
+  checkColumnNumber(*number, clause);
 }
 
 void SelectQuery::resolveOrderBy() {
@@ -401,28 +436,15 @@ void SelectQuery::resolveOrderBy() {
   for (const OrderTerm& term : orderTerms_) {
     SortTerm sort;
     sort.descending = term.descending;
-    sort.expr = resultColumnFor(*term.expr, "ORDER BY");
-    if (!sort.expr) {
-      try {
-        sort.owned = compiler_.compile(*term.expr);
-      } catch (const Error&) {
-        // A name that is no column may be a result column's alias.
-        if (term.expr->kind != ExprKind::Name) throw;
-        for (size_t i = 0; i < select_.columns.size() && !sort.expr; ++i) {
-          const std::optional<std::string>& alias = select_.columns[i].alias;
-          if (alias && sameName(*alias, term.expr->text) && i < columns_.size()) {
-            sort.expr = columns_[i].get();
-          }
-        }
-        if (!sort.expr) throw;
-      }
-      if (sort.owned) {
-        if (sort.owned->isConstant()) {
-          throw Error(SQLITE_ERROR, "ORDER BY terms must not be non-integer constants");
-        }
-        sort.expr = sort.owned.get();
-      }
+    const Expr* expr = term.expr.get();
+    if (std::optional<size_t> position = numberedColumn(*expr, "ORDER BY")) {
+      sort.expr = columns_[*position].get();
+      expr = resultExprs_[*position];
+    } else {
+      sort.owned = compiler_.compile(*expr);
+      sort.expr = sort.owned.get();
     }
+    checkConstantTerm(*expr, *sort.expr, "ORDER BY");
     sort.asText = sort.expr->isText();
     if (term.collation) {
       sort.collated = true;
@@ -434,42 +456,19 @@ void SelectQuery::resolveOrderBy() {
   compiler_.allowAggregates(false);
 }
 
-// GROUP BY terms are read from each row; a number or an alias names a result column, whose
-// expression is then compiled again to read the row rather than the group.
-bool SelectQuery::namesAColumn(const std::string& name) const {
-  for (const std::shared_ptr<Table>& table : tables_) {
-    if (table->findColumn(name) >= 0 || isRowNumberName(name)) return true;
-  }
-  return false;
-}
-
+// GROUP BY terms are read from each row; a number names a result column, whose expression is
+// then compiled again to read the row rather than the group.
 void SelectQuery::resolveGroupBy() {
   for (const ExprPtr& term : select_.groupBy) {
     const Expr* expr = term.get();
-    if (std::optional<int> number = orderColumnNumber(*expr)) {
-      int count = static_cast<int>(select_.columns.size());
-      if (*number < 1 || *number > count) {
-        throw Error(SQLITE_ERROR, "GROUP BY column number " + std::to_string(*number) +
-                                      " out of range - should be between 1 and " +
-                                      std::to_string(count));
-      }
-      expr = select_.columns[*number - 1].expr.get();
-    } else if (expr->kind == ExprKind::Name && !namesAColumn(expr->text)) {
-      for (const ResultColumn& column : select_.columns) {
-        if (column.alias && sameName(*column.alias, expr->text)) {
-          expr = column.expr.get();
-          break;
-        }
-      }
+    if (std::optional<size_t> position = numberedColumn(*expr, "GROUP BY")) {
+      expr = resultExprs_[*position];
     }
-    if (!expr) throw Error(SQLITE_ERROR, "near \"*\": syntax error");
     if (containsAggregate(*expr)) {
       throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
     }
     ownedGroupBy_.push_back(compiler_.compile(*expr));
-    if (ownedGroupBy_.back()->isConstant()) {
-      throw Error(SQLITE_ERROR, "GROUP BY terms must not be non-integer constants");
-    }
+    checkConstantTerm(*expr, *ownedGroupBy_.back(), "GROUP BY");
     groupBy_.push_back(ownedGroupBy_.back().get());
   }
 }

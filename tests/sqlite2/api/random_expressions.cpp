@@ -155,7 +155,11 @@ std::string RandomExpressions::between(const Scope& scope, int depth) {
 
 std::string RandomExpressions::listItems(int count) {
   std::string items;
-  for (int i = 0; i < count; ++i) items += (i ? ", " : "") + values_.any();
+  for (int i = 0; i < count; ++i) {
+    std::string item = values_.any();
+    if (item == "NULL" && exclusions_.avoid(Exclusion::NullInList)) item = "7";
+    items += (i ? ", " : "") + item;
+  }
   return items;
 }
 
