@@ -235,6 +235,14 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
   ensureCurrentSchema();
   session.attached.refreshSchemas();
   std::string_view text = statement.text;
+  // (A row callback may run a statement of its own: the outer one's callback comes back.)
+  const ResultRowCallback* outerRows = session.statementCallback;
+  session.statementCallback = &onRow;
+  struct RestoreRows {
+    Session& session;
+    const ResultRowCallback* rows;
+    ~RestoreRows() { session.statementCallback = rows; }
+  } restoreRows{session, outerRows};
   std::visit(
       Overloaded{
           [&](const Select& select) { runSelect(session, select, onRow); },

@@ -230,7 +230,10 @@ bool Parser::next(Statement& statement) {
   if (peek().type == TokenType::EndOfText) return false;
   size_t start = peek().offset;
   statement.body = parseBody();
-  statement.text = text_.substr(start, lastEnd_ - start);
+  // sqlite_master keeps an index's text through its columns: SQLite 2.8 leaves its ON
+  // CONFLICT clause out.
+  size_t end = std::holds_alternative<CreateIndex>(statement.body) ? indexColumnsEnd_ : lastEnd_;
+  statement.text = text_.substr(start, end - start);
   // The statement ends here; the token after the ";" is not read yet, so that this
   // statement runs before anything wrong further on is noticed.
   if (peek().type == TokenType::Semicolon) {
@@ -662,6 +665,7 @@ CreateIndex Parser::parseCreateIndex(bool unique) {
   expect(TokenType::On);
   index.table = parseQualifiedName(index.database);
   index.columns = parseIndexedColumns();
+  indexColumnsEnd_ = lastEnd_;
   index.conflict = parseConflictClause();
   return index;
 }

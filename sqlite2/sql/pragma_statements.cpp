@@ -103,6 +103,8 @@ void indexList(Session& session, const std::string& name, const ResultRowCallbac
   std::shared_ptr<Table> table = session.findTable(name);
   if (!table) return;
   std::vector<std::string> names{"seq", "name", "unique"};
+  // A table without indexes gives no columns, as in SQLite 2.8.
+  if (table->indexes.empty()) return;
   session.resultNames = names;
   PragmaRows rows(onRow, names);
   for (size_t i = 0; i < table->indexes.size(); ++i) {

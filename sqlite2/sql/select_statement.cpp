@@ -41,6 +41,7 @@ class SelectQuery {
   void run(const ResultRowCallback& onRow);
   QueryRows collect();
   std::vector<std::string> tableColumnNames() const;
+  const std::vector<std::string>& names() const { return names_; }
 
  private:
   void openSources();
@@ -568,7 +569,6 @@ std::vector<std::string> SelectQuery::tableColumnNames() const {
 
 void SelectQuery::run(const ResultRowCallback& onRow) {
   onRow_ = &onRow;
-  session_.resultNames = names_;
   std::unique_ptr<JoinWalker> walker;
   if (!tables_.empty()) {
     std::vector<OrderColumn> order =
@@ -789,6 +789,8 @@ void runSelect(Session& session, const Select& select, const ResultRowCallback& 
   }
   SelectQuery query(session, select);
   session.statementStarted = true;
+  // The statement's names (its sub-selects' stay their own).
+  session.resultNames = query.names();
   query.run(onRow);
 }
 

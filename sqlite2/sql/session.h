@@ -65,6 +65,9 @@ struct Session {
   std::string databasePath;  // absolute, as PRAGMA database_list shows it
   // The column names of the last SELECT, also when it found no rows.
   std::vector<std::string> resultNames;
+  // The row callback of the statement under way: the INSERT and DELETE steps of its triggers
+  // report their counts to it under PRAGMA count_changes.
+  const ResultRowCallback* statementCallback = nullptr;
   int lastInsertRowid = 0;
   std::mt19937 random{std::random_device{}()};
   // Tables being read by statements still running (a row callback may run more statements):

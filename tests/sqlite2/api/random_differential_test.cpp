@@ -9,6 +9,8 @@
 // random_differential_<seed>_<session>.sql in the working directory; ORVALEN_RANDOM_TRACE names
 // a file that receives every statement before it runs, for a crash.
 //
+// ORVALEN_RANDOM_REPLAY=FILE runs such a file's statements instead.
+//
 // ORVALEN_RANDOM_SURVEY=FILE counts instead of failing: a session that meets a difference
 // ends there (its files no longer match) and the next begins; the statements run and the
 // differences met are counted by kind of statement, and each difference is written to FILE.
@@ -22,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -89,6 +92,15 @@ class Session {
     return problems.empty() || differ(statement, problems);
   }
 
+  // The statements of a script, one a line, as a failed run wrote them.
+  bool replay(const std::string& path) {
+    std::istringstream lines(readFile(path));
+    for (std::string sql; std::getline(lines, sql);) {
+      if (!sql.empty() && !step(RandomStatement{sql, "replay"})) return false;
+    }
+    return true;
+  }
+
   bool run(int statementCount) {
     for (const std::string& sql : statements_.createSchema()) {
       if (!step(RandomStatement{sql, "schema"})) return false;
@@ -110,14 +122,14 @@ class Session {
         "seed " + std::to_string(seed_) + ", session " + std::to_string(number_) + ", statement " +
         std::to_string(log_.size()) + " (" + statement.kind + "): " + shortened(log_.back()) +
         "\n" + what + "\nlast statements:\n" + recent;
-    if (survey_) {
-      *survey_ << report << "\n";
-      return false;
-    }
     const std::string script =
         "random_differential_" + std::to_string(seed_) + "_" + std::to_string(number_) + ".sql";
     std::ofstream out(script);
     for (const std::string& sql : log_) out << sql << "\n";
+    if (survey_) {
+      *survey_ << report << "all statements: " << script << "\n";
+      return false;
+    }
     ADD_FAILURE() << report << "all statements: " << script;
     return false;
   }
@@ -159,6 +171,11 @@ TEST(RandomDifferentialTest, EnginesAgreeOnRandomStatements) {
   std::unique_ptr<std::ofstream> survey =
       surveyPath && *surveyPath ? std::make_unique<std::ofstream>(surveyPath) : nullptr;
   Survey counts;
+  // ORVALEN_RANDOM_REPLAY=FILE runs a script that a failed run wrote, to see its difference.
+  if (const char* replay = std::getenv("ORVALEN_RANDOM_REPLAY")) {
+    Session(*ref, seed, 0, copyFile, nullptr, counts).replay(replay);
+    return;
+  }
   const int sessions =
       static_cast<int>((total + kStatementsPerSession - 1) / kStatementsPerSession);
   for (int number = 0; number < sessions; ++number) {
