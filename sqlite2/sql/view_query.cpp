@@ -66,6 +66,17 @@ void fixToDatabase(Select& select, std::string_view database, std::string* other
   for (CompoundPart& part : select.compound) fixToDatabase(*part.select, database, other);
 }
 
+void forEachTableRead(const Select& select, const std::function<void(const FromItem&)>& visit) {
+  for (const FromItem& item : select.from) {
+    if (item.subquery) {
+      forEachTableRead(*item.subquery, visit);
+    } else {
+      visit(item);
+    }
+  }
+  for (const CompoundPart& part : select.compound) forEachTableRead(*part.select, visit);
+}
+
 void checkViewSources(const Session& session, const Table& view, const Select& select) {
   checkOneSelect(session, view, select);
   for (const CompoundPart& part : select.compound) checkOneSelect(session, view, *part.select);

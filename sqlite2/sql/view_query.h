@@ -2,6 +2,7 @@
 
 // What a view's query needs beyond an ordinary SELECT's.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,9 @@ void fixToDatabase(Expr& expr, std::string_view database, std::string* other = n
 // A view of the file reads the file's tables only ("view v cannot reference objects in
 // database d").
 void checkViewSources(const Session& session, const Table& view, const Select& select);
+
+// Calls visit for every table that a FROM of the query names, in sub-selects of FROM and in
+// the parts of a compound too.
+void forEachTableRead(const Select& select, const std::function<void(const FromItem&)>& visit);
 
 }  // namespace sqlite2

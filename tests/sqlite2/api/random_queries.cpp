@@ -172,6 +172,7 @@ std::string RandomQueries::joinOperator(const Source& left, const Source& right,
       return " INNER JOIN " + right.sql + " ON " + joinCondition(left, right);
     case 3:
     case 4: {
+      if (right.columns.empty()) return " CROSS JOIN " + right.sql;
       std::string on = joinCondition(left, right);
       if (!exclusions_.avoid(Exclusion::LeftJoinOuterTerms) && random_.chance(40)) {
         Scope leftOnly = left.columns;
