@@ -73,8 +73,27 @@ void reportNumber(Session& session, const ResultRowCallback& onRow, const char* 
   PragmaRows(onRow, {name}).add({std::to_string(value)});
 }
 
-// cid, name, declared type (numeric when none), notnull (99, the reference library's value,
-// for NOT NULL), default, pk.
+// What notnull shows for a NOT NULL column, as in SQLite 2.8: the number of its ON CONFLICT
+// choice, 99 for none.
+const char* notNullCode(ConflictAction conflict) {
+  switch (conflict) {
+    case ConflictAction::Rollback:
+      return "1";
+    case ConflictAction::Abort:
+      return "2";
+    case ConflictAction::Fail:
+      return "3";
+    case ConflictAction::Ignore:
+      return "4";
+    case ConflictAction::Replace:
+      return "5";
+    default:
+      return "99";
+  }
+}
+
+// cid, name, declared type (numeric when none), notnull (the code of its conflict choice, 0
+// for a column without NOT NULL), default, pk.
 void tableInfo(Session& session, const std::string& name, const ResultRowCallback& onRow) {
   std::shared_ptr<Table> table = session.findTable(name);
   if (!table) return;
@@ -95,7 +114,8 @@ void tableInfo(Session& session, const std::string& name, const ResultRowCallbac
     const Column& column = table->columns[i];
     bool primaryKey = static_cast<int>(i) == table->rowNumberColumn || column.primaryKey;
     rows.add({std::to_string(i), column.name, column.type.empty() ? "numeric" : column.type,
-              column.notNull ? "99" : "0", column.defaultValue, primaryKey ? "1" : "0"});
+              column.notNull ? notNullCode(column.notNullConflict) : "0", column.defaultValue,
+              primaryKey ? "1" : "0"});
   }
 }
 

@@ -335,16 +335,19 @@ std::string SelectQuery::resultName(const Expr& expr, const CompiledExpr& compil
     return compressSpaces(expr.source);
   }
   auto source = static_cast<size_t>(column->source());
-  int position = -1;
-  if (column->op() == CompiledExpr::Op::Column) position = column->column();
-  // The INTEGER PRIMARY KEY reads the row number but is still a column.
-  if (column->op() == CompiledExpr::Op::RowNumber)
-    position = tables_[source]->findColumn(expr.text);
-  if (position >= 0) {
-    const std::string& own = tables_[source]->columns[static_cast<size_t>(position)].name;
-    return settings.fullColumnNames ? tableNameOf(source) + "." + own : own;
+  const Table& table = *tables_[source];
+  std::string own;
+  if (column->op() == CompiledExpr::Op::Column) {
+    own = table.columns[static_cast<size_t>(column->column())].name;
+  } else if (column->op() == CompiledExpr::Op::RowNumber) {
+    // The row number goes by the INTEGER PRIMARY KEY's name, or _ROWID_ without one.
+    own = table.rowNumberColumn >= 0
+              ? table.columns[static_cast<size_t>(table.rowNumberColumn)].name
+              : std::string("_ROWID_");
+  } else {
+    return compressSpaces(expr.source);
   }
-  return compressSpaces(expr.source);
+  return settings.fullColumnNames ? tableNameOf(source) + "." + own : own;
 }
 
 // The columns of one table for "*" or "t.*": named "t.column" when the query reads several

@@ -37,10 +37,11 @@ RandomStatements::RandomStatements(uint64_t seed, std::string copyFile, Exclusio
 }
 
 std::string RandomStatements::copyFileText() {
+  // (Exclusion::CopyAfterNullLine: the short line comes before the line starting with \N.)
   return "1\t5\tabc\t1.5\t\\N\n"
-         "2\t\\N\t\xc4\xe3\xba\xc3\t-7\tx\n"
-         "\\N\t007\ttab\\there\t\t\n"
          "3\t'5'\n"
+         "\\N\t007\ttab\\there\t\t\n"
+         "2\t\\N\t\xc4\xe3\xba\xc3\t-7\tx\n"
          "4\t1e3\tline\\\nbreak\t2004-02-29\t9\t10\t11\n"
          "\n"
          "abc\t-0\t \t5.0\t+5\n";

@@ -30,3 +30,15 @@ CREATE UNIQUE INDEX i3 ON t(a, b) /* ) */ ON CONFLICT ABORT;
 SELECT name, sql FROM sqlite_master ORDER BY name;
 INSERT INTO t VALUES(3, 9);
 SELECT * FROM t ORDER BY a;
+-- PRAGMA table_info's notnull is the column's conflict choice; under full_column_names and
+-- short_column_names the row number goes by the INTEGER PRIMARY KEY's name or _ROWID_.
+CREATE TABLE n(k INTEGER PRIMARY KEY, a NOT NULL, b NOT NULL ON CONFLICT ROLLBACK, c NOT NULL ON CONFLICT ABORT, d NOT NULL ON CONFLICT FAIL, e NOT NULL ON CONFLICT IGNORE, f NOT NULL ON CONFLICT REPLACE DEFAULT 1);
+PRAGMA table_info(n);
+INSERT INTO n VALUES(1, 2, 3, 4, 5, 6, 7);
+PRAGMA full_column_names = ON;
+SELECT rowid, k, a, oid FROM n;
+SELECT rowid, t.rowid, x.rowid FROM t, t AS x WHERE t.a = 3 AND x.a = 3;
+PRAGMA full_column_names = OFF;
+PRAGMA short_column_names = ON;
+SELECT rowid, k, _rowid_ FROM n;
+SELECT rowid, t.rowid FROM t WHERE a = 3;
