@@ -41,19 +41,6 @@ class NestingLevel {
   int& nesting_;
 };
 
-std::string compoundName(CompoundOperator op) {
-  switch (op) {
-    case CompoundOperator::Union:
-      return "UNION";
-    case CompoundOperator::UnionAll:
-      return "UNION ALL";
-    case CompoundOperator::Intersect:
-      return "INTERSECT";
-    default:
-      return "EXCEPT";
-  }
-}
-
 bool sameJoinWord(const std::string& word, const char* keyword) {
   return strcasecmp(word.c_str(), keyword) == 0;
 }
@@ -854,18 +841,11 @@ Select Parser::parseSelect() {
     } else {
       break;
     }
-    if (!last->orderBy.empty()) {
-      throw Error(SQLITE_ERROR,
-                  "ORDER BY clause should come after " + compoundName(op) + " not before");
-    }
-    if (last->limit) {
-      throw Error(SQLITE_ERROR,
-                  "LIMIT clause should come after " + compoundName(op) + " not before");
-    }
     if (peek().type != TokenType::Select) syntaxError();
-    auto next = std::make_shared<Select>(parseSelectCore());
-    last = next.get();
-    head.compound.push_back(CompoundPart{op, std::move(next)});
+    CompoundPart part{op, std::make_shared<Select>(parseSelectCore()), !last->orderBy.empty(),
+                      last->limit.has_value()};
+    last = part.select.get();
+    head.compound.push_back(std::move(part));
   }
   if (last != &head) {
     head.orderBy = std::move(last->orderBy);

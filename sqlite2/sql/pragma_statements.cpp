@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "sql/session.h"
+#include "sql/source_columns.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -100,7 +101,8 @@ void tableInfo(Session& session, const std::string& name, const ResultRowCallbac
   std::vector<std::string> names{"cid", "name", "type", "notnull", "dflt_value", "pk"};
   if (table->isView) {
     // A view's columns have no type or constraint of their own.
-    std::vector<std::string> columns = viewColumnNames(session, *table);
+    ExpandingView expanding(session, *table);
+    std::vector<std::string> columns = sourceColumnNames(session, *table->viewSelect);
     session.resultNames = names;
     PragmaRows rows(onRow, names);
     for (size_t i = 0; i < columns.size(); ++i) {

@@ -19,6 +19,7 @@
 #include "sql/parser.h"
 #include "sql/row_scanner.h"
 #include "sql/session.h"
+#include "sql/source_columns.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -45,6 +46,7 @@ class SelectQuery {
 
  private:
   void openSources();
+  std::unique_ptr<QueryRows> collectSource(const Select& select);
   void resolveJoins();
   void resolveResultColumns();
   void addAllColumns(size_t source);
@@ -104,10 +106,10 @@ class SelectQuery {
   std::vector<const Expr*> resultExprs_;
   std::vector<ExprPtr> starExprs_;
   std::vector<std::string> names_;
-  std::vector<std::string> plainNames_;  // the names as a sub-select's table columns
-  // Whether a plain name is made unique against the ones before it: so are the names of
-  // table.column written without an alias and of "*" over several tables.
-  std::vector<bool> uniqueNames_;
+  std::vector<SourceColumnName> sourceNames_;  // the names as a sub-select's table columns
+  // The first mistake found in a sub-select or view of FROM: reported once this query's own
+  // names are resolved, as SQLite 2.8 compiles those queries after the one reading them.
+  std::optional<Error> laterError_;
   CompiledExprPtr where_;
   std::vector<CompiledExprPtr> ownedGroupBy_;
   std::vector<const CompiledExpr*> groupBy_;
@@ -182,6 +184,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   resolveOrderBy();
   compiler_.captureColumns(false);
   resolveGroupBy();
+  if (laterError_) throw *laterError_;
 }
 
 // A sub-select in FROM is run first; its rows are then read as a table's.
@@ -189,7 +192,7 @@ void SelectQuery::openSources() {
   for (const FromItem& item : select_.from) {
     std::shared_ptr<Table> table;
     if (item.subquery) {
-      subqueryRows_.push_back(std::make_unique<QueryRows>(collectSelect(session_, *item.subquery)));
+      subqueryRows_.push_back(collectSource(*item.subquery));
       table = tableOfRows(*subqueryRows_.back());
     } else {
       table = session_.table(item);
@@ -199,8 +202,7 @@ void SelectQuery::openSources() {
         // from a row callback.
         views_.push_back(table);
         ExpandingView expanding(session_, *table);
-        subqueryRows_.push_back(
-            std::make_unique<QueryRows>(collectSelect(session_, *table->viewSelect)));
+        subqueryRows_.push_back(collectSource(*table->viewSelect));
         table = tableOfRows(*subqueryRows_.back());
       } else {
         subqueryRows_.push_back(nullptr);
@@ -211,6 +213,22 @@ void SelectQuery::openSources() {
     tables_.push_back(std::move(table));
   }
   leftJoinTerms_.resize(tables_.size());
+}
+
+// The rows of a sub-select or view of FROM. Its names are known first; a mistake in the
+// rest of it waits until this query's own names are resolved.
+std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select) {
+  std::vector<std::string> names = sourceColumnNames(session_, select);
+  try {
+    return std::make_unique<QueryRows>(collectSelect(session_, select));
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_ERROR) throw;
+    if (!laterError_) laterError_ = error;
+    auto rows = std::make_unique<QueryRows>();
+    rows->tableColumns = names;
+    rows->textColumns.assign(names.size(), false);
+    return rows;
+  }
 }
 
 namespace {
@@ -295,15 +313,7 @@ void SelectQuery::resolveResultColumns() {
         columns_.push_back(compiler_.compile(*column.expr));
         resultExprs_.push_back(column.expr.get());
         names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
-        // A text literal names its table column by its value, as a column reference does by
-        // the name written.
-        bool named = column.expr->kind == ExprKind::Name ||
-                     column.expr->kind == ExprKind::QualifiedName ||
-                     column.expr->kind == ExprKind::String;
-        plainNames_.push_back(column.alias ? *column.alias
-                              : named      ? column.expr->text
-                                           : names_.back());
-        uniqueNames_.push_back(!column.alias && column.expr->kind == ExprKind::QualifiedName);
+        sourceNames_.push_back(expressionColumnName(column));
         break;
     }
   }
@@ -369,8 +379,7 @@ void SelectQuery::addAllColumns(size_t source) {
       names_.push_back(several && !settings.shortColumnNames ? sources_[source].name + "." + name
                                                              : name);
     }
-    plainNames_.push_back(name);
-    uniqueNames_.push_back(several);
+    sourceNames_.push_back(SourceColumnName{name, several});
   }
 }
 
@@ -549,25 +558,8 @@ QueryRows SelectQuery::collect() {
   return result;
 }
 
-// A column's name as a sub-select's or view's table column: its alias, the name of the
-// column it reads, or the expression as written. A name of table.column or of "*" over
-// several tables that an earlier column has gets _1, _2, ... added.
 std::vector<std::string> SelectQuery::tableColumnNames() const {
-  std::vector<std::string> names;
-  for (size_t i = 0; i < plainNames_.size(); ++i) {
-    const std::string& name = plainNames_[i];
-    std::string unique = name;
-    bool fromStar = uniqueNames_[i];
-    auto taken = [&](const std::string& candidate) {
-      return std::any_of(names.begin(), names.end(),
-                         [&](const std::string& other) { return sameName(other, candidate); });
-    };
-    for (int suffix = 1; fromStar && taken(unique); ++suffix) {
-      unique = name + "_" + std::to_string(suffix);
-    }
-    names.push_back(unique);
-  }
-  return names;
+  return uniqueColumnNames(sourceNames_);
 }
 
 void SelectQuery::run(const ResultRowCallback& onRow) {
@@ -804,13 +796,16 @@ QueryRows collectSelectPart(Session& session, const Select& select) {
 
 std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
   ExpandingView expanding(session, view);
-  // A compound's columns are named by its first SELECT.
-  SelectQuery query(session, *view.viewSelect, !view.viewSelect->compound.empty());
+  // A compound's columns are named by its last SELECT.
+  const Select& select = *view.viewSelect;
+  SelectQuery query(session, select.compound.empty() ? select : *select.compound.back().select,
+                    !select.compound.empty());
   return query.tableColumnNames();
 }
 
 size_t prepareSelect(Session& session, const Select& select) {
   const bool compound = !select.compound.empty();
+  checkCompoundClauses(select);
   SelectQuery first(session, select, compound);
   for (const CompoundPart& part : select.compound) SelectQuery(session, *part.select, true);
   return first.tableColumnNames().size();

@@ -1,0 +1,34 @@
+-- Which mistake a statement reports first: the tables of FROM and the names its sub-selects
+-- and views give their columns come first, then the statement's own names, then the rest of
+-- its sub-selects and views; a compound's misplaced ORDER BY or LIMIT is found when the
+-- compound is compiled.
+CREATE TABLE t(a, b);
+CREATE TABLE d(r0);
+INSERT INTO t VALUES(1, 2);
+CREATE VIEW v1 AS SELECT * FROM d;
+SELECT * FROM (SELECT a FROM t ORDER BY 'x') AS q, nosuch;
+SELECT q.zz FROM (SELECT a FROM t ORDER BY 'x') AS q;
+SELECT q.a FROM (SELECT a FROM t ORDER BY 'x') AS q;
+SELECT * FROM (SELECT nocol FROM t) AS q, t WHERE t.nocol2 = 1;
+SELECT * FROM (SELECT a FROM nosuch) AS q, t WHERE t.nocol2 = 1;
+SELECT * FROM (SELECT a FROM nosuch1 UNION SELECT 1) AS q, nosuch2;
+SELECT * FROM (SELECT 1 UNION SELECT a FROM nosuch1) AS q, nosuch2;
+SELECT * FROM t, (SELECT x.* FROM t) AS q;
+DROP TABLE d;
+CREATE TABLE d(c0);
+SELECT v1.r0 FROM v1;
+SELECT count(v1.r0) FROM v1;
+PRAGMA table_info(v1);
+CREATE VIEW v3 AS SELECT a, 'lit', b + 1 FROM t, t x;
+PRAGMA table_info(v3);
+SELECT * FROM v3;
+CREATE VIEW v4 AS SELECT 1 ORDER BY 1 UNION SELECT 2;
+SELECT * FROM v4, nosuch;
+SELECT * FROM v4;
+SELECT * FROM (SELECT 1 ORDER BY 1 UNION SELECT 2) q, nosuch;
+SELECT 1 LIMIT 1 UNION SELECT 2 ORDER BY 1 UNION SELECT 3;
+SELECT 1 ORDER BY 1 UNION SELECT 2 LIMIT 1 UNION SELECT 3;
+CREATE VIEW v5 AS SELECT 1 AS x UNION SELECT 2 AS y;
+PRAGMA table_info(v5);
+SELECT y FROM v5;
+SELECT x FROM v5;
