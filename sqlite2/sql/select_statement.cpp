@@ -344,19 +344,15 @@ std::string SelectQuery::resultName(const Expr& expr, const CompiledExpr& compil
   if (!named || !(settings.fullColumnNames || settings.shortColumnNames)) {
     return compressSpaces(expr.source);
   }
+  if (column->op() != CompiledExpr::Op::Column && column->op() != CompiledExpr::Op::RowNumber) {
+    return compressSpaces(expr.source);  // NEW.x, OLD.x, an alias's expression
+  }
   auto source = static_cast<size_t>(column->source());
   const Table& table = *tables_[source];
-  std::string own;
-  if (column->op() == CompiledExpr::Op::Column) {
-    own = table.columns[static_cast<size_t>(column->column())].name;
-  } else if (column->op() == CompiledExpr::Op::RowNumber) {
-    // The row number goes by the INTEGER PRIMARY KEY's name, or _ROWID_ without one.
-    own = table.rowNumberColumn >= 0
-              ? table.columns[static_cast<size_t>(table.rowNumberColumn)].name
-              : std::string("_ROWID_");
-  } else {
-    return compressSpaces(expr.source);
-  }
+  // The row number goes by the INTEGER PRIMARY KEY's name, or _ROWID_ without one.
+  int position =
+      column->op() == CompiledExpr::Op::Column ? column->column() : table.rowNumberColumn;
+  std::string own = position >= 0 ? table.columns[static_cast<size_t>(position)].name : "_ROWID_";
   return settings.fullColumnNames ? tableNameOf(source) + "." + own : own;
 }
 

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -87,13 +88,14 @@ class Session {
                                    " results differ\n--- ours: " + outcomes.tested.describe() +
                                    "\n--- reference: " + outcomes.reference.describe());
     }
-    if (statements_.inTransaction()) return true;
+    if (replaying_ ? replayInTransaction(statement.sql) : statements_.inTransaction()) return true;
     const std::string problems = twins_.compareFiles();
     return problems.empty() || differ(statement, problems);
   }
 
   // The statements of a script, one a line, as a failed run wrote them.
   bool replay(const std::string& path) {
+    replaying_ = true;
     std::istringstream lines(readFile(path));
     for (std::string sql; std::getline(lines, sql);) {
       if (!sql.empty() && !step(RandomStatement{sql, "replay"})) return false;
@@ -112,6 +114,16 @@ class Session {
   }
 
  private:
+  // Whether a replayed script is inside BEGIN ... COMMIT after this statement.
+  bool replayInTransaction(const std::string& sql) {
+    auto startsWith = [&](const char* word) { return sql.compare(0, strlen(word), word) == 0; };
+    if (startsWith("BEGIN")) replayTransaction_ = true;
+    if (startsWith("COMMIT") || startsWith("END") || startsWith("ROLLBACK")) {
+      replayTransaction_ = false;
+    }
+    return replayTransaction_;
+  }
+
   bool differ(const RandomStatement& statement, const std::string& what) {
     ++counts_[statement.kind].differing;
     std::string recent;
@@ -142,6 +154,8 @@ class Session {
   std::ofstream* survey_;
   Survey& counts_;
   std::vector<std::string> log_;
+  bool replaying_ = false;
+  bool replayTransaction_ = false;
   std::unique_ptr<std::ofstream> trace_ = [] {
     const char* path = std::getenv("ORVALEN_RANDOM_TRACE");
     return path && *path ? std::make_unique<std::ofstream>(path, std::ios::app) : nullptr;

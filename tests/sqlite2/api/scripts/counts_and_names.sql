@@ -42,3 +42,7 @@ PRAGMA full_column_names = OFF;
 PRAGMA short_column_names = ON;
 SELECT rowid, k, _rowid_ FROM n;
 SELECT rowid, t.rowid FROM t WHERE a = 3;
+PRAGMA full_column_names = ON;
+CREATE TRIGGER tn AFTER DELETE ON n BEGIN INSERT INTO log SELECT old.a; END;
+DELETE FROM n;
+SELECT x FROM log;
