@@ -6,6 +6,7 @@
 
 #include "editor/failure_message.h"
 #include "editor/resource_ids.h"
+#include "editor/user_texts.h"
 #include "editor/wx/dialog_units.h"
 #include "editor/wx/message_box.h"
 #include "editor/wx/native_window.h"
@@ -34,17 +35,16 @@ void addChoiceButton(wxDialog* dialog, int id, const char* utf8Label, int y,
 }  // namespace
 
 CTypeSelDlg::CTypeSelDlg(Toolkit& toolkit, EditorRunner runEditor, TemplateLocations templates)
-    : wxDialog(nullptr, wxID_ANY, wxString::FromUTF8("类型选择"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+    : wxDialog(nullptr, wxID_ANY, wxString::FromUTF8(text::kChooserCaption), wxDefaultPosition,
+               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       toolkit_(toolkit),
       runEditor_(std::move(runEditor)),
       templates_(std::move(templates)) {
   wx::useTemplateFont(this, "宋体", 9);
   wx::setApplicationIcon(this);
   wx::setClientSizeInDialogUnits(this, 258, 121);
-  addChoiceButton(this, IDC_BTN_NEW, "设计一个新的视频扩展插件", 30, &CTypeSelDlg::OnNewPlugin,
-                  this);
-  addChoiceButton(this, IDC_BTN_OPEN, "修改已经存在的视频扩展插件", 66, &CTypeSelDlg::OnOpenPlugin,
+  addChoiceButton(this, IDC_BTN_NEW, text::kChooserNewPlugin, 30, &CTypeSelDlg::OnNewPlugin, this);
+  addChoiceButton(this, IDC_BTN_OPEN, text::kChooserOpenPlugin, 66, &CTypeSelDlg::OnOpenPlugin,
                   this);
   // Neither button is a default button; Esc and the close box end the chooser cancelled.
   SetAffirmativeId(wxID_NONE);
@@ -99,7 +99,7 @@ void CTypeSelDlg::reportCreateFailure(FailureKind kind, const std::string& path,
                                       const std::string& detail) {
   wx::showMessageBox(this,
                      FailureMessage(FailedAction::kCreatePluginFile, kind, detail.c_str(), path),
-                     "错误", MB_OK | MB_ICONERROR);
+                     text::kErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 void CTypeSelDlg::OnOpenPlugin() {
@@ -109,7 +109,7 @@ void CTypeSelDlg::OnOpenPlugin() {
 }
 
 std::string CTypeSelDlg::choosePluginFile(FileDialogKind kind) {
-  const FileDialogResult chosen = toolkit_.runFileDialog(kind, "视频扩展插件 (*.vdb)|*.vdb||");
+  const FileDialogResult chosen = toolkit_.runFileDialog(kind, text::kPluginFileFilter);
   return chosen.code == IDOK ? chosen.path : std::string();
 }
 

@@ -178,3 +178,27 @@ void UpdateItemRow(CppSQLiteDB& db, int id, const FileText& name, const FileText
 void DeleteItemRow(CppSQLiteDB& db, int id) {
   run(db, formatStatement(kDeleteVideoStatement, {id}));
 }
+
+void MoveTypeRow(CppSQLiteDB& db, int id, int parentId) {
+  run(db, formatStatement(kMoveCategoryStatement, {parentId, id}));
+}
+
+void MoveItemRow(CppSQLiteDB& db, int id, int typeId) {
+  run(db, formatStatement(kMoveVideoStatement, {typeId, id}));
+}
+
+void LoadAllItemRows(CppSQLiteDB& db, std::vector<StoredVideo>& videos) {
+  CppSQLiteTable table = db.queryTable(kSelectAllVideosStatement);
+  requireColumns(table, 5);
+  reserveMore(table.rowCount(), videos);
+  for (int row = 0; row < table.rowCount(); ++row) {
+    table.selectRow(row);
+    StoredVideo video;
+    video.id = table.fieldInt(0);
+    readId(table, 1, video.parentId);
+    video.name = columnBytes(table, 2);
+    video.url = columnBytes(table, 3);
+    video.imageUrl = columnBytes(table, 4);
+    videos.push_back(std::move(video));
+  }
+}

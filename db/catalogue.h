@@ -65,3 +65,17 @@ void UpdateItemRow(CppSQLiteDB& db, int id, const std::string& name, const std::
 void UpdateItemRow(CppSQLiteDB& db, int id, const FileText& name, const FileText& url,
                    const FileText& imageUrl, const CodePage& codePage = CodePage::forPluginFiles());
 void DeleteItemRow(CppSQLiteDB& db, int id);
+
+// Moves a category under another parent (-1: to the top level), with its branch.
+void MoveTypeRow(CppSQLiteDB& db, int id, int parentId);
+// Moves a video into another category (-1: under the root).
+void MoveItemRow(CppSQLiteDB& db, int id, int typeId);
+
+// A video with its texts as the file holds them, not decoded.
+struct StoredVideo {
+  int id = 0;
+  std::optional<int> parentId;  // nothing for NULL or a text that is no whole number
+  std::string name, url, imageUrl;
+};
+// Every video, in id order, for a search through the whole catalogue.
+void LoadAllItemRows(CppSQLiteDB& db, std::vector<StoredVideo>& videos);

@@ -13,6 +13,7 @@ enum class FailureKind {
   kTextNotRepresentable,  // a text the file's code page cannot hold
   kMissingTemplate,       // the template for new plugin files cannot be found or read
   kCannotCreateFile,      // a new file cannot be made where the user asked for it
+  kRowsChangedElsewhere,  // another program changed the rows an undo or redo would write
   kOther,                 // anything else; the message tells more
 };
 

@@ -19,6 +19,12 @@ void appendQuotedText(std::string& statement, std::string_view text) {
 
 }  // namespace
 
+std::string quotedText(std::string_view text) {
+  std::string quoted = "'";
+  appendQuotedText(quoted, text);
+  return quoted + "'";
+}
+
 std::string formatStatement(std::string_view pattern,
                             std::initializer_list<StatementValue> values) {
   std::string statement;

@@ -25,6 +25,10 @@ class StatementValue {
   std::string_view text_;
 };
 
+// A text between single quotes, each quote in it doubled; raises as formatStatement does for a
+// NUL byte.
+std::string quotedText(std::string_view text);
+
 // Raises CPPSQLITE_ERROR for a text holding a NUL byte, which the library would read as the
 // end of the statement. The placeholders must match the values in number and kind.
 std::string formatStatement(std::string_view pattern, std::initializer_list<StatementValue> values);

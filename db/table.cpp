@@ -81,6 +81,14 @@ const char* CppSQLiteTable::fieldText(int column) const {
   return cells_[(selectedRow_ + 1) * columns_ + column];
 }
 
+const char* CppSQLiteTable::fieldName(int column) const {
+  checkResults();
+  if (column < 0 || column > columns_ - 1) {
+    throw CppSQLiteException(CPPSQLITE_ERROR, "Invalid field index requested", false);
+  }
+  return cells_[column];
+}
+
 int CppSQLiteTable::fieldInt(int column) const {
   return readInt(fieldText(column));
 }

@@ -25,6 +25,8 @@ class CppSQLiteTable {
   const char* fieldText(int column) const;
   // The same value read as a decimal integer; NULL and non-numeric texts read as 0.
   int fieldInt(int column) const;
+  // The name of a result column, as the library gives it.
+  const char* fieldName(int column) const;
   // Releases the array; a second call does nothing.
   void release();
 

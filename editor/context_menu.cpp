@@ -19,7 +19,11 @@ constexpr int kListPopup = 1;
 PopupMenu COrvalenDlg::LoadContextMenu(int popupIndex) {
   PopupMenu menu = LoadMenuPopup(popupIndex);
   for (PopupMenu::Entry& entry : menu.entries) {
-    if (entry.commandId != 0) entry.enabled = IsCommandEnabled(entry.commandId);
+    if (entry.commandId == 0) continue;
+    entry.enabled = IsCommandEnabled(entry.commandId);
+    if (entry.commandId == ID_EDIT_UNDO || entry.commandId == ID_EDIT_REDO) {
+      entry.text = HistoryMenuText(entry.commandId);
+    }
   }
   std::string about = LoadString(IDS_ABOUTBOX);
   if (!about.empty()) {

@@ -16,6 +16,8 @@ enum class FailedAction {
   kRead,              // reading the file for the window failed; nothing was changed
   kStoreChange,       // an edit could not be written to the plugin file
   kShowStoredChange,  // an edit was written, but showing its result failed
+  kUndo,              // an undo could not be written; nothing was changed
+  kRedo,              // a redo could not be written; nothing was changed
 };
 
 // kind and detail are the CppSQLiteException's kind and message (detail may be null); file,

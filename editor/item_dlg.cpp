@@ -33,9 +33,10 @@ bool CItemDlg::RefuseUnrepresentable(DataExchange& exchange) {
     const std::string& text;
     const std::string& opened;
   };
-  const Field fields[] = {{IDC_EDIT_NAME, kFieldVideoName, m_strName, m_openedName},
-                          {IDC_EDIT_URL, kFieldVideoUrl, m_strUrl, m_openedUrl},
-                          {IDC_EDIT_IMAGE_URL, kFieldImageUrl, m_strImageUrl, m_openedImageUrl}};
+  const Field fields[] = {
+      {IDC_EDIT_NAME, text::kFieldVideoName, m_strName, m_openedName},
+      {IDC_EDIT_URL, text::kFieldVideoUrl, m_strUrl, m_openedUrl},
+      {IDC_EDIT_IMAGE_URL, text::kFieldImageUrl, m_strImageUrl, m_openedImageUrl}};
   for (const Field& field : fields) {
     if (field.text == field.opened) continue;
     if (auto refusal = RefusalOfText(m_codePage, field.name, field.text)) {

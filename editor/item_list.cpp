@@ -1,6 +1,8 @@
 // The video list: the videos of the selected category, one row per video, labelled with its
 // 1-based position; item data: the video id; columns 1 to 3: name, video URL, image URL.
 
+#include <unordered_set>
+
 #include "db/catalogue.h"
 #include "editor/item_dlg.h"
 #include "editor/orvalen_dlg.h"
@@ -19,13 +21,14 @@ std::string rowLabel(int row) {
 void COrvalenDlg::InitItemColumns() {
   const unsigned styles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
   m_listItems->setExtendedStyle(styles, styles);
-  m_listItems->insertColumn(kColumnNumber, 40, LVCFMT_CENTER);
-  m_listItems->insertColumn(kColumnName, 100, LVCFMT_CENTER);
-  m_listItems->insertColumn(kColumnUrl, 200, LVCFMT_LEFT);
-  m_listItems->insertColumn(kColumnImageUrl, 200, LVCFMT_LEFT);
+  m_listItems->insertColumn(text::kColumnNumber, 40, LVCFMT_CENTER);
+  m_listItems->insertColumn(text::kColumnName, 100, LVCFMT_CENTER);
+  m_listItems->insertColumn(text::kColumnUrl, 200, LVCFMT_LEFT);
+  m_listItems->insertColumn(text::kColumnImageUrl, 200, LVCFMT_LEFT);
 }
 
 void COrvalenDlg::FillItemList(int typeId) {
+  m_listCategoryId.reset();
   m_listItems->deleteAllRows();
   m_itemTexts.clear();
   std::vector<int> ids;
@@ -51,6 +54,7 @@ void COrvalenDlg::FillItemList(int typeId) {
     }
   }
   m_listItems->appendRows(std::move(rows));
+  m_listCategoryId = typeId;
 }
 
 void COrvalenDlg::OnItemAdd() {
@@ -67,8 +71,12 @@ void COrvalenDlg::OnItemAdd() {
   int typeId = selected ? m_treeTypes->itemData(selected) : -1;
   int id = 0;
   try {
-    id = InsertItemRow(m_db, typeId, dialog.m_strName, dialog.m_strUrl, dialog.m_strImageUrl,
-                       m_codePage);
+    Record(
+        RunRecorded(StepName(text::kStepAdd, dialog.m_strName), [&](RowChangeRecorder& recorder) {
+          id = InsertItemRow(m_db, typeId, dialog.m_strName, dialog.m_strUrl, dialog.m_strImageUrl,
+                             m_codePage);
+          recorder.insertedRow(CatalogueTable::kVideos, id);
+        }));
   } catch (const CppSQLiteException&) {
     m_listItems->deleteRow(row);
     throw;
@@ -99,7 +107,11 @@ void COrvalenDlg::OnItemModify() {
   texts.name.setText(dialog.m_strName);
   texts.url.setText(dialog.m_strUrl);
   texts.imageUrl.setText(dialog.m_strImageUrl);
-  UpdateItemRow(m_db, id, texts.name, texts.url, texts.imageUrl, m_codePage);
+  Record(RunRecorded(StepName(text::kStepModify, m_listItems->rowText(row, 1)),
+                     [&](RowChangeRecorder& recorder) {
+                       recorder.existingRow(CatalogueTable::kVideos, id);
+                       UpdateItemRow(m_db, id, texts.name, texts.url, texts.imageUrl, m_codePage);
+                     }));
   if (texts.name.hasUndecodableBytes() || texts.url.hasUndecodableBytes() ||
       texts.imageUrl.hasUndecodableBytes()) {
     m_itemTexts[id] = texts;
@@ -116,10 +128,34 @@ void COrvalenDlg::OnItemDelete() {
   if (row < 0) return;
   if (!ConfirmDelete()) return;
   int id = m_listItems->rowData(row);
-  DeleteItemRow(m_db, id);
+  Record(RunRecorded(StepName(text::kStepDelete, m_listItems->rowText(row, 1)),
+                     [&](RowChangeRecorder& recorder) {
+                       recorder.existingRow(CatalogueTable::kVideos, id);
+                       DeleteItemRow(m_db, id);
+                     }));
   m_itemTexts.erase(id);
   m_listItems->deleteRow(row);
   RenumberItemRows(row);
+}
+
+// The rows of other videos stay as they are shown; only their labels follow their new places.
+// Cheaper than reading a large category again after a few of its videos have left it.
+void COrvalenDlg::RemoveItemRows(const std::unordered_set<int>& videoIds) {
+  std::vector<ListControl::Row> kept;
+  kept.reserve(static_cast<std::size_t>(m_listItems->rowCount()));
+  for (int row = 0; row < m_listItems->rowCount(); ++row) {
+    const int id = m_listItems->rowData(row);
+    if (videoIds.count(id) != 0) {
+      m_itemTexts.erase(id);
+      continue;
+    }
+    kept.push_back({rowLabel(static_cast<int>(kept.size())),
+                    id,
+                    {m_listItems->rowText(row, 1), m_listItems->rowText(row, 2),
+                     m_listItems->rowText(row, 3)}});
+  }
+  m_listItems->deleteAllRows();
+  m_listItems->appendRows(std::move(kept));
 }
 
 void COrvalenDlg::RenumberItemRows(int fromRow) {
@@ -129,7 +165,8 @@ void COrvalenDlg::RenumberItemRows(int fromRow) {
 }
 
 bool COrvalenDlg::ConfirmDelete() {
-  return m_window->messageBox(kDeletePromptText, kDeletePromptCaption, MB_OKCANCEL) == IDOK;
+  return m_window->messageBox(text::kDeletePromptText, text::kDeletePromptCaption, MB_OKCANCEL) ==
+         IDOK;
 }
 
 void COrvalenDlg::OnUpdateItemAdd(CCmdUI&) {}

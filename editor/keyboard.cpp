@@ -1,14 +1,30 @@
-// What the keyboard and a double click do in the tree and the list. They reach the same
-// commands as the context menus, through the same enabling rules.
+// What the keyboard and a double click do in the tree, the list and the find box. They reach the
+// same commands as the context menus, through the same enabling rules.
 
 #include "editor/orvalen_dlg.h"
 
 namespace orvalen {
 namespace {
 
-int CommandOfKey(int controlId, int key) {
+// Keys of the find box, and keys with Ctrl: the same in the tree and the list.
+int CommandOfSharedKey(int controlId, int key, bool shift, bool control) {
+  if (key == VK_F3 || (key == VK_RETURN && controlId == IDC_FIND_TEXT)) {
+    return control ? 0 : shift ? ID_FIND_PREVIOUS : ID_FIND_NEXT;
+  }
+  if (!control) return 0;
+  if (key == VK_KEY_F) return ID_FIND;
+  // In the find box, Ctrl+Z and Ctrl+Y are the text field's own.
+  if (controlId == IDC_FIND_TEXT) return 0;
+  if (key == VK_KEY_Z) return shift ? ID_EDIT_REDO : ID_EDIT_UNDO;
+  if (key == VK_KEY_Y && !shift) return ID_EDIT_REDO;
+  return 0;
+}
+
+int CommandOfKey(int controlId, int key, bool shift, bool control) {
   const bool inTree = controlId == IDC_TREE_TYPES;
-  if (!inTree && controlId != IDC_LIST_ITEMS) return 0;
+  if (!inTree && controlId != IDC_LIST_ITEMS && controlId != IDC_FIND_TEXT) return 0;
+  if (const int shared = CommandOfSharedKey(controlId, key, shift, control)) return shared;
+  if (shift || control || controlId == IDC_FIND_TEXT) return 0;
   switch (key) {
     case VK_F2:
       return inTree ? ID_TYPE_MODIFY : ID_ITEM_MODIFY;
@@ -23,8 +39,8 @@ int CommandOfKey(int controlId, int key) {
 
 }  // namespace
 
-bool COrvalenDlg::OnKeyDown(int controlId, int key) {
-  const int commandId = CommandOfKey(controlId, key);
+bool COrvalenDlg::OnKeyDown(int controlId, int key, bool shift, bool control) {
+  const int commandId = CommandOfKey(controlId, key, shift, control);
   if (commandId == 0) return false;
   RouteCommand(commandId);
   return true;

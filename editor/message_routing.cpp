@@ -10,14 +10,24 @@
 namespace orvalen {
 
 const std::vector<COrvalenDlg::CommandEntry>& COrvalenDlg::CommandMap() {
+  using D = COrvalenDlg;
+  constexpr FailedAction kStore = FailedAction::kStoreChange;
+  constexpr FailedAction kRead = FailedAction::kRead;
   static const std::vector<CommandEntry> map = {
-      {ID_TYPE_ADD, &COrvalenDlg::OnTypeAdd, &COrvalenDlg::OnUpdateTypeAdd},
-      {ID_TYPE_MODIFY, &COrvalenDlg::OnTypeModify, &COrvalenDlg::OnUpdateTypeEdit},
-      {ID_TYPE_DELETE, &COrvalenDlg::OnTypeDelete, &COrvalenDlg::OnUpdateTypeEdit},
-      {ID_ITEM_ADD, &COrvalenDlg::OnItemAdd, &COrvalenDlg::OnUpdateItemAdd},
-      {ID_ITEM_MODIFY, &COrvalenDlg::OnItemModify, &COrvalenDlg::OnUpdateItemEdit},
-      {ID_ITEM_DELETE, &COrvalenDlg::OnItemDelete, &COrvalenDlg::OnUpdateItemEdit},
-      {static_cast<int>(IDM_ABOUTBOX), &COrvalenDlg::OnAppAbout, nullptr},
+      {ID_TYPE_ADD, &D::OnTypeAdd, &D::OnUpdateTypeAdd, kStore},
+      {ID_TYPE_MODIFY, &D::OnTypeModify, &D::OnUpdateTypeEdit, kStore},
+      {ID_TYPE_DELETE, &D::OnTypeDelete, &D::OnUpdateTypeEdit, kStore},
+      {ID_ITEM_ADD, &D::OnItemAdd, &D::OnUpdateItemAdd, kStore},
+      {ID_ITEM_MODIFY, &D::OnItemModify, &D::OnUpdateItemEdit, kStore},
+      {ID_ITEM_DELETE, &D::OnItemDelete, &D::OnUpdateItemEdit, kStore},
+      {static_cast<int>(IDM_ABOUTBOX), &D::OnAppAbout, nullptr, kRead},
+      {ID_TYPE_MOVE, &D::OnTypeMove, &D::OnUpdateTypeMove, kStore},
+      {ID_ITEM_MOVE, &D::OnItemMove, &D::OnUpdateItemMove, kStore},
+      {ID_FIND, &D::OnFind, &D::OnUpdateFind, kRead},
+      {ID_FIND_NEXT, &D::OnFindNext, &D::OnUpdateFind, kRead},
+      {ID_FIND_PREVIOUS, &D::OnFindPrevious, &D::OnUpdateFind, kRead},
+      {ID_EDIT_UNDO, &D::OnEditUndo, &D::OnUpdateEditUndo, FailedAction::kUndo},
+      {ID_EDIT_REDO, &D::OnEditRedo, &D::OnUpdateEditRedo, FailedAction::kRedo},
   };
   return map;
 }
@@ -36,7 +46,7 @@ void COrvalenDlg::RouteCommand(int commandId) {
   for (const CommandEntry& entry : CommandMap()) {
     if (entry.commandId != commandId) continue;
     if (IsCommandEnabled(commandId)) {
-      Guarded(FailedAction::kStoreChange, [&] { (this->*entry.handler)(); });
+      Guarded(entry.failure, [&] { (this->*entry.handler)(); });
     }
     return;
   }
@@ -76,7 +86,17 @@ MessageResult COrvalenDlg::Route(const ContextMenuMessage& message) {
 }
 
 MessageResult COrvalenDlg::Route(const KeyDownMessage& message) {
-  return {OnKeyDown(message.controlId, message.key), 0};
+  return {OnKeyDown(message.controlId, message.key, message.shift, message.control), 0};
+}
+
+MessageResult COrvalenDlg::Route(const DragOverMessage& message) {
+  return {true, AllowsDrop(message.kind, message.dragged, message.target) ? 1 : 0};
+}
+
+MessageResult COrvalenDlg::Route(const DropMessage& message) {
+  Guarded(FailedAction::kStoreChange,
+          [&] { OnDrop(message.kind, message.dragged, message.target); });
+  return {true, 0};
 }
 
 MessageResult COrvalenDlg::Route(const ListDoubleClickMessage& message) {
@@ -105,8 +125,8 @@ MessageResult COrvalenDlg::Route(const QueryDragIconMessage&) {
 void COrvalenDlg::ReportError(FailedAction action, const CppSQLiteException& error) {
   if (!m_window) return;
   const std::string file = action == FailedAction::kOpenPluginFile ? m_strDbPath : "";
-  m_window->messageBox(FailureMessage(action, error.kind(), error.message(), file), kErrorCaption,
-                       MB_OK | MB_ICONERROR);
+  m_window->messageBox(FailureMessage(action, error.kind(), error.message(), file),
+                       text::kErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace orvalen

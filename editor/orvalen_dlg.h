@@ -12,16 +12,22 @@
 // failed (reading, an edit, or showing an edit that was stored), and tree, list and file are
 // left in agreement (the edit that failed is undone on screen).
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "db/code_page.h"
 #include "db/database.h"
 #include "db/file_text.h"
+#include "db/row_images.h"
+#include "editor/catalogue_search.h"
 #include "editor/cmd_ui.h"
+#include "editor/edit_history.h"
 #include "editor/failure_message.h"
 #include "editor/lock_wait_feedback.h"
 #include "editor/stored_change.h"
@@ -66,7 +72,7 @@ class COrvalenDlg : public EditorWindowClient {
   void OnTypeSelChanged(const TreeSelChangedMessage& notify, long* result);
   void OnContextMenu(int controlId, Point screen);
   // F2, Delete and Insert in the tree or the list; false for a key it does not use.
-  bool OnKeyDown(int controlId, int key);
+  bool OnKeyDown(int controlId, int key, bool shift = false, bool control = false);
   void OnListDoubleClick(int row);
   void OnSize(int kind, int width, int height);
   bool OnSysCommand(unsigned code, long param);
@@ -74,11 +80,42 @@ class COrvalenDlg : public EditorWindowClient {
   int OnQueryDragIcon() const { return m_hIcon; }
   void OnAppAbout();
 
+  // Find (find.cpp): Ctrl+F opens the find box; Enter in it, F3 and Shift+F3 show the next or
+  // previous match of its text, or repeat the last search when the box is closed.
+  void OnFind();
+  void OnFindNext();
+  void OnFindPrevious();
+  void OnUpdateFind(CCmdUI& cmdUI);
+  // Moves (moves.cpp): "移动到..." in the tree's and the list's menus, and drag and drop.
+  void OnTypeMove();
+  void OnItemMove();
+  void OnUpdateTypeMove(CCmdUI& cmdUI);
+  void OnUpdateItemMove(CCmdUI& cmdUI);
+  bool AllowsDrop(DragKind kind, TreeItem dragged, TreeItem target);
+  void OnDrop(DragKind kind, TreeItem dragged, TreeItem target);
+  // The history (history.cpp).
+  void OnEditUndo();
+  void OnEditRedo();
+  void OnUpdateEditUndo(CCmdUI& cmdUI);
+  void OnUpdateEditRedo(CCmdUI& cmdUI);
+
+  // For edits made elsewhere in the editor (an import, say), so that they are one undo step
+  // each like the window's own. edit runs inside one transaction and names to the recorder
+  // the rows it will change, before it changes them (db/row_images.h); afterwards the step is
+  // in the history, named description, and the search reads the videos anew. A failure
+  // inside edit rolls everything back and records nothing. The caller shows the result.
+  void RecordEdit(std::string description, const std::function<void(RowChangeRecorder&)>& edit);
+  // Shows a video as a find shows its match: its category selected in the tree (parents
+  // expanded, scrolled to), the list showing the category's videos with the video's row
+  // selected alone and scrolled to. False when no category of the tree holds the video.
+  bool ShowVideo(int videoId);
+
  private:
   struct CommandEntry {
     int commandId;
     void (COrvalenDlg::*handler)();
     void (COrvalenDlg::*updateRule)(CCmdUI&);  // null: always enabled
+    FailedAction failure;                      // what a database failure is reported as
   };
   static const std::vector<CommandEntry>& CommandMap();
 
@@ -108,8 +145,42 @@ class COrvalenDlg : public EditorWindowClient {
   void InitItemColumns();
   void FillItemList(int typeId);
   void RenumberItemRows(int fromRow);
+  void RemoveItemRows(const std::unordered_set<int>& videoIds);
   ItemTexts TextsOfRow(int row) const;
   bool ConfirmDelete();
+
+  // Tree items by place (tree_places.cpp).
+  std::unordered_map<int, TreeItem> ItemsById() const;
+  TreeItem ItemOrRoot(const std::unordered_map<int, TreeItem>& items, int id) const;
+  int ShownUnder(TreeItem item) const;
+  TreeItem InsertInIdOrder(TreeItem parent, int id, const std::string& label);
+  TreeItem MoveBranch(TreeItem item, TreeItem newParent);
+  // Selects item with its parents expanded and scrolled to, and makes the list show its
+  // videos (read again when refill is true).
+  void ShowCategory(TreeItem item, bool refill);
+  void ShowRows(const std::vector<int>& videoIds);
+
+  // History (history.cpp).
+  EditStep RunRecorded(std::string description,
+                       const std::function<void(RowChangeRecorder&)>& edit);
+  void Record(EditStep step);
+  void UndoOrRedo(ChangeSide side);
+  void ShowStep(const EditStep& step, ChangeSide side);
+  TreeItem ShowCategoryRow(const RowChange& change, ChangeSide side,
+                           const std::map<int, int>& shownUnder,
+                           std::unordered_map<int, TreeItem>& items);
+  void ForgetItems(std::unordered_map<int, TreeItem>& items, TreeItem top) const;
+  std::string HistoryMenuText(int commandId) const;
+
+  // Find (find.cpp).
+  void FindAgain(bool backwards);
+  void ShowMatch(const SearchPosition& match);
+
+  // Moves (moves.cpp).
+  CategoryChoice ChoiceOfCategories(TreeItem leaveOut, const char* caption) const;
+  std::vector<int> SelectedVideoIds() const;
+  void MoveVideos(const std::vector<int>& ids, int typeId);
+  void MoveCategory(TreeItem item, TreeItem newParent);
 
   // Routing (message_routing.cpp).
   MessageResult Route(const CommandMessage& message);
@@ -119,6 +190,8 @@ class COrvalenDlg : public EditorWindowClient {
   MessageResult Route(const ContextMenuMessage& message);
   MessageResult Route(const KeyDownMessage& message);
   MessageResult Route(const ListDoubleClickMessage& message);
+  MessageResult Route(const DragOverMessage& message);
+  MessageResult Route(const DropMessage& message);
   MessageResult Route(const SysCommandMessage& message);
   MessageResult Route(const HelpMessage& message);
   MessageResult Route(const PaintMessage& message);
@@ -161,6 +234,12 @@ class COrvalenDlg : public EditorWindowClient {
   std::unordered_map<int, FileText> m_typeNames;
   // The listed videos whose texts hold bytes that do not decode, as read, by video id.
   std::unordered_map<int, ItemTexts> m_itemTexts;
+  // The category whose videos the list shows, once they are read.
+  std::optional<int> m_listCategoryId;
+  EditHistory m_history;
+  CatalogueSearch m_search{m_codePage};
+  std::string m_lastSearch;
+  std::optional<SearchPosition> m_lastMatch;
 };
 
 template <class Handler>

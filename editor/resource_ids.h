@@ -30,6 +30,8 @@ constexpr int IDC_TREE_TYPES = 1000;
 constexpr int IDC_LIST_ITEMS = 1001;
 constexpr int IDC_GROUP_TYPES = 1012;
 constexpr int IDC_GROUP_ITEMS = 1013;
+// The find box's text field.
+constexpr int IDC_FIND_TEXT = 1020;
 
 // Controls of the chooser.
 constexpr int IDC_BTN_NEW = 1009;
@@ -47,6 +49,14 @@ constexpr int ID_TYPE_ADD = 32775;
 constexpr int ID_ITEM_ADD = 32777;
 constexpr int ID_ITEM_MODIFY = 32779;
 constexpr int ID_ITEM_DELETE = 32781;
+// Commands added after the original ones: find, move and the history, in both menus.
+constexpr int ID_FIND = 32790;
+constexpr int ID_FIND_NEXT = 32791;
+constexpr int ID_FIND_PREVIOUS = 32792;
+constexpr int ID_TYPE_MOVE = 32793;
+constexpr int ID_ITEM_MOVE = 32794;
+constexpr int ID_EDIT_UNDO = 32795;
+constexpr int ID_EDIT_REDO = 32796;
 
 // List control extended styles and column formats.
 constexpr unsigned LVS_EX_GRIDLINES = 0x01;

@@ -7,14 +7,9 @@
 #include <string>
 
 #include "db/code_page.h"
+#include "editor/user_texts.h"
 
 namespace orvalen {
-
-// Names of the fields, as the messages call them.
-inline constexpr const char* kFieldTypeName = "类型名称";
-inline constexpr const char* kFieldVideoName = "视频名称";
-inline constexpr const char* kFieldVideoUrl = "视频网址";
-inline constexpr const char* kFieldImageUrl = "图片网址";
 
 // The message refusing text for field, or nothing when the code page can hold it.
 std::optional<std::string> RefusalOfText(const CodePage& codePage, const char* field,

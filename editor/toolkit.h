@@ -117,16 +117,25 @@ struct ContextMenuMessage {
 };
 
 // Keys of KeyDownMessage, as the original platform numbers them.
+constexpr int VK_RETURN = 0x0D;
 constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
 constexpr int VK_F2 = 0x71;
+constexpr int VK_F3 = 0x72;
+constexpr int VK_KEY_F = 0x46;
+constexpr int VK_KEY_Y = 0x59;
+constexpr int VK_KEY_Z = 0x5A;
 
 // A key pressed while the tree or the list has the keyboard focus and no label is being
-// edited: F2, Delete or Insert (the toolkit handles every other key itself). handled false
-// leaves the key to the control.
+// edited: F2, F3, Delete or Insert, alone or with Shift, and Ctrl+F, Ctrl+Y, Ctrl+Z (with or
+// without Shift). From the find box (controlId IDC_FIND_TEXT): Enter, F3 and Ctrl+F, alone or
+// with Shift. The toolkit handles every other key itself. handled false leaves the key to the
+// control. Keys never come while a label edit, a menu or a dialog has the keyboard.
 struct KeyDownMessage {
   int controlId = 0;
   int key = 0;
+  bool shift = false;
+  bool control = false;
 };
 
 // A double click on the list. row is the row under the pointer, which the click has selected,
@@ -134,6 +143,27 @@ struct KeyDownMessage {
 struct ListDoubleClickMessage {
   int controlId = IDC_LIST_ITEMS;
   int row = -1;
+};
+
+// What the user drags onto the tree: the list's selected rows (dragged is null), or a tree
+// item (dragged). A drag starts without a message when the user drags a selected row or an
+// item; the selection does not change while it lasts.
+enum class DragKind { kListRows, kTreeItem };
+
+// The drag is over target, a tree item (null: over no item). The receiver answers value 1
+// when a drop there is allowed; otherwise the pointer shows that it is not, and a drop there
+// sends nothing. Sent again whenever the target changes.
+struct DragOverMessage {
+  DragKind kind = DragKind::kListRows;
+  TreeItem dragged;
+  TreeItem target;
+};
+
+// The user let go over target, which the last DragOverMessage allowed. The drag has ended.
+struct DropMessage {
+  DragKind kind = DragKind::kListRows;
+  TreeItem dragged;
+  TreeItem target;
 };
 
 // A command of the window's system menu (only toolkits whose windows have one send it).
@@ -153,8 +183,8 @@ struct QueryDragIconMessage {};
 
 using WindowMessage =
     std::variant<CommandMessage, TreeSelChangedMessage, TreeEndLabelEditMessage, SizeMessage,
-                 ContextMenuMessage, KeyDownMessage, ListDoubleClickMessage, SysCommandMessage,
-                 HelpMessage, PaintMessage, QueryDragIconMessage>;
+                 ContextMenuMessage, KeyDownMessage, ListDoubleClickMessage, DragOverMessage,
+                 DropMessage, SysCommandMessage, HelpMessage, PaintMessage, QueryDragIconMessage>;
 
 // What the receiver did with a message. handled false asks the toolkit for its default
 // handling (default painting, the default system command, ...). value is the message's
@@ -182,6 +212,9 @@ class TreeControl {
   // Inserts an item labelled label as the last child of parent (null: last top-level item).
   // Its item data is 0. Returns the new item. Changes no selection and sends nothing.
   virtual TreeItem insertItem(TreeItem parent, const std::string& label) = 0;
+  // The same, right after the child previous of parent (null previous: as the first child).
+  virtual TreeItem insertItemAfter(TreeItem parent, TreeItem previous,
+                                   const std::string& label) = 0;
 
   // Deletes item with everything below it. If the selection is in that subtree, it moves to
   // the item's next sibling, else its previous sibling, else its parent (none when there is
@@ -275,6 +308,9 @@ class ListControl {
   virtual bool isRowSelected(int row) const = 0;
   // Selects row alone, every other row unselected, and makes it the row the keyboard is on.
   virtual void selectOnlyRow(int row) = 0;
+  // Selects exactly these rows (any order); the first of them becomes the row the keyboard is
+  // on. An empty list unselects every row.
+  virtual void selectRows(const std::vector<int>& rows) = 0;
 
   // The list's client area holds its column header above the rows. The row at a point of it
   // (the coordinates of EditorWindow::screenToClient), or -1 on the header or where no row is.
@@ -359,6 +395,17 @@ class EditorWindow {
   // Ends the window's modal run with code. Called while OnInitDialog runs, the window is
   // never shown and the run returns code at once.
   virtual void endDialog(int code) = 0;
+
+  // The find box: a small bar over the window with a text field (IDC_FIND_TEXT) and a line of
+  // status. showFindBox shows it if hidden, gives its field the keyboard focus and selects the
+  // field's text. Esc in the field closes it, and only it; the focus goes back to the control
+  // that had it. Its keys reach the receiver as KeyDownMessages (see there).
+  virtual void showFindBox() = 0;
+  virtual void closeFindBox() = 0;
+  virtual bool isFindBoxShown() const = 0;
+  virtual std::string findBoxText() const = 0;
+  // A short text beside the field ("" clears it), such as what a search did not find.
+  virtual void setFindBoxStatus(const std::string& status) = 0;
 };
 
 // Who runs inside the editor window: the editor (COrvalenDlg).
@@ -396,6 +443,25 @@ class DialogClient {
   virtual void DoDataExchange(DataExchange& exchange) = 0;
 };
 
+// The categories a choice is made from, in tree order: each with its id, its label and its
+// depth (0 for the root item, 1 for the categories under it, ...); each entry's parent is the
+// nearest entry before it with a smaller depth.
+struct CategoryChoice {
+  struct Entry {
+    int id = 0;
+    std::string label;
+    int depth = 0;
+  };
+  std::string caption;
+  std::vector<Entry> entries;
+  int selectedId = -1;  // the entry selected (and shown, its parents expanded) when it opens
+};
+
+struct CategoryChoiceResult {
+  int code = IDCANCEL;  // IDOK when the user chose an entry
+  int id = 0;           // the chosen entry's id, when code is IDOK
+};
+
 enum class FileDialogKind { kOpen, kSave };
 
 struct FileDialogResult {
@@ -422,6 +488,11 @@ class Toolkit {
   // cancel. Cancel, Esc and the close box give IDCANCEL without an exchange. A dialog that
   // cannot be created gives -1 and no exchange.
   virtual int runModalDialog(int templateId, DialogClient& client) = 0;
+
+  // A modal dialog over the active window with the choice's entries as a tree, an OK and a
+  // cancel button. Enter or OK takes the selected entry; Esc, cancel and the close box give
+  // IDCANCEL.
+  virtual CategoryChoiceResult runCategoryDialog(const CategoryChoice& choice) = 0;
 
   // An open or save file dialog with a filter in the form "label|pattern||". No default
   // extension, no initial name; the save dialog asks before choosing an existing file.

@@ -1,6 +1,7 @@
 // The category tree: one root item named after the plugin file (item data -1), and under it
 // one item per row of tb_type_list (item data: the category id).
 
+#include <algorithm>
 #include <optional>
 
 #include "db/catalogue.h"
@@ -10,6 +11,7 @@
 #include "editor/resources.h"
 #include "editor/stored_change.h"
 #include "editor/text_refusal.h"
+#include "editor/user_texts.h"
 
 namespace orvalen {
 
@@ -50,7 +52,7 @@ void COrvalenDlg::OnTypeAdd() {
   // A category whose own row is not written yet cannot take children.
   if (!selected || IsPendingNewType(selected)) return;
   m_bAddingType = true;
-  TreeItem item = m_treeTypes->insertItem(selected, kNewTypeLabel);
+  TreeItem item = m_treeTypes->insertItem(selected, text::kNewTypeLabel);
   m_pendingNewTypes.insert(item);
   m_treeTypes->expand(selected);
   m_treeTypes->editLabel(item);
@@ -72,15 +74,18 @@ void COrvalenDlg::OnTypeDelete() {
 }
 
 std::vector<TreeItem> COrvalenDlg::CollectSubtree(TreeItem item) const {
-  std::vector<TreeItem> preOrder{item};
-  for (std::size_t next = 0; next < preOrder.size(); ++next) {
-    std::vector<TreeItem> children;
-    for (TreeItem child = m_treeTypes->firstChild(preOrder[next]); child;
+  std::vector<TreeItem> preOrder;
+  std::vector<TreeItem> stack{item};
+  while (!stack.empty()) {
+    const TreeItem next = stack.back();
+    stack.pop_back();
+    preOrder.push_back(next);
+    const std::size_t firstChild = stack.size();
+    for (TreeItem child = m_treeTypes->firstChild(next); child;
          child = m_treeTypes->nextSibling(child)) {
-      children.push_back(child);
+      stack.push_back(child);
     }
-    preOrder.insert(preOrder.begin() + static_cast<std::ptrdiff_t>(next) + 1, children.begin(),
-                    children.end());
+    std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(firstChild), stack.end());
   }
   return preOrder;
 }
@@ -99,18 +104,28 @@ void COrvalenDlg::DeleteTypeItem(TreeItem item) {
     return;
   }
   std::vector<TreeItem> branch = CollectSubtree(item);
+  EditStep step;
   {
     std::optional<ScopedBusyCursor> busy;
     if (branch.size() > 1) busy.emplace(m_toolkit);
-    ScopedTransaction transaction(m_db);
-    for (TreeItem category : branch) {
-      if (!IsPendingNewType(category)) DeleteTypeRows(m_db, m_treeTypes->itemData(category));
-    }
-    transaction.commit();
+    step = RunRecorded(StepName(text::kStepDelete, m_treeTypes->itemText(item)),
+                       [&](RowChangeRecorder& recorder) {
+                         for (TreeItem category : branch) {
+                           if (IsPendingNewType(category)) continue;
+                           const int id = m_treeTypes->itemData(category);
+                           recorder.videosOfCategory(id);
+                           recorder.existingRow(CatalogueTable::kCategories, id);
+                           DeleteTypeRows(m_db, id);
+                         }
+                       });
   }
   for (TreeItem category : branch) {
-    if (m_pendingNewTypes.erase(category) == 0) m_typeNames.erase(m_treeTypes->itemData(category));
+    if (m_pendingNewTypes.erase(category) != 0) continue;
+    const int id = m_treeTypes->itemData(category);
+    step.shownUnderBefore[id] = ShownUnder(category);
+    m_typeNames.erase(id);
   }
+  Record(std::move(step));
   m_treeTypes->deleteItem(item);
 }
 
@@ -140,9 +155,9 @@ void COrvalenDlg::OnTypeEndLabelEdit(const TreeEndLabelEditMessage& notify, long
 bool COrvalenDlg::AcceptTypeName(TreeItem item, const std::string& name) {
   const bool isRoot = m_treeTypes->itemData(item) == -1;
   if (isRoot || name == m_treeTypes->itemText(item)) return true;
-  std::optional<std::string> refusal = RefusalOfText(m_codePage, kFieldTypeName, name);
+  std::optional<std::string> refusal = RefusalOfText(m_codePage, text::kFieldTypeName, name);
   if (!refusal) return true;
-  m_window->messageBox(*refusal, kErrorCaption, MB_OK | MB_ICONERROR);
+  m_window->messageBox(*refusal, text::kErrorCaption, MB_OK | MB_ICONERROR);
   m_treeTypes->editLabelWithText(item, name);
   return false;
 }
@@ -152,12 +167,18 @@ void COrvalenDlg::StoreNewType(TreeItem item, const std::string& name) {
   TreeItem parent = m_treeTypes->parentItem(item);
   int parentId = parent ? m_treeTypes->itemData(parent) : -1;
   int id = 0;
+  EditStep step;
   try {
-    id = InsertTypeRow(m_db, parentId, name, m_codePage);
+    step = RunRecorded(StepName(text::kStepAdd, name), [&](RowChangeRecorder& recorder) {
+      id = InsertTypeRow(m_db, parentId, name, m_codePage);
+      recorder.insertedRow(CatalogueTable::kCategories, id);
+    });
   } catch (const CppSQLiteException&) {
     m_treeTypes->deleteItem(item);
     throw;
   }
+  step.shownUnderAfter[id] = parentId;
+  Record(std::move(step));
   m_treeTypes->setItemData(item, id);
   // The list was filled while the item had no id yet; show the new category's own videos.
   if (m_treeTypes->selectedItem() == item) AfterStoring([&] { FillItemList(id); });
@@ -172,7 +193,10 @@ void COrvalenDlg::RenameType(TreeItem item, const std::string& name) {
   FileText newName = stored != m_typeNames.end() ? stored->second : FileText(oldLabel);
   newName.setText(name);
   try {
-    UpdateTypeRow(m_db, id, newName, m_codePage);
+    Record(RunRecorded(StepName(text::kStepRename, oldLabel), [&](RowChangeRecorder& recorder) {
+      recorder.existingRow(CatalogueTable::kCategories, id);
+      UpdateTypeRow(m_db, id, newName, m_codePage);
+    }));
   } catch (const CppSQLiteException&) {
     m_treeTypes->setItemText(item, oldLabel);
     throw;
@@ -185,7 +209,9 @@ void COrvalenDlg::OnTypeSelChanged(const TreeSelChangedMessage& notify, long* re
   // A toolkit that queues its messages may report a selection that has already moved on; the
   // message for the current one follows.
   if (!notify.newItem || notify.newItem != m_treeTypes->selectedItem()) return;
-  FillItemList(m_treeTypes->itemData(notify.newItem));
+  // The window may have shown the category's videos already (a find, an undo).
+  const int id = m_treeTypes->itemData(notify.newItem);
+  if (m_listCategoryId != id) FillItemList(id);
 }
 
 void COrvalenDlg::OnUpdateTypeAdd(CCmdUI& cmdUI) {

@@ -23,6 +23,7 @@
 #include "support/reference_engine.h"
 #include "support/temp_dir.h"
 #include "tests/gui/private_display.h"
+#include "wx_bench_app.h"
 
 namespace {
 
@@ -135,18 +136,7 @@ Figures measureOnce(const std::string& path) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 3;
   orvalen::test::PrivateDisplay display;
-  if (display.name().empty()) {
-    std::fprintf(stderr, "%s\n", display.why().c_str());
-    return 1;
-  }
-  ::setenv("GSETTINGS_BACKEND", "memory", 1);
-  wxApp::SetInstance(new wxApp);
-  int wxArgc = 1;
-  char name[] = "orvalen-editor-window-bench";
-  char* wxArgv[] = {name, nullptr};
-  if (!wxEntryStart(wxArgc, wxArgv)) return 1;
-  wxTheApp->CallOnInit();
-  wxImage::AddHandler(new wxPNGHandler);
+  if (!orvalen::bench::startWx(display, "orvalen-editor-window-bench")) return 1;
 
   orvalen::test::TempDir dir;
   const std::string path = dir.file("large.vdb");

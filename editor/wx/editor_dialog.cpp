@@ -11,6 +11,7 @@
 
 #include "app_icon.h"
 #include "dialog_units.h"
+#include "editor/user_texts.h"
 #include "list_control.h"
 #include "message_box.h"
 #include "native_window.h"
@@ -45,10 +46,10 @@ EditorDialog::EditorDialog(wxWindow* parent)
   // The group boxes come first so that they lie beneath the controls they frame; they take no
   // focus, so the tab order is the tree, then the list.
   const wxRect typesBox = dialogUnitsToPixels(this, 7, 7, 161, 292);
-  groupTypes_ = new wxStaticBox(this, IDC_GROUP_TYPES, wxString::FromUTF8("分类"),
+  groupTypes_ = new wxStaticBox(this, IDC_GROUP_TYPES, toWx(text::kGroupTypes),
                                 typesBox.GetPosition(), typesBox.GetSize());
   const wxRect itemsBox = dialogUnitsToPixels(this, 174, 10, 268, 288);
-  groupItems_ = new wxStaticBox(this, IDC_GROUP_ITEMS, wxString::FromUTF8("内容"),
+  groupItems_ = new wxStaticBox(this, IDC_GROUP_ITEMS, toWx(text::kGroupItems),
                                 itemsBox.GetPosition(), itemsBox.GetSize());
   const wxRect treeRect = dialogUnitsToPixels(this, 15, 20, 147, 271);
   tree_ = new CategoryTreeCtrl(this, IDC_TREE_TYPES, treeRect.GetPosition(), treeRect.GetSize());
@@ -61,6 +62,8 @@ EditorDialog::EditorDialog(wxWindow* parent)
   if (list_->GetChildren().empty()) bindMouseForContextMenu(list_, IDC_LIST_ITEMS);
   for (wxWindow* part : list_->GetChildren()) bindMouseForContextMenu(part, IDC_LIST_ITEMS);
   list_->Bind(wxEVT_LIST_ITEM_ACTIVATED, &EditorDialog::onListItemActivated, this);
+  bindDragAndDrop();
+  createFindBox();
   Bind(wxEVT_SIZE, &EditorDialog::onSize, this);
   Bind(wxEVT_CHAR_HOOK, &EditorDialog::onCharHook, this);
   Bind(wxEVT_CONTEXT_MENU, &EditorDialog::onContextMenu, this);
@@ -240,13 +243,24 @@ bool EditorDialog::handleControlKey(const wxKeyEvent& event) {
   const int controlId = controlOf(dynamic_cast<wxWindow*>(event.GetEventObject()));
   if (controlId == 0) return false;
   const int code = event.GetKeyCode();
-  const bool menuKey = code == WXK_MENU || code == WXK_WINDOWS_MENU ||
-                       (code == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT);
+  const int modifiers = event.GetModifiers();
+  const bool menuKey =
+      code == WXK_MENU || code == WXK_WINDOWS_MENU || (code == WXK_F10 && modifiers == wxMOD_SHIFT);
   if (menuKey) {
     deliver(ContextMenuMessage{controlId, {-1, -1}});
     return true;
   }
-  if (event.GetModifiers() != wxMOD_NONE) return false;
+  if ((modifiers & ~(wxMOD_SHIFT | wxMOD_CONTROL)) != 0) return false;
+  const bool shift = (modifiers & wxMOD_SHIFT) != 0;
+  const bool control = (modifiers & wxMOD_CONTROL) != 0;
+  // Letters count with Ctrl only; F3 alone or with Shift.
+  if (code == 'F' || code == 'Y' || code == 'Z') {
+    return control && deliver(KeyDownMessage{controlId, code, shift, true}).handled;
+  }
+  if (code == WXK_F3) {
+    return !control && deliver(KeyDownMessage{controlId, VK_F3, shift, false}).handled;
+  }
+  if (modifiers != wxMOD_NONE) return false;
   int key = 0;
   switch (code) {
     case WXK_F2:
@@ -272,12 +286,18 @@ void EditorDialog::onListItemActivated(wxListEvent& event) {
 
 void EditorDialog::onSize(wxSizeEvent& event) {
   event.Skip();
+  placeFindBox();
   const wxSize client = GetClientSize();
   const int kind = IsMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
   deliver(SizeMessage{kind, client.GetWidth(), client.GetHeight()});
 }
 
 void EditorDialog::onCharHook(wxKeyEvent& event) {
+  if (findBox_->IsShown() &&
+      findBox_->IsDescendant(dynamic_cast<wxWindow*>(event.GetEventObject()))) {
+    if (!handleFindBoxKey(event)) event.Skip();
+    return;
+  }
   if (tree_->isEditingLabel()) {
     // While a label is edited, Enter and Esc end the edit, not the window; every other key
     // goes to the edit.

@@ -9,7 +9,11 @@
 
 #include "editor/toolkit.h"
 
+class wxPanel;
 class wxStaticBox;
+class wxStaticText;
+class wxTextCtrl;
+class wxTreeEvent;
 
 namespace orvalen::wx {
 
@@ -54,8 +58,27 @@ class EditorDialog : public wxDialog, public EditorWindow {
   int trackPopupMenu(const orvalen::PopupMenu& menu, Point screen) override;
   int messageBox(const std::string& text, const std::string& caption, unsigned style) override;
   void endDialog(int code) override;
+  void showFindBox() override;
+  void closeFindBox() override;
+  bool isFindBoxShown() const override;
+  std::string findBoxText() const override;
+  void setFindBoxStatus(const std::string& status) override;
+
+  // A drag onto the tree, as the drop target sees it (and the tests, acting as the pointer):
+  // beginDrag when it starts, dragOver as the pointer moves over a point of the tree's client
+  // area (true: a drop there is allowed), dropAt when the button is let go, endDrag at its end.
+  void beginDrag(DragKind kind, TreeItem dragged);
+  bool dragOver(Point treeClient);
+  void dropAt(Point treeClient);
+  void endDrag();
 
  private:
+  struct Drag {
+    DragKind kind;
+    TreeItem dragged;
+    TreeItem target;       // where the pointer was last asked about
+    bool allowed = false;  // the receiver's answer for target
+  };
   wxWindow* control(int controlId) const;
   MessageResult deliver(const WindowMessage& message);
   void sendContextMenu(int controlId, const wxPoint& screen);
@@ -64,11 +87,19 @@ class EditorDialog : public wxDialog, public EditorWindow {
   int controlOf(const wxWindow* window) const;
   int focusedControl() const { return controlOf(FindFocus()); }
   bool handleControlKey(const wxKeyEvent& event);
+  bool handleFindBoxKey(const wxKeyEvent& event);
+  void createFindBox();
+  void placeFindBox();
+  void runDrag(DragKind kind, TreeItem dragged);
+  void bindDragAndDrop();
+  void highlightDropTarget(TreeItem item);
 
   void onSize(wxSizeEvent& event);
   void onCharHook(wxKeyEvent& event);
   void onContextMenu(wxContextMenuEvent& event);
   void onListItemActivated(wxListEvent& event);
+  void onListBeginDrag(wxListEvent& event);
+  void onTreeBeginDrag(wxTreeEvent& event);
 
   wxStaticBox* groupTypes_ = nullptr;
   wxStaticBox* groupItems_ = nullptr;
@@ -79,6 +110,12 @@ class EditorDialog : public wxDialog, public EditorWindow {
   std::optional<int> endCodeBeforeShowing_;
   std::vector<int> shownMenuCommands_;
   std::unique_ptr<SystemMenu> systemMenu_;
+  wxPanel* findBox_ = nullptr;
+  wxTextCtrl* findText_ = nullptr;
+  wxStaticText* findStatus_ = nullptr;
+  wxWindow* focusBeforeFind_ = nullptr;
+  std::optional<Drag> drag_;
+  TreeItem dropHighlight_;
 };
 
 }  // namespace orvalen::wx

@@ -5,6 +5,7 @@
 #include <wx/textctrl.h>
 
 #include "app_icon.h"
+#include "editor/user_texts.h"
 #include "message_box.h"
 #include "utf8.h"
 
@@ -36,7 +37,7 @@ int ExchangingDialog::runModal() {
 void TextExchange::fail(int controlId, const std::string& message) {
   if (!saving_) throw std::logic_error("a dialog can refuse only what was confirmed");
   failed_ = true;
-  showMessageBox(&dialog_, message, "错误", MB_OK | MB_ICONERROR);
+  showMessageBox(&dialog_, message, text::kErrorCaption, MB_OK | MB_ICONERROR);
   if (wxWindow* edit = dialog_.FindWindow(controlId)) edit->SetFocus();
 }
 

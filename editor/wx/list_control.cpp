@@ -91,6 +91,13 @@ void VideoListCtrl::selectOnlyRow(int row) {
                wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
 }
 
+void VideoListCtrl::selectRows(const std::vector<int>& rows) {
+  for (int row : rows) at(row);
+  for (int selected : selectedRows()) selectRow(selected, false);
+  for (int row : rows) selectRow(row, true);
+  if (!rows.empty()) SetItemState(rows.front(), wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+}
+
 // The list's client area holds the header above the rows, but the generic list hit-tests in
 // the coordinates of its rows window.
 int VideoListCtrl::rowAt(Point client) const {

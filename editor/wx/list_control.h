@@ -33,6 +33,7 @@ class VideoListCtrl : public wxListCtrl, public ListControl {
   int selectedCount() const override;
   bool isRowSelected(int row) const override;
   void selectOnlyRow(int row) override;
+  void selectRows(const std::vector<int>& rows) override;
   int rowAt(Point client) const override;
   Rect rowRect(int row) override;
 

@@ -40,7 +40,17 @@ TreeItem CategoryTreeCtrl::handleOf(const wxTreeItemId& wxId) const {
 
 TreeItem CategoryTreeCtrl::insertItem(TreeItem parent, const std::string& label) {
   const wxTreeItemId parentId = parent ? node(parent).wxId : GetRootItem();
-  const wxTreeItemId wxId = AppendItem(parentId, toWx(label));
+  return remember(AppendItem(parentId, toWx(label)));
+}
+
+TreeItem CategoryTreeCtrl::insertItemAfter(TreeItem parent, TreeItem previous,
+                                           const std::string& label) {
+  const wxTreeItemId parentId = parent ? node(parent).wxId : GetRootItem();
+  if (!previous) return remember(PrependItem(parentId, toWx(label)));
+  return remember(InsertItem(parentId, node(previous).wxId, toWx(label)));
+}
+
+TreeItem CategoryTreeCtrl::remember(const wxTreeItemId& wxId) {
   const std::uintptr_t handle = nextHandle_++;
   nodes_[handle] = Node{wxId, 0};
   handles_[wxId.GetID()] = handle;

@@ -30,6 +30,7 @@ class CategoryTreeCtrl : public wxTreeCtrl, public TreeControl {
   TreeItem handleOf(const wxTreeItemId& wxId) const;
 
   TreeItem insertItem(TreeItem parent, const std::string& label) override;
+  TreeItem insertItemAfter(TreeItem parent, TreeItem previous, const std::string& label) override;
   void deleteItem(TreeItem item) override;
   void setItemText(TreeItem item, const std::string& label) override;
   std::string itemText(TreeItem item) const override;
@@ -64,6 +65,7 @@ class CategoryTreeCtrl : public wxTreeCtrl, public TreeControl {
   void send(const WindowMessage& message);
   bool isAlive(TreeItem item) const { return nodes_.count(item.id()) != 0; }
   bool ancestorsExpanded(const wxTreeItemId& wxId) const;
+  TreeItem remember(const wxTreeItemId& wxId);
   void startEditWithText(TreeItem item, const std::string& text);
   void widthsChanged();
 

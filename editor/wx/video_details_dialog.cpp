@@ -7,6 +7,7 @@
 
 #include "dialog_units.h"
 #include "editor/resource_ids.h"
+#include "editor/user_texts.h"
 #include "native_window.h"
 
 namespace orvalen::wx {
@@ -20,23 +21,23 @@ constexpr int kLabelHeight = 10;
 }  // namespace
 
 VideoDetailsDialog::VideoDetailsDialog(wxWindow* parent, DialogClient& client)
-    : ExchangingDialog(parent, &client, "视频信息") {
+    : ExchangingDialog(parent, &client, text::kItemDialogCaption) {
   useTemplateFont(this, "MS Shell Dlg", 8);
   setClientSizeInDialogUnits(this, 316, 114);
   // Created in tab order: OK, cancel, then the three rows.
   const wxRect okRect = dialogUnitsToPixels(this, 78, 95, 50, 14);
-  auto* ok = new wxButton(this, wxID_OK, wxString::FromUTF8("确定"), okRect.GetPosition(),
+  auto* ok = new wxButton(this, wxID_OK, wxString::FromUTF8(text::kOk), okRect.GetPosition(),
                           okRect.GetSize());
   const wxRect cancelRect = dialogUnitsToPixels(this, 171, 94, 50, 14);
-  new wxButton(this, wxID_CANCEL, wxString::FromUTF8("取消"), cancelRect.GetPosition(),
+  new wxButton(this, wxID_CANCEL, wxString::FromUTF8(text::kCancel), cancelRect.GetPosition(),
                cancelRect.GetSize());
   const wxRect boxRect = dialogUnitsToPixels(this, 5, 7, 298, 76);
   new wxStaticBox(this, wxID_ANY, wxString(), boxRect.GetPosition(), boxRect.GetSize());
-  addLabel("视频名称：", 19, 21);
+  addLabel(text::kItemNameLabel, 19, 21);
   addEdit(IDC_EDIT_NAME, 60, 19);
-  addLabel("视频网址：", 19, 42);
+  addLabel(text::kItemUrlLabel, 19, 42);
   addEdit(IDC_EDIT_URL, 60, 40);
-  addLabel("图片网址：", 20, 63);
+  addLabel(text::kItemImageUrlLabel, 20, 63);
   addEdit(IDC_EDIT_IMAGE_URL, 61, 61);
   ok->SetDefault();
   ok->SetFocus();

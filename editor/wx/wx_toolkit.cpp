@@ -9,6 +9,8 @@
 
 #include "about_dialog.h"
 #include "app_icon.h"
+#include "category_dialog.h"
+#include "editor/user_texts.h"
 #include "editor_dialog.h"
 #include "native_window.h"
 #include "tree_control.h"
@@ -70,10 +72,15 @@ int WxToolkit::runModalDialog(int templateId, DialogClient& client) {
   return -1;
 }
 
+CategoryChoiceResult WxToolkit::runCategoryDialog(const CategoryChoice& choice) {
+  CategoryDialog dialog(modalParent(), choice);
+  return dialog.runModal();
+}
+
 FileDialogResult WxToolkit::runFileDialog(FileDialogKind kind, const std::string& filter) {
   // No default extension and no file-must-exist check: the path is used as the user gave it.
   const long style = kind == FileDialogKind::kSave ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN;
-  const char* title = kind == FileDialogKind::kSave ? "另存为" : "打开";
+  const char* title = kind == FileDialogKind::kSave ? text::kSaveAsCaption : text::kOpenCaption;
   wxFileDialog dialog(modalParent(), wxString::FromUTF8(title), wxString(), wxString(),
                       toWxFilter(filter), style);
   dialog.SetIcon(appIcon());

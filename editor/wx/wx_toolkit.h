@@ -16,6 +16,7 @@ class WxToolkit : public Toolkit {
  public:
   int runEditorWindow(EditorWindowClient& client) override;
   int runModalDialog(int templateId, DialogClient& client) override;
+  CategoryChoiceResult runCategoryDialog(const CategoryChoice& choice) override;
   FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) override;
   void beginBusyCursor() override;
   void endBusyCursor() override;

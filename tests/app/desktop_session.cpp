@@ -60,6 +60,10 @@ DesktopSession::DesktopSession(const std::string& workingDir, const SessionProgr
     unavailable_ = "xdotool is not installed";
     return;
   }
+  if (program_.windowManager && !startWindowManager()) {
+    unavailable_ = "the window manager openbox is not installed or did not start";
+    return;
+  }
   std::vector<char*> argv;
   for (std::string& part : program_.command) argv.push_back(part.data());
   argv.push_back(nullptr);
@@ -79,6 +83,49 @@ DesktopSession::~DesktopSession() {
     ::kill(process_, SIGKILL);
     ::waitpid(process_, nullptr, 0);
   }
+  if (windowManager_ > 0) {
+    ::kill(windowManager_, SIGTERM);
+    ::waitpid(windowManager_, nullptr, 0);
+  }
+}
+
+// It runs once it has claimed the screen (the root window names its check window).
+bool DesktopSession::startWindowManager() {
+  if (std::system("command -v openbox >/dev/null 2>&1") != 0) return false;
+  windowManager_ = ::fork();
+  if (windowManager_ == 0) {
+    ::execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  return windowManager_ > 0 && waitUntil([] {
+           return runAndRead("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null")
+                      .find("window id") != std::string::npos;
+         });
+}
+
+void DesktopSession::drag(const std::string& window, int x, int y, int toX, int toY) {
+  moveTo(window, x, y);
+  xdotool("mousedown 1");
+  // A few small steps first, where the control recognises the start of a drag. Each waits
+  // long enough for a busy program to take it: motions it takes together count as one.
+  std::this_thread::sleep_for(200ms);
+  constexpr int kStartSteps = 6;
+  for (int step = 1; step <= kStartSteps; ++step) {
+    moveTo(window, x - 3 * step, y);
+    std::this_thread::sleep_for(150ms);
+  }
+  constexpr int kSteps = 10;
+  const int fromX = x - 3 * kStartSteps;
+  for (int step = 1; step <= kSteps; ++step) {
+    moveTo(window, fromX + (toX - fromX) * step / kSteps, y + (toY - y) * step / kSteps);
+    std::this_thread::sleep_for(150ms);
+  }
+  // The drop target answers a moment after the pointer arrives; a hand rests there too.
+  for (int rest = 0; rest < 3; ++rest) {
+    moveTo(window, toX + rest % 2, toY);
+    std::this_thread::sleep_for(500ms);
+  }
+  xdotool("mouseup 1");
 }
 
 std::string DesktopSession::xdotool(const std::string& arguments) {

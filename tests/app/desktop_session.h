@@ -23,6 +23,9 @@ struct SessionProgram {
   std::vector<std::string> command;     // the program and its arguments
   std::string windowClass = "orvalen";  // what xdotool's --classname finds its windows by
   std::string menuTitle = "orvalen";    // the title of its pop-up menus
+  // Whether the display gets a window manager (openbox), as a desktop has: it decorates and
+  // focuses the windows, and drags go through it.
+  bool windowManager = false;
 };
 
 class DesktopSession {
@@ -67,6 +70,9 @@ class DesktopSession {
   void type(const std::string& utf8Text);
 
   void moveTo(const std::string& window, int x, int y);
+  // Presses the left button at x, y of window, moves the pointer there in small steps as a
+  // hand does, first a little, then to toX, toY of the same window, and lets go.
+  void drag(const std::string& window, int x, int y, int toX, int toY);
   // A window's width and height, and the screen position of its top left corner.
   std::pair<int, int> size(const std::string& window);
   std::pair<int, int> position(const std::string& window);
@@ -86,10 +92,12 @@ class DesktopSession {
 
  private:
   std::vector<std::pair<std::string, std::string>> visibleWindows();
+  bool startWindowManager();
 
   PrivateDisplay display_;
   SessionProgram program_;
   pid_t process_ = -1;
+  pid_t windowManager_ = -1;
   std::optional<int> exitStatus_;
   std::string unavailable_;
 };

@@ -87,4 +87,76 @@ void OrvalenSession::addRenamedCategoryWithTwoVideos(const std::string& editor,
   })) << "the rename was not stored";
 }
 
+void OrvalenSession::makeCatalogueForMoves(const std::string& file) {
+  makePluginFile(file,
+                 {"insert into tb_type_list values(1, -1, '" + gbk("电影") + "')",
+                  "insert into tb_type_list values(2, 1, '" + gbk("动作片") + "')",
+                  "insert into tb_type_list values(3, -1, '" + gbk("纪录片") + "')",
+                  "insert into tb_type_list values(4, 3, '" + gbk("自然") + "')",
+                  "insert into tb_item_list values(1, 1, '" + gbk("功夫") + "', 'u1', 'i1')",
+                  "insert into tb_item_list values(2, 1, '" + gbk("英雄本色") + "', 'u2', 'i2')",
+                  "insert into tb_item_list values(3, 2, '" + gbk("卧虎藏龙") + "', 'u3', 'i3')",
+                  "insert into tb_item_list values(4, 4, '" + gbk("海洋") + "', 'u4', NULL)"});
+}
+
+std::vector<std::string> OrvalenSession::allRows(const std::string& file) {
+  std::vector<std::string> all = rows(file, "select * from tb_type_list");
+  for (const std::string& row : rows(file, "select * from tb_item_list")) all.push_back(row);
+  return all;
+}
+
+void OrvalenSession::findDragAndUndoABranchDelete(const std::string& editor,
+                                                  const std::string& file, const TreeLines& tree) {
+  // Ctrl+F, a part of the name, Enter: 电影 shows its videos with 英雄本色 (row 2) selected.
+  s().click(editor, 150, 400);
+  s().key("ctrl+f");
+  s().type("英雄");
+  s().key("Return");
+  s().key("Escape");
+  // A drag that a busy desktop did not take as one (the pointer moved on before the program
+  // saw the button go down) is tried again, as a user would.
+  auto dragUntil = [&](int x, int y, int toX, int toY, const std::string& sql) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      s().drag(editor, x, y, toX, toY);
+      if (waitUntil([&] { return rows(file, sql) == std::vector<std::string>{"3"}; }, 5s)) {
+        return true;
+      }
+    }
+    return false;
+  };
+  // The found row, dragged onto 纪录片 (the tree's second line under the root).
+  ASSERT_TRUE(dragUntil(500, kSecondRowY, tree.labelX, tree.line(2),
+                        "select parentid from tb_item_list where id=2"))
+      << "the found video was not moved";
+  // 电影 dragged onto 纪录片: it goes under it with its branch.
+  ASSERT_TRUE(dragUntil(tree.labelX, tree.line(1), tree.labelX, tree.line(2),
+                        "select parentid from tb_type_list where id=1"))
+      << "the category was not moved";
+
+  // 纪录片, now the first item under the root, deleted with its whole branch, then undone.
+  const std::vector<std::string> beforeDelete = allRows(file);
+  s().click(editor, 150, 400);  // the tree's empty part: the keys go to the tree
+  s().key("Home Down Delete");
+  auto confirm = s().waitForWindow("删除提示");
+  ASSERT_TRUE(confirm) << "no confirmation before the delete";
+  s().moveTo(*confirm, 20, 20);
+  s().key("Return");
+  ASSERT_TRUE(waitUntil([&] { return rows(file, "select id from tb_type_list").empty(); }));
+  EXPECT_EQ(rows(file, "select id from tb_item_list"), std::vector<std::string>{});
+  s().moveTo(editor, 150, 400);
+  s().key("ctrl+z");
+  ASSERT_TRUE(waitUntil([&] { return allRows(file) == beforeDelete; }))
+      << "the undo did not give back the branch";
+
+  closeEditorAndExpectTheEnd(editor);
+  EXPECT_EQ(referenceIntegrity(file), "ok");
+  EXPECT_EQ(rows(file, "select * from tb_type_list"),
+            (std::vector<std::string>{"1|3|" + gbk("电影"), "2|1|" + gbk("动作片"),
+                                      "3|-1|" + gbk("纪录片"), "4|3|" + gbk("自然")}));
+  EXPECT_EQ(rows(file, "select * from tb_item_list"),
+            (std::vector<std::string>{
+                "1|1|" + gbk("功夫") + "|u1|i1", "2|3|" + gbk("英雄本色") + "|u2|i2",
+                "3|2|" + gbk("卧虎藏龙") + "|u3|i3", "4|4|" + gbk("海洋") + "|u4|"}));
+}
+
 }  // namespace orvalen::test

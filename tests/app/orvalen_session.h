@@ -30,6 +30,15 @@ bool directoryIsEmpty(const std::string& path);
 // under its header).
 constexpr int kSecondRowY = 93;
 
+// Where the tree's lines are in the editor window: the root item's first, then one line per
+// item below it; labels start near labelX.
+struct TreeLines {
+  int labelX;
+  int firstLineY;
+  int lineHeight;
+  int line(int index) const { return firstLineY + index * lineHeight; }
+};
+
 class OrvalenSession : public ::testing::Test {
  protected:
   virtual std::unique_ptr<DesktopSession> start() {
@@ -121,6 +130,16 @@ class OrvalenSession : public ::testing::Test {
   // In a new plugin's editor: a category 电影 under the root with the videos 功夫 and 英雄,
   // then the category renamed 动作片, each step checked in the file.
   void addRenamedCategoryWithTwoVideos(const std::string& editor, const std::string& file);
+
+  // A catalogue of two top-level categories, each with a sub-category, and four videos.
+  void makeCatalogueForMoves(const std::string& file);
+  // Every row of the file, all columns, as the reference engine reads them.
+  std::vector<std::string> allRows(const std::string& file);
+  // In the editor on makeCatalogueForMoves' file: finds a video by a part of its Chinese name,
+  // drags it onto another category, drags a category onto another, deletes a branch and
+  // undoes the delete; the file is checked after each step and at the end, byte for byte.
+  void findDragAndUndoABranchDelete(const std::string& editor, const std::string& file,
+                                    const TreeLines& tree);
 
   void closeEditorAndExpectTheEnd(const std::string& editor) {
     s().moveTo(editor, 150, 300);

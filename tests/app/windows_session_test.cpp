@@ -14,6 +14,10 @@
 namespace orvalen::test {
 namespace {
 
+constexpr int kWin32TreeLabelX = 80;
+constexpr int kWin32TreeFirstLineY = 64;
+constexpr int kWin32TreeLineHeight = 16;
+
 // The fixture of the program's own sessions, with the Windows program under Wine in its place.
 class WindowsSession : public OrvalenSession {
  protected:
@@ -124,6 +128,18 @@ TEST_F(WindowsSession, AFileInChineseFoldersOpensWithItsSystemMenuAboutEntry) {
   EXPECT_EQ(rows(file, "select ItemText from tb_type_list"),
             (std::vector<std::string>{gbk("纪录片"), gbk("动画")}));
   EXPECT_EQ(referenceIntegrity(file), "ok");
+}
+
+// The tree's lines in the Win32 editor window under Wine.
+constexpr TreeLines kWin32TreeLines{kWin32TreeLabelX, kWin32TreeFirstLineY, kWin32TreeLineHeight};
+
+TEST_F(WindowsSession, FindDragAndUndoABranchDelete) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  const std::string file = dir_.file("catalogue.vdb");
+  makeCatalogueForMoves(file);
+  chooseExistingPlugin();
+  answerWithPath("打开", file);
+  findDragAndUndoABranchDelete(waitForEditor(), file, kWin32TreeLines);
 }
 
 }  // namespace

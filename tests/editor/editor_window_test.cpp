@@ -156,15 +156,25 @@ TEST_F(NoFileWindow, MenusGreyWhatTheRulesDisableAndEndWithAbout) {
   RightClick({500, 200});
   ASSERT_EQ(w.popups.size(), 2u);
   const int about = static_cast<int>(IDM_ABOUTBOX);
+  // The entries added after the original ones: move, find, undo and redo.
+  const std::vector<int> added{0, ID_FIND, 0, ID_EDIT_UNDO, ID_EDIT_REDO, 0, about};
+  const std::vector<bool> addedStates{true, false, true, false, false, true, true};
+  auto withAdded = [](std::vector<int> original, int move, const std::vector<int>& more) {
+    original.push_back(0);
+    original.push_back(move);
+    original.insert(original.end(), more.begin() + 1, more.end());
+    return original;
+  };
   EXPECT_EQ(commandIds(w.popups[0].menu),
-            (std::vector<int>{ID_TYPE_ADD, ID_TYPE_MODIFY, 0, ID_TYPE_DELETE, 0, about}));
-  EXPECT_EQ(enabledStates(w.popups[0].menu),
-            (std::vector<bool>{false, false, true, false, true, true}));
+            withAdded({ID_TYPE_ADD, ID_TYPE_MODIFY, 0, ID_TYPE_DELETE}, ID_TYPE_MOVE, added));
+  std::vector<bool> states{false, false, true, false, true, false};
+  states.insert(states.end(), addedStates.begin() + 1, addedStates.end());
+  EXPECT_EQ(enabledStates(w.popups[0].menu), states);
   EXPECT_EQ(w.popups[0].menu.entries.back().text, "关于 Orvalen(&A)...");
   EXPECT_EQ(commandIds(w.popups[1].menu),
-            (std::vector<int>{ID_ITEM_ADD, ID_ITEM_MODIFY, 0, ID_ITEM_DELETE, 0, about}));
-  EXPECT_EQ(enabledStates(w.popups[1].menu),
-            (std::vector<bool>{true, false, true, false, true, true}));
+            withAdded({ID_ITEM_ADD, ID_ITEM_MODIFY, 0, ID_ITEM_DELETE}, ID_ITEM_MOVE, added));
+  states[0] = true;  // adding a video is always possible
+  EXPECT_EQ(enabledStates(w.popups[1].menu), states);
 }
 
 TEST_F(NoFileWindow, TheAboutEntryOfAContextMenuOpensTheAboutBox) {

@@ -39,6 +39,20 @@ TreeItem TestTree::insertItem(TreeItem parent, const std::string& label) {
   return item;
 }
 
+TreeItem TestTree::insertItemAfter(TreeItem parent, TreeItem previous, const std::string& label) {
+  std::vector<TreeItem>& siblings = parent ? node(parent).children : topLevel_;
+  auto at = siblings.begin();
+  if (previous) {
+    at = std::find(siblings.begin(), siblings.end(), previous);
+    if (at == siblings.end()) throw std::logic_error("tree: previous is no child of parent");
+    ++at;
+  }
+  TreeItem item(nextId_++);
+  nodes_[item.id()] = Node{parent, {}, label, 0, false};
+  siblings.insert(at, item);
+  return item;
+}
+
 bool TestTree::isInSubtree(TreeItem candidate, TreeItem top) const {
   for (TreeItem at = candidate; at; at = node(at).parent) {
     if (at == top) return true;
@@ -397,6 +411,25 @@ int TestEditorWindow::trackPopupMenu(const PopupMenu& menu, Point screen) {
   return 0;
 }
 
+void TestEditorWindow::showFindBox() {
+  findBoxShown = true;
+  ++findBoxShows;
+}
+
+void TestEditorWindow::userTypeInFindBox(const std::string& text) {
+  if (!findBoxShown) throw std::logic_error("window: typing into a find box that is closed");
+  findText = text;
+}
+
+bool TestEditorWindow::userDrag(DragKind kind, TreeItem dragged, TreeItem target) {
+  if (target) tree_.itemText(target);  // checks it
+  MessageTarget* receiver = post_.target();
+  const bool allowed =
+      receiver && receiver->dispatch(DragOverMessage{kind, dragged, target}).value == 1;
+  if (allowed) post_.post(DropMessage{kind, dragged, target});
+  return allowed;
+}
+
 int TestEditorWindow::messageBox(const std::string& text, const std::string& caption,
                                  unsigned style) {
   messageBoxes.push_back({text, caption, style});
@@ -480,6 +513,19 @@ int TestToolkit::runModalDialog(int templateId, DialogClient& client) {
       activeWindow->messageBox(save.refusal()->message, "错误", MB_OK | MB_ICONERROR);
     dialogs.back().refusals.push_back(*save.refusal());
   }
+}
+
+CategoryChoiceResult TestToolkit::runCategoryDialog(const CategoryChoice& choice) {
+  categoryChoices.push_back(choice);
+  if (categoryAnswers.empty()) throw std::logic_error("toolkit: unscripted category dialog");
+  CategoryChoiceResult answer = categoryAnswers.front();
+  categoryAnswers.pop_front();
+  if (answer.code != IDOK) return {};
+  for (const CategoryChoice::Entry& entry : choice.entries) {
+    if (entry.id == answer.id) return answer;
+  }
+  throw std::logic_error("toolkit: the category dialog shows no entry " +
+                         std::to_string(answer.id));
 }
 
 FileDialogResult TestToolkit::runFileDialog(FileDialogKind kind, const std::string& filter) {

@@ -69,6 +69,7 @@ class TestTree : public TreeControl {
   explicit TestTree(MessagePost& post) : post_(post) {}
 
   TreeItem insertItem(TreeItem parent, const std::string& label) override;
+  TreeItem insertItemAfter(TreeItem parent, TreeItem previous, const std::string& label) override;
   void deleteItem(TreeItem item) override;
   void setItemText(TreeItem item, const std::string& label) override;
   std::string itemText(TreeItem item) const override;
@@ -155,6 +156,7 @@ class TestList : public ListControl {
   int selectedCount() const override;
   bool isRowSelected(int row) const override;
   void selectOnlyRow(int row) override;
+  void selectRows(const std::vector<int>& rows) override { userSelectRows(rows); }
   int rowAt(Point client) const override;
   Rect rowRect(int row) override;
 
@@ -242,6 +244,17 @@ class TestEditorWindow : public EditorWindow {
   int trackPopupMenu(const PopupMenu& menu, Point screen) override;
   int messageBox(const std::string& text, const std::string& caption, unsigned style) override;
   void endDialog(int code) override { endCode = code; }
+  void showFindBox() override;
+  void closeFindBox() override { findBoxShown = false; }
+  bool isFindBoxShown() const override { return findBoxShown; }
+  std::string findBoxText() const override { return findText; }
+  void setFindBoxStatus(const std::string& status) override { findStatus = status; }
+
+  // What the user does: types into the find box (which must show), drags onto the tree. The
+  // drag asks the receiver at once, as a real drag does while the pointer moves; true when it
+  // allowed the drop, which then follows.
+  void userTypeInFindBox(const std::string& text);
+  bool userDrag(DragKind kind, TreeItem dragged, TreeItem target);
 
   TestTree& testTree() { return tree_; }
   TestList& testList() { return list_; }
@@ -280,6 +293,10 @@ class TestEditorWindow : public EditorWindow {
   };
   std::vector<Move> moves;
   std::optional<int> endCode;
+  bool findBoxShown = false;
+  int findBoxShows = 0;
+  std::string findText;
+  std::string findStatus;
 
   Size clientSize{884, 642};
   bool iconic = false;
@@ -315,6 +332,7 @@ class TestToolkit : public Toolkit {
  public:
   int runEditorWindow(EditorWindowClient& client) override;
   int runModalDialog(int templateId, DialogClient& client) override;
+  CategoryChoiceResult runCategoryDialog(const CategoryChoice& choice) override;
   FileDialogResult runFileDialog(FileDialogKind kind, const std::string& filter) override;
   void beginBusyCursor() override;
   void endBusyCursor() override;
@@ -334,10 +352,12 @@ class TestToolkit : public Toolkit {
   std::function<void(TestEditorWindow&)> session;
   std::deque<DialogAnswer> dialogAnswers;
   std::deque<FileDialogResult> fileDialogAnswers;
+  std::deque<CategoryChoiceResult> categoryAnswers;
 
   // What was shown and done.
   std::vector<DialogShown> dialogs;  // a refused confirm keeps the dialog, and adds a refusal
   std::vector<std::pair<FileDialogKind, std::string>> fileDialogs;
+  std::vector<CategoryChoice> categoryChoices;
   int busyDepth = 0;
   int busyCursorsShown = 0;
   int inputDiscards = 0;

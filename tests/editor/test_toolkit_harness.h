@@ -26,16 +26,45 @@ class TestUserDriver : public UserDriver {
   void selectListRows(const std::vector<int>& rows) override {
     window_.testList().userSelectRows(rows);
   }
-  // As the wxWidgets window does: F2, Delete and Insert as key messages, the menu keys as a
-  // context menu request from the keyboard.
+  // As the wxWidgets window does: the menu keys as a context menu request from the keyboard,
+  // Esc in the find box closing it, the others as key messages.
   void pressKey(int controlId, Key key) override {
     if (isEditingLabel()) return;  // keys go to the edit
     if (key == Key::kMenu || key == Key::kShiftF10) {
       window_.post().post(ContextMenuMessage{controlId, {-1, -1}});
       return;
     }
-    const int code = key == Key::kF2 ? VK_F2 : key == Key::kDelete ? VK_DELETE : VK_INSERT;
-    window_.post().post(KeyDownMessage{controlId, code});
+    if (key == Key::kEscape) {
+      if (controlId == IDC_FIND_TEXT) window_.closeFindBox();
+      return;
+    }
+    window_.post().post(keyMessage(controlId, key));
+  }
+  static KeyDownMessage keyMessage(int controlId, Key key) {
+    switch (key) {
+      case Key::kF2:
+        return {controlId, VK_F2};
+      case Key::kDelete:
+        return {controlId, VK_DELETE};
+      case Key::kInsert:
+        return {controlId, VK_INSERT};
+      case Key::kF3:
+        return {controlId, VK_F3};
+      case Key::kShiftF3:
+        return {controlId, VK_F3, true};
+      case Key::kCtrlF:
+        return {controlId, VK_KEY_F, false, true};
+      case Key::kCtrlZ:
+        return {controlId, VK_KEY_Z, false, true};
+      case Key::kCtrlY:
+        return {controlId, VK_KEY_Y, false, true};
+      case Key::kCtrlShiftZ:
+        return {controlId, VK_KEY_Z, true, true};
+      case Key::kShiftEnter:
+        return {controlId, VK_RETURN, true};
+      default:
+        return {controlId, VK_RETURN};
+    }
   }
   bool pressKeyWhileBusy(int controlId, Key key) override {
     window_.pendingInput.push_back([this, controlId, key] { pressKey(controlId, key); });
@@ -47,6 +76,13 @@ class TestUserDriver : public UserDriver {
   void doubleClickListRow(int row) override {
     window_.testList().selectOnlyRow(row);
     window_.post().post(ListDoubleClickMessage{IDC_LIST_ITEMS, row});
+  }
+  void typeInFindBox(const std::string& text) override { window_.userTypeInFindBox(text); }
+  bool dragTo(DragKind kind, TreeItem dragged, TreeItem target) override {
+    return window_.userDrag(kind, dragged, target);
+  }
+  void answerNextCategoryDialog(int result, int id) override {
+    toolkit_.categoryAnswers.push_back({result, id});
   }
   void answerNextPopupMenu(int commandId) override { window_.popupAnswers.push_back(commandId); }
   void answerNextMessageBox(int answer) override { window_.messageBoxAnswers.push_back(answer); }

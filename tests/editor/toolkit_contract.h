@@ -49,9 +49,26 @@ class UserDriver {
   // Selects exactly these list rows.
   virtual void selectListRows(const std::vector<int>& rows) = 0;
 
-  // Keys the editor window handles beyond Enter, Esc and F1.
-  enum class Key { kF2, kDelete, kInsert, kMenu, kShiftF10 };
-  // Gives controlId the keyboard focus and presses key there.
+  // Keys the editor window handles beyond Enter, Esc and F1 (kEnter, kShiftEnter and kEscape:
+  // in the find box).
+  enum class Key {
+    kF2,
+    kDelete,
+    kInsert,
+    kMenu,
+    kShiftF10,
+    kF3,
+    kShiftF3,
+    kCtrlF,
+    kCtrlZ,
+    kCtrlY,
+    kCtrlShiftZ,
+    kEnter,
+    kShiftEnter,
+    kEscape
+  };
+  // Gives controlId (the tree, the list, or the find box's IDC_FIND_TEXT) the keyboard focus
+  // and presses key there.
   virtual void pressKey(int controlId, Key key) = 0;
   // The same while the program is not taking input (it waits for a lock): the key waits until
   // pumpEvents, unless the toolkit discards it first. False when this toolkit cannot queue
@@ -61,6 +78,13 @@ class UserDriver {
   virtual void rightClick(int controlId, Point client) = 0;
   // A double click on a list row.
   virtual void doubleClickListRow(int row) = 0;
+  // Types text into the find box's field (which shows), in place of what it held.
+  virtual void typeInFindBox(const std::string& text) = 0;
+  // Drags the list's selected rows (kListRows) or the tree item dragged (kTreeItem) over the
+  // tree onto target and lets go there. True when the pointer showed the drop allowed.
+  virtual bool dragTo(DragKind kind, TreeItem dragged, TreeItem target) = 0;
+  // The next category dialog: OK with the entry of that id selected, or cancel.
+  virtual void answerNextCategoryDialog(int result, int id) = 0;
 
   // The answer to the next pop-up menu: the command id to click, or 0 to close it.
   virtual void answerNextPopupMenu(int commandId) = 0;
@@ -108,7 +132,7 @@ class RecordingTarget : public MessageTarget {
   MessageResult dispatch(const WindowMessage& message) override {
     messages.push_back(message);
     if (hook) hook(message);
-    return {true, 0};
+    return answer ? answer(message) : MessageResult{true, 0};
   }
   template <class T>
   std::vector<T> all() const {
@@ -120,6 +144,7 @@ class RecordingTarget : public MessageTarget {
   }
   std::vector<WindowMessage> messages;
   std::function<void(const WindowMessage&)> hook;
+  std::function<MessageResult(const WindowMessage&)> answer;
 };
 
 template <class Factory>
@@ -860,6 +885,151 @@ TYPED_TEST_P(ToolkitContract, AnEditorWindowEndedDuringInitialisationNeverRuns) 
   EXPECT_EQ(client.attached, (std::vector<bool>{true, false}));
 }
 
+TYPED_TEST_P(ToolkitContract, InsertItemAfterPutsTheItemThereAndSendsNothing) {
+  this->buildTree();
+  TreeControl& t = this->tree();
+  const TreeItem first = t.insertItemAfter(this->root_, TreeItem(), "0");
+  const TreeItem middle = t.insertItemAfter(this->root_, this->a_, "AB");
+  EXPECT_EQ(t.firstChild(this->root_), first);
+  EXPECT_EQ(t.nextSibling(first), this->a_);
+  EXPECT_EQ(t.nextSibling(this->a_), middle);
+  EXPECT_EQ(t.nextSibling(middle), this->b_);
+  EXPECT_EQ(t.itemData(middle), 0);
+  EXPECT_EQ(t.parentItem(middle), this->root_);
+  this->user().pumpEvents();
+  EXPECT_TRUE(this->target_.messages.empty());
+}
+
+TYPED_TEST_P(ToolkitContract, SelectRowsSelectsExactlyThoseRows) {
+  this->fillRows(5);
+  ListControl& l = this->list();
+  this->user().selectListRows({0});
+  l.selectRows({3, 1});
+  EXPECT_EQ(l.selectedCount(), 2);
+  EXPECT_EQ(l.firstSelectedRow(), 1);
+  EXPECT_TRUE(l.isRowSelected(3));
+  EXPECT_FALSE(l.isRowSelected(0));
+  l.selectRows({});
+  EXPECT_EQ(l.selectedCount(), 0);
+  this->user().pumpEvents();
+  EXPECT_TRUE(this->target_.messages.empty());
+}
+
+TYPED_TEST_P(ToolkitContract, TheFindBoxSendsItsKeysAndClosesOnEscape) {
+  this->buildTree();
+  this->user().selectTreeItem(this->a_);
+  this->clearMessages();
+  EditorWindow& w = this->window();
+  EXPECT_FALSE(w.isFindBoxShown());
+  w.showFindBox();
+  EXPECT_TRUE(w.isFindBoxShown());
+  this->user().typeInFindBox("电影 a");
+  EXPECT_EQ(w.findBoxText(), "电影 a");
+  w.setFindBoxStatus("找不到");
+  using Key = UserDriver::Key;
+  const struct {
+    Key key;
+    int code;
+    bool shift;
+  } presses[] = {{Key::kEnter, VK_RETURN, false},
+                 {Key::kShiftEnter, VK_RETURN, true},
+                 {Key::kF3, VK_F3, false},
+                 {Key::kShiftF3, VK_F3, true}};
+  for (const auto& press : presses) this->user().pressKey(IDC_FIND_TEXT, press.key);
+  this->user().pumpEvents();
+  auto keys = this->target_.template all<KeyDownMessage>();
+  ASSERT_EQ(keys.size(), 4u);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    EXPECT_EQ(keys[i].controlId, IDC_FIND_TEXT) << i;
+    EXPECT_EQ(keys[i].key, presses[i].code) << i;
+    EXPECT_EQ(keys[i].shift, presses[i].shift) << i;
+    EXPECT_FALSE(keys[i].control) << i;
+  }
+  EXPECT_TRUE(w.isFindBoxShown()) << "Enter keeps the box";
+  this->user().pressKey(IDC_FIND_TEXT, Key::kEscape);
+  this->user().pumpEvents();
+  EXPECT_FALSE(w.isFindBoxShown());
+  EXPECT_EQ(this->target_.template all<KeyDownMessage>().size(), 4u) << "Esc is the box's own";
+  EXPECT_TRUE(this->target_.template all<CommandMessage>().empty());
+  w.showFindBox();
+  EXPECT_EQ(w.findBoxText(), "电影 a") << "the box keeps its text";
+  w.closeFindBox();
+  EXPECT_FALSE(w.isFindBoxShown());
+}
+
+TYPED_TEST_P(ToolkitContract, KeysWithCtrlAndShiftReachTheWindowWithTheirModifiers) {
+  this->buildTree();
+  this->fillRows(2);
+  this->user().selectTreeItem(this->a_);
+  this->clearMessages();
+  using Key = UserDriver::Key;
+  const struct {
+    int control;
+    Key key;
+    int code;
+    bool shift;
+    bool ctrl;
+  } presses[] = {{IDC_TREE_TYPES, Key::kCtrlF, VK_KEY_F, false, true},
+                 {IDC_LIST_ITEMS, Key::kCtrlZ, VK_KEY_Z, false, true},
+                 {IDC_TREE_TYPES, Key::kCtrlY, VK_KEY_Y, false, true},
+                 {IDC_LIST_ITEMS, Key::kCtrlShiftZ, VK_KEY_Z, true, true},
+                 {IDC_TREE_TYPES, Key::kF3, VK_F3, false, false},
+                 {IDC_LIST_ITEMS, Key::kShiftF3, VK_F3, true, false}};
+  for (const auto& press : presses) this->user().pressKey(press.control, press.key);
+  this->user().pumpEvents();
+  auto keys = this->target_.template all<KeyDownMessage>();
+  ASSERT_EQ(keys.size(), std::size(presses));
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    EXPECT_EQ(keys[i].controlId, presses[i].control) << i;
+    EXPECT_EQ(keys[i].key, presses[i].code) << i;
+    EXPECT_EQ(keys[i].shift, presses[i].shift) << i;
+    EXPECT_EQ(keys[i].control, presses[i].ctrl) << i;
+  }
+}
+
+TYPED_TEST_P(ToolkitContract, ADragAsksAboutItsTargetAndDropsOnlyWhereAllowed) {
+  this->buildTree();
+  this->fillRows(3);
+  this->user().selectListRows({1, 2});
+  this->user().selectTreeItem(this->a_);
+  this->clearMessages();
+  this->target_.answer = [this](const WindowMessage& message) -> MessageResult {
+    const auto* over = std::get_if<DragOverMessage>(&message);
+    return {true, over && over->target != this->a2_ ? 1 : 0};
+  };
+  EXPECT_TRUE(this->user().dragTo(DragKind::kListRows, TreeItem(), this->b_));
+  EXPECT_FALSE(this->user().dragTo(DragKind::kTreeItem, this->a1_, this->a2_));
+  EXPECT_TRUE(this->user().dragTo(DragKind::kTreeItem, this->a1_, this->root_));
+  this->user().pumpEvents();
+  auto drops = this->target_.template all<DropMessage>();
+  ASSERT_EQ(drops.size(), 2u);
+  EXPECT_EQ(drops[0].kind, DragKind::kListRows);
+  EXPECT_EQ(drops[0].target, this->b_);
+  EXPECT_EQ(drops[1].kind, DragKind::kTreeItem);
+  EXPECT_EQ(drops[1].dragged, this->a1_);
+  EXPECT_EQ(drops[1].target, this->root_);
+  auto overs = this->target_.template all<DragOverMessage>();
+  ASSERT_FALSE(overs.empty());
+  EXPECT_EQ(overs.back().target, this->root_);
+  EXPECT_EQ(this->tree().selectedItem(), this->a_) << "a drag selects nothing";
+  EXPECT_EQ(this->list().selectedCount(), 2);
+}
+
+TYPED_TEST_P(ToolkitContract, TheCategoryDialogGivesTheChosenEntry) {
+  CategoryChoice choice;
+  choice.caption = "移动到";
+  choice.entries = {{-1, "root", 0}, {1, "电影", 1}, {2, "动作", 2}, {3, "B", 1}};
+  choice.selectedId = 3;
+  this->user().answerNextCategoryDialog(IDOK, 2);
+  CategoryChoiceResult chosen = this->toolkit().runCategoryDialog(choice);
+  EXPECT_EQ(chosen.code, IDOK);
+  EXPECT_EQ(chosen.id, 2);
+  this->user().answerNextCategoryDialog(IDOK, -1);
+  EXPECT_EQ(this->toolkit().runCategoryDialog(choice).id, -1);
+  this->user().answerNextCategoryDialog(IDCANCEL, 0);
+  EXPECT_NE(this->toolkit().runCategoryDialog(choice).code, IDOK);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(
     ToolkitContract, InsertedItemsAreLastChildrenWithDataZeroAndSendNothing,
     ItemTextsAndDataRoundTrip, ExpandShowsChildrenAndToggleFlips, DeletingAnItemTakesItsSubtree,
@@ -880,6 +1050,9 @@ REGISTER_TYPED_TEST_SUITE_P(
     SelectOnlyRowLeavesThatRowAlone, ClientToScreenUndoesScreenToClient,
     AnEditRestartedOnARefusedTextShowsThatText, KeysReachTheWindowAsMessages,
     InputGivenWhileBusyIsDroppedByDiscardPendingInput, ARightClickAsksForTheMenuAndSelectsNothing,
-    ADoubleClickOnARowSelectsItAndSaysWhichRow, ARefusedConfirmKeepsTheDialogOpenOnTheRefusedEdit);
+    ADoubleClickOnARowSelectsItAndSaysWhichRow, ARefusedConfirmKeepsTheDialogOpenOnTheRefusedEdit,
+    InsertItemAfterPutsTheItemThereAndSendsNothing, SelectRowsSelectsExactlyThoseRows,
+    TheFindBoxSendsItsKeysAndClosesOnEscape, KeysWithCtrlAndShiftReachTheWindowWithTheirModifiers,
+    ADragAsksAboutItsTargetAndDropsOnlyWhereAllowed, TheCategoryDialogGivesTheChosenEntry);
 
 }  // namespace orvalen::test

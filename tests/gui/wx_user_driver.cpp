@@ -105,8 +105,9 @@ std::string WxUserDriver::labelEditText() const {
 }
 
 wxWindow* WxUserDriver::focusControl(int controlId) {
-  wxWindow* control = controlId == IDC_TREE_TYPES ? static_cast<wxWindow*>(&window_.categoryTree())
-                                                  : window_.videoList().rowsWindow();
+  wxWindow* control = controlId == IDC_TREE_TYPES  ? static_cast<wxWindow*>(&window_.categoryTree())
+                      : controlId == IDC_FIND_TEXT ? window_.FindWindow(IDC_FIND_TEXT)
+                                                   : window_.videoList().rowsWindow();
   control->SetFocus();
   return control;
 }
@@ -129,7 +130,52 @@ void WxUserDriver::pressKey(int controlId, Key key) {
     case Key::kShiftF10:
       test::pressKey(control, WXK_F10, wxMOD_SHIFT);
       break;
+    case Key::kF3:
+      test::pressKey(control, WXK_F3);
+      break;
+    case Key::kShiftF3:
+      test::pressKey(control, WXK_F3, wxMOD_SHIFT);
+      break;
+    case Key::kCtrlF:
+      test::pressKey(control, 'F', wxMOD_CONTROL);
+      break;
+    case Key::kCtrlZ:
+      test::pressKey(control, 'Z', wxMOD_CONTROL);
+      break;
+    case Key::kCtrlY:
+      test::pressKey(control, 'Y', wxMOD_CONTROL);
+      break;
+    case Key::kCtrlShiftZ:
+      test::pressKey(control, 'Z', wxMOD_CONTROL | wxMOD_SHIFT);
+      break;
+    case Key::kEnter:
+      test::pressKey(control, WXK_RETURN);
+      break;
+    case Key::kShiftEnter:
+      test::pressKey(control, WXK_RETURN, wxMOD_SHIFT);
+      break;
+    case Key::kEscape:
+      test::pressKey(control, WXK_ESCAPE);
+      break;
   }
+}
+
+void WxUserDriver::typeInFindBox(const std::string& text) {
+  auto* field = dynamic_cast<wxTextCtrl*>(window_.FindWindow(IDC_FIND_TEXT));
+  ASSERT_TRUE(field && field->IsShownOnScreen()) << "the find box does not show";
+  field->SetValue(toWx(text));
+}
+
+// The pointer goes over the middle of target's label and lets go there; the desktop's own
+// drag loop is left to the sessions with the real program.
+bool WxUserDriver::dragTo(DragKind kind, TreeItem dragged, TreeItem target) {
+  const Rect rect = window_.categoryTree().itemRect(target);
+  const Point middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  window_.beginDrag(kind, dragged);
+  const bool allowed = window_.dragOver(middle);
+  if (allowed) window_.dropAt(middle);
+  window_.endDrag();
+  return allowed;
 }
 
 // A real key press, which waits in the system's queue until events are handled.
@@ -213,8 +259,38 @@ int WxUserDriver::Enter(wxDialog* dialog) {
     }
     return answer;
   }
+  if (auto* categories = dynamic_cast<wx::CategoryDialog*>(dialog)) {
+    answerCategoryDialog(categories);
+    return wxID_NONE;
+  }
   answerOwnDialog(dialog);
   return wxID_NONE;
+}
+
+// Once the dialog runs, the user selects the entry and presses OK, or cancels.
+void WxUserDriver::answerCategoryDialog(wx::CategoryDialog* dialog) {
+  CategoryChoiceResult answer;
+  if (categoryAnswers_.empty()) {
+    ADD_FAILURE() << "a category dialog came unasked";
+  } else {
+    answer = categoryAnswers_.front();
+    categoryAnswers_.pop_front();
+  }
+  dialog->CallAfter([dialog, answer] {
+    wxTreeCtrl& tree = dialog->tree();
+    std::vector<wxTreeItemId> items{tree.GetRootItem()};
+    while (!items.empty()) {
+      const wxTreeItemId item = items.back();
+      items.pop_back();
+      if (dialog->idOf(item) == answer.id) tree.SelectItem(item);
+      wxTreeItemIdValue cookie;
+      for (wxTreeItemId child = tree.GetFirstChild(item, cookie); child.IsOk();
+           child = tree.GetNextChild(item, cookie)) {
+        items.push_back(child);
+      }
+    }
+    dialog->EndModal(answer.code == IDOK ? wxID_OK : wxID_CANCEL);
+  });
 }
 
 void WxUserDriver::Exit(wxDialog* dialog) {

@@ -9,6 +9,7 @@
 
 #include <wx/modalhook.h>
 
+#include "editor/wx/category_dialog.h"
 #include "editor/wx/editor_dialog.h"
 #include "tests/editor/toolkit_contract.h"
 
@@ -41,6 +42,11 @@ class WxUserDriver : public UserDriver, private wxModalDialogHook {
   bool pressKeyWhileBusy(int controlId, Key key) override;
   void rightClick(int controlId, Point client) override;
   void doubleClickListRow(int row) override;
+  void typeInFindBox(const std::string& text) override;
+  bool dragTo(DragKind kind, TreeItem dragged, TreeItem target) override;
+  void answerNextCategoryDialog(int result, int id) override {
+    categoryAnswers_.push_back({result, id});
+  }
   void answerNextPopupMenu(int commandId) override { popupAnswers_.push_back(commandId); }
   void answerNextMessageBox(int answer) override { messageBoxAnswers_.push_back(answer); }
   void answerNextDialog(int result, const std::map<int, std::string>& typed) override {
@@ -70,6 +76,7 @@ class WxUserDriver : public UserDriver, private wxModalDialogHook {
   int answerMessageBox(wxDialog* dialog);
   int answerFileDialog(wxDialog* dialog);
   void answerOwnDialog(wxDialog* dialog);
+  void answerCategoryDialog(wx::CategoryDialog* dialog);
   void actInDialog(wxDialog* dialog);
   wxWindow* focusControl(int controlId);
   void onMenuOpen(wxMenuEvent& event);
@@ -79,6 +86,7 @@ class WxUserDriver : public UserDriver, private wxModalDialogHook {
   std::deque<int> messageBoxAnswers_;
   std::deque<DialogAnswer> dialogAnswers_;
   std::deque<FileAnswer> fileDialogAnswers_;
+  std::deque<CategoryChoiceResult> categoryAnswers_;
   MessageBoxSeen lastMessageBox_;
   std::map<int, std::string> lastEditsAtOpen_;
   std::vector<RefusalSeen> lastRefusals_;

@@ -3,6 +3,7 @@
 #include <wx/msgdlg.h>
 
 #include "editor/toolkit.h"
+#include "editor/user_texts.h"
 #include "editor/wx/app_icon.h"
 #include "editor/wx/utf8.h"
 
@@ -18,7 +19,7 @@ int showMessageBox(wxWindow* parent, const std::string& text, const std::string&
   if (style & MB_ICONERROR) flags |= wxICON_ERROR;
   wxGenericMessageDialog box(parent, toWx(text), toWx(caption), flags);
   box.SetIcon(appIcon());
-  box.SetOKCancelLabels(wxString::FromUTF8("确定"), wxString::FromUTF8("取消"));
+  box.SetOKCancelLabels(wxString::FromUTF8(text::kOk), wxString::FromUTF8(text::kCancel));
   return box.ShowModal();
 }
 

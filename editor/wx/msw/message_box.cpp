@@ -3,6 +3,7 @@
 #include <wx/msgdlg.h>
 
 #include "editor/toolkit.h"
+#include "editor/user_texts.h"
 #include "editor/wx/utf8.h"
 
 namespace orvalen::wx {
@@ -15,7 +16,7 @@ int showMessageBox(wxWindow* parent, const std::string& text, const std::string&
   long flags = (okCancel ? wxOK | wxCANCEL : wxOK) | wxCENTRE;
   flags |= (style & MB_ICONERROR) ? wxICON_ERROR : wxICON_NONE;
   wxMessageDialog box(parent, toWx(text), toWx(caption), flags);
-  box.SetOKCancelLabels(wxString::FromUTF8("确定"), wxString::FromUTF8("取消"));
+  box.SetOKCancelLabels(wxString::FromUTF8(text::kOk), wxString::FromUTF8(text::kCancel));
   return box.ShowModal();
 }
 

@@ -30,4 +30,6 @@
 #undef VK_INSERT
 #undef VK_DELETE
 #undef VK_F2
+#undef VK_F3
+#undef VK_RETURN
 #undef LoadString
