@@ -172,6 +172,12 @@ int defaultCacheSize(const MetaValues& meta) {
   return size == 0 ? kDefaultCachePages : size;
 }
 
+// The file's default safety level (stored plus one; 0 when never set: NORMAL).
+int defaultSafetyLevel(const MetaValues& meta) {
+  const int stored = meta[kMetaSynchronous];
+  return stored == 0 ? 1 : stored - 1;
+}
+
 // The default_ settings live in the file's header; setting one writes it there.
 bool headerSetting(Session& session, const Pragma& pragma, const ResultRowCallback& onRow) {
   MetaValues meta = session.btree->readMeta();
@@ -185,8 +191,7 @@ bool headerSetting(Session& session, const Pragma& pragma, const ResultRowCallba
     session.settings.cacheSize = size;
   } else if (is(pragma.name, "default_synchronous")) {
     if (!pragma.value) {
-      int stored = meta[kMetaSynchronous];
-      reportNumber(session, onRow, "synchronous", stored == 0 ? 1 : stored - 1);
+      reportNumber(session, onRow, "synchronous", defaultSafetyLevel(meta));
       return true;
     }
     int level = safetyLevel(*pragma.value);
@@ -281,6 +286,11 @@ void runPragma(Session& session, const Pragma& pragma, const ResultRowCallback& 
   if (is(pragma.name, "table_info")) tableInfo(session, *pragma.value, onRow);
   if (is(pragma.name, "index_list")) indexList(session, *pragma.value, onRow);
   if (is(pragma.name, "index_info")) indexInfo(session, *pragma.value, onRow);
+}
+
+void restoreFileDefaults(Session& session) {
+  session.settings.cacheSize.reset();
+  session.settings.synchronous = defaultSafetyLevel(session.btree->readMeta());
 }
 
 }  // namespace sqlite2

@@ -213,6 +213,7 @@ void runVacuum(Session& session) {
   replacePages(file, fresh);
   session.noteSchemaChange();
   session.schema.reset();  // the roots have moved: read again by the next statement
+  restoreFileDefaults(session);
 }
 
 }  // namespace sqlite2

@@ -180,7 +180,7 @@ TEST(RandomDifferentialTest, EnginesAgreeOnRandomStatements) {
   std::cout << "random differential test: seed " << seed << ", " << total << " statements\n";
   TempDir dir;
   const std::string copyFile = dir.file("copy.txt");
-  writeFile(copyFile, RandomStatements::copyFileText());
+  writeFile(copyFile, RandomStatements::copyFileText(Exclusions::fromEnvironment()));
   const char* surveyPath = std::getenv("ORVALEN_RANDOM_SURVEY");
   std::unique_ptr<std::ofstream> survey =
       surveyPath && *surveyPath ? std::make_unique<std::ofstream>(surveyPath) : nullptr;

@@ -28,7 +28,7 @@ enum class Exclusion {
   NullInList,
   RoundOfHugeNumber,
   DateQuirks,
-  CopyAfterNullLine,
+  CopyShortLine,
 };
 
 struct ExclusionInfo {
@@ -82,9 +82,10 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "the date and time functions read written dates only, and no bare date without a "
      "modifier or with 'weekday' goes to time() or datetime(): 2.8 shows such a date at "
      "12:00:00, garbles times before Julian day 0 and moves times past 24:00 a day too far"},
-    {Exclusion::CopyAfterNullLine, "copy-after-null-line",
-     "COPY's file has no short line after a line that starts with \\N: 2.8 then fills the "
-     "missing fields with the earlier line's values"},
+    {Exclusion::CopyShortLine, "copy-short-line",
+     "COPY's file has no line of too few fields but the empty one: 2.8 fills the missing "
+     "fields with leftovers of earlier lines (a lone quote, or the values of a line that "
+     "starts with \\N) where they should be NULL"},
 };
 
 // Which kinds the generators avoid in this run.

@@ -36,10 +36,9 @@ RandomStatements::RandomStatements(uint64_t seed, std::string copyFile, Exclusio
   expressions_.setSubqueries(&queries_);
 }
 
-std::string RandomStatements::copyFileText() {
-  // (Exclusion::CopyAfterNullLine: the short line comes before the line starting with \N.)
-  return "1\t5\tabc\t1.5\t\\N\n"
-         "3\t'5'\n"
+std::string RandomStatements::copyFileText(const Exclusions& exclusions) {
+  const char* shortLine = exclusions.avoid(Exclusion::CopyShortLine) ? "" : "3\t'5'\n";
+  return std::string("1\t5\tabc\t1.5\t\\N\n") + shortLine +
          "\\N\t007\ttab\\there\t\t\n"
          "2\t\\N\t\xc4\xe3\xba\xc3\t-7\tx\n"
          "4\t1e3\tline\\\nbreak\t2004-02-29\t9\t10\t11\n"

@@ -40,8 +40,8 @@ class RandomStatements {
   bool inTransaction() const { return inTransaction_; }
 
   // The lines of a file for COPY: fields separated by tabs, with \N for NULL, escaped
-  // characters, and lines of too few and too many fields.
-  static std::string copyFileText();
+  // characters, and lines of too many fields (and of too few, unless excluded).
+  static std::string copyFileText(const Exclusions& exclusions);
 
  private:
   TableModel& randomTable() {
