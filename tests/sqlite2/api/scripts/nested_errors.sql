@@ -32,3 +32,14 @@ CREATE VIEW v5 AS SELECT 1 AS x UNION SELECT 2 AS y;
 PRAGMA table_info(v5);
 SELECT y FROM v5;
 SELECT x FROM v5;
+-- An INSERT's mistakes name the table as written, with the database written before it.
+CREATE TABLE named(a);
+INSERT INTO main.named VALUES(1, 2);
+INSERT INTO MAIN.Named(q) VALUES(1);
+INSERT INTO "main".named SELECT 1, 2;
+INSERT INTO NAMED VALUES(1, 2);
+CREATE TEMP TABLE scratch(a);
+INSERT INTO TEMP.Scratch VALUES(1, 2);
+CREATE TRIGGER named_log AFTER DELETE ON named BEGIN INSERT INTO Named VALUES(1, 2); END;
+INSERT INTO named VALUES(1);
+DELETE FROM named;
