@@ -842,8 +842,10 @@ Select Parser::parseSelect() {
       break;
     }
     if (peek().type != TokenType::Select) syntaxError();
+    // A negative LIMIT without OFFSET limits nothing, and is no misplaced LIMIT either.
+    const bool limited = last->limit && (*last->limit >= 0 || last->offset != 0);
     CompoundPart part{op, std::make_shared<Select>(parseSelectCore()), !last->orderBy.empty(),
-                      last->limit.has_value()};
+                      limited};
     last = part.select.get();
     head.compound.push_back(std::move(part));
   }
