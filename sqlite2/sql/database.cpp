@@ -32,6 +32,7 @@ struct Database::State {
   void rollBackFailedTransaction();
   void undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept;
   void rollBackWholeTransaction() noexcept;
+  void readSettingsAfterRollback() noexcept;
   void joinTransaction(Btree& tree);
   void attach(const Attach& statement);
   void detach(const Detach& statement);
@@ -376,8 +377,19 @@ void Database::State::undoFailedStatement(bool ownTransaction, bool changesSchem
     undoOnEachTree([](Btree& tree) {
       if (tree.inTransaction()) tree.rollback();
     });
+    readSettingsAfterRollback();
   } else {
     rollBackWholeTransaction();
+  }
+}
+
+// A rolled back transaction leaves the schema to be read again, and the file's cache size and
+// safety level with it, as the reference library does.
+void Database::State::readSettingsAfterRollback() noexcept {
+  try {
+    restoreFileDefaults(session);
+  } catch (const Error&) {
+    // An unreadable header keeps the connection's settings; the next statement reports it.
   }
 }
 
@@ -391,6 +403,7 @@ void Database::State::rollBackWholeTransaction() noexcept {
   undoOnEachTree([](Btree& tree) {
     if (tree.inTransaction()) tree.rollback();
   });
+  readSettingsAfterRollback();
 }
 
 void Database::State::begin() {
@@ -427,6 +440,7 @@ void Database::State::rollback() {
   session.schema.reset();
   session.dropWriteCursor();
   onEachTree([](Btree& tree) { tree.rollback(); });
+  readSettingsAfterRollback();
 }
 
 int Database::changes() const {
