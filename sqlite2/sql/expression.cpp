@@ -836,16 +836,27 @@ CompiledExprPtr ExpressionCompiler::compileInList(const Expr& expr) {
   return node;
 }
 
+namespace {
+
+[[noreturn]] void throwNotSingleResult() {
+  throw Error(SQLITE_ERROR,
+              "only a single result allowed for a SELECT that is part of an expression");
+}
+
+}  // namespace
+
 // A sub-select is run once, when the statement is prepared (it cannot read the row of the
 // query around it): its first value stands for it, or its values make the IN list.
 CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
   if (!session_) throw Error(SQLITE_ERROR, "near \"select\": syntax error");
-  QueryRows rows = collectSelect(*session_, *expr.select);
-  if (rows.names.size() != 1) {
-    throw Error(SQLITE_ERROR,
-                "only a single result allowed for a SELECT that is part of an "
-                "expression");
+  // A scalar sub-select's result columns are counted as written before any name in it is
+  // looked up, as in the reference library; a '*' is counted again once it stands for its
+  // columns. An IN sub-select's are counted after.
+  if (expr.kind == ExprKind::Subquery && expr.select->columns.size() != 1) {
+    throwNotSingleResult();
   }
+  QueryRows rows = collectSelect(*session_, *expr.select);
+  if (rows.names.size() != 1) throwNotSingleResult();
   auto node = std::make_unique<CompiledExpr>();
   if (expr.kind == ExprKind::Subquery) {
     if (!rows.rows.empty() && rows.rows[0][0]) {

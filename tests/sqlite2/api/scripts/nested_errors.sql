@@ -50,3 +50,14 @@ SELECT 1 LIMIT -1 OFFSET 1 UNION SELECT 2;
 SELECT 1 LIMIT 0 UNION SELECT 2;
 INSERT INTO named SELECT 5 LIMIT -1 UNION SELECT 6;
 SELECT * FROM named;
+-- A scalar sub-select of more than one result column is refused before its names are looked
+-- up; an IN sub-select's columns are counted after.
+CREATE TABLE pair(a, b);
+SELECT (SELECT c0, c0 FROM pair);
+SELECT (SELECT * FROM pair);
+SELECT (SELECT pair.* FROM pair);
+SELECT nosuch, (SELECT a, b FROM pair);
+SELECT (SELECT a, b FROM pair), nosuch;
+SELECT 1 IN (SELECT x, y FROM nosuch);
+SELECT (SELECT a FROM pair UNION SELECT a, b FROM pair);
+SELECT * FROM pair WHERE zz AND a IN (SELECT a, b FROM nosuch);
