@@ -61,3 +61,17 @@ SELECT (SELECT a, b FROM pair), nosuch;
 SELECT 1 IN (SELECT x, y FROM nosuch);
 SELECT (SELECT a FROM pair UNION SELECT a, b FROM pair);
 SELECT * FROM pair WHERE zz AND a IN (SELECT a, b FROM nosuch);
+-- CREATE VIEW looks up the tables its column names need: of a compound only those of the
+-- last SELECT (also in a sub-select of FROM), and those below a view it reads.
+CREATE TABLE gone_soon(b);
+CREATE VIEW over_gone AS SELECT * FROM gone_soon;
+DROP TABLE gone_soon;
+CREATE VIEW vw1 AS SELECT 1 FROM nosuch UNION SELECT 2;
+CREATE VIEW vw2 AS SELECT a FROM pair UNION SELECT b FROM nosuch;
+CREATE VIEW vw3 AS SELECT a FROM pair WHERE a IN (SELECT b FROM nosuch);
+CREATE VIEW vw4 AS SELECT * FROM (SELECT b FROM nosuch);
+CREATE VIEW vw5 AS SELECT * FROM pair, (SELECT 1 FROM nosuch UNION SELECT 2);
+CREATE VIEW vw6 AS SELECT * FROM over_gone;
+CREATE VIEW vw7 AS SELECT nosuch.* FROM pair UNION SELECT 1;
+CREATE VIEW vw8 AS SELECT 1 UNION SELECT nosuch.* FROM pair;
+SELECT name FROM sqlite_master WHERE name LIKE 'vw%' ORDER BY name;
