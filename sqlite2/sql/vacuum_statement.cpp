@@ -95,11 +95,12 @@ class Rebuild {
     return name;
   }
 
-  // As CREATE VIEW does, the view must read objects made before it.
+  // As CREATE VIEW does, the view must find the tables its column names need among the
+  // objects made before it.
   void makeView(const SchemaRow& row) {
     std::shared_ptr<Table> view = session_.schema->findTable(row.name);
     if (!view || !view->isView) return;
-    forEachTableRead(*view->viewSelect, [&](const FromItem& item) {
+    forEachTableNamed(*view->viewSelect, [&](const FromItem& item) {
       if (!made_.count(lowerCase(item.table))) {
         throw Error(SQLITE_ERROR, "no such table: main." + item.table);
       }

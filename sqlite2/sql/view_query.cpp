@@ -54,6 +54,17 @@ void forEachTableRead(const Select& select, const std::function<void(const FromI
   for (const CompoundPart& part : select.compound) forEachTableRead(*part.select, visit);
 }
 
+void forEachTableNamed(const Select& select, const std::function<void(const FromItem&)>& visit) {
+  const Select& last = select.compound.empty() ? select : *select.compound.back().select;
+  for (const FromItem& item : last.from) {
+    if (item.subquery) {
+      forEachTableNamed(*item.subquery, visit);
+    } else {
+      visit(item);
+    }
+  }
+}
+
 void checkViewSources(Session& session, const Table& view, const Select& select) {
   // A view of the file may only read that file: the other databases come and go with the
   // connection. This holds for every part of the query.

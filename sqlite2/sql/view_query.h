@@ -29,6 +29,10 @@ void fixToDatabase(Expr& expr, std::string_view database, std::string* other = n
 // unknown column is stored and fails when it is read.
 void checkViewSources(Session& session, const Table& view, const Select& select);
 
+// Calls visit for every table whose columns the query's column names need: those of its
+// FROM and of sub-selects there, of a compound only those of the last SELECT.
+void forEachTableNamed(const Select& select, const std::function<void(const FromItem&)>& visit);
+
 // Calls visit for every table that a FROM of the query names, in sub-selects of FROM and in
 // the parts of a compound too.
 void forEachTableRead(const Select& select, const std::function<void(const FromItem&)>& visit);

@@ -41,3 +41,11 @@ SELECT rowid, type, name FROM sqlite_master;
 -- ours: 7|view|v0
 -- ours: 8|view|va
 -- ours: 9|trigger|tv
+-- A view needs only the tables of its compound's last SELECT, when made and when VACUUM
+-- makes it again.
+DROP TRIGGER tv;
+CREATE TABLE early(e);
+CREATE VIEW vc AS SELECT e FROM early UNION SELECT x FROM a;
+DROP TABLE early;
+VACUUM;
+SELECT type, name FROM sqlite_master ORDER BY name;
