@@ -9,6 +9,7 @@
 #include "sql/pattern_match.h"
 #include "sql/scalar_functions.h"
 #include "sql/session.h"
+#include "sql/source_columns.h"
 #include "sql/trigger_firing.h"
 #include "sqlite.h"
 
@@ -849,10 +850,11 @@ namespace {
 // query around it): its first value stands for it, or its values make the IN list.
 CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
   if (!session_) throw Error(SQLITE_ERROR, "near \"select\": syntax error");
-  // A scalar sub-select's result columns are counted as written before any name in it is
-  // looked up, as in the reference library; a '*' is counted again once it stands for its
-  // columns. An IN sub-select's are counted after.
-  if (expr.kind == ExprKind::Subquery && expr.select->columns.size() != 1) {
+  // A scalar sub-select's result columns are counted once its FROM tables are found and its
+  // '*' stands for their columns, before any other name in it is looked up, as in the
+  // reference library. A compound's, and an IN sub-select's, are counted after.
+  if (expr.kind == ExprKind::Subquery && expr.select->compound.empty() &&
+      sourceColumnNames(*session_, *expr.select).size() != 1) {
     throwNotSingleResult();
   }
   QueryRows rows = collectSelect(*session_, *expr.select);

@@ -50,10 +50,11 @@ SELECT 1 LIMIT -1 OFFSET 1 UNION SELECT 2;
 SELECT 1 LIMIT 0 UNION SELECT 2;
 INSERT INTO named SELECT 5 LIMIT -1 UNION SELECT 6;
 SELECT * FROM named;
--- A scalar sub-select of more than one result column is refused before its names are looked
--- up; an IN sub-select's columns are counted after.
+-- A scalar sub-select of more than one result column is refused once its tables are found,
+-- before its other names are looked up; an IN sub-select's columns are counted after.
 CREATE TABLE pair(a, b);
 SELECT (SELECT c0, c0 FROM pair);
+SELECT (SELECT a, b FROM nosuch);
 SELECT (SELECT * FROM pair);
 SELECT (SELECT pair.* FROM pair);
 SELECT nosuch, (SELECT a, b FROM pair);
