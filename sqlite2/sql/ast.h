@@ -84,6 +84,9 @@ struct CreateTable {
   std::vector<ColumnDefinition> columns;
   std::vector<UniqueConstraint> uniqueConstraints;
   bool hasPrimaryKey = false;
+  // CREATE TABLE ... AS SELECT: the query whose result columns and rows the table takes
+  // (columns is then empty).
+  std::shared_ptr<Select> select;
 };
 
 struct CreateIndex {
@@ -182,6 +185,10 @@ struct Select {
 struct CompoundPart {
   CompoundOperator op = CompoundOperator::Union;
   std::shared_ptr<Select> select;
+  // The SELECT before this one had an ORDER BY or LIMIT of its own, which only the last
+  // may have: refused when the compound is compiled.
+  bool priorOrdered = false;
+  bool priorLimited = false;
 };
 
 struct Assignment {

@@ -155,7 +155,21 @@ std::vector<std::string> compoundNames(const Select& head,
 
 }  // namespace
 
+void checkCompoundClauses(const Select& head) {
+  for (auto part = head.compound.rbegin(); part != head.compound.rend(); ++part) {
+    if (part->priorOrdered) {
+      throw Error(SQLITE_ERROR,
+                  "ORDER BY clause should come after " + operatorName(part->op) + " not before");
+    }
+    if (part->priorLimited) {
+      throw Error(SQLITE_ERROR,
+                  "LIMIT clause should come after " + operatorName(part->op) + " not before");
+    }
+  }
+}
+
 QueryRows collectCompoundSelect(Session& session, const Select& head) {
+  checkCompoundClauses(head);
   std::vector<const Select*> parts{&head};
   for (const CompoundPart& part : head.compound) parts.push_back(part.select.get());
   QueryRows result = collectSelectPart(session, head);

@@ -16,6 +16,10 @@ namespace sqlite2 {
 void runCompoundSelect(Session& session, const Select& head, const ResultRowCallback& onRow);
 QueryRows collectCompoundSelect(Session& session, const Select& head);
 
+// Refuses an ORDER BY or LIMIT of a SELECT other than the last, the last one's first, as
+// SQLite 2.8 does when it compiles the compound.
+void checkCompoundClauses(const Select& head);
+
 // One SELECT of a compound, run without the compound's ORDER BY and LIMIT.
 QueryRows collectSelectPart(Session& session, const Select& select);
 

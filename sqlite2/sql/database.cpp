@@ -32,6 +32,7 @@ struct Database::State {
   void rollBackFailedTransaction();
   void undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept;
   void rollBackWholeTransaction() noexcept;
+  void readSettingsAfterRollback() noexcept;
   void joinTransaction(Btree& tree);
   void attach(const Attach& statement);
   void detach(const Detach& statement);
@@ -235,6 +236,14 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
   ensureCurrentSchema();
   session.attached.refreshSchemas();
   std::string_view text = statement.text;
+  // (A row callback may run a statement of its own: the outer one's callback comes back.)
+  const ResultRowCallback* outerRows = session.statementCallback;
+  session.statementCallback = &onRow;
+  struct RestoreRows {
+    Session& session;
+    const ResultRowCallback* rows;
+    ~RestoreRows() { session.statementCallback = rows; }
+  } restoreRows{session, outerRows};
   std::visit(
       Overloaded{
           [&](const Select& select) { runSelect(session, select, onRow); },
@@ -368,8 +377,19 @@ void Database::State::undoFailedStatement(bool ownTransaction, bool changesSchem
     undoOnEachTree([](Btree& tree) {
       if (tree.inTransaction()) tree.rollback();
     });
+    readSettingsAfterRollback();
   } else {
     rollBackWholeTransaction();
+  }
+}
+
+// A rolled back transaction leaves the schema to be read again, and the file's cache size and
+// safety level with it, as the reference library does.
+void Database::State::readSettingsAfterRollback() noexcept {
+  try {
+    restoreFileDefaults(session);
+  } catch (const Error&) {
+    // An unreadable header keeps the connection's settings; the next statement reports it.
   }
 }
 
@@ -383,6 +403,7 @@ void Database::State::rollBackWholeTransaction() noexcept {
   undoOnEachTree([](Btree& tree) {
     if (tree.inTransaction()) tree.rollback();
   });
+  readSettingsAfterRollback();
 }
 
 void Database::State::begin() {
@@ -419,6 +440,7 @@ void Database::State::rollback() {
   session.schema.reset();
   session.dropWriteCursor();
   onEachTree([](Btree& tree) { tree.rollback(); });
+  readSettingsAfterRollback();
 }
 
 int Database::changes() const {

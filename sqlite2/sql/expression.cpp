@@ -9,6 +9,7 @@
 #include "sql/pattern_match.h"
 #include "sql/scalar_functions.h"
 #include "sql/session.h"
+#include "sql/source_columns.h"
 #include "sql/trigger_firing.h"
 #include "sqlite.h"
 
@@ -187,7 +188,7 @@ bool CompiledExpr::isConstant() const {
     case Op::Function:
       return false;
     default: {
-      bool constant = true;
+      bool constant = !subquery_;
       forEachOperand(
           [&](const CompiledExpr& operand) { constant = constant && operand.isConstant(); });
       return constant;
@@ -605,10 +606,20 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
       }
     }
   }
-  if (foundColumn >= -1) {
-    CompiledExprPtr reference = columnReference(foundSource, foundColumn);
-    if (capturing_ && !insideAggregate_) return captured(std::move(reference));
-    return reference;
+  if (foundColumn >= -1) return compileColumnAt(foundSource, foundColumn);
+  if (!qualified && !expandingAlias_) {
+    for (const auto& [alias, aliased] : aliases_) {
+      if (!sameName(alias, expr.text)) continue;
+      expandingAlias_ = true;
+      try {
+        CompiledExprPtr expanded = compile(*aliased);
+        expandingAlias_ = false;
+        return expanded;
+      } catch (...) {
+        expandingAlias_ = false;
+        throw;
+      }
+    }
   }
   if (qualified && session_) {
     // NEW.x and OLD.x of a trigger hold one row's values while the trigger runs.
@@ -627,6 +638,12 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
     return node;
   }
   throw Error(SQLITE_ERROR, "no such column: " + columnErrorName(expr));
+}
+
+CompiledExprPtr ExpressionCompiler::compileColumnAt(int source, int column) {
+  CompiledExprPtr reference = columnReference(source, column);
+  if (capturing_ && !insideAggregate_) return captured(std::move(reference));
+  return reference;
 }
 
 CompiledExprPtr ExpressionCompiler::columnReference(int source, int column) {
@@ -820,22 +837,35 @@ CompiledExprPtr ExpressionCompiler::compileInList(const Expr& expr) {
   return node;
 }
 
+namespace {
+
+[[noreturn]] void throwNotSingleResult() {
+  throw Error(SQLITE_ERROR,
+              "only a single result allowed for a SELECT that is part of an expression");
+}
+
+}  // namespace
+
 // A sub-select is run once, when the statement is prepared (it cannot read the row of the
 // query around it): its first value stands for it, or its values make the IN list.
 CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
   if (!session_) throw Error(SQLITE_ERROR, "near \"select\": syntax error");
-  QueryRows rows = collectSelect(*session_, *expr.select);
-  if (rows.names.size() != 1) {
-    throw Error(SQLITE_ERROR,
-                "only a single result allowed for a SELECT that is part of an "
-                "expression");
+  // A scalar sub-select's result columns are counted once its FROM tables are found and its
+  // '*' stands for their columns, before any other name in it is looked up, as in the
+  // reference library. A compound's, and an IN sub-select's, are counted after.
+  if (expr.kind == ExprKind::Subquery && expr.select->compound.empty() &&
+      sourceColumnNames(*session_, *expr.select).size() != 1) {
+    throwNotSingleResult();
   }
+  QueryRows rows = collectSelect(*session_, *expr.select);
+  if (rows.names.size() != 1) throwNotSingleResult();
   auto node = std::make_unique<CompiledExpr>();
   if (expr.kind == ExprKind::Subquery) {
     if (!rows.rows.empty() && rows.rows[0][0]) {
       node->constant_ = SqlValue::ownedText(*rows.rows[0][0]);
     }
     node->text_ = rows.textColumns[0];
+    node->subquery_ = true;
     return node;
   }
   node->op_ = CompiledExpr::Op::InList;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sql/ast.h"
@@ -79,7 +80,7 @@ class CompiledExpr {
   const CompiledExpr* left() const { return left_.get(); }
   const CompiledExpr* right() const { return right_.get(); }
   // Whether the value does not depend on the row (no column, no row number, no aggregate) and
-  // is no function call, as the reference library judges it.
+  // is no function call nor sub-select, as the reference library judges it.
   bool isConstant() const;
   bool isColumnOrRowNumber() const { return op_ == Op::Column || op_ == Op::RowNumber; }
   bool readsRowNumber() const;
@@ -116,9 +117,10 @@ class CompiledExpr {
   Op op_ = Op::Constant;
   TokenType token_ = TokenType::EndOfText;
   bool text_ = false;
-  bool negated_ = false;  // NOT LIKE, NOT BETWEEN, NOT IN
-  int column_ = -1;       // Column; the slot of Aggregate and Captured
-  int source_ = 0;        // Column, RowNumber: the table's place in FROM
+  bool negated_ = false;   // NOT LIKE, NOT BETWEEN, NOT IN
+  bool subquery_ = false;  // a Constant that a sub-select gave
+  int column_ = -1;        // Column; the slot of Aggregate and Captured
+  int source_ = 0;         // Column, RowNumber: the table's place in FROM
   SqlValue constant_;
   NumericKey constantKey_;  // of a non-NULL constant
   std::unique_ptr<CompiledExpr> left_, right_;
@@ -159,11 +161,20 @@ class ExpressionCompiler {
   const std::vector<AggregateTerm>& aggregates() const { return aggregates_; }
   // Makes columns outside aggregates read what captures() computed from a group's first row.
   void captureColumns(bool capture) { capturing_ = capture; }
+  // The aliases of a query's result columns: a name that no table has stands for the
+  // expression of the result column it names, as SQLite 2.8 reads WHERE, GROUP BY, HAVING
+  // and ORDER BY.
+  void setAliases(std::vector<std::pair<std::string, const Expr*>> aliases) {
+    aliases_ = std::move(aliases);
+  }
   const std::vector<const CompiledExpr*>& captures() const { return captures_; }
 
   // Throws Error(SQLITE_ERROR): "no such column: x", "misuse of aggregate function count()",
   // "no such function: f", "wrong number of arguments to function f()".
   CompiledExprPtr compile(const Expr& expr);
+  // The column at a position of a source, as a name for it compiles: a column of "*", read
+  // by its place (a table may have two columns of one name).
+  CompiledExprPtr compileColumnAt(int source, int column);
 
  private:
   CompiledExprPtr compileNode(const Expr& expr);
@@ -187,6 +198,8 @@ class ExpressionCompiler {
   bool capturing_ = false;
   std::vector<AggregateTerm> aggregates_;
   std::vector<const CompiledExpr*> captures_;
+  std::vector<std::pair<std::string, const Expr*>> aliases_;
+  bool expandingAlias_ = false;  // an alias's expression names no alias in turn
 };
 
 // Whether an expression (as parsed) contains an aggregate: count(), sum(), avg(), or min()

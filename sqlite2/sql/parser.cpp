@@ -41,19 +41,6 @@ class NestingLevel {
   int& nesting_;
 };
 
-std::string compoundName(CompoundOperator op) {
-  switch (op) {
-    case CompoundOperator::Union:
-      return "UNION";
-    case CompoundOperator::UnionAll:
-      return "UNION ALL";
-    case CompoundOperator::Intersect:
-      return "INTERSECT";
-    default:
-      return "EXCEPT";
-  }
-}
-
 bool sameJoinWord(const std::string& word, const char* keyword) {
   return strcasecmp(word.c_str(), keyword) == 0;
 }
@@ -230,7 +217,10 @@ bool Parser::next(Statement& statement) {
   if (peek().type == TokenType::EndOfText) return false;
   size_t start = peek().offset;
   statement.body = parseBody();
-  statement.text = text_.substr(start, lastEnd_ - start);
+  // sqlite_master keeps an index's text through its columns: SQLite 2.8 leaves its ON
+  // CONFLICT clause out.
+  size_t end = std::holds_alternative<CreateIndex>(statement.body) ? indexColumnsEnd_ : lastEnd_;
+  statement.text = text_.substr(start, end - start);
   // The statement ends here; the token after the ";" is not read yet, so that this
   // statement runs before anything wrong further on is noticed.
   if (peek().type == TokenType::Semicolon) {
@@ -340,7 +330,12 @@ CreateTable Parser::parseCreateTable(bool temporary) {
   CreateTable table;
   table.temporary = temporary;
   table.name = parseName();
-  expect(TokenType::LeftParen);  // CREATE TABLE ... AS SELECT is not supported
+  if (accept(TokenType::As)) {
+    if (peek().type != TokenType::Select) syntaxError();
+    table.select = std::make_shared<Select>(parseSelect());
+    return table;
+  }
+  expect(TokenType::LeftParen);
   parseColumnDefinition(table);
   while (accept(TokenType::Comma)) {
     switch (peek().type) {
@@ -369,8 +364,9 @@ CreateTable Parser::parseCreateTable(bool temporary) {
 void Parser::parseColumnDefinition(CreateTable& table) {
   ColumnDefinition column;
   column.name = parseName();
+  // A stored text may repeat a name: CREATE TABLE ... AS writes the query's names as they are.
   for (const ColumnDefinition& existing : table.columns) {
-    if (strcasecmp(existing.name.c_str(), column.name.c_str()) == 0) {
+    if (mode_ == Mode::Execute && strcasecmp(existing.name.c_str(), column.name.c_str()) == 0) {
       throw Error(SQLITE_ERROR, "duplicate column name: " + column.name);
     }
   }
@@ -656,6 +652,7 @@ CreateIndex Parser::parseCreateIndex(bool unique) {
   expect(TokenType::On);
   index.table = parseQualifiedName(index.database);
   index.columns = parseIndexedColumns();
+  indexColumnsEnd_ = lastEnd_;
   index.conflict = parseConflictClause();
   return index;
 }
@@ -844,18 +841,13 @@ Select Parser::parseSelect() {
     } else {
       break;
     }
-    if (!last->orderBy.empty()) {
-      throw Error(SQLITE_ERROR,
-                  "ORDER BY clause should come after " + compoundName(op) + " not before");
-    }
-    if (last->limit) {
-      throw Error(SQLITE_ERROR,
-                  "LIMIT clause should come after " + compoundName(op) + " not before");
-    }
     if (peek().type != TokenType::Select) syntaxError();
-    auto next = std::make_shared<Select>(parseSelectCore());
-    last = next.get();
-    head.compound.push_back(CompoundPart{op, std::move(next)});
+    // A negative LIMIT without OFFSET limits nothing, and is no misplaced LIMIT either.
+    const bool limited = last->limit && (*last->limit >= 0 || last->offset != 0);
+    CompoundPart part{op, std::make_shared<Select>(parseSelectCore()), !last->orderBy.empty(),
+                      limited};
+    last = part.select.get();
+    head.compound.push_back(std::move(part));
   }
   if (last != &head) {
     head.orderBy = std::move(last->orderBy);
@@ -1333,10 +1325,13 @@ ExprPtr Parser::parsePostfixOperator(TokenType type, bool negated, size_t start)
       node->right = parseExpr(kEquality + 1);
       break;
     case TokenType::Between:
+      // As SQLite 2.8's grammar takes them: the lower bound runs to the AND, and so does the
+      // upper bound of NOT BETWEEN over the operators of its own level (2 NOT BETWEEN 1 AND
+      // 3 IN (1) has the bound 3 IN (1)); a BETWEEN's upper bound leaves them to the whole.
       node->kind = ExprKind::Between;
-      node->list.push_back(parseExpr(kEquality + 1));
+      node->list.push_back(parseExpr(kEquality));
       expect(TokenType::And);
-      node->list.push_back(parseExpr(kEquality + 1));
+      node->list.push_back(parseExpr(negated ? kEquality : kEquality + 1));
       break;
     case TokenType::In:
       node->kind = ExprKind::InList;
@@ -1348,6 +1343,8 @@ ExprPtr Parser::parsePostfixOperator(TokenType type, bool negated, size_t start)
         resultColumnStart_ = resultColumnStart;
         break;
       }
+      // An empty list holds nothing: IN () is false, NOT IN () true.
+      if (accept(TokenType::RightParen)) break;
       do node->list.push_back(parseExpr());
       while (accept(TokenType::Comma));
       expect(TokenType::RightParen);

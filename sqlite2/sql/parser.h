@@ -103,6 +103,7 @@ class Parser {
   Token lookahead_;
   bool hasLookahead_ = false;
   size_t lastEnd_ = 0;                                 // end of the last significant token consumed
+  size_t indexColumnsEnd_ = 0;                         // of CREATE INDEX: after its columns
   size_t resultColumnStart_ = std::string_view::npos;  // where "t.*" may stand
   bool parsingTriggerStep_ = false;
   int expressionNesting_ = 0;  // parseExpr calls under way

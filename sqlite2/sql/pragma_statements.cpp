@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "sql/session.h"
+#include "sql/source_columns.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -73,15 +74,35 @@ void reportNumber(Session& session, const ResultRowCallback& onRow, const char* 
   PragmaRows(onRow, {name}).add({std::to_string(value)});
 }
 
-// cid, name, declared type (numeric when none), notnull (99, the reference library's value,
-// for NOT NULL), default, pk.
+// What notnull shows for a NOT NULL column, as in SQLite 2.8: the number of its ON CONFLICT
+// choice, 99 for none.
+const char* notNullCode(ConflictAction conflict) {
+  switch (conflict) {
+    case ConflictAction::Rollback:
+      return "1";
+    case ConflictAction::Abort:
+      return "2";
+    case ConflictAction::Fail:
+      return "3";
+    case ConflictAction::Ignore:
+      return "4";
+    case ConflictAction::Replace:
+      return "5";
+    default:
+      return "99";
+  }
+}
+
+// cid, name, declared type (numeric when none), notnull (the code of its conflict choice, 0
+// for a column without NOT NULL), default, pk.
 void tableInfo(Session& session, const std::string& name, const ResultRowCallback& onRow) {
   std::shared_ptr<Table> table = session.findTable(name);
   if (!table) return;
   std::vector<std::string> names{"cid", "name", "type", "notnull", "dflt_value", "pk"};
   if (table->isView) {
     // A view's columns have no type or constraint of their own.
-    std::vector<std::string> columns = viewColumnNames(session, *table);
+    ExpandingView expanding(session, *table);
+    std::vector<std::string> columns = sourceColumnNames(session, *table->viewSelect);
     session.resultNames = names;
     PragmaRows rows(onRow, names);
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -95,7 +116,8 @@ void tableInfo(Session& session, const std::string& name, const ResultRowCallbac
     const Column& column = table->columns[i];
     bool primaryKey = static_cast<int>(i) == table->rowNumberColumn || column.primaryKey;
     rows.add({std::to_string(i), column.name, column.type.empty() ? "numeric" : column.type,
-              column.notNull ? "99" : "0", column.defaultValue, primaryKey ? "1" : "0"});
+              column.notNull ? notNullCode(column.notNullConflict) : "0", column.defaultValue,
+              primaryKey ? "1" : "0"});
   }
 }
 
@@ -103,6 +125,8 @@ void indexList(Session& session, const std::string& name, const ResultRowCallbac
   std::shared_ptr<Table> table = session.findTable(name);
   if (!table) return;
   std::vector<std::string> names{"seq", "name", "unique"};
+  // A table without indexes gives no columns, as in SQLite 2.8.
+  if (table->indexes.empty()) return;
   session.resultNames = names;
   PragmaRows rows(onRow, names);
   for (size_t i = 0; i < table->indexes.size(); ++i) {
@@ -148,6 +172,12 @@ int defaultCacheSize(const MetaValues& meta) {
   return size == 0 ? kDefaultCachePages : size;
 }
 
+// The file's default safety level (stored plus one; 0 when never set: NORMAL).
+int defaultSafetyLevel(const MetaValues& meta) {
+  const int stored = meta[kMetaSynchronous];
+  return stored == 0 ? 1 : stored - 1;
+}
+
 // The default_ settings live in the file's header; setting one writes it there.
 bool headerSetting(Session& session, const Pragma& pragma, const ResultRowCallback& onRow) {
   MetaValues meta = session.btree->readMeta();
@@ -161,8 +191,7 @@ bool headerSetting(Session& session, const Pragma& pragma, const ResultRowCallba
     session.settings.cacheSize = size;
   } else if (is(pragma.name, "default_synchronous")) {
     if (!pragma.value) {
-      int stored = meta[kMetaSynchronous];
-      reportNumber(session, onRow, "synchronous", stored == 0 ? 1 : stored - 1);
+      reportNumber(session, onRow, "synchronous", defaultSafetyLevel(meta));
       return true;
     }
     int level = safetyLevel(*pragma.value);
@@ -257,6 +286,11 @@ void runPragma(Session& session, const Pragma& pragma, const ResultRowCallback& 
   if (is(pragma.name, "table_info")) tableInfo(session, *pragma.value, onRow);
   if (is(pragma.name, "index_list")) indexList(session, *pragma.value, onRow);
   if (is(pragma.name, "index_info")) indexInfo(session, *pragma.value, onRow);
+}
+
+void restoreFileDefaults(Session& session) {
+  session.settings.cacheSize.reset();
+  session.settings.synchronous = defaultSafetyLevel(session.btree->readMeta());
 }
 
 }  // namespace sqlite2

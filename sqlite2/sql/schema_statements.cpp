@@ -47,33 +47,6 @@ bool fieldIs(const RecordView& record, size_t column, std::string_view expected)
   return field && sameName(*field, expected);
 }
 
-// Fills a new index from the table's rows.
-void fillIndex(Session& session, const Table& table, const Index& index) {
-  Btree& tree = session.treeOf(table);
-  Cursor rows(tree, table.root, false);
-  Cursor entries(tree, index.root, true);
-  for (bool more = rows.first(); more; more = rows.next()) {
-    int32_t rowNumber = decodeTableKey(rows.key());
-    std::string data = rows.data();
-    RecordView record(data);
-    std::string key = indexKeyOfRow(table, index, rowNumber, record);
-    // Unlike a row added later, a row with NULL in the index does conflict here, as in the
-    // reference library.
-    if (index.unique) {
-      std::string_view columnsPart(key.data(), key.size() - kTableKeySize);
-      int order = entries.seek(columnsPart);
-      if (entries.valid() && (order >= 0 || entries.next())) {
-        std::string existing = entries.key();
-        if (existing.size() == key.size() &&
-            existing.compare(0, columnsPart.size(), columnsPart) == 0) {
-          throw Error(SQLITE_CONSTRAINT, "indexed columns are not unique");
-        }
-      }
-    }
-    entries.insert(key, std::string_view());
-  }
-}
-
 // A new table or view takes a name no table, view or index of any database has.
 void requireNameFree(const Session& session, const std::string& name) {
   if (session.findTable(name)) throw Error(SQLITE_ERROR, "table " + name + " already exists");
@@ -178,6 +151,10 @@ void runDropTrigger(Session& session, const DropTrigger& drop) {
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text) {
   Schema& schema = *session.schema;
   requireNameFree(session, create.name);
+  if (create.select) {
+    runCreateTableAs(session, create);
+    return;
+  }
   std::shared_ptr<Table> table = Schema::buildTable(create);
   table->temporary = create.temporary;
   session.statementStarted = true;
@@ -219,7 +196,8 @@ void runCreateIndex(Session& session, const CreateIndex& create, std::string_vie
   index->root = session.treeOf(*table).createTree();
   addSchemaRow(session, table->temporary, "index", index->name, table->name, index->root,
                std::string(text));
-  fillIndex(session, *table, *index);
+  Btree& tree = session.treeOf(*table);
+  fillIndex(tree, table->root, *table, *index, index->root);
   session.noteSchemaChange(table->temporary);
   schema.addIndex(index);
 }

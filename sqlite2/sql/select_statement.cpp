@@ -19,6 +19,7 @@
 #include "sql/parser.h"
 #include "sql/row_scanner.h"
 #include "sql/session.h"
+#include "sql/source_columns.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -41,20 +42,24 @@ class SelectQuery {
   void run(const ResultRowCallback& onRow);
   QueryRows collect();
   std::vector<std::string> tableColumnNames() const;
+  const std::vector<std::string>& names() const { return names_; }
 
  private:
   void openSources();
+  std::unique_ptr<QueryRows> collectSource(const Select& select);
   void resolveJoins();
   void resolveResultColumns();
   void addAllColumns(size_t source);
+  void requireUnambiguous(size_t source, const std::string& name) const;
   void resolveGroupBy();
-  bool namesAColumn(const std::string& name) const;
+  void useAliases();
   std::string tableNameOf(size_t source) const;
   std::string resultName(const Expr& expr, const CompiledExpr& compiled) const;
   void resolveOrderBy();
   std::optional<int> orderColumnNumber(const Expr& expr) const;
-  // A result column named by its number or alias in ORDER BY or GROUP BY; null otherwise.
-  const CompiledExpr* resultColumnFor(const Expr& expr, const char* clause) const;
+  void checkColumnNumber(int number, const char* clause) const;
+  std::optional<size_t> numberedColumn(const Expr& term, const char* clause) const;
+  void checkConstantTerm(const Expr& expr, const CompiledExpr& compiled, const char* clause) const;
   std::vector<OrderColumn> orderColumns() const;
 
   std::vector<const CompiledExpr*> whereTerms() const;
@@ -97,11 +102,14 @@ class SelectQuery {
   std::vector<const CompiledExpr*> innerJoinTerms_;
   ExpressionCompiler compiler_;
   std::vector<CompiledExprPtr> columns_;
+  // Each result column's expression as written (made for the columns of "*").
+  std::vector<const Expr*> resultExprs_;
+  std::vector<ExprPtr> starExprs_;
   std::vector<std::string> names_;
-  std::vector<std::string> plainNames_;  // the names as a sub-select's table columns
-  // Whether a plain name is made unique against the ones before it: so are the names of
-  // table.column written without an alias and of "*" over several tables.
-  std::vector<bool> uniqueNames_;
+  std::vector<SourceColumnName> sourceNames_;  // the names as a sub-select's table columns
+  // The first mistake found in a sub-select or view of FROM: reported once this query's own
+  // names are resolved, as SQLite 2.8 compiles those queries after the one reading them.
+  std::optional<Error> laterError_;
   CompiledExprPtr where_;
   std::vector<CompiledExprPtr> ownedGroupBy_;
   std::vector<const CompiledExpr*> groupBy_;
@@ -164,6 +172,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   // Grouped rows read their columns from the group's first row.
   compiler_.captureColumns(!select.groupBy.empty());
   resolveResultColumns();
+  useAliases();
   compiler_.captureColumns(false);
   if (select.where) where_ = compiler_.compile(*select.where);
   compiler_.captureColumns(!select.groupBy.empty());
@@ -175,6 +184,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   resolveOrderBy();
   compiler_.captureColumns(false);
   resolveGroupBy();
+  if (laterError_) throw *laterError_;
 }
 
 // A sub-select in FROM is run first; its rows are then read as a table's.
@@ -182,7 +192,7 @@ void SelectQuery::openSources() {
   for (const FromItem& item : select_.from) {
     std::shared_ptr<Table> table;
     if (item.subquery) {
-      subqueryRows_.push_back(std::make_unique<QueryRows>(collectSelect(session_, *item.subquery)));
+      subqueryRows_.push_back(collectSource(*item.subquery));
       table = tableOfRows(*subqueryRows_.back());
     } else {
       table = session_.table(item);
@@ -192,8 +202,7 @@ void SelectQuery::openSources() {
         // from a row callback.
         views_.push_back(table);
         ExpandingView expanding(session_, *table);
-        subqueryRows_.push_back(
-            std::make_unique<QueryRows>(collectSelect(session_, *table->viewSelect)));
+        subqueryRows_.push_back(collectSource(*table->viewSelect));
         table = tableOfRows(*subqueryRows_.back());
       } else {
         subqueryRows_.push_back(nullptr);
@@ -204,6 +213,22 @@ void SelectQuery::openSources() {
     tables_.push_back(std::move(table));
   }
   leftJoinTerms_.resize(tables_.size());
+}
+
+// The rows of a sub-select or view of FROM. Its names are known first; a mistake in the
+// rest of it waits until this query's own names are resolved.
+std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select) {
+  std::vector<std::string> names = sourceColumnNames(session_, select);
+  try {
+    return std::make_unique<QueryRows>(collectSelect(session_, select));
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_ERROR) throw;
+    if (!laterError_) laterError_ = error;
+    auto rows = std::make_unique<QueryRows>();
+    rows->tableColumns = names;
+    rows->textColumns.assign(names.size(), false);
+    return rows;
+  }
 }
 
 namespace {
@@ -286,17 +311,22 @@ void SelectQuery::resolveResultColumns() {
       }
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
+        resultExprs_.push_back(column.expr.get());
         names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
-        bool named =
-            column.expr->kind == ExprKind::Name || column.expr->kind == ExprKind::QualifiedName;
-        plainNames_.push_back(column.alias ? *column.alias
-                              : named      ? column.expr->text
-                                           : names_.back());
-        uniqueNames_.push_back(!column.alias && column.expr->kind == ExprKind::QualifiedName);
+        sourceNames_.push_back(expressionColumnName(column));
         break;
     }
   }
   compiler_.allowAggregates(false);
+}
+
+// After the result columns, a name that no table has may be a result column's alias.
+void SelectQuery::useAliases() {
+  std::vector<std::pair<std::string, const Expr*>> aliases;
+  for (const ResultColumn& column : select_.columns) {
+    if (column.alias && column.expr) aliases.emplace_back(*column.alias, column.expr.get());
+  }
+  compiler_.setAliases(std::move(aliases));
 }
 
 std::string SelectQuery::tableNameOf(size_t source) const {
@@ -314,17 +344,16 @@ std::string SelectQuery::resultName(const Expr& expr, const CompiledExpr& compil
   if (!named || !(settings.fullColumnNames || settings.shortColumnNames)) {
     return compressSpaces(expr.source);
   }
-  auto source = static_cast<size_t>(column->source());
-  int position = -1;
-  if (column->op() == CompiledExpr::Op::Column) position = column->column();
-  // The INTEGER PRIMARY KEY reads the row number but is still a column.
-  if (column->op() == CompiledExpr::Op::RowNumber)
-    position = tables_[source]->findColumn(expr.text);
-  if (position >= 0) {
-    const std::string& own = tables_[source]->columns[static_cast<size_t>(position)].name;
-    return settings.fullColumnNames ? tableNameOf(source) + "." + own : own;
+  if (column->op() != CompiledExpr::Op::Column && column->op() != CompiledExpr::Op::RowNumber) {
+    return compressSpaces(expr.source);  // NEW.x, OLD.x, an alias's expression
   }
-  return compressSpaces(expr.source);
+  auto source = static_cast<size_t>(column->source());
+  const Table& table = *tables_[source];
+  // The row number goes by the INTEGER PRIMARY KEY's name, or _ROWID_ without one.
+  int position =
+      column->op() == CompiledExpr::Op::Column ? column->column() : table.rowNumberColumn;
+  std::string own = position >= 0 ? table.columns[static_cast<size_t>(position)].name : "_ROWID_";
+  return settings.fullColumnNames ? tableNameOf(source) + "." + own : own;
 }
 
 // The columns of one table for "*" or "t.*": named "t.column" when the query reads several
@@ -335,8 +364,10 @@ void SelectQuery::addAllColumns(size_t source) {
   for (size_t i = 0; i < table.columns.size(); ++i) {
     if (several && joinedColumns_[source][i]) continue;
     const std::string& name = table.columns[i].name;
-    ExprPtr reference = qualifiedName(sources_[source].name, name);
-    columns_.push_back(compiler_.compile(*reference));
+    requireUnambiguous(source, name);
+    columns_.push_back(compiler_.compileColumnAt(static_cast<int>(source), static_cast<int>(i)));
+    starExprs_.push_back(qualifiedName(sources_[source].name, name));
+    resultExprs_.push_back(starExprs_.back().get());
     const SessionSettings& settings = session_.settings;
     if (settings.fullColumnNames) {
       names_.push_back(tableNameOf(source) + "." + name);
@@ -344,8 +375,18 @@ void SelectQuery::addAllColumns(size_t source) {
       names_.push_back(several && !settings.shortColumnNames ? sources_[source].name + "." + name
                                                              : name);
     }
-    plainNames_.push_back(name);
-    uniqueNames_.push_back(several);
+    sourceNames_.push_back(SourceColumnName{name, several});
+  }
+}
+
+// "*" reads a column by its place (a table may have two of one name), but fails where
+// source.name would name a column of another source of that name too.
+void SelectQuery::requireUnambiguous(size_t source, const std::string& name) const {
+  for (size_t other = 0; other < tables_.size(); ++other) {
+    if (other != source && sameName(sources_[other].name, sources_[source].name) &&
+        tables_[other]->findColumn(name) >= 0) {
+      throw Error(SQLITE_ERROR, "ambiguous column name: " + sources_[source].name + "." + name);
+    }
   }
 }
 
@@ -368,17 +409,35 @@ std::optional<int> SelectQuery::orderColumnNumber(const Expr& expr) const {
   return std::nullopt;
 }
 
-const CompiledExpr* SelectQuery::resultColumnFor(const Expr& expr, const char* clause) const {
-  if (std::optional<int> number = orderColumnNumber(expr)) {
-    int count = static_cast<int>(columns_.size());
-    if (*number < 1 || *number > count) {
-      throw Error(SQLITE_ERROR, std::string(clause) + " column number " + std::to_string(*number) +
-                                    " out of range - should be between 1 and " +
-                                    std::to_string(count));
-    }
-    return columns_[*number - 1].get();
+void SelectQuery::checkColumnNumber(int number, const char* clause) const {
+  int count = static_cast<int>(columns_.size());
+  if (number < 1 || number > count) {
+    throw Error(SQLITE_ERROR, std::string(clause) + " column number " + std::to_string(number) +
+                                  " out of range - should be between 1 and " +
+                                  std::to_string(count));
   }
-  return nullptr;
+}
+
+// The position of the result column an ORDER BY or GROUP BY term numbers; nullopt for any
+// other term.
+std::optional<size_t> SelectQuery::numberedColumn(const Expr& term, const char* clause) const {
+  std::optional<int> number = orderColumnNumber(term);
+  if (!number) return std::nullopt;
+  checkColumnNumber(*number, clause);
+  return static_cast<size_t>(*number - 1);
+}
+
+// A term that is constant once a numbered result column's expression took its place: a
+// number must still be a column's (rows are then sorted or grouped by the number itself),
+// anything else is refused, as in SQLite 2.8.
+void SelectQuery::checkConstantTerm(const Expr& expr, const CompiledExpr& compiled,
+                                    const char* clause) const {
+  if (!compiled.isConstant()) return;
+  std::optional<int> number = orderColumnNumber(expr);
+  if (!number) {
+    throw Error(SQLITE_ERROR, std::string(clause) + " terms must not be non-integer constants");
+  }
+  checkColumnNumber(*number, clause);
 }
 
 void SelectQuery::resolveOrderBy() {
@@ -386,28 +445,15 @@ void SelectQuery::resolveOrderBy() {
   for (const OrderTerm& term : orderTerms_) {
     SortTerm sort;
     sort.descending = term.descending;
-    sort.expr = resultColumnFor(*term.expr, "ORDER BY");
-    if (!sort.expr) {
-      try {
-        sort.owned = compiler_.compile(*term.expr);
-      } catch (const Error&) {
-        // A name that is no column may be a result column's alias.
-        if (term.expr->kind != ExprKind::Name) throw;
-        for (size_t i = 0; i < select_.columns.size() && !sort.expr; ++i) {
-          const std::optional<std::string>& alias = select_.columns[i].alias;
-          if (alias && sameName(*alias, term.expr->text) && i < columns_.size()) {
-            sort.expr = columns_[i].get();
-          }
-        }
-        if (!sort.expr) throw;
-      }
-      if (sort.owned) {
-        if (sort.owned->isConstant()) {
-          throw Error(SQLITE_ERROR, "ORDER BY terms must not be non-integer constants");
-        }
-        sort.expr = sort.owned.get();
-      }
+    const Expr* expr = term.expr.get();
+    if (std::optional<size_t> position = numberedColumn(*expr, "ORDER BY")) {
+      sort.expr = columns_[*position].get();
+      expr = resultExprs_[*position];
+    } else {
+      sort.owned = compiler_.compile(*expr);
+      sort.expr = sort.owned.get();
     }
+    checkConstantTerm(*expr, *sort.expr, "ORDER BY");
     sort.asText = sort.expr->isText();
     if (term.collation) {
       sort.collated = true;
@@ -419,42 +465,19 @@ void SelectQuery::resolveOrderBy() {
   compiler_.allowAggregates(false);
 }
 
-// GROUP BY terms are read from each row; a number or an alias names a result column, whose
-// expression is then compiled again to read the row rather than the group.
-bool SelectQuery::namesAColumn(const std::string& name) const {
-  for (const std::shared_ptr<Table>& table : tables_) {
-    if (table->findColumn(name) >= 0 || isRowNumberName(name)) return true;
-  }
-  return false;
-}
-
+// GROUP BY terms are read from each row; a number names a result column, whose expression is
+// then compiled again to read the row rather than the group.
 void SelectQuery::resolveGroupBy() {
   for (const ExprPtr& term : select_.groupBy) {
     const Expr* expr = term.get();
-    if (std::optional<int> number = orderColumnNumber(*expr)) {
-      int count = static_cast<int>(select_.columns.size());
-      if (*number < 1 || *number > count) {
-        throw Error(SQLITE_ERROR, "GROUP BY column number " + std::to_string(*number) +
-                                      " out of range - should be between 1 and " +
-                                      std::to_string(count));
-      }
-      expr = select_.columns[*number - 1].expr.get();
-    } else if (expr->kind == ExprKind::Name && !namesAColumn(expr->text)) {
-      for (const ResultColumn& column : select_.columns) {
-        if (column.alias && sameName(*column.alias, expr->text)) {
-          expr = column.expr.get();
-          break;
-        }
-      }
+    if (std::optional<size_t> position = numberedColumn(*expr, "GROUP BY")) {
+      expr = resultExprs_[*position];
     }
-    if (!expr) throw Error(SQLITE_ERROR, "near \"*\": syntax error");
     if (containsAggregate(*expr)) {
       throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
     }
     ownedGroupBy_.push_back(compiler_.compile(*expr));
-    if (ownedGroupBy_.back()->isConstant()) {
-      throw Error(SQLITE_ERROR, "GROUP BY terms must not be non-integer constants");
-    }
+    checkConstantTerm(*expr, *ownedGroupBy_.back(), "GROUP BY");
     groupBy_.push_back(ownedGroupBy_.back().get());
   }
 }
@@ -531,30 +554,12 @@ QueryRows SelectQuery::collect() {
   return result;
 }
 
-// A column's name as a sub-select's or view's table column: its alias, the name of the
-// column it reads, or the expression as written. A name of table.column or of "*" over
-// several tables that an earlier column has gets _1, _2, ... added.
 std::vector<std::string> SelectQuery::tableColumnNames() const {
-  std::vector<std::string> names;
-  for (size_t i = 0; i < plainNames_.size(); ++i) {
-    const std::string& name = plainNames_[i];
-    std::string unique = name;
-    bool fromStar = uniqueNames_[i];
-    auto taken = [&](const std::string& candidate) {
-      return std::any_of(names.begin(), names.end(),
-                         [&](const std::string& other) { return sameName(other, candidate); });
-    };
-    for (int suffix = 1; fromStar && taken(unique); ++suffix) {
-      unique = name + "_" + std::to_string(suffix);
-    }
-    names.push_back(unique);
-  }
-  return names;
+  return uniqueColumnNames(sourceNames_);
 }
 
 void SelectQuery::run(const ResultRowCallback& onRow) {
   onRow_ = &onRow;
-  session_.resultNames = names_;
   std::unique_ptr<JoinWalker> walker;
   if (!tables_.empty()) {
     std::vector<OrderColumn> order =
@@ -775,6 +780,8 @@ void runSelect(Session& session, const Select& select, const ResultRowCallback& 
   }
   SelectQuery query(session, select);
   session.statementStarted = true;
+  // The statement's names (its sub-selects' stay their own).
+  session.resultNames = query.names();
   query.run(onRow);
 }
 
@@ -785,13 +792,16 @@ QueryRows collectSelectPart(Session& session, const Select& select) {
 
 std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
   ExpandingView expanding(session, view);
-  // A compound's columns are named by its first SELECT.
-  SelectQuery query(session, *view.viewSelect, !view.viewSelect->compound.empty());
+  // A compound's columns are named by its last SELECT.
+  const Select& select = *view.viewSelect;
+  SelectQuery query(session, select.compound.empty() ? select : *select.compound.back().select,
+                    !select.compound.empty());
   return query.tableColumnNames();
 }
 
 size_t prepareSelect(Session& session, const Select& select) {
   const bool compound = !select.compound.empty();
+  checkCompoundClauses(select);
   SelectQuery first(session, select, compound);
   for (const CompoundPart& part : select.compound) SelectQuery(session, *part.select, true);
   return first.tableColumnNames().size();

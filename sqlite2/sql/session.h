@@ -65,6 +65,9 @@ struct Session {
   std::string databasePath;  // absolute, as PRAGMA database_list shows it
   // The column names of the last SELECT, also when it found no rows.
   std::vector<std::string> resultNames;
+  // The row callback of the statement under way: the INSERT and DELETE steps of its triggers
+  // report their counts to it under PRAGMA count_changes.
+  const ResultRowCallback* statementCallback = nullptr;
   int lastInsertRowid = 0;
   std::mt19937 random{std::random_device{}()};
   // Tables being read by statements still running (a row callback may run more statements):
@@ -172,6 +175,8 @@ void runVacuum(Session& session);
 void runUpdate(Session& session, const Update& update);
 void runDelete(Session& session, const Delete& del);
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text);
+// CREATE TABLE ... AS SELECT, its name checked: the table made from the query and filled.
+void runCreateTableAs(Session& session, const CreateTable& create);
 void runCreateIndex(Session& session, const CreateIndex& create, std::string_view text);
 void runDropTable(Session& session, const DropTable& drop);
 void runDropIndex(Session& session, const DropIndex& drop);
@@ -182,6 +187,9 @@ void runDropTrigger(Session& session, const DropTrigger& drop);
 void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
 // Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.
 void runPragma(Session& session, const Pragma& pragma, const ResultRowCallback& onRow);
+// The cache size and safety level go back to the file's defaults, as when the schema is read
+// afresh after VACUUM or a rollback.
+void restoreFileDefaults(Session& session);
 // Whether the PRAGMA writes the file's header (the default_ settings given a value).
 bool pragmaWritesHeader(const Pragma& pragma);
 

@@ -255,4 +255,28 @@ std::string TableWriter::indexKey(const Index& index, int32_t rowNumber,
   return encodeIndexKey(indexedValues(index, rowNumber, values), index.textColumns, rowNumber);
 }
 
+void fillIndex(Btree& tree, PageNumber tableRoot, const Table& table, const Index& index,
+               PageNumber indexRoot) {
+  Cursor rows(tree, tableRoot, false);
+  Cursor entries(tree, indexRoot, true);
+  for (bool more = rows.first(); more; more = rows.next()) {
+    int32_t rowNumber = decodeTableKey(rows.key());
+    std::string data = rows.data();
+    RecordView record(data);
+    std::string key = indexKeyOfRow(table, index, rowNumber, record);
+    if (index.unique) {
+      std::string_view columnsPart(key.data(), key.size() - kTableKeySize);
+      int order = entries.seek(columnsPart);
+      if (entries.valid() && (order >= 0 || entries.next())) {
+        std::string existing = entries.key();
+        if (existing.size() == key.size() &&
+            existing.compare(0, columnsPart.size(), columnsPart) == 0) {
+          throw Error(SQLITE_CONSTRAINT, "indexed columns are not unique");
+        }
+      }
+    }
+    entries.insert(key, std::string_view());
+  }
+}
+
 }  // namespace sqlite2

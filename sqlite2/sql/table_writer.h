@@ -93,6 +93,12 @@ std::string indexKeyOfRow(const Table& table, const Index& index, int32_t rowNum
 void insertValuesOfAllColumns(Session& session, TableWriter& writer, const Table& table,
                               std::vector<SqlValue>& values);
 
+// Fills the index at indexRoot from the rows of its table at tableRoot, both in tree. Unlike
+// a row added later, a row with NULL in a UNIQUE index conflicts here, as in SQLite 2.8:
+// SQLITE_CONSTRAINT "indexed columns are not unique".
+void fillIndex(Btree& tree, PageNumber tableRoot, const Table& table, const Index& index,
+               PageNumber indexRoot);
+
 // What an INTEGER PRIMARY KEY (or the row number) is given: an exact integer, or
 // SQLITE_MISMATCH "datatype mismatch".
 int32_t requireRowNumber(std::string_view text);

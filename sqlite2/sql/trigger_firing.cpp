@@ -43,17 +43,35 @@ bool matchesEvent(const Trigger& trigger, TriggerEvent event,
   return event != TriggerEvent::Update || trigger.firesOnUpdateOf(assignedColumns);
 }
 
+// Under PRAGMA count_changes an INSERT or DELETE step reports the rows it changed to the
+// caller of the firing statement, under its own name, as in SQLite 2.8 (an UPDATE step does
+// not).
+template <typename Run>
+void runCountedStep(Session& session, const char* name, Run run) {
+  const int changesBefore = session.changes;
+  const int clearedBefore = session.rowsClearedWholesale;
+  session.rowsClearedWholesale = 0;
+  run();
+  const int count = session.changes - changesBefore + session.rowsClearedWholesale;
+  session.rowsClearedWholesale = clearedBefore;
+  const ResultRowCallback* onRow = session.statementCallback;
+  if (session.preparingTriggers || !session.settings.countChanges || !onRow || !*onRow) return;
+  const std::string text = std::to_string(count);
+  const char* value = text.c_str();
+  if (!(*onRow)(1, &value, &name)) throw Error(SQLITE_ABORT, "");
+}
+
 // A step's rows go nowhere: a SELECT of a trigger runs for what its expressions do (RAISE).
 void runStep(Session& session, const TriggerStep& step) {
   std::visit(
       [&](const auto& statement) {
         using Kind = std::decay_t<decltype(statement)>;
         if constexpr (std::is_same_v<Kind, Insert>) {
-          runInsert(session, statement);
+          runCountedStep(session, "rows inserted", [&] { runInsert(session, statement); });
         } else if constexpr (std::is_same_v<Kind, Update>) {
           runUpdate(session, statement);
         } else if constexpr (std::is_same_v<Kind, Delete>) {
-          runDelete(session, statement);
+          runCountedStep(session, "rows deleted", [&] { runDelete(session, statement); });
         } else if (session.preparingTriggers) {
           prepareSelect(session, statement);
         } else {

@@ -1,14 +1,16 @@
 // VACUUM rebuilds the file as SQLite 2.8 does: every object of sqlite_master is made again,
-// in its row order, in a fresh database (a table's automatic indexes first, then the table,
-// its rows and their entries; an explicit index after its table's rows; views and triggers
-// as rows alone), whose pages then replace the file's, which ends where the fresh database
+// in its row order with the views last, in a fresh database (a table's automatic indexes first,
+// then the table, its rows and their entries; an explicit index after its table's rows; views and
+// triggers as rows alone), whose pages then replace the file's, which ends where the fresh database
 // ends. The schema rows, and the rows of a table without an INTEGER PRIMARY KEY, are
 // numbered from 1 again; unset default settings are stored as the values they stand for.
 
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "sql/session.h"
 #include "sql/table_writer.h"
 #include "sql/temporary_database.h"
+#include "sql/view_query.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -70,12 +73,41 @@ class Rebuild {
         addRow("index", index->name, table->name, root, *row.sql);
         copyIndex(*table, *index, root);
       }
+    } else if (row.type == "view") {
+      makeView(row);
     } else if (schema.findTable(row.name) || row.type == "trigger") {
       addRow(row.type, row.name, row.tableName, 0, *row.sql);
     }
+    made_.insert(lowerCase(row.name));
+  }
+
+  // The order SQLite 2.8 makes them in: the views after everything else. (It makes a trigger
+  // of a view before the view, and fails with "no such table": here such triggers come last.)
+  static int pass(const SchemaRow& row, const Schema& schema) {
+    if (row.type == "view") return 1;
+    std::shared_ptr<Table> table = schema.findTable(row.tableName);
+    return row.type == "trigger" && table && table->isView ? 2 : 0;
   }
 
  private:
+  static std::string lowerCase(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+  }
+
+  // As CREATE VIEW does, the view must find the tables its column names need among the
+  // objects made before it.
+  void makeView(const SchemaRow& row) {
+    std::shared_ptr<Table> view = session_.schema->findTable(row.name);
+    if (!view || !view->isView) return;
+    forEachTableNamed(*view->viewSelect, [&](const FromItem& item) {
+      if (!made_.count(lowerCase(item.table))) {
+        throw Error(SQLITE_ERROR, "no such table: main." + item.table);
+      }
+    });
+    addRow(row.type, row.name, row.tableName, 0, *row.sql);
+  }
+
   // The table with the indexes its constraints make (its explicit indexes have rows of
   // their own, later). The rows go in one at a time, each followed by its index entries, as
   // INSERT ... SELECT puts them; a table without an INTEGER PRIMARY KEY numbers them from 1
@@ -112,17 +144,16 @@ class Rebuild {
     freshRoots_[&table] = root;
   }
 
-  // An explicit index, filled from its table's rows in the fresh database.
+  // An explicit index, filled from its table's rows in the fresh database as CREATE INDEX
+  // fills it: a UNIQUE one over NULLs fails the VACUUM (with SQLITE_ERROR), as in SQLite 2.8.
   void copyIndex(const Table& table, const Index& index, PageNumber root) {
     auto tableRoot = freshRoots_.find(&table);
     if (tableRoot == freshRoots_.end()) return;
-    Cursor rows(fresh_, tableRoot->second, false);
-    Cursor entries(fresh_, root, true);
-    for (bool more = rows.first(); more; more = rows.next()) {
-      std::string data = rows.data();
-      RecordView record(data);
-      entries.insert(indexKeyOfRow(table, index, decodeTableKey(rows.key()), record),
-                     std::string_view());
+    try {
+      fillIndex(fresh_, tableRoot->second, table, index, root);
+    } catch (const Error& error) {
+      if (error.code() != SQLITE_CONSTRAINT) throw;
+      throw Error(SQLITE_ERROR, error.what());
     }
   }
 
@@ -137,6 +168,7 @@ class Rebuild {
   Btree& fresh_;
   int32_t rowNumber_ = 0;
   std::map<const Table*, PageNumber> freshRoots_;
+  std::set<std::string> made_;  // lower-case names of the objects made so far
 };
 
 MetaValues rebuiltMeta(MetaValues meta) {
@@ -170,13 +202,19 @@ void runVacuum(Session& session) {
   Btree& fresh = scratch.open();
   fresh.beginTransaction();
   Rebuild rebuild(session, fresh);
-  for (const SchemaRow& row : readSchemaRows(file)) rebuild.object(row);
+  const std::vector<SchemaRow> rows = readSchemaRows(file);
+  for (int pass = 0; pass < 3; ++pass) {
+    for (const SchemaRow& row : rows) {
+      if (Rebuild::pass(row, *session.schema) == pass) rebuild.object(row);
+    }
+  }
   fresh.writeMeta(rebuiltMeta(file.readMeta()));
   fresh.commit();
   session.dropWriteCursor();
   replacePages(file, fresh);
   session.noteSchemaChange();
   session.schema.reset();  // the roots have moved: read again by the next statement
+  restoreFileDefaults(session);
 }
 
 }  // namespace sqlite2

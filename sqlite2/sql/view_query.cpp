@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "sql/schema.h"
 #include "sql/session.h"
+#include "sql/source_columns.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -15,30 +16,6 @@ void fixExpression(Expr* expr, std::string_view database, std::string* other) {
   fixExpression(expr->left.get(), database, other);
   fixExpression(expr->right.get(), database, other);
   for (ExprPtr& item : expr->list) fixExpression(item.get(), database, other);
-}
-
-void checkOneSelect(const Session& session, const Table& view, const Select& select) {
-  for (const FromItem& item : select.from) {
-    if (item.subquery) {
-      checkViewSources(session, view, *item.subquery);
-      continue;
-    }
-    // A view of a file may only read that file: the other databases come and go with the
-    // connection.
-    if (!view.temporary && !sameName(item.database, "main")) {
-      throw Error(SQLITE_ERROR,
-                  "view " + view.name + " cannot reference objects in database " + item.database);
-    }
-    session.table(item);
-  }
-  for (const ResultColumn& column : select.columns) {
-    if (column.kind != ResultColumn::Kind::TableColumns) continue;
-    bool found = false;
-    for (const FromItem& item : select.from) {
-      found = found || sameName(item.alias ? *item.alias : item.table, column.qualifier);
-    }
-    if (!found) throw Error(SQLITE_ERROR, "no such table: " + column.qualifier);
-  }
 }
 
 }  // namespace
@@ -66,9 +43,42 @@ void fixToDatabase(Select& select, std::string_view database, std::string* other
   for (CompoundPart& part : select.compound) fixToDatabase(*part.select, database, other);
 }
 
-void checkViewSources(const Session& session, const Table& view, const Select& select) {
-  checkOneSelect(session, view, select);
-  for (const CompoundPart& part : select.compound) checkOneSelect(session, view, *part.select);
+void forEachTableRead(const Select& select, const std::function<void(const FromItem&)>& visit) {
+  for (const FromItem& item : select.from) {
+    if (item.subquery) {
+      forEachTableRead(*item.subquery, visit);
+    } else {
+      visit(item);
+    }
+  }
+  for (const CompoundPart& part : select.compound) forEachTableRead(*part.select, visit);
+}
+
+void forEachTableNamed(const Select& select, const std::function<void(const FromItem&)>& visit) {
+  const Select& last = select.compound.empty() ? select : *select.compound.back().select;
+  for (const FromItem& item : last.from) {
+    if (item.subquery) {
+      forEachTableNamed(*item.subquery, visit);
+    } else {
+      visit(item);
+    }
+  }
+}
+
+void checkViewSources(Session& session, const Table& view, const Select& select) {
+  // A view of the file may only read that file: the other databases come and go with the
+  // connection. This holds for every part of the query.
+  if (!view.temporary) {
+    forEachTableRead(select, [&](const FromItem& item) {
+      if (!sameName(item.database, "main")) {
+        throw Error(SQLITE_ERROR,
+                    "view " + view.name + " cannot reference objects in database " + item.database);
+      }
+    });
+  }
+  // The tables are looked up as the view's column names are worked out: of a compound, only
+  // those of its last SELECT.
+  sourceColumnNames(session, select);
 }
 
 }  // namespace sqlite2

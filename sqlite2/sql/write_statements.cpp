@@ -97,9 +97,11 @@ size_t prepareValues(Session& session, const Insert& insert) {
   return insert.values.size();
 }
 
-// A step of a trigger of the file names its tables as main.name in some messages.
-std::string nameInMessages(const Session& session, const Table& table) {
-  return insideFileTrigger(session) ? "main." + table.name : table.name;
+// The messages name the table as the statement writes it, with its database when one is
+// written; a step of a trigger of the file names it as main.name.
+std::string nameInMessages(const Session& session, const Insert& insert) {
+  if (!insert.database.empty()) return insert.database + "." + insert.table;
+  return insideFileTrigger(session) ? "main." + insert.table : insert.table;
 }
 
 SqlValue valueOf(const Insert& insert, const std::vector<CompiledExprPtr>& compiled, size_t i) {
@@ -246,7 +248,7 @@ void runInsert(Session& session, const Insert& insert) {
   } else {
     rows = rowsToInsert(session, insert, valueCount);
   }
-  const std::string shownName = nameInMessages(session, *table);
+  const std::string shownName = nameInMessages(session, insert);
   checkValueCount(*table, shownName, insert, valueCount);
   std::vector<int> targets;
   if (insert.columns) targets = insertTargets(*table, shownName, insert, valueCount);

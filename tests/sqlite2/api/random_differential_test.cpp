@@ -1,18 +1,31 @@
 // The same random statements through Orvalen's engine and the reference library on twin
 // files: every call must give the same rows, column names, result codes, error texts,
 // sqlite_changes and sqlite_last_insert_rowid, and after every step outside a transaction
-// both files must pass the reference's integrity check and hold the same data.
+// both files must pass the reference's integrity check and hold the same data. Rows that
+// SQLite 2.8 gives in the order of its hash table are compared as sets.
 //
 // ORVALEN_RANDOM_SEED fixes the seed (printed at the start); ORVALEN_RANDOM_STATEMENTS raises
 // the number of statements (10000 by default). A failing session's statements are written to
 // random_differential_<seed>_<session>.sql in the working directory; ORVALEN_RANDOM_TRACE names
 // a file that receives every statement before it runs, for a crash.
+//
+// ORVALEN_RANDOM_REPLAY=FILE runs such a file's statements instead.
+//
+// ORVALEN_RANDOM_SURVEY=FILE counts instead of failing: a session that meets a difference
+// ends there (its files no longer match) and the next begins; the statements run and the
+// differences met are counted by kind of statement, and each difference is written to FILE.
+// With ORVALEN_RANDOM_UNEXCLUDE (random_exclusions.h) it measures the excluded kinds too.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +34,7 @@
 #include "engine_calls.h"
 #include "random_statements.h"
 #include "support/reference_engine.h"
+#include "support/temp_dir.h"
 #include "twin_databases.h"
 
 namespace orvalen::test {
@@ -38,34 +52,60 @@ std::string shortened(const std::string& sql) {
                            : sql.substr(0, 160) + "...(" + std::to_string(sql.size()) + " bytes)";
 }
 
+// Statements run and differences met, by kind of statement.
+struct KindCount {
+  int64_t run = 0;
+  int64_t differing = 0;
+};
+using Survey = std::map<std::string, KindCount>;
+
 class Session {
  public:
-  Session(const EngineCalls& reference, uint64_t seed, int number)
+  Session(const EngineCalls& reference, uint64_t seed, int number, const std::string& copyFile,
+          std::ofstream* survey, Survey& counts)
       : twins_(ourEngineCalls(), reference),
-        statements_(seed * 1000003 + number),
+        statements_(seed * 1000003 + number, copyFile),
         chooser_(seed * 1000033 + number),
         seed_(seed),
-        number_(number) {}
+        number_(number),
+        survey_(survey),
+        counts_(counts) {}
 
-  // Runs one statement on both files; false after reporting a failure.
-  bool step(const std::string& sql) {
-    log_.push_back(sql);
-    if (trace_) *trace_ << sql << std::endl;
+  // Runs one statement on both files; false after reporting a difference.
+  bool step(const RandomStatement& statement) {
+    log_.push_back(statement.sql);
+    if (trace_) *trace_ << statement.sql << std::endl;
+    ++counts_[statement.kind].run;
     const bool viaGetTable = chooser_() % 4 == 0;
-    const TwinDatabases::Outcomes outcomes = viaGetTable ? twins_.getTable(sql) : twins_.exec(sql);
-    if (outcomes.tested != outcomes.reference) {
-      return fail(std::string(viaGetTable ? "sqlite_get_table" : "sqlite_exec") +
-                  " results differ\n--- ours: " + outcomes.tested.describe() +
-                  "\n--- reference: " + outcomes.reference.describe());
+    TwinDatabases::Outcomes outcomes =
+        viaGetTable ? twins_.getTable(statement.sql) : twins_.exec(statement.sql);
+    if (statement.rowOrderFree) {
+      std::sort(outcomes.tested.rows.begin(), outcomes.tested.rows.end());
+      std::sort(outcomes.reference.rows.begin(), outcomes.reference.rows.end());
     }
-    if (statements_.inTransaction()) return true;
+    if (outcomes.tested != outcomes.reference) {
+      return differ(statement, std::string(viaGetTable ? "sqlite_get_table" : "sqlite_exec") +
+                                   " results differ\n--- ours: " + outcomes.tested.describe() +
+                                   "\n--- reference: " + outcomes.reference.describe());
+    }
+    if (replaying_ ? replayInTransaction(statement.sql) : statements_.inTransaction()) return true;
     const std::string problems = twins_.compareFiles();
-    return problems.empty() || fail(problems);
+    return problems.empty() || differ(statement, problems);
+  }
+
+  // The statements of a script, one a line, as a failed run wrote them.
+  bool replay(const std::string& path) {
+    replaying_ = true;
+    std::istringstream lines(readFile(path));
+    for (std::string sql; std::getline(lines, sql);) {
+      if (!sql.empty() && !step(RandomStatement{sql, "replay"})) return false;
+    }
+    return true;
   }
 
   bool run(int statementCount) {
     for (const std::string& sql : statements_.createSchema()) {
-      if (!step(sql)) return false;
+      if (!step(RandomStatement{sql, "schema"})) return false;
     }
     for (int i = 0; i < statementCount; ++i) {
       if (!step(statements_.next())) return false;
@@ -74,22 +114,35 @@ class Session {
   }
 
  private:
-  bool fail(const std::string& what) {
-    const std::string script =
-        "random_differential_" + std::to_string(seed_) + "_" + std::to_string(number_) + ".sql";
-    std::ofstream(script) << [this] {
-      std::string all;
-      for (const std::string& sql : log_) all += sql + "\n";
-      return all;
-    }();
+  // Whether a replayed script is inside BEGIN ... COMMIT after this statement.
+  bool replayInTransaction(const std::string& sql) {
+    auto startsWith = [&](const char* word) { return sql.compare(0, strlen(word), word) == 0; };
+    if (startsWith("BEGIN")) replayTransaction_ = true;
+    if (startsWith("COMMIT") || startsWith("END") || startsWith("ROLLBACK")) {
+      replayTransaction_ = false;
+    }
+    return replayTransaction_;
+  }
+
+  bool differ(const RandomStatement& statement, const std::string& what) {
+    ++counts_[statement.kind].differing;
     std::string recent;
     for (size_t i = log_.size() > 12 ? log_.size() - 12 : 0; i < log_.size(); ++i) {
       recent += "  " + shortened(log_[i]) + "\n";
     }
-    ADD_FAILURE() << "seed " << seed_ << ", session " << number_ << ", statement " << log_.size()
-                  << ": " << shortened(log_.back()) << "\n"
-                  << what << "\nlast statements:\n"
-                  << recent << "all statements: " << script;
+    const std::string report =
+        "seed " + std::to_string(seed_) + ", session " + std::to_string(number_) + ", statement " +
+        std::to_string(log_.size()) + " (" + statement.kind + "): " + shortened(log_.back()) +
+        "\n" + what + "\nlast statements:\n" + recent;
+    const std::string script =
+        "random_differential_" + std::to_string(seed_) + "_" + std::to_string(number_) + ".sql";
+    std::ofstream out(script);
+    for (const std::string& sql : log_) out << sql << "\n";
+    if (survey_) {
+      *survey_ << report << "all statements: " << script << "\n";
+      return false;
+    }
+    ADD_FAILURE() << report << "all statements: " << script;
     return false;
   }
 
@@ -98,12 +151,26 @@ class Session {
   std::mt19937_64 chooser_;
   uint64_t seed_;
   int number_;
+  std::ofstream* survey_;
+  Survey& counts_;
   std::vector<std::string> log_;
+  bool replaying_ = false;
+  bool replayTransaction_ = false;
   std::unique_ptr<std::ofstream> trace_ = [] {
     const char* path = std::getenv("ORVALEN_RANDOM_TRACE");
     return path && *path ? std::make_unique<std::ofstream>(path, std::ios::app) : nullptr;
   }();
 };
+
+void printSurvey(const Survey& counts) {
+  std::cout << std::left << std::setw(16) << "kind" << std::right << std::setw(10) << "run"
+            << std::setw(10) << "differ"
+            << "\n";
+  for (const auto& [kind, count] : counts) {
+    std::cout << std::left << std::setw(16) << kind << std::right << std::setw(10) << count.run
+              << std::setw(10) << count.differing << "\n";
+  }
+}
 
 TEST(RandomDifferentialTest, EnginesAgreeOnRandomStatements) {
   ORVALEN_REQUIRE_REFERENCE(ref);
@@ -111,12 +178,25 @@ TEST(RandomDifferentialTest, EnginesAgreeOnRandomStatements) {
   const uint64_t seed = environmentNumber("ORVALEN_RANDOM_SEED", std::random_device{}());
   const uint64_t total = environmentNumber("ORVALEN_RANDOM_STATEMENTS", 10000);
   std::cout << "random differential test: seed " << seed << ", " << total << " statements\n";
+  TempDir dir;
+  const std::string copyFile = dir.file("copy.txt");
+  writeFile(copyFile, RandomStatements::copyFileText(Exclusions::fromEnvironment()));
+  const char* surveyPath = std::getenv("ORVALEN_RANDOM_SURVEY");
+  std::unique_ptr<std::ofstream> survey =
+      surveyPath && *surveyPath ? std::make_unique<std::ofstream>(surveyPath) : nullptr;
+  Survey counts;
+  // ORVALEN_RANDOM_REPLAY=FILE runs a script that a failed run wrote, to see its difference.
+  if (const char* replay = std::getenv("ORVALEN_RANDOM_REPLAY")) {
+    Session(*ref, seed, 0, copyFile, nullptr, counts).replay(replay);
+    return;
+  }
   const int sessions =
       static_cast<int>((total + kStatementsPerSession - 1) / kStatementsPerSession);
   for (int number = 0; number < sessions; ++number) {
-    Session session(*ref, seed, number);
-    if (!session.run(kStatementsPerSession)) return;
+    Session session(*ref, seed, number, copyFile, survey.get(), counts);
+    if (!session.run(kStatementsPerSession) && !survey) break;
   }
+  if (survey) printSurvey(counts);
 }
 
 }  // namespace

@@ -1,87 +1,101 @@
 #pragma once
 
 // Random SQL for the differential test: a random schema, then a stream of statements over
-// it (inserts, updates, deletes, queries, index and trigger changes, transactions and a few
-// mistakes)
-// with values chosen to reach the engine's corners: NULL, negative numbers, reals, texts with
-// quotes, empty texts, texts of several kilobytes, GBK and UTF-8 bytes, numbers as text.
+// it (inserts, updates, deletes, queries of every shape, views, CREATE TABLE ... AS, index
+// and trigger changes, COPY, VACUUM, pragmas that change the output, transactions and a few
+// mistakes), with values chosen to reach the engine's corners (random_values.h).
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "random_exclusions.h"
+#include "random_expressions.h"
+#include "random_queries.h"
+#include "random_schema.h"
+#include "random_source.h"
+#include "random_values.h"
+
 namespace orvalen::test {
+
+struct RandomStatement {
+  std::string sql;
+  std::string kind;  // what it mostly exercises, for counting
+  // Its rows come in SQLite 2.8's hash order: they are compared as a set.
+  bool rowOrderFree = false;
+};
 
 class RandomStatements {
  public:
-  explicit RandomStatements(uint64_t seed);
+  // copyFile: a text file that COPY statements read (rows of tab-separated fields).
+  RandomStatements(uint64_t seed, std::string copyFile,
+                   Exclusions exclusions = Exclusions::fromEnvironment());
 
   // The CREATE TABLE and CREATE INDEX statements of a fresh random schema.
   std::vector<std::string> createSchema();
 
-  // The next statement.
-  std::string next();
+  RandomStatement next();
 
   // Whether the statements so far left a BEGIN without COMMIT or ROLLBACK.
   bool inTransaction() const { return inTransaction_; }
 
+  // The lines of a file for COPY: fields separated by tabs, with \N for NULL, escaped
+  // characters, and lines of too many fields (and of too few, unless excluded).
+  static std::string copyFileText(const Exclusions& exclusions);
+
  private:
-  struct Column {
-    std::string name;
-    std::string type;
-    bool textual = false;  // declared type makes it a text column
-    bool integerKey = false;
-    bool inUniqueKey = false;  // part of a UNIQUE constraint or index
-  };
-  struct Table {
-    std::string name;
-    std::vector<Column> columns;
-    std::vector<std::string> indexes;
-    int insertsSinceEmptied = 0;
-    std::vector<std::string> triggers;
-  };
-
-  int below(int bound) { return static_cast<int>(rng_() % static_cast<uint64_t>(bound)); }
-  bool chance(int percent) { return below(100) < percent; }
-
-  Table& randomTable() { return tables_[below(static_cast<int>(tables_.size()))]; }
-  const Column& randomColumn(const Table& table) {
-    return table.columns[below(static_cast<int>(table.columns.size()))];
+  TableModel& randomTable() {
+    return schema_.tables[random_.below(static_cast<int>(schema_.tables.size()))];
   }
-
-  // The table's name, now and then as main.name.
-  std::string qualified(const Table& table) {
-    return chance(20) ? "main." + table.name : table.name;
+  const ColumnModel& randomColumn(const TableModel& table) {
+    return table.columns[random_.below(static_cast<int>(table.columns.size()))];
   }
-  std::string createTable(Table& table);
-  std::string createIndex(Table& table);
-  std::string value(const Column* column);
-  std::string numberLiteral();
-  std::string textLiteral();
-  std::string condition(const Table& table, int depth);
-  std::string comparison(const Table& table);
+  Scope scopeOf(const TableModel& table) const;
 
-  std::string insert(Table& table);
-  std::string update(Table& table);
-  std::vector<const Column*> updatableColumns(const Table& table) const;
-  std::string remove(Table& table);
-  std::string select(Table& table);
-  std::string indexChange(Table& table);
+  // The table's name, now and then as main.name (temp.name for a temporary one).
+  std::string qualified(const TableModel& table);
+  std::string createTable(TableModel& table);
+  std::string createIndex(TableModel& table);
+  std::string comparison(const TableModel& table);
+  std::string condition(const TableModel& table, int depth);
+
+  std::string insert(TableModel& table);
+  std::string insertSelect(TableModel& table);
+  std::string update(TableModel& table);
+  std::string keyChange(TableModel& table);
+  std::vector<const ColumnModel*> updatableColumns(const TableModel& table) const;
+  std::string remove(TableModel& table);
+  std::string select(TableModel& table);
+  std::string indexChange(TableModel& table);
   std::string transactionControl();
-  std::string mistake(Table& table);
-  std::string recreate(Table& table);
-  std::string triggerChange(Table& table);
-  std::string createTrigger(Table& table);
-  std::string triggerStep(const Table& table, const std::string& name, const char* row);
-  std::string rowCondition(const Table& table, const char* row);
+  std::string mistake(TableModel& table);
+  std::string recreate(TableModel& table);
+  std::string triggerChange(TableModel& table);
+  std::string createTrigger(TableModel& table);
+  std::string triggerStep(const TableModel& table, const std::string& name, const char* row);
+  std::string rowCondition(const TableModel& table, const char* row);
+  std::string viewChange();
+  std::string createTableAs();
+  std::string pragma();
+  std::string copy(TableModel& table);
+  std::string vacuum();
 
-  std::mt19937_64 rng_;
-  std::vector<Table> tables_;
+  RandomSource random_;
+  Exclusions exclusions_;
+  RandomValues values_;
+  RandomExpressions expressions_;
+  SchemaModel schema_;
+  RandomQueries queries_;
+  std::string copyFile_;
   int nextIndexNumber_ = 1;
   int nextTriggerNumber_ = 1;
+  int nextViewNumber_ = 1;
+  int nextDerivedNumber_ = 1;
   bool inTransaction_ = false;
   int statementsInTransaction_ = 0;
+  // While the engine learns the whole grammar, the grown statements are made only when
+  // ORVALEN_RANDOM_GRAMMAR is set.
+  bool wholeGrammar_;
 };
 
 }  // namespace orvalen::test

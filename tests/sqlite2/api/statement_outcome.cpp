@@ -15,13 +15,15 @@ std::string cellText(const Cell& cell) {
   return cell ? "'" + shortened(*cell) + "'" : "NULL";
 }
 
+// Under PRAGMA empty_result_callbacks a statement without rows calls back once without
+// values: kept as a row of none.
 int collectRow(void* arg, int columns, char** values, char** names) {
   auto* outcome = static_cast<StatementOutcome*>(arg);
   std::vector<std::string> nameRow;
   std::vector<Cell> valueRow;
   for (int i = 0; i < columns; ++i) {
     nameRow.push_back(names[i] ? names[i] : "<null name>");
-    valueRow.push_back(values[i] ? Cell(values[i]) : std::nullopt);
+    if (values) valueRow.push_back(values[i] ? Cell(values[i]) : std::nullopt);
   }
   outcome->names.push_back(nameRow);
   outcome->rows.push_back(valueRow);

@@ -68,6 +68,16 @@ TEST_F(CopyDifferential, TextFormat) {
   });
 }
 
+// SQLite 2.8 fills the missing fields of a short line that follows a line starting with \N
+// with that line's values; here they are NULL.
+TEST_F(CopyDifferential, ShortLineAfterALineStartingWithNullGetsNulls) {
+  Outcome copied = twins_->ours("copy t from " + file("nullfirst.tsv", "\\N\tx\\ty\t\t\n2\n"));
+  EXPECT_EQ(copied.code, 0) << copied;
+  Outcome row = twins_->ours("select quote(a), quote(b), quote(c) from t where rowid = 2");
+  ASSERT_EQ(row.rows.size(), 1u) << row;
+  EXPECT_EQ(row.rows[0], (std::vector<std::optional<std::string>>{"2", "NULL", "NULL"}));
+}
+
 TEST_F(CopyDifferential, ConflictsCountsAndErrors) {
   std::string rows = file("rows.txt", "1|a\n2|b\n9|c\n3|d\n");
   twins_->sameForAll({

@@ -133,7 +133,7 @@ TEST(Parser, ImplementedSqlOnlyOtherwiseASyntaxError) {
             "near \"for\": syntax error");
   EXPECT_EQ(parseError("select raise(ignore, 'x')"), "near \",\": syntax error");
   EXPECT_EQ(parseError("select raise(abort)"), "near \")\": syntax error");
-  EXPECT_EQ(parseError("create table x as select 1"), "near \"as\": syntax error");
+  EXPECT_EQ(parseError("create table x as values(1)"), "near \"values\": syntax error");
   EXPECT_EQ(parseError("vacuum x y"), "near \"y\": syntax error");
   EXPECT_EQ(parseError("explain select 1"), "near \"explain\": syntax error");
   EXPECT_EQ(parseError("begin on conflict replace"), "near \"on\": syntax error");

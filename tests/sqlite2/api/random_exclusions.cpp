@@ -1,0 +1,23 @@
+#include "random_exclusions.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace orvalen::test {
+
+Exclusions Exclusions::fromEnvironment() {
+  Exclusions exclusions;
+  const char* named = std::getenv("ORVALEN_RANDOM_UNEXCLUDE");
+  if (!named) return exclusions;
+  std::istringstream list(named);
+  for (std::string name; std::getline(list, name, ',');) {
+    for (const ExclusionInfo& info : kExclusions) {
+      if (name == "all" || name == info.name) {
+        exclusions.avoided_ &= ~(1u << static_cast<int>(info.kind));
+      }
+    }
+  }
+  return exclusions;
+}
+
+}  // namespace orvalen::test

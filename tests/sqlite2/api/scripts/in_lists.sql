@@ -1,0 +1,28 @@
+-- IN and NOT IN with lists empty, holding NULL, of one value and many, and of sub-selects.
+CREATE TABLE t(a, b TEXT);
+INSERT INTO t VALUES(1, '5');
+INSERT INTO t VALUES(NULL, '');
+INSERT INTO t VALUES('5.0', NULL);
+SELECT a IN (), a NOT IN (), b IN (), b NOT IN () FROM t;
+SELECT NULL IN (), NULL NOT IN (), 1 IN (), 'a' NOT IN (), (1 IN ()) IS NULL;
+SELECT count(*) FROM t WHERE a IN ();
+SELECT count(*) FROM t WHERE a NOT IN () AND b NOT IN ();
+SELECT rowid FROM t WHERE NOT (b IN ()) ORDER BY 1;
+UPDATE t SET a = 7 WHERE b IN ();
+DELETE FROM t WHERE a NOT IN () AND rowid IN ();
+SELECT a IN (1, NULL), a NOT IN (NULL, 2), b IN (5), b IN ('5.0', 5), a IN ('5.0', 5) FROM t;
+SELECT '' IN (SELECT NULL), '' NOT IN (SELECT NULL), NULL IN (1), 1 IN (NULL), 1 NOT IN (NULL, 2);
+SELECT 2 NOT BETWEEN 1 AND 3 IN (1), 2 BETWEEN 1 AND 3 IN (), 5 BETWEEN 1 AND 3 = 0;
+-- SQLite 2.8 takes NULL in a list for an empty text.
+SELECT '' IN (NULL), '' NOT IN (NULL), '' IN (1, NULL);
+-- ours: 0|1|0
+SELECT count(*) FROM t WHERE b IN (NULL);
+-- ours: 0
+-- BETWEEN beside the operators of its level: the lower bound runs to the AND, and so does
+-- NOT BETWEEN's upper bound.
+SELECT 2 BETWEEN 1 = 1 AND 3, 2 BETWEEN 1 IN (1) AND 3, 2 BETWEEN 1 BETWEEN 0 AND 3 AND 3;
+SELECT 2 BETWEEN 1 AND 3 = 1, 2 BETWEEN 1 AND 3 LIKE 1, 2 BETWEEN 1 AND 3 NOTNULL, 2 BETWEEN 1 AND 3 IN (3) IN (0);
+SELECT 2 NOT BETWEEN 1 AND 3 = 1, 2 NOT BETWEEN 1 AND 3 LIKE 1, 2 NOT BETWEEN 1 AND 3 ISNULL, 2 NOT BETWEEN 1 AND 3 NOT IN (0);
+SELECT 2 NOT BETWEEN 1 AND 3 BETWEEN 1 AND 1, 2 NOT BETWEEN 1 AND 3 IN (SELECT 1), 2 BETWEEN 1 AND 3 IN (SELECT 1);
+SELECT 'a' NOT LIKE 'b' = 0, 2 NOT BETWEEN 1 AND 3 AND 0, 5 BETWEEN 1 AND 3 < 5;
+SELECT rowid FROM t WHERE a NOT BETWEEN 0 AND 2 IN (1, 2) ORDER BY rowid;

@@ -1,0 +1,55 @@
+-- VACUUM and every rollback of a transaction (ROLLBACK, a failed statement outside BEGIN, ON
+-- CONFLICT ROLLBACK) read the schema again, and with it the file's cache size and safety
+-- level: what PRAGMA cache_size and synchronous set for the connection gives way to the
+-- file's defaults; temp_store stays, and so does everything when a statement alone is undone.
+CREATE TABLE t(a);
+PRAGMA cache_size = 100;
+PRAGMA synchronous = 0;
+PRAGMA temp_store = 2;
+VACUUM;
+PRAGMA cache_size;
+PRAGMA synchronous;
+PRAGMA temp_store;
+PRAGMA default_cache_size = 300;
+PRAGMA default_synchronous = 2;
+PRAGMA cache_size = 50;
+PRAGMA synchronous = 1;
+CREATE TABLE u(b);
+DROP TABLE u;
+PRAGMA cache_size;
+PRAGMA synchronous;
+VACUUM;
+PRAGMA cache_size;
+PRAGMA synchronous;
+PRAGMA cache_size = 10;
+BEGIN;
+INSERT INTO t VALUES(1);
+ROLLBACK;
+PRAGMA cache_size;
+BEGIN;
+CREATE TABLE x(a);
+ROLLBACK;
+PRAGMA cache_size;
+PRAGMA cache_size = 20;
+PRAGMA synchronous = 0;
+BEGIN;
+CREATE TEMP TABLE y(a);
+ROLLBACK;
+PRAGMA cache_size;
+PRAGMA synchronous;
+PRAGMA cache_size = 30;
+BEGIN;
+CREATE TABLE z(a);
+COMMIT;
+PRAGMA cache_size;
+CREATE TABLE once(a UNIQUE);
+INSERT INTO once VALUES(1);
+PRAGMA cache_size = 40;
+INSERT INTO once VALUES(1);
+PRAGMA cache_size;
+PRAGMA cache_size = 50;
+BEGIN;
+INSERT INTO once VALUES(1);
+PRAGMA cache_size;
+INSERT OR ROLLBACK INTO once VALUES(1);
+PRAGMA cache_size;
