@@ -4,6 +4,8 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 
 #include "db/catalogue.h"
 #include "db/file_text.h"
@@ -20,9 +22,16 @@ constexpr std::size_t kNamesListed = 20;
 
 class BranchExporter {
  public:
+  // The videos are read once, all of them, and handed out by category: a query per category
+  // would scan the whole table each time (plugin files have no index on parentid).
   BranchExporter(CppSQLiteDB& db, const CodePage& codePage, formats::PlaylistWriter& writer,
                  std::string& out, std::ofstream& file, ExportResult& result)
-      : db_(db), codePage_(codePage), writer_(writer), out_(out), file_(file), result_(result) {}
+      : codePage_(codePage), writer_(writer), out_(out), file_(file), result_(result) {
+    LoadAllItemRows(db, videos_);
+    for (std::size_t i = 0; i < videos_.size(); ++i) {
+      if (videos_[i].parentId) videosByCategory_[*videos_[i].parentId].push_back(i);
+    }
+  }
 
   void flush() {
     file_.write(out_.data(), static_cast<std::streamsize>(out_.size()));
@@ -43,15 +52,17 @@ class BranchExporter {
   }
 
  private:
+  // In id order, as the list shows them.
   void videosOf(int id) {
-    std::vector<int> ids;
-    std::vector<FileText> names, urls, imageUrls;
-    LoadItemRows(db_, id, ids, names, urls, imageUrls, codePage_);
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-      const std::string name = textOf(names[i]);
-      const std::string url = textOf(urls[i]);
-      const std::string imageUrl = textOf(imageUrls[i]);
-      if (!writer_.addVideo({name, url, imageUrl})) result_.inexact.push_back(names[i].text());
+    const auto videos = videosByCategory_.find(id);
+    if (videos == videosByCategory_.end()) return;
+    for (std::size_t index : videos->second) {
+      const StoredVideo& video = videos_[index];
+      const FileText stored = FileText::fromFile(video.name, codePage_);
+      const std::string name = textOf(stored);
+      const std::string url = textOf(FileText::fromFile(video.url, codePage_));
+      const std::string imageUrl = textOf(FileText::fromFile(video.imageUrl, codePage_));
+      if (!writer_.addVideo({name, url, imageUrl})) result_.inexact.push_back(stored.text());
       ++result_.videos;
       if (out_.size() >= kFlushAt) flush();
     }
@@ -64,12 +75,13 @@ class BranchExporter {
     return text.fileBytes(codePage_);
   }
 
-  CppSQLiteDB& db_;
   const CodePage& codePage_;
   formats::PlaylistWriter& writer_;
   std::string& out_;
   std::ofstream& file_;
   ExportResult& result_;
+  std::vector<StoredVideo> videos_;
+  std::unordered_map<int, std::vector<std::size_t>> videosByCategory_;
 };
 
 std::unique_ptr<formats::PlaylistWriter> makeWriter(formats::PlaylistFormat format,
