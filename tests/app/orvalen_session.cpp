@@ -3,6 +3,9 @@
 #include <dirent.h>
 #include <iconv.h>
 
+#include <filesystem>
+#include <fstream>
+
 namespace orvalen::test {
 
 std::string gbk(const std::string& utf8) {
@@ -167,6 +170,41 @@ void OrvalenSession::findDragAndUndoABranchDelete(const std::string& editor,
             (std::vector<std::string>{
                 "1|1|" + gbk("功夫") + "|u1|i1", "2|3|" + gbk("英雄本色") + "|u2|i2",
                 "3|2|" + gbk("卧虎藏龙") + "|u3|i3", "4|4|" + gbk("海洋") + "|u4|"}));
+}
+
+void OrvalenSession::importPlaylistAndUndoIt(
+    const std::string& editor, const std::string& file, const TreeLines& tree, int downsToImport,
+    const std::function<void(const std::string&)>& answerOpen) {
+  // The playlist's own name is plain: typing Chinese into a file dialog is the other
+  // sessions' part, and the names inside are what the import reads.
+  const std::string playlist =
+      (std::filesystem::path(file).parent_path() / "channels.m3u8").u8string();
+  std::ofstream(std::filesystem::u8path(playlist), std::ios::binary)
+      << "#EXTM3U\n#EXTINF:-1 tvg-logo=\"http://i/p.png\" group-title=\"自然\",熊猫的一天\n"
+         "http://v/panda.mp4\n#EXTINF:-1 group-title=\"野生动物\",东北虎\nhttp://v/tiger.mp4\n";
+  const std::vector<std::string> before = allRows(file);
+  s().click(editor, tree.labelX, tree.line(2));  // 纪录片
+  // 添加一个类型, 修改, 删除, 移动到..., 查找..., 撤销, 重做 (both greyed), 导入播放列表...
+  pickFromTreeMenu(editor, downsToImport);
+  answerOpen(playlist);
+  auto summary = s().waitForWindow("导入播放列表");
+  ASSERT_TRUE(summary) << "no summary before the import";
+  s().moveTo(*summary, 20, 20);
+  s().key("Return");
+  ASSERT_TRUE(waitUntil([&] {
+    return rows(file, "select * from tb_type_list where id > 4") ==
+               std::vector<std::string>{"5|3|" + gbk("野生动物")} &&
+           rows(file, "select * from tb_item_list where id > 4") ==
+               std::vector<std::string>{
+                   "5|4|" + gbk("熊猫的一天") + "|http://v/panda.mp4|http://i/p.png",
+                   "6|5|" + gbk("东北虎") + "|http://v/tiger.mp4|"};
+  })) << "the import did not reach the file";
+  EXPECT_EQ(rows(file, "pragma integrity_check"), std::vector<std::string>{"ok"});
+
+  s().click(editor, 150, 400);  // the tree's empty part: the keys go to the tree
+  s().key("ctrl+z");
+  EXPECT_TRUE(waitUntil([&] { return allRows(file) == before; })) << "the undo left rows";
+  closeEditorAndExpectTheEnd(editor);
 }
 
 }  // namespace orvalen::test

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -147,6 +148,14 @@ class OrvalenSession : public ::testing::Test {
   // undoes the delete; the file is checked after each step and at the end, byte for byte.
   void findDragAndUndoABranchDelete(const std::string& editor, const std::string& file,
                                     const TreeLines& tree);
+  // In the editor on makeCatalogueForMoves' file: a playlist with Chinese names and groups,
+  // written beside the file, imported into 纪录片 through the tree's menu, the file dialog
+  // (answered by answerOpen with the playlist's path) and the summary: one group reused, one
+  // made; then the undo takes it all back. The import is downsToImport entries down the tree's
+  // menu: GTK's keys pass over greyed entries, Windows' stop on them.
+  void importPlaylistAndUndoIt(const std::string& editor, const std::string& file,
+                               const TreeLines& tree, int downsToImport,
+                               const std::function<void(const std::string&)>& answerOpen);
 
   void closeEditorAndExpectTheEnd(const std::string& editor) {
     s().moveTo(editor, 150, 300);

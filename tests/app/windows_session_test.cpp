@@ -174,5 +174,15 @@ TEST_F(WindowsSession, FindDragAndUndoABranchDelete) {
   findDragAndUndoABranchDelete(waitForEditor(), file, kWin32TreeLines);
 }
 
+TEST_F(WindowsSession, ImportAPlaylistIntoACategoryAndUndoIt) {
+  ORVALEN_REQUIRE_REFERENCE(ref);
+  const std::string file = dir_.file("catalogue.vdb");
+  makeCatalogueForMoves(file);
+  chooseExistingPlugin();
+  answerWithPath("打开", file);
+  importPlaylistAndUndoIt(waitForEditor(), file, kWin32TreeLines, 8,
+                          [&](const std::string& playlist) { answerWithPath("打开", playlist); });
+}
+
 }  // namespace
 }  // namespace orvalen::test
