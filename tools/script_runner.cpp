@@ -53,6 +53,10 @@ Outcome ShellSession::runChunk(std::string_view sql) {
   return runSql(std::string(sql).c_str());
 }
 
+Outcome ShellSession::runScriptWithoutCommands(const char* text) {
+  return settings_.echo ? runScript(text) : runSql(text);
+}
+
 Outcome ShellSession::runScript(const char* text) {
   const std::string_view all(text);
   if (!settings_.echo && !mayHoldCommands(all)) return runSql(text);

@@ -45,6 +45,8 @@ class ShellSession {
   // Runs a text of SQL and dot-command lines (standard input of a batch run, a file of
   // .read); the text ends at its first zero byte.
   Outcome runScript(const char* text);
+  // The same for a text known to hold no command lines, which is then not looked through.
+  Outcome runScriptWithoutCommands(const char* text);
 
   // Runs one dot-command line (dot_commands.cpp).
   Outcome runCommand(const std::string& line);

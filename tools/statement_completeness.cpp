@@ -1,5 +1,6 @@
 #include "statement_completeness.h"
 
+#include <array>
 #include <cctype>
 
 namespace orvalen::tools {
@@ -9,9 +10,36 @@ namespace {
 // Past the words that could make a statement a CREATE TRIGGER.
 constexpr int kPastTheStart = 3;
 
+// The engine's own classes of characters, whatever the locale: bytes of multi-byte characters
+// belong to words.
 bool isWordCharacter(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' ||
-         static_cast<unsigned char>(c) >= 0x80;
+  const auto byte = static_cast<unsigned char>(c);
+  return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+         (byte >= '0' && byte <= '9') || byte == '_' || byte >= 0x80;
+}
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '\v';
+}
+
+// Within a statement past its first words, outside a trigger, the characters that can change
+// what the scanner knows: they open a quote or a comment, or end the statement. A table, as
+// most of a dump's bytes are looked up in it.
+constexpr std::array<bool, 256> kEndsPlainText = [] {
+  std::array<bool, 256> table{};
+  for (const unsigned char c : std::string_view("'\"[`-/;")) table[c] = true;
+  return table;
+}();
+
+bool endsPlainText(char c) {
+  return kEndsPlainText[static_cast<unsigned char>(c)];
+}
+
+// The position after the first `wanted` at or after `at`; the text's end when there is none.
+size_t pastNext(std::string_view text, char wanted, size_t at, bool* found) {
+  const size_t position = text.find(wanted, at);
+  *found = position != std::string_view::npos;
+  return *found ? position + 1 : text.size();
 }
 
 bool sameWord(std::string_view text, std::string_view upperCaseWord) {
@@ -24,26 +52,43 @@ bool sameWord(std::string_view text, std::string_view upperCaseWord) {
 
 }  // namespace
 
+// Quoted text and comments are skipped with one search each: a dump is mostly string literals.
 size_t StatementScanner::step(std::string_view text, size_t at) {
-  const char c = text[at];
+  bool found = false;
   switch (state_) {
-    case State::kLineComment:
-      if (c == '\n') state_ = State::kNormal;
-      return at + 1;
+    case State::kLineComment: {
+      const size_t end = pastNext(text, '\n', at, &found);
+      if (found) state_ = State::kNormal;
+      return end;
+    }
     case State::kBlockComment:
-      if (c == '*' && at + 1 < text.size() && text[at + 1] == '/') {
-        state_ = State::kNormal;
-        return at + 2;
+      for (size_t end; (end = pastNext(text, '*', at, &found)) < text.size(); at = end) {
+        if (text[end] == '/') {
+          state_ = State::kNormal;
+          return end + 1;
+        }
       }
-      return at + 1;
-    case State::kQuoted:
+      return text.size();
+    case State::kQuoted: {
       // A doubled closing quote stands for the quote itself: it closes and opens again.
-      if (c == closingQuote_) state_ = State::kNormal;
-      return at + 1;
+      const size_t end = pastNext(text, closingQuote_, at, &found);
+      if (found) state_ = State::kNormal;
+      return end;
+    }
     case State::kNormal:
       break;
   }
-  if (std::isspace(static_cast<unsigned char>(c))) return at + 1;
+  if (wordsSeen_ >= kPastTheStart && !inTrigger_) {
+    // Words, numbers and operators here leave the statement as it is: unfinished.
+    while (at < text.size() && !endsPlainText(text[at])) ++at;
+    if (at == text.size()) return at;
+  }
+  const char c = text[at];
+  if (isBlank(c)) {
+    while (++at < text.size() && isBlank(text[at])) {
+    }
+    return at;
+  }
   if (c == '-' && at + 1 < text.size() && text[at + 1] == '-') {
     state_ = State::kLineComment;
     return at + 2;

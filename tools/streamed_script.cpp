@@ -26,6 +26,7 @@ class RunnableEnd {
       scanned_ = newline + 1;
       if (scanner_.betweenStatements() && isCommandLine(line)) {
         scanner_.reset();
+        followedCommandLine_ = true;
       } else {
         scanner_.feed(line);
       }
@@ -33,10 +34,13 @@ class RunnableEnd {
     }
     return runnable_;
   }
-  // The text lost its first `count` bytes, which had run.
+  // Whether the runnable start of the text holds a command line.
+  bool runnableHoldsCommands() const { return followedCommandLine_; }
+  // The text lost its first `count` bytes (at least the runnable start), which had run.
   void dropped(size_t count) {
     scanned_ -= count;
     runnable_ -= count;
+    followedCommandLine_ = false;
   }
 
  private:
@@ -48,6 +52,7 @@ class RunnableEnd {
   StatementScanner scanner_;
   size_t scanned_ = 0;
   size_t runnable_ = 0;
+  bool followedCommandLine_ = false;
 };
 
 // Reads what the descriptor has now, at most size bytes: 0 at the end, -1 on failure.
@@ -74,9 +79,16 @@ std::optional<Outcome> runStreamedScript(ShellSession& session, int descriptor) 
   std::string pending;
   RunnableEnd splitter;
   Outcome result = Outcome::kDone;
-  // Runs the text's first `end` bytes; false when the run ends with them.
-  auto run = [&](size_t end) {
-    const Outcome outcome = session.runScript(pending.substr(0, end).c_str());
+  // Runs the text's first `end` bytes, all followed by the splitter or not (the last piece);
+  // false when the run ends with them.
+  auto run = [&](size_t end, bool followed) {
+    // The piece is ended in place rather than copied: a load runs megabytes this way.
+    const char firstAfter = pending[end];
+    pending[end] = '\0';
+    const Outcome outcome = followed && !splitter.runnableHoldsCommands()
+                                ? session.runScriptWithoutCommands(pending.c_str())
+                                : session.runScript(pending.c_str());
+    pending[end] = firstAfter;
     pending.erase(0, end);
     splitter.dropped(end);
     if (outcome != Outcome::kDone) result = outcome;
@@ -91,7 +103,7 @@ std::optional<Outcome> runStreamedScript(ShellSession& session, int descriptor) 
     pending.append(block, zero ? static_cast<size_t>(zero - block) : static_cast<size_t>(got));
     const bool lastPiece = got == 0 || zero;
     const size_t end = lastPiece ? pending.size() : splitter.follow(pending);
-    if ((end > 0 || lastPiece) && !run(end)) break;
+    if ((end > 0 || lastPiece) && !run(end, !lastPiece)) break;
     if (lastPiece) break;
   }
   if (!drain(descriptor)) return std::nullopt;

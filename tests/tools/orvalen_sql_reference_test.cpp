@@ -77,6 +77,22 @@ const char* const kSampleTable =
     "INSERT INTO t VALUES(3, 'it''s | three', NULL);"
     "INSERT INTO t VALUES(4, '', 0);";
 
+// Long enough to reach the shell through a pipe in many reads, which end inside strings,
+// comments and a trigger; with `commands`, a command line and a query every 400 rows.
+std::string longScript(bool commands) {
+  std::string text =
+      "BEGIN;\nCREATE TABLE log(id, what);\nCREATE TRIGGER logged AFTER INSERT ON t BEGIN\n"
+      "  INSERT INTO log VALUES(new.id, 'in;');\nEND;\n";
+  for (int id = 100; id < 1400; ++id) {
+    const std::string number = std::to_string(id);
+    text += "INSERT INTO t VALUES(" + number + ", 'a;\n-- ''b''', 2 * 3 /* ; \n*/);\n";
+    if (commands && id % 400 == 0) {
+      text += ".nullvalue <" + number + ">\nSELECT NULL, count(*) FROM log;\n";
+    }
+  }
+  return text + "COMMIT;\nSELECT count(*), sum(id), max(name) FROM t;\n";
+}
+
 const ShellCase kCases[] = {
     {"RowsOfOneStatement", kSampleTable, {"t.db", "SELECT * FROM t;"}, ""},
     {"Header", kSampleTable, {"-header", "t.db", "SELECT name, id FROM t ORDER BY id DESC;"}, ""},
@@ -127,6 +143,7 @@ const ShellCase kCases[] = {
      "  INSERT INTO log VALUES(new.id, 'in');\n  INSERT INTO log VALUES(new.id, 'again');\nEND;\n"
      "INSERT INTO t VALUES(30, 'thirty', 30);\nSELECT * FROM log;\nSELECT nosuch;\n"
      "SELECT 'not run';\n"},
+    {"LongStandardInput", kSampleTable, {"t.db"}, longScript(false)},
     {"NewFileIsCreated",
      "",
      {"t.db", "CREATE TABLE n(a); INSERT INTO n VALUES('x'); SELECT * FROM n;"},
@@ -148,6 +165,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, OrvalenSqlReferenceTest, ::testing::ValuesIn(kCa
                          [](const ::testing::TestParamInfo<ShellCase>& info) {
                            return info.param.name;
                          });
+
+TEST(OrvalenSqlPipeTest, CommandLinesAmongManyReads) {
+  TempDir dir;
+  runProcess(ORVALEN_SQL_BINARY, {"t.db", kSampleTable}, dir.path(), "");
+  const ProcessResult result =
+      runProcess(ORVALEN_SQL_BINARY, {"t.db"}, dir.path(), longScript(true), Feed::kPipe);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, "<400>|301\n<800>|701\n<1200>|1101\n1304|974360|one\n");
+}
 
 TEST(OrvalenSqlUsageTest, MissingFileArgumentPrintsUsage) {
   TempDir dir;

@@ -70,6 +70,9 @@ TEST(StatementCompletenessTest, EndsAtASemicolonOutsideQuotesAndComments) {
   EXPECT_FALSE(endsWithCompleteStatement("SELECT 1 -- ;"));
   EXPECT_FALSE(endsWithCompleteStatement("SELECT 1 /* ; */"));
   EXPECT_FALSE(endsWithCompleteStatement("SELECT 1 /* ;"));
+  EXPECT_FALSE(endsWithCompleteStatement("SELECT 2 * 3 /* 2 * 3; */"));
+  EXPECT_TRUE(endsWithCompleteStatement("SELECT 2 /* 2 **/ * 3;"));
+  EXPECT_TRUE(endsWithCompleteStatement("SELECT 1 - -2, 4 / 2;"));
   EXPECT_FALSE(endsWithCompleteStatement("SELECT 1; SELECT 2"));
   // A trigger's body holds statements of its own; the trigger ends with END and a semicolon.
   EXPECT_FALSE(endsWithCompleteStatement("CREATE TRIGGER r AFTER INSERT ON t BEGIN SELECT 1;"));
