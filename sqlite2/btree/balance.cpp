@@ -104,6 +104,12 @@ bool parentLeadsTo(const NodeCells& parent, size_t firstSlot, const PageNumber* 
   return true;
 }
 
+// Whether the page holds the cells, the right child and nothing else.
+bool pageHolds(const PageRef& page, const NodePage& node, const NodeCells& cells) {
+  return pageHoldsCells(page.data(), node, cells.cells.data(), cells.cells.size(),
+                        cells.rightChild);
+}
+
 // A page's bytes copied aside, so that its cells can be moved while the page is rewritten.
 using PageImage = std::array<uint8_t, kPageSize>;
 
@@ -120,7 +126,7 @@ void BtreeStorage::balance(Path& path, size_t depth, const NodeCells& content, b
   bool fullEnough = used >= kMinNodeFill || appending;
   if (used <= kUsableSpace && fullEnough && !content.cells.empty()) {
     writeNode(path[depth].ref, content.cells.data(), content.cells.size(), content.rightChild);
-    ENGINE_INVARIANT(node(path[depth].ref).count == content.cells.size());
+    ENGINE_INVARIANT(pageHolds(path[depth].ref, node(path[depth].ref), content));
     return;
   }
   balanceNonRoot(path, depth, content, appending);
@@ -130,14 +136,14 @@ void BtreeStorage::balanceRoot(Path& path, const NodeCells& views, bool appendin
   PageRef root = path[0].ref;
   if (views.fits() && (!views.cells.empty() || views.rightChild == 0)) {
     writeNode(root, views.cells.data(), views.cells.size(), views.rightChild);
-    ENGINE_INVARIANT(node(root).count == views.cells.size());
+    ENGINE_INVARIANT(pageHolds(root, node(root), views));
     return;
   }
   NodeContent content = copyOf(views);
   for (size_t absorbed = 0; content.fits(); ++absorbed) {
     if (!content.cells.empty() || content.rightChild == 0) {
       writeNode(root, content);
-      ENGINE_INVARIANT(node(root).count == content.cells.size());
+      ENGINE_INVARIANT(pageHolds(root, node(root), viewsOf(content)));
       return;
     }
     // A root left with no cells takes over its only child's content.
@@ -165,6 +171,7 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
   PageImage parentImage;
   std::memcpy(parentImage.data(), parentPage.data(), kPageSize);
   const NodePage& parentNode = node(parentPage);
+  ENGINE_INVARIANT(nodeMatchesPage(parentPage.data(), parentNode));
   const size_t parentCount = parentNode.count;
   const PageNumber parentRightChild = parentNode.rightChild;
   std::array<uint16_t, kMaxCellsPerPage> parentOffsets, parentSizes;
@@ -208,6 +215,7 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
       PageRef page = treePage(number);
       const NodePage& sibling = node(page);
       if (sibling.count == 0) throwCorrupt();
+      ENGINE_INVARIANT(nodeMatchesPage(page.data(), sibling));
       std::memcpy(images[k].data(), page.data(), kPageSize);
       for (size_t i = 0; i < sibling.count; ++i) {
         cells.push_back({images[k].data() + sibling.offsets[i], sibling.sizes[i]});
@@ -250,8 +258,11 @@ void BtreeStorage::balanceNonRoot(Path& path, size_t depth, const NodeCells& con
                      division.end[p] == oldEnd[p];
     if (unchanged) continue;
     PageRef page = pager_->get(newPages[p]);
-    writeNode(page, cells.data() + division.start[p], division.end[p] - division.start[p],
-              rightChild);
+    const size_t count = division.end[p] - division.start[p];
+    writeNode(page, cells.data() + division.start[p], count, rightChild);
+    // Each new page holds its share of the cells.
+    ENGINE_INVARIANT(pageHoldsCells(page.data(), node(page), cells.data() + division.start[p],
+                                    count, rightChild));
   }
   for (size_t p = pages; p < siblings; ++p) freePage(oldPages[p]);
 

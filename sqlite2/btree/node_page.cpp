@@ -123,6 +123,15 @@ bool nodeMatchesPage(const uint8_t* page, const NodePage& node) {
          std::equal(node.sizes, node.sizes + count, parsed->sizes);
 }
 
+bool pageHoldsCells(const uint8_t* page, const NodePage& node, const CellView* cells, size_t count,
+                    PageNumber rightChild) {
+  if (node.count != count || node.rightChild != rightChild) return false;
+  for (size_t i = 0; i < count; ++i) {
+    if (node.sizes[i] != cells[i].size) return false;
+  }
+  return nodeMatchesPage(page, node);
+}
+
 const uint32_t* NodePage::wordKeys(const uint8_t* page) const {
   if (wordKeys_) return wordKeys_.get();
   if (noWordKeys_ || ++seeks_ < kSeeksBeforeWordKeys) return nullptr;

@@ -81,6 +81,14 @@ class NodePage : public BtreeExtension {
 // accounted for, and the parsed form kept beside the page up to date with it. For invariants.
 bool nodeMatchesPage(const uint8_t* page, const NodePage& node);
 
+struct CellView;
+
+// Whether the page holds as many cells as these, of their sizes in their order, and this right
+// child, and node is its parsed form (see nodeMatchesPage). Not their bytes: the cells may
+// have been read from the page itself before it was rewritten. For invariants.
+bool pageHoldsCells(const uint8_t* page, const NodePage& node, const CellView* cells, size_t count,
+                    PageNumber rightChild);
+
 // The number a four-byte key stands for in NodePage::wordKeys.
 inline uint32_t wordKeyOf(const uint8_t* key) {
   return readBigEndian32(key);

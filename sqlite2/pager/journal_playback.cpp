@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/invariant.h"
 #include "pager/journal_format.h"
 
 namespace sqlite2 {
@@ -80,7 +81,8 @@ bool restoreRecord(const uint8_t* record, const JournalHeader& header, File& dat
 
 }  // namespace
 
-PlaybackOutcome playBackJournal(const File& journal, File& database, RecordCount count) {
+PlaybackOutcome playBackJournal(const File& journal, File& database, RecordCount count,
+                                PlaybackReport* report) {
   uint64_t size = journal.size();
   JournalHeader header;
   switch (readHeader(journal, size, count, database.size(), &header)) {
@@ -93,17 +95,25 @@ PlaybackOutcome playBackJournal(const File& journal, File& database, RecordCount
     case HeaderState::kValid:
       break;
   }
+  PlaybackReport unasked;
+  PlaybackReport& read = report ? *report : unasked;
+  read = {header.originalPageCount, header.records, 0, false};
   database.truncate(uint64_t(header.originalPageCount) * kPageSize);
 
   size_t recordSize = journalRecordSize(header.format);
   std::vector<uint8_t> buffer(size_t(kRecordsPerRead) * recordSize);
-  uint64_t offset = journalHeaderSize(header.format);
+  const uint64_t firstRecord = journalHeaderSize(header.format);
+  uint64_t offset = firstRecord;
   for (uint32_t done = 0; done < header.records;) {
+    ENGINE_INVARIANT(offset == firstRecord + uint64_t{done} * recordSize &&
+                     read.recordsRead == done);
     uint32_t batch = std::min(kRecordsPerRead, header.records - done);
     size_t got = journal.readAt(offset, buffer.data(), batch * recordSize);
     uint32_t complete = static_cast<uint32_t>(got / recordSize);
     for (uint32_t i = 0; i < complete; ++i) {
+      ++read.recordsRead;
       if (!restoreRecord(buffer.data() + i * recordSize, header, database)) {
+        read.endedEarly = true;
         return PlaybackOutcome::kRestored;
       }
     }
@@ -111,6 +121,7 @@ PlaybackOutcome playBackJournal(const File& journal, File& database, RecordCount
     done += batch;
     offset += batch * recordSize;
   }
+  ENGINE_INVARIANT(read.recordsRead == header.records);
   return PlaybackOutcome::kRestored;
 }
 

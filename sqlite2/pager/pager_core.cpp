@@ -449,10 +449,15 @@ void PagerCore::undoTransaction() {
 }
 
 void PagerCore::restoreDatabaseFromJournal() {
-  if (playBackJournal(journal_->file(), database_.file(), RecordCount::kFromSize) !=
+  PlaybackReport played;
+  if (playBackJournal(journal_->file(), database_.file(), RecordCount::kFromSize, &played) !=
       PlaybackOutcome::kRestored) {
     throw Error(SQLITE_CORRUPT);
   }
+  // The transaction's own journal is played back whole, to the size the transaction began
+  // with; it holds no more records than were appended (the last may still be buffered).
+  ENGINE_INVARIANT(!played.endedEarly && played.originalPageCount == originalPageCount_ &&
+                   played.recordsCounted <= journal_->recordCount());
   database_.file().sync();
 }
 

@@ -29,6 +29,10 @@ size_t writerOffsetWidth(size_t dataBytes, size_t fields) {
   return 3;
 }
 
+bool locatedAt(const FieldLocation& location, size_t start, size_t end) {
+  return location.offset == start && location.size == end - start;
+}
+
 [[noreturn]] void corrupt() {
   throw Error(SQLITE_CORRUPT);
 }
@@ -61,6 +65,7 @@ void encodeRecord(const std::vector<Value>& values, std::string& out) {
   writeOffset(header + fields * width, width, offset);
   // A reader takes the offsets' width from the record's length alone.
   ENGINE_INVARIANT(recordOffsetWidth(out.size()) == width && offset == out.size());
+  ENGINE_INVARIANT(RecordView(out).values() == values);
 }
 
 std::string encodeRecord(const std::vector<Value>& values) {
@@ -115,6 +120,8 @@ std::string_view RecordView::fieldBytes(size_t column) const {
   const size_t start = readOffset(record_.data() + column * width_, width_);
   const size_t end = readOffset(record_.data() + (column + 1) * width_, width_);
   if (start < (fieldCount_ + 1) * width_ || start > end || end > record_.size()) corrupt();
+  // The reader of one column from a record's first bytes finds the same place.
+  ENGINE_INVARIANT(locatedAt(locateField(record_, record_.size(), column), start, end));
   return record_.substr(start, end - start);
 }
 
