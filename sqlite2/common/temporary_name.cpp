@@ -1,26 +1,10 @@
 #include "common/temporary_name.h"
 
-#include <chrono>
 #include <mutex>
-#include <random>
+
+#include "common/seeded_random.h"
 
 namespace sqlite2 {
-
-namespace {
-
-std::mt19937 seededGenerator() {
-  std::seed_seq::result_type entropy = 0;
-  try {
-    entropy = std::random_device()();
-  } catch (...) {
-    // No random device: the clock still differs from run to run.
-  }
-  auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  std::seed_seq seed{entropy, static_cast<uint32_t>(now), static_cast<uint32_t>(now >> 32)};
-  return std::mt19937(seed);
-}
-
-}  // namespace
 
 std::string temporaryFileName() {
   static const char kCharacters[] =

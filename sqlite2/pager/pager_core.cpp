@@ -3,11 +3,11 @@
 #include <sys/uio.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 #include "common/error.h"
 #include "common/invariant.h"
+#include "common/seeded_random.h"
 #include "os/file_system.h"
 #include "pager/journal_playback.h"
 #include "sqlite.h"
@@ -15,18 +15,6 @@
 namespace sqlite2 {
 
 namespace {
-
-std::mt19937 seededGenerator() {
-  std::seed_seq::result_type entropy = 0;
-  try {
-    entropy = std::random_device()();
-  } catch (...) {
-    // No random device: the clock and the process id still vary from journal to journal.
-  }
-  auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  std::seed_seq seed{entropy, static_cast<uint32_t>(now), currentProcessId()};
-  return std::mt19937(seed);
-}
 
 PageNumber pageCountOf(const File& file) {
   uint64_t pages = file.size() / kPageSize;
@@ -42,7 +30,7 @@ PagerCore::PagerCore(const std::string& path, File file, const PagerOptions& opt
       readOnly_(database_.file().isReadOnly()),
       cache_(options.cachePages),
       statement_(options.cachePages),
-      random_(seededGenerator()) {}
+      random_(seededGenerator(currentProcessId())) {}
 
 PagerCore::~PagerCore() {
   if (inWriteTransaction()) {
