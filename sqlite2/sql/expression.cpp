@@ -820,17 +820,41 @@ CompiledExprPtr ExpressionCompiler::compileBetween(const Expr& expr) {
   return node;
 }
 
+namespace {
+
+// Whether an IN list takes the term as written: no name, function or sub-select in it (an IN
+// sub-select's own left operand decides for it), as SQLite 2.8 judges a list before it looks
+// up the list's names.
+bool writtenAsConstant(const Expr& expr) {
+  switch (expr.kind) {
+    case ExprKind::Name:
+    case ExprKind::QualifiedName:
+    case ExprKind::Function:
+    case ExprKind::Subquery:
+    case ExprKind::Raise:
+    case ExprKind::TableStar:
+      return false;
+    default:
+      break;
+  }
+  auto constant = [](const ExprPtr& part) { return !part || writtenAsConstant(*part); };
+  return constant(expr.left) && constant(expr.right) &&
+         std::all_of(expr.list.begin(), expr.list.end(), constant);
+}
+
+}  // namespace
+
 CompiledExprPtr ExpressionCompiler::compileInList(const Expr& expr) {
   auto node = std::make_unique<CompiledExpr>();
   node->op_ = CompiledExpr::Op::InList;
   node->negated_ = expr.negated;
   node->left_ = compile(*expr.left);
+  if (!std::all_of(expr.list.begin(), expr.list.end(),
+                   [](const ExprPtr& item) { return writtenAsConstant(*item); })) {
+    throw Error(SQLITE_ERROR, "right-hand side of IN operator must be constant");
+  }
   for (const ExprPtr& item : expr.list) {
-    CompiledExprPtr value = compile(*item);
-    if (!value->isConstant()) {
-      throw Error(SQLITE_ERROR, "right-hand side of IN operator must be constant");
-    }
-    SqlValue constant = value->evaluate(EvalContext());
+    SqlValue constant = compile(*item)->evaluate(EvalContext());
     if (!constant.isNull()) node->inTexts_.emplace_back(constant.text());
   }
   std::sort(node->inTexts_.begin(), node->inTexts_.end());
@@ -850,29 +874,44 @@ namespace {
 // query around it): its first value stands for it, or its values make the IN list.
 CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
   if (!session_) throw Error(SQLITE_ERROR, "near \"select\": syntax error");
+  if (expr.kind == ExprKind::InSelect) return compileInSelect(expr);
+  // After an IN sub-select's mistake no sub-select is compiled: a scalar one ends the
+  // statement's names there.
+  session_->throwInSubqueryError();
   // A scalar sub-select's result columns are counted once its FROM tables are found and its
   // '*' stands for their columns, before any other name in it is looked up, as in the
   // reference library. A compound's, and an IN sub-select's, are counted after.
-  if (expr.kind == ExprKind::Subquery && expr.select->compound.empty() &&
-      sourceColumnNames(*session_, *expr.select).size() != 1) {
+  if (expr.select->compound.empty() && sourceColumnNames(*session_, *expr.select).size() != 1) {
     throwNotSingleResult();
   }
   QueryRows rows = collectSelect(*session_, *expr.select);
   if (rows.names.size() != 1) throwNotSingleResult();
   auto node = std::make_unique<CompiledExpr>();
-  if (expr.kind == ExprKind::Subquery) {
-    if (!rows.rows.empty() && rows.rows[0][0]) {
-      node->constant_ = SqlValue::ownedText(*rows.rows[0][0]);
-    }
-    node->text_ = rows.textColumns[0];
-    node->subquery_ = true;
-    return node;
+  if (!rows.rows.empty() && rows.rows[0][0]) {
+    node->constant_ = SqlValue::ownedText(*rows.rows[0][0]);
   }
+  node->text_ = rows.textColumns[0];
+  node->subquery_ = true;
+  return node;
+}
+
+// The left operand's names come first. A mistake in the sub-select is held back (see
+// Session::inSubqueryError), and after one no IN sub-select is compiled: the list stays empty.
+CompiledExprPtr ExpressionCompiler::compileInSelect(const Expr& expr) {
+  auto node = std::make_unique<CompiledExpr>();
   node->op_ = CompiledExpr::Op::InList;
   node->negated_ = expr.negated;
   node->left_ = compile(*expr.left);
-  for (OutputRow& row : rows.rows) {
-    if (row[0]) node->inTexts_.push_back(std::move(*row[0]));
+  if (session_->inSubqueryError) return node;
+  try {
+    QueryRows rows = collectSelect(*session_, *expr.select);
+    if (rows.names.size() != 1) throwNotSingleResult();
+    for (OutputRow& row : rows.rows) {
+      if (row[0]) node->inTexts_.push_back(std::move(*row[0]));
+    }
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_ERROR) throw;
+    session_->inSubqueryError = error;
   }
   std::sort(node->inTexts_.begin(), node->inTexts_.end());
   return node;

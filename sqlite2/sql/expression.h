@@ -188,6 +188,7 @@ class ExpressionCompiler {
   CompiledExprPtr compileInList(const Expr& expr);
   CompiledExprPtr compileCase(const Expr& expr);
   CompiledExprPtr compileSubquery(const Expr& expr);
+  CompiledExprPtr compileInSelect(const Expr& expr);
   CompiledExprPtr columnReference(int source, int column);
   CompiledExprPtr captured(CompiledExprPtr column);
 

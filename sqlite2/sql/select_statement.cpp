@@ -184,6 +184,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   resolveOrderBy();
   compiler_.captureColumns(false);
   resolveGroupBy();
+  session_.throwInSubqueryError();
   if (laterError_) throw *laterError_;
 }
 
@@ -223,6 +224,7 @@ std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select) {
     return std::make_unique<QueryRows>(collectSelect(session_, select));
   } catch (const Error& error) {
     if (error.code() != SQLITE_ERROR) throw;
+    session_.inSubqueryError.reset();  // a later mistake of that query's came first
     if (!laterError_) laterError_ = error;
     auto rows = std::make_unique<QueryRows>();
     rows->tableColumns = names;

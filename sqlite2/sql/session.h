@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "btree/btree.h"
+#include "common/error.h"
 #include "sql/ast.h"
 #include "sql/attached_databases.h"
 #include "sql/query_rows.h"
@@ -90,10 +91,16 @@ struct Session {
   // the statement changed before, ROLLBACK ends the whole transaction, anything else undoes
   // the statement.
   ConflictAction conflictFailure = ConflictAction::Default;
+  // The mistake an IN sub-select made, held back: it stops none of the statement's other
+  // names and checks, only the sub-selects after it, and any later mistake is reported
+  // instead; without one it fails the statement once the statement is prepared.
+  std::optional<Error> inSubqueryError;
 
   // Fails with SQLITE_LOCKED "database table is locked" when a running statement reads the
   // table.
   void requireNotBeingRead(const Table& table) const;
+  // Throws the mistake an IN sub-select held back, if any: the statement is prepared.
+  void throwInSubqueryError();
   // Refuses writes to sqlite_master and to a view (one without INSTEAD OF triggers for the
   // statement: the caller runs those instead).
   void requireWritable(const Table& table) const;

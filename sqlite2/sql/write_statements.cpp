@@ -252,6 +252,7 @@ void runInsert(Session& session, const Insert& insert) {
   checkValueCount(*table, shownName, insert, valueCount);
   std::vector<int> targets;
   if (insert.columns) targets = insertTargets(*table, shownName, insert, valueCount);
+  session.throwInSubqueryError();
   triggers.prepare();
   if (session.preparingTriggers) return;
   session.statementStarted = true;
@@ -381,6 +382,7 @@ void runUpdate(Session& session, const Update& update) {
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledAssignments assigned = compileAssignments(*table, compiler, update.assignments);
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
+  session.throwInSubqueryError();
   triggers.prepare();
   if (session.preparingTriggers) return;
   session.statementStarted = true;
@@ -436,6 +438,7 @@ void runDelete(Session& session, const Delete& del) {
   startWritingRows(session, *table);
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
+  session.throwInSubqueryError();
   triggers.prepare();
   if (session.preparingTriggers) return;
   session.statementStarted = true;
