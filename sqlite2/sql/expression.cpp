@@ -484,11 +484,46 @@ ExpressionCompiler::ExpressionCompiler(std::vector<NamedSource> sources, Session
     : sources_(std::move(sources)), session_(session) {}
 
 CompiledExprPtr ExpressionCompiler::compile(const Expr& expr) {
-  CompiledExprPtr node = compileNode(expr);
+  const bool clause = depth_ == 0 && !clauseOpen_;
+  if (clause) functionError_.reset();
+  ++depth_;
+  CompiledExprPtr node;
+  try {
+    node = compileNode(expr);
+  } catch (...) {
+    --depth_;
+    throw;
+  }
+  --depth_;
+  if (clause) throwHeldFunctionError();
   if (node->op_ == CompiledExpr::Op::Constant && !node->constant_.isNull()) {
     node->constantKey_ = classifyNumeric(node->constant_.text());
   }
   return node;
+}
+
+void ExpressionCompiler::beginClause() {
+  clauseOpen_ = true;
+  functionError_.reset();
+}
+
+void ExpressionCompiler::endClause() {
+  clauseOpen_ = false;
+  throwHeldFunctionError();
+}
+
+void ExpressionCompiler::throwHeldFunctionError() {
+  if (!functionError_) return;
+  Error error = std::move(*functionError_);
+  functionError_.reset();
+  throw error;
+}
+
+CompiledExprPtr ExpressionCompiler::holdFunctionError(const Expr& expr,
+                                                      const std::string& message) {
+  if (!functionError_) functionError_ = Error(SQLITE_ERROR, message);
+  for (const ExprPtr& argument : expr.list) compile(*argument);
+  return std::make_unique<CompiledExpr>();
 }
 
 SqlValue literalValue(const Expr& expr) {
@@ -753,14 +788,19 @@ CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
   }
   if (sameName(expr.text, "count") || sameName(expr.text, "sum") || sameName(expr.text, "avg") ||
       ((sameName(expr.text, "min") || sameName(expr.text, "max")) && count < 2)) {
-    throw Error(SQLITE_ERROR, "wrong number of arguments to function " + expr.text + "()");
+    return holdFunctionError(expr, "wrong number of arguments to function " + expr.text + "()");
   }
-  const ScalarFunction& function = findScalarFunction(expr.text, count);
+  const ScalarFunction* function = nullptr;
+  try {
+    function = &findScalarFunction(expr.text, count);
+  } catch (const Error& error) {
+    return holdFunctionError(expr, error.what());
+  }
   node->op_ = CompiledExpr::Op::Function;
-  node->function_ = &function;
+  node->function_ = function;
   node->session_ = session_;
   for (const ExprPtr& argument : expr.list) node->operands_.push_back(compile(*argument));
-  switch (function.type) {
+  switch (function->type) {
     case FunctionType::Numeric:
       break;
     case FunctionType::Text:
@@ -779,7 +819,7 @@ CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
 
 CompiledExprPtr ExpressionCompiler::compileAggregate(const Expr& expr) {
   if (!aggregatesAllowed_ || insideAggregate_) {
-    throw Error(SQLITE_ERROR, "misuse of aggregate function " + expr.text + "()");
+    return holdFunctionError(expr, "misuse of aggregate function " + expr.text + "()");
   }
   auto node = std::make_unique<CompiledExpr>();
   node->op_ = CompiledExpr::Op::Aggregate;

@@ -48,6 +48,7 @@ class SelectQuery {
   void openSources();
   std::unique_ptr<QueryRows> collectSource(const Select& select);
   void resolveJoins();
+  void compileJoinTerms();
   void resolveResultColumns();
   void addAllColumns(size_t source);
   void requireUnambiguous(size_t source, const std::string& name) const;
@@ -100,6 +101,12 @@ class SelectQuery {
   std::vector<CompiledExprPtr> onTerms_;                         // of every join, compiled
   std::vector<std::vector<const CompiledExpr*>> leftJoinTerms_;  // by table: its LEFT JOIN's
   std::vector<const CompiledExpr*> innerJoinTerms_;
+  // Each join's terms (ON, or the equalities of USING and NATURAL) and where they go.
+  struct JoinTerm {
+    const Expr* expr;
+    std::vector<const CompiledExpr*>* terms;
+  };
+  std::vector<JoinTerm> joinTerms_;
   ExpressionCompiler compiler_;
   std::vector<CompiledExprPtr> columns_;
   // Each result column's expression as written (made for the columns of "*").
@@ -174,7 +181,10 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   resolveResultColumns();
   useAliases();
   compiler_.captureColumns(false);
+  compiler_.beginClause();
   if (select.where) where_ = compiler_.compile(*select.where);
+  compileJoinTerms();
+  compiler_.endClause();
   compiler_.captureColumns(!select.groupBy.empty());
   if (select.having) {
     compiler_.allowAggregates(true);
@@ -246,7 +256,7 @@ ExprPtr qualifiedName(const std::string& table, const std::string& column) {
 }  // namespace
 
 // ON terms, and the equalities that USING and NATURAL stand for, of each join: those of a
-// LEFT JOIN decide which rows of its table match; the others are WHERE terms.
+// LEFT JOIN decide which rows of its table match; the others are WHERE terms. Compiled later.
 // The first table's own ON and USING clauses join it to nothing: they are not read.
 void SelectQuery::resolveJoins() {
   for (size_t place = 1; place < select_.from.size(); ++place) {
@@ -282,14 +292,19 @@ void SelectQuery::resolveJoins() {
       equality->op = TokenType::Eq;
       equality->left = qualifiedName(sources_[place - 1].name, name);
       equality->right = qualifiedName(sources_[place].name, name);
-      onTerms_.push_back(compiler_.compile(*equality));
+      joinTerms_.push_back(JoinTerm{equality.get(), &terms});
       joinConditions_.push_back(std::move(equality));
-      terms.push_back(onTerms_.back().get());
     }
-    if (item.on) {
-      onTerms_.push_back(compiler_.compile(*item.on));
-      splitConjunction(onTerms_.back().get(), terms);
-    }
+    if (item.on) joinTerms_.push_back(JoinTerm{item.on.get(), &terms});
+  }
+}
+
+// The join terms' names are looked up after the WHERE clause's, in FROM order, as part of
+// that clause.
+void SelectQuery::compileJoinTerms() {
+  for (const JoinTerm& term : joinTerms_) {
+    onTerms_.push_back(compiler_.compile(*term.expr));
+    splitConjunction(onTerms_.back().get(), *term.terms);
   }
 }
 
