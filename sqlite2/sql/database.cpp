@@ -183,7 +183,7 @@ void Database::execute(std::string_view sql, const RowCallback& onRow) {
   try {
     for (;;) {
       state.session.statementStarted = false;
-      state.session.inSubqueryError.reset();
+      state.session.heldError.reset();
       if (!parser.next(statement)) break;
       gaveRows = false;
       state.session.resultNames.clear();

@@ -915,9 +915,9 @@ namespace {
 CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
   if (!session_) throw Error(SQLITE_ERROR, "near \"select\": syntax error");
   if (expr.kind == ExprKind::InSelect) return compileInSelect(expr);
-  // After an IN sub-select's mistake no sub-select is compiled: a scalar one ends the
-  // statement's names there.
-  session_->throwInSubqueryError();
+  // After a mistake held back no sub-select is compiled: a scalar one ends the statement's
+  // names there.
+  session_->throwHeldError();
   // A scalar sub-select's result columns are counted once its FROM tables are found and its
   // '*' stands for their columns, before any other name in it is looked up, as in the
   // reference library. A compound's, and an IN sub-select's, are counted after.
@@ -936,22 +936,23 @@ CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
 }
 
 // The left operand's names come first. A mistake in the sub-select is held back (see
-// Session::inSubqueryError), and after one no IN sub-select is compiled: the list stays empty.
+// Session::heldError), and with one held no IN sub-select is compiled: the list stays empty.
 CompiledExprPtr ExpressionCompiler::compileInSelect(const Expr& expr) {
   auto node = std::make_unique<CompiledExpr>();
   node->op_ = CompiledExpr::Op::InList;
   node->negated_ = expr.negated;
   node->left_ = compile(*expr.left);
-  if (session_->inSubqueryError) return node;
+  if (session_->heldError) return node;
   try {
     QueryRows rows = collectSelect(*session_, *expr.select);
+    if (session_->heldError) return node;
     if (rows.names.size() != 1) throwNotSingleResult();
     for (OutputRow& row : rows.rows) {
       if (row[0]) node->inTexts_.push_back(std::move(*row[0]));
     }
   } catch (const Error& error) {
     if (error.code() != SQLITE_ERROR) throw;
-    session_->inSubqueryError = error;
+    session_->heldError = error;
   }
   std::sort(node->inTexts_.begin(), node->inTexts_.end());
   return node;

@@ -41,6 +41,8 @@ class SelectQuery {
   SelectQuery(Session& session, const Select& select, bool part = false);
   void run(const ResultRowCallback& onRow);
   QueryRows collect();
+  // The names and types of collect(), without running the query.
+  QueryRows withoutRows() const;
   std::vector<std::string> tableColumnNames() const;
   const std::vector<std::string>& names() const { return names_; }
 
@@ -114,8 +116,9 @@ class SelectQuery {
   std::vector<ExprPtr> starExprs_;
   std::vector<std::string> names_;
   std::vector<SourceColumnName> sourceNames_;  // the names as a sub-select's table columns
-  // The first mistake found in a sub-select or view of FROM: reported once this query's own
-  // names are resolved, as SQLite 2.8 compiles those queries after the one reading them.
+  // The first mistake found in a sub-select or view of FROM: held back (Session::heldError)
+  // once this query's own names are resolved, as SQLite 2.8 compiles those queries after the
+  // one reading them.
   std::optional<Error> laterError_;
   CompiledExprPtr where_;
   std::vector<CompiledExprPtr> ownedGroupBy_;
@@ -194,8 +197,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   resolveOrderBy();
   compiler_.captureColumns(false);
   resolveGroupBy();
-  session_.throwInSubqueryError();
-  if (laterError_) throw *laterError_;
+  if (laterError_ && !session_.heldError) session_.heldError = std::move(laterError_);
 }
 
 // A sub-select in FROM is run first; its rows are then read as a table's.
@@ -231,16 +233,18 @@ void SelectQuery::openSources() {
 std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select) {
   std::vector<std::string> names = sourceColumnNames(session_, select);
   try {
-    return std::make_unique<QueryRows>(collectSelect(session_, select));
+    auto rows = std::make_unique<QueryRows>(collectSelect(session_, select));
+    if (!session_.heldError) return rows;
+    if (!laterError_) laterError_ = std::move(session_.heldError);
   } catch (const Error& error) {
     if (error.code() != SQLITE_ERROR) throw;
-    session_.inSubqueryError.reset();  // a later mistake of that query's came first
     if (!laterError_) laterError_ = error;
-    auto rows = std::make_unique<QueryRows>();
-    rows->tableColumns = names;
-    rows->textColumns.assign(names.size(), false);
-    return rows;
   }
+  session_.heldError.reset();
+  auto rows = std::make_unique<QueryRows>();
+  rows->tableColumns = names;
+  rows->textColumns.assign(names.size(), false);
+  return rows;
 }
 
 namespace {
@@ -554,11 +558,16 @@ void SelectQuery::forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& v
   if (!where_ || where_->isSatisfied(row)) visit(row);
 }
 
-QueryRows SelectQuery::collect() {
+QueryRows SelectQuery::withoutRows() const {
   QueryRows result;
   result.names = names_;
   for (const CompiledExprPtr& column : columns_) result.textColumns.push_back(column->isText());
   result.tableColumns = tableColumnNames();
+  return result;
+}
+
+QueryRows SelectQuery::collect() {
+  QueryRows result = withoutRows();
   run([&](int count, const char* const* values, const char* const*) {
     OutputRow row;
     row.reserve(static_cast<size_t>(count));
@@ -796,14 +805,17 @@ void runSelect(Session& session, const Select& select, const ResultRowCallback& 
     return;
   }
   SelectQuery query(session, select);
+  session.throwHeldError();
   session.statementStarted = true;
   // The statement's names (its sub-selects' stay their own).
   session.resultNames = query.names();
   query.run(onRow);
 }
 
+// A mistake held back in a part of a compound ends the compound there.
 QueryRows collectSelectPart(Session& session, const Select& select) {
   SelectQuery query(session, select, true);
+  session.throwHeldError();
   return query.collect();
 }
 
@@ -813,6 +825,7 @@ std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
   const Select& select = *view.viewSelect;
   SelectQuery query(session, select.compound.empty() ? select : *select.compound.back().select,
                     !select.compound.empty());
+  session.throwHeldError();
   return query.tableColumnNames();
 }
 
@@ -821,13 +834,14 @@ size_t prepareSelect(Session& session, const Select& select) {
   checkCompoundClauses(select);
   SelectQuery first(session, select, compound);
   for (const CompoundPart& part : select.compound) SelectQuery(session, *part.select, true);
+  session.throwHeldError();
   return first.tableColumnNames().size();
 }
 
 QueryRows collectSelect(Session& session, const Select& select) {
   if (!select.compound.empty()) return collectCompoundSelect(session, select);
   SelectQuery query(session, select);
-  return query.collect();
+  return session.heldError ? query.withoutRows() : query.collect();
 }
 
 }  // namespace sqlite2

@@ -12,10 +12,10 @@ constexpr int32_t kFileFormat = 4;
 
 }  // namespace
 
-void Session::throwInSubqueryError() {
-  if (!inSubqueryError) return;
-  Error error = std::move(*inSubqueryError);
-  inSubqueryError.reset();
+void Session::throwHeldError() {
+  if (!heldError) return;
+  Error error = std::move(*heldError);
+  heldError.reset();
   throw error;
 }
 

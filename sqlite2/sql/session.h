@@ -91,16 +91,17 @@ struct Session {
   // the statement changed before, ROLLBACK ends the whole transaction, anything else undoes
   // the statement.
   ConflictAction conflictFailure = ConflictAction::Default;
-  // The mistake an IN sub-select made, held back: it stops none of the statement's other
-  // names and checks, only the sub-selects after it, and any later mistake is reported
-  // instead; without one it fails the statement once the statement is prepared.
-  std::optional<Error> inSubqueryError;
+  // A mistake held back, as SQLite 2.8 holds one that an IN sub-select, or a sub-select or
+  // view of FROM, makes: it stops none of the statement's other names and checks, only the
+  // sub-selects after it, and any later mistake is reported instead; without one it fails the
+  // statement once the statement is prepared. A query prepared with one held is not run.
+  std::optional<Error> heldError;
 
   // Fails with SQLITE_LOCKED "database table is locked" when a running statement reads the
   // table.
   void requireNotBeingRead(const Table& table) const;
-  // Throws the mistake an IN sub-select held back, if any: the statement is prepared.
-  void throwInSubqueryError();
+  // Throws the mistake held back, if any: the statement is prepared.
+  void throwHeldError();
   // Refuses writes to sqlite_master and to a view (one without INSTEAD OF triggers for the
   // statement: the caller runs those instead).
   void requireWritable(const Table& table) const;

@@ -43,3 +43,20 @@ SELECT a IN (1, 2 IN (qq)) FROM t;
 SELECT a IN (1, CASE 1 WHEN 2 THEN qq END) FROM t;
 SELECT a IN (1, zz.a) FROM t;
 SELECT a IN (1, -2, NULL, 'x' || 'y', 2 BETWEEN 1 AND 3, 3 ISNULL, 2 IN (3), 2 IN ()) FROM t;
+-- A scalar sub-select whose own IN sub-select, or sub-select of FROM, made the mistake does
+-- not stop the statement either (a view over a missing table does, as the table would).
+CREATE TABLE gone(c);
+CREATE VIEW over_gone AS SELECT c FROM gone;
+DROP TABLE gone;
+SELECT (SELECT 1 FROM t WHERE a IN (SELECT zz FROM t)) FROM t ORDER BY 'x';
+SELECT (SELECT 1 FROM (SELECT zz FROM t)) FROM t ORDER BY 'x';
+SELECT (SELECT 1 FROM (SELECT zz FROM t)), qq FROM t;
+SELECT a IN (SELECT 1 FROM (SELECT zz FROM t)) FROM t ORDER BY 'x';
+SELECT * FROM (SELECT a IN (SELECT zz FROM t) FROM t) q, t WHERE t.a IN (SELECT yy FROM t);
+SELECT (SELECT 1 FROM over_gone), qq FROM t;
+SELECT * FROM over_gone, t WHERE a IN (SELECT zz FROM t);
+UPDATE t SET b = (SELECT 1 FROM (SELECT zz FROM t)) WHERE qq;
+UPDATE t SET b = (SELECT 1 FROM (SELECT zz FROM t));
+CREATE TABLE c2 AS SELECT (SELECT 1 FROM (SELECT zz FROM t)) FROM t;
+INSERT INTO t SELECT (SELECT 1 FROM (SELECT zz FROM t)), 1, 2 FROM t;
+SELECT name FROM sqlite_master WHERE name LIKE 'c%' ORDER BY name;
