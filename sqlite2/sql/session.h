@@ -191,6 +191,9 @@ void runDropIndex(Session& session, const DropIndex& drop);
 void runCreateView(Session& session, const CreateView& create, std::string_view text);
 void runDropView(Session& session, const DropView& drop);
 void runCreateTrigger(Session& session, const CreateTrigger& create, std::string_view text);
+// The table CREATE TRIGGER names, as its header (before BEGIN) asks for it; the mistake
+// otherwise (no such table, a system table, a view for BEFORE, ...).
+std::shared_ptr<Table> triggerTable(Session& session, const CreateTrigger& create);
 void runDropTrigger(Session& session, const DropTrigger& drop);
 void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
 // Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.
