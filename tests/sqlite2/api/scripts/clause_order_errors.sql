@@ -54,3 +54,10 @@ CREATE TRIGGER x7 BEFORE UPDATE ON nosuch WHEN , BEGIN SELECT 1; END;
 CREATE TRIGGER x8 BEFORE UPDATE ON t BEGIN SELECT 1; END;
 CREATE TRIGGER x8 BEFORE UPDATE ON t BEGIN SELECT ,; END;
 SELECT name FROM sqlite_master WHERE type = 'trigger';
+-- An ORDER BY or GROUP BY term holding a function call is no constant, typeof() too: the
+-- next term's column number is checked.
+INSERT INTO t VALUES(2, 4);
+SELECT DISTINCT 65, '' ORDER BY typeof(''), 614227802 ASC;
+SELECT a FROM t ORDER BY typeof(1);
+SELECT a FROM t GROUP BY typeof(1);
+SELECT a FROM t ORDER BY abs(1), 1 + 1;
