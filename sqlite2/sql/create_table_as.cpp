@@ -73,6 +73,7 @@ std::string definitionText(const std::string& name, const std::vector<std::strin
 
 void runCreateTableAs(Session& session, const CreateTable& create) {
   QueryRows rows = collectSelect(session, *create.select);
+  session.throwHeldError();
   const std::string text = definitionText(create.name, rows.tableColumns, create.temporary);
   Parser parser(text, Parser::Mode::LoadSchema);
   Statement definition;

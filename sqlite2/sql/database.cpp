@@ -20,6 +20,9 @@ struct Database::State {
   int activeCalls = 0;         // execute() calls under way: a row callback may run statements
 
   void ensureCurrentSchema();
+  // The next statement; for a trigger whose body is not understood, a mistake in its header's
+  // table comes first, as SQLite 2.8 checks it before it reads on.
+  bool parseNext(Parser& parser, Statement& statement);
   void runStatement(const Statement& statement, const RowCallback& onRow);
   template <typename Work>
   void runWrite(bool changesSchema, Work work);
@@ -123,6 +126,19 @@ std::unique_ptr<Database> Database::open(const std::string& path) {
 
 // Reads the schema again when it is not known yet or another connection changed it (the
 // cookie moved). The caller holds the file's lock for the statement.
+bool Database::State::parseNext(Parser& parser, Statement& statement) {
+  try {
+    return parser.next(statement);
+  } catch (const Error&) {
+    if (const CreateTrigger* header = parser.failedTriggerHeader()) {
+      PageRef holdLock = session.btree->pager().get(1);
+      ensureCurrentSchema();
+      triggerTable(session, *header);
+    }
+    throw;
+  }
+}
+
 void Database::State::ensureCurrentSchema() {
   if (session.schema) {
     MetaValues meta = session.btree->readMeta();
@@ -183,7 +199,8 @@ void Database::execute(std::string_view sql, const RowCallback& onRow) {
   try {
     for (;;) {
       state.session.statementStarted = false;
-      if (!parser.next(statement)) break;
+      state.session.heldError.reset();
+      if (!state.parseNext(parser, statement)) break;
       gaveRows = false;
       state.session.resultNames.clear();
       state.runStatement(statement, counting);

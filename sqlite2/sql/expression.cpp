@@ -188,7 +188,7 @@ bool CompiledExpr::isConstant() const {
     case Op::Function:
       return false;
     default: {
-      bool constant = !subquery_;
+      bool constant = !subquery_ && !typeOf_;
       forEachOperand(
           [&](const CompiledExpr& operand) { constant = constant && operand.isConstant(); });
       return constant;
@@ -484,11 +484,46 @@ ExpressionCompiler::ExpressionCompiler(std::vector<NamedSource> sources, Session
     : sources_(std::move(sources)), session_(session) {}
 
 CompiledExprPtr ExpressionCompiler::compile(const Expr& expr) {
-  CompiledExprPtr node = compileNode(expr);
+  const bool clause = depth_ == 0 && !clauseOpen_;
+  if (clause) functionError_.reset();
+  ++depth_;
+  CompiledExprPtr node;
+  try {
+    node = compileNode(expr);
+  } catch (...) {
+    --depth_;
+    throw;
+  }
+  --depth_;
+  if (clause) throwHeldFunctionError();
   if (node->op_ == CompiledExpr::Op::Constant && !node->constant_.isNull()) {
     node->constantKey_ = classifyNumeric(node->constant_.text());
   }
   return node;
+}
+
+void ExpressionCompiler::beginClause() {
+  clauseOpen_ = true;
+  functionError_.reset();
+}
+
+void ExpressionCompiler::endClause() {
+  clauseOpen_ = false;
+  throwHeldFunctionError();
+}
+
+void ExpressionCompiler::throwHeldFunctionError() {
+  if (!functionError_) return;
+  Error error = std::move(*functionError_);
+  functionError_.reset();
+  throw error;
+}
+
+CompiledExprPtr ExpressionCompiler::holdFunctionError(const Expr& expr,
+                                                      const std::string& message) {
+  if (!functionError_) functionError_ = Error(SQLITE_ERROR, message);
+  for (const ExprPtr& argument : expr.list) compile(*argument);
+  return std::make_unique<CompiledExpr>();
 }
 
 SqlValue literalValue(const Expr& expr) {
@@ -747,20 +782,26 @@ CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
     CompiledExprPtr argument = compile(*expr.list[0]);
     node->constant_ = SqlValue::borrowedText(argument->isText() ? "text" : "numeric");
     node->text_ = true;
+    node->typeOf_ = true;
     // Kept: an aggregate inside (typeof(count(*))) is still counted through it.
     node->operands_.push_back(std::move(argument));
     return node;
   }
   if (sameName(expr.text, "count") || sameName(expr.text, "sum") || sameName(expr.text, "avg") ||
       ((sameName(expr.text, "min") || sameName(expr.text, "max")) && count < 2)) {
-    throw Error(SQLITE_ERROR, "wrong number of arguments to function " + expr.text + "()");
+    return holdFunctionError(expr, "wrong number of arguments to function " + expr.text + "()");
   }
-  const ScalarFunction& function = findScalarFunction(expr.text, count);
+  const ScalarFunction* function = nullptr;
+  try {
+    function = &findScalarFunction(expr.text, count);
+  } catch (const Error& error) {
+    return holdFunctionError(expr, error.what());
+  }
   node->op_ = CompiledExpr::Op::Function;
-  node->function_ = &function;
+  node->function_ = function;
   node->session_ = session_;
   for (const ExprPtr& argument : expr.list) node->operands_.push_back(compile(*argument));
-  switch (function.type) {
+  switch (function->type) {
     case FunctionType::Numeric:
       break;
     case FunctionType::Text:
@@ -779,7 +820,7 @@ CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
 
 CompiledExprPtr ExpressionCompiler::compileAggregate(const Expr& expr) {
   if (!aggregatesAllowed_ || insideAggregate_) {
-    throw Error(SQLITE_ERROR, "misuse of aggregate function " + expr.text + "()");
+    return holdFunctionError(expr, "misuse of aggregate function " + expr.text + "()");
   }
   auto node = std::make_unique<CompiledExpr>();
   node->op_ = CompiledExpr::Op::Aggregate;
@@ -820,17 +861,41 @@ CompiledExprPtr ExpressionCompiler::compileBetween(const Expr& expr) {
   return node;
 }
 
+namespace {
+
+// Whether an IN list takes the term as written: no name, function or sub-select in it (an IN
+// sub-select's own left operand decides for it), as SQLite 2.8 judges a list before it looks
+// up the list's names.
+bool writtenAsConstant(const Expr& expr) {
+  switch (expr.kind) {
+    case ExprKind::Name:
+    case ExprKind::QualifiedName:
+    case ExprKind::Function:
+    case ExprKind::Subquery:
+    case ExprKind::Raise:
+    case ExprKind::TableStar:
+      return false;
+    default:
+      break;
+  }
+  auto constant = [](const ExprPtr& part) { return !part || writtenAsConstant(*part); };
+  return constant(expr.left) && constant(expr.right) &&
+         std::all_of(expr.list.begin(), expr.list.end(), constant);
+}
+
+}  // namespace
+
 CompiledExprPtr ExpressionCompiler::compileInList(const Expr& expr) {
   auto node = std::make_unique<CompiledExpr>();
   node->op_ = CompiledExpr::Op::InList;
   node->negated_ = expr.negated;
   node->left_ = compile(*expr.left);
+  if (!std::all_of(expr.list.begin(), expr.list.end(),
+                   [](const ExprPtr& item) { return writtenAsConstant(*item); })) {
+    throw Error(SQLITE_ERROR, "right-hand side of IN operator must be constant");
+  }
   for (const ExprPtr& item : expr.list) {
-    CompiledExprPtr value = compile(*item);
-    if (!value->isConstant()) {
-      throw Error(SQLITE_ERROR, "right-hand side of IN operator must be constant");
-    }
-    SqlValue constant = value->evaluate(EvalContext());
+    SqlValue constant = compile(*item)->evaluate(EvalContext());
     if (!constant.isNull()) node->inTexts_.emplace_back(constant.text());
   }
   std::sort(node->inTexts_.begin(), node->inTexts_.end());
@@ -850,29 +915,45 @@ namespace {
 // query around it): its first value stands for it, or its values make the IN list.
 CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
   if (!session_) throw Error(SQLITE_ERROR, "near \"select\": syntax error");
+  if (expr.kind == ExprKind::InSelect) return compileInSelect(expr);
+  // After a mistake held back no sub-select is compiled: a scalar one ends the statement's
+  // names there.
+  session_->throwHeldError();
   // A scalar sub-select's result columns are counted once its FROM tables are found and its
   // '*' stands for their columns, before any other name in it is looked up, as in the
   // reference library. A compound's, and an IN sub-select's, are counted after.
-  if (expr.kind == ExprKind::Subquery && expr.select->compound.empty() &&
-      sourceColumnNames(*session_, *expr.select).size() != 1) {
+  if (expr.select->compound.empty() && sourceColumnNames(*session_, *expr.select).size() != 1) {
     throwNotSingleResult();
   }
   QueryRows rows = collectSelect(*session_, *expr.select);
   if (rows.names.size() != 1) throwNotSingleResult();
   auto node = std::make_unique<CompiledExpr>();
-  if (expr.kind == ExprKind::Subquery) {
-    if (!rows.rows.empty() && rows.rows[0][0]) {
-      node->constant_ = SqlValue::ownedText(*rows.rows[0][0]);
-    }
-    node->text_ = rows.textColumns[0];
-    node->subquery_ = true;
-    return node;
+  if (!rows.rows.empty() && rows.rows[0][0]) {
+    node->constant_ = SqlValue::ownedText(*rows.rows[0][0]);
   }
+  node->text_ = rows.textColumns[0];
+  node->subquery_ = true;
+  return node;
+}
+
+// The left operand's names come first. A mistake in the sub-select is held back (see
+// Session::heldError), and with one held no IN sub-select is compiled: the list stays empty.
+CompiledExprPtr ExpressionCompiler::compileInSelect(const Expr& expr) {
+  auto node = std::make_unique<CompiledExpr>();
   node->op_ = CompiledExpr::Op::InList;
   node->negated_ = expr.negated;
   node->left_ = compile(*expr.left);
-  for (OutputRow& row : rows.rows) {
-    if (row[0]) node->inTexts_.push_back(std::move(*row[0]));
+  if (session_->heldError) return node;
+  try {
+    QueryRows rows = collectSelect(*session_, *expr.select);
+    if (session_->heldError) return node;
+    if (rows.names.size() != 1) throwNotSingleResult();
+    for (OutputRow& row : rows.rows) {
+      if (row[0]) node->inTexts_.push_back(std::move(*row[0]));
+    }
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_ERROR) throw;
+    session_->heldError = error;
   }
   std::sort(node->inTexts_.begin(), node->inTexts_.end());
   return node;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/error.h"
 #include "sql/ast.h"
 #include "sql/comparison.h"
 #include "sql/partial_record.h"
@@ -119,6 +120,7 @@ class CompiledExpr {
   bool text_ = false;
   bool negated_ = false;   // NOT LIKE, NOT BETWEEN, NOT IN
   bool subquery_ = false;  // a Constant that a sub-select gave
+  bool typeOf_ = false;    // a Constant that typeof() gave: a call, not a constant term
   int column_ = -1;        // Column; the slot of Aggregate and Captured
   int source_ = 0;         // Column, RowNumber: the table's place in FROM
   SqlValue constant_;
@@ -170,8 +172,14 @@ class ExpressionCompiler {
   const std::vector<const CompiledExpr*>& captures() const { return captures_; }
 
   // Throws Error(SQLITE_ERROR): "no such column: x", "misuse of aggregate function count()",
-  // "no such function: f", "wrong number of arguments to function f()".
+  // "no such function: f", "wrong number of arguments to function f()". Each call is a
+  // clause of its own unless one is open: all of a clause's names are looked up before its
+  // functions are checked, as in SQLite 2.8.
   CompiledExprPtr compile(const Expr& expr);
+  // Makes the compile() calls up to endClause() one clause (a WHERE with its join terms);
+  // endClause() throws the first function mistake found in it.
+  void beginClause();
+  void endClause();
   // The column at a position of a source, as a name for it compiles: a column of "*", read
   // by its place (a table may have two columns of one name).
   CompiledExprPtr compileColumnAt(int source, int column);
@@ -183,11 +191,16 @@ class ExpressionCompiler {
   CompiledExprPtr compileFunction(const Expr& expr);
   CompiledExprPtr compileRaise(const Expr& expr);
   CompiledExprPtr compileAggregate(const Expr& expr);
+  // Keeps the clause's first function mistake for its end; the call's arguments are still
+  // looked up. A placeholder for the call.
+  CompiledExprPtr holdFunctionError(const Expr& expr, const std::string& message);
+  void throwHeldFunctionError();
   CompiledExprPtr compileLike(const Expr& expr);
   CompiledExprPtr compileBetween(const Expr& expr);
   CompiledExprPtr compileInList(const Expr& expr);
   CompiledExprPtr compileCase(const Expr& expr);
   CompiledExprPtr compileSubquery(const Expr& expr);
+  CompiledExprPtr compileInSelect(const Expr& expr);
   CompiledExprPtr columnReference(int source, int column);
   CompiledExprPtr captured(CompiledExprPtr column);
 
@@ -200,6 +213,9 @@ class ExpressionCompiler {
   std::vector<const CompiledExpr*> captures_;
   std::vector<std::pair<std::string, const Expr*>> aliases_;
   bool expandingAlias_ = false;  // an alias's expression names no alias in turn
+  int depth_ = 0;                // of compile() calls under way
+  bool clauseOpen_ = false;
+  std::optional<Error> functionError_;  // the first of the clause under way
 };
 
 // Whether an expression (as parsed) contains an aggregate: count(), sum(), avg(), or min()

@@ -216,7 +216,9 @@ bool Parser::next(Statement& statement) {
   while (peek().type == TokenType::Semicolon) advance();
   if (peek().type == TokenType::EndOfText) return false;
   size_t start = peek().offset;
+  triggerHeader_.reset();
   statement.body = parseBody();
+  triggerHeader_.reset();
   // sqlite_master keeps an index's text through its columns: SQLite 2.8 leaves its ON
   // CONFLICT clause out.
   size_t end = std::holds_alternative<CreateIndex>(statement.body) ? indexColumnsEnd_ : lastEnd_;
@@ -692,6 +694,12 @@ CreateTrigger Parser::parseCreateTrigger(bool temporary) {
   }
   if (accept(TokenType::When)) trigger.when = parseExpr();
   expect(TokenType::Begin);
+  CreateTrigger& header = triggerHeader_.emplace();
+  header.name = trigger.name;
+  header.table = trigger.table;
+  header.database = trigger.database;
+  header.temporary = trigger.temporary;
+  header.timing = trigger.timing;
   while (!accept(TokenType::End)) {
     trigger.steps.push_back(parseTriggerStep());
     expect(TokenType::Semicolon);

@@ -26,6 +26,11 @@ class Parser {
   // Parses the next statement and its ";" (empty statements are skipped). Returns false
   // at the end of the text.
   bool next(Statement& statement);
+  // After next() failed inside a trigger's body: the trigger as far as its header (up to
+  // BEGIN) goes, whose table SQLite 2.8 checks before it reads the body. Null otherwise.
+  const CreateTrigger* failedTriggerHeader() const {
+    return triggerHeader_ ? &*triggerHeader_ : nullptr;
+  }
 
  private:
   // Token access: peek() reads the next significant token only when it is asked for.
@@ -107,6 +112,8 @@ class Parser {
   size_t resultColumnStart_ = std::string_view::npos;  // where "t.*" may stand
   bool parsingTriggerStep_ = false;
   int expressionNesting_ = 0;  // parseExpr calls under way
+  // The header of the trigger whose body is being read.
+  std::optional<CreateTrigger> triggerHeader_;
 };
 
 // A result column's name for an expression: its text as written with each run of white space

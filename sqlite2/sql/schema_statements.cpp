@@ -68,6 +68,8 @@ void removeTemporaryTriggerRows(Session& session, const Table& table) {
   }
 }
 
+}  // namespace
+
 // The table a trigger is made on, checked as the reference library checks it.
 std::shared_ptr<Table> triggerTable(Session& session, const CreateTrigger& create) {
   if (session.attached.find(create.database)) {
@@ -105,8 +107,6 @@ std::shared_ptr<Table> triggerTable(Session& session, const CreateTrigger& creat
   }
   return table;
 }
-
-}  // namespace
 
 void runCreateTrigger(Session& session, const CreateTrigger& create, std::string_view text) {
   Schema& schema = *session.schema;

@@ -41,6 +41,8 @@ class SelectQuery {
   SelectQuery(Session& session, const Select& select, bool part = false);
   void run(const ResultRowCallback& onRow);
   QueryRows collect();
+  // The names and types of collect(), without running the query.
+  QueryRows withoutRows() const;
   std::vector<std::string> tableColumnNames() const;
   const std::vector<std::string>& names() const { return names_; }
 
@@ -48,6 +50,7 @@ class SelectQuery {
   void openSources();
   std::unique_ptr<QueryRows> collectSource(const Select& select);
   void resolveJoins();
+  void compileJoinTerms();
   void resolveResultColumns();
   void addAllColumns(size_t source);
   void requireUnambiguous(size_t source, const std::string& name) const;
@@ -100,6 +103,12 @@ class SelectQuery {
   std::vector<CompiledExprPtr> onTerms_;                         // of every join, compiled
   std::vector<std::vector<const CompiledExpr*>> leftJoinTerms_;  // by table: its LEFT JOIN's
   std::vector<const CompiledExpr*> innerJoinTerms_;
+  // Each join's terms (ON, or the equalities of USING and NATURAL) and where they go.
+  struct JoinTerm {
+    const Expr* expr;
+    std::vector<const CompiledExpr*>* terms;
+  };
+  std::vector<JoinTerm> joinTerms_;
   ExpressionCompiler compiler_;
   std::vector<CompiledExprPtr> columns_;
   // Each result column's expression as written (made for the columns of "*").
@@ -107,8 +116,9 @@ class SelectQuery {
   std::vector<ExprPtr> starExprs_;
   std::vector<std::string> names_;
   std::vector<SourceColumnName> sourceNames_;  // the names as a sub-select's table columns
-  // The first mistake found in a sub-select or view of FROM: reported once this query's own
-  // names are resolved, as SQLite 2.8 compiles those queries after the one reading them.
+  // The first mistake found in a sub-select or view of FROM: held back (Session::heldError)
+  // once this query's own names are resolved, as SQLite 2.8 compiles those queries after the
+  // one reading them.
   std::optional<Error> laterError_;
   CompiledExprPtr where_;
   std::vector<CompiledExprPtr> ownedGroupBy_;
@@ -174,7 +184,10 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   resolveResultColumns();
   useAliases();
   compiler_.captureColumns(false);
+  compiler_.beginClause();
   if (select.where) where_ = compiler_.compile(*select.where);
+  compileJoinTerms();
+  compiler_.endClause();
   compiler_.captureColumns(!select.groupBy.empty());
   if (select.having) {
     compiler_.allowAggregates(true);
@@ -184,7 +197,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   resolveOrderBy();
   compiler_.captureColumns(false);
   resolveGroupBy();
-  if (laterError_) throw *laterError_;
+  if (laterError_ && !session_.heldError) session_.heldError = std::move(laterError_);
 }
 
 // A sub-select in FROM is run first; its rows are then read as a table's.
@@ -220,15 +233,18 @@ void SelectQuery::openSources() {
 std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select) {
   std::vector<std::string> names = sourceColumnNames(session_, select);
   try {
-    return std::make_unique<QueryRows>(collectSelect(session_, select));
+    auto rows = std::make_unique<QueryRows>(collectSelect(session_, select));
+    if (!session_.heldError) return rows;
+    if (!laterError_) laterError_ = std::move(session_.heldError);
   } catch (const Error& error) {
     if (error.code() != SQLITE_ERROR) throw;
     if (!laterError_) laterError_ = error;
-    auto rows = std::make_unique<QueryRows>();
-    rows->tableColumns = names;
-    rows->textColumns.assign(names.size(), false);
-    return rows;
   }
+  session_.heldError.reset();
+  auto rows = std::make_unique<QueryRows>();
+  rows->tableColumns = names;
+  rows->textColumns.assign(names.size(), false);
+  return rows;
 }
 
 namespace {
@@ -244,7 +260,7 @@ ExprPtr qualifiedName(const std::string& table, const std::string& column) {
 }  // namespace
 
 // ON terms, and the equalities that USING and NATURAL stand for, of each join: those of a
-// LEFT JOIN decide which rows of its table match; the others are WHERE terms.
+// LEFT JOIN decide which rows of its table match; the others are WHERE terms. Compiled later.
 // The first table's own ON and USING clauses join it to nothing: they are not read.
 void SelectQuery::resolveJoins() {
   for (size_t place = 1; place < select_.from.size(); ++place) {
@@ -280,14 +296,19 @@ void SelectQuery::resolveJoins() {
       equality->op = TokenType::Eq;
       equality->left = qualifiedName(sources_[place - 1].name, name);
       equality->right = qualifiedName(sources_[place].name, name);
-      onTerms_.push_back(compiler_.compile(*equality));
+      joinTerms_.push_back(JoinTerm{equality.get(), &terms});
       joinConditions_.push_back(std::move(equality));
-      terms.push_back(onTerms_.back().get());
     }
-    if (item.on) {
-      onTerms_.push_back(compiler_.compile(*item.on));
-      splitConjunction(onTerms_.back().get(), terms);
-    }
+    if (item.on) joinTerms_.push_back(JoinTerm{item.on.get(), &terms});
+  }
+}
+
+// The join terms' names are looked up after the WHERE clause's, in FROM order, as part of
+// that clause.
+void SelectQuery::compileJoinTerms() {
+  for (const JoinTerm& term : joinTerms_) {
+    onTerms_.push_back(compiler_.compile(*term.expr));
+    splitConjunction(onTerms_.back().get(), *term.terms);
   }
 }
 
@@ -537,11 +558,16 @@ void SelectQuery::forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& v
   if (!where_ || where_->isSatisfied(row)) visit(row);
 }
 
-QueryRows SelectQuery::collect() {
+QueryRows SelectQuery::withoutRows() const {
   QueryRows result;
   result.names = names_;
   for (const CompiledExprPtr& column : columns_) result.textColumns.push_back(column->isText());
   result.tableColumns = tableColumnNames();
+  return result;
+}
+
+QueryRows SelectQuery::collect() {
+  QueryRows result = withoutRows();
   run([&](int count, const char* const* values, const char* const*) {
     OutputRow row;
     row.reserve(static_cast<size_t>(count));
@@ -779,14 +805,17 @@ void runSelect(Session& session, const Select& select, const ResultRowCallback& 
     return;
   }
   SelectQuery query(session, select);
+  session.throwHeldError();
   session.statementStarted = true;
   // The statement's names (its sub-selects' stay their own).
   session.resultNames = query.names();
   query.run(onRow);
 }
 
+// A mistake held back in a part of a compound ends the compound there.
 QueryRows collectSelectPart(Session& session, const Select& select) {
   SelectQuery query(session, select, true);
+  session.throwHeldError();
   return query.collect();
 }
 
@@ -796,6 +825,7 @@ std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
   const Select& select = *view.viewSelect;
   SelectQuery query(session, select.compound.empty() ? select : *select.compound.back().select,
                     !select.compound.empty());
+  session.throwHeldError();
   return query.tableColumnNames();
 }
 
@@ -804,13 +834,14 @@ size_t prepareSelect(Session& session, const Select& select) {
   checkCompoundClauses(select);
   SelectQuery first(session, select, compound);
   for (const CompoundPart& part : select.compound) SelectQuery(session, *part.select, true);
+  session.throwHeldError();
   return first.tableColumnNames().size();
 }
 
 QueryRows collectSelect(Session& session, const Select& select) {
   if (!select.compound.empty()) return collectCompoundSelect(session, select);
   SelectQuery query(session, select);
-  return query.collect();
+  return session.heldError ? query.withoutRows() : query.collect();
 }
 
 }  // namespace sqlite2

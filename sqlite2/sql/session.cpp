@@ -12,6 +12,13 @@ constexpr int32_t kFileFormat = 4;
 
 }  // namespace
 
+void Session::throwHeldError() {
+  if (!heldError) return;
+  Error error = std::move(*heldError);
+  heldError.reset();
+  throw error;
+}
+
 void Session::requireNotBeingRead(const Table& table) const {
   const Btree* tree = table.attached    ? table.attached->btree.get()
                       : table.temporary ? temporary.btree()

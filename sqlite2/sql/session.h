@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "btree/btree.h"
+#include "common/error.h"
 #include "sql/ast.h"
 #include "sql/attached_databases.h"
 #include "sql/query_rows.h"
@@ -90,10 +91,17 @@ struct Session {
   // the statement changed before, ROLLBACK ends the whole transaction, anything else undoes
   // the statement.
   ConflictAction conflictFailure = ConflictAction::Default;
+  // A mistake held back, as SQLite 2.8 holds one that an IN sub-select, or a sub-select or
+  // view of FROM, makes: it stops none of the statement's other names and checks, only the
+  // sub-selects after it, and any later mistake is reported instead; without one it fails the
+  // statement once the statement is prepared. A query prepared with one held is not run.
+  std::optional<Error> heldError;
 
   // Fails with SQLITE_LOCKED "database table is locked" when a running statement reads the
   // table.
   void requireNotBeingRead(const Table& table) const;
+  // Throws the mistake held back, if any: the statement is prepared.
+  void throwHeldError();
   // Refuses writes to sqlite_master and to a view (one without INSTEAD OF triggers for the
   // statement: the caller runs those instead).
   void requireWritable(const Table& table) const;
@@ -183,6 +191,9 @@ void runDropIndex(Session& session, const DropIndex& drop);
 void runCreateView(Session& session, const CreateView& create, std::string_view text);
 void runDropView(Session& session, const DropView& drop);
 void runCreateTrigger(Session& session, const CreateTrigger& create, std::string_view text);
+// The table CREATE TRIGGER names, as its header (before BEGIN) asks for it; the mistake
+// otherwise (no such table, a system table, a view for BEFORE, ...).
+std::shared_ptr<Table> triggerTable(Session& session, const CreateTrigger& create);
 void runDropTrigger(Session& session, const DropTrigger& drop);
 void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
 // Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.

@@ -118,7 +118,9 @@ class PreparingOnly {
 bool whenHolds(Session& session, const CreateTrigger& definition) {
   if (!definition.when) return true;
   ExpressionCompiler compiler(nullptr, std::string(), &session);
-  return compiler.compile(*definition.when)->isSatisfied(EvalContext());
+  CompiledExprPtr when = compiler.compile(*definition.when);
+  session.throwHeldError();
+  return when->isSatisfied(EvalContext());
 }
 
 SqlValue raise(const FunctionCall& call) {
@@ -167,6 +169,7 @@ void RowTriggers::prepare() {
     const CreateTrigger& definition = *trigger->definition;
     if (definition.when) {
       ExpressionCompiler(nullptr, std::string(), &session_).compile(*definition.when);
+      session_.throwHeldError();
     }
     for (const TriggerStep& step : definition.steps) runStep(session_, step);
   }

@@ -49,6 +49,7 @@ ViewRows readView(Session& session, const Table& view) {
 
 // Prepares the triggers for the view's rows; false when that is all there is to do.
 bool prepared(Session& session, RowTriggers& triggers, const Table& shape) {
+  session.throwHeldError();
   triggers.describeRowsBy(shape);
   triggers.prepare();
   if (session.preparingTriggers) return false;

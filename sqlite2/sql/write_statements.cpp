@@ -206,6 +206,7 @@ std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& 
   std::vector<std::vector<SqlValue>> rows;
   if (insert.select) {
     QueryRows found = collectSelect(session, *insert.select);
+    session.throwHeldError();
     valueCount = found.names.size();
     for (OutputRow& row : found.rows) {
       std::vector<SqlValue> values;
@@ -252,6 +253,7 @@ void runInsert(Session& session, const Insert& insert) {
   checkValueCount(*table, shownName, insert, valueCount);
   std::vector<int> targets;
   if (insert.columns) targets = insertTargets(*table, shownName, insert, valueCount);
+  session.throwHeldError();
   triggers.prepare();
   if (session.preparingTriggers) return;
   session.statementStarted = true;
@@ -381,6 +383,7 @@ void runUpdate(Session& session, const Update& update) {
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledAssignments assigned = compileAssignments(*table, compiler, update.assignments);
   CompiledExprPtr where = update.where ? compiler.compile(*update.where) : nullptr;
+  session.throwHeldError();
   triggers.prepare();
   if (session.preparingTriggers) return;
   session.statementStarted = true;
@@ -436,6 +439,7 @@ void runDelete(Session& session, const Delete& del) {
   startWritingRows(session, *table);
   ExpressionCompiler compiler(table.get(), table->name, &session);
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
+  session.throwHeldError();
   triggers.prepare();
   if (session.preparingTriggers) return;
   session.statementStarted = true;
