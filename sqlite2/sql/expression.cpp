@@ -188,7 +188,7 @@ bool CompiledExpr::isConstant() const {
     case Op::Function:
       return false;
     default: {
-      bool constant = !subquery_;
+      bool constant = !subquery_ && !call_;
       forEachOperand(
           [&](const CompiledExpr& operand) { constant = constant && operand.isConstant(); });
       return constant;
@@ -747,6 +747,7 @@ CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
     CompiledExprPtr argument = compile(*expr.list[0]);
     node->constant_ = SqlValue::borrowedText(argument->isText() ? "text" : "numeric");
     node->text_ = true;
+    node->call_ = true;  // as every call, in GROUP BY, ORDER BY and IN lists
     // Kept: an aggregate inside (typeof(count(*))) is still counted through it.
     node->operands_.push_back(std::move(argument));
     return node;
