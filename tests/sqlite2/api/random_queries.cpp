@@ -114,11 +114,18 @@ RandomQueries::Source RandomQueries::viewSource(bool mayAlias) {
   return source;
 }
 
-RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAllowed) {
+// Beside other sources, a sub-select's rows are compared as a set, and it takes no LIMIT
+// (Exclusion::SubqueryBesideSources).
+RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAllowed,
+                                                    bool besideOthers) {
   const bool outer = readAsSource_;
+  const bool outerLimitless = limitless_;
+  const bool unmatched = besideOthers && exclusions_.avoid(Exclusion::SubqueryBesideSources);
   readAsSource_ = true;
+  limitless_ = limitless_ || unmatched;
   QueryShape inner = anyQuery(depth + 1, 1 + random_.below(3), orderFreeAllowed);
   readAsSource_ = outer;
+  limitless_ = outerLimitless;
   Source source;
   source.name = "q" + std::to_string(nextAlias_++);
   source.sql = "(" + inner.sql + ")" + (random_.chance(50) ? " AS " : " ") + source.name;
@@ -127,17 +134,22 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
     source.columns.push_back({source.name + "." + column, false, false});
     source.plainColumns.push_back(column);
   }
-  source.rowOrderFree = inner.rowOrderFree;
+  source.rowOrderFree = inner.rowOrderFree || unmatched;
   return source;
 }
 
-RandomQueries::Source RandomQueries::anySource(int depth, bool orderFreeAllowed) {
+RandomQueries::Source RandomQueries::anySource(int depth, bool orderFreeAllowed,
+                                               bool besideOthers) {
   const int pick = random_.below(100);
   if ((pick < 20 || !anyTable()) && !schema_.views.empty()) {
     Source view = viewSource(true);
     if (orderFreeAllowed || !view.rowOrderFree) return view;
   }
-  if (pick >= 85 && depth < kDeepestNesting) return subquerySource(depth, orderFreeAllowed);
+  const bool subqueryAllowed =
+      orderFreeAllowed || !besideOthers || !exclusions_.avoid(Exclusion::SubqueryBesideSources);
+  if (pick >= 85 && depth < kDeepestNesting && subqueryAllowed) {
+    return subquerySource(depth, orderFreeAllowed, besideOthers);
+  }
   return tableSource(true);
 }
 
@@ -204,7 +216,7 @@ RandomQueries::Select RandomQueries::fromClause(int sourceCount, int depth, bool
   Select select;
   std::string joinWhere;
   for (int i = 0; i < sourceCount; ++i) {
-    Source source = anySource(depth, orderFreeAllowed);
+    Source source = anySource(depth, orderFreeAllowed, sourceCount > 1);
     // The same table twice takes an alias, but now and then (its names are then ambiguous).
     const bool repeated =
         std::any_of(select.sources.begin(), select.sources.end(),
@@ -334,9 +346,9 @@ QueryShape RandomQueries::plainSelect(int depth, int columnCount, bool orderFree
   if (compoundPart && !random_.chance(3)) return shape;
   if (random_.chance(45)) shape.sql += orderBy(select, shape.columns.size(), shape.columns);
   // LIMIT picks rows by their order: not over rows in hash order.
-  if (!select.rowOrderFree && random_.chance(20)) {
+  if (!select.rowOrderFree && !limitless_ && random_.chance(20)) {
     shape.sql += limit(select.sources.empty());
-  } else if (!select.rowOrderFree && sources >= 3) {
+  } else if (!select.rowOrderFree && !limitless_ && sources >= 3) {
     shape.sql += kJoinRowCap;
   }
   shape.rowOrderFree = select.rowOrderFree;
@@ -394,7 +406,7 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     shape.sql += " ORDER BY ";
     for (size_t i = 0; i < groupTerms.size(); ++i) shape.sql += (i ? ", " : "") + groupTerms[i];
   }
-  if (random_.chance(15) && (ordered || !grouped)) shape.sql += limit(false);
+  if (random_.chance(15) && (ordered || !grouped) && !limitless_) shape.sql += limit(false);
   shape.rowOrderFree = grouped && !ordered;
   return shape;
 }
@@ -422,7 +434,7 @@ QueryShape RandomQueries::compound(int depth, int columnCount, bool orderFreeAll
     shape.sql += " ORDER BY " + std::to_string(1 + random_.below(count));
     if (random_.chance(30)) shape.sql += " DESC";
     if (count > 1 && random_.chance(50)) shape.sql += ", " + std::to_string(count);
-    if (random_.chance(30)) shape.sql += limit(shape.withoutFrom);
+    if (random_.chance(30) && !limitless_) shape.sql += limit(shape.withoutFrom);
   }
   shape.rowOrderFree = unionAll && partsOrderFree;
   return shape;
@@ -484,7 +496,7 @@ QueryShape RandomQueries::statement(std::string& kind) {
   kind = "subquery";
   QueryShape shape;
   Select select = fromClause(1, 0, true);
-  Source inner = subquerySource(0, true);
+  Source inner = subquerySource(0, true, true);
   select.scope.insert(select.scope.end(), inner.columns.begin(), inner.columns.end());
   std::string columns = resultColumns(select, -1, 0, shape.columns);
   shape.sql =
@@ -510,7 +522,7 @@ std::string RandomQueries::scalarSubquery(int depth) {
 
 std::string RandomQueries::columnSubquery(int depth) {
   if (depth >= kDeepestNesting + 2 || !anyTable()) return "SELECT " + values_.any();
-  Source source = anySource(kDeepestNesting, true);
+  Source source = anySource(kDeepestNesting, true, false);
   std::string sql = "SELECT " + expressions_.column(source.columns) + " FROM " + source.sql;
   if (random_.chance(50)) sql += " WHERE " + expressions_.condition(source.columns, 2);
   return sql;

@@ -62,8 +62,8 @@ class RandomQueries : public SubqueryMaker {
   Source viewSource(bool mayAlias);
   // Puts the source (a table or view under its own name) under a new alias.
   void realias(Source& source);
-  Source subquerySource(int depth, bool orderFreeAllowed);
-  Source anySource(int depth, bool orderFreeAllowed);
+  Source subquerySource(int depth, bool orderFreeAllowed, bool besideOthers);
+  Source anySource(int depth, bool orderFreeAllowed, bool besideOthers);
   std::string joinOperator(const Source& left, const Source& right, std::string& where);
   std::string joinCondition(const Source& left, const Source& right);
   Select fromClause(int sourceCount, int depth, bool orderFreeAllowed);
@@ -91,6 +91,7 @@ class RandomQueries : public SubqueryMaker {
   int nextAlias_ = 0;
   bool storing_ = false;       // the rows are stored: no wide integers among them
   bool readAsSource_ = false;  // a view's or FROM's query (Exclusion::SubqueryColumnOfSource)
+  bool limitless_ = false;     // no LIMIT (Exclusion::SubqueryBesideSources)
 };
 
 }  // namespace orvalen::test

@@ -1,7 +1,6 @@
 #include "random_statements.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace orvalen::test {
 
@@ -25,14 +24,15 @@ std::string conflictAction(RandomSource& random) {
 
 }  // namespace
 
-RandomStatements::RandomStatements(uint64_t seed, std::string copyFile, Exclusions exclusions)
+RandomStatements::RandomStatements(uint64_t seed, std::string copyFile, bool wholeGrammar,
+                                   Exclusions exclusions)
     : random_(seed),
       exclusions_(exclusions),
       values_(random_),
       expressions_(random_, values_, exclusions_),
       queries_(random_, values_, expressions_, schema_, exclusions_),
       copyFile_(std::move(copyFile)),
-      wholeGrammar_(std::getenv("ORVALEN_RANDOM_GRAMMAR") != nullptr) {
+      wholeGrammar_(wholeGrammar) {
   expressions_.setSubqueries(&queries_);
 }
 
@@ -508,6 +508,7 @@ std::string RandomStatements::pragma() {
   const char* const switches[] = {"count_changes", "full_column_names", "short_column_names",
                                   "empty_result_callbacks", "show_datatypes"};
   const TableModel& table = randomTable();
+  const bool unmatchedReads = exclusions_.avoid(Exclusion::PragmaReadsNotMatched);
   switch (random_.below(8)) {
     case 0:
     case 1:
@@ -516,16 +517,19 @@ std::string RandomStatements::pragma() {
              (random_.chance(50) ? "ON" : "OFF") + ";";
     case 3:
       return "PRAGMA table_info(" +
-             (random_.chance(70) || schema_.views.empty() ? table.name
-                                                          : random_.oneOf(schema_.views).name) +
+             (random_.chance(70) || schema_.views.empty() || unmatchedReads
+                  ? table.name
+                  : random_.oneOf(schema_.views).name) +
              ");";
     case 4:
-      return "PRAGMA index_list(" + table.name + ");";
+      if (!unmatchedReads) return "PRAGMA index_list(" + table.name + ");";
+      [[fallthrough]];
     case 5:
       return table.indexes.empty() ? "PRAGMA integrity_check;"
                                    : "PRAGMA index_info(" + random_.oneOf(table.indexes) + ");";
     case 6:
-      return random_.chance(50) ? "PRAGMA cache_size;" : "PRAGMA cache_size = 100;";
+      return random_.chance(50) && !unmatchedReads ? "PRAGMA cache_size;"
+                                                   : "PRAGMA cache_size = 100;";
     default:
       return "PRAGMA integrity_check;";
   }

@@ -28,7 +28,8 @@ struct RandomStatement {
 class RandomStatements {
  public:
   // copyFile: a text file that COPY statements read (rows of tab-separated fields).
-  RandomStatements(uint64_t seed, std::string copyFile,
+  // wholeGrammar: the grown statements too (see wholeGrammar_).
+  RandomStatements(uint64_t seed, std::string copyFile, bool wholeGrammar,
                    Exclusions exclusions = Exclusions::fromEnvironment());
 
   // The CREATE TABLE and CREATE INDEX statements of a fresh random schema.
@@ -93,7 +94,8 @@ class RandomStatements {
   int nextDerivedNumber_ = 1;
   bool inTransaction_ = false;
   int statementsInTransaction_ = 0;
-  // While the engine learns the whole grammar, the grown statements are made only when
+  // The grown statements (joins, sub-selects, compounds, views, CREATE TABLE ... AS, COPY,
+  // VACUUM, pragmas): made in the runs of fixed seeds, and in random ones only when
   // ORVALEN_RANDOM_GRAMMAR is set.
   bool wholeGrammar_;
 };
