@@ -578,6 +578,10 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
   }
   node->left_ = compile(*expr.left);
   node->right_ = compile(*expr.right);
+  // As in SQLite 2.8, a comparison of two texts (NULL counts as one) is a text itself.
+  if (node->op_ == CompiledExpr::Op::Compare) {
+    node->text_ = node->left_->isText() && node->right_->isText();
+  }
   return node;
 }
 
