@@ -30,18 +30,22 @@ std::string lowerCase(std::string text) {
 }
 
 // The name a result column takes as a table's column in SQLite 2.8 (without an alias): the
-// column it reads, a text literal's value, or the expression as written.
+// column it reads, or the expression as written, cut at the closing quote where it starts
+// with one ('a' || 'b' is named a).
 std::string tableColumnName(const std::string& term) {
   const size_t dot = term.find('.');
   if (dot != std::string::npos && isPlainName(term.substr(0, dot)) &&
       isPlainName(term.substr(dot + 1))) {
     return term.substr(dot + 1);
   }
-  if (term.size() >= 2 && term.front() == '\'' && term.back() == '\'' &&
-      term.find('\'', 1) == term.size() - 1) {
-    return term.substr(1, term.size() - 2);
+  if (term.empty() || term.front() != '\'') return term;
+  std::string name;
+  for (size_t i = 1; i < term.size(); ++i) {
+    if (term[i] == '\'' && (i + 1 == term.size() || term[i + 1] != '\'')) break;
+    if (term[i] == '\'') ++i;
+    name += term[i];
   }
-  return term;
+  return name;
 }
 
 }  // namespace
@@ -122,7 +126,7 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
   const bool outerLimitless = limitless_;
   const bool unmatched = besideOthers && exclusions_.avoid(Exclusion::SubqueryBesideSources);
   readAsSource_ = true;
-  limitless_ = limitless_ || unmatched;
+  limitless_ = limitless_ || unmatched || exclusions_.avoid(Exclusion::LimitInSource);
   QueryShape inner = anyQuery(depth + 1, 1 + random_.below(3), orderFreeAllowed);
   readAsSource_ = outer;
   limitless_ = outerLimitless;
@@ -146,7 +150,8 @@ RandomQueries::Source RandomQueries::anySource(int depth, bool orderFreeAllowed,
     if (orderFreeAllowed || !view.rowOrderFree) return view;
   }
   const bool subqueryAllowed =
-      orderFreeAllowed || !besideOthers || !exclusions_.avoid(Exclusion::SubqueryBesideSources);
+      (orderFreeAllowed || !besideOthers || !exclusions_.avoid(Exclusion::SubqueryBesideSources)) &&
+      !(inCompoundPart_ && exclusions_.avoid(Exclusion::SubqueryInCompound));
   if (pick >= 85 && depth < kDeepestNesting && subqueryAllowed) {
     return subquerySource(depth, orderFreeAllowed, besideOthers);
   }
@@ -283,13 +288,16 @@ std::string RandomQueries::nameTerm(std::string& term, const std::string& alias,
   std::string name = tableColumnName(term);
   const bool repeated = contains(seen, lowerCase(name));
   const bool readByName = storing_ || readAsSource_;
-  if (random_.chance(percent) ||
+  const bool emptyStored =
+      name.empty() && storing_ && exclusions_.avoid(Exclusion::EmptyColumnName);
+  if (random_.chance(percent) || emptyStored ||
       (repeated && readByName && exclusions_.avoid(Exclusion::DuplicateColumnNames))) {
     term += (random_.chance(50) ? " AS " : " ") + alias;
     name = alias;
   }
   seen.push_back(lowerCase(name));
-  return isPlainName(name) && name != "rowid" && !repeated ? name : "";
+  const bool keyword = lowerCase(name) == "null";
+  return isPlainName(name) && name != "rowid" && !keyword && !repeated ? name : "";
 }
 
 std::string RandomQueries::orderBy(const Select& select, size_t resultCount,
@@ -363,8 +371,16 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
   std::vector<std::string> groupTerms;
   if (grouped) {
     for (int i = 1 + random_.below(2); i > 0; --i) {
-      groupTerms.push_back(random_.chance(70) ? expressions_.column(select.scope)
-                                              : expressions_.value(select.scope, 2));
+      std::string term = random_.chance(70) ? expressions_.column(select.scope)
+                                            : expressions_.value(select.scope, 2);
+      // Excluded: a number, which names a result column (Exclusion::GroupByNumber).
+      const bool number = !term.empty() && std::all_of(term.begin(), term.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+      });
+      if (number && exclusions_.avoid(Exclusion::GroupByNumber)) {
+        term = expressions_.column(select.scope);
+      }
+      groupTerms.push_back(term);
     }
   }
   QueryShape shape;
@@ -415,20 +431,30 @@ QueryShape RandomQueries::compound(int depth, int columnCount, bool orderFreeAll
   const char* const operators[] = {" UNION ", " UNION ALL ", " INTERSECT ", " EXCEPT "};
   const int count = columnCount < 0 ? 1 + random_.below(2) : columnCount;
   QueryShape shape;
-  bool unionAll = false;
+  std::vector<std::string> parts;
+  std::vector<std::string> joints;
   bool partsOrderFree = false;
+  const bool outerPart = inCompoundPart_;
+  inCompoundPart_ = true;
   for (int part = 2 + random_.below(2); part > 0; --part) {
     QueryShape next = random_.chance(75) ? plainSelect(depth + 1, count, orderFreeAllowed, true)
                                          : groupedSelect(depth + 1, count, orderFreeAllowed, true);
-    if (shape.sql.empty()) {
-      shape = next;
-    } else {
-      const std::string op = random_.oneOf(operators);
-      unionAll = unionAll || op == " UNION ALL ";
-      shape.sql += op + next.sql;
-    }
+    if (!parts.empty()) joints.push_back(random_.oneOf(operators));
+    parts.push_back(next.sql);
+    shape.columns = next.columns;  // a compound's table takes its last part's names
     partsOrderFree = partsOrderFree || next.rowOrderFree;
     shape.withoutFrom = shape.withoutFrom || next.withoutFrom;
+  }
+  inCompoundPart_ = outerPart;
+  // UNION ALL keeps the parts' own order: none where that order is not wanted.
+  bool unionAll = false;
+  shape.sql = parts[0];
+  for (size_t i = 0; i < joints.size(); ++i) {
+    if (joints[i] == std::string(" UNION ALL ") && partsOrderFree && !orderFreeAllowed) {
+      joints[i] = " UNION ";
+    }
+    unionAll = unionAll || joints[i] == std::string(" UNION ALL ");
+    shape.sql += joints[i] + parts[i + 1];
   }
   if (random_.chance(50)) {
     shape.sql += " ORDER BY " + std::to_string(1 + random_.below(count));
@@ -457,8 +483,10 @@ QueryShape RandomQueries::storedQuery(int columnCount, bool orderFreeAllowed) {
 
 QueryShape RandomQueries::viewQuery() {
   readAsSource_ = true;
+  limitless_ = exclusions_.avoid(Exclusion::LimitInSource);
   QueryShape shape = storedQuery(-1, true);
   readAsSource_ = false;
+  limitless_ = false;
   return shape;
 }
 

@@ -89,9 +89,10 @@ class RandomQueries : public SubqueryMaker {
   const SchemaModel& schema_;
   const Exclusions& exclusions_;
   int nextAlias_ = 0;
-  bool storing_ = false;       // the rows are stored: no wide integers among them
-  bool readAsSource_ = false;  // a view's or FROM's query (Exclusion::SubqueryColumnOfSource)
-  bool limitless_ = false;     // no LIMIT (Exclusion::SubqueryBesideSources)
+  bool storing_ = false;         // the rows are stored: no wide integers among them
+  bool readAsSource_ = false;    // a view's or FROM's query (Exclusion::SubqueryColumnOfSource)
+  bool inCompoundPart_ = false;  // Exclusion::SubqueryInCompound
+  bool limitless_ = false;       // no LIMIT (Exclusion::SubqueryBesideSources, LimitInSource)
 };
 
 }  // namespace orvalen::test

@@ -94,6 +94,8 @@ class RandomStatements {
   int nextDerivedNumber_ = 1;
   bool inTransaction_ = false;
   int statementsInTransaction_ = 0;
+  std::string followUp_;  // made next, before any other
+
   // The grown statements (joins, sub-selects, compounds, views, CREATE TABLE ... AS, COPY,
   // VACUUM, pragmas): made in the runs of fixed seeds, and in random ones only when
   // ORVALEN_RANDOM_GRAMMAR is set.

@@ -46,3 +46,13 @@ CREATE TABLE ty AS SELECT '' r0, 5 AS n;
 INSERT INTO ty VALUES(129, 129);
 SELECT typeof(r0), typeof(n), r0 < '5' FROM ty WHERE rowid = 2;
 -- ours: numeric|numeric|0
+CREATE TABLE lim(a);
+INSERT INTO lim VALUES(NULL);
+INSERT INTO lim VALUES(5);
+SELECT * FROM (SELECT a FROM lim LIMIT 1) WHERE a NOTNULL;
+-- ours: (none)
+CREATE VIEW vlim AS SELECT a FROM lim LIMIT 1;
+SELECT * FROM vlim WHERE a NOTNULL;
+-- ours: (none)
+SELECT * FROM (SELECT a FROM lim ORDER BY a DESC LIMIT 1) WHERE a ISNULL;
+-- ours: (none)
