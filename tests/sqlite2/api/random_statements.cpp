@@ -390,13 +390,28 @@ std::string RandomStatements::triggerChange(TableModel& table) {
 }
 
 // NEW.column or OLD.column against a value, as a WHEN clause or a step's WHERE.
+// NEW.column or OLD.column (the row number where the column has no name). Excluded: the
+// row number and the INTEGER PRIMARY KEY in a BEFORE INSERT trigger
+// (Exclusion::BeforeInsertKey), a literal NULL where the table has no other column.
+std::string RandomStatements::rowValue(const TableModel& table, const char* row,
+                                       const ColumnModel*& column) {
+  column = &randomColumn(table);
+  if (keyUnknown_ && (column->integerKey || column->name.empty())) {
+    column = nullptr;
+    for (const ColumnModel& other : table.columns) {
+      if (!other.integerKey && !other.name.empty()) column = &other;
+    }
+    if (!column) return "NULL";
+  }
+  return std::string(row) + "." + (column->name.empty() ? std::string("rowid") : column->name);
+}
+
 std::string RandomStatements::rowCondition(const TableModel& table, const char* row) {
   const char* const operators[] = {"=", "<>", "<", "<=", ">", ">="};
-  const ColumnModel& column = randomColumn(table);
-  const std::string name = column.name.empty() ? "rowid" : column.name;
-  if (random_.chance(20)) return std::string(row) + "." + name + " IS NULL";
-  return std::string(row) + "." + name + " " + random_.oneOf(operators) + " " +
-         values_.forColumn(&column);
+  const ColumnModel* column = nullptr;
+  const std::string value = rowValue(table, row, column);
+  if (random_.chance(20)) return value + " IS NULL";
+  return value + " " + random_.oneOf(operators) + " " + values_.forColumn(column);
 }
 
 // The steps cannot fail (Exclusion::FailingWriteInTransaction): they write trigger_log,
@@ -404,9 +419,8 @@ std::string RandomStatements::rowCondition(const TableModel& table, const char* 
 // RAISE(IGNORE).
 std::string RandomStatements::triggerStep(const TableModel& table, const std::string& name,
                                           const char* row) {
-  const ColumnModel& column = randomColumn(table);
-  const std::string value =
-      std::string(row) + "." + (column.name.empty() ? std::string("rowid") : column.name);
+  const ColumnModel* column = nullptr;
+  const std::string value = rowValue(table, row, column);
   const TableModel& other = randomTable();
   const ColumnModel* free = nullptr;
   for (const ColumnModel& candidate : other.columns) {
@@ -444,11 +458,14 @@ std::string RandomStatements::createTrigger(TableModel& table) {
   const std::string name = "tr" + std::to_string(nextTriggerNumber_++);
   table.triggers.push_back(name);
   const char* const timings[] = {"BEFORE ", "AFTER ", ""};
-  std::string sql = "CREATE TRIGGER " + name + " " + random_.oneOf(timings);
+  const std::string timing = random_.oneOf(timings);
+  std::string sql = "CREATE TRIGGER " + name + " " + timing;
   const char* row = "new";
   switch (random_.below(3)) {
     case 0:
       sql += "INSERT";
+      keyUnknown_ =
+          wholeGrammar_ && timing != "AFTER " && exclusions_.avoid(Exclusion::BeforeInsertKey);
       break;
     case 1:
       sql += "UPDATE";
@@ -468,6 +485,7 @@ std::string RandomStatements::createTrigger(TableModel& table) {
   for (int steps = 1 + random_.below(3); steps > 0; --steps) {
     sql += triggerStep(table, name, row) + " ";
   }
+  keyUnknown_ = false;
   return sql + "END;";
 }
 

@@ -75,6 +75,7 @@ class RandomStatements {
   std::string createTrigger(TableModel& table);
   std::string triggerStep(const TableModel& table, const std::string& name, const char* row);
   std::string rowCondition(const TableModel& table, const char* row);
+  std::string rowValue(const TableModel& table, const char* row, const ColumnModel*& column);
   std::string viewChange();
   std::string createTableAs();
   std::string pragma();
@@ -94,7 +95,8 @@ class RandomStatements {
   int nextDerivedNumber_ = 1;
   bool inTransaction_ = false;
   int statementsInTransaction_ = 0;
-  std::string followUp_;  // made next, before any other
+  std::string followUp_;     // made next, before any other
+  bool keyUnknown_ = false;  // a BEFORE INSERT trigger's steps (Exclusion::BeforeInsertKey)
 
   // The grown statements (joins, sub-selects, compounds, views, CREATE TABLE ... AS, COPY,
   // VACUUM, pragmas): made in the runs of fixed seeds, and in random ones only when
