@@ -218,7 +218,7 @@ TEST(RandomDifferentialTest, EnginesAgreeOnRandomStatements) {
 TEST(RandomDifferentialTest, EnginesAgreeOnTheWholeGrammar) {
   ORVALEN_REQUIRE_REFERENCE(ref);
   preferMemoryBackedTemporaryFiles();
-  const uint64_t seeds[] = {10, 11, 22, 25, 27, 32, 36, 44, 46, 50, 52, 59, 60, 61, 64};
+  const uint64_t seeds[] = {13, 18, 22, 29, 30, 35, 46, 48, 61, 66, 67, 71, 72, 73};
   for (uint64_t seed : seeds) {
     if (std::getenv("ORVALEN_RANDOM_SEED")) seed = environmentNumber("ORVALEN_RANDOM_SEED", 0);
     runSeed(*ref, seed, environmentNumber("ORVALEN_RANDOM_STATEMENTS", 1000), true);

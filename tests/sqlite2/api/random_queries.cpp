@@ -346,6 +346,7 @@ QueryShape RandomQueries::plainSelect(int depth, int columnCount, bool orderFree
       sources == 0 || !anyTable() ? Select{} : fromClause(sources, depth, orderFreeAllowed);
   QueryShape shape;
   shape.withoutFrom = select.sources.empty();
+  shape.joins = select.sources.size() > 1;
   std::string columns = resultColumns(select, columnCount, depth, shape.columns);
   shape.sql = std::string("SELECT ") + (random_.chance(10) ? "DISTINCT " : "") + columns;
   if (!select.sources.empty()) shape.sql += " FROM " + select.from;
@@ -384,6 +385,7 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     }
   }
   QueryShape shape;
+  shape.joins = select.sources.size() > 1;
   const int count = columnCount < 0 ? 1 + random_.below(3) : columnCount;
   std::string columns;
   std::vector<std::string> seen;
@@ -444,6 +446,7 @@ QueryShape RandomQueries::compound(int depth, int columnCount, bool orderFreeAll
     shape.columns = next.columns;  // a compound's table takes its last part's names
     partsOrderFree = partsOrderFree || next.rowOrderFree;
     shape.withoutFrom = shape.withoutFrom || next.withoutFrom;
+    shape.joins = shape.joins || next.joins;
   }
   inCompoundPart_ = outerPart;
   // UNION ALL keeps the parts' own order: none where that order is not wanted.
@@ -456,7 +459,8 @@ QueryShape RandomQueries::compound(int depth, int columnCount, bool orderFreeAll
     unionAll = unionAll || joints[i] == std::string(" UNION ALL ");
     shape.sql += joints[i] + parts[i + 1];
   }
-  if (random_.chance(50)) {
+  const bool orderable = !shape.joins || !exclusions_.avoid(Exclusion::CompoundOrderOverJoin);
+  if (random_.chance(50) && orderable) {
     shape.sql += " ORDER BY " + std::to_string(1 + random_.below(count));
     if (random_.chance(30)) shape.sql += " DESC";
     if (count > 1 && random_.chance(50)) shape.sql += ", " + std::to_string(count);

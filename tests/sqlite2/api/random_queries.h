@@ -21,6 +21,7 @@ struct QueryShape {
   // Its rows come in an order SQLite 2.8 leaves to its hash table (Exclusion::GroupOrder).
   bool rowOrderFree = false;
   bool withoutFrom = false;  // it is, or has a part that is, a SELECT without FROM
+  bool joins = false;        // it is, or has a part that is, a SELECT of several sources
 };
 
 class RandomQueries : public SubqueryMaker {
