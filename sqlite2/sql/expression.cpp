@@ -188,7 +188,7 @@ bool CompiledExpr::isConstant() const {
     case Op::Function:
       return false;
     default: {
-      bool constant = !subquery_ && !typeOf_;
+      bool constant = !subquery_ && !call_;
       forEachOperand(
           [&](const CompiledExpr& operand) { constant = constant && operand.isConstant(); });
       return constant;
@@ -613,6 +613,10 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
   }
   node->left_ = compile(*expr.left);
   node->right_ = compile(*expr.right);
+  // As in SQLite 2.8, a comparison of two texts (NULL counts as one) is a text itself.
+  if (node->op_ == CompiledExpr::Op::Compare) {
+    node->text_ = node->left_->isText() && node->right_->isText();
+  }
   return node;
 }
 
@@ -782,7 +786,7 @@ CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
     CompiledExprPtr argument = compile(*expr.list[0]);
     node->constant_ = SqlValue::borrowedText(argument->isText() ? "text" : "numeric");
     node->text_ = true;
-    node->typeOf_ = true;
+    node->call_ = true;  // as every call, in GROUP BY, ORDER BY and IN lists
     // Kept: an aggregate inside (typeof(count(*))) is still counted through it.
     node->operands_.push_back(std::move(argument));
     return node;

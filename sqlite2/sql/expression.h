@@ -120,7 +120,7 @@ class CompiledExpr {
   bool text_ = false;
   bool negated_ = false;   // NOT LIKE, NOT BETWEEN, NOT IN
   bool subquery_ = false;  // a Constant that a sub-select gave
-  bool typeOf_ = false;    // a Constant that typeof() gave: a call, not a constant term
+  bool call_ = false;      // a Constant that a function call gave (typeof()): never constant
   int column_ = -1;        // Column; the slot of Aggregate and Captured
   int source_ = 0;         // Column, RowNumber: the table's place in FROM
   SqlValue constant_;

@@ -43,8 +43,10 @@ JoinWalker::JoinWalker(Session& session, std::vector<Source> sources,
   }
   rows_.assign(levels_.size(), nullptr);
   joined_.sources = rows_.data();
+  // As in SQLite 2.8, only the first table's index may give the ORDER BY order, the other
+  // tables' loops nesting inside it.
   for (size_t place = 0; place < levels_.size(); ++place) {
-    planLevel(place, levels_.size() == 1 ? orderBy : std::vector<OrderColumn>());
+    planLevel(place, place == 0 ? orderBy : std::vector<OrderColumn>());
   }
   openScanners(columnsRead | columnSourcesReadByWalk());
 }
@@ -103,7 +105,7 @@ void JoinWalker::openScanners(uint64_t columnsRead) {
 JoinWalker::~JoinWalker() = default;
 
 bool JoinWalker::providesOrder() const {
-  return levels_.size() == 1 && !levels_[0]->source.rows && levels_[0]->plan.providesOrder;
+  return !levels_[0]->source.rows && levels_[0]->plan.providesOrder;
 }
 
 void JoinWalker::forEach(const RowVisitor& visit) {

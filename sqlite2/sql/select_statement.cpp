@@ -508,9 +508,13 @@ std::vector<OrderColumn> SelectQuery::orderColumns() const {
   for (const SortTerm& term : orderBy_) {
     OrderColumn column;
     column.descending = term.descending;
-    if (!term.collated && term.expr->op() == CompiledExpr::Op::Column) {
+    // Only the first table's columns can come in order from its index, and its row number
+    // when it is the only table, as in SQLite 2.8.
+    const bool ofFirstTable = !term.collated && term.expr->source() == 0;
+    if (ofFirstTable && term.expr->op() == CompiledExpr::Op::Column) {
       column.column = term.expr->column();
-    } else if (!term.collated && term.expr->op() == CompiledExpr::Op::RowNumber) {
+    } else if (ofFirstTable && tables_.size() == 1 &&
+               term.expr->op() == CompiledExpr::Op::RowNumber) {
       column.column = OrderColumn::kRowNumber;
     }
     columns.push_back(column);

@@ -64,17 +64,34 @@ void addColumnsOf(const LightSource& source, bool several, std::vector<SourceCol
 
 }  // namespace
 
+namespace {
+
+// A name that starts with a quote is cut at the closing quote, as SQLite 2.8 does with the
+// names of a sub-select's or a view's columns: 'a' || 'b' is named a, an alias "'c'" c.
+std::string unquotedStart(const std::string& name) {
+  if (name.empty()) return name;
+  const char open = name.front();
+  if (open != '\'' && open != '"' && open != '[') return name;
+  const char close = open == '[' ? ']' : open;
+  std::string unquoted;
+  for (size_t i = 1; i < name.size(); ++i) {
+    if (name[i] == close && (i + 1 == name.size() || name[i + 1] != close)) break;
+    if (name[i] == close) ++i;
+    unquoted += name[i];
+  }
+  return unquoted;
+}
+
+}  // namespace
+
 SourceColumnName expressionColumnName(const ResultColumn& column) {
   const Expr& expr = *column.expr;
-  if (column.alias) return SourceColumnName{*column.alias, false};
+  if (column.alias) return SourceColumnName{unquotedStart(*column.alias), false};
   switch (expr.kind) {
-    case ExprKind::Name:
-    case ExprKind::String:
-      return SourceColumnName{expr.text, false};
     case ExprKind::QualifiedName:
       return SourceColumnName{expr.text, true};
     default:
-      return SourceColumnName{compressSpaces(expr.source), false};
+      return SourceColumnName{unquotedStart(compressSpaces(expr.source)), false};
   }
 }
 

@@ -178,14 +178,12 @@ void insertRow(Session& session, TableWriter& writer, NewRow& row, RowTriggers* 
     writer.forgetNextRowNumber();
     if (!go) return;
   }
+  // A new row takes its number before its checks, as in SQLite 2.8: one that a NOT NULL
+  // ... ON CONFLICT IGNORE skips uses up its number, and the statement's next row takes the
+  // one after it.
+  const int32_t rowNumber = givenRowNumber ? *givenRowNumber : writer.chooseRowNumber();
   if (!writer.checkNotNull(row.values)) return;
-  int32_t rowNumber;
-  if (givenRowNumber) {
-    rowNumber = *givenRowNumber;
-    if (!writer.checkRowNumberFree(rowNumber)) return;
-  } else {
-    rowNumber = writer.chooseRowNumber();
-  }
+  if (givenRowNumber && !writer.checkRowNumberFree(rowNumber)) return;
   if (!writer.checkUnique(rowNumber, row.values, std::nullopt)) return;
   writer.insertRow(rowNumber, row.values);
   ++session.changes;

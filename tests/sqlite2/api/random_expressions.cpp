@@ -1,5 +1,7 @@
 #include "random_expressions.h"
 
+#include <algorithm>
+
 namespace orvalen::test {
 
 namespace {
@@ -65,7 +67,8 @@ std::string RandomExpressions::narrowArithmetic(const Scope& scope, int depth) {
     case 4:
       return left + " % " + random_.oneOf(smallOperands);
     case 5:
-      return "-" + left;
+      // A space before a negative number: "--" would start a comment.
+      return (left.front() == '-' ? "- " : "-") + left;
     default:
       return (random_.chance(50) ? "+" : "~") + column(scope);
   }
@@ -107,7 +110,19 @@ std::string RandomExpressions::comparison(const Scope& scope, int depth) {
     std::string op = random_.oneOf(operators);
     return random_.chance(80) ? column.sql + op + literal : literal + op + column.sql;
   }
-  return narrowValue(scope, depth) + random_.oneOf(operators) + narrowValue(scope, depth);
+  std::string left = narrowValue(scope, depth);
+  std::string right = narrowValue(scope, depth);
+  // Excluded: a row number against what may be NULL (Exclusion::RowNumberNullBound).
+  auto rowNumber = [&](const std::string& side) {
+    return std::any_of(scope.begin(), scope.end(), [&](const ColumnRef& column) {
+      return column.integerKey && column.sql == side;
+    });
+  };
+  if (exclusions_.avoid(Exclusion::RowNumberNullBound)) {
+    if (rowNumber(left)) right = std::to_string(random_.below(60) - 20);
+    if (rowNumber(right)) left = std::to_string(random_.below(60) - 20);
+  }
+  return left + random_.oneOf(operators) + right;
 }
 
 std::string RandomExpressions::pattern(bool glob) {

@@ -30,18 +30,22 @@ std::string lowerCase(std::string text) {
 }
 
 // The name a result column takes as a table's column in SQLite 2.8 (without an alias): the
-// column it reads, a text literal's value, or the expression as written.
+// column it reads, or the expression as written, cut at the closing quote where it starts
+// with one ('a' || 'b' is named a).
 std::string tableColumnName(const std::string& term) {
   const size_t dot = term.find('.');
   if (dot != std::string::npos && isPlainName(term.substr(0, dot)) &&
       isPlainName(term.substr(dot + 1))) {
     return term.substr(dot + 1);
   }
-  if (term.size() >= 2 && term.front() == '\'' && term.back() == '\'' &&
-      term.find('\'', 1) == term.size() - 1) {
-    return term.substr(1, term.size() - 2);
+  if (term.empty() || term.front() != '\'') return term;
+  std::string name;
+  for (size_t i = 1; i < term.size(); ++i) {
+    if (term[i] == '\'' && (i + 1 == term.size() || term[i + 1] != '\'')) break;
+    if (term[i] == '\'') ++i;
+    name += term[i];
   }
-  return term;
+  return name;
 }
 
 }  // namespace
@@ -114,11 +118,18 @@ RandomQueries::Source RandomQueries::viewSource(bool mayAlias) {
   return source;
 }
 
-RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAllowed) {
+// Beside other sources, a sub-select's rows are compared as a set, and it takes no LIMIT
+// (Exclusion::SubqueryBesideSources).
+RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAllowed,
+                                                    bool besideOthers) {
   const bool outer = readAsSource_;
+  const bool outerLimitless = limitless_;
+  const bool unmatched = besideOthers && exclusions_.avoid(Exclusion::SubqueryBesideSources);
   readAsSource_ = true;
+  limitless_ = limitless_ || unmatched || exclusions_.avoid(Exclusion::LimitInSource);
   QueryShape inner = anyQuery(depth + 1, 1 + random_.below(3), orderFreeAllowed);
   readAsSource_ = outer;
+  limitless_ = outerLimitless;
   Source source;
   source.name = "q" + std::to_string(nextAlias_++);
   source.sql = "(" + inner.sql + ")" + (random_.chance(50) ? " AS " : " ") + source.name;
@@ -127,17 +138,23 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
     source.columns.push_back({source.name + "." + column, false, false});
     source.plainColumns.push_back(column);
   }
-  source.rowOrderFree = inner.rowOrderFree;
+  source.rowOrderFree = inner.rowOrderFree || unmatched;
   return source;
 }
 
-RandomQueries::Source RandomQueries::anySource(int depth, bool orderFreeAllowed) {
+RandomQueries::Source RandomQueries::anySource(int depth, bool orderFreeAllowed,
+                                               bool besideOthers) {
   const int pick = random_.below(100);
   if ((pick < 20 || !anyTable()) && !schema_.views.empty()) {
     Source view = viewSource(true);
     if (orderFreeAllowed || !view.rowOrderFree) return view;
   }
-  if (pick >= 85 && depth < kDeepestNesting) return subquerySource(depth, orderFreeAllowed);
+  const bool subqueryAllowed =
+      (orderFreeAllowed || !besideOthers || !exclusions_.avoid(Exclusion::SubqueryBesideSources)) &&
+      !(inCompoundPart_ && exclusions_.avoid(Exclusion::SubqueryInCompound));
+  if (pick >= 85 && depth < kDeepestNesting && subqueryAllowed) {
+    return subquerySource(depth, orderFreeAllowed, besideOthers);
+  }
   return tableSource(true);
 }
 
@@ -204,7 +221,7 @@ RandomQueries::Select RandomQueries::fromClause(int sourceCount, int depth, bool
   Select select;
   std::string joinWhere;
   for (int i = 0; i < sourceCount; ++i) {
-    Source source = anySource(depth, orderFreeAllowed);
+    Source source = anySource(depth, orderFreeAllowed, sourceCount > 1);
     // The same table twice takes an alias, but now and then (its names are then ambiguous).
     const bool repeated =
         std::any_of(select.sources.begin(), select.sources.end(),
@@ -271,13 +288,16 @@ std::string RandomQueries::nameTerm(std::string& term, const std::string& alias,
   std::string name = tableColumnName(term);
   const bool repeated = contains(seen, lowerCase(name));
   const bool readByName = storing_ || readAsSource_;
-  if (random_.chance(percent) ||
+  const bool emptyStored =
+      name.empty() && storing_ && exclusions_.avoid(Exclusion::EmptyColumnName);
+  if (random_.chance(percent) || emptyStored ||
       (repeated && readByName && exclusions_.avoid(Exclusion::DuplicateColumnNames))) {
     term += (random_.chance(50) ? " AS " : " ") + alias;
     name = alias;
   }
   seen.push_back(lowerCase(name));
-  return isPlainName(name) && name != "rowid" && !repeated ? name : "";
+  const bool keyword = lowerCase(name) == "null";
+  return isPlainName(name) && name != "rowid" && !keyword && !repeated ? name : "";
 }
 
 std::string RandomQueries::orderBy(const Select& select, size_t resultCount,
@@ -326,6 +346,7 @@ QueryShape RandomQueries::plainSelect(int depth, int columnCount, bool orderFree
       sources == 0 || !anyTable() ? Select{} : fromClause(sources, depth, orderFreeAllowed);
   QueryShape shape;
   shape.withoutFrom = select.sources.empty();
+  shape.joins = select.sources.size() > 1;
   std::string columns = resultColumns(select, columnCount, depth, shape.columns);
   shape.sql = std::string("SELECT ") + (random_.chance(10) ? "DISTINCT " : "") + columns;
   if (!select.sources.empty()) shape.sql += " FROM " + select.from;
@@ -334,9 +355,9 @@ QueryShape RandomQueries::plainSelect(int depth, int columnCount, bool orderFree
   if (compoundPart && !random_.chance(3)) return shape;
   if (random_.chance(45)) shape.sql += orderBy(select, shape.columns.size(), shape.columns);
   // LIMIT picks rows by their order: not over rows in hash order.
-  if (!select.rowOrderFree && random_.chance(20)) {
+  if (!select.rowOrderFree && !limitless_ && random_.chance(20)) {
     shape.sql += limit(select.sources.empty());
-  } else if (!select.rowOrderFree && sources >= 3) {
+  } else if (!select.rowOrderFree && !limitless_ && sources >= 3) {
     shape.sql += kJoinRowCap;
   }
   shape.rowOrderFree = select.rowOrderFree;
@@ -351,11 +372,20 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
   std::vector<std::string> groupTerms;
   if (grouped) {
     for (int i = 1 + random_.below(2); i > 0; --i) {
-      groupTerms.push_back(random_.chance(70) ? expressions_.column(select.scope)
-                                              : expressions_.value(select.scope, 2));
+      std::string term = random_.chance(70) ? expressions_.column(select.scope)
+                                            : expressions_.value(select.scope, 2);
+      // Excluded: a number, which names a result column (Exclusion::GroupByNumber).
+      const bool number = !term.empty() && std::all_of(term.begin(), term.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+      });
+      if (number && exclusions_.avoid(Exclusion::GroupByNumber)) {
+        term = expressions_.column(select.scope);
+      }
+      groupTerms.push_back(term);
     }
   }
   QueryShape shape;
+  shape.joins = select.sources.size() > 1;
   const int count = columnCount < 0 ? 1 + random_.below(3) : columnCount;
   std::string columns;
   std::vector<std::string> seen;
@@ -394,7 +424,7 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     shape.sql += " ORDER BY ";
     for (size_t i = 0; i < groupTerms.size(); ++i) shape.sql += (i ? ", " : "") + groupTerms[i];
   }
-  if (random_.chance(15) && (ordered || !grouped)) shape.sql += limit(false);
+  if (random_.chance(15) && (ordered || !grouped) && !limitless_) shape.sql += limit(false);
   shape.rowOrderFree = grouped && !ordered;
   return shape;
 }
@@ -403,26 +433,38 @@ QueryShape RandomQueries::compound(int depth, int columnCount, bool orderFreeAll
   const char* const operators[] = {" UNION ", " UNION ALL ", " INTERSECT ", " EXCEPT "};
   const int count = columnCount < 0 ? 1 + random_.below(2) : columnCount;
   QueryShape shape;
-  bool unionAll = false;
+  std::vector<std::string> parts;
+  std::vector<std::string> joints;
   bool partsOrderFree = false;
+  const bool outerPart = inCompoundPart_;
+  inCompoundPart_ = true;
   for (int part = 2 + random_.below(2); part > 0; --part) {
     QueryShape next = random_.chance(75) ? plainSelect(depth + 1, count, orderFreeAllowed, true)
                                          : groupedSelect(depth + 1, count, orderFreeAllowed, true);
-    if (shape.sql.empty()) {
-      shape = next;
-    } else {
-      const std::string op = random_.oneOf(operators);
-      unionAll = unionAll || op == " UNION ALL ";
-      shape.sql += op + next.sql;
-    }
+    if (!parts.empty()) joints.push_back(random_.oneOf(operators));
+    parts.push_back(next.sql);
+    shape.columns = next.columns;  // a compound's table takes its last part's names
     partsOrderFree = partsOrderFree || next.rowOrderFree;
     shape.withoutFrom = shape.withoutFrom || next.withoutFrom;
+    shape.joins = shape.joins || next.joins;
   }
-  if (random_.chance(50)) {
+  inCompoundPart_ = outerPart;
+  // UNION ALL keeps the parts' own order: none where that order is not wanted.
+  bool unionAll = false;
+  shape.sql = parts[0];
+  for (size_t i = 0; i < joints.size(); ++i) {
+    if (joints[i] == std::string(" UNION ALL ") && partsOrderFree && !orderFreeAllowed) {
+      joints[i] = " UNION ";
+    }
+    unionAll = unionAll || joints[i] == std::string(" UNION ALL ");
+    shape.sql += joints[i] + parts[i + 1];
+  }
+  const bool orderable = !shape.joins || !exclusions_.avoid(Exclusion::CompoundOrderOverJoin);
+  if (random_.chance(50) && orderable) {
     shape.sql += " ORDER BY " + std::to_string(1 + random_.below(count));
     if (random_.chance(30)) shape.sql += " DESC";
     if (count > 1 && random_.chance(50)) shape.sql += ", " + std::to_string(count);
-    if (random_.chance(30)) shape.sql += limit(shape.withoutFrom);
+    if (random_.chance(30) && !limitless_) shape.sql += limit(shape.withoutFrom);
   }
   shape.rowOrderFree = unionAll && partsOrderFree;
   return shape;
@@ -445,8 +487,10 @@ QueryShape RandomQueries::storedQuery(int columnCount, bool orderFreeAllowed) {
 
 QueryShape RandomQueries::viewQuery() {
   readAsSource_ = true;
+  limitless_ = exclusions_.avoid(Exclusion::LimitInSource);
   QueryShape shape = storedQuery(-1, true);
   readAsSource_ = false;
+  limitless_ = false;
   return shape;
 }
 
@@ -484,7 +528,7 @@ QueryShape RandomQueries::statement(std::string& kind) {
   kind = "subquery";
   QueryShape shape;
   Select select = fromClause(1, 0, true);
-  Source inner = subquerySource(0, true);
+  Source inner = subquerySource(0, true, true);
   select.scope.insert(select.scope.end(), inner.columns.begin(), inner.columns.end());
   std::string columns = resultColumns(select, -1, 0, shape.columns);
   shape.sql =
@@ -510,7 +554,7 @@ std::string RandomQueries::scalarSubquery(int depth) {
 
 std::string RandomQueries::columnSubquery(int depth) {
   if (depth >= kDeepestNesting + 2 || !anyTable()) return "SELECT " + values_.any();
-  Source source = anySource(kDeepestNesting, true);
+  Source source = anySource(kDeepestNesting, true, false);
   std::string sql = "SELECT " + expressions_.column(source.columns) + " FROM " + source.sql;
   if (random_.chance(50)) sql += " WHERE " + expressions_.condition(source.columns, 2);
   return sql;

@@ -21,6 +21,7 @@ struct QueryShape {
   // Its rows come in an order SQLite 2.8 leaves to its hash table (Exclusion::GroupOrder).
   bool rowOrderFree = false;
   bool withoutFrom = false;  // it is, or has a part that is, a SELECT without FROM
+  bool joins = false;        // it is, or has a part that is, a SELECT of several sources
 };
 
 class RandomQueries : public SubqueryMaker {
@@ -62,8 +63,8 @@ class RandomQueries : public SubqueryMaker {
   Source viewSource(bool mayAlias);
   // Puts the source (a table or view under its own name) under a new alias.
   void realias(Source& source);
-  Source subquerySource(int depth, bool orderFreeAllowed);
-  Source anySource(int depth, bool orderFreeAllowed);
+  Source subquerySource(int depth, bool orderFreeAllowed, bool besideOthers);
+  Source anySource(int depth, bool orderFreeAllowed, bool besideOthers);
   std::string joinOperator(const Source& left, const Source& right, std::string& where);
   std::string joinCondition(const Source& left, const Source& right);
   Select fromClause(int sourceCount, int depth, bool orderFreeAllowed);
@@ -89,8 +90,10 @@ class RandomQueries : public SubqueryMaker {
   const SchemaModel& schema_;
   const Exclusions& exclusions_;
   int nextAlias_ = 0;
-  bool storing_ = false;       // the rows are stored: no wide integers among them
-  bool readAsSource_ = false;  // a view's or FROM's query (Exclusion::SubqueryColumnOfSource)
+  bool storing_ = false;         // the rows are stored: no wide integers among them
+  bool readAsSource_ = false;    // a view's or FROM's query (Exclusion::SubqueryColumnOfSource)
+  bool inCompoundPart_ = false;  // Exclusion::SubqueryInCompound
+  bool limitless_ = false;       // no LIMIT (Exclusion::SubqueryBesideSources, LimitInSource)
 };
 
 }  // namespace orvalen::test

@@ -1,7 +1,6 @@
 #include "random_statements.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace orvalen::test {
 
@@ -25,14 +24,15 @@ std::string conflictAction(RandomSource& random) {
 
 }  // namespace
 
-RandomStatements::RandomStatements(uint64_t seed, std::string copyFile, Exclusions exclusions)
+RandomStatements::RandomStatements(uint64_t seed, std::string copyFile, bool wholeGrammar,
+                                   Exclusions exclusions)
     : random_(seed),
       exclusions_(exclusions),
       values_(random_),
       expressions_(random_, values_, exclusions_),
       queries_(random_, values_, expressions_, schema_, exclusions_),
       copyFile_(std::move(copyFile)),
-      wholeGrammar_(std::getenv("ORVALEN_RANDOM_GRAMMAR") != nullptr) {
+      wholeGrammar_(wholeGrammar) {
   expressions_.setSubqueries(&queries_);
 }
 
@@ -390,13 +390,28 @@ std::string RandomStatements::triggerChange(TableModel& table) {
 }
 
 // NEW.column or OLD.column against a value, as a WHEN clause or a step's WHERE.
+// NEW.column or OLD.column (the row number where the column has no name). Excluded: the
+// row number and the INTEGER PRIMARY KEY in a BEFORE INSERT trigger
+// (Exclusion::BeforeInsertKey), a literal NULL where the table has no other column.
+std::string RandomStatements::rowValue(const TableModel& table, const char* row,
+                                       const ColumnModel*& column) {
+  column = &randomColumn(table);
+  if (keyUnknown_ && (column->integerKey || column->name.empty())) {
+    column = nullptr;
+    for (const ColumnModel& other : table.columns) {
+      if (!other.integerKey && !other.name.empty()) column = &other;
+    }
+    if (!column) return "NULL";
+  }
+  return std::string(row) + "." + (column->name.empty() ? std::string("rowid") : column->name);
+}
+
 std::string RandomStatements::rowCondition(const TableModel& table, const char* row) {
   const char* const operators[] = {"=", "<>", "<", "<=", ">", ">="};
-  const ColumnModel& column = randomColumn(table);
-  const std::string name = column.name.empty() ? "rowid" : column.name;
-  if (random_.chance(20)) return std::string(row) + "." + name + " IS NULL";
-  return std::string(row) + "." + name + " " + random_.oneOf(operators) + " " +
-         values_.forColumn(&column);
+  const ColumnModel* column = nullptr;
+  const std::string value = rowValue(table, row, column);
+  if (random_.chance(20)) return value + " IS NULL";
+  return value + " " + random_.oneOf(operators) + " " + values_.forColumn(column);
 }
 
 // The steps cannot fail (Exclusion::FailingWriteInTransaction): they write trigger_log,
@@ -404,9 +419,8 @@ std::string RandomStatements::rowCondition(const TableModel& table, const char* 
 // RAISE(IGNORE).
 std::string RandomStatements::triggerStep(const TableModel& table, const std::string& name,
                                           const char* row) {
-  const ColumnModel& column = randomColumn(table);
-  const std::string value =
-      std::string(row) + "." + (column.name.empty() ? std::string("rowid") : column.name);
+  const ColumnModel* column = nullptr;
+  const std::string value = rowValue(table, row, column);
   const TableModel& other = randomTable();
   const ColumnModel* free = nullptr;
   for (const ColumnModel& candidate : other.columns) {
@@ -444,11 +458,14 @@ std::string RandomStatements::createTrigger(TableModel& table) {
   const std::string name = "tr" + std::to_string(nextTriggerNumber_++);
   table.triggers.push_back(name);
   const char* const timings[] = {"BEFORE ", "AFTER ", ""};
-  std::string sql = "CREATE TRIGGER " + name + " " + random_.oneOf(timings);
+  const std::string timing = random_.oneOf(timings);
+  std::string sql = "CREATE TRIGGER " + name + " " + timing;
   const char* row = "new";
   switch (random_.below(3)) {
     case 0:
       sql += "INSERT";
+      keyUnknown_ =
+          wholeGrammar_ && timing != "AFTER " && exclusions_.avoid(Exclusion::BeforeInsertKey);
       break;
     case 1:
       sql += "UPDATE";
@@ -468,6 +485,7 @@ std::string RandomStatements::createTrigger(TableModel& table) {
   for (int steps = 1 + random_.below(3); steps > 0; --steps) {
     sql += triggerStep(table, name, row) + " ";
   }
+  keyUnknown_ = false;
   return sql + "END;";
 }
 
@@ -500,6 +518,9 @@ std::string RandomStatements::createTableAs() {
   }
   const std::string sql = std::string("CREATE ") + (table.temporary ? "TEMP " : "") + "TABLE " +
                           table.name + " AS " + query.sql + ";";
+  // VACUUM reads the schema again: 2.8 then takes the new table's columns as they are
+  // written (Exclusion::DerivedColumnTypes).
+  if (exclusions_.avoid(Exclusion::DerivedColumnTypes)) followUp_ = "VACUUM;";
   schema_.tables.push_back(std::move(table));
   return sql;
 }
@@ -508,6 +529,7 @@ std::string RandomStatements::pragma() {
   const char* const switches[] = {"count_changes", "full_column_names", "short_column_names",
                                   "empty_result_callbacks", "show_datatypes"};
   const TableModel& table = randomTable();
+  const bool unmatchedReads = exclusions_.avoid(Exclusion::PragmaReadsNotMatched);
   switch (random_.below(8)) {
     case 0:
     case 1:
@@ -516,16 +538,19 @@ std::string RandomStatements::pragma() {
              (random_.chance(50) ? "ON" : "OFF") + ";";
     case 3:
       return "PRAGMA table_info(" +
-             (random_.chance(70) || schema_.views.empty() ? table.name
-                                                          : random_.oneOf(schema_.views).name) +
+             (random_.chance(70) || schema_.views.empty() || unmatchedReads
+                  ? table.name
+                  : random_.oneOf(schema_.views).name) +
              ");";
     case 4:
-      return "PRAGMA index_list(" + table.name + ");";
+      if (!unmatchedReads) return "PRAGMA index_list(" + table.name + ");";
+      [[fallthrough]];
     case 5:
       return table.indexes.empty() ? "PRAGMA integrity_check;"
                                    : "PRAGMA index_info(" + random_.oneOf(table.indexes) + ");";
     case 6:
-      return random_.chance(50) ? "PRAGMA cache_size;" : "PRAGMA cache_size = 100;";
+      return random_.chance(50) && !unmatchedReads ? "PRAGMA cache_size;"
+                                                   : "PRAGMA cache_size = 100;";
     default:
       return "PRAGMA integrity_check;";
   }
@@ -547,6 +572,12 @@ std::string RandomStatements::vacuum() {
 
 RandomStatement RandomStatements::next() {
   RandomStatement statement;
+  if (!followUp_.empty()) {
+    statement.kind = "vacuum";
+    statement.sql = std::move(followUp_);
+    followUp_.clear();
+    return statement;
+  }
   if (inTransaction_ && ++statementsInTransaction_ > 6) {
     statement.kind = "transaction";
     statement.sql = transactionControl();

@@ -28,7 +28,8 @@ struct RandomStatement {
 class RandomStatements {
  public:
   // copyFile: a text file that COPY statements read (rows of tab-separated fields).
-  RandomStatements(uint64_t seed, std::string copyFile,
+  // wholeGrammar: the grown statements too (see wholeGrammar_).
+  RandomStatements(uint64_t seed, std::string copyFile, bool wholeGrammar,
                    Exclusions exclusions = Exclusions::fromEnvironment());
 
   // The CREATE TABLE and CREATE INDEX statements of a fresh random schema.
@@ -74,6 +75,7 @@ class RandomStatements {
   std::string createTrigger(TableModel& table);
   std::string triggerStep(const TableModel& table, const std::string& name, const char* row);
   std::string rowCondition(const TableModel& table, const char* row);
+  std::string rowValue(const TableModel& table, const char* row, const ColumnModel*& column);
   std::string viewChange();
   std::string createTableAs();
   std::string pragma();
@@ -93,7 +95,11 @@ class RandomStatements {
   int nextDerivedNumber_ = 1;
   bool inTransaction_ = false;
   int statementsInTransaction_ = 0;
-  // While the engine learns the whole grammar, the grown statements are made only when
+  std::string followUp_;     // made next, before any other
+  bool keyUnknown_ = false;  // a BEFORE INSERT trigger's steps (Exclusion::BeforeInsertKey)
+
+  // The grown statements (joins, sub-selects, compounds, views, CREATE TABLE ... AS, COPY,
+  // VACUUM, pragmas): made in the runs of fixed seeds, and in random ones only when
   // ORVALEN_RANDOM_GRAMMAR is set.
   bool wholeGrammar_;
 };

@@ -46,3 +46,5 @@ PRAGMA full_column_names = ON;
 CREATE TRIGGER tn AFTER DELETE ON n BEGIN INSERT INTO log SELECT old.a; END;
 DELETE FROM n;
 SELECT x FROM log;
+-- A comparison of two texts is a text itself.
+SELECT typeof(1 < 2), typeof('a' < 'b'), typeof('a' <> NULL), typeof('a' = 1), typeof(NULL = NULL);

@@ -33,3 +33,26 @@ SELECT * FROM vy;
 -- ours: 3|4
 SELECT * FROM (SELECT 5 AS c, 6 AS c);
 -- ours: 5|6
+CREATE TABLE n1 AS SELECT 'ab' || 'c', 'it''s' || 1, 1 + 'a', (a), "a", ((a)), (t.a), a AS "'k''l'", 'x' AS "[y]" FROM t;
+SELECT sql FROM sqlite_master WHERE name = 'n1';
+SELECT * FROM (SELECT 'ab' || 'c', 1 + 'a', (a), a AS "'k'" FROM t);
+CREATE VIEW vn AS SELECT 'p' || a, (a) FROM t;
+PRAGMA table_info(vn);
+SELECT p, "(a)" FROM vn;
+CREATE TABLE e AS SELECT '', '' || 'x' AS r1;
+SELECT sql FROM sqlite_master WHERE name = 'e';
+-- ours: CREATE TABLE e('',r1)
+CREATE TABLE ty AS SELECT '' r0, 5 AS n;
+INSERT INTO ty VALUES(129, 129);
+SELECT typeof(r0), typeof(n), r0 < '5' FROM ty WHERE rowid = 2;
+-- ours: numeric|numeric|0
+CREATE TABLE lim(a);
+INSERT INTO lim VALUES(NULL);
+INSERT INTO lim VALUES(5);
+SELECT * FROM (SELECT a FROM lim LIMIT 1) WHERE a NOTNULL;
+-- ours: (none)
+CREATE VIEW vlim AS SELECT a FROM lim LIMIT 1;
+SELECT * FROM vlim WHERE a NOTNULL;
+-- ours: (none)
+SELECT * FROM (SELECT a FROM lim ORDER BY a DESC LIMIT 1) WHERE a ISNULL;
+-- ours: (none)

@@ -51,3 +51,21 @@ SELECT * FROM t GROUP BY 2 ORDER BY 1;
 INSERT INTO t SELECT 5, a FROM t ORDER BY 1;
 INSERT INTO t SELECT a + 10, 2 FROM t ORDER BY 2;
 SELECT * FROM t ORDER BY 1;
+SELECT a FROM t GROUP BY typeof('x') ORDER BY typeof(1);
+SELECT a FROM t ORDER BY typeof(a), typeof(NULL) DESC;
+SELECT a IN (typeof(a)) FROM t;
+-- A join sorted by the first table's index keeps the later tables' rows in their own order
+-- among equal keys; by its row number, or by another table's columns, it is sorted.
+CREATE TABLE j(a INTEGER PRIMARY KEY, b, c);
+INSERT INTO j VALUES(1, 5, 1);
+INSERT INTO j VALUES(2, 5, 2);
+INSERT INTO j VALUES(3, 4, 2);
+CREATE INDEX jb ON j(b);
+CREATE INDEX jcb ON j(c, b);
+SELECT j.a, x.a FROM j, j AS x ORDER BY 2;
+SELECT j.a, x.a FROM j, j AS x ORDER BY j.b DESC;
+SELECT j.a, x.a FROM j, j AS x ORDER BY x.b;
+SELECT j.a, x.a FROM j, j AS x ORDER BY j.a DESC;
+SELECT j.a, x.a FROM j, j AS x WHERE j.c = 2 ORDER BY j.b;
+SELECT j.a, x.a FROM j, j AS x WHERE j.a > 1 ORDER BY j.b;
+SELECT j.a, x.a FROM j LEFT JOIN j AS x ON x.a = j.a + 1 ORDER BY j.c, j.b;
