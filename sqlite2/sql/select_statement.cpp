@@ -487,19 +487,28 @@ void SelectQuery::resolveOrderBy() {
 }
 
 // GROUP BY terms are read from each row; a number names a result column, whose expression is
-// then compiled again to read the row rather than the group.
+// then compiled again to read the row rather than the group. An aggregate there is misused
+// where the query has none elsewhere; where it has, SQLite 2.8 groups by it and answers
+// meaningless rows, which this engine refuses once every term's names are found.
 void SelectQuery::resolveGroupBy() {
+  compiler_.allowAggregates(resultHasAggregates_);
+  const Expr* aggregateTerm = nullptr;
   for (const ExprPtr& term : select_.groupBy) {
     const Expr* expr = term.get();
     if (std::optional<size_t> position = numberedColumn(*expr, "GROUP BY")) {
       expr = resultExprs_[*position];
     }
-    if (containsAggregate(*expr)) {
-      throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
-    }
     ownedGroupBy_.push_back(compiler_.compile(*expr));
-    checkConstantTerm(*expr, *ownedGroupBy_.back(), "GROUP BY");
+    if (containsAggregate(*expr)) {
+      if (!aggregateTerm) aggregateTerm = expr;
+    } else {
+      checkConstantTerm(*expr, *ownedGroupBy_.back(), "GROUP BY");
+    }
     groupBy_.push_back(ownedGroupBy_.back().get());
+  }
+  compiler_.allowAggregates(false);
+  if (aggregateTerm) {
+    throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
   }
 }
 
