@@ -59,7 +59,6 @@ class SelectQuery {
   std::string tableNameOf(size_t source) const;
   std::string resultName(const Expr& expr, const CompiledExpr& compiled) const;
   void resolveOrderBy();
-  std::optional<int> orderColumnNumber(const Expr& expr) const;
   void checkColumnNumber(int number, const char* clause) const;
   std::optional<size_t> numberedColumn(const Expr& term, const char* clause) const;
   void checkConstantTerm(const Expr& expr, const CompiledExpr& compiled, const char* clause) const;
@@ -249,6 +248,12 @@ std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select) {
 
 namespace {
 
+std::vector<std::string> columnNames(const Table& table) {
+  std::vector<std::string> names;
+  for (const Column& column : table.columns) names.push_back(column.name);
+  return names;
+}
+
 ExprPtr qualifiedName(const std::string& table, const std::string& column) {
   auto name = std::make_unique<Expr>();
   name->kind = ExprKind::QualifiedName;
@@ -265,28 +270,14 @@ ExprPtr qualifiedName(const std::string& table, const std::string& column) {
 void SelectQuery::resolveJoins() {
   for (size_t place = 1; place < select_.from.size(); ++place) {
     const FromItem& item = select_.from[place];
-    bool natural = item.join & kJoinNatural;
-    if (natural && (item.on || item.usingColumns)) {
-      throw Error(SQLITE_ERROR, "a NATURAL join may not have an ON or USING clause");
-    }
-    if (item.on && item.usingColumns) {
-      throw Error(SQLITE_ERROR, "cannot have both ON and USING clauses in the same join");
-    }
+    checkJoinShape(item, columnNames(*tables_[place - 1]), columnNames(*tables_[place]));
     std::vector<std::string> shared;
-    if (natural) {
+    if (item.join & kJoinNatural) {
       for (const Column& column : tables_[place - 1]->columns) {
         if (tables_[place]->findColumn(column.name) >= 0) shared.push_back(column.name);
       }
     }
-    if (item.usingColumns) {
-      for (const std::string& name : *item.usingColumns) {
-        if (tables_[place - 1]->findColumn(name) < 0 || tables_[place]->findColumn(name) < 0) {
-          throw Error(SQLITE_ERROR,
-                      "cannot join using column " + name + " - column not present in both tables");
-        }
-        shared.push_back(name);
-      }
-    }
+    if (item.usingColumns) shared = *item.usingColumns;
     std::vector<const CompiledExpr*>& terms =
         (item.join & kJoinLeft) ? leftJoinTerms_[place] : innerJoinTerms_;
     for (const std::string& name : shared) {
@@ -413,22 +404,6 @@ void SelectQuery::requireUnambiguous(size_t source, const std::string& name) con
 
 // ORDER BY 2 names the second result column (also written +2, (2) or -2, which is out of
 // range); any other constant is refused.
-std::optional<int> SelectQuery::orderColumnNumber(const Expr& expr) const {
-  if (expr.kind == ExprKind::Integer) {
-    if (expr.text.size() > 10 || (expr.text.size() == 10 && expr.text > "2147483647")) {
-      return std::nullopt;
-    }
-    return static_cast<int>(std::stoll(expr.text));
-  }
-  if (expr.kind == ExprKind::Unary && expr.op == TokenType::Plus) {
-    return orderColumnNumber(*expr.left);
-  }
-  if (expr.kind == ExprKind::Unary && expr.op == TokenType::Minus) {
-    std::optional<int> inner = orderColumnNumber(*expr.left);
-    if (inner) return -*inner;
-  }
-  return std::nullopt;
-}
 
 void SelectQuery::checkColumnNumber(int number, const char* clause) const {
   int count = static_cast<int>(columns_.size());

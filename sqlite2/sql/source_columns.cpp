@@ -52,6 +52,9 @@ std::vector<LightSource> lightSources(Session& session, const Select& select) {
     }
     sources.push_back(std::move(source));
   }
+  for (size_t place = 1; place < sources.size(); ++place) {
+    checkJoinShape(select.from[place], sources[place - 1].columns, sources[place].columns);
+  }
   return sources;
 }
 
@@ -107,14 +110,36 @@ std::vector<std::string> uniqueColumnNames(const std::vector<SourceColumnName>& 
   return names;
 }
 
+void checkJoinShape(const FromItem& item, const std::vector<std::string>& leftColumns,
+                    const std::vector<std::string>& rightColumns) {
+  if ((item.join & kJoinNatural) && (item.on || item.usingColumns)) {
+    throw Error(SQLITE_ERROR, "a NATURAL join may not have an ON or USING clause");
+  }
+  if (item.on && item.usingColumns) {
+    throw Error(SQLITE_ERROR, "cannot have both ON and USING clauses in the same join");
+  }
+  if (!item.usingColumns) return;
+  for (const std::string& name : *item.usingColumns) {
+    if (!has(leftColumns, name) || !has(rightColumns, name)) {
+      throw Error(SQLITE_ERROR,
+                  "cannot join using column " + name + " - column not present in both tables");
+    }
+  }
+}
+
 std::vector<std::string> sourceColumnNames(Session& session, const Select& select) {
-  const Select& last = select.compound.empty() ? select : *select.compound.back().select;
-  std::vector<LightSource> sources = lightSources(session, last);
+  return partColumnNames(session,
+                         select.compound.empty() ? select : *select.compound.back().select);
+}
+
+std::vector<std::string> partColumnNames(Session& session, const Select& select) {
+  std::vector<LightSource> sources = lightSources(session, select);
   const bool several = sources.size() > 1;
   std::vector<SourceColumnName> names;
-  for (const ResultColumn& column : last.columns) {
+  for (const ResultColumn& column : select.columns) {
     switch (column.kind) {
       case ResultColumn::Kind::AllColumns:
+        if (sources.empty()) throw Error(SQLITE_ERROR, "no tables specified");
         for (const LightSource& source : sources) addColumnsOf(source, several, names);
         break;
       case ResultColumn::Kind::TableColumns: {

@@ -31,8 +31,16 @@ SourceColumnName expressionColumnName(const ResultColumn& column);
 std::vector<std::string> uniqueColumnNames(const std::vector<SourceColumnName>& columns);
 
 // The names of the query's columns, a compound's from its last SELECT. Throws Error for a
-// table of its FROM (or of the FROMs below) that does not exist, and for "t.*" of no table
-// of the query.
+// table of its FROM (or of the FROMs below) that does not exist, a join of a shape
+// checkJoinShape refuses, "*" without FROM, and "t.*" of no table of the query.
 std::vector<std::string> sourceColumnNames(Session& session, const Select& select);
+
+// The same for one SELECT, a compound's first part alone.
+std::vector<std::string> partColumnNames(Session& session, const Select& select);
+
+// Refuses a join of FROM as SQLite 2.8 does: NATURAL with ON or USING, ON with USING, or
+// USING a column that one of the two tables it joins lacks.
+void checkJoinShape(const FromItem& item, const std::vector<std::string>& leftColumns,
+                    const std::vector<std::string>& rightColumns);
 
 }  // namespace sqlite2
