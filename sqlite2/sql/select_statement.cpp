@@ -48,7 +48,7 @@ class SelectQuery {
 
  private:
   void openSources();
-  std::unique_ptr<QueryRows> collectSource(const Select& select);
+  std::unique_ptr<QueryRows> collectSource(const Select& select, std::vector<std::string> names);
   void resolveJoins();
   void compileJoinTerms();
   void resolveResultColumns();
@@ -204,7 +204,8 @@ void SelectQuery::openSources() {
   for (const FromItem& item : select_.from) {
     std::shared_ptr<Table> table;
     if (item.subquery) {
-      subqueryRows_.push_back(collectSource(*item.subquery));
+      subqueryRows_.push_back(
+          collectSource(*item.subquery, sourceColumnNames(session_, *item.subquery)));
       table = tableOfRows(*subqueryRows_.back());
     } else {
       table = session_.table(item);
@@ -214,7 +215,8 @@ void SelectQuery::openSources() {
         // from a row callback.
         views_.push_back(table);
         ExpandingView expanding(session_, *table);
-        subqueryRows_.push_back(collectSource(*table->viewSelect));
+        std::vector<std::string> names = viewColumnNamesKept(session_, *table);
+        subqueryRows_.push_back(collectSource(*table->viewSelect, std::move(names)));
         table = tableOfRows(*subqueryRows_.back());
       } else {
         subqueryRows_.push_back(nullptr);
@@ -227,10 +229,10 @@ void SelectQuery::openSources() {
   leftJoinTerms_.resize(tables_.size());
 }
 
-// The rows of a sub-select or view of FROM. Its names are known first; a mistake in the
-// rest of it waits until this query's own names are resolved.
-std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select) {
-  std::vector<std::string> names = sourceColumnNames(session_, select);
+// The rows of a sub-select or view of FROM, whose column names are known first; a mistake in
+// the rest of it waits until this query's own names are resolved.
+std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select,
+                                                      std::vector<std::string> names) {
   try {
     auto rows = std::make_unique<QueryRows>(collectSelect(session_, select));
     if (!session_.heldError) return rows;

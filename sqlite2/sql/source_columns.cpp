@@ -24,7 +24,7 @@ std::vector<std::string> itemColumns(Session& session, const FromItem& item) {
   std::shared_ptr<Table> table = session.table(item);
   if (table->isView) {
     ExpandingView expanding(session, *table);
-    return sourceColumnNames(session, *table->viewSelect);
+    return viewColumnNamesKept(session, *table);
   }
   std::vector<std::string> names;
   for (const Column& column : table->columns) names.push_back(column.name);
@@ -130,6 +130,13 @@ void checkJoinShape(const FromItem& item, const std::vector<std::string>& leftCo
 std::vector<std::string> sourceColumnNames(Session& session, const Select& select) {
   return partColumnNames(session,
                          select.compound.empty() ? select : *select.compound.back().select);
+}
+
+std::vector<std::string> viewColumnNamesKept(Session& session, Table& view) {
+  if (view.keptColumnNames) return *view.keptColumnNames;
+  std::vector<std::string> names = sourceColumnNames(session, *view.viewSelect);
+  if (view.temporary) view.keptColumnNames = names;
+  return names;
 }
 
 std::vector<std::string> partColumnNames(Session& session, const Select& select) {

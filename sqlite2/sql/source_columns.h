@@ -14,6 +14,7 @@
 namespace sqlite2 {
 
 struct Session;
+struct Table;
 
 // A result column's name as a table column, and whether it is made unique against the
 // columns before it (a column of table.column written without an alias, or of "*" over
@@ -34,6 +35,12 @@ std::vector<std::string> uniqueColumnNames(const std::vector<SourceColumnName>& 
 // table of its FROM (or of the FROMs below) that does not exist, a join of a shape
 // checkJoinShape refuses, "*" without FROM, and "t.*" of no table of the query.
 std::vector<std::string> sourceColumnNames(Session& session, const Select& select);
+
+// A view's column names, worked out while it is being expanded (ExpandingView). A TEMP view
+// keeps them, as SQLite 2.8 does from CREATE VIEW on until a temporary table or view is
+// dropped: when a table of the file that it reads is dropped, it still has them, and the
+// query reading it finds its own mistakes before the view's.
+std::vector<std::string> viewColumnNamesKept(Session& session, Table& view);
 
 // The same for one SELECT, a compound's first part alone.
 std::vector<std::string> partColumnNames(Session& session, const Select& select);
