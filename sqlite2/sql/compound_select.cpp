@@ -9,6 +9,7 @@
 #include "record/row_record.h"
 #include "sql/comparison.h"
 #include "sql/parser.h"
+#include "sql/source_columns.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -80,11 +81,13 @@ struct CompoundSort {
 // same expression as a SELECT's column.
 size_t orderColumn(const Expr& term, size_t termNumber, const std::vector<const Select*>& parts,
                    size_t columnCount) {
-  if (term.kind == ExprKind::Integer) {
-    long long position = term.text.size() > 10 ? 0 : std::stoll(term.text);
+  std::optional<int> number = orderColumnNumber(term);
+  if (number || term.kind == ExprKind::Integer) {
+    long long position = number.value_or(0);
     if (position < 1 || position > static_cast<long long>(columnCount)) {
-      throw Error(SQLITE_ERROR, "ORDER BY position " + term.text + " should be between 1 and " +
-                                    std::to_string(columnCount));
+      throw Error(SQLITE_ERROR, "ORDER BY position " +
+                                    (number ? std::to_string(*number) : term.text) +
+                                    " should be between 1 and " + std::to_string(columnCount));
     }
     return static_cast<size_t>(position - 1);
   }
@@ -101,6 +104,30 @@ size_t orderColumn(const Expr& term, size_t termNumber, const std::vector<const 
   }
   throw Error(SQLITE_ERROR, "ORDER BY term number " + std::to_string(termNumber) +
                                 " does not match any result column");
+}
+
+// SQLite 2.8 matches a compound's ORDER BY to its columns before it compiles the parts: it
+// looks up each part's FROM and "*" (the last part first), then checks the numbered terms
+// against each part's columns (the first part first), then that every other term names a
+// column of some part.
+void checkCompoundOrder(Session& session, const Select& head,
+                        const std::vector<const Select*>& parts) {
+  if (head.orderBy.empty()) return;
+  std::vector<size_t> columnCounts(parts.size());
+  for (size_t i = parts.size(); i-- > 0;) {
+    columnCounts[i] = partColumnNames(session, *parts[i]).size();
+  }
+  for (size_t columnCount : columnCounts) {
+    for (size_t i = 0; i < head.orderBy.size(); ++i) {
+      const Expr& term = *head.orderBy[i].expr;
+      if (orderColumnNumber(term) || term.kind == ExprKind::Integer) {
+        orderColumn(term, i + 1, parts, columnCount);
+      }
+    }
+  }
+  for (size_t i = 0; i < head.orderBy.size(); ++i) {
+    orderColumn(*head.orderBy[i].expr, i + 1, parts, columnCounts.front());
+  }
 }
 
 void sortRows(const Select& head, const std::vector<const Select*>& parts, QueryRows& result) {
@@ -155,6 +182,23 @@ std::vector<std::string> compoundNames(const Select& head,
 
 }  // namespace
 
+std::optional<int> orderColumnNumber(const Expr& expr) {
+  if (expr.kind == ExprKind::Integer) {
+    if (expr.text.size() > 10 || (expr.text.size() == 10 && expr.text > "2147483647")) {
+      return std::nullopt;
+    }
+    return static_cast<int>(std::stoll(expr.text));
+  }
+  if (expr.kind == ExprKind::Unary && expr.op == TokenType::Plus) {
+    return orderColumnNumber(*expr.left);
+  }
+  if (expr.kind == ExprKind::Unary && expr.op == TokenType::Minus) {
+    std::optional<int> inner = orderColumnNumber(*expr.left);
+    if (inner) return -*inner;
+  }
+  return std::nullopt;
+}
+
 void checkCompoundClauses(const Select& head) {
   for (auto part = head.compound.rbegin(); part != head.compound.rend(); ++part) {
     if (part->priorOrdered) {
@@ -172,6 +216,7 @@ QueryRows collectCompoundSelect(Session& session, const Select& head) {
   checkCompoundClauses(head);
   std::vector<const Select*> parts{&head};
   for (const CompoundPart& part : head.compound) parts.push_back(part.select.get());
+  checkCompoundOrder(session, head, parts);
   QueryRows result = collectSelectPart(session, head);
   std::vector<std::vector<std::string>> names{result.names};
   for (const CompoundPart& part : head.compound) {

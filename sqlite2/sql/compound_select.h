@@ -7,6 +7,8 @@
 // The columns are named as the last SELECT names them, and ORDER BY sorts a column as text
 // only when it is a text in every SELECT.
 
+#include <optional>
+
 #include "sql/ast.h"
 #include "sql/query_rows.h"
 #include "sql/session.h"
@@ -19,6 +21,10 @@ QueryRows collectCompoundSelect(Session& session, const Select& head);
 // Refuses an ORDER BY or LIMIT of a SELECT other than the last, the last one's first, as
 // SQLite 2.8 does when it compiles the compound.
 void checkCompoundClauses(const Select& head);
+
+// The column number an ORDER BY or GROUP BY term stands for: an integer, with or without a
+// sign; none for anything else, or for a number beyond 32 bits.
+std::optional<int> orderColumnNumber(const Expr& expr);
 
 // One SELECT of a compound, run without the compound's ORDER BY and LIMIT.
 QueryRows collectSelectPart(Session& session, const Select& select);

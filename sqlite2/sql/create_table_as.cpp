@@ -8,6 +8,7 @@
 
 #include "sql/parser.h"
 #include "sql/session.h"
+#include "sql/source_columns.h"
 #include "sql/table_writer.h"
 #include "sql/tokenizer.h"
 
@@ -72,6 +73,9 @@ std::string definitionText(const std::string& name, const std::vector<std::strin
 }  // namespace
 
 void runCreateTableAs(Session& session, const CreateTable& create) {
+  // The column names are worked out first, from the tables of the last SELECT of a compound,
+  // as SQLite 2.8 does: a missing table there is reported before the query's other mistakes.
+  sourceColumnNames(session, *create.select);
   QueryRows rows = collectSelect(session, *create.select);
   session.throwHeldError();
   const std::string text = definitionText(create.name, rows.tableColumns, create.temporary);

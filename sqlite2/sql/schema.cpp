@@ -333,6 +333,8 @@ void Schema::removeTable(std::string_view name) {
     triggers.erase(lowerName(trigger->name));
   }
   tables_.erase(lowerName(name));
+  if (!table->temporary) return;
+  for (auto& entry : tables_) entry.second->keptColumnNames.reset();
 }
 
 void Schema::removeIndex(std::string_view name) {

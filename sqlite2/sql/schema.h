@@ -57,6 +57,8 @@ struct Table {
   // A view's query, parsed from the CREATE VIEW text it keeps (its names point into it).
   std::shared_ptr<const std::string> viewText;
   std::shared_ptr<const Select> viewSelect;
+  // A TEMP view's column names as last worked out (viewColumnNamesKept, source_columns.h).
+  std::optional<std::vector<std::string>> keptColumnNames;
   // Newest first, the order in which they fire: those of the file, then (made later) those
   // of the connection's temporary database.
   std::vector<std::shared_ptr<Trigger>> triggers;
@@ -122,7 +124,9 @@ class Schema {
   // To its table, as the newest; ignored when the table is missing or a schema table.
   void addTrigger(std::shared_ptr<Trigger> trigger);
   void removeTrigger(const std::shared_ptr<Trigger>& trigger);
-  void removeTable(std::string_view name);  // with its indexes and triggers
+  // With its indexes and triggers. A temporary one makes the TEMP views forget the column
+  // names they kept.
+  void removeTable(std::string_view name);
   void removeIndex(std::string_view name);
 
  private:

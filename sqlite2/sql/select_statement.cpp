@@ -48,7 +48,7 @@ class SelectQuery {
 
  private:
   void openSources();
-  std::unique_ptr<QueryRows> collectSource(const Select& select);
+  std::unique_ptr<QueryRows> collectSource(const Select& select, std::vector<std::string> names);
   void resolveJoins();
   void compileJoinTerms();
   void resolveResultColumns();
@@ -59,7 +59,6 @@ class SelectQuery {
   std::string tableNameOf(size_t source) const;
   std::string resultName(const Expr& expr, const CompiledExpr& compiled) const;
   void resolveOrderBy();
-  std::optional<int> orderColumnNumber(const Expr& expr) const;
   void checkColumnNumber(int number, const char* clause) const;
   std::optional<size_t> numberedColumn(const Expr& term, const char* clause) const;
   void checkConstantTerm(const Expr& expr, const CompiledExpr& compiled, const char* clause) const;
@@ -205,7 +204,8 @@ void SelectQuery::openSources() {
   for (const FromItem& item : select_.from) {
     std::shared_ptr<Table> table;
     if (item.subquery) {
-      subqueryRows_.push_back(collectSource(*item.subquery));
+      subqueryRows_.push_back(
+          collectSource(*item.subquery, sourceColumnNames(session_, *item.subquery)));
       table = tableOfRows(*subqueryRows_.back());
     } else {
       table = session_.table(item);
@@ -215,7 +215,8 @@ void SelectQuery::openSources() {
         // from a row callback.
         views_.push_back(table);
         ExpandingView expanding(session_, *table);
-        subqueryRows_.push_back(collectSource(*table->viewSelect));
+        std::vector<std::string> names = viewColumnNamesKept(session_, *table);
+        subqueryRows_.push_back(collectSource(*table->viewSelect, std::move(names)));
         table = tableOfRows(*subqueryRows_.back());
       } else {
         subqueryRows_.push_back(nullptr);
@@ -228,10 +229,10 @@ void SelectQuery::openSources() {
   leftJoinTerms_.resize(tables_.size());
 }
 
-// The rows of a sub-select or view of FROM. Its names are known first; a mistake in the
-// rest of it waits until this query's own names are resolved.
-std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select) {
-  std::vector<std::string> names = sourceColumnNames(session_, select);
+// The rows of a sub-select or view of FROM, whose column names are known first; a mistake in
+// the rest of it waits until this query's own names are resolved.
+std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select,
+                                                      std::vector<std::string> names) {
   try {
     auto rows = std::make_unique<QueryRows>(collectSelect(session_, select));
     if (!session_.heldError) return rows;
@@ -249,6 +250,12 @@ std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select) {
 
 namespace {
 
+std::vector<std::string> columnNames(const Table& table) {
+  std::vector<std::string> names;
+  for (const Column& column : table.columns) names.push_back(column.name);
+  return names;
+}
+
 ExprPtr qualifiedName(const std::string& table, const std::string& column) {
   auto name = std::make_unique<Expr>();
   name->kind = ExprKind::QualifiedName;
@@ -265,28 +272,14 @@ ExprPtr qualifiedName(const std::string& table, const std::string& column) {
 void SelectQuery::resolveJoins() {
   for (size_t place = 1; place < select_.from.size(); ++place) {
     const FromItem& item = select_.from[place];
-    bool natural = item.join & kJoinNatural;
-    if (natural && (item.on || item.usingColumns)) {
-      throw Error(SQLITE_ERROR, "a NATURAL join may not have an ON or USING clause");
-    }
-    if (item.on && item.usingColumns) {
-      throw Error(SQLITE_ERROR, "cannot have both ON and USING clauses in the same join");
-    }
+    checkJoinShape(item, columnNames(*tables_[place - 1]), columnNames(*tables_[place]));
     std::vector<std::string> shared;
-    if (natural) {
+    if (item.join & kJoinNatural) {
       for (const Column& column : tables_[place - 1]->columns) {
         if (tables_[place]->findColumn(column.name) >= 0) shared.push_back(column.name);
       }
     }
-    if (item.usingColumns) {
-      for (const std::string& name : *item.usingColumns) {
-        if (tables_[place - 1]->findColumn(name) < 0 || tables_[place]->findColumn(name) < 0) {
-          throw Error(SQLITE_ERROR,
-                      "cannot join using column " + name + " - column not present in both tables");
-        }
-        shared.push_back(name);
-      }
-    }
+    if (item.usingColumns) shared = *item.usingColumns;
     std::vector<const CompiledExpr*>& terms =
         (item.join & kJoinLeft) ? leftJoinTerms_[place] : innerJoinTerms_;
     for (const std::string& name : shared) {
@@ -413,22 +406,6 @@ void SelectQuery::requireUnambiguous(size_t source, const std::string& name) con
 
 // ORDER BY 2 names the second result column (also written +2, (2) or -2, which is out of
 // range); any other constant is refused.
-std::optional<int> SelectQuery::orderColumnNumber(const Expr& expr) const {
-  if (expr.kind == ExprKind::Integer) {
-    if (expr.text.size() > 10 || (expr.text.size() == 10 && expr.text > "2147483647")) {
-      return std::nullopt;
-    }
-    return static_cast<int>(std::stoll(expr.text));
-  }
-  if (expr.kind == ExprKind::Unary && expr.op == TokenType::Plus) {
-    return orderColumnNumber(*expr.left);
-  }
-  if (expr.kind == ExprKind::Unary && expr.op == TokenType::Minus) {
-    std::optional<int> inner = orderColumnNumber(*expr.left);
-    if (inner) return -*inner;
-  }
-  return std::nullopt;
-}
 
 void SelectQuery::checkColumnNumber(int number, const char* clause) const {
   int count = static_cast<int>(columns_.size());
@@ -487,19 +464,28 @@ void SelectQuery::resolveOrderBy() {
 }
 
 // GROUP BY terms are read from each row; a number names a result column, whose expression is
-// then compiled again to read the row rather than the group.
+// then compiled again to read the row rather than the group. An aggregate there is misused
+// where the query has none elsewhere; where it has, SQLite 2.8 groups by it and answers
+// meaningless rows, which this engine refuses once every term's names are found.
 void SelectQuery::resolveGroupBy() {
+  compiler_.allowAggregates(resultHasAggregates_);
+  const Expr* aggregateTerm = nullptr;
   for (const ExprPtr& term : select_.groupBy) {
     const Expr* expr = term.get();
     if (std::optional<size_t> position = numberedColumn(*expr, "GROUP BY")) {
       expr = resultExprs_[*position];
     }
-    if (containsAggregate(*expr)) {
-      throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
-    }
     ownedGroupBy_.push_back(compiler_.compile(*expr));
-    checkConstantTerm(*expr, *ownedGroupBy_.back(), "GROUP BY");
+    if (containsAggregate(*expr)) {
+      if (!aggregateTerm) aggregateTerm = expr;
+    } else {
+      checkConstantTerm(*expr, *ownedGroupBy_.back(), "GROUP BY");
+    }
     groupBy_.push_back(ownedGroupBy_.back().get());
+  }
+  compiler_.allowAggregates(false);
+  if (aggregateTerm) {
+    throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
   }
 }
 

@@ -24,7 +24,7 @@ std::vector<std::string> itemColumns(Session& session, const FromItem& item) {
   std::shared_ptr<Table> table = session.table(item);
   if (table->isView) {
     ExpandingView expanding(session, *table);
-    return sourceColumnNames(session, *table->viewSelect);
+    return viewColumnNamesKept(session, *table);
   }
   std::vector<std::string> names;
   for (const Column& column : table->columns) names.push_back(column.name);
@@ -51,6 +51,9 @@ std::vector<LightSource> lightSources(Session& session, const Select& select) {
       }
     }
     sources.push_back(std::move(source));
+  }
+  for (size_t place = 1; place < sources.size(); ++place) {
+    checkJoinShape(select.from[place], sources[place - 1].columns, sources[place].columns);
   }
   return sources;
 }
@@ -107,14 +110,43 @@ std::vector<std::string> uniqueColumnNames(const std::vector<SourceColumnName>& 
   return names;
 }
 
+void checkJoinShape(const FromItem& item, const std::vector<std::string>& leftColumns,
+                    const std::vector<std::string>& rightColumns) {
+  if ((item.join & kJoinNatural) && (item.on || item.usingColumns)) {
+    throw Error(SQLITE_ERROR, "a NATURAL join may not have an ON or USING clause");
+  }
+  if (item.on && item.usingColumns) {
+    throw Error(SQLITE_ERROR, "cannot have both ON and USING clauses in the same join");
+  }
+  if (!item.usingColumns) return;
+  for (const std::string& name : *item.usingColumns) {
+    if (!has(leftColumns, name) || !has(rightColumns, name)) {
+      throw Error(SQLITE_ERROR,
+                  "cannot join using column " + name + " - column not present in both tables");
+    }
+  }
+}
+
 std::vector<std::string> sourceColumnNames(Session& session, const Select& select) {
-  const Select& last = select.compound.empty() ? select : *select.compound.back().select;
-  std::vector<LightSource> sources = lightSources(session, last);
+  return partColumnNames(session,
+                         select.compound.empty() ? select : *select.compound.back().select);
+}
+
+std::vector<std::string> viewColumnNamesKept(Session& session, Table& view) {
+  if (view.keptColumnNames) return *view.keptColumnNames;
+  std::vector<std::string> names = sourceColumnNames(session, *view.viewSelect);
+  if (view.temporary) view.keptColumnNames = names;
+  return names;
+}
+
+std::vector<std::string> partColumnNames(Session& session, const Select& select) {
+  std::vector<LightSource> sources = lightSources(session, select);
   const bool several = sources.size() > 1;
   std::vector<SourceColumnName> names;
-  for (const ResultColumn& column : last.columns) {
+  for (const ResultColumn& column : select.columns) {
     switch (column.kind) {
       case ResultColumn::Kind::AllColumns:
+        if (sources.empty()) throw Error(SQLITE_ERROR, "no tables specified");
         for (const LightSource& source : sources) addColumnsOf(source, several, names);
         break;
       case ResultColumn::Kind::TableColumns: {

@@ -14,6 +14,7 @@
 namespace sqlite2 {
 
 struct Session;
+struct Table;
 
 // A result column's name as a table column, and whether it is made unique against the
 // columns before it (a column of table.column written without an alias, or of "*" over
@@ -31,8 +32,22 @@ SourceColumnName expressionColumnName(const ResultColumn& column);
 std::vector<std::string> uniqueColumnNames(const std::vector<SourceColumnName>& columns);
 
 // The names of the query's columns, a compound's from its last SELECT. Throws Error for a
-// table of its FROM (or of the FROMs below) that does not exist, and for "t.*" of no table
-// of the query.
+// table of its FROM (or of the FROMs below) that does not exist, a join of a shape
+// checkJoinShape refuses, "*" without FROM, and "t.*" of no table of the query.
 std::vector<std::string> sourceColumnNames(Session& session, const Select& select);
+
+// A view's column names, worked out while it is being expanded (ExpandingView). A TEMP view
+// keeps them, as SQLite 2.8 does from CREATE VIEW on until a temporary table or view is
+// dropped: when a table of the file that it reads is dropped, it still has them, and the
+// query reading it finds its own mistakes before the view's.
+std::vector<std::string> viewColumnNamesKept(Session& session, Table& view);
+
+// The same for one SELECT, a compound's first part alone.
+std::vector<std::string> partColumnNames(Session& session, const Select& select);
+
+// Refuses a join of FROM as SQLite 2.8 does: NATURAL with ON or USING, ON with USING, or
+// USING a column that one of the two tables it joins lacks.
+void checkJoinShape(const FromItem& item, const std::vector<std::string>& leftColumns,
+                    const std::vector<std::string>& rightColumns);
 
 }  // namespace sqlite2

@@ -65,7 +65,7 @@ void forEachTableNamed(const Select& select, const std::function<void(const From
   }
 }
 
-void checkViewSources(Session& session, const Table& view, const Select& select) {
+void checkViewSources(Session& session, Table& view, const Select& select) {
   // A view of the file may only read that file: the other databases come and go with the
   // connection. This holds for every part of the query.
   if (!view.temporary) {
@@ -78,7 +78,8 @@ void checkViewSources(Session& session, const Table& view, const Select& select)
   }
   // The tables are looked up as the view's column names are worked out: of a compound, only
   // those of its last SELECT.
-  sourceColumnNames(session, select);
+  std::vector<std::string> names = sourceColumnNames(session, select);
+  if (view.temporary) view.keptColumnNames = std::move(names);
 }
 
 }  // namespace sqlite2

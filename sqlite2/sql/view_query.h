@@ -27,7 +27,7 @@ void fixToDatabase(Expr& expr, std::string_view database, std::string* other = n
 // its last SELECT) exists, and every "t.*" names one of its query's tables. Throws Error
 // with the reference library's text otherwise. Expressions are not resolved: a view of an
 // unknown column is stored and fails when it is read.
-void checkViewSources(Session& session, const Table& view, const Select& select);
+void checkViewSources(Session& session, Table& view, const Select& select);
 
 // Calls visit for every table whose columns the query's column names need: those of its
 // FROM and of sub-selects there, of a compound only those of the last SELECT.

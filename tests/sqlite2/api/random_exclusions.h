@@ -77,7 +77,8 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "the table's name and refuses an alias with \"no such column\""},
     {Exclusion::LeftJoinOuterTerms, "left-join-outer-terms",
      "the ON terms of a LEFT JOIN read its own table: 2.8 takes a term that reads only the "
-     "tables before it, or none, as a WHERE term and drops the left rows it fails"},
+     "tables before it, or none, as a WHERE term and drops the left rows it fails (this "
+     "engine keeps them)"},
     {Exclusion::SubqueryColumnOfSource, "subquery-column-of-source",
      "no sub-select among the result columns of a view or of a sub-select in FROM: 2.8 "
      "crashes when it merges such a query into the one reading it"},
@@ -135,8 +136,9 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "VACUUM, and keeps cache_size where this engine goes back to 2000; not yet matched"},
     {Exclusion::FirstErrorOrder, "first-error-order",
      "a statement with several mistakes must fail in both with the same result code, but 2.8 "
-     "may name another of them first (it resolves the parts of compounds, views and "
-     "sub-selects, and ORDER BY and GROUP BY terms, in an order of its own); not yet matched"},
+     "may name another of them first: of two missing tables in views and sub-selects, or a "
+     "missing table against a compound's misplaced ORDER BY or a constant ORDER BY term; not "
+     "yet matched"},
     {Exclusion::DerivedColumnNames, "derived-column-names",
      "the column names of \"*\" over views and sub-selects, of compounds and of sub-selects "
      "are not compared where rows, codes and counts agree: 2.8 names such columns by the "

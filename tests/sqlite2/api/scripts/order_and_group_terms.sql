@@ -47,6 +47,13 @@ SELECT *, count(*) FROM t GROUP BY 3;
 -- ours error: aggregate functions are not allowed in the GROUP BY clause
 SELECT count(*) FROM t GROUP BY count(*);
 -- ours error: aggregate functions are not allowed in the GROUP BY clause
+-- An aggregate in GROUP BY of a query with none elsewhere is misused; each term's names are
+-- found before its functions are checked, and every term's names before the refusal above.
+SELECT a FROM t GROUP BY sum(a), qq;
+SELECT a FROM t GROUP BY a + sum(qq);
+SELECT a FROM t GROUP BY nofunc(a), count(*);
+SELECT count(*) FROM t GROUP BY sum(a), qq;
+SELECT count(*) FROM t GROUP BY sum(a) HAVING zz;
 SELECT * FROM t GROUP BY 2 ORDER BY 1;
 INSERT INTO t SELECT 5, a FROM t ORDER BY 1;
 INSERT INTO t SELECT a + 10, 2 FROM t ORDER BY 2;
