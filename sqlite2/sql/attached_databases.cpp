@@ -36,7 +36,7 @@ AttachedDatabase& AttachedDatabases::attach(const std::string& path, const std::
   if (path == ":memory:") {
     database->scratchPath = freshTemporaryPath();
     database->btree = Btree::open(database->scratchPath, PagerOptions{});
-    database->schema = Schema::loadAttached(*database);
+    database->schema = Schema::loadAttached(*database->btree, *database, database->name);
     databases_.push_back(std::move(database));
     return *databases_.back();
   }
@@ -57,7 +57,7 @@ AttachedDatabase& AttachedDatabases::attach(const std::string& path, const std::
   }
   try {
     PageRef holdLock = database->btree->pager().get(1);
-    database->schema = Schema::loadAttached(*database);
+    database->schema = Schema::loadAttached(*database->btree, *database, database->name);
   } catch (const Error& error) {
     if (error.code() != SQLITE_FORMAT) throw Error(SQLITE_ERROR, error.what());
     throw Error(SQLITE_ERROR, "incompatible file format in auxiliary database: " + name);
@@ -108,7 +108,7 @@ std::shared_ptr<Index> AttachedDatabases::findIndex(std::string_view name) const
 void AttachedDatabases::refreshSchemas() {
   for (const auto& database : databases_) {
     if (database->btree->readMeta()[1] != database->schema->cookie()) {
-      database->schema = Schema::loadAttached(*database);
+      database->schema = Schema::loadAttached(*database->btree, *database, database->name);
     }
   }
 }

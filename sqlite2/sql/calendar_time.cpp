@@ -4,9 +4,9 @@
 #include <ctime>
 #include <string>
 
+#include "common/ascii_case.h"
 #include "os/local_time.h"
 #include "record/numeric_text.h"
-#include "sql/schema.h"
 
 namespace sqlite2 {
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "common/ascii_case.h"
 #include "common/text_format.h"
 #include "sql/calendar_time.h"
-#include "sql/schema.h"
 
 namespace sqlite2 {
 

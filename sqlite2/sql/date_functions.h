@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "sql/scalar_functions.h"
+#include "sql/function_call.h"
 
 namespace sqlite2 {
 

@@ -10,7 +10,7 @@
 #include "sql/scalar_functions.h"
 #include "sql/session.h"
 #include "sql/source_columns.h"
-#include "sql/trigger_firing.h"
+#include "sql/trigger_stack.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -186,6 +186,7 @@ bool CompiledExpr::isConstant() const {
     case Op::Aggregate:
     case Op::Captured:
     case Op::Function:
+    case Op::Raise:
       return false;
     default: {
       bool constant = !subquery_ && !call_;
@@ -215,6 +216,8 @@ SqlValue CompiledExpr::evaluate(const EvalContext& context) const {
       return context.captured ? context.captured[column_] : SqlValue::null();
     case Op::Function:
       return evaluateFunction(context);
+    case Op::Raise:
+      raise(context);
     case Op::Case:
       return evaluateCase(context);
     case Op::Like:
@@ -452,6 +455,18 @@ SqlValue CompiledExpr::evaluateFunction(const EvalContext& context) const {
   return function_->call(call);
 }
 
+// RAISE(IGNORE) leaves the row to the trigger's firing; the other actions fail the statement
+// with the message, and tell how the failure is to be handled.
+void CompiledExpr::raise(const EvalContext& context) const {
+  SqlValue actionValue = operands_[0]->evaluate(context);
+  std::string_view action = actionValue.text();
+  if (action == "ignore") throw TriggerIgnored{};
+  if (action == "rollback") session_->conflictFailure = ConflictAction::Rollback;
+  if (action == "abort") session_->conflictFailure = ConflictAction::Abort;
+  if (action == "fail") session_->conflictFailure = ConflictAction::Fail;
+  throw Error(SQLITE_CONSTRAINT, std::string(operands_[1]->evaluate(context).text()));
+}
+
 // CASE with an operand compares it with each WHEN value as numbers; without one, takes the
 // first WHEN that is true.
 SqlValue CompiledExpr::evaluateCase(const EvalContext& context) const {
@@ -662,7 +677,8 @@ CompiledExprPtr ExpressionCompiler::compileName(const Expr& expr) {
   }
   if (qualified && session_) {
     // NEW.x and OLD.x of a trigger hold one row's values while the trigger runs.
-    if (std::optional<TriggerValue> value = triggerRowValue(*session_, expr.qualifier, expr.text)) {
+    if (std::optional<TriggerValue> value =
+            session_->triggers.rowValue(expr.qualifier, expr.text)) {
       auto node = std::make_unique<CompiledExpr>();
       node->constant_ = std::move(value->value);
       node->text_ = value->text;
@@ -754,12 +770,14 @@ AggregateKind aggregateKind(std::string_view name) {
 
 }  // namespace
 
-// RAISE(action, message) calls a function that throws: the action's name and the message are
-// its arguments.
+// RAISE(action, message) throws: the action's name and the message are its operands.
 CompiledExprPtr ExpressionCompiler::compileRaise(const Expr& expr) {
+  // Outside a trigger the reference library loops without end; here it is refused.
+  if (!session_ || session_->triggers.empty()) {
+    throw Error(SQLITE_ERROR, "RAISE() may only be used within a trigger-program");
+  }
   auto node = std::make_unique<CompiledExpr>();
-  node->op_ = CompiledExpr::Op::Function;
-  node->function_ = &raiseFunction(session_);
+  node->op_ = CompiledExpr::Op::Raise;
   node->session_ = session_;
   const char* action = expr.op == TokenType::Ignore     ? "ignore"
                        : expr.op == TokenType::Rollback ? "rollback"

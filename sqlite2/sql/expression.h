@@ -65,6 +65,7 @@ class CompiledExpr {
     Between,    // left BETWEEN operands[0] AND operands[1]
     InList,     // left IN the constant texts of the list
     Case,       // left: operand or null; operands: WHEN, THEN in turn; right: ELSE or null
+    Raise,      // operands: the action's name and the message
   };
 
   enum class Truth { False, True, Unknown };
@@ -109,6 +110,7 @@ class CompiledExpr {
   }
 
   SqlValue evaluateFunction(const EvalContext& context) const;
+  [[noreturn]] void raise(const EvalContext& context) const;
   SqlValue evaluateCase(const EvalContext& context) const;
   Truth likeTruth(const EvalContext& context) const;
   Truth betweenTruth(const EvalContext& context) const;

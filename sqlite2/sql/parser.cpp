@@ -1,10 +1,9 @@
 #include "sql/parser.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cstdlib>
 
+#include "common/ascii_case.h"
 #include "common/error.h"
 #include "sqlite.h"
 
@@ -42,7 +41,7 @@ class NestingLevel {
 };
 
 bool sameJoinWord(const std::string& word, const char* keyword) {
-  return strcasecmp(word.c_str(), keyword) == 0;
+  return sameName(word, keyword);
 }
 
 bool isWhiteSpace(char c) {
@@ -368,7 +367,7 @@ void Parser::parseColumnDefinition(CreateTable& table) {
   column.name = parseName();
   // A stored text may repeat a name: CREATE TABLE ... AS writes the query's names as they are.
   for (const ColumnDefinition& existing : table.columns) {
-    if (mode_ == Mode::Execute && strcasecmp(existing.name.c_str(), column.name.c_str()) == 0) {
+    if (mode_ == Mode::Execute && sameName(existing.name, column.name)) {
       throw Error(SQLITE_ERROR, "duplicate column name: " + column.name);
     }
   }
@@ -483,7 +482,7 @@ void Parser::parseTableConstraint(CreateTable& table) {
       for (const std::string& name : columns) {
         bool found = false;
         for (ColumnDefinition& column : table.columns) {
-          if (strcasecmp(column.name.c_str(), name.c_str()) == 0) {
+          if (sameName(column.name, name)) {
             found = true;
             if (primaryKey && columns.size() == 1) column.primaryKey = true;
           }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/ascii_case.h"
+
 namespace sqlite2 {
 
 namespace {
@@ -30,7 +32,7 @@ uint32_t codePoint(std::string_view text, size_t pos, size_t length) {
 }
 
 unsigned char foldCase(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+  return static_cast<unsigned char>(lowerAscii(static_cast<char>(c)));
 }
 
 struct Dialect {

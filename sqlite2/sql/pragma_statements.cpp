@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii_case.h"
 #include "common/error.h"
 #include "sql/session.h"
 #include "sql/source_columns.h"
@@ -230,9 +231,7 @@ bool connectionSetting(Session& session, const Pragma& pragma, const ResultRowCa
     if (pragma.value) {
       *flag = booleanValue(*pragma.value);
     } else {
-      std::string name = pragma.name;
-      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      reportNumber(session, onRow, name.c_str(), *flag ? 1 : 0);
+      reportNumber(session, onRow, lowerAsciiName(pragma.name).c_str(), *flag ? 1 : 0);
     }
   } else if (is(pragma.name, "cache_size")) {
     if (pragma.value) {

@@ -1,16 +1,14 @@
 #include "sql/scalar_functions.h"
 
 #include <cstdio>
-#include <random>
 #include <string>
 
+#include "common/ascii_case.h"
 #include "common/error.h"
 #include "record/numeric_text.h"
 #include "sql/comparison.h"
 #include "sql/date_functions.h"
 #include "sql/pattern_match.h"
-#include "sql/schema.h"
-#include "sql/session.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -78,8 +76,7 @@ SqlValue changeCase(const SqlValue& value, bool upper) {
   if (value.isNull()) return SqlValue::null();
   std::string text(value.text());
   for (char& c : text) {
-    if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    c = upper ? upperAscii(c) : lowerAscii(c);
   }
   return SqlValue::ownedText(std::move(text));
 }
@@ -158,21 +155,21 @@ SqlValue maximumOf(const FunctionCall& call) {
 }
 
 SqlValue randomNumber(const FunctionCall& call) {
-  static thread_local std::mt19937 fallback{std::random_device{}()};
-  std::mt19937& generator = call.session ? call.session->random : fallback;
+  static thread_local std::mt19937 fallback = seededGenerator();
+  std::mt19937& generator = call.context ? call.context->random : fallback;
   return SqlValue::integer(static_cast<int32_t>(generator()));
 }
 
 SqlValue lastInsertRowid(const FunctionCall& call) {
-  return SqlValue::integer(call.session ? call.session->lastInsertRowid : 0);
+  return SqlValue::integer(call.context ? call.context->lastInsertRowid : 0);
 }
 
 SqlValue changeCount(const FunctionCall& call) {
-  return SqlValue::integer(call.session ? call.session->changes : 0);
+  return SqlValue::integer(call.context ? call.context->changes : 0);
 }
 
 SqlValue lastStatementChangeCount(const FunctionCall& call) {
-  return SqlValue::integer(call.session ? call.session->lastStatementChanges : 0);
+  return SqlValue::integer(call.context ? call.context->lastStatementChanges : 0);
 }
 
 // quote(): NULL as the word NULL, a number as it is, any other text in single quotes with

@@ -7,7 +7,6 @@
 #include "common/error.h"
 #include "record/index_key.h"
 #include "record/row_record.h"
-#include "sql/attached_databases.h"
 #include "sql/parser.h"
 #include "sql/sql_value.h"
 #include "sql/view_query.h"
@@ -16,16 +15,6 @@
 namespace sqlite2 {
 
 namespace {
-
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowerName(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower) c = lowerAscii(c);
-  return lower;
-}
 
 constexpr int32_t kCurrentFileFormat = 4;
 
@@ -40,14 +29,6 @@ bool isTextColumn(const ColumnDefinition& definition) {
 }
 
 }  // namespace
-
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 bool isRowNumberName(std::string_view name) {
   return sameName(name, "rowid") || sameName(name, "oid") || sameName(name, "_rowid_");
@@ -97,14 +78,16 @@ std::unique_ptr<Schema> Schema::load(Btree& btree) {
   return schema;
 }
 
-std::unique_ptr<Schema> Schema::loadAttached(const AttachedDatabase& database) {
+std::unique_ptr<Schema> Schema::loadAttached(Btree& btree, const AttachedDatabase& database,
+                                             const std::string& name) {
   auto schema = std::make_unique<Schema>();
   schema->attached_ = &database;
+  schema->attachedName_ = name;
   schema->schemaTable_->attached = &database;
   schema->temporarySchemaTable_->attached = &database;
-  std::unique_ptr<Schema> loaded = load(*database.btree);
+  std::unique_ptr<Schema> loaded = load(btree);
   schema->cookie_ = loaded->cookie_;
-  schema->readRows(*database.btree, false);
+  schema->readRows(btree, false);
   return schema;
 }
 
@@ -171,7 +154,7 @@ void Schema::applyCreateText(std::string_view sql, PageNumber root, bool tempora
     addIndex(built);
   } else if (auto* view = std::get_if<CreateView>(&statement.body)) {
     if (view->temporary != temporary || findTable(view->name) || findIndex(view->name)) return;
-    std::string_view database = attached_ ? std::string_view(attached_->name) : "main";
+    std::string_view database = attached_ ? std::string_view(attachedName_) : "main";
     if (std::shared_ptr<Table> built = buildView(sql, database)) addTable(built);
   } else if (auto* trigger = std::get_if<CreateTrigger>(&statement.body)) {
     // sqlite_temp_master also keeps the triggers of temporary tables, whose text need not
@@ -246,12 +229,12 @@ std::shared_ptr<Index> Schema::buildIndex(const CreateIndex& definition, const T
 std::shared_ptr<Table> Schema::findTable(std::string_view name) const {
   if (sameName(name, schemaTable_->name)) return schemaTable_;
   if (sameName(name, temporarySchemaTable_->name)) return temporarySchemaTable_;
-  auto found = tables_.find(lowerName(name));
+  auto found = tables_.find(lowerAsciiName(name));
   return found == tables_.end() ? nullptr : found->second;
 }
 
 std::shared_ptr<Index> Schema::findIndex(std::string_view name) const {
-  auto found = indexes_.find(lowerName(name));
+  auto found = indexes_.find(lowerAsciiName(name));
   return found == indexes_.end() ? nullptr : found->second;
 }
 
@@ -266,16 +249,16 @@ std::vector<std::shared_ptr<Table>> Schema::tables() const {
 void Schema::addTable(std::shared_ptr<Table> table) {
   table->attached = attached_;
   for (const std::shared_ptr<Index>& index : table->indexes) {
-    indexes_[lowerName(index->name)] = index;
+    indexes_[lowerAsciiName(index->name)] = index;
   }
-  tables_[lowerName(table->name)] = std::move(table);
+  tables_[lowerAsciiName(table->name)] = std::move(table);
 }
 
 void Schema::addIndex(std::shared_ptr<Index> index) {
   std::shared_ptr<Table> table = findTable(index->tableName);
   if (!table) return;
   table->indexes.insert(table->indexes.begin(), index);
-  indexes_[lowerName(index->name)] = std::move(index);
+  indexes_[lowerAsciiName(index->name)] = std::move(index);
 }
 
 std::shared_ptr<Table> Schema::buildView(std::string_view createText, std::string_view database) {
@@ -303,7 +286,7 @@ std::shared_ptr<Trigger> Schema::findTrigger(std::string_view name) const {
 
 std::shared_ptr<Trigger> Schema::findTrigger(std::string_view name, bool temporary) const {
   const auto& triggers = temporary ? temporaryTriggers_ : triggers_;
-  auto found = triggers.find(lowerName(name));
+  auto found = triggers.find(lowerAsciiName(name));
   return found == triggers.end() ? nullptr : found->second;
 }
 
@@ -312,7 +295,7 @@ void Schema::addTrigger(std::shared_ptr<Trigger> trigger) {
   if (!table || table == schemaTable_ || table == temporarySchemaTable_) return;
   table->triggers.insert(table->triggers.begin(), trigger);
   auto& triggers = trigger->temporary ? temporaryTriggers_ : triggers_;
-  triggers[lowerName(trigger->name)] = std::move(trigger);
+  triggers[lowerAsciiName(trigger->name)] = std::move(trigger);
 }
 
 void Schema::removeTrigger(const std::shared_ptr<Trigger>& trigger) {
@@ -321,18 +304,19 @@ void Schema::removeTrigger(const std::shared_ptr<Trigger>& trigger) {
     list.erase(std::remove(list.begin(), list.end(), trigger), list.end());
   }
   auto& triggers = trigger->temporary ? temporaryTriggers_ : triggers_;
-  triggers.erase(lowerName(trigger->name));
+  triggers.erase(lowerAsciiName(trigger->name));
 }
 
 void Schema::removeTable(std::string_view name) {
   std::shared_ptr<Table> table = findTable(name);
   if (!table) return;
-  for (const std::shared_ptr<Index>& index : table->indexes) indexes_.erase(lowerName(index->name));
+  for (const std::shared_ptr<Index>& index : table->indexes)
+    indexes_.erase(lowerAsciiName(index->name));
   for (const std::shared_ptr<Trigger>& trigger : table->triggers) {
     auto& triggers = trigger->temporary ? temporaryTriggers_ : triggers_;
-    triggers.erase(lowerName(trigger->name));
+    triggers.erase(lowerAsciiName(trigger->name));
   }
-  tables_.erase(lowerName(name));
+  tables_.erase(lowerAsciiName(name));
 }
 
 void Schema::removeIndex(std::string_view name) {
@@ -342,7 +326,7 @@ void Schema::removeIndex(std::string_view name) {
     auto& list = table->indexes;
     list.erase(std::remove(list.begin(), list.end(), index), list.end());
   }
-  indexes_.erase(lowerName(name));
+  indexes_.erase(lowerAsciiName(name));
 }
 
 }  // namespace sqlite2

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ascii_case.h"
 #include "pager/pager.h"
 #include "sql/ast.h"
 #include "sql/trigger.h"
@@ -65,9 +66,6 @@ struct Table {
   int findColumn(std::string_view name) const;
 };
 
-// Names compare without regard to ASCII case.
-bool sameName(std::string_view a, std::string_view b);
-
 // Whether a name stands for the row number when no column has it (ROWID, OID, _ROWID_).
 bool isRowNumberName(std::string_view name);
 
@@ -84,9 +82,11 @@ class Schema {
   // Adds the temporary objects that sqlite_temp_master of the connection's temporary
   // database defines, applied as load() applies rows.
   void loadTemporary(Btree& temporary);
-  // Reads the schema of an attached database, as load() does: its objects know they live
-  // there, and its views read its own tables.
-  static std::unique_ptr<Schema> loadAttached(const AttachedDatabase& database);
+  // Reads the schema of an attached database from its b-tree, as load() does: its objects
+  // know they live in that database, and its views read its own tables (named by the name
+  // it was attached under).
+  static std::unique_ptr<Schema> loadAttached(Btree& btree, const AttachedDatabase& database,
+                                              const std::string& name);
 
   int32_t cookie() const { return cookie_; }
   void setCookie(int32_t cookie) { cookie_ = cookie; }
@@ -132,6 +132,7 @@ class Schema {
 
   int32_t cookie_ = 0;
   const AttachedDatabase* attached_ = nullptr;  // the database of an attached schema
+  std::string attachedName_;                    // and the name it was attached under
   std::shared_ptr<Table> schemaTable_;
   std::shared_ptr<Table> temporarySchemaTable_;
   std::map<std::string, std::shared_ptr<Table>> tables_;   // by lower-case name

@@ -7,6 +7,7 @@
 #include "record/row_record.h"
 #include "record/table_key.h"
 #include "sql/session.h"
+#include "sql/source_columns.h"
 #include "sql/table_writer.h"
 #include "sql/view_query.h"
 #include "sqlite.h"
@@ -66,6 +67,28 @@ void removeTemporaryTriggerRows(Session& session, const Table& table) {
       return fieldIs(row, 0, "trigger") && fieldIs(row, 1, name);
     });
   }
+}
+
+// Checks what CREATE VIEW checks before it stores the view: a view of the file reads the
+// file's tables only ("view v cannot reference objects in database d"), and its column names
+// can be worked out: every table of FROM (also in sub-selects of FROM, of a compound only in
+// its last SELECT) exists, and every "t.*" names one of its query's tables. Throws Error
+// with the reference library's text otherwise. Expressions are not resolved: a view of an
+// unknown column is stored and fails when it is read.
+void checkViewSources(Session& session, const Table& view, const Select& select) {
+  // A view of the file may only read that file: the other databases come and go with the
+  // connection. This holds for every part of the query.
+  if (!view.temporary) {
+    forEachTableRead(select, [&](const FromItem& item) {
+      if (!sameName(item.database, "main")) {
+        throw Error(SQLITE_ERROR,
+                    "view " + view.name + " cannot reference objects in database " + item.database);
+      }
+    });
+  }
+  // The tables are looked up as the view's column names are worked out: of a compound, only
+  // those of its last SELECT.
+  sourceColumnNames(session, select);
 }
 
 }  // namespace

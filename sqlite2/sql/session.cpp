@@ -1,7 +1,6 @@
 #include "sql/session.h"
 
 #include "common/error.h"
-#include "sql/trigger_firing.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -53,7 +52,7 @@ void Session::noteSchemaChange(bool temporary) {
 
 std::shared_ptr<Table> Session::table(const std::string& name) const {
   // A trigger of the file sees the file's tables alone, as a view does.
-  const bool fileTrigger = insideFileTrigger(*this);
+  const bool fileTrigger = triggers.insideFileTrigger();
   std::shared_ptr<Table> found = fileTrigger ? schema->findTable(name) : findTable(name);
   if (fileTrigger && (!found || found->temporary)) {
     throw Error(SQLITE_ERROR, "no such table: main." + name);

@@ -7,7 +7,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -15,14 +14,14 @@
 #include "common/error.h"
 #include "sql/ast.h"
 #include "sql/attached_databases.h"
+#include "sql/function_call.h"
 #include "sql/query_rows.h"
 #include "sql/schema.h"
 #include "sql/sql_value.h"
 #include "sql/temporary_database.h"
+#include "sql/trigger_stack.h"
 
 namespace sqlite2 {
-
-struct TriggerFrame;
 
 using ResultRowCallback =
     std::function<bool(int columnCount, const char* const* values, const char* const* names)>;
@@ -43,7 +42,7 @@ struct SessionSettings {
 // A tree of one of the connection's databases.
 using TreeId = std::pair<const Btree*, PageNumber>;
 
-struct Session {
+struct Session : FunctionContext {
   std::unique_ptr<Btree> btree;
   TemporaryDatabase temporary;  // (before the kept cursor, which may stand in it)
   AttachedDatabases attached;   // (likewise)
@@ -58,8 +57,6 @@ struct Session {
   std::unique_ptr<Cursor> writeCursor;
   TreeId writeCursorTree{nullptr, 0};
   std::unique_ptr<Schema> schema;  // null until read (or after a rollback)
-  int changes = 0;                 // of the current execute() call
-  int lastStatementChanges = 0;    // of the last INSERT, UPDATE or DELETE that succeeded
   int statementRows = 0;           // rows the last write statement touched (wholesale deletes too)
   int rowsClearedWholesale = 0;    // by a DELETE without WHERE, which changes does not count
   SessionSettings settings;
@@ -69,8 +66,6 @@ struct Session {
   // The row callback of the statement under way: the INSERT and DELETE steps of its triggers
   // report their counts to it under PRAGMA count_changes.
   const ResultRowCallback* statementCallback = nullptr;
-  int lastInsertRowid = 0;
-  std::mt19937 random{std::random_device{}()};
   // Tables being read by statements still running (a row callback may run more statements):
   // tree -> number of readers.
   std::map<TreeId, int> tablesBeingRead;
@@ -78,7 +73,7 @@ struct Session {
   // through itself would otherwise be expanded without end.
   std::vector<const Table*> viewsBeingExpanded;
   // The triggers running, innermost last (see trigger_firing.h).
-  std::vector<const TriggerFrame*> triggerFrames;
+  TriggerStack triggers;
   // While the triggers a statement may fire are prepared with it, their steps stop once their
   // names are resolved: nothing runs.
   bool preparingTriggers = false;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/ascii_case.h"
+
 namespace sqlite2 {
 
 namespace {
@@ -151,10 +153,7 @@ const std::vector<KeywordEntry>& keywordsLike(size_t length, char firstLetter) {
 TokenType keywordType(std::string_view word) {
   if (word.size() < 2 || word.size() > kLongestKeyword) return TokenType::Id;
   char upper[kLongestKeyword];
-  for (size_t i = 0; i < word.size(); ++i) {
-    char c = word[i];
-    upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  }
+  for (size_t i = 0; i < word.size(); ++i) upper[i] = upperAscii(word[i]);
   if (upper[0] < 'A' || upper[0] > 'Z') return TokenType::Id;
   for (const KeywordEntry& entry : keywordsLike(word.size(), upper[0])) {
     // Compared here rather than with memcmp, which costs more than it saves on a few letters.

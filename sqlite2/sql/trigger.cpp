@@ -1,7 +1,7 @@
 #include "sql/trigger.h"
 
+#include "common/ascii_case.h"
 #include "sql/parser.h"
-#include "sql/schema.h"
 #include "sql/view_query.h"
 
 namespace sqlite2 {

@@ -4,7 +4,6 @@
 
 #include "common/error.h"
 #include "sql/expression.h"
-#include "sql/scalar_functions.h"
 #include "sql/session.h"
 #include "sqlite.h"
 
@@ -12,28 +11,19 @@ namespace sqlite2 {
 
 namespace {
 
-// RAISE(IGNORE): thrown through the trigger's steps to the firing that catches it. It is no
-// Error, so that nothing on the way mistakes it for a failure.
-struct TriggerIgnored {};
-
 // Keeps a frame on the session's stack for the lifetime of the object.
 class RunningTrigger {
  public:
   RunningTrigger(Session& session, const TriggerFrame& frame) : session_(session) {
-    session_.triggerFrames.push_back(&frame);
+    session_.triggers.push(frame);
   }
-  ~RunningTrigger() { session_.triggerFrames.pop_back(); }
+  ~RunningTrigger() { session_.triggers.pop(); }
   RunningTrigger(const RunningTrigger&) = delete;
   RunningTrigger& operator=(const RunningTrigger&) = delete;
 
  private:
   Session& session_;
 };
-
-bool isRunning(const Session& session, const Trigger& trigger) {
-  return std::any_of(session.triggerFrames.begin(), session.triggerFrames.end(),
-                     [&](const TriggerFrame* frame) { return frame->trigger == &trigger; });
-}
 
 // FOR EACH STATEMENT triggers are stored and never fire, as in the reference library (which
 // runs row triggers only).
@@ -123,17 +113,6 @@ bool whenHolds(Session& session, const CreateTrigger& definition) {
   return when->isSatisfied(EvalContext());
 }
 
-SqlValue raise(const FunctionCall& call) {
-  std::string_view action = call.args[0].text();
-  if (action == "ignore") throw TriggerIgnored{};
-  if (action == "rollback") call.session->conflictFailure = ConflictAction::Rollback;
-  if (action == "abort") call.session->conflictFailure = ConflictAction::Abort;
-  if (action == "fail") call.session->conflictFailure = ConflictAction::Fail;
-  throw Error(SQLITE_CONSTRAINT, std::string(call.args[1].text()));
-}
-
-constexpr ScalarFunction kRaise = {"raise", 2, 2, FunctionType::Numeric, raise};
-
 }  // namespace
 
 RowTriggers::RowTriggers(Session& session, const Table& table, TriggerEvent event,
@@ -141,12 +120,12 @@ RowTriggers::RowTriggers(Session& session, const Table& table, TriggerEvent even
     : session_(session),
       event_(event),
       rowShape_(&table),
-      conflict_(effectiveConflict(session, conflict)) {
+      conflict_(session.triggers.effectiveConflict(conflict)) {
   // Only a running trigger itself is left out. (The reference library leaves out all of a
   // table's triggers while the table's newest trigger runs, whatever its event: whether a
   // trigger fires would then depend on the order unrelated triggers were made in.)
   for (const std::shared_ptr<Trigger>& trigger : table.triggers) {
-    if (matchesEvent(*trigger, event, assignedColumns) && !isRunning(session, *trigger)) {
+    if (matchesEvent(*trigger, event, assignedColumns) && !session.triggers.isRunning(*trigger)) {
       triggers_.push_back(trigger.get());
     }
   }
@@ -200,46 +179,6 @@ bool RowTriggers::fireOne(const Trigger& trigger, const TriggerRow* oldRow,
   }
   session_.lastInsertRowid = lastInsertRowid;
   return true;
-}
-
-ConflictAction effectiveConflict(const Session& session, ConflictAction own) {
-  if (session.triggerFrames.empty()) return own;
-  ConflictAction inherited = session.triggerFrames.back()->conflict;
-  return inherited != ConflictAction::Default ? inherited : own;
-}
-
-bool insideFileTrigger(const Session& session) {
-  return !session.triggerFrames.empty() && !session.triggerFrames.back()->trigger->temporary;
-}
-
-std::optional<TriggerValue> triggerRowValue(const Session& session, std::string_view qualifier,
-                                            std::string_view column) {
-  if (session.triggerFrames.empty()) return std::nullopt;
-  const TriggerFrame& frame = *session.triggerFrames.back();
-  const TriggerRow* row = nullptr;
-  if (sameName(qualifier, "new")) row = frame.newRow;
-  if (sameName(qualifier, "old")) row = frame.oldRow;
-  if (!row) return std::nullopt;
-  const Table& table = *frame.table;
-  int position = table.findColumn(column);
-  if (position < 0 && !isRowNumberName(column)) return std::nullopt;
-  TriggerValue found;
-  if (position < 0 || position == table.rowNumberColumn) {
-    found.value = SqlValue::integer(row->rowNumber);
-    return found;
-  }
-  const Value& value = row->values[static_cast<size_t>(position)];
-  found.value = value ? SqlValue::ownedText(*value) : SqlValue::null();
-  found.text = table.isView || table.columns[static_cast<size_t>(position)].text;
-  return found;
-}
-
-const ScalarFunction& raiseFunction(const Session* session) {
-  // Outside a trigger the reference library loops without end; here it is refused.
-  if (!session || session->triggerFrames.empty()) {
-    throw Error(SQLITE_ERROR, "RAISE() may only be used within a trigger-program");
-  }
-  return kRaise;
 }
 
 }  // namespace sqlite2

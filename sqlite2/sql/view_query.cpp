@@ -1,9 +1,7 @@
 #include "sql/view_query.h"
 
+#include "common/ascii_case.h"
 #include "common/error.h"
-#include "sql/schema.h"
-#include "sql/session.h"
-#include "sql/source_columns.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -63,22 +61,6 @@ void forEachTableNamed(const Select& select, const std::function<void(const From
       visit(item);
     }
   }
-}
-
-void checkViewSources(Session& session, const Table& view, const Select& select) {
-  // A view of the file may only read that file: the other databases come and go with the
-  // connection. This holds for every part of the query.
-  if (!view.temporary) {
-    forEachTableRead(select, [&](const FromItem& item) {
-      if (!sameName(item.database, "main")) {
-        throw Error(SQLITE_ERROR,
-                    "view " + view.name + " cannot reference objects in database " + item.database);
-      }
-    });
-  }
-  // The tables are looked up as the view's column names are worked out: of a compound, only
-  // those of its last SELECT.
-  sourceColumnNames(session, select);
 }
 
 }  // namespace sqlite2

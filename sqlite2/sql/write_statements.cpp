@@ -101,7 +101,7 @@ size_t prepareValues(Session& session, const Insert& insert) {
 // written; a step of a trigger of the file names it as main.name.
 std::string nameInMessages(const Session& session, const Insert& insert) {
   if (!insert.database.empty()) return insert.database + "." + insert.table;
-  return insideFileTrigger(session) ? "main." + insert.table : insert.table;
+  return session.triggers.insideFileTrigger() ? "main." + insert.table : insert.table;
 }
 
 SqlValue valueOf(const Insert& insert, const std::vector<CompiledExprPtr>& compiled, size_t i) {
@@ -233,7 +233,7 @@ void insertValuesOfAllColumns(Session& session, TableWriter& writer, const Table
 
 void runInsert(Session& session, const Insert& insert) {
   std::shared_ptr<Table> table = session.table(insert.database, insert.table);
-  ConflictAction conflict = effectiveConflict(session, insert.conflict);
+  ConflictAction conflict = session.triggers.effectiveConflict(insert.conflict);
   RowTriggers triggers(session, *table, TriggerEvent::Insert, conflict);
   if (table->isView && triggers.any(TriggerTiming::InsteadOf)) {
     insertIntoView(session, *table, insert, triggers);
@@ -371,7 +371,7 @@ bool updateRow(TableWriter& writer, int32_t rowNumber, const CompiledAssignments
 
 void runUpdate(Session& session, const Update& update) {
   std::shared_ptr<Table> table = session.table(update.database, update.table);
-  ConflictAction conflict = effectiveConflict(session, update.conflict);
+  ConflictAction conflict = session.triggers.effectiveConflict(update.conflict);
   RowTriggers triggers(session, *table, TriggerEvent::Update, conflict, assignedColumns(update));
   if (table->isView && triggers.any(TriggerTiming::InsteadOf)) {
     updateView(session, *table, update, triggers);
