@@ -8,6 +8,8 @@
 // - the INTEGER PRIMARY KEY takes the row number given, which must be an integer (NULL
 //   included: unlike INSERT, COPY does not choose a number for it).
 
+#include "sql/copy_statement.h"
+
 #include <string>
 #include <string_view>
 #include <vector>

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "sql/parser.h"
+#include "sql/schema_statements.h"
+#include "sql/select_statement.h"
 #include "sql/session.h"
 #include "sql/table_writer.h"
 #include "sql/tokenizer.h"

@@ -1,4 +1,5 @@
 #include "sql/database.h"
+#include "sql/copy_statement.h"
 
 #include "os/file_system.h"
 
@@ -7,7 +8,12 @@
 #include "btree/btree.h"
 #include "common/error.h"
 #include "sql/parser.h"
+#include "sql/pragma_statements.h"
+#include "sql/schema_statements.h"
+#include "sql/select_statement.h"
 #include "sql/session.h"
+#include "sql/vacuum_statement.h"
+#include "sql/write_statements.h"
 #include "sqlite.h"
 
 namespace sqlite2 {

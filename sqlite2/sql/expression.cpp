@@ -8,6 +8,7 @@
 #include "sql/comparison.h"
 #include "sql/pattern_match.h"
 #include "sql/scalar_functions.h"
+#include "sql/select_statement.h"
 #include "sql/session.h"
 #include "sql/source_columns.h"
 #include "sql/trigger_stack.h"

@@ -6,6 +6,7 @@
 #include "record/index_key.h"
 #include "record/row_record.h"
 #include "record/table_key.h"
+#include "sql/pragma_statements.h"
 #include "sql/session.h"
 #include "sql/sql_value.h"
 #include "sql/table_writer.h"

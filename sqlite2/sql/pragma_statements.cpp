@@ -1,3 +1,5 @@
+#include "sql/pragma_statements.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>

@@ -1,3 +1,5 @@
+#include "sql/schema_statements.h"
+
 #include <string>
 #include <vector>
 

@@ -1,3 +1,5 @@
+#include "sql/select_statement.h"
+
 #include <algorithm>
 #include <optional>
 #include <string>

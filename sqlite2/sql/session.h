@@ -15,7 +15,6 @@
 #include "sql/ast.h"
 #include "sql/attached_databases.h"
 #include "sql/function_call.h"
-#include "sql/query_rows.h"
 #include "sql/schema.h"
 #include "sql/sql_value.h"
 #include "sql/temporary_database.h"
@@ -156,47 +155,5 @@ class ExpandingView {
  private:
   Session& session_;
 };
-
-// The statements. Each runs inside the transaction the caller opened (a write statement) or
-// with the file at least share-locked (a read).
-void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow);
-// Resolves a SELECT's names as running it would, without running it; the number of its
-// result columns.
-size_t prepareSelect(Session& session, const Select& select);
-// Runs a SELECT (compound or not) and gathers its rows.
-QueryRows collectSelect(Session& session, const Select& select);
-// The names of a view's columns, from its query (which is prepared, not run).
-std::vector<std::string> viewColumnNames(Session& session, const Table& view);
-void runInsert(Session& session, const Insert& insert);
-// The rows an INSERT gives: its VALUES, or what its SELECT finds, and how many values each has.
-std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,
-                                                size_t& valueCount);
-// COPY: the rows of a text file, each inserted as INSERT inserts a value for every column.
-void runCopy(Session& session, const Copy& copy);
-// VACUUM: the file rebuilt without its free pages, inside a transaction of its own.
-void runVacuum(Session& session);
-void runUpdate(Session& session, const Update& update);
-void runDelete(Session& session, const Delete& del);
-void runCreateTable(Session& session, const CreateTable& create, std::string_view text);
-// CREATE TABLE ... AS SELECT, its name checked: the table made from the query and filled.
-void runCreateTableAs(Session& session, const CreateTable& create);
-void runCreateIndex(Session& session, const CreateIndex& create, std::string_view text);
-void runDropTable(Session& session, const DropTable& drop);
-void runDropIndex(Session& session, const DropIndex& drop);
-void runCreateView(Session& session, const CreateView& create, std::string_view text);
-void runDropView(Session& session, const DropView& drop);
-void runCreateTrigger(Session& session, const CreateTrigger& create, std::string_view text);
-// The table CREATE TRIGGER names, as its header (before BEGIN) asks for it; the mistake
-// otherwise (no such table, a system table, a view for BEFORE, ...).
-std::shared_ptr<Table> triggerTable(Session& session, const CreateTrigger& create);
-void runDropTrigger(Session& session, const DropTrigger& drop);
-void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
-// Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.
-void runPragma(Session& session, const Pragma& pragma, const ResultRowCallback& onRow);
-// The cache size and safety level go back to the file's defaults, as when the schema is read
-// afresh after VACUUM or a rollback.
-void restoreFileDefaults(Session& session);
-// Whether the PRAGMA writes the file's header (the default_ settings given a value).
-bool pragmaWritesHeader(const Pragma& pragma);
 
 }  // namespace sqlite2

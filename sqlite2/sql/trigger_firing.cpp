@@ -1,10 +1,12 @@
 #include "sql/trigger_firing.h"
+#include "sql/select_statement.h"
 
 #include <algorithm>
 
 #include "common/error.h"
 #include "sql/expression.h"
 #include "sql/session.h"
+#include "sql/write_statements.h"
 #include "sqlite.h"
 
 namespace sqlite2 {

@@ -5,6 +5,8 @@
 // ends. The schema rows, and the rows of a table without an INTEGER PRIMARY KEY, are
 // numbered from 1 again; unset default settings are stored as the values they stand for.
 
+#include "sql/vacuum_statement.h"
+
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -18,6 +20,7 @@
 #include "common/error.h"
 #include "record/row_record.h"
 #include "record/table_key.h"
+#include "sql/pragma_statements.h"
 #include "sql/session.h"
 #include "sql/table_writer.h"
 #include "sql/temporary_database.h"

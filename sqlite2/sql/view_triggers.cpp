@@ -1,8 +1,10 @@
 #include "sql/view_triggers.h"
+#include "sql/select_statement.h"
 
 #include "common/error.h"
 #include "sql/expression.h"
 #include "sql/session.h"
+#include "sql/write_statements.h"
 #include "sqlite.h"
 
 namespace sqlite2 {

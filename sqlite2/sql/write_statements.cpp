@@ -1,3 +1,5 @@
+#include "sql/write_statements.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -7,6 +9,7 @@
 #include "sql/access_plan.h"
 #include "sql/expression.h"
 #include "sql/row_scanner.h"
+#include "sql/select_statement.h"
 #include "sql/session.h"
 #include "sql/table_writer.h"
 #include "sql/trigger_firing.h"
