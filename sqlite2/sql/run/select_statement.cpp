@@ -1,15 +1,10 @@
 #include "sql/run/select_statement.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "common/error.h"
-#include "common/text_format.h"
-#include "record/numeric_text.h"
 #include "sql/run/access_plan.h"
 #include "sql/run/aggregator.h"
 #include "sql/run/compound_select.h"
@@ -17,10 +12,10 @@
 #include "sql/run/group_table.h"
 #include "sql/run/join_walker.h"
 #include "sql/run/row_scanner.h"
+#include "sql/run/select_output.h"
 #include "sql/run/session.h"
 #include "sql/run/source_columns.h"
 #include "sql/text/parser.h"
-#include "sql/values/comparison.h"
 #include "sql/values/group_key.h"
 #include "sqlite.h"
 
@@ -28,15 +23,8 @@ namespace sqlite2 {
 
 namespace {
 
-struct SortTerm {
-  CompiledExprPtr owned;               // compiled for this term
-  const CompiledExpr* expr = nullptr;  // owned, or a result column's expression
-  bool descending = false;
-  bool asText = false;
-  bool collated = false;
-};
-
-// A SELECT made ready to run: resolved columns, WHERE and ORDER BY.
+// A SELECT made ready to run: resolved columns, WHERE and ORDER BY, the plan of its run; its
+// rows go through the output stage of select_output.h.
 class SelectQuery {
  public:
   // part: one SELECT of a compound, whose ORDER BY and LIMIT belong to the whole.
@@ -72,23 +60,11 @@ class SelectQuery {
   uint64_t columnSourcesRead() const;
   // Calls visit for each row the FROM and WHERE clauses give.
   void forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& visit);
-  void runAggregate(JoinWalker* walker);
+  OutputShape outputShape() const;
+  void runAggregate(JoinWalker* walker, SelectOutput& output);
   // A group's row: its aggregates' values (computed into results) and captured values.
   EvalContext groupRow(GroupTable& groups, uint32_t group, std::vector<SqlValue>& results) const;
   std::vector<uint32_t> groupsHavingKeeps(GroupTable& groups, std::vector<SqlValue>& results) const;
-  // Adds a finished result row (or group) to the output: sorted later, or emitted now.
-  bool produce(const EvalContext& context);
-  bool isNewDistinctRow(std::vector<OutputValue>& row);
-  void emitSorted();
-  std::vector<OutputValue> outputRow(const EvalContext& context) const;
-  // Hands one row to the callback unless OFFSET skips it; false once LIMIT is reached.
-  bool emit(const std::vector<OutputValue>& row);
-  // The same for the row a scan is on, without copying what the callback can read from the
-  // row itself.
-  bool emitCurrent(const EvalContext& context);
-  enum class Admission { Stop, Skip, Pass };
-  Admission admitRow();
-  bool deliver(const char* const* values);
 
   Session& session_;
   const Select& select_;
@@ -129,22 +105,7 @@ class SelectQuery {
   std::vector<SortTerm> orderBy_;
   bool aggregate_ = false;  // aggregates or GROUP BY: one result row per group
   bool resultHasAggregates_ = false;
-
-  struct SortedRow {
-    std::vector<OutputValue> keys;
-    std::vector<OutputValue> values;
-  };
-  std::vector<SortedRow> sorted_;
-  std::unordered_set<std::string> distinctKeys_;
   std::string keyScratch_;
-
-  const ResultRowCallback* onRow_ = nullptr;
-  int skipped_ = 0;
-  int emitted_ = 0;
-  // Reused from row to row: the values handed on, the texts computed for them, the names.
-  std::vector<const char*> rowValues_;
-  std::vector<std::string> rowTexts_;
-  std::vector<const char*> rowNames_;
 };
 
 // The table a sub-select's rows stand for: its columns under their table names, texts where
@@ -590,8 +551,20 @@ std::vector<std::string> SelectQuery::tableColumnNames() const {
   return uniqueColumnNames(sourceNames_);
 }
 
+OutputShape SelectQuery::outputShape() const {
+  OutputShape shape;
+  shape.columns = &columns_;
+  shape.names = &names_;
+  shape.orderBy = &orderBy_;
+  shape.distinct = select_.distinct;
+  shape.limit = limit_;
+  shape.offset = offset_;
+  shape.showDatatypes = session_.settings.showDatatypes;
+  return shape;
+}
+
 void SelectQuery::run(const ResultRowCallback& onRow) {
-  onRow_ = &onRow;
+  SelectOutput output(outputShape(), onRow);
   std::unique_ptr<JoinWalker> walker;
   if (!tables_.empty()) {
     std::vector<OrderColumn> order =
@@ -600,13 +573,14 @@ void SelectQuery::run(const ResultRowCallback& onRow) {
                                           columnSourcesRead());
   }
   if (aggregate_) {
-    runAggregate(walker.get());
+    runAggregate(walker.get(), output);
     return;
   }
   bool direct = !select_.distinct && (orderBy_.empty() || (walker && walker->providesOrder()));
-  forEachRow(walker.get(),
-             [&](const EvalContext& row) { return direct ? emitCurrent(row) : produce(row); });
-  emitSorted();
+  forEachRow(walker.get(), [&](const EvalContext& row) {
+    return direct ? output.addCurrent(row) : output.add(row);
+  });
+  output.finish();
 }
 
 namespace {
@@ -620,7 +594,7 @@ SqlValue ownedCopy(const SqlValue& value) {
 
 // Groups come out in the order of their keys (as ORDER BY of the GROUP BY terms would give)
 // unless ORDER BY says otherwise.
-void SelectQuery::runAggregate(JoinWalker* walker) {
+void SelectQuery::runAggregate(JoinWalker* walker, SelectOutput& output) {
   const std::vector<AggregateTerm>& terms = compiler_.aggregates();
   const std::vector<const CompiledExpr*>& captures = compiler_.captures();
   GroupTable groups(terms.size(), captures.size());
@@ -655,9 +629,9 @@ void SelectQuery::runAggregate(JoinWalker* walker) {
   constexpr size_t kPrefetchAhead = 8;
   for (size_t at = 0; at < order.size(); ++at) {
     if (at + kPrefetchAhead < order.size()) groups.prefetch(order[at + kPrefetchAhead]);
-    if (!produce(groupRow(groups, order[at], results))) return;
+    if (!output.add(groupRow(groups, order[at], results))) return;
   }
-  emitSorted();
+  output.finish();
 }
 
 EvalContext SelectQuery::groupRow(GroupTable& groups, uint32_t group,
@@ -678,129 +652,6 @@ std::vector<uint32_t> SelectQuery::groupsHavingKeeps(GroupTable& groups,
     if (having_->isSatisfied(groupRow(groups, group, results))) kept.push_back(group);
   }
   return kept;
-}
-
-// The reference library turns the numbers of numeric columns into its own spelling of them
-// on the way through DISTINCT ('05' and '5.0' come out as 5, '1e3' as 1000).
-bool SelectQuery::isNewDistinctRow(std::vector<OutputValue>& row) {
-  keyScratch_.clear();
-  for (size_t i = 0; i < row.size(); ++i) {
-    if (row[i] && !columns_[i]->isText() && looksLikeNumber(*row[i])) {
-      row[i] = formatReal(numericValue(*row[i]));
-    }
-    appendGroupKey(keyScratch_, row[i] ? std::optional<std::string_view>(*row[i]) : std::nullopt,
-                   columns_[i]->isText());
-  }
-  return distinctKeys_.insert(keyScratch_).second;
-}
-
-bool SelectQuery::produce(const EvalContext& context) {
-  std::vector<OutputValue> values = outputRow(context);
-  if (select_.distinct && !isNewDistinctRow(values)) return true;
-  if (orderBy_.empty()) return emit(values);
-  SortedRow row;
-  for (const SortTerm& term : orderBy_) {
-    SqlValue key = term.expr->evaluate(context);
-    row.keys.push_back(key.isNull() ? OutputValue() : OutputValue(std::string(key.text())));
-  }
-  row.values = std::move(values);
-  sorted_.push_back(std::move(row));
-  return true;
-}
-
-void SelectQuery::emitSorted() {
-  if (orderBy_.empty()) return;
-  // Rows that sort equal come out in the reverse of the order they were found, as from the
-  // reference library's sorter.
-  std::reverse(sorted_.begin(), sorted_.end());
-  std::stable_sort(sorted_.begin(), sorted_.end(), [this](const SortedRow& a, const SortedRow& b) {
-    for (size_t i = 0; i < orderBy_.size(); ++i) {
-      const OutputValue& x = a.keys[i];
-      const OutputValue& y = b.keys[i];
-      int order;
-      if (!x || !y) {
-        order = (x ? 1 : 0) - (y ? 1 : 0);  // NULL first
-      } else {
-        order = compareValues(*x, *y, orderBy_[i].asText);
-      }
-      if (order != 0) return orderBy_[i].descending ? order > 0 : order < 0;
-    }
-    return false;
-  });
-  for (const SortedRow& row : sorted_) {
-    if (!emit(row.values)) return;
-  }
-}
-
-std::vector<OutputValue> SelectQuery::outputRow(const EvalContext& context) const {
-  std::vector<OutputValue> row;
-  row.reserve(columns_.size());
-  for (const CompiledExprPtr& column : columns_) {
-    SqlValue scratch;
-    std::optional<std::string_view> text = column->textOf(context, scratch);
-    row.push_back(text ? OutputValue(std::string(*text)) : OutputValue());
-  }
-  return row;
-}
-
-SelectQuery::Admission SelectQuery::admitRow() {
-  if (limit_ >= 0 && emitted_ >= limit_) return Admission::Stop;
-  if (skipped_ < offset_) {
-    ++skipped_;
-    return Admission::Skip;
-  }
-  ++emitted_;
-  return Admission::Pass;
-}
-
-// Calls the callback with the row (one value per result column); false once LIMIT is reached.
-bool SelectQuery::deliver(const char* const* values) {
-  if (*onRow_) {
-    if (rowNames_.empty()) {
-      for (const std::string& name : names_) rowNames_.push_back(name.c_str());
-      // PRAGMA show_datatypes: the names are followed by each column's type.
-      if (session_.settings.showDatatypes) {
-        for (const CompiledExprPtr& column : columns_) {
-          rowNames_.push_back(column->isText() ? "TEXT" : "NUMERIC");
-        }
-      }
-    }
-    if (!(*onRow_)(static_cast<int>(columns_.size()), values, rowNames_.data())) {
-      throw Error(SQLITE_ABORT, "");
-    }
-  }
-  return limit_ < 0 || emitted_ < limit_;
-}
-
-bool SelectQuery::emit(const std::vector<OutputValue>& row) {
-  Admission admission = admitRow();
-  if (admission != Admission::Pass) return admission == Admission::Skip;
-  rowValues_.clear();
-  for (const OutputValue& value : row) rowValues_.push_back(value ? value->c_str() : nullptr);
-  return deliver(rowValues_.data());
-}
-
-bool SelectQuery::emitCurrent(const EvalContext& context) {
-  Admission admission = admitRow();
-  if (admission != Admission::Pass) return admission == Admission::Skip;
-  rowTexts_.resize(columns_.size());
-  rowValues_.resize(columns_.size());
-  for (size_t i = 0; i < columns_.size(); ++i) {
-    const CompiledExpr& column = *columns_[i];
-    if (column.op() == CompiledExpr::Op::Column) {
-      // A stored field ends with its terminator inside the row, which outlives the call.
-      rowValues_[i] = column.columnText(context);
-      continue;
-    }
-    SqlValue value = column.evaluate(context);
-    if (value.isNull()) {
-      rowValues_[i] = nullptr;
-    } else {
-      rowTexts_[i].assign(value.text());
-      rowValues_[i] = rowTexts_[i].c_str();
-    }
-  }
-  return deliver(rowValues_.data());
 }
 
 }  // namespace
