@@ -11,6 +11,7 @@
 #include "sql/run/schema_statements.h"
 #include "sql/run/select_statement.h"
 #include "sql/run/session.h"
+#include "sql/run/statement_families.h"
 #include "sql/run/vacuum_statement.h"
 #include "sql/run/write_statements.h"
 #include "sql/text/parser.h"
@@ -112,6 +113,7 @@ std::unique_ptr<Database> Database::open(const std::string& path) {
   State* state = database->state_.get();
   state->session.btree = Btree::open(path, PagerOptions{});
   state->session.databasePath = absolutePath(path);
+  state->session.nested = &statementFamilies();
   state->session.btree->pager().setBusyHandler(
       [state](int attempt) { return state->busyHandler && state->busyHandler("", attempt); });
   state->session.temporary.onOpened = [state](Btree& temporary) {

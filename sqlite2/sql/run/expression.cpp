@@ -4,7 +4,6 @@
 
 #include "common/error.h"
 #include "record/row_record.h"
-#include "sql/run/select_statement.h"
 #include "sql/run/session.h"
 #include "sql/run/source_columns.h"
 #include "sql/run/trigger_stack.h"
@@ -948,7 +947,7 @@ CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
   if (expr.select->compound.empty() && sourceColumnNames(*session_, *expr.select).size() != 1) {
     throwNotSingleResult();
   }
-  QueryRows rows = collectSelect(*session_, *expr.select);
+  QueryRows rows = session_->nested->collectSelect(*session_, *expr.select);
   if (rows.names.size() != 1) throwNotSingleResult();
   auto node = std::make_unique<CompiledExpr>();
   if (!rows.rows.empty() && rows.rows[0][0]) {
@@ -968,7 +967,7 @@ CompiledExprPtr ExpressionCompiler::compileInSelect(const Expr& expr) {
   node->left_ = compile(*expr.left);
   if (session_->heldError) return node;
   try {
-    QueryRows rows = collectSelect(*session_, *expr.select);
+    QueryRows rows = session_->nested->collectSelect(*session_, *expr.select);
     if (session_->heldError) return node;
     if (rows.names.size() != 1) throwNotSingleResult();
     for (OutputRow& row : rows.rows) {

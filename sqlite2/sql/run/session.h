@@ -12,6 +12,7 @@
 
 #include "btree/btree.h"
 #include "common/error.h"
+#include "sql/run/nested_statements.h"
 #include "sql/run/trigger_stack.h"
 #include "sql/schema/attached_databases.h"
 #include "sql/schema/schema.h"
@@ -65,6 +66,9 @@ struct Session : FunctionContext {
   // The row callback of the statement under way: the INSERT and DELETE steps of its triggers
   // report their counts to it under PRAGMA count_changes.
   const ResultRowCallback* statementCallback = nullptr;
+  // The statements that expressions and triggers run inside this one's (sub-selects, trigger
+  // steps).
+  const NestedStatements* nested = nullptr;
   // Tables being read by statements still running (a row callback may run more statements):
   // tree -> number of readers.
   std::map<TreeId, int> tablesBeingRead;

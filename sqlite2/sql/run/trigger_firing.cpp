@@ -1,12 +1,10 @@
 #include "sql/run/trigger_firing.h"
-#include "sql/run/select_statement.h"
 
 #include <algorithm>
 
 #include "common/error.h"
 #include "sql/run/expression.h"
 #include "sql/run/session.h"
-#include "sql/run/write_statements.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -55,19 +53,22 @@ void runCountedStep(Session& session, const char* name, Run run) {
 
 // A step's rows go nowhere: a SELECT of a trigger runs for what its expressions do (RAISE).
 void runStep(Session& session, const TriggerStep& step) {
+  const NestedStatements& statements = *session.nested;
   std::visit(
       [&](const auto& statement) {
         using Kind = std::decay_t<decltype(statement)>;
         if constexpr (std::is_same_v<Kind, Insert>) {
-          runCountedStep(session, "rows inserted", [&] { runInsert(session, statement); });
+          runCountedStep(session, "rows inserted",
+                         [&] { statements.runInsert(session, statement); });
         } else if constexpr (std::is_same_v<Kind, Update>) {
-          runUpdate(session, statement);
+          statements.runUpdate(session, statement);
         } else if constexpr (std::is_same_v<Kind, Delete>) {
-          runCountedStep(session, "rows deleted", [&] { runDelete(session, statement); });
+          runCountedStep(session, "rows deleted",
+                         [&] { statements.runDelete(session, statement); });
         } else if (session.preparingTriggers) {
-          prepareSelect(session, statement);
+          statements.prepareSelect(session, statement);
         } else {
-          runSelect(session, statement, ResultRowCallback());
+          statements.runSelectWithoutRows(session, statement);
         }
       },
       step);

@@ -3,8 +3,8 @@
 
 #include "common/error.h"
 #include "sql/run/expression.h"
+#include "sql/run/insert_rows.h"
 #include "sql/run/session.h"
-#include "sql/run/write_statements.h"
 #include "sqlite.h"
 
 namespace sqlite2 {

@@ -8,8 +8,8 @@
 #include "common/error.h"
 #include "sql/run/access_plan.h"
 #include "sql/run/expression.h"
+#include "sql/run/insert_rows.h"
 #include "sql/run/row_scanner.h"
-#include "sql/run/select_statement.h"
 #include "sql/run/session.h"
 #include "sql/run/table_writer.h"
 #include "sql/run/trigger_firing.h"
@@ -79,37 +79,11 @@ struct NewRow {
   std::optional<SqlValue> rowNumber;
 };
 
-// The values are compiled before the column list is checked: an unknown name among the
-// values is the error reported first. Literals, all that a dump holds, need no compiling;
-// with nothing else there is nothing compiled (an empty list).
-std::vector<CompiledExprPtr> compileValues(Session& session, const Insert& insert) {
-  std::vector<CompiledExprPtr> compiled;
-  ExpressionCompiler compiler(nullptr, std::string(), &session);
-  for (size_t i = 0; i < insert.values.size(); ++i) {
-    if (isLiteral(*insert.values[i])) continue;
-    compiled.resize(insert.values.size());
-    compiled[i] = compiler.compile(*insert.values[i]);
-  }
-  return compiled;
-}
-
-// The values' names resolved (or the SELECT's) without evaluating them; how many there are.
-size_t prepareValues(Session& session, const Insert& insert) {
-  if (insert.select) return prepareSelect(session, *insert.select);
-  compileValues(session, insert);
-  return insert.values.size();
-}
-
 // The messages name the table as the statement writes it, with its database when one is
 // written; a step of a trigger of the file names it as main.name.
 std::string nameInMessages(const Session& session, const Insert& insert) {
   if (!insert.database.empty()) return insert.database + "." + insert.table;
   return session.triggers.insideFileTrigger() ? "main." + insert.table : insert.table;
-}
-
-SqlValue valueOf(const Insert& insert, const std::vector<CompiledExprPtr>& compiled, size_t i) {
-  if (compiled.empty() || !compiled[i]) return literalValue(*insert.values[i]);
-  return compiled[i]->evaluate(EvalContext());
 }
 
 void checkValueCount(const Table& table, const std::string& shownName, const Insert& insert,
@@ -200,34 +174,6 @@ void insertRow(Session& session, TableWriter& writer, NewRow& row, RowTriggers* 
 
 }  // namespace
 
-// The rows an INSERT gives: its VALUES, or what its SELECT finds (gathered before anything
-// is written, so that a SELECT from the same table sees it as it was).
-std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,
-                                                size_t& valueCount) {
-  std::vector<std::vector<SqlValue>> rows;
-  if (insert.select) {
-    QueryRows found = collectSelect(session, *insert.select);
-    session.throwHeldError();
-    valueCount = found.names.size();
-    for (OutputRow& row : found.rows) {
-      std::vector<SqlValue> values;
-      values.reserve(row.size());
-      for (OutputValue& value : row) {
-        values.push_back(value ? SqlValue::ownedText(std::move(*value)) : SqlValue::null());
-      }
-      rows.push_back(std::move(values));
-    }
-    return rows;
-  }
-  std::vector<CompiledExprPtr> compiled = compileValues(session, insert);
-  valueCount = insert.values.size();
-  std::vector<SqlValue> values;
-  values.reserve(valueCount);
-  for (size_t i = 0; i < valueCount; ++i) values.push_back(valueOf(insert, compiled, i));
-  rows.push_back(std::move(values));
-  return rows;
-}
-
 void insertValuesOfAllColumns(Session& session, TableWriter& writer, const Table& table,
                               std::vector<SqlValue>& values) {
   NewRow row = rowOfAllColumns(table, values);
@@ -246,7 +192,7 @@ void runInsert(Session& session, const Insert& insert) {
   size_t valueCount = 0;
   std::vector<std::vector<SqlValue>> rows;
   if (session.preparingTriggers) {
-    valueCount = prepareValues(session, insert);
+    valueCount = prepareInsertValues(session, insert);
   } else {
     rows = rowsToInsert(session, insert, valueCount);
   }
