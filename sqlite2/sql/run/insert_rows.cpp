@@ -4,6 +4,7 @@
 
 #include "sql/run/expression.h"
 #include "sql/run/select_statement.h"
+#include "sql/run/session.h"
 
 namespace sqlite2 {
 

@@ -6,9 +6,12 @@
 
 #include <vector>
 
-#include "sql/run/session.h"
+#include "sql/text/ast.h"
+#include "sql/values/sql_value.h"
 
 namespace sqlite2 {
+
+struct Session;
 
 // The rows an INSERT gives: its VALUES, or what its SELECT finds, and how many values each has.
 std::vector<std::vector<SqlValue>> rowsToInsert(Session& session, const Insert& insert,

@@ -3,9 +3,12 @@
 // PRAGMA, PRAGMA integrity_check among them. Each statement runs inside the transaction the caller
 // opened (a write statement) or with the file at least share-locked (a read).
 
-#include "sql/run/session.h"
+#include "sql/run/row_callback.h"
+#include "sql/text/ast.h"
 
 namespace sqlite2 {
+
+struct Session;
 
 void runIntegrityCheck(Session& session, const ResultRowCallback& onRow);
 // Every PRAGMA of SQLite 2.8 but the debugging ones: unknown names do nothing, as there.

@@ -4,9 +4,15 @@
 // Each statement runs inside the transaction the caller opened (a write statement) or with the file
 // at least share-locked (a read).
 
-#include "sql/run/session.h"
+#include <memory>
+#include <string_view>
+
+#include "sql/text/ast.h"
 
 namespace sqlite2 {
+
+struct Session;
+struct Table;
 
 void runCreateTable(Session& session, const CreateTable& create, std::string_view text);
 // CREATE TABLE ... AS SELECT, its name checked: the table made from the query and filled.

@@ -4,10 +4,17 @@
 // running it. Each statement runs inside the transaction the caller opened (a write statement) or
 // with the file at least share-locked (a read).
 
+#include <string>
+#include <vector>
+
 #include "sql/run/query_rows.h"
-#include "sql/run/session.h"
+#include "sql/run/row_callback.h"
+#include "sql/text/ast.h"
 
 namespace sqlite2 {
+
+struct Session;
+struct Table;
 
 void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow);
 // Resolves a SELECT's names as running it would, without running it; the number of its

@@ -13,6 +13,7 @@
 #include "btree/btree.h"
 #include "common/error.h"
 #include "sql/run/nested_statements.h"
+#include "sql/run/row_callback.h"
 #include "sql/run/trigger_stack.h"
 #include "sql/schema/attached_databases.h"
 #include "sql/schema/schema.h"
@@ -22,9 +23,6 @@
 #include "sql/values/sql_value.h"
 
 namespace sqlite2 {
-
-using ResultRowCallback =
-    std::function<bool(int columnCount, const char* const* values, const char* const* names)>;
 
 // What the PRAGMAs of a connection have set.
 struct SessionSettings {
