@@ -62,4 +62,9 @@ int32_t leadingInteger(std::string_view text);
 // the lowest int.
 int32_t truncateToInt32(double value);
 
+// -value with 32-bit wrap-around (the lowest int stays itself) instead of an overflow.
+inline int32_t wrappingNegate(int32_t value) {
+  return static_cast<int32_t>(0u - static_cast<uint32_t>(value));
+}
+
 }  // namespace sqlite2
