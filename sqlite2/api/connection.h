@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "sql/database.h"
+#include "sql/run/database.h"
 #include "sqlite.h"
 
 struct sqlite {

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sql/database.h"
+#include "sql/run/database.h"
 #include "sqlite.h"
 #include "support/temp_dir.h"
 #include "twin_databases.h"

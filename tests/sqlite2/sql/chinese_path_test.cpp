@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sql/database.h"
+#include "sql/run/database.h"
 #include "sqlite.h"
 #include "support/environment.h"
 #include "support/reference_engine.h"

@@ -1,7 +1,7 @@
 // The connection on our engine alone: what the differential tests cannot show (several
 // connections, callbacks that run statements, schemas written by hand, locks).
 
-#include "sql/database.h"
+#include "sql/run/database.h"
 
 #include <optional>
 #include <string>
@@ -14,7 +14,7 @@
 #include "common/error.h"
 #include "record/row_record.h"
 #include "record/table_key.h"
-#include "sql/row_scanner.h"
+#include "sql/run/row_scanner.h"
 #include "sqlite.h"
 #include "support/temp_dir.h"
 #include "twin_databases.h"

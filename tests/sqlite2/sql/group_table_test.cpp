@@ -1,4 +1,4 @@
-#include "sql/group_table.h"
+#include "sql/run/group_table.h"
 
 #include <algorithm>
 #include <optional>
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sql/group_key.h"
+#include "sql/values/group_key.h"
 
 namespace sqlite2 {
 namespace {

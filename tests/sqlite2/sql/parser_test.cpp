@@ -1,4 +1,4 @@
-#include "sql/parser.h"
+#include "sql/text/parser.h"
 
 #include <string>
 #include <vector>

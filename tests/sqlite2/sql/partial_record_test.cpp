@@ -1,4 +1,4 @@
-#include "sql/partial_record.h"
+#include "sql/run/partial_record.h"
 
 #include <string>
 #include <vector>

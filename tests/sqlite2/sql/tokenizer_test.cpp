@@ -1,4 +1,4 @@
-#include "sql/tokenizer.h"
+#include "sql/text/tokenizer.h"
 
 #include <string>
 #include <vector>

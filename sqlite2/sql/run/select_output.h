@@ -1,0 +1,80 @@
+#pragma once
+
+// The output stage of a SELECT whose names are resolved (select_statement.cpp): its result
+// rows as the scan or the grouping finds them, kept apart from those seen before for
+// DISTINCT, sorted for ORDER BY, cut by LIMIT and OFFSET, and handed to the caller's row
+// callback as texts.
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "sql/run/expression.h"
+#include "sql/run/query_rows.h"
+#include "sql/run/session.h"
+
+namespace sqlite2 {
+
+// One ORDER BY term, resolved.
+struct SortTerm {
+  CompiledExprPtr owned;               // compiled for this term
+  const CompiledExpr* expr = nullptr;  // owned, or a result column's expression
+  bool descending = false;
+  bool asText = false;
+  bool collated = false;
+};
+
+// What the output stage delivers, and how.
+struct OutputShape {
+  const std::vector<CompiledExprPtr>* columns = nullptr;  // the result columns
+  const std::vector<std::string>* names = nullptr;        // their names
+  const std::vector<SortTerm>* orderBy = nullptr;         // empty: the order found
+  bool distinct = false;
+  int limit = -1;  // negative: none
+  int offset = 0;
+  bool showDatatypes = false;  // the callback's names are followed by the columns' types
+};
+
+class SelectOutput {
+ public:
+  SelectOutput(const OutputShape& shape, const ResultRowCallback& onRow);
+
+  // Adds a finished result row (or group): sorted later, or handed on now. False once LIMIT
+  // is reached.
+  bool add(const EvalContext& context);
+  // Hands on the row a scan is on at once (no DISTINCT, and no sorting needed), without
+  // copying what the callback can read from the row itself.
+  bool addCurrent(const EvalContext& context);
+  // Hands on the rows kept for ORDER BY, sorted.
+  void finish();
+
+ private:
+  struct SortedRow {
+    std::vector<OutputValue> keys;
+    std::vector<OutputValue> values;
+  };
+  enum class Admission { Stop, Skip, Pass };
+
+  bool isNewDistinctRow(std::vector<OutputValue>& row);
+  std::vector<OutputValue> outputRow(const EvalContext& context) const;
+  // Hands one row to the callback unless OFFSET skips it; false once LIMIT is reached.
+  bool emit(const std::vector<OutputValue>& row);
+  Admission admitRow();
+  bool deliver(const char* const* values);
+
+  OutputShape shape_;
+  const std::vector<CompiledExprPtr>& columns_;
+  const std::vector<SortTerm>& orderBy_;
+  const ResultRowCallback& onRow_;
+  std::vector<SortedRow> sorted_;
+  std::unordered_set<std::string> distinctKeys_;
+  std::string keyScratch_;
+  int skipped_ = 0;
+  int emitted_ = 0;
+  // Reused from row to row: the values handed on, the texts computed for them, the names.
+  std::vector<const char*> rowValues_;
+  std::vector<std::string> rowTexts_;
+  std::vector<const char*> rowNames_;
+};
+
+}  // namespace sqlite2

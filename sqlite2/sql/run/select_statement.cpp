@@ -1,0 +1,690 @@
+#include "sql/run/select_statement.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/error.h"
+#include "sql/run/access_plan.h"
+#include "sql/run/aggregator.h"
+#include "sql/run/compound_select.h"
+#include "sql/run/expression.h"
+#include "sql/run/group_table.h"
+#include "sql/run/join_walker.h"
+#include "sql/run/row_scanner.h"
+#include "sql/run/select_output.h"
+#include "sql/run/session.h"
+#include "sql/run/source_columns.h"
+#include "sql/text/parser.h"
+#include "sql/values/group_key.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+// A SELECT made ready to run: resolved columns, WHERE and ORDER BY, the plan of its run; its
+// rows go through the output stage of select_output.h.
+class SelectQuery {
+ public:
+  // part: one SELECT of a compound, whose ORDER BY and LIMIT belong to the whole.
+  SelectQuery(Session& session, const Select& select, bool part = false);
+  void run(const ResultRowCallback& onRow);
+  QueryRows collect();
+  // The names and types of collect(), without running the query.
+  QueryRows withoutRows() const;
+  std::vector<std::string> tableColumnNames() const;
+  const std::vector<std::string>& names() const { return names_; }
+
+ private:
+  void openSources();
+  std::unique_ptr<QueryRows> collectSource(const Select& select, std::vector<std::string> names);
+  void resolveJoins();
+  void compileJoinTerms();
+  void resolveResultColumns();
+  void addAllColumns(size_t source);
+  void requireUnambiguous(size_t source, const std::string& name) const;
+  void resolveGroupBy();
+  void useAliases();
+  std::string tableNameOf(size_t source) const;
+  std::string resultName(const Expr& expr, const CompiledExpr& compiled) const;
+  void resolveOrderBy();
+  void checkColumnNumber(int number, const char* clause) const;
+  std::optional<size_t> numberedColumn(const Expr& term, const char* clause) const;
+  void checkConstantTerm(const Expr& expr, const CompiledExpr& compiled, const char* clause) const;
+  std::vector<OrderColumn> orderColumns() const;
+
+  std::vector<const CompiledExpr*> whereTerms() const;
+  std::vector<JoinWalker::Source> walkerSources() const;
+  uint64_t columnSourcesRead() const;
+  // Calls visit for each row the FROM and WHERE clauses give.
+  void forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& visit);
+  OutputShape outputShape() const;
+  void runAggregate(JoinWalker* walker, SelectOutput& output);
+  // A group's row: its aggregates' values (computed into results) and captured values.
+  EvalContext groupRow(GroupTable& groups, uint32_t group, std::vector<SqlValue>& results) const;
+  std::vector<uint32_t> groupsHavingKeeps(GroupTable& groups, std::vector<SqlValue>& results) const;
+
+  Session& session_;
+  const Select& select_;
+  const std::vector<OrderTerm>& orderTerms_;  // none for a part of a compound
+  int limit_ = -1;                            // negative: none
+  int offset_ = 0;
+  std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order (sub-selects as tables)
+  std::vector<std::unique_ptr<QueryRows>> subqueryRows_;  // by place in FROM; null for tables
+  std::vector<std::shared_ptr<Table>> views_;             // the views of FROM
+  std::vector<NamedSource> sources_;
+  // Columns of a table that USING or NATURAL joined to one before it: left out of "*".
+  std::vector<std::vector<bool>> joinedColumns_;
+  std::vector<ExprPtr> joinConditions_;                          // made for USING and NATURAL
+  std::vector<CompiledExprPtr> onTerms_;                         // of every join, compiled
+  std::vector<std::vector<const CompiledExpr*>> leftJoinTerms_;  // by table: its LEFT JOIN's
+  std::vector<const CompiledExpr*> innerJoinTerms_;
+  // Each join's terms (ON, or the equalities of USING and NATURAL) and where they go.
+  struct JoinTerm {
+    const Expr* expr;
+    std::vector<const CompiledExpr*>* terms;
+  };
+  std::vector<JoinTerm> joinTerms_;
+  ExpressionCompiler compiler_;
+  std::vector<CompiledExprPtr> columns_;
+  // Each result column's expression as written (made for the columns of "*").
+  std::vector<const Expr*> resultExprs_;
+  std::vector<ExprPtr> starExprs_;
+  std::vector<std::string> names_;
+  std::vector<SourceColumnName> sourceNames_;  // the names as a sub-select's table columns
+  // The first mistake found in a sub-select or view of FROM: held back (Session::heldError)
+  // once this query's own names are resolved, as SQLite 2.8 compiles those queries after the
+  // one reading them.
+  std::optional<Error> laterError_;
+  CompiledExprPtr where_;
+  std::vector<CompiledExprPtr> ownedGroupBy_;
+  std::vector<const CompiledExpr*> groupBy_;
+  CompiledExprPtr having_;
+  std::vector<SortTerm> orderBy_;
+  bool aggregate_ = false;  // aggregates or GROUP BY: one result row per group
+  bool resultHasAggregates_ = false;
+  std::string keyScratch_;
+};
+
+// The table a sub-select's rows stand for: its columns under their table names, texts where
+// the sub-select's expressions are (every column of a compound compares as text, as in the
+// reference library); ROWID numbers the rows from 1.
+std::shared_ptr<Table> tableOfRows(const QueryRows& rows) {
+  auto table = std::make_shared<Table>();
+  for (size_t i = 0; i < rows.tableColumns.size(); ++i) {
+    Column column;
+    column.name = rows.tableColumns[i];
+    column.text = rows.compound || rows.textColumns[i];
+    table->columns.push_back(column);
+  }
+  return table;
+}
+
+const std::vector<OrderTerm> kNoOrderTerms;
+
+SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
+    : session_(session),
+      select_(select),
+      orderTerms_(part ? kNoOrderTerms : select.orderBy),
+      limit_(part ? -1 : select.limit.value_or(-1)),
+      offset_(part ? 0 : select.offset),
+      compiler_(std::vector<NamedSource>(), &session) {
+  openSources();
+  compiler_ = ExpressionCompiler(sources_, &session);
+  resolveJoins();
+  for (const ResultColumn& column : select.columns) {
+    if (column.expr && containsAggregate(*column.expr)) resultHasAggregates_ = true;
+  }
+  if (select.having && select.groupBy.empty()) {
+    throw Error(SQLITE_ERROR, "a GROUP BY clause is required before HAVING");
+  }
+  if (select.having && containsAggregate(*select.having)) resultHasAggregates_ = true;
+  aggregate_ = resultHasAggregates_ || !select.groupBy.empty();
+  // Grouped rows read their columns from the group's first row.
+  compiler_.captureColumns(!select.groupBy.empty());
+  resolveResultColumns();
+  useAliases();
+  compiler_.captureColumns(false);
+  compiler_.beginClause();
+  if (select.where) where_ = compiler_.compile(*select.where);
+  compileJoinTerms();
+  compiler_.endClause();
+  compiler_.captureColumns(!select.groupBy.empty());
+  if (select.having) {
+    compiler_.allowAggregates(true);
+    having_ = compiler_.compile(*select.having);
+    compiler_.allowAggregates(false);
+  }
+  resolveOrderBy();
+  compiler_.captureColumns(false);
+  resolveGroupBy();
+  if (laterError_ && !session_.heldError) session_.heldError = std::move(laterError_);
+}
+
+// A sub-select in FROM is run first; its rows are then read as a table's.
+void SelectQuery::openSources() {
+  for (const FromItem& item : select_.from) {
+    std::shared_ptr<Table> table;
+    if (item.subquery) {
+      subqueryRows_.push_back(
+          collectSource(*item.subquery, sourceColumnNames(session_, *item.subquery)));
+      table = tableOfRows(*subqueryRows_.back());
+    } else {
+      table = session_.table(item);
+      if (table->isView) {
+        // A view reads as the sub-select it stands for, under its own name. The view is
+        // held for as long as its rows are read, so that its query outlives a DROP VIEW run
+        // from a row callback.
+        views_.push_back(table);
+        ExpandingView expanding(session_, *table);
+        std::vector<std::string> names = viewColumnNamesKept(session_, *table);
+        subqueryRows_.push_back(collectSource(*table->viewSelect, std::move(names)));
+        table = tableOfRows(*subqueryRows_.back());
+      } else {
+        subqueryRows_.push_back(nullptr);
+      }
+    }
+    sources_.push_back(NamedSource{table.get(), item.alias ? *item.alias : item.table});
+    joinedColumns_.emplace_back(table->columns.size(), false);
+    tables_.push_back(std::move(table));
+  }
+  leftJoinTerms_.resize(tables_.size());
+}
+
+// The rows of a sub-select or view of FROM, whose column names are known first; a mistake in
+// the rest of it waits until this query's own names are resolved.
+std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select,
+                                                      std::vector<std::string> names) {
+  try {
+    auto rows = std::make_unique<QueryRows>(collectSelect(session_, select));
+    if (!session_.heldError) return rows;
+    if (!laterError_) laterError_ = std::move(session_.heldError);
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_ERROR) throw;
+    if (!laterError_) laterError_ = error;
+  }
+  session_.heldError.reset();
+  auto rows = std::make_unique<QueryRows>();
+  rows->tableColumns = names;
+  rows->textColumns.assign(names.size(), false);
+  return rows;
+}
+
+namespace {
+
+std::vector<std::string> columnNames(const Table& table) {
+  std::vector<std::string> names;
+  for (const Column& column : table.columns) names.push_back(column.name);
+  return names;
+}
+
+ExprPtr qualifiedName(const std::string& table, const std::string& column) {
+  auto name = std::make_unique<Expr>();
+  name->kind = ExprKind::QualifiedName;
+  name->qualifier = table;
+  name->text = column;
+  return name;
+}
+
+}  // namespace
+
+// ON terms, and the equalities that USING and NATURAL stand for, of each join: those of a
+// LEFT JOIN decide which rows of its table match; the others are WHERE terms. Compiled later.
+// The first table's own ON and USING clauses join it to nothing: they are not read.
+void SelectQuery::resolveJoins() {
+  for (size_t place = 1; place < select_.from.size(); ++place) {
+    const FromItem& item = select_.from[place];
+    checkJoinShape(item, columnNames(*tables_[place - 1]), columnNames(*tables_[place]));
+    std::vector<std::string> shared;
+    if (item.join & kJoinNatural) {
+      for (const Column& column : tables_[place - 1]->columns) {
+        if (tables_[place]->findColumn(column.name) >= 0) shared.push_back(column.name);
+      }
+    }
+    if (item.usingColumns) shared = *item.usingColumns;
+    std::vector<const CompiledExpr*>& terms =
+        (item.join & kJoinLeft) ? leftJoinTerms_[place] : innerJoinTerms_;
+    for (const std::string& name : shared) {
+      joinedColumns_[place][static_cast<size_t>(tables_[place]->findColumn(name))] = true;
+      auto equality = std::make_unique<Expr>();
+      equality->kind = ExprKind::Binary;
+      equality->op = TokenType::Eq;
+      equality->left = qualifiedName(sources_[place - 1].name, name);
+      equality->right = qualifiedName(sources_[place].name, name);
+      joinTerms_.push_back(JoinTerm{equality.get(), &terms});
+      joinConditions_.push_back(std::move(equality));
+    }
+    if (item.on) joinTerms_.push_back(JoinTerm{item.on.get(), &terms});
+  }
+}
+
+// The join terms' names are looked up after the WHERE clause's, in FROM order, as part of
+// that clause.
+void SelectQuery::compileJoinTerms() {
+  for (const JoinTerm& term : joinTerms_) {
+    onTerms_.push_back(compiler_.compile(*term.expr));
+    splitConjunction(onTerms_.back().get(), *term.terms);
+  }
+}
+
+void SelectQuery::resolveResultColumns() {
+  compiler_.allowAggregates(resultHasAggregates_);
+  for (const ResultColumn& column : select_.columns) {
+    switch (column.kind) {
+      case ResultColumn::Kind::AllColumns:
+        if (tables_.empty()) throw Error(SQLITE_ERROR, "no tables specified");
+        for (size_t source = 0; source < tables_.size(); ++source) addAllColumns(source);
+        break;
+      case ResultColumn::Kind::TableColumns: {
+        bool found = false;
+        for (size_t source = 0; source < tables_.size(); ++source) {
+          if (!sameName(column.qualifier, sources_[source].name)) continue;
+          found = true;
+          addAllColumns(source);
+        }
+        if (!found) throw Error(SQLITE_ERROR, "no such table: " + column.qualifier);
+        break;
+      }
+      case ResultColumn::Kind::Expression:
+        columns_.push_back(compiler_.compile(*column.expr));
+        resultExprs_.push_back(column.expr.get());
+        names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
+        sourceNames_.push_back(expressionColumnName(column));
+        break;
+    }
+  }
+  compiler_.allowAggregates(false);
+}
+
+// After the result columns, a name that no table has may be a result column's alias.
+void SelectQuery::useAliases() {
+  std::vector<std::pair<std::string, const Expr*>> aliases;
+  for (const ResultColumn& column : select_.columns) {
+    if (column.alias && column.expr) aliases.emplace_back(*column.alias, column.expr.get());
+  }
+  compiler_.setAliases(std::move(aliases));
+}
+
+std::string SelectQuery::tableNameOf(size_t source) const {
+  const std::string& name = tables_[source]->name;
+  return name.empty() ? sources_[source].name : name;
+}
+
+// A result column's name: the expression as written, or under PRAGMA full_column_names or
+// short_column_names, for a column, table.column or the column's own name.
+std::string SelectQuery::resultName(const Expr& expr, const CompiledExpr& compiled) const {
+  const SessionSettings& settings = session_.settings;
+  bool named = expr.kind == ExprKind::Name || expr.kind == ExprKind::QualifiedName;
+  const CompiledExpr* column = &compiled;
+  if (column->op() == CompiledExpr::Op::Captured) column = column->left();
+  if (!named || !(settings.fullColumnNames || settings.shortColumnNames)) {
+    return compressSpaces(expr.source);
+  }
+  if (column->op() != CompiledExpr::Op::Column && column->op() != CompiledExpr::Op::RowNumber) {
+    return compressSpaces(expr.source);  // NEW.x, OLD.x, an alias's expression
+  }
+  auto source = static_cast<size_t>(column->source());
+  const Table& table = *tables_[source];
+  // The row number goes by the INTEGER PRIMARY KEY's name, or _ROWID_ without one.
+  int position =
+      column->op() == CompiledExpr::Op::Column ? column->column() : table.rowNumberColumn;
+  std::string own = position >= 0 ? table.columns[static_cast<size_t>(position)].name : "_ROWID_";
+  return settings.fullColumnNames ? tableNameOf(source) + "." + own : own;
+}
+
+// The columns of one table for "*" or "t.*": named "t.column" when the query reads several
+// tables; "*" leaves out the columns USING or NATURAL joined.
+void SelectQuery::addAllColumns(size_t source) {
+  const Table& table = *tables_[source];
+  bool several = tables_.size() > 1;
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    if (several && joinedColumns_[source][i]) continue;
+    const std::string& name = table.columns[i].name;
+    requireUnambiguous(source, name);
+    columns_.push_back(compiler_.compileColumnAt(static_cast<int>(source), static_cast<int>(i)));
+    starExprs_.push_back(qualifiedName(sources_[source].name, name));
+    resultExprs_.push_back(starExprs_.back().get());
+    const SessionSettings& settings = session_.settings;
+    if (settings.fullColumnNames) {
+      names_.push_back(tableNameOf(source) + "." + name);
+    } else {
+      names_.push_back(several && !settings.shortColumnNames ? sources_[source].name + "." + name
+                                                             : name);
+    }
+    sourceNames_.push_back(SourceColumnName{name, several});
+  }
+}
+
+// "*" reads a column by its place (a table may have two of one name), but fails where
+// source.name would name a column of another source of that name too.
+void SelectQuery::requireUnambiguous(size_t source, const std::string& name) const {
+  for (size_t other = 0; other < tables_.size(); ++other) {
+    if (other != source && sameName(sources_[other].name, sources_[source].name) &&
+        tables_[other]->findColumn(name) >= 0) {
+      throw Error(SQLITE_ERROR, "ambiguous column name: " + sources_[source].name + "." + name);
+    }
+  }
+}
+
+// ORDER BY 2 names the second result column (also written +2, (2) or -2, which is out of
+// range); any other constant is refused.
+
+void SelectQuery::checkColumnNumber(int number, const char* clause) const {
+  int count = static_cast<int>(columns_.size());
+  if (number < 1 || number > count) {
+    throw Error(SQLITE_ERROR, std::string(clause) + " column number " + std::to_string(number) +
+                                  " out of range - should be between 1 and " +
+                                  std::to_string(count));
+  }
+}
+
+// The position of the result column an ORDER BY or GROUP BY term numbers; nullopt for any
+// other term.
+std::optional<size_t> SelectQuery::numberedColumn(const Expr& term, const char* clause) const {
+  std::optional<int> number = orderColumnNumber(term);
+  if (!number) return std::nullopt;
+  checkColumnNumber(*number, clause);
+  return static_cast<size_t>(*number - 1);
+}
+
+// A term that is constant once a numbered result column's expression took its place: a
+// number must still be a column's (rows are then sorted or grouped by the number itself),
+// anything else is refused, as in SQLite 2.8.
+void SelectQuery::checkConstantTerm(const Expr& expr, const CompiledExpr& compiled,
+                                    const char* clause) const {
+  if (!compiled.isConstant()) return;
+  std::optional<int> number = orderColumnNumber(expr);
+  if (!number) {
+    throw Error(SQLITE_ERROR, std::string(clause) + " terms must not be non-integer constants");
+  }
+  checkColumnNumber(*number, clause);
+}
+
+void SelectQuery::resolveOrderBy() {
+  compiler_.allowAggregates(resultHasAggregates_);
+  for (const OrderTerm& term : orderTerms_) {
+    SortTerm sort;
+    sort.descending = term.descending;
+    const Expr* expr = term.expr.get();
+    if (std::optional<size_t> position = numberedColumn(*expr, "ORDER BY")) {
+      sort.expr = columns_[*position].get();
+      expr = resultExprs_[*position];
+    } else {
+      sort.owned = compiler_.compile(*expr);
+      sort.expr = sort.owned.get();
+    }
+    checkConstantTerm(*expr, *sort.expr, "ORDER BY");
+    sort.asText = sort.expr->isText();
+    if (term.collation) {
+      sort.collated = true;
+      if (sameName(*term.collation, "text")) sort.asText = true;
+      if (sameName(*term.collation, "numeric")) sort.asText = false;
+    }
+    orderBy_.push_back(std::move(sort));
+  }
+  compiler_.allowAggregates(false);
+}
+
+// GROUP BY terms are read from each row; a number names a result column, whose expression is
+// then compiled again to read the row rather than the group. An aggregate there is misused
+// where the query has none elsewhere; where it has, SQLite 2.8 groups by it and answers
+// meaningless rows, which this engine refuses once every term's names are found.
+void SelectQuery::resolveGroupBy() {
+  compiler_.allowAggregates(resultHasAggregates_);
+  const Expr* aggregateTerm = nullptr;
+  for (const ExprPtr& term : select_.groupBy) {
+    const Expr* expr = term.get();
+    if (std::optional<size_t> position = numberedColumn(*expr, "GROUP BY")) {
+      expr = resultExprs_[*position];
+    }
+    ownedGroupBy_.push_back(compiler_.compile(*expr));
+    if (containsAggregate(*expr)) {
+      if (!aggregateTerm) aggregateTerm = expr;
+    } else {
+      checkConstantTerm(*expr, *ownedGroupBy_.back(), "GROUP BY");
+    }
+    groupBy_.push_back(ownedGroupBy_.back().get());
+  }
+  compiler_.allowAggregates(false);
+  if (aggregateTerm) {
+    throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
+  }
+}
+
+std::vector<OrderColumn> SelectQuery::orderColumns() const {
+  std::vector<OrderColumn> columns;
+  for (const SortTerm& term : orderBy_) {
+    OrderColumn column;
+    column.descending = term.descending;
+    // Only the first table's columns can come in order from its index, and its row number
+    // when it is the only table, as in SQLite 2.8.
+    const bool ofFirstTable = !term.collated && term.expr->source() == 0;
+    if (ofFirstTable && term.expr->op() == CompiledExpr::Op::Column) {
+      column.column = term.expr->column();
+    } else if (ofFirstTable && tables_.size() == 1 &&
+               term.expr->op() == CompiledExpr::Op::RowNumber) {
+      column.column = OrderColumn::kRowNumber;
+    }
+    columns.push_back(column);
+  }
+  return columns;
+}
+
+std::vector<const CompiledExpr*> SelectQuery::whereTerms() const {
+  std::vector<const CompiledExpr*> terms;
+  if (where_) splitConjunction(where_.get(), terms);
+  terms.insert(terms.end(), innerJoinTerms_.begin(), innerJoinTerms_.end());
+  return terms;
+}
+
+// The tables whose columns the result, grouping and ordering read.
+uint64_t SelectQuery::columnSourcesRead() const {
+  uint64_t read = 0;
+  for (const CompiledExprPtr& column : columns_) read |= column->columnSourcesRead();
+  for (const CompiledExpr* term : groupBy_) read |= term->columnSourcesRead();
+  if (having_) read |= having_->columnSourcesRead();
+  for (const SortTerm& term : orderBy_) read |= term.expr->columnSourcesRead();
+  return read;
+}
+
+std::vector<JoinWalker::Source> SelectQuery::walkerSources() const {
+  std::vector<JoinWalker::Source> sources;
+  for (size_t place = 0; place < tables_.size(); ++place) {
+    JoinWalker::Source source;
+    source.table = tables_[place];
+    source.leftJoin = (select_.from[place].join & kJoinLeft) != 0;
+    source.onTerms = leftJoinTerms_[place];
+    source.rows = subqueryRows_[place].get();
+    sources.push_back(std::move(source));
+  }
+  return sources;
+}
+
+void SelectQuery::forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& visit) {
+  if (walker) {
+    walker->forEach(visit);
+    return;
+  }
+  // No FROM: one row of constants, if the WHERE lets it through.
+  EvalContext row;
+  if (!where_ || where_->isSatisfied(row)) visit(row);
+}
+
+QueryRows SelectQuery::withoutRows() const {
+  QueryRows result;
+  result.names = names_;
+  for (const CompiledExprPtr& column : columns_) result.textColumns.push_back(column->isText());
+  result.tableColumns = tableColumnNames();
+  return result;
+}
+
+QueryRows SelectQuery::collect() {
+  QueryRows result = withoutRows();
+  run([&](int count, const char* const* values, const char* const*) {
+    OutputRow row;
+    row.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      row.push_back(values[i] ? OutputValue(values[i]) : OutputValue());
+    }
+    result.rows.push_back(std::move(row));
+    return true;
+  });
+  return result;
+}
+
+std::vector<std::string> SelectQuery::tableColumnNames() const {
+  return uniqueColumnNames(sourceNames_);
+}
+
+OutputShape SelectQuery::outputShape() const {
+  OutputShape shape;
+  shape.columns = &columns_;
+  shape.names = &names_;
+  shape.orderBy = &orderBy_;
+  shape.distinct = select_.distinct;
+  shape.limit = limit_;
+  shape.offset = offset_;
+  shape.showDatatypes = session_.settings.showDatatypes;
+  return shape;
+}
+
+void SelectQuery::run(const ResultRowCallback& onRow) {
+  SelectOutput output(outputShape(), onRow);
+  std::unique_ptr<JoinWalker> walker;
+  if (!tables_.empty()) {
+    std::vector<OrderColumn> order =
+        aggregate_ || select_.distinct ? std::vector<OrderColumn>() : orderColumns();
+    walker = std::make_unique<JoinWalker>(session_, walkerSources(), whereTerms(), order,
+                                          columnSourcesRead());
+  }
+  if (aggregate_) {
+    runAggregate(walker.get(), output);
+    return;
+  }
+  bool direct = !select_.distinct && (orderBy_.empty() || (walker && walker->providesOrder()));
+  forEachRow(walker.get(), [&](const EvalContext& row) {
+    return direct ? output.addCurrent(row) : output.add(row);
+  });
+  output.finish();
+}
+
+namespace {
+
+SqlValue ownedCopy(const SqlValue& value) {
+  if (value.isNull() || value.kind() != SqlValue::Kind::Text) return value;
+  return SqlValue::ownedText(std::string(value.text()));
+}
+
+}  // namespace
+
+// Groups come out in the order of their keys (as ORDER BY of the GROUP BY terms would give)
+// unless ORDER BY says otherwise.
+void SelectQuery::runAggregate(JoinWalker* walker, SelectOutput& output) {
+  const std::vector<AggregateTerm>& terms = compiler_.aggregates();
+  const std::vector<const CompiledExpr*>& captures = compiler_.captures();
+  GroupTable groups(terms.size(), captures.size());
+  auto addRow = [&](const EvalContext& row) {
+    keyScratch_.clear();
+    for (const CompiledExpr* term : groupBy_) {
+      SqlValue scratch;
+      appendGroupKey(keyScratch_, term->textOf(row, scratch), term->isText());
+    }
+    bool isNew;
+    uint32_t group = groups.find(keyScratch_, isNew);
+    if (isNew) {
+      SqlValue* captured = groups.captured(group);
+      for (size_t i = 0; i < captures.size(); ++i) {
+        captured[i] = ownedCopy(captures[i]->evaluate(row));
+      }
+    }
+    addToAggregates(terms, groups.states(group), row);
+  };
+  forEachRow(walker, [&](const EvalContext& row) {
+    addRow(row);
+    return true;
+  });
+  // Without GROUP BY there is one group, also when no row was found.
+  if (groupBy_.empty() && groups.size() == 0) {
+    bool isNew;
+    groups.find(std::string_view(), isNew);
+  }
+  std::vector<SqlValue> results(terms.size());
+  const std::vector<uint32_t> order =
+      having_ ? groups.inKeyOrder(groupsHavingKeeps(groups, results)) : groups.inKeyOrder();
+  constexpr size_t kPrefetchAhead = 8;
+  for (size_t at = 0; at < order.size(); ++at) {
+    if (at + kPrefetchAhead < order.size()) groups.prefetch(order[at + kPrefetchAhead]);
+    if (!output.add(groupRow(groups, order[at], results))) return;
+  }
+  output.finish();
+}
+
+EvalContext SelectQuery::groupRow(GroupTable& groups, uint32_t group,
+                                  std::vector<SqlValue>& results) const {
+  aggregateResults(compiler_.aggregates(), groups.states(group), results.data());
+  EvalContext row;
+  row.aggregates = results.data();
+  row.captured = groups.captured(group);
+  return row;
+}
+
+// The groups HAVING keeps, in the order they were made (which is their order in memory):
+// only these are then put in key order, which spares ordering the many a HAVING drops.
+std::vector<uint32_t> SelectQuery::groupsHavingKeeps(GroupTable& groups,
+                                                     std::vector<SqlValue>& results) const {
+  std::vector<uint32_t> kept;
+  for (uint32_t group = 0; group < groups.size(); ++group) {
+    if (having_->isSatisfied(groupRow(groups, group, results))) kept.push_back(group);
+  }
+  return kept;
+}
+
+}  // namespace
+
+void runSelect(Session& session, const Select& select, const ResultRowCallback& onRow) {
+  if (!select.compound.empty()) {
+    runCompoundSelect(session, select, onRow);
+    return;
+  }
+  SelectQuery query(session, select);
+  session.throwHeldError();
+  session.statementStarted = true;
+  // The statement's names (its sub-selects' stay their own).
+  session.resultNames = query.names();
+  query.run(onRow);
+}
+
+// A mistake held back in a part of a compound ends the compound there.
+QueryRows collectSelectPart(Session& session, const Select& select) {
+  SelectQuery query(session, select, true);
+  session.throwHeldError();
+  return query.collect();
+}
+
+std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
+  ExpandingView expanding(session, view);
+  // A compound's columns are named by its last SELECT.
+  const Select& select = *view.viewSelect;
+  SelectQuery query(session, select.compound.empty() ? select : *select.compound.back().select,
+                    !select.compound.empty());
+  session.throwHeldError();
+  return query.tableColumnNames();
+}
+
+size_t prepareSelect(Session& session, const Select& select) {
+  const bool compound = !select.compound.empty();
+  checkCompoundClauses(select);
+  SelectQuery first(session, select, compound);
+  for (const CompoundPart& part : select.compound) SelectQuery(session, *part.select, true);
+  session.throwHeldError();
+  return first.tableColumnNames().size();
+}
+
+QueryRows collectSelect(Session& session, const Select& select) {
+  if (!select.compound.empty()) return collectCompoundSelect(session, select);
+  SelectQuery query(session, select);
+  return session.heldError ? query.withoutRows() : query.collect();
+}
+
+}  // namespace sqlite2
