@@ -343,12 +343,12 @@ void Database::State::runWrite(bool changesSchema, Work work) {
   }
   int changesBefore = session.changes;
   session.conflictFailure = ConflictAction::Default;
-  session.rowsClearedWholesale = 0;
+  session.rowsReportedOnly = 0;
   try {
     work();
     if (!changesSchema) {
       session.lastStatementChanges = session.changes - changesBefore;
-      session.statementRows = session.lastStatementChanges + session.rowsClearedWholesale;
+      session.statementRows = session.lastStatementChanges + session.rowsReportedOnly;
     }
     finishWrite(ownTransaction);
   } catch (...) {

@@ -56,7 +56,9 @@ struct Session : FunctionContext {
   TreeId writeCursorTree{nullptr, 0};
   std::unique_ptr<Schema> schema;  // null until read (or after a rollback)
   int statementRows = 0;           // rows the last write statement touched (wholesale deletes too)
-  int rowsClearedWholesale = 0;    // by a DELETE without WHERE, which changes does not count
+  // Rows PRAGMA count_changes reports but the changes count leaves out: those a DELETE without
+  // WHERE clears wholesale, and the rows INSERT and DELETE hand to a view's INSTEAD OF triggers.
+  int rowsReportedOnly = 0;
   SessionSettings settings;
   std::string databasePath;  // absolute, as PRAGMA database_list shows it
   // The column names of the last SELECT, also when it found no rows.

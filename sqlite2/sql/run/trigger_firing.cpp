@@ -39,11 +39,11 @@ bool matchesEvent(const Trigger& trigger, TriggerEvent event,
 template <typename Run>
 void runCountedStep(Session& session, const char* name, Run run) {
   const int changesBefore = session.changes;
-  const int clearedBefore = session.rowsClearedWholesale;
-  session.rowsClearedWholesale = 0;
+  const int clearedBefore = session.rowsReportedOnly;
+  session.rowsReportedOnly = 0;
   run();
-  const int count = session.changes - changesBefore + session.rowsClearedWholesale;
-  session.rowsClearedWholesale = clearedBefore;
+  const int count = session.changes - changesBefore + session.rowsReportedOnly;
+  session.rowsReportedOnly = clearedBefore;
   const ResultRowCallback* onRow = session.statementCallback;
   if (session.preparingTriggers || !session.settings.countChanges || !onRow || !*onRow) return;
   const std::string text = std::to_string(count);

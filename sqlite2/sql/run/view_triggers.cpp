@@ -122,7 +122,7 @@ void insertIntoView(Session& session, const Table& view, const Insert& insert,
     for (size_t i = 0; i < values.size(); ++i) {
       newRow.values[static_cast<size_t>(positions[i])] = valueOf(values[i]);
     }
-    triggers.fire(TriggerTiming::InsteadOf, nullptr, &newRow);
+    if (triggers.fire(TriggerTiming::InsteadOf, nullptr, &newRow)) ++session.rowsReportedOnly;
   }
 }
 
@@ -157,7 +157,7 @@ void deleteFromView(Session& session, const Table& view, const Delete& del, RowT
   CompiledExprPtr where = del.where ? compiler.compile(*del.where) : nullptr;
   if (!prepared(session, triggers, shape)) return;
   for (const TriggerRow& oldRow : chosenRows(viewRows.rows, where.get())) {
-    triggers.fire(TriggerTiming::InsteadOf, &oldRow, nullptr);
+    if (triggers.fire(TriggerTiming::InsteadOf, &oldRow, nullptr)) ++session.rowsReportedOnly;
   }
 }
 

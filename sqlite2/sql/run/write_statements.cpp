@@ -367,7 +367,7 @@ void deleteRows(Session& session, const Table& table, const std::vector<int32_t>
 // DELETE without WHERE on a table without DELETE triggers: emptied wholesale, which the
 // reference library does not count as changes (PRAGMA count_changes still reports the rows).
 void clearTable(Session& session, const Table& table) {
-  if (session.settings.countChanges) session.rowsClearedWholesale = countRows(session, table);
+  if (session.settings.countChanges) session.rowsReportedOnly += countRows(session, table);
   session.treeOf(table).clearTree(table.root);
   for (const std::shared_ptr<Index>& index : table.indexes) {
     if (index->root != 0) session.treeOf(table).clearTree(index->root);

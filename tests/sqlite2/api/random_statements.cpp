@@ -433,7 +433,8 @@ std::string RandomStatements::triggerStep(const TableModel& table, const std::st
   if (!wholeGrammar_ && step >= 3) step = 7;
   switch (step) {
     case 0:
-      return "SELECT RAISE(IGNORE) WHERE " + rowCondition(table, row) + ";";
+      return std::string("SELECT ") + (noIgnoreStep_ ? "0" : "RAISE(IGNORE)") + " WHERE " +
+             rowCondition(table, row) + ";";
     case 1:
       return "UPDATE trigger_log SET v = " + value + " WHERE name = '" + name + "';";
     case 2:
@@ -477,6 +478,8 @@ std::string RandomStatements::createTrigger(TableModel& table) {
     default:
       sql += "DELETE";
       row = "old";
+      noIgnoreStep_ =
+          wholeGrammar_ && timing != "AFTER " && exclusions_.avoid(Exclusion::IgnoredDeleteCount);
       break;
   }
   sql += " ON " + table.name + (random_.chance(20) ? " FOR EACH ROW" : "");
@@ -486,6 +489,7 @@ std::string RandomStatements::createTrigger(TableModel& table) {
     sql += triggerStep(table, name, row) + " ";
   }
   keyUnknown_ = false;
+  noIgnoreStep_ = false;
   return sql + "END;";
 }
 

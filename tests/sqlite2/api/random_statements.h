@@ -95,8 +95,9 @@ class RandomStatements {
   int nextDerivedNumber_ = 1;
   bool inTransaction_ = false;
   int statementsInTransaction_ = 0;
-  std::string followUp_;     // made next, before any other
-  bool keyUnknown_ = false;  // a BEFORE INSERT trigger's steps (Exclusion::BeforeInsertKey)
+  std::string followUp_;       // made next, before any other
+  bool keyUnknown_ = false;    // a BEFORE INSERT trigger's steps (Exclusion::BeforeInsertKey)
+  bool noIgnoreStep_ = false;  // a BEFORE DELETE trigger's steps (Exclusion::IgnoredDeleteCount)
 
   // The grown statements (joins, sub-selects, compounds, views, CREATE TABLE ... AS, COPY,
   // VACUUM, pragmas): made in the runs of fixed seeds, and in random ones only when
