@@ -56,3 +56,12 @@ SELECT * FROM vlim WHERE a NOTNULL;
 -- ours: (none)
 SELECT * FROM (SELECT a FROM lim ORDER BY a DESC LIMIT 1) WHERE a ISNULL;
 -- ours: (none)
+-- A compound's table takes its last part's names: plain columns keep one name twice, columns
+-- of a join get a number after the second. SQLite 2.8's VACUUM then fails with "duplicate
+-- column name: a" (and the table is gone once the file is opened again); this engine keeps it.
+CREATE TABLE cu AS SELECT 1 AS x, 2 AS y UNION SELECT a, a FROM t;
+CREATE TABLE cj AS SELECT 1 AS x, 2 AS y UNION SELECT t.a, z.a FROM t, t AS z;
+SELECT name, sql FROM sqlite_master WHERE name IN ('cu', 'cj') ORDER BY name;
+SELECT * FROM cj ORDER BY 1, 2;
+VACUUM;
+-- ours: (none)
