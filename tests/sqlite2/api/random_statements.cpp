@@ -549,8 +549,7 @@ std::string RandomStatements::pragma() {
       return table.indexes.empty() ? "PRAGMA integrity_check;"
                                    : "PRAGMA index_info(" + random_.oneOf(table.indexes) + ");";
     case 6:
-      return random_.chance(50) && !unmatchedReads ? "PRAGMA cache_size;"
-                                                   : "PRAGMA cache_size = 100;";
+      return random_.chance(50) ? "PRAGMA cache_size;" : "PRAGMA cache_size = 100;";
     default:
       return "PRAGMA integrity_check;";
   }
