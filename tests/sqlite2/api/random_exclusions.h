@@ -41,7 +41,6 @@ enum class Exclusion {
   LimitInSource,
   GroupByNumber,
   BeforeInsertKey,
-  PragmaReadsNotMatched,
   FirstErrorOrder,
   DerivedColumnNames,
   UnmatchedOrderTerm,
@@ -130,9 +129,6 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "a BEFORE INSERT trigger reads neither NEW.rowid nor the INTEGER PRIMARY KEY: under "
      "INSERT ... SELECT 2.8 gives there numbers unrelated to the row, which vary with its "
      "memory"},
-    {Exclusion::PragmaReadsNotMatched, "pragma-reads-not-matched",
-     "no PRAGMA table_info of a view: 2.8 names a view's columns there by their expressions "
-     "as written, spaces and all; not yet matched"},
     {Exclusion::FirstErrorOrder, "first-error-order",
      "a statement with several mistakes must fail in both with the same result code, but 2.8 "
      "may name another of them first: of two missing tables in views and sub-selects, or a "
