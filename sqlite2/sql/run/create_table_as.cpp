@@ -77,10 +77,11 @@ std::string definitionText(const std::string& name, const std::vector<std::strin
 void runCreateTableAs(Session& session, const CreateTable& create) {
   // The column names are worked out first, from the tables of the last SELECT of a compound,
   // as SQLite 2.8 does: a missing table there is reported before the query's other mistakes.
-  sourceColumnNames(session, *create.select);
+  const std::vector<std::string> names =
+      sourceColumnNames(session, *create.select, ColumnSpelling::AsWritten);
   QueryRows rows = collectSelect(session, *create.select);
   session.throwHeldError();
-  const std::string text = definitionText(create.name, rows.tableColumns, create.temporary);
+  const std::string text = definitionText(create.name, names, create.temporary);
   Parser parser(text, Parser::Mode::LoadSchema);
   Statement definition;
   parser.next(definition);

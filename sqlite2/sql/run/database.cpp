@@ -43,6 +43,7 @@ struct Database::State {
   void undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept;
   void rollBackWholeTransaction() noexcept;
   void readSettingsAfterRollback() noexcept;
+  void readSchemaAgainAfterFailure(bool changesSchema) noexcept;
   void joinTransaction(Btree& tree);
   void attach(const Attach& statement);
   void detach(const Detach& statement);
@@ -358,6 +359,7 @@ void Database::State::runWrite(bool changesSchema, Work work) {
       // FAIL keeps what the statement changed before the conflict, inside BEGIN ... COMMIT
       // (a statement that is its own transaction fails whole, as in the reference library).
       finishWrite(ownTransaction);
+      readSchemaAgainAfterFailure(changesSchema);
       throw;
     }
     // Rows the failing statement changed before it failed stay counted, as in the reference
@@ -367,6 +369,7 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     } else {
       undoFailedStatement(ownTransaction, changesSchema);
     }
+    readSchemaAgainAfterFailure(changesSchema);
     throw;
   }
 }
@@ -402,7 +405,9 @@ void Database::State::undoFailedStatement(bool ownTransaction, bool changesSchem
     undoOnEachTree([](Btree& tree) {
       if (tree.inTransaction()) tree.rollback();
     });
-    readSettingsAfterRollback();
+    // The reference library opens its transaction only once the statement is prepared: a
+    // mistake found before then (a missing table, a wrong column) rolls nothing back there.
+    if (session.statementStarted) readSettingsAfterRollback();
   } else {
     rollBackWholeTransaction();
   }
@@ -416,6 +421,17 @@ void Database::State::readSettingsAfterRollback() noexcept {
   } catch (const Error&) {
     // An unreadable header keeps the connection's settings; the next statement reports it.
   }
+}
+
+// Inside BEGIN, a statement that fails once it runs, in a transaction that has changed a
+// schema (or while changing one itself), has the reference library read the schema again, and
+// with it the file's cache size and safety level; the transaction goes on.
+void Database::State::readSchemaAgainAfterFailure(bool changesSchema) noexcept {
+  if (!explicitTransaction || !session.statementStarted) return;
+  if (!changesSchema && !session.schemaChangedInTransaction) return;
+  session.schemaChangedInTransaction = false;
+  session.schema.reset();
+  readSettingsAfterRollback();
 }
 
 // The kept cursor goes first: pages it held would keep a pager whose rollback failed from
@@ -437,6 +453,7 @@ void Database::State::begin() {
   }
   onEachTree([](Btree& tree) { tree.beginTransaction(); });
   session.cookieAtTransactionStart = session.btree->readMeta()[1];
+  session.schemaChangedInTransaction = false;
   explicitTransaction = true;
 }
 

@@ -187,15 +187,14 @@ void runCreateTable(Session& session, const CreateTable& create, std::string_vie
   Btree& tree = session.treeOf(*table);
   // The automatic indexes get their roots first, in the order the constraints appear; the
   // table's row in sqlite_master comes before theirs.
-  for (auto index = table->indexes.rbegin(); index != table->indexes.rend(); ++index) {
-    (*index)->root = tree.createTree();
-  }
+  const std::vector<Index*> automatic = table->automaticIndexes();
+  for (Index* index : automatic) index->root = tree.createTree();
   table->root = tree.createTree();
   bool temporary = table->temporary;
   addSchemaRow(session, temporary, "table", table->name, table->name, table->root,
                std::string(text));
-  for (auto index = table->indexes.rbegin(); index != table->indexes.rend(); ++index) {
-    addSchemaRow(session, temporary, "index", (*index)->name, table->name, (*index)->root, Value());
+  for (const Index* index : automatic) {
+    addSchemaRow(session, temporary, "index", index->name, table->name, index->root, Value());
   }
   session.noteSchemaChange(temporary);
   schema.addTable(table);

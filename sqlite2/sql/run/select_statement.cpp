@@ -289,7 +289,9 @@ void SelectQuery::resolveResultColumns() {
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
         resultExprs_.push_back(column.expr.get());
-        names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
+        // SQLite 2.8 shows every result name with each run of spaces made one.
+        names_.push_back(column.alias ? compressSpaces(*column.alias)
+                                      : resultName(*column.expr, *columns_.back()));
         sourceNames_.push_back(expressionColumnName(column));
         break;
     }
@@ -347,10 +349,10 @@ void SelectQuery::addAllColumns(size_t source) {
     resultExprs_.push_back(starExprs_.back().get());
     const SessionSettings& settings = session_.settings;
     if (settings.fullColumnNames) {
-      names_.push_back(tableNameOf(source) + "." + name);
+      names_.push_back(compressSpaces(tableNameOf(source) + "." + name));
     } else {
-      names_.push_back(several && !settings.shortColumnNames ? sources_[source].name + "." + name
-                                                             : name);
+      names_.push_back(compressSpaces(
+          several && !settings.shortColumnNames ? sources_[source].name + "." + name : name));
     }
     sourceNames_.push_back(SourceColumnName{name, several});
   }

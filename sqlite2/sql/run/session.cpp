@@ -39,6 +39,7 @@ void Session::requireWritable(const Table& table) const {
 }
 
 void Session::noteSchemaChange(bool temporary) {
+  schemaChangedInTransaction = true;
   if (temporary) return;
   MetaValues meta = btree->readMeta();
   if (meta[1] == cookieAtTransactionStart) {

@@ -89,6 +89,9 @@ struct Session : FunctionContext {
   // the statement changed before, ROLLBACK ends the whole transaction, anything else undoes
   // the statement.
   ConflictAction conflictFailure = ConflictAction::Default;
+  // Whether the transaction under BEGIN changed a schema (main or temporary) since it began or
+  // since its schema was last read again.
+  bool schemaChangedInTransaction = false;
   // A mistake held back, as SQLite 2.8 holds one that an IN sub-select, or a sub-select or
   // view of FROM, makes: it stops none of the statement's other names and checks, only the
   // sub-selects after it, and any later mistake is reported instead; without one it fails the

@@ -116,10 +116,7 @@ class Rebuild {
   // INSERT ... SELECT puts them; a table without an INTEGER PRIMARY KEY numbers them from 1
   // again.
   void copyTable(const Table& table, const std::string& sql) {
-    std::vector<const Index*> automatic;  // oldest first, as the constraints appear
-    for (auto index = table.indexes.rbegin(); index != table.indexes.rend(); ++index) {
-      if ((*index)->automatic) automatic.push_back(index->get());
-    }
+    const std::vector<Index*> automatic = table.automaticIndexes();
     std::vector<PageNumber> indexRoots;
     for (size_t i = 0; i < automatic.size(); ++i) indexRoots.push_back(fresh_.createTree());
     PageNumber root = fresh_.createTree();
@@ -129,9 +126,13 @@ class Rebuild {
     }
     Cursor source(*session_.btree, table.root, false);
     Cursor target(fresh_, root, true);
-    std::vector<std::unique_ptr<Cursor>> entries;  // newest index first, as rows are written
-    for (size_t i = automatic.size(); i-- > 0;) {
-      entries.push_back(std::make_unique<Cursor>(fresh_, indexRoots[i], true));
+    // In the table's order of indexes, as rows are written.
+    std::vector<std::pair<const Index*, std::unique_ptr<Cursor>>> entries;
+    for (const std::shared_ptr<Index>& index : table.indexes) {
+      auto place = std::find(automatic.begin(), automatic.end(), index.get());
+      if (place == automatic.end()) continue;
+      const PageNumber indexRoot = indexRoots[static_cast<size_t>(place - automatic.begin())];
+      entries.emplace_back(index.get(), std::make_unique<Cursor>(fresh_, indexRoot, true));
     }
     int32_t renumbered = 0;
     for (bool more = source.first(); more; more = source.next()) {
@@ -139,9 +140,8 @@ class Rebuild {
       std::string data = source.data();
       target.insert(encodeTableKey(rowNumber), data);
       RecordView record(data);
-      for (size_t i = 0; i < entries.size(); ++i) {
-        const Index& index = *automatic[automatic.size() - 1 - i];
-        entries[i]->insert(indexKeyOfRow(table, index, rowNumber, record), std::string_view());
+      for (const auto& [index, cursor] : entries) {
+        cursor->insert(indexKeyOfRow(table, *index, rowNumber, record), std::string_view());
       }
     }
     freshRoots_[&table] = root;

@@ -28,10 +28,37 @@ bool isTextColumn(const ColumnDefinition& definition) {
   return isTextColumnType(definition.type);
 }
 
+bool replacesOnConflict(const std::shared_ptr<Index>& index) {
+  return index->conflict == ConflictAction::Replace;
+}
+
+// A new index goes first, but one whose constraint says REPLACE goes after all the others
+// (first among those that say REPLACE), as in SQLite 2.8: rows in the way of the new one are
+// then deleted only once every other constraint has let it pass.
+void addInCheckingOrder(std::vector<std::shared_ptr<Index>>& indexes,
+                        std::shared_ptr<Index> index) {
+  auto place = indexes.begin();
+  if (replacesOnConflict(index) && !indexes.empty() && !replacesOnConflict(indexes.front())) {
+    place = std::find_if(indexes.begin(), indexes.end(), replacesOnConflict);
+  }
+  indexes.insert(place, std::move(index));
+}
+
 }  // namespace
 
 bool isRowNumberName(std::string_view name) {
   return sameName(name, "rowid") || sameName(name, "oid") || sameName(name, "_rowid_");
+}
+
+std::vector<Index*> Table::automaticIndexes() const {
+  std::vector<Index*> automatic;
+  for (const std::shared_ptr<Index>& index : indexes) {
+    if (index->automatic) automatic.push_back(index.get());
+  }
+  std::sort(automatic.begin(), automatic.end(), [](const Index* left, const Index* right) {
+    return left->automaticNumber < right->automaticNumber;
+  });
+  return automatic;
 }
 
 int Table::findColumn(std::string_view name) const {
@@ -203,8 +230,9 @@ std::shared_ptr<Table> Schema::buildTable(const CreateTable& definition) {
     for (int position : columns) index->textColumns.push_back(table->columns[position].text);
     index->unique = true;
     index->automatic = true;
+    index->automaticNumber = automaticCount;
     index->conflict = constraint.conflict;
-    table->indexes.insert(table->indexes.begin(), index);
+    addInCheckingOrder(table->indexes, index);
   }
   return table;
 }
@@ -257,7 +285,7 @@ void Schema::addTable(std::shared_ptr<Table> table) {
 void Schema::addIndex(std::shared_ptr<Index> index) {
   std::shared_ptr<Table> table = findTable(index->tableName);
   if (!table) return;
-  table->indexes.insert(table->indexes.begin(), index);
+  addInCheckingOrder(table->indexes, index);
   indexes_[lowerAsciiName(index->name)] = std::move(index);
 }
 

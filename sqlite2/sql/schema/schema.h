@@ -37,7 +37,8 @@ struct Index {
   std::vector<int> columns;  // positions in the table
   std::vector<bool> textColumns;
   bool unique = false;
-  bool automatic = false;  // made by a UNIQUE or PRIMARY KEY constraint: no CREATE text
+  bool automatic = false;   // made by a UNIQUE or PRIMARY KEY constraint: no CREATE text
+  int automaticNumber = 0;  // N of "(table autoindex N)": its constraint's place
   ConflictAction conflict = ConflictAction::Default;
 };
 
@@ -46,7 +47,8 @@ struct Table {
   PageNumber root = 0;
   std::vector<Column> columns;
   int rowNumberColumn = -1;  // the INTEGER PRIMARY KEY column, which is the row number
-  // Newest first: the order in which uniqueness is checked and indexes are considered.
+  // Newest first, those whose constraint says REPLACE after the others: the order in which
+  // uniqueness is checked and indexes are considered.
   std::vector<std::shared_ptr<Index>> indexes;
   // The ON CONFLICT choice of the INTEGER PRIMARY KEY (a row number already taken).
   ConflictAction rowNumberConflict = ConflictAction::Default;
@@ -66,6 +68,8 @@ struct Table {
 
   // The column of that name (any case), or -1.
   int findColumn(std::string_view name) const;
+  // The indexes its constraints made, in the order the constraints appear.
+  std::vector<Index*> automaticIndexes() const;
 };
 
 // Whether a name stands for the row number when no column has it (ROWID, OID, _ROWID_).

@@ -41,7 +41,6 @@ enum class Exclusion {
   LimitInSource,
   GroupByNumber,
   BeforeInsertKey,
-  PragmaReadsNotMatched,
   FirstErrorOrder,
   DerivedColumnNames,
   UnmatchedOrderTerm,
@@ -131,10 +130,6 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "a BEFORE INSERT trigger reads neither NEW.rowid nor the INTEGER PRIMARY KEY: under "
      "INSERT ... SELECT 2.8 gives there numbers unrelated to the row, which vary with its "
      "memory"},
-    {Exclusion::PragmaReadsNotMatched, "pragma-reads-not-matched",
-     "no PRAGMA table_info of a view, index_list or cache_size read: 2.8 names a view's "
-     "columns there without reading its tables, orders a table's indexes otherwise after "
-     "VACUUM, and keeps cache_size where this engine goes back to 2000; not yet matched"},
     {Exclusion::FirstErrorOrder, "first-error-order",
      "a statement with several mistakes must fail in both with the same result code, but 2.8 "
      "may name another of them first: of two missing tables in views and sub-selects, or a "

@@ -1,0 +1,23 @@
+-- A table keeps its indexes newest first, but those whose constraint says REPLACE after all
+-- the others; PRAGMA index_list shows that order and writes check uniqueness in it. The
+-- stored CREATE INDEX text drops its ON CONFLICT clause, so that once the schema is read
+-- again (VACUUM) such an index is an ordinary one, in its place.
+CREATE TABLE t(a UNIQUE, b, c PRIMARY KEY ON CONFLICT REPLACE, d UNIQUE ON CONFLICT REPLACE);
+PRAGMA index_list(t);
+CREATE INDEX i1 ON t(b);
+CREATE UNIQUE INDEX i2 ON t(a, b) ON CONFLICT REPLACE;
+CREATE UNIQUE INDEX i3 ON t(b, c);
+CREATE INDEX i4 ON t(c);
+CREATE UNIQUE INDEX i5 ON t(d, a) ON CONFLICT REPLACE;
+PRAGMA index_list(t);
+INSERT INTO t VALUES(1, 2, 3, 4);
+INSERT INTO t VALUES(1, 2, 5, 6);
+INSERT INTO t VALUES(7, 2, 3, 8);
+INSERT INTO t VALUES(9, 10, 11, 4);
+SELECT * FROM t ORDER BY a;
+VACUUM;
+PRAGMA index_list(t);
+INSERT INTO t VALUES(1, 2, 12, 13);
+INSERT INTO t VALUES(14, 10, 15, 4);
+SELECT * FROM t ORDER BY a;
+SELECT name, sql FROM sqlite_master WHERE type = 'index' ORDER BY name;
