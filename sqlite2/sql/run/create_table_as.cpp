@@ -72,6 +72,19 @@ std::string definitionText(const std::string& name, const std::vector<std::strin
   return text + (oneLine ? ")" : "\n)");
 }
 
+// An expression's column is named as written, spaces and all, as SQLite 2.8 names it. Where
+// the names worked out before the query ran are not those of the columns it gave (a TEMP view
+// keeps the names of a table made again since), the query's own are taken, so that no column
+// it gives is lost.
+std::vector<std::string> definitionNames(std::vector<std::string> written,
+                                         const std::vector<std::string>& given) {
+  if (written.size() != given.size()) return given;
+  for (size_t i = 0; i < written.size(); ++i) {
+    if (compressSpaces(written[i]) != compressSpaces(given[i])) written[i] = given[i];
+  }
+  return written;
+}
+
 }  // namespace
 
 void runCreateTableAs(Session& session, const CreateTable& create) {
@@ -81,7 +94,8 @@ void runCreateTableAs(Session& session, const CreateTable& create) {
       sourceColumnNames(session, *create.select, ColumnSpelling::AsWritten);
   QueryRows rows = collectSelect(session, *create.select);
   session.throwHeldError();
-  const std::string text = definitionText(create.name, names, create.temporary);
+  const std::string text =
+      definitionText(create.name, definitionNames(names, rows.tableColumns), create.temporary);
   Parser parser(text, Parser::Mode::LoadSchema);
   Statement definition;
   parser.next(definition);
