@@ -41,6 +41,9 @@ bool isKnownBefore(const CompiledExpr* expr, int source) {
 }
 
 std::optional<Constraint> asConstraint(const CompiledExpr* term, int source) {
+  if (term->isPositiveInList() && isColumnOf(term->left(), source)) {
+    return Constraint{term, referencedColumn(term->left()), TokenType::In, nullptr};
+  }
   if (term->op() != CompiledExpr::Op::Compare || term->token() == TokenType::Ne) {
     return std::nullopt;
   }
@@ -73,15 +76,22 @@ const Constraint* findConstraint(const std::vector<Constraint>& constraints, int
 bool isEquality(TokenType op) {
   return op == TokenType::Eq;
 }
+bool isInList(TokenType op) {
+  return op == TokenType::In;
+}
 
-// How well an index answers the constraints: four for each leading column given by "=",
-// then two for a lower and one for an upper bound on the next column.
+// How well an index answers the constraints: eight for each leading column given by "=",
+// then two for a lower and one for an upper bound on the next column; four for an index that
+// answers nothing else but an IN on its first column.
 struct IndexChoice {
   int score = 0;
   std::vector<const Constraint*> equal;
   const Constraint* lower = nullptr;
   const Constraint* upper = nullptr;
+  const Constraint* in = nullptr;
 };
+constexpr int kEqualityScore = 8;
+constexpr int kInListScore = 4;
 
 // Each term serves one index column at most: an index on (a, a) needs two terms on a.
 IndexChoice scoreIndex(const Index& index, const std::vector<Constraint>& constraints) {
@@ -100,13 +110,17 @@ IndexChoice scoreIndex(const Index& index, const std::vector<Constraint>& constr
     if (!equal) break;
     choice.equal.push_back(equal);
   }
-  choice.score = 4 * static_cast<int>(choice.equal.size());
+  choice.score = kEqualityScore * static_cast<int>(choice.equal.size());
   if (choice.equal.size() < index.columns.size()) {
     int next = index.columns[choice.equal.size()];
     choice.lower = findConstraint(constraints, next, isLowerBound);
     choice.upper = findConstraint(constraints, next, isUpperBound);
     if (choice.lower) choice.score += 2;
     if (choice.upper) choice.score += 1;
+  }
+  if (choice.score == 0 && !index.columns.empty()) {
+    choice.in = findConstraint(constraints, index.columns[0], isInList);
+    if (choice.in) choice.score = kInListScore;
   }
   return choice;
 }
@@ -150,6 +164,10 @@ void useIndex(AccessPlan& plan, const std::shared_ptr<Index>& index, const Index
   if (choice.upper) {
     plan.upper = IndexBound{choice.upper->value, choice.upper->op == TokenType::Le};
     consumed.push_back(choice.upper->term);
+  }
+  if (choice.in) {
+    plan.inTerm = choice.in->term;
+    consumed.push_back(choice.in->term);
   }
 }
 
@@ -252,6 +270,7 @@ AccessPlan planAccess(const Table& table, const std::vector<const CompiledExpr*>
   std::vector<const CompiledExpr*> consumed;
   const Constraint* rowNumberEqual =
       findConstraint(constraints, OrderColumn::kRowNumber, isEquality);
+  const Constraint* rowNumberIn = findConstraint(constraints, OrderColumn::kRowNumber, isInList);
   bool hasRowNumberRange = findConstraint(constraints, OrderColumn::kRowNumber, isLowerBound) ||
                            findConstraint(constraints, OrderColumn::kRowNumber, isUpperBound);
   ScoredIndex best = bestIndexFor(table, constraints);
@@ -263,9 +282,15 @@ AccessPlan planAccess(const Table& table, const std::vector<const CompiledExpr*>
     // The lookup finds a row only for a value that is exactly its row number, which the
     // numeric comparison of the term would find equal again.
     consumed.push_back(rowNumberEqual->term);
-  } else if (best.index && (best.choice.score >= 4 || !hasRowNumberRange)) {
+  } else if (rowNumberIn) {
+    // Each value is looked up as the row number it converts to exactly; rows come in the
+    // order of the values, and one found by two values comes twice.
+    plan.kind = AccessPlan::Kind::RowNumberIn;
+    plan.inTerm = rowNumberIn->term;
+    consumed.push_back(rowNumberIn->term);
+  } else if (best.index && (best.choice.score >= kInListScore || !hasRowNumberRange)) {
     useIndex(plan, best.index, best.choice, consumed);
-    if (indexGivesOrder(*best.index, best.choice.equal.size(), orderBy)) {
+    if (!plan.inTerm && indexGivesOrder(*best.index, best.choice.equal.size(), orderBy)) {
       walkInOrderByOrder(plan, orderBy);
     }
   } else {

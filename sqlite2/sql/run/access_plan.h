@@ -1,10 +1,10 @@
 #pragma once
 
 // How a statement finds the rows its WHERE clause asks for, chosen as the reference library
-// chooses: the row number when the WHERE gives it, else the index that the WHERE constrains
-// best, else a row number range, else every row; and an index that yields the ORDER BY order
-// when nothing else is used. The choice is visible in results: rows come in the order of
-// what is walked, and the terms an index answers are not checked again (on a text column
+// chooses: the row number when the WHERE gives it (by "=" or "IN"), else the index that the
+// WHERE constrains best, else a row number range, else every row; and an index that yields the
+// ORDER BY order when nothing else is used. The choice is visible in results: rows come in the
+// order of what is walked, and the terms an index answers are not checked again (on a text column
 // the index compares as text, where the check itself would compare numerically).
 
 #include <memory>
@@ -29,7 +29,7 @@ struct IndexBound {
 };
 
 struct AccessPlan {
-  enum class Kind { FullScan, RowNumberEquals, RowNumberRange, IndexScan };
+  enum class Kind { FullScan, RowNumberEquals, RowNumberIn, RowNumberRange, IndexScan };
   Kind kind = Kind::FullScan;
 
   // RowNumberEquals: the value; RowNumberRange: bounds that narrow the walk.
@@ -40,6 +40,9 @@ struct AccessPlan {
   std::shared_ptr<Index> index;
   std::vector<const CompiledExpr*> equalValues;
   std::optional<IndexBound> lower, upper;
+  // RowNumberIn, or IndexScan on its first column: the "IN (...)" term whose values are
+  // looked up one after the other (instead of equalValues and the bounds).
+  const CompiledExpr* inTerm = nullptr;
 
   bool descending = false;                    // walk backwards
   bool providesOrder = false;                 // rows come in ORDER BY order already

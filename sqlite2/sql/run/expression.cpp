@@ -389,6 +389,12 @@ CompiledExpr::Truth CompiledExpr::betweenTruth(const EvalContext& context) const
 }
 
 // The list's values are texts matched exactly; a NULL among them matches nothing.
+std::vector<std::string> CompiledExpr::distinctInTexts() const {
+  std::vector<std::string> texts = inTexts_;
+  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+  return texts;
+}
+
 CompiledExpr::Truth CompiledExpr::inListTruth(const EvalContext& context) const {
   SqlValue scratch;
   std::optional<std::string_view> value = left_->textOf(context, scratch);

@@ -85,6 +85,9 @@ class CompiledExpr {
   // is no function call nor sub-select, as the reference library judges it.
   bool isConstant() const;
   bool isColumnOrRowNumber() const { return op_ == Op::Column || op_ == Op::RowNumber; }
+  // For "x IN (...)" (not NOT IN): the distinct texts of the list, in byte order.
+  bool isPositiveInList() const { return op_ == Op::InList && !negated_; }
+  std::vector<std::string> distinctInTexts() const;
   bool readsRowNumber() const;
   // The highest column position the value reads, -1 for none.
   int highestColumn() const;

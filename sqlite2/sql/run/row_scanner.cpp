@@ -62,6 +62,7 @@ RowScanner::RowScanner(Btree& btree, const Table& table, const AccessPlan& plan,
   bool walksTable =
       plan.kind == AccessPlan::Kind::FullScan || plan.kind == AccessPlan::Kind::RowNumberRange;
   if (walksTable && highestColumn >= 0) filterColumn_ = highestColumn;
+  if (plan.inTerm) listed_ = plan.inTerm->distinctInTexts();
 }
 
 void RowScanner::restart() {
@@ -74,6 +75,7 @@ void RowScanner::restart() {
   firstRowNumber_ = INT32_MIN;
   lastRowNumber_ = INT32_MAX;
   rowNumberPending_ = false;
+  nextListed_ = 0;
 }
 
 bool RowScanner::next() {
@@ -108,8 +110,11 @@ bool RowScanner::nextCandidate() {
       case AccessPlan::Kind::RowNumberEquals:
         found = false;
         break;
+      case AccessPlan::Kind::RowNumberIn:
+        found = nextListedRowNumber();
+        break;
       case AccessPlan::Kind::IndexScan:
-        found = nextInIndex();
+        found = nextInIndex() || (plan_.inTerm && seekNextListedValue());
         break;
       default:
         found = nextInTable();
@@ -129,33 +134,10 @@ bool RowScanner::start() {
       std::optional<int32_t> rowNumber = exactRowNumber(*value);
       return rowNumber && loadRow(*rowNumber);
     }
-    case AccessPlan::Kind::IndexScan: {
-      if (!prepareIndexRange()) return false;
-      if (!indexCursor_) indexCursor_ = std::make_unique<Cursor>(btree_, plan_.index->root, false);
-      std::string from = prefix_;
-      int order;
-      if (!plan_.descending) {
-        if (lowerSegment_) {
-          from += *lowerSegment_;
-        } else if (upperSegment_) {
-          from += 'b';  // after the NULLs
-        }
-        order = indexCursor_->seek(from);
-        if (!indexCursor_->valid()) return false;
-        if (order < 0 && !indexCursor_->next()) return false;
-      } else {
-        if (upperSegment_) from += *upperSegment_;
-        if (upperSegment_ || !prefix_.empty()) {
-          from += kAfterAnySuffix;
-          order = indexCursor_->seek(from);
-          if (!indexCursor_->valid()) return false;
-          if (order > 0 && !indexCursor_->previous()) return false;
-        } else if (!indexCursor_->last()) {
-          return false;
-        }
-      }
-      return nextInIndex();
-    }
+    case AccessPlan::Kind::RowNumberIn:
+      return nextListedRowNumber();
+    case AccessPlan::Kind::IndexScan:
+      return plan_.inTerm ? seekNextListedValue() : seekIndexRange();
     case AccessPlan::Kind::RowNumberRange:
       if (!rowNumberBounds()) return false;
       if (!plan_.descending) {
@@ -171,6 +153,56 @@ bool RowScanner::start() {
     case AccessPlan::Kind::FullScan:
       if (!(plan_.descending ? tableCursor_.last() : tableCursor_.first())) return false;
       return nextInTable();
+  }
+  return false;
+}
+
+// Positions the index cursor on the first entry of the range and reads its row.
+bool RowScanner::seekIndexRange() {
+  if (!prepareIndexRange()) return false;
+  if (!indexCursor_) indexCursor_ = std::make_unique<Cursor>(btree_, plan_.index->root, false);
+  std::string from = prefix_;
+  int order;
+  if (!plan_.descending) {
+    if (lowerSegment_) {
+      from += *lowerSegment_;
+    } else if (upperSegment_) {
+      from += 'b';  // after the NULLs
+    }
+    order = indexCursor_->seek(from);
+    if (!indexCursor_->valid()) return false;
+    if (order < 0 && !indexCursor_->next()) return false;
+  } else {
+    if (upperSegment_) from += *upperSegment_;
+    if (upperSegment_ || !prefix_.empty()) {
+      from += kAfterAnySuffix;
+      order = indexCursor_->seek(from);
+      if (!indexCursor_->valid()) return false;
+      if (order > 0 && !indexCursor_->previous()) return false;
+    } else if (!indexCursor_->last()) {
+      return false;
+    }
+  }
+  return nextInIndex();
+}
+
+// The index entries equal to each listed value in turn, compared as the index compares
+// them (on a numeric column '007' is found by 7).
+bool RowScanner::seekNextListedValue() {
+  while (nextListed_ < listed_.size()) {
+    std::string_view text = listed_[nextListed_++];
+    prefix_.clear();
+    appendIndexSegment(prefix_, &text, plan_.index->textColumns[0]);
+    positioned_ = false;
+    if (seekIndexRange()) return true;
+  }
+  return false;
+}
+
+bool RowScanner::nextListedRowNumber() {
+  while (nextListed_ < listed_.size()) {
+    std::optional<int32_t> rowNumber = exactRowNumber(listed_[nextListed_++]);
+    if (rowNumber && loadRow(*rowNumber)) return true;
   }
   return false;
 }

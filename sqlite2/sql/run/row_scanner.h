@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "btree/btree.h"
 #include "record/row_record.h"
@@ -42,6 +43,9 @@ class RowScanner {
   bool start();
   bool nextInTable();
   bool nextInIndex();
+  bool seekIndexRange();
+  bool seekNextListedValue();
+  bool nextListedRowNumber();
   bool loadRow(int32_t rowNumber);
   void loadCurrentTableRow();
   bool loadLocalRow();
@@ -64,6 +68,9 @@ class RowScanner {
   std::string prefix_;
   std::optional<std::string> lowerSegment_, upperSegment_;
   bool lowerInclusive_ = false, upperInclusive_ = false;
+  // The values of the plan's IN term, and the next of them to look up.
+  std::vector<std::string> listed_;
+  size_t nextListed_ = 0;
   // Row number range (inclusive), narrowed from the plan's bounds.
   int64_t firstRowNumber_ = INT32_MIN, lastRowNumber_ = INT32_MAX;
   // Whether the WHERE terms read the row number: if not, a full walk reads it only for the
