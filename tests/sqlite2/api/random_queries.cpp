@@ -115,6 +115,7 @@ RandomQueries::Source RandomQueries::viewSource(bool mayAlias) {
     source.plainColumns.push_back(column);
   }
   source.rowOrderFree = view.rowOrderFree;
+  source.sorted = view.sorted;
   return source;
 }
 
@@ -544,10 +545,12 @@ std::string RandomQueries::scalarSubquery(int depth) {
   const bool aggregate = random_.chance(70);
   Source source = aggregate && !schema_.views.empty() && random_.chance(30) ? viewSource(true)
                                                                             : tableSource(true);
-  std::string sql = "SELECT " +
-                    (aggregate ? expressions_.aggregate(source.columns, 2)
-                               : expressions_.column(source.columns)) +
-                    " FROM " + source.sql;
+  std::string value =
+      aggregate ? expressions_.aggregate(source.columns, 2) : expressions_.column(source.columns);
+  if (source.sorted && exclusions_.avoid(Exclusion::SortedSubqueryNull)) {
+    value = "coalesce(" + value + ", 0)";
+  }
+  std::string sql = "SELECT " + value + " FROM " + source.sql;
   if (random_.chance(50)) sql += " WHERE " + expressions_.condition(source.columns, 2);
   return sql;
 }

@@ -48,6 +48,7 @@ class RandomQueries : public SubqueryMaker {
     std::vector<std::string> plainColumns;
     bool plainTable = false;  // a table under its own name
     bool rowOrderFree = false;
+    bool sorted = false;  // a view whose rows are sorted somewhere inside
   };
   struct Select {
     std::vector<Source> sources;

@@ -33,6 +33,8 @@ struct ViewModel {
   // Its rows come in the order of SQLite 2.8's hash table of groups (a GROUP BY without
   // ORDER BY somewhere inside), which this engine does not copy.
   bool rowOrderFree = false;
+  // Its rows are sorted somewhere inside (an ORDER BY, or a view that sorts).
+  bool sorted = false;
 };
 
 struct SchemaModel {

@@ -493,6 +493,19 @@ std::string RandomStatements::createTrigger(TableModel& table) {
   return sql + "END;";
 }
 
+// Whether a query sorts its rows somewhere inside, as far as its text tells: an ORDER BY, or
+// a view that sorts (a name that merely contains such a view's counts too).
+namespace {
+
+bool sortsRows(const std::string& sql, const std::vector<ViewModel>& views) {
+  if (sql.find("ORDER BY") != std::string::npos) return true;
+  return std::any_of(views.begin(), views.end(), [&](const ViewModel& view) {
+    return view.sorted && sql.find(view.name) != std::string::npos;
+  });
+}
+
+}  // namespace
+
 // A view over a query of any shape (aggregates, compounds, joins, other views), or one
 // dropped.
 std::string RandomStatements::viewChange() {
@@ -505,7 +518,8 @@ std::string RandomStatements::viewChange() {
   QueryShape query = queries_.viewQuery();
   const std::string name = "v" + std::to_string(nextViewNumber_++);
   const bool temporary = random_.chance(15);
-  schema_.views.push_back(ViewModel{name, query.columns, query.rowOrderFree});
+  schema_.views.push_back(
+      ViewModel{name, query.columns, query.rowOrderFree, sortsRows(query.sql, schema_.views)});
   return std::string("CREATE ") + (temporary ? "TEMP " : "") + "VIEW " + name + " AS " + query.sql +
          ";";
 }
