@@ -46,6 +46,7 @@ enum class Exclusion {
   UnmatchedOrderTerm,
   IgnoredDeleteCount,
   SortedSubqueryNull,
+  DistinctSourceMerged,
 };
 
 struct ExclusionInfo {
@@ -151,6 +152,11 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "a sub-select read as a value over a view that sorts wraps its value in coalesce(): 2.8 "
      "gives an empty text for NULL where the rows of such a sub-select are sorted (its own "
      "ORDER BY, or one of a view or sub-select it reads), and this engine keeps the NULL"},
+    {Exclusion::DistinctSourceMerged, "distinct-source-merged",
+     "a SELECT whose one source is a view or sub-select that is a SELECT DISTINCT is a SELECT "
+     "DISTINCT too: 2.8 merges such a source into the query reading it and makes that query's "
+     "rows distinct (SELECT a + 0 FROM (SELECT DISTINCT a, b FROM t) drops a row), and this "
+     "engine keeps every row"},
 };
 
 // Which kinds the generators avoid in this run.

@@ -116,6 +116,7 @@ RandomQueries::Source RandomQueries::viewSource(bool mayAlias) {
   }
   source.rowOrderFree = view.rowOrderFree;
   source.sorted = view.sorted;
+  source.distinct = view.distinct;
   return source;
 }
 
@@ -140,6 +141,7 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
     source.plainColumns.push_back(column);
   }
   source.rowOrderFree = inner.rowOrderFree || unmatched;
+  source.distinct = isDistinctQuery(inner.sql);
   return source;
 }
 
@@ -349,7 +351,11 @@ QueryShape RandomQueries::plainSelect(int depth, int columnCount, bool orderFree
   shape.withoutFrom = select.sources.empty();
   shape.joins = select.sources.size() > 1;
   std::string columns = resultColumns(select, columnCount, depth, shape.columns);
-  shape.sql = std::string("SELECT ") + (random_.chance(10) ? "DISTINCT " : "") + columns;
+  // Over a lone DISTINCT source, DISTINCT (Exclusion::DistinctSourceMerged).
+  const bool distinct =
+      random_.chance(10) || (select.sources.size() == 1 && select.sources[0].distinct &&
+                             exclusions_.avoid(Exclusion::DistinctSourceMerged));
+  shape.sql = std::string("SELECT ") + (distinct ? "DISTINCT " : "") + columns;
   if (!select.sources.empty()) shape.sql += " FROM " + select.from;
   shape.sql += whereClause(select, 60);
   // A compound's part has no ORDER BY or LIMIT of its own, but by mistake.

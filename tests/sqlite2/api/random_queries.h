@@ -14,6 +14,11 @@
 
 namespace orvalen::test {
 
+// Whether the query's text begins with SELECT DISTINCT.
+inline bool isDistinctQuery(const std::string& sql) {
+  return sql.rfind("SELECT DISTINCT ", 0) == 0;
+}
+
 struct QueryShape {
   std::string sql;
   // The names its rows' columns take as a table's ("" where the statements cannot write it).
@@ -48,7 +53,8 @@ class RandomQueries : public SubqueryMaker {
     std::vector<std::string> plainColumns;
     bool plainTable = false;  // a table under its own name
     bool rowOrderFree = false;
-    bool sorted = false;  // a view whose rows are sorted somewhere inside
+    bool sorted = false;    // a view whose rows are sorted somewhere inside
+    bool distinct = false;  // a view or sub-select whose query is a SELECT DISTINCT
   };
   struct Select {
     std::vector<Source> sources;

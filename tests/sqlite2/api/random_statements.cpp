@@ -518,8 +518,9 @@ std::string RandomStatements::viewChange() {
   QueryShape query = queries_.viewQuery();
   const std::string name = "v" + std::to_string(nextViewNumber_++);
   const bool temporary = random_.chance(15);
-  schema_.views.push_back(
-      ViewModel{name, query.columns, query.rowOrderFree, sortsRows(query.sql, schema_.views)});
+  schema_.views.push_back(ViewModel{name, query.columns, query.rowOrderFree,
+                                    sortsRows(query.sql, schema_.views),
+                                    isDistinctQuery(query.sql)});
   return std::string("CREATE ") + (temporary ? "TEMP " : "") + "VIEW " + name + " AS " + query.sql +
          ";";
 }
