@@ -182,14 +182,24 @@ std::string RandomQueries::joinOperator(const Source& left, const Source& right,
   }
   const bool unaliased = left.plainTable && right.plainTable;
   const bool namesJoinable = unaliased || !exclusions_.avoid(Exclusion::UsingWithAlias);
+  // Over a source without columns to name, the condition reads only the sources before it,
+  // and goes to the WHERE clause (Exclusion::InnerJoinOuterTerms).
+  auto innerJoin = [&](const char* keyword) {
+    std::string condition = joinCondition(left, right);
+    if (right.columns.empty() && exclusions_.avoid(Exclusion::InnerJoinOuterTerms)) {
+      where += (where.empty() ? "" : " AND ") + condition;
+      return " CROSS JOIN " + right.sql;
+    }
+    return keyword + right.sql + " ON " + condition;
+  };
   switch (random_.below(9)) {
     case 0:
       if (random_.chance(70)) where += (where.empty() ? "" : " AND ") + joinCondition(left, right);
       return ", " + right.sql;
     case 1:
-      return " JOIN " + right.sql + " ON " + joinCondition(left, right);
+      return innerJoin(" JOIN ");
     case 2:
-      return " INNER JOIN " + right.sql + " ON " + joinCondition(left, right);
+      return innerJoin(" INNER JOIN ");
     case 3:
     case 4: {
       if (right.columns.empty()) return " CROSS JOIN " + right.sql;
@@ -206,7 +216,7 @@ std::string RandomQueries::joinOperator(const Source& left, const Source& right,
         return std::string(random_.chance(30) ? " LEFT JOIN " : " JOIN ") + right.sql + " USING(" +
                random_.oneOf(shared) + ")";
       }
-      return " JOIN " + right.sql + " ON " + joinCondition(left, right);
+      return innerJoin(" JOIN ");
     case 6:
       if (namesJoinable) {
         return std::string(random_.chance(30) ? " NATURAL LEFT JOIN " : " NATURAL JOIN ") +

@@ -18,3 +18,14 @@ SELECT t.a, u.c FROM t LEFT JOIN u ON u.a = t.a AND t.b = 5;
 -- ours: 1|9
 -- ours: 2|NULL
 SELECT t.a, u.c FROM t LEFT JOIN u ON u.c = 9;
+-- An inner join's ON term that reads only the right table of an earlier LEFT JOIN drops the
+-- rows it fails. SQLite 2.8 takes it as a term of that LEFT JOIN and keeps its left rows with
+-- NULLs (a mend).
+CREATE TABLE w(x);
+INSERT INTO w VALUES(7);
+SELECT t.a, u.c FROM t LEFT JOIN u ON t.a = u.a JOIN w ON u.c = 8;
+-- ours: (none)
+SELECT t.a, u.c FROM t LEFT JOIN u ON t.a = u.a INNER JOIN w ON u.c IS NULL;
+-- ours: 2|NULL
+SELECT t.a, u.c FROM t LEFT JOIN u ON t.a = u.a JOIN w ON u.c = w.x;
+SELECT t.a, u.c FROM t LEFT JOIN u ON t.a = u.a, w WHERE u.c = 9;
