@@ -406,9 +406,11 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
   const int count = columnCount < 0 ? 1 + random_.below(3) : columnCount;
   std::string columns;
   std::vector<std::string> seen;
+  bool aggregated = false;  // an aggregate function among the result columns or in HAVING
   for (int i = 0; i < count; ++i) {
     std::string term;
     const int pick = random_.below(100);
+    aggregated = aggregated || (!(pick < 35 && grouped) && pick < 92);
     if (pick < 35 && grouped) {
       term = random_.oneOf(groupTerms);
     } else if (pick < 85) {
@@ -430,6 +432,8 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     if (random_.chance(30)) {
       shape.sql += " HAVING " + expressions_.aggregate(select.scope, depth + 1) + " > " +
                    std::to_string(random_.below(4));
+    } else if (!aggregated && readAsSource_ && exclusions_.avoid(Exclusion::GroupsOfPlainSource)) {
+      shape.sql += " HAVING count(*) > 0";  // the same groups, with an aggregate function
     }
   }
   if (compoundPart && !random_.chance(3)) {
