@@ -109,13 +109,14 @@ class SelectQuery {
 
 // The table a sub-select's rows stand for: its columns under their table names, texts where
 // the sub-select's expressions are (every column of a compound compares as text, as in the
-// reference library); ROWID numbers the rows from 1.
-std::shared_ptr<Table> tableOfRows(const QueryRows& rows) {
+// reference library, and so does every column where allText says); ROWID numbers the rows
+// from 1.
+std::shared_ptr<Table> tableOfRows(const QueryRows& rows, bool allText) {
   auto table = std::make_shared<Table>();
   for (size_t i = 0; i < rows.tableColumns.size(); ++i) {
     Column column;
     column.name = rows.tableColumns[i];
-    column.text = rows.compound || rows.textColumns[i];
+    column.text = rows.compound || allText || rows.textColumns[i];
     table->columns.push_back(column);
   }
   return table;
@@ -162,14 +163,32 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   if (laterError_ && !session_.heldError) session_.heldError = std::move(laterError_);
 }
 
-// A sub-select in FROM is run first; its rows are then read as a table's.
+namespace {
+
+bool hasAggregateFunctions(const Select& select) {
+  for (const ResultColumn& column : select.columns) {
+    if (column.expr && containsAggregate(*column.expr)) return true;
+  }
+  return select.having && containsAggregate(*select.having);
+}
+
+}  // namespace
+
+// A sub-select in FROM is run first; its rows are then read as a table's. The reference
+// library reads a sub-select with aggregate functions from a table of its rows, whose
+// columns all compare as text, where the query reading it is a join or has aggregate
+// functions of its own; otherwise it merges the two queries into one.
 void SelectQuery::openSources() {
+  const bool readsAggregatesAsText = select_.from.size() > 1 || hasAggregateFunctions(select_);
+  auto allText = [&](const Select& source) {
+    return readsAggregatesAsText && hasAggregateFunctions(source);
+  };
   for (const FromItem& item : select_.from) {
     std::shared_ptr<Table> table;
     if (item.subquery) {
       subqueryRows_.push_back(
           collectSource(*item.subquery, sourceColumnNames(session_, *item.subquery)));
-      table = tableOfRows(*subqueryRows_.back());
+      table = tableOfRows(*subqueryRows_.back(), allText(*item.subquery));
     } else {
       table = session_.table(item);
       if (table->isView) {
@@ -180,7 +199,7 @@ void SelectQuery::openSources() {
         ExpandingView expanding(session_, *table);
         std::vector<std::string> names = viewColumnNamesKept(session_, *table);
         subqueryRows_.push_back(collectSource(*table->viewSelect, std::move(names)));
-        table = tableOfRows(*subqueryRows_.back());
+        table = tableOfRows(*subqueryRows_.back(), allText(*table->viewSelect));
       } else {
         subqueryRows_.push_back(nullptr);
       }
