@@ -76,6 +76,8 @@ class CompiledExpr {
   bool isSatisfied(const EvalContext& context) const { return truth(context) == Truth::True; }
   // Whether the value is a text expression (compares as text when the other side is too).
   bool isText() const { return text_; }
+  // Whether ORDER BY sorts the value as text.
+  bool sortsAsText() const { return text_ && !numericOrder_; }
   Op op() const { return op_; }
   TokenType token() const { return token_; }
   int column() const { return column_; }
@@ -128,6 +130,8 @@ class CompiledExpr {
   bool call_ = false;      // a Constant that a function call gave (typeof()): never constant
   int column_ = -1;        // Column; the slot of Aggregate and Captured
   int source_ = 0;         // Column, RowNumber: the table's place in FROM
+  // A Column whose table's column sorts as numbers although it compares as text.
+  bool numericOrder_ = false;
   SqlValue constant_;
   NumericKey constantKey_;  // of a non-NULL constant
   std::unique_ptr<CompiledExpr> left_, right_;

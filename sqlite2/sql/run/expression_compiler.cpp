@@ -276,6 +276,7 @@ CompiledExprPtr ExpressionCompiler::columnReference(int source, int column) {
   node->op_ = CompiledExpr::Op::Column;
   node->column_ = column;
   node->text_ = table.columns[static_cast<size_t>(column)].text;
+  node->numericOrder_ = table.columns[static_cast<size_t>(column)].numericOrder;
   return node;
 }
 

@@ -109,14 +109,15 @@ class SelectQuery {
 
 // The table a sub-select's rows stand for: its columns under their table names, texts where
 // the sub-select's expressions are (every column of a compound compares as text, as in the
-// reference library, and so does every column where allText says); ROWID numbers the rows
-// from 1.
+// reference library, and so does every column where allText says, although ORDER BY sorts
+// those as numbers); ROWID numbers the rows from 1.
 std::shared_ptr<Table> tableOfRows(const QueryRows& rows, bool allText) {
   auto table = std::make_shared<Table>();
   for (size_t i = 0; i < rows.tableColumns.size(); ++i) {
     Column column;
     column.name = rows.tableColumns[i];
     column.text = rows.compound || allText || rows.textColumns[i];
+    column.numericOrder = allText;
     table->columns.push_back(column);
   }
   return table;
@@ -436,7 +437,7 @@ void SelectQuery::resolveOrderBy() {
       sort.expr = sort.owned.get();
     }
     checkConstantTerm(*expr, *sort.expr, "ORDER BY");
-    sort.asText = sort.expr->isText();
+    sort.asText = sort.expr->sortsAsText();
     if (term.collation) {
       sort.collated = true;
       if (sameName(*term.collation, "text")) sort.asText = true;

@@ -24,6 +24,8 @@ struct Column {
   std::string name;
   std::string type;
   bool text = false;  // compares, sorts and indexes its values as text
+  // A text column that ORDER BY sorts as numbers all the same.
+  bool numericOrder = false;
   bool notNull = false;
   bool primaryKey = false;  // part of the PRIMARY KEY
   ConflictAction notNullConflict = ConflictAction::Default;
