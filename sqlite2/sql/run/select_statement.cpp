@@ -173,18 +173,35 @@ bool hasAggregateFunctions(const Select& select) {
   return select.having && containsAggregate(*select.having);
 }
 
+bool hasLimit(const Select& select) {
+  return (select.limit && *select.limit >= 0) || select.offset > 0;
+}
+
+// Whether the reference library merges the sub-select at place `at` of the outer query's
+// FROM into that query, rather than reading it from a table of its rows.
+bool mergedIntoOuter(const Select& outer, size_t at, const Select& sub) {
+  if (!sub.compound.empty() || sub.from.empty()) return false;
+  const bool subAggregates = hasAggregateFunctions(sub);
+  const bool outerAggregates = hasAggregateFunctions(outer);
+  const bool outerJoins = outer.from.size() > 1;
+  const bool rightOfLeftJoin = (outer.from[at].join & kJoinLeft) != 0;
+  if (subAggregates && (outerAggregates || outerJoins || outer.distinct || hasLimit(outer))) {
+    return false;
+  }
+  if ((sub.distinct || hasLimit(sub)) && (outerJoins || outerAggregates)) return false;
+  if (!sub.orderBy.empty() && !outer.orderBy.empty()) return false;
+  return !(rightOfLeftJoin && (sub.from.size() > 1 || sub.where));
+}
+
 }  // namespace
 
-// A sub-select in FROM is run first; its rows are then read as a table's. The reference
-// library reads a sub-select with aggregate functions from a table of its rows, whose
-// columns all compare as text, where the query reading it is a join or has aggregate
-// functions of its own; otherwise it merges the two queries into one.
+// A sub-select in FROM is run first; its rows are then read as a table's. Where the reference
+// library does not merge it into this query, it reads it from a table of its rows, whose
+// columns all compare as text.
 void SelectQuery::openSources() {
-  const bool readsAggregatesAsText = select_.from.size() > 1 || hasAggregateFunctions(select_);
-  auto allText = [&](const Select& source) {
-    return readsAggregatesAsText && hasAggregateFunctions(source);
-  };
-  for (const FromItem& item : select_.from) {
+  for (size_t at = 0; at < select_.from.size(); ++at) {
+    const FromItem& item = select_.from[at];
+    auto allText = [&](const Select& source) { return !mergedIntoOuter(select_, at, source); };
     std::shared_ptr<Table> table;
     if (item.subquery) {
       subqueryRows_.push_back(
