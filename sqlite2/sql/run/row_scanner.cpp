@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "common/error.h"
 #include "record/index_key.h"
@@ -62,7 +63,28 @@ RowScanner::RowScanner(Btree& btree, const Table& table, const AccessPlan& plan,
   bool walksTable =
       plan.kind == AccessPlan::Kind::FullScan || plan.kind == AccessPlan::Kind::RowNumberRange;
   if (walksTable && highestColumn >= 0) filterColumn_ = highestColumn;
-  if (plan.inTerm) listed_ = plan.inTerm->distinctInTexts();
+  if (plan.inTerm) listed_ = distinctLookups(plan.inTerm->distinctInTexts());
+}
+
+// The listed values less those that find what an earlier one finds (7 and 7.0 on a numeric
+// index or on the row number): SQLite 2.8 looks up both and gives such a row twice, so that
+// an UPDATE applies twice to it; here each row comes once.
+std::vector<std::string> RowScanner::distinctLookups(std::vector<std::string> texts) const {
+  std::set<std::string> keys;
+  std::vector<std::string> kept;
+  for (std::string& text : texts) {
+    std::string key;
+    if (plan_.kind == AccessPlan::Kind::RowNumberIn) {
+      std::optional<int32_t> rowNumber = exactRowNumber(text);
+      if (!rowNumber) continue;
+      key = std::to_string(*rowNumber);
+    } else {
+      std::string_view view = text;
+      appendIndexSegment(key, &view, plan_.index->textColumns[0]);
+    }
+    if (keys.insert(key).second) kept.push_back(std::move(text));
+  }
+  return kept;
 }
 
 void RowScanner::restart() {

@@ -45,6 +45,7 @@ class RowScanner {
   bool nextInIndex();
   bool seekIndexRange();
   bool seekNextListedValue();
+  std::vector<std::string> distinctLookups(std::vector<std::string> texts) const;
   bool nextListedRowNumber();
   bool loadRow(int32_t rowNumber);
   void loadCurrentTableRow();

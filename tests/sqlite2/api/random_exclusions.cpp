@@ -13,7 +13,7 @@ Exclusions Exclusions::fromEnvironment() {
   for (std::string name; std::getline(list, name, ',');) {
     for (const ExclusionInfo& info : kExclusions) {
       if (name == "all" || name == info.name) {
-        exclusions.avoided_ &= ~(1u << static_cast<int>(info.kind));
+        exclusions.avoided_ &= ~(uint64_t{1} << static_cast<int>(info.kind));
       }
     }
   }

@@ -1,6 +1,10 @@
 #include "random_expressions.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <optional>
+#include <vector>
 
 namespace orvalen::test {
 
@@ -10,6 +14,18 @@ constexpr int kDeepest = 3;
 
 std::string parenthesized(const std::string& text) {
   return "(" + text + ")";
+}
+
+// The number a literal stands for where the whole of it (quotes aside) reads as one.
+std::optional<double> literalNumber(std::string text) {
+  if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+    text = text.substr(1, text.size() - 2);
+  }
+  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return std::nullopt;
+  char* end = nullptr;
+  double number = std::strtod(text.c_str(), &end);
+  if (*end != '\0') return std::nullopt;
+  return number;
 }
 
 }  // namespace
@@ -170,10 +186,16 @@ std::string RandomExpressions::between(const Scope& scope, int depth) {
 
 std::string RandomExpressions::listItems(int count) {
   std::string items;
+  std::vector<double> numbers;
   for (int i = 0; i < count; ++i) {
     std::string item = values_.any();
     if (item == "NULL" && exclusions_.avoid(Exclusion::NullInList)) item = "7";
-    items += (i ? ", " : "") + item;
+    std::optional<double> number = literalNumber(item);
+    if (number && exclusions_.avoid(Exclusion::RepeatedLookup)) {
+      if (std::find(numbers.begin(), numbers.end(), *number) != numbers.end()) continue;
+      numbers.push_back(*number);
+    }
+    items += (items.empty() ? "" : ", ") + item;
   }
   return items;
 }
