@@ -43,7 +43,6 @@ enum class Exclusion {
   BeforeInsertKey,
   FirstErrorOrder,
   DerivedColumnNames,
-  UnmatchedOrderTerm,
   IgnoredDeleteCount,
 };
 
@@ -139,10 +138,6 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "the column names of \"*\" over views and sub-selects, of compounds and of sub-selects "
      "are not compared where rows, codes and counts agree: 2.8 names such columns by the "
      "expression, the alias or the table in ways not yet matched"},
-    {Exclusion::UnmatchedOrderTerm, "unmatched-order-term",
-     "2.8 refuses some queries that read a sub-select in FROM with \"ORDER BY term number N "
-     "does not match any result column\" where their terms are sound; such a refusal is not "
-     "compared (the shapes it takes are not yet known)"},
     {Exclusion::IgnoredDeleteCount, "ignored-delete-count",
      "no RAISE(IGNORE) in a BEFORE DELETE trigger: under count_changes 2.8 then reports a row "
      "number for the rows deleted"},

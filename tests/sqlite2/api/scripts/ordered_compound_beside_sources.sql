@@ -1,0 +1,29 @@
+-- A view or sub-select in FROM that holds a compound with an ORDER BY at any place of its FROM
+-- but the first, itself or through the simple views and sub-selects it reads, is refused.
+CREATE TABLE t(a, b);
+INSERT INTO t VALUES(1, 5);
+INSERT INTO t VALUES(2, 6);
+CREATE TABLE u(a, c);
+INSERT INTO u VALUES(1, 9);
+CREATE VIEW vc AS SELECT a, b FROM t UNION ALL SELECT 3 AS a, 4 AS b ORDER BY 2;
+CREATE VIEW vn AS SELECT a, b FROM t UNION ALL SELECT 3 AS a, 4 AS b;
+CREATE VIEW vy AS SELECT vc.a FROM vc;
+CREATE VIEW vw AS SELECT x.a FROM vc AS x JOIN vc ON x.a = vc.a;
+SELECT * FROM vw;
+SELECT * FROM t WHERE a IN (SELECT a FROM vw);
+SELECT * FROM (SELECT * FROM u, vc);
+SELECT * FROM (SELECT count(*) FROM u LEFT JOIN vc ON u.a = vc.a);
+SELECT * FROM (SELECT DISTINCT * FROM u, (SELECT a, b FROM t EXCEPT SELECT 3 AS a, 4 AS b ORDER BY a));
+SELECT * FROM (SELECT * FROM u, vy);
+SELECT * FROM (SELECT * FROM u, (SELECT * FROM (SELECT * FROM vc WHERE a > 1)));
+SELECT * FROM (SELECT * FROM u, (SELECT vc.a FROM vc, t));
+-- Not refused: the compound first, one without ORDER BY, one read where merging stops
+-- (DISTINCT, an aggregate, a LIMIT), a compound reading it, or a query not read as a source.
+SELECT * FROM (SELECT * FROM vc, u);
+SELECT * FROM (SELECT * FROM u, vn);
+SELECT * FROM (SELECT * FROM u, (SELECT DISTINCT * FROM vc));
+SELECT * FROM (SELECT * FROM u, (SELECT count(*) FROM vc));
+SELECT * FROM (SELECT * FROM u, (SELECT * FROM vc LIMIT 5));
+SELECT * FROM (SELECT u.a, vc.b FROM u, vc UNION ALL SELECT 1 AS a, 2 AS b);
+SELECT * FROM t WHERE a IN (SELECT x.a FROM vc AS x, vc);
+SELECT x.a, vc.b FROM vc AS x, vc;
