@@ -1,7 +1,14 @@
 #include "sql/run/source_compound_order.h"
 
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/ascii_case.h"
 #include "common/error.h"
+#include "sql/run/compound_select.h"
 #include "sql/run/expression.h"
+#include "sql/run/source_columns.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
@@ -45,22 +52,121 @@ bool merges(const Select& source, SourceReader reader, const FromItem& item) {
   return !(reader.ordered && !source.orderBy.empty());
 }
 
-// Whether the FROM item, once merged into the reader with what it merges itself, brings a
-// compound with an ORDER BY to a place after the first; first tells whether the item's own
-// first source would stand first.
-bool bringsOrderedCompoundLater(Session& session, SourceReader reader, const FromItem& item,
-                                bool first, int depth) {
-  const Select* query = queryOf(session, item);
-  if (!query || depth > kMaxDepth) return false;
-  if (!query->compound.empty()) return !first && !query->orderBy.empty();
-  if (!merges(*query, reader, item)) return false;
-  for (size_t place = 0; place < query->from.size(); ++place) {
-    if (bringsOrderedCompoundLater(session, readerOf(*query), query->from[place],
-                                   first && place == 0, depth + 1)) {
-      return true;
+// A column of a query merged into a part, with the name the part reads it by.
+struct MergedColumn {
+  std::string source;
+  std::string name;
+  const Expr* expr;
+};
+
+std::vector<MergedColumn> mergedColumns(Session& session, const Select& part) {
+  std::vector<MergedColumn> columns;
+  for (const FromItem& item : part.from) {
+    const Select* query = queryOf(session, item);
+    if (!query || !merges(*query, readerOf(part), item)) continue;
+    std::vector<std::string> names;
+    try {
+      names = sourceColumnNames(session, *query);
+    } catch (const Error&) {
+      continue;
+    }
+    if (names.size() != query->columns.size()) continue;  // a "*" reads tables' columns
+    const std::string& source = item.alias ? *item.alias : item.table;
+    for (size_t i = 0; i < names.size(); ++i) {
+      columns.push_back(MergedColumn{source, names[i], query->columns[i].expr.get()});
     }
   }
-  return false;
+  return columns;
+}
+
+const Expr* mergedExpr(const Expr& name, const std::vector<MergedColumn>& columns) {
+  for (const MergedColumn& column : columns) {
+    if (column.expr && sameName(column.name, name.text) &&
+        (name.kind == ExprKind::Name || sameName(column.source, name.qualifier))) {
+      return column.expr;
+    }
+  }
+  return nullptr;
+}
+
+// Whether the term is made of literals alone once the merged queries' columns stand in it.
+bool constantOnceMerged(const Expr& term, const std::vector<MergedColumn>& columns) {
+  switch (term.kind) {
+    case ExprKind::Name:
+    case ExprKind::QualifiedName: {
+      const Expr* merged = mergedExpr(term, columns);
+      return merged && constantOnceMerged(*merged, {});
+    }
+    case ExprKind::Unary:
+      return constantOnceMerged(*term.left, columns);
+    case ExprKind::Binary:
+      return constantOnceMerged(*term.left, columns) && constantOnceMerged(*term.right, columns);
+    default:
+      return isLiteral(term);
+  }
+}
+
+// The column number a term is once the merged queries' columns stand in it, if it is one.
+std::optional<int> mergedNumber(const Expr& term, const std::vector<MergedColumn>& columns) {
+  if (term.kind == ExprKind::Unary && (term.op == TokenType::Minus || term.op == TokenType::Plus)) {
+    std::optional<int> inner = mergedNumber(*term.left, columns);
+    return inner && term.op == TokenType::Minus ? std::optional<int>(-*inner) : inner;
+  }
+  const Expr* merged = mergedExpr(term, columns);
+  return merged ? orderColumnNumber(*merged) : orderColumnNumber(term);
+}
+
+// The refusal of a grouping part of a compound run a second time: its GROUP BY terms now
+// hold the columns of the queries it merged, and a constant is refused, or read as the
+// number of a result column.
+std::optional<std::string> groupRefusal(Session& session, const Select& part) {
+  bool aggregateCalls = part.having && containsAggregate(*part.having);
+  for (const ResultColumn& column : part.columns) {
+    if (column.expr && containsAggregate(*column.expr)) aggregateCalls = true;
+  }
+  if (!aggregateCalls) return std::nullopt;
+  std::vector<MergedColumn> columns = mergedColumns(session, part);
+  for (const ExprPtr& term : part.groupBy) {
+    if (orderColumnNumber(*term) || !constantOnceMerged(*term, columns)) continue;
+    std::optional<int> number = mergedNumber(*term, columns);
+    if (!number) return "GROUP BY terms must not be non-integer constants";
+    int count = static_cast<int>(part.columns.size());
+    if (*number < 1 || *number > count) {
+      return "GROUP BY column number " + std::to_string(*number) +
+             " out of range - should be between 1 and " + std::to_string(count);
+    }
+  }
+  return std::nullopt;
+}
+
+// How 2.8 refuses a compound it runs a second time: by its ORDER BY, or by a part's GROUP BY.
+std::optional<std::string> compoundRefusal(Session& session, const Select& head) {
+  if (!head.orderBy.empty()) {
+    return std::string("ORDER BY term number 1 does not match any result column");
+  }
+  std::optional<std::string> refusal = groupRefusal(session, head);
+  for (const CompoundPart& part : head.compound) {
+    if (!refusal) refusal = groupRefusal(session, *part.select);
+  }
+  return refusal;
+}
+
+// The refusal that the FROM item brings when merging it into the reader, with what it merges
+// itself, runs its compounds a second time: all but one that would stand first.
+std::optional<std::string> laterRefusal(Session& session, SourceReader reader, const FromItem& item,
+                                        bool first, int depth) {
+  const Select* query = queryOf(session, item);
+  if (!query || depth > kMaxDepth) return std::nullopt;
+  if (!query->compound.empty()) {
+    return first ? std::nullopt : compoundRefusal(session, *query);
+  }
+  if (!merges(*query, reader, item)) return std::nullopt;
+  for (size_t place = 0; place < query->from.size(); ++place) {
+    std::optional<std::string> refusal =
+        laterRefusal(session, readerOf(*query), query->from[place], first && place == 0, depth + 1);
+    if (refusal) return refusal;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -69,9 +175,9 @@ void checkCompoundOrderOfSource(Session& session, SourceReader reader, const Fro
   const Select* query = queryOf(session, item);
   if (!query || !query->compound.empty() || !merges(*query, reader, item)) return;
   for (size_t place = 1; place < query->from.size(); ++place) {
-    if (bringsOrderedCompoundLater(session, readerOf(*query), query->from[place], false, 0)) {
-      throw Error(SQLITE_ERROR, "ORDER BY term number 1 does not match any result column");
-    }
+    std::optional<std::string> refusal =
+        laterRefusal(session, readerOf(*query), query->from[place], false, 0);
+    if (refusal) throw Error(SQLITE_ERROR, *refusal);
   }
 }
 

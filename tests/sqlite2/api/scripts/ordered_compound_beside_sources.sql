@@ -27,3 +27,18 @@ SELECT * FROM (SELECT * FROM u, (SELECT * FROM vc LIMIT 5));
 SELECT * FROM (SELECT u.a, vc.b FROM u, vc UNION ALL SELECT 1 AS a, 2 AS b);
 SELECT * FROM t WHERE a IN (SELECT x.a FROM vc AS x, vc);
 SELECT x.a, vc.b FROM vc AS x, vc;
+SELECT * FROM t, (SELECT count(*) AS n FROM u, vc) AS q;
+SELECT count(*) FROM (SELECT DISTINCT u.a FROM u, vc);
+SELECT * FROM t LEFT JOIN (SELECT u.a FROM u, vc) AS q ON t.a = q.a;
+SELECT * FROM t, (SELECT u.a FROM u, (SELECT * FROM vc)) AS q;
+-- A compound without ORDER BY brought there is run again too: a part that merged a view or
+-- sub-select into it now groups by that one's constant columns, which are refused, or read
+-- as column numbers.
+CREATE VIEW vk AS SELECT 'k' AS k, 5 AS n, a FROM t;
+SELECT * FROM (SELECT * FROM u, (SELECT min(a) AS m FROM vk GROUP BY k UNION ALL SELECT 2 AS m));
+SELECT * FROM (SELECT * FROM u, (SELECT 2 AS m UNION ALL SELECT min(a) AS m FROM vk x GROUP BY x.k || 'x'));
+SELECT * FROM (SELECT * FROM u, (SELECT min(a) AS m FROM vk GROUP BY a, -n UNION ALL SELECT 2 AS m));
+SELECT * FROM t, (SELECT count(*) AS n FROM u, (SELECT min(a) AS m FROM (SELECT 'k' AS k, a FROM t) GROUP BY k UNION ALL SELECT 2 AS m)) AS q;
+SELECT * FROM (SELECT * FROM u, (SELECT a AS m FROM vk GROUP BY k UNION ALL SELECT 2 AS m));
+SELECT * FROM (SELECT * FROM u, (SELECT min(a) AS m FROM (SELECT DISTINCT 'k' AS k, a FROM t) GROUP BY k UNION ALL SELECT 2 AS m));
+SELECT * FROM (SELECT * FROM (SELECT min(a) AS m FROM vk GROUP BY k UNION ALL SELECT 2 AS m), u);
