@@ -199,8 +199,9 @@ void SelectQuery::openSources() {
 std::unique_ptr<QueryRows> SelectQuery::collectSource(const FromItem& item, const Select& select,
                                                       std::vector<std::string> names) {
   try {
+    const auto place = static_cast<size_t>(&item - select_.from.data());
     checkCompoundOrderOfSource(session_, SourceReader{select_, !orderTerms_.empty(), limit_ >= 0},
-                               item);
+                               place);
     auto rows = std::make_unique<QueryRows>(collectSelect(session_, select));
     if (!session_.heldError) return rows;
     if (!laterError_) laterError_ = std::move(session_.heldError);

@@ -29,8 +29,10 @@ const Select* queryOf(Session& session, const FromItem& item) {
   }
 }
 
+// A query that calls an aggregate function: one that only groups merges as any other, and
+// loses its GROUP BY there.
 bool aggregates(const Select& select) {
-  if (!select.groupBy.empty() || select.having) return true;
+  if (select.having && containsAggregate(*select.having)) return true;
   for (const ResultColumn& column : select.columns) {
     if (column.expr && containsAggregate(*column.expr)) return true;
   }
@@ -41,15 +43,34 @@ SourceReader readerOf(const Select& select) {
   return SourceReader{select, !select.orderBy.empty(), select.limit.has_value()};
 }
 
-bool merges(const Select& source, SourceReader reader, const FromItem& item) {
+bool mergeInto(Session& session, SourceReader& reader, const FromItem& item, int depth);
+
+// Whether the query has an ORDER BY once its sources are merged into it: a query without one
+// takes that of a source merged into it.
+bool orderedOnceMerged(Session& session, const Select& query, int depth) {
+  SourceReader reader = readerOf(query);
+  for (const FromItem& item : query.from) mergeInto(session, reader, item, depth + 1);
+  return reader.ordered;
+}
+
+bool merges(Session& session, const Select& source, const SourceReader& reader,
+            const FromItem& item, int depth) {
   const Select& into = reader.select;
   const bool joins = into.from.size() > 1;
   const bool grouped = aggregates(into);
-  if (!source.compound.empty() || source.from.empty()) return false;
+  if (!source.compound.empty() || source.from.empty() || depth > kMaxDepth) return false;
   if ((item.join & kJoinLeft) && source.from.size() > 1) return false;
   if (aggregates(source) && (grouped || joins || into.distinct || reader.limited)) return false;
   if ((source.distinct || source.limit) && (joins || grouped)) return false;
-  return !(reader.ordered && !source.orderBy.empty());
+  return !(reader.ordered && orderedOnceMerged(session, source, depth));
+}
+
+// Whether the item's query merges into the reader, which then has the ORDER BY it brings.
+bool mergeInto(Session& session, SourceReader& reader, const FromItem& item, int depth) {
+  const Select* query = queryOf(session, item);
+  if (!query || !merges(session, *query, reader, item, depth)) return false;
+  if (orderedOnceMerged(session, *query, depth)) reader.ordered = true;
+  return true;
 }
 
 // A column of a query merged into a part, with the name the part reads it by.
@@ -61,9 +82,10 @@ struct MergedColumn {
 
 std::vector<MergedColumn> mergedColumns(Session& session, const Select& part) {
   std::vector<MergedColumn> columns;
+  SourceReader reader = readerOf(part);
   for (const FromItem& item : part.from) {
+    if (!mergeInto(session, reader, item, 0)) continue;
     const Select* query = queryOf(session, item);
-    if (!query || !merges(*query, readerOf(part), item)) continue;
     std::vector<std::string> names;
     try {
       names = sourceColumnNames(session, *query);
@@ -120,11 +142,7 @@ std::optional<int> mergedNumber(const Expr& term, const std::vector<MergedColumn
 // hold the columns of the queries it merged, and a constant is refused, or read as the
 // number of a result column.
 std::optional<std::string> groupRefusal(Session& session, const Select& part) {
-  bool aggregateCalls = part.having && containsAggregate(*part.having);
-  for (const ResultColumn& column : part.columns) {
-    if (column.expr && containsAggregate(*column.expr)) aggregateCalls = true;
-  }
-  if (!aggregateCalls) return std::nullopt;
+  if (!aggregates(part)) return std::nullopt;
   std::vector<MergedColumn> columns = mergedColumns(session, part);
   for (const ExprPtr& term : part.groupBy) {
     if (orderColumnNumber(*term) || !constantOnceMerged(*term, columns)) continue;
@@ -139,31 +157,69 @@ std::optional<std::string> groupRefusal(Session& session, const Select& part) {
   return std::nullopt;
 }
 
-// How 2.8 refuses a compound it runs a second time: by its ORDER BY, or by a part's GROUP BY.
-std::optional<std::string> compoundRefusal(Session& session, const Select& head) {
-  if (!head.orderBy.empty()) {
+std::optional<std::string> rerunRefusal(Session& session, const Select& query, int depth);
+
+// The sub-selects of the expression, which a second run runs again too.
+std::optional<std::string> rerunRefusal(Session& session, const Expr* expr, int depth) {
+  if (!expr) return std::nullopt;
+  std::optional<std::string> refusal;
+  if (expr->select) refusal = rerunRefusal(session, *expr->select, depth + 1);
+  if (!refusal) refusal = rerunRefusal(session, expr->left.get(), depth);
+  if (!refusal) refusal = rerunRefusal(session, expr->right.get(), depth);
+  for (const ExprPtr& operand : expr->list) {
+    if (!refusal) refusal = rerunRefusal(session, operand.get(), depth);
+  }
+  return refusal;
+}
+
+// One SELECT run a second time, with what it reads: its GROUP BY now holds the columns of the
+// queries it merged, and every view, sub-select and compound below it runs again.
+std::optional<std::string> rerunPartRefusal(Session& session, const Select& part, int depth) {
+  std::optional<std::string> refusal = groupRefusal(session, part);
+  for (const FromItem& item : part.from) {
+    const Select* query = queryOf(session, item);
+    if (!refusal && query) refusal = rerunRefusal(session, *query, depth + 1);
+    if (!refusal) refusal = rerunRefusal(session, item.on.get(), depth);
+  }
+  for (const ResultColumn& column : part.columns) {
+    if (!refusal) refusal = rerunRefusal(session, column.expr.get(), depth);
+  }
+  if (!refusal) refusal = rerunRefusal(session, part.where.get(), depth);
+  if (!refusal) refusal = rerunRefusal(session, part.having.get(), depth);
+  for (const ExprPtr& term : part.groupBy) {
+    if (!refusal) refusal = rerunRefusal(session, term.get(), depth);
+  }
+  return refusal;
+}
+
+// How 2.8 refuses a query it runs a second time: a compound by its ORDER BY, whose terms it
+// rewrote the first time, or any part by what it reads.
+std::optional<std::string> rerunRefusal(Session& session, const Select& query, int depth) {
+  if (depth > kMaxDepth) return std::nullopt;
+  if (!query.orderBy.empty() && !query.compound.empty()) {
     return std::string("ORDER BY term number 1 does not match any result column");
   }
-  std::optional<std::string> refusal = groupRefusal(session, head);
-  for (const CompoundPart& part : head.compound) {
-    if (!refusal) refusal = groupRefusal(session, *part.select);
+  std::optional<std::string> refusal = rerunPartRefusal(session, query, depth);
+  for (const CompoundPart& part : query.compound) {
+    if (!refusal) refusal = rerunPartRefusal(session, *part.select, depth);
   }
   return refusal;
 }
 
 // The refusal that the FROM item brings when merging it into the reader, with what it merges
 // itself, runs its compounds a second time: all but one that would stand first.
-std::optional<std::string> laterRefusal(Session& session, SourceReader reader, const FromItem& item,
-                                        bool first, int depth) {
+std::optional<std::string> laterRefusal(Session& session, SourceReader& reader,
+                                        const FromItem& item, bool first, int depth) {
   const Select* query = queryOf(session, item);
   if (!query || depth > kMaxDepth) return std::nullopt;
   if (!query->compound.empty()) {
-    return first ? std::nullopt : compoundRefusal(session, *query);
+    return first ? std::nullopt : rerunRefusal(session, *query, depth);
   }
-  if (!merges(*query, reader, item)) return std::nullopt;
+  if (!mergeInto(session, reader, item, depth)) return std::nullopt;
+  SourceReader inner = readerOf(*query);
   for (size_t place = 0; place < query->from.size(); ++place) {
     std::optional<std::string> refusal =
-        laterRefusal(session, readerOf(*query), query->from[place], first && place == 0, depth + 1);
+        laterRefusal(session, inner, query->from[place], first && place == 0, depth + 1);
     if (refusal) return refusal;
   }
   return std::nullopt;
@@ -171,14 +227,13 @@ std::optional<std::string> laterRefusal(Session& session, SourceReader reader, c
 
 }  // namespace
 
-void checkCompoundOrderOfSource(Session& session, SourceReader reader, const FromItem& item) {
-  const Select* query = queryOf(session, item);
-  if (!query || !query->compound.empty() || !merges(*query, reader, item)) return;
-  for (size_t place = 1; place < query->from.size(); ++place) {
-    std::optional<std::string> refusal =
-        laterRefusal(session, readerOf(*query), query->from[place], false, 0);
-    if (refusal) throw Error(SQLITE_ERROR, *refusal);
+void checkCompoundOrderOfSource(Session& session, SourceReader reader, size_t place) {
+  for (size_t before = 0; before < place; ++before) {
+    mergeInto(session, reader, reader.select.from[before], 0);
   }
+  std::optional<std::string> refusal =
+      laterRefusal(session, reader, reader.select.from[place], true, 0);
+  if (refusal) throw Error(SQLITE_ERROR, *refusal);
 }
 
 }  // namespace sqlite2

@@ -20,7 +20,8 @@ struct SourceReader {
   bool limited;
 };
 
-// Throws that error where merging the item's view or sub-select into the reader would.
-void checkCompoundOrderOfSource(Session& session, SourceReader reader, const FromItem& item);
+// Throws that error where merging the view or sub-select at that place of the reader's FROM
+// into the reader would.
+void checkCompoundOrderOfSource(Session& session, SourceReader reader, size_t place);
 
 }  // namespace sqlite2

@@ -17,6 +17,19 @@ SELECT * FROM (SELECT DISTINCT * FROM u, (SELECT a, b FROM t EXCEPT SELECT 3 AS 
 SELECT * FROM (SELECT * FROM u, vy);
 SELECT * FROM (SELECT * FROM u, (SELECT * FROM (SELECT * FROM vc WHERE a > 1)));
 SELECT * FROM (SELECT * FROM u, (SELECT vc.a FROM vc, t));
+-- Whether the query merged first has an ORDER BY, its own or one a view merged into it gave
+-- it: one query with an ORDER BY is not merged into another.
+CREATE VIEW vo AS SELECT vc.a FROM vc ORDER BY vc.a DESC;
+SELECT * FROM t, (SELECT * FROM u, vo) AS q;
+SELECT count(*) FROM vo AS z, (SELECT * FROM u, vo) AS q;
+SELECT count(*) FROM t, (SELECT * FROM (SELECT * FROM u ORDER BY a), vc) AS q ORDER BY 1;
+-- A query that only groups merges as any other.
+SELECT count(*) FROM (SELECT vc.a FROM u, vc GROUP BY vc.a);
+SELECT count(*) FROM t, (SELECT vc.a FROM u, vc GROUP BY vc.a);
+-- A compound brought there without an ORDER BY runs all it reads again.
+SELECT * FROM (SELECT * FROM u, (SELECT a FROM vy UNION ALL SELECT 7 AS a));
+SELECT * FROM (SELECT * FROM u, (SELECT a FROM (SELECT DISTINCT * FROM vc) UNION ALL SELECT 7 AS a));
+SELECT * FROM (SELECT * FROM u, (SELECT (SELECT a FROM vc) AS a UNION ALL SELECT 7 AS a));
 -- Not refused: the compound first, one without ORDER BY, one read where merging stops
 -- (DISTINCT, an aggregate, a LIMIT), a compound reading it, or a query not read as a source.
 SELECT * FROM (SELECT * FROM vc, u);
@@ -42,3 +55,4 @@ SELECT * FROM t, (SELECT count(*) AS n FROM u, (SELECT min(a) AS m FROM (SELECT 
 SELECT * FROM (SELECT * FROM u, (SELECT a AS m FROM vk GROUP BY k UNION ALL SELECT 2 AS m));
 SELECT * FROM (SELECT * FROM u, (SELECT min(a) AS m FROM (SELECT DISTINCT 'k' AS k, a FROM t) GROUP BY k UNION ALL SELECT 2 AS m));
 SELECT * FROM (SELECT * FROM (SELECT min(a) AS m FROM vk GROUP BY k UNION ALL SELECT 2 AS m), u);
+SELECT * FROM (SELECT * FROM u, (SELECT a AS m FROM t WHERE a IN (SELECT min(a) FROM vk GROUP BY k) UNION ALL SELECT 2 AS m));
