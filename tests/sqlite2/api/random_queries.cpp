@@ -115,6 +115,7 @@ RandomQueries::Source RandomQueries::viewSource(bool mayAlias) {
     source.plainColumns.push_back(column);
   }
   source.rowOrderFree = view.rowOrderFree;
+  source.query = true;
   return source;
 }
 
@@ -139,6 +140,7 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
     source.plainColumns.push_back(column);
   }
   source.rowOrderFree = inner.rowOrderFree || unmatched;
+  source.query = true;
   return source;
 }
 
@@ -389,9 +391,11 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
   const int count = columnCount < 0 ? 1 + random_.below(3) : columnCount;
   std::string columns;
   std::vector<std::string> seen;
+  bool aggregateCalled = false;
   for (int i = 0; i < count; ++i) {
     std::string term;
     const int pick = random_.below(100);
+    aggregateCalled = aggregateCalled || ((pick >= 35 || !grouped) && pick < 92);
     if (pick < 35 && grouped) {
       term = random_.oneOf(groupTerms);
     } else if (pick < 85) {
@@ -413,6 +417,10 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     if (random_.chance(30)) {
       shape.sql += " HAVING " + expressions_.aggregate(select.scope, depth + 1) + " > " +
                    std::to_string(random_.below(4));
+    } else if (!aggregateCalled && exclusions_.avoid(Exclusion::GroupWithoutAggregate) &&
+               (readAsSource_ || std::any_of(select.sources.begin(), select.sources.end(),
+                                             [](const Source& source) { return source.query; }))) {
+      shape.sql += " HAVING count(*) > 0";  // (Exclusion::GroupWithoutAggregate)
     }
   }
   if (compoundPart && !random_.chance(3)) {

@@ -47,6 +47,7 @@ class RandomQueries : public SubqueryMaker {
     Scope columns;     // qualified
     std::vector<std::string> plainColumns;
     bool plainTable = false;  // a table under its own name
+    bool query = false;       // a view or a sub-select
     bool rowOrderFree = false;
   };
   struct Select {
