@@ -15,14 +15,24 @@ namespace sqlite2 {
 
 namespace {
 
-// Views nest at most this deep before the real run finds one defined through itself.
-constexpr int kMaxDepth = 64;
+// The queries one check looks at, at most: views may read themselves, or each other many
+// times over, before the real run refuses them.
+constexpr int kMaxQueriesLooked = 4096;
+
+// One check's walk over the queries below a source.
+struct Walk {
+  Session& session;
+  int looked = 0;
+  // Counts one more query looked at; false once too many were.
+  bool look() { return ++looked <= kMaxQueriesLooked; }
+};
 
 // The query a FROM item reads, or null for a table (or a name the real run refuses).
-const Select* queryOf(Session& session, const FromItem& item) {
+const Select* queryOf(Walk& walk, const FromItem& item) {
+  if (!walk.look()) return nullptr;
   if (item.subquery) return item.subquery.get();
   try {
-    std::shared_ptr<Table> table = session.table(item);
+    std::shared_ptr<Table> table = walk.session.table(item);
     return table->isView ? table->viewSelect.get() : nullptr;
   } catch (const Error&) {
     return nullptr;
@@ -43,33 +53,32 @@ SourceReader readerOf(const Select& select) {
   return SourceReader{select, !select.orderBy.empty(), select.limit.has_value()};
 }
 
-bool mergeInto(Session& session, SourceReader& reader, const FromItem& item, int depth);
+bool mergeInto(Walk& walk, SourceReader& reader, const FromItem& item);
 
 // Whether the query has an ORDER BY once its sources are merged into it: a query without one
 // takes that of a source merged into it.
-bool orderedOnceMerged(Session& session, const Select& query, int depth) {
+bool orderedOnceMerged(Walk& walk, const Select& query) {
   SourceReader reader = readerOf(query);
-  for (const FromItem& item : query.from) mergeInto(session, reader, item, depth + 1);
+  for (const FromItem& item : query.from) mergeInto(walk, reader, item);
   return reader.ordered;
 }
 
-bool merges(Session& session, const Select& source, const SourceReader& reader,
-            const FromItem& item, int depth) {
+bool merges(Walk& walk, const Select& source, const SourceReader& reader, const FromItem& item) {
   const Select& into = reader.select;
   const bool joins = into.from.size() > 1;
   const bool grouped = aggregates(into);
-  if (!source.compound.empty() || source.from.empty() || depth > kMaxDepth) return false;
+  if (!source.compound.empty() || source.from.empty()) return false;
   if ((item.join & kJoinLeft) && source.from.size() > 1) return false;
   if (aggregates(source) && (grouped || joins || into.distinct || reader.limited)) return false;
   if ((source.distinct || source.limit) && (joins || grouped)) return false;
-  return !(reader.ordered && orderedOnceMerged(session, source, depth));
+  return !(reader.ordered && orderedOnceMerged(walk, source));
 }
 
 // Whether the item's query merges into the reader, which then has the ORDER BY it brings.
-bool mergeInto(Session& session, SourceReader& reader, const FromItem& item, int depth) {
-  const Select* query = queryOf(session, item);
-  if (!query || !merges(session, *query, reader, item, depth)) return false;
-  if (orderedOnceMerged(session, *query, depth)) reader.ordered = true;
+bool mergeInto(Walk& walk, SourceReader& reader, const FromItem& item) {
+  const Select* query = queryOf(walk, item);
+  if (!query || !merges(walk, *query, reader, item)) return false;
+  if (orderedOnceMerged(walk, *query)) reader.ordered = true;
   return true;
 }
 
@@ -80,15 +89,15 @@ struct MergedColumn {
   const Expr* expr;
 };
 
-std::vector<MergedColumn> mergedColumns(Session& session, const Select& part) {
+std::vector<MergedColumn> mergedColumns(Walk& walk, const Select& part) {
   std::vector<MergedColumn> columns;
   SourceReader reader = readerOf(part);
   for (const FromItem& item : part.from) {
-    if (!mergeInto(session, reader, item, 0)) continue;
-    const Select* query = queryOf(session, item);
+    if (!mergeInto(walk, reader, item)) continue;
+    const Select* query = queryOf(walk, item);
     std::vector<std::string> names;
     try {
-      names = sourceColumnNames(session, *query);
+      names = sourceColumnNames(walk.session, *query);
     } catch (const Error&) {
       continue;
     }
@@ -141,9 +150,9 @@ std::optional<int> mergedNumber(const Expr& term, const std::vector<MergedColumn
 // The refusal of a grouping part of a compound run a second time: its GROUP BY terms now
 // hold the columns of the queries it merged, and a constant is refused, or read as the
 // number of a result column.
-std::optional<std::string> groupRefusal(Session& session, const Select& part) {
+std::optional<std::string> groupRefusal(Walk& walk, const Select& part) {
   if (!aggregates(part)) return std::nullopt;
-  std::vector<MergedColumn> columns = mergedColumns(session, part);
+  std::vector<MergedColumn> columns = mergedColumns(walk, part);
   for (const ExprPtr& term : part.groupBy) {
     if (orderColumnNumber(*term) || !constantOnceMerged(*term, columns)) continue;
     std::optional<int> number = mergedNumber(*term, columns);
@@ -157,69 +166,68 @@ std::optional<std::string> groupRefusal(Session& session, const Select& part) {
   return std::nullopt;
 }
 
-std::optional<std::string> rerunRefusal(Session& session, const Select& query, int depth);
+std::optional<std::string> rerunRefusal(Walk& walk, const Select& query);
 
 // The sub-selects of the expression, which a second run runs again too.
-std::optional<std::string> rerunRefusal(Session& session, const Expr* expr, int depth) {
+std::optional<std::string> rerunRefusal(Walk& walk, const Expr* expr) {
   if (!expr) return std::nullopt;
   std::optional<std::string> refusal;
-  if (expr->select) refusal = rerunRefusal(session, *expr->select, depth + 1);
-  if (!refusal) refusal = rerunRefusal(session, expr->left.get(), depth);
-  if (!refusal) refusal = rerunRefusal(session, expr->right.get(), depth);
+  if (expr->select) refusal = rerunRefusal(walk, *expr->select);
+  if (!refusal) refusal = rerunRefusal(walk, expr->left.get());
+  if (!refusal) refusal = rerunRefusal(walk, expr->right.get());
   for (const ExprPtr& operand : expr->list) {
-    if (!refusal) refusal = rerunRefusal(session, operand.get(), depth);
+    if (!refusal) refusal = rerunRefusal(walk, operand.get());
   }
   return refusal;
 }
 
 // One SELECT run a second time, with what it reads: its GROUP BY now holds the columns of the
 // queries it merged, and every view, sub-select and compound below it runs again.
-std::optional<std::string> rerunPartRefusal(Session& session, const Select& part, int depth) {
-  std::optional<std::string> refusal = groupRefusal(session, part);
+std::optional<std::string> rerunPartRefusal(Walk& walk, const Select& part) {
+  std::optional<std::string> refusal = groupRefusal(walk, part);
   for (const FromItem& item : part.from) {
-    const Select* query = queryOf(session, item);
-    if (!refusal && query) refusal = rerunRefusal(session, *query, depth + 1);
-    if (!refusal) refusal = rerunRefusal(session, item.on.get(), depth);
+    const Select* query = queryOf(walk, item);
+    if (!refusal && query) refusal = rerunRefusal(walk, *query);
+    if (!refusal) refusal = rerunRefusal(walk, item.on.get());
   }
   for (const ResultColumn& column : part.columns) {
-    if (!refusal) refusal = rerunRefusal(session, column.expr.get(), depth);
+    if (!refusal) refusal = rerunRefusal(walk, column.expr.get());
   }
-  if (!refusal) refusal = rerunRefusal(session, part.where.get(), depth);
-  if (!refusal) refusal = rerunRefusal(session, part.having.get(), depth);
+  if (!refusal) refusal = rerunRefusal(walk, part.where.get());
+  if (!refusal) refusal = rerunRefusal(walk, part.having.get());
   for (const ExprPtr& term : part.groupBy) {
-    if (!refusal) refusal = rerunRefusal(session, term.get(), depth);
+    if (!refusal) refusal = rerunRefusal(walk, term.get());
   }
   return refusal;
 }
 
 // How 2.8 refuses a query it runs a second time: a compound by its ORDER BY, whose terms it
 // rewrote the first time, or any part by what it reads.
-std::optional<std::string> rerunRefusal(Session& session, const Select& query, int depth) {
-  if (depth > kMaxDepth) return std::nullopt;
+std::optional<std::string> rerunRefusal(Walk& walk, const Select& query) {
   if (!query.orderBy.empty() && !query.compound.empty()) {
     return std::string("ORDER BY term number 1 does not match any result column");
   }
-  std::optional<std::string> refusal = rerunPartRefusal(session, query, depth);
+  std::optional<std::string> refusal = rerunPartRefusal(walk, query);
   for (const CompoundPart& part : query.compound) {
-    if (!refusal) refusal = rerunPartRefusal(session, *part.select, depth);
+    if (!refusal) refusal = rerunPartRefusal(walk, *part.select);
   }
   return refusal;
 }
 
 // The refusal that the FROM item brings when merging it into the reader, with what it merges
 // itself, runs its compounds a second time: all but one that would stand first.
-std::optional<std::string> laterRefusal(Session& session, SourceReader& reader,
-                                        const FromItem& item, bool first, int depth) {
-  const Select* query = queryOf(session, item);
-  if (!query || depth > kMaxDepth) return std::nullopt;
+std::optional<std::string> laterRefusal(Walk& walk, SourceReader& reader, const FromItem& item,
+                                        bool first) {
+  const Select* query = queryOf(walk, item);
+  if (!query) return std::nullopt;
   if (!query->compound.empty()) {
-    return first ? std::nullopt : rerunRefusal(session, *query, depth);
+    return first ? std::nullopt : rerunRefusal(walk, *query);
   }
-  if (!mergeInto(session, reader, item, depth)) return std::nullopt;
+  if (!mergeInto(walk, reader, item)) return std::nullopt;
   SourceReader inner = readerOf(*query);
   for (size_t place = 0; place < query->from.size(); ++place) {
     std::optional<std::string> refusal =
-        laterRefusal(session, inner, query->from[place], first && place == 0, depth + 1);
+        laterRefusal(walk, inner, query->from[place], first && place == 0);
     if (refusal) return refusal;
   }
   return std::nullopt;
@@ -228,11 +236,11 @@ std::optional<std::string> laterRefusal(Session& session, SourceReader& reader,
 }  // namespace
 
 void checkCompoundOrderOfSource(Session& session, SourceReader reader, size_t place) {
+  Walk walk{session};
   for (size_t before = 0; before < place; ++before) {
-    mergeInto(session, reader, reader.select.from[before], 0);
+    mergeInto(walk, reader, reader.select.from[before]);
   }
-  std::optional<std::string> refusal =
-      laterRefusal(session, reader, reader.select.from[place], true, 0);
+  std::optional<std::string> refusal = laterRefusal(walk, reader, reader.select.from[place], true);
   if (refusal) throw Error(SQLITE_ERROR, *refusal);
 }
 
