@@ -15,6 +15,7 @@
 #include "sql/run/select_output.h"
 #include "sql/run/session.h"
 #include "sql/run/source_columns.h"
+#include "sql/run/source_compound_order.h"
 #include "sql/text/parser.h"
 #include "sql/values/group_key.h"
 #include "sqlite.h"
@@ -38,7 +39,8 @@ class SelectQuery {
 
  private:
   void openSources();
-  std::unique_ptr<QueryRows> collectSource(const Select& select, std::vector<std::string> names);
+  std::unique_ptr<QueryRows> collectSource(const FromItem& item, const Select& select,
+                                           std::vector<std::string> names);
   void resolveJoins();
   void compileJoinTerms();
   void resolveResultColumns();
@@ -205,7 +207,7 @@ void SelectQuery::openSources() {
     std::shared_ptr<Table> table;
     if (item.subquery) {
       subqueryRows_.push_back(
-          collectSource(*item.subquery, sourceColumnNames(session_, *item.subquery)));
+          collectSource(item, *item.subquery, sourceColumnNames(session_, *item.subquery)));
       table = tableOfRows(*subqueryRows_.back(), allText(*item.subquery));
     } else {
       table = session_.table(item);
@@ -216,7 +218,7 @@ void SelectQuery::openSources() {
         views_.push_back(table);
         ExpandingView expanding(session_, *table);
         std::vector<std::string> names = viewColumnNamesKept(session_, *table);
-        subqueryRows_.push_back(collectSource(*table->viewSelect, std::move(names)));
+        subqueryRows_.push_back(collectSource(item, *table->viewSelect, std::move(names)));
         table = tableOfRows(*subqueryRows_.back(), allText(*table->viewSelect));
       } else {
         subqueryRows_.push_back(nullptr);
@@ -231,9 +233,12 @@ void SelectQuery::openSources() {
 
 // The rows of a sub-select or view of FROM, whose column names are known first; a mistake in
 // the rest of it waits until this query's own names are resolved.
-std::unique_ptr<QueryRows> SelectQuery::collectSource(const Select& select,
+std::unique_ptr<QueryRows> SelectQuery::collectSource(const FromItem& item, const Select& select,
                                                       std::vector<std::string> names) {
   try {
+    const auto place = static_cast<size_t>(&item - select_.from.data());
+    checkCompoundOrderOfSource(session_, SourceReader{select_, !orderTerms_.empty(), limit_ >= 0},
+                               place);
     auto rows = std::make_unique<QueryRows>(collectSelect(session_, select));
     if (!session_.heldError) return rows;
     if (!laterError_) laterError_ = std::move(session_.heldError);

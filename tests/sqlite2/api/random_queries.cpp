@@ -117,6 +117,7 @@ RandomQueries::Source RandomQueries::viewSource(bool mayAlias) {
   source.rowOrderFree = view.rowOrderFree;
   source.sorted = view.sorted;
   source.distinct = view.distinct;
+  source.query = true;
   return source;
 }
 
@@ -142,6 +143,7 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
   }
   source.rowOrderFree = inner.rowOrderFree || unmatched;
   source.distinct = isDistinctQuery(inner.sql);
+  source.query = true;
   return source;
 }
 
@@ -406,11 +408,11 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
   const int count = columnCount < 0 ? 1 + random_.below(3) : columnCount;
   std::string columns;
   std::vector<std::string> seen;
-  bool aggregated = false;  // an aggregate function among the result columns or in HAVING
+  bool aggregateCalled = false;
   for (int i = 0; i < count; ++i) {
     std::string term;
     const int pick = random_.below(100);
-    aggregated = aggregated || (!(pick < 35 && grouped) && pick < 92);
+    aggregateCalled = aggregateCalled || ((pick >= 35 || !grouped) && pick < 92);
     if (pick < 35 && grouped) {
       term = random_.oneOf(groupTerms);
     } else if (pick < 85) {
@@ -432,8 +434,10 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     if (random_.chance(30)) {
       shape.sql += " HAVING " + expressions_.aggregate(select.scope, depth + 1) + " > " +
                    std::to_string(random_.below(4));
-    } else if (!aggregated && readAsSource_ && exclusions_.avoid(Exclusion::GroupsOfPlainSource)) {
-      shape.sql += " HAVING count(*) > 0";  // the same groups, with an aggregate function
+    } else if (!aggregateCalled && exclusions_.avoid(Exclusion::GroupWithoutAggregate) &&
+               (readAsSource_ || std::any_of(select.sources.begin(), select.sources.end(),
+                                             [](const Source& source) { return source.query; }))) {
+      shape.sql += " HAVING count(*) > 0";  // (Exclusion::GroupWithoutAggregate)
     }
   }
   if (compoundPart && !random_.chance(3)) {

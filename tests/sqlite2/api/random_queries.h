@@ -52,6 +52,7 @@ class RandomQueries : public SubqueryMaker {
     Scope columns;     // qualified
     std::vector<std::string> plainColumns;
     bool plainTable = false;  // a table under its own name
+    bool query = false;       // a view or a sub-select
     bool rowOrderFree = false;
     bool sorted = false;    // a view whose rows are sorted somewhere inside
     bool distinct = false;  // a view or sub-select whose query is a SELECT DISTINCT

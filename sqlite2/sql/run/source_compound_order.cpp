@@ -1,0 +1,247 @@
+#include "sql/run/source_compound_order.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/ascii_case.h"
+#include "common/error.h"
+#include "sql/run/compound_select.h"
+#include "sql/run/expression.h"
+#include "sql/run/source_columns.h"
+#include "sqlite.h"
+
+namespace sqlite2 {
+
+namespace {
+
+// The queries one check looks at, at most: views may read themselves, or each other many
+// times over, before the real run refuses them.
+constexpr int kMaxQueriesLooked = 4096;
+
+// One check's walk over the queries below a source.
+struct Walk {
+  Session& session;
+  int looked = 0;
+  // Counts one more query looked at; false once too many were.
+  bool look() { return ++looked <= kMaxQueriesLooked; }
+};
+
+// The query a FROM item reads, or null for a table (or a name the real run refuses).
+const Select* queryOf(Walk& walk, const FromItem& item) {
+  if (!walk.look()) return nullptr;
+  if (item.subquery) return item.subquery.get();
+  try {
+    std::shared_ptr<Table> table = walk.session.table(item);
+    return table->isView ? table->viewSelect.get() : nullptr;
+  } catch (const Error&) {
+    return nullptr;
+  }
+}
+
+// A query that calls an aggregate function: one that only groups merges as any other, and
+// loses its GROUP BY there.
+bool aggregates(const Select& select) {
+  if (select.having && containsAggregate(*select.having)) return true;
+  for (const ResultColumn& column : select.columns) {
+    if (column.expr && containsAggregate(*column.expr)) return true;
+  }
+  return false;
+}
+
+SourceReader readerOf(const Select& select) {
+  return SourceReader{select, !select.orderBy.empty(), select.limit.has_value()};
+}
+
+bool mergeInto(Walk& walk, SourceReader& reader, const FromItem& item);
+
+// Whether the query has an ORDER BY once its sources are merged into it: a query without one
+// takes that of a source merged into it.
+bool orderedOnceMerged(Walk& walk, const Select& query) {
+  SourceReader reader = readerOf(query);
+  for (const FromItem& item : query.from) mergeInto(walk, reader, item);
+  return reader.ordered;
+}
+
+bool merges(Walk& walk, const Select& source, const SourceReader& reader, const FromItem& item) {
+  const Select& into = reader.select;
+  const bool joins = into.from.size() > 1;
+  const bool grouped = aggregates(into);
+  if (!source.compound.empty() || source.from.empty()) return false;
+  if ((item.join & kJoinLeft) && source.from.size() > 1) return false;
+  if (aggregates(source) && (grouped || joins || into.distinct || reader.limited)) return false;
+  if ((source.distinct || source.limit) && (joins || grouped)) return false;
+  return !(reader.ordered && orderedOnceMerged(walk, source));
+}
+
+// Whether the item's query merges into the reader, which then has the ORDER BY it brings.
+bool mergeInto(Walk& walk, SourceReader& reader, const FromItem& item) {
+  const Select* query = queryOf(walk, item);
+  if (!query || !merges(walk, *query, reader, item)) return false;
+  if (orderedOnceMerged(walk, *query)) reader.ordered = true;
+  return true;
+}
+
+// A column of a query merged into a part, with the name the part reads it by.
+struct MergedColumn {
+  std::string source;
+  std::string name;
+  const Expr* expr;
+};
+
+std::vector<MergedColumn> mergedColumns(Walk& walk, const Select& part) {
+  std::vector<MergedColumn> columns;
+  SourceReader reader = readerOf(part);
+  for (const FromItem& item : part.from) {
+    if (!mergeInto(walk, reader, item)) continue;
+    const Select* query = queryOf(walk, item);
+    std::vector<std::string> names;
+    try {
+      names = sourceColumnNames(walk.session, *query);
+    } catch (const Error&) {
+      continue;
+    }
+    if (names.size() != query->columns.size()) continue;  // a "*" reads tables' columns
+    const std::string& source = item.alias ? *item.alias : item.table;
+    for (size_t i = 0; i < names.size(); ++i) {
+      columns.push_back(MergedColumn{source, names[i], query->columns[i].expr.get()});
+    }
+  }
+  return columns;
+}
+
+const Expr* mergedExpr(const Expr& name, const std::vector<MergedColumn>& columns) {
+  for (const MergedColumn& column : columns) {
+    if (column.expr && sameName(column.name, name.text) &&
+        (name.kind == ExprKind::Name || sameName(column.source, name.qualifier))) {
+      return column.expr;
+    }
+  }
+  return nullptr;
+}
+
+// Whether the term is made of literals alone once the merged queries' columns stand in it.
+bool constantOnceMerged(const Expr& term, const std::vector<MergedColumn>& columns) {
+  switch (term.kind) {
+    case ExprKind::Name:
+    case ExprKind::QualifiedName: {
+      const Expr* merged = mergedExpr(term, columns);
+      return merged && constantOnceMerged(*merged, {});
+    }
+    case ExprKind::Unary:
+      return constantOnceMerged(*term.left, columns);
+    case ExprKind::Binary:
+      return constantOnceMerged(*term.left, columns) && constantOnceMerged(*term.right, columns);
+    default:
+      return isLiteral(term);
+  }
+}
+
+// The column number a term is once the merged queries' columns stand in it, if it is one.
+std::optional<int> mergedNumber(const Expr& term, const std::vector<MergedColumn>& columns) {
+  if (term.kind == ExprKind::Unary && (term.op == TokenType::Minus || term.op == TokenType::Plus)) {
+    std::optional<int> inner = mergedNumber(*term.left, columns);
+    return inner && term.op == TokenType::Minus ? std::optional<int>(-*inner) : inner;
+  }
+  const Expr* merged = mergedExpr(term, columns);
+  return merged ? orderColumnNumber(*merged) : orderColumnNumber(term);
+}
+
+// The refusal of a grouping part of a compound run a second time: its GROUP BY terms now
+// hold the columns of the queries it merged, and a constant is refused, or read as the
+// number of a result column.
+std::optional<std::string> groupRefusal(Walk& walk, const Select& part) {
+  if (!aggregates(part)) return std::nullopt;
+  std::vector<MergedColumn> columns = mergedColumns(walk, part);
+  for (const ExprPtr& term : part.groupBy) {
+    if (orderColumnNumber(*term) || !constantOnceMerged(*term, columns)) continue;
+    std::optional<int> number = mergedNumber(*term, columns);
+    if (!number) return "GROUP BY terms must not be non-integer constants";
+    int count = static_cast<int>(part.columns.size());
+    if (*number < 1 || *number > count) {
+      return "GROUP BY column number " + std::to_string(*number) +
+             " out of range - should be between 1 and " + std::to_string(count);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> rerunRefusal(Walk& walk, const Select& query);
+
+// The sub-selects of the expression, which a second run runs again too.
+std::optional<std::string> rerunRefusal(Walk& walk, const Expr* expr) {
+  if (!expr) return std::nullopt;
+  std::optional<std::string> refusal;
+  if (expr->select) refusal = rerunRefusal(walk, *expr->select);
+  if (!refusal) refusal = rerunRefusal(walk, expr->left.get());
+  if (!refusal) refusal = rerunRefusal(walk, expr->right.get());
+  for (const ExprPtr& operand : expr->list) {
+    if (!refusal) refusal = rerunRefusal(walk, operand.get());
+  }
+  return refusal;
+}
+
+// One SELECT run a second time, with what it reads: its GROUP BY now holds the columns of the
+// queries it merged, and every view, sub-select and compound below it runs again.
+std::optional<std::string> rerunPartRefusal(Walk& walk, const Select& part) {
+  std::optional<std::string> refusal = groupRefusal(walk, part);
+  for (const FromItem& item : part.from) {
+    const Select* query = queryOf(walk, item);
+    if (!refusal && query) refusal = rerunRefusal(walk, *query);
+    if (!refusal) refusal = rerunRefusal(walk, item.on.get());
+  }
+  for (const ResultColumn& column : part.columns) {
+    if (!refusal) refusal = rerunRefusal(walk, column.expr.get());
+  }
+  if (!refusal) refusal = rerunRefusal(walk, part.where.get());
+  if (!refusal) refusal = rerunRefusal(walk, part.having.get());
+  for (const ExprPtr& term : part.groupBy) {
+    if (!refusal) refusal = rerunRefusal(walk, term.get());
+  }
+  return refusal;
+}
+
+// How 2.8 refuses a query it runs a second time: a compound by its ORDER BY, whose terms it
+// rewrote the first time, or any part by what it reads.
+std::optional<std::string> rerunRefusal(Walk& walk, const Select& query) {
+  if (!query.orderBy.empty() && !query.compound.empty()) {
+    return std::string("ORDER BY term number 1 does not match any result column");
+  }
+  std::optional<std::string> refusal = rerunPartRefusal(walk, query);
+  for (const CompoundPart& part : query.compound) {
+    if (!refusal) refusal = rerunPartRefusal(walk, *part.select);
+  }
+  return refusal;
+}
+
+// The refusal that the FROM item brings when merging it into the reader, with what it merges
+// itself, runs its compounds a second time: all but one that would stand first.
+std::optional<std::string> laterRefusal(Walk& walk, SourceReader& reader, const FromItem& item,
+                                        bool first) {
+  const Select* query = queryOf(walk, item);
+  if (!query) return std::nullopt;
+  if (!query->compound.empty()) {
+    return first ? std::nullopt : rerunRefusal(walk, *query);
+  }
+  if (!mergeInto(walk, reader, item)) return std::nullopt;
+  SourceReader inner = readerOf(*query);
+  for (size_t place = 0; place < query->from.size(); ++place) {
+    std::optional<std::string> refusal =
+        laterRefusal(walk, inner, query->from[place], first && place == 0);
+    if (refusal) return refusal;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+void checkCompoundOrderOfSource(Session& session, SourceReader reader, size_t place) {
+  Walk walk{session};
+  for (size_t before = 0; before < place; ++before) {
+    mergeInto(walk, reader, reader.select.from[before]);
+  }
+  std::optional<std::string> refusal = laterRefusal(walk, reader, reader.select.from[place], true);
+  if (refusal) throw Error(SQLITE_ERROR, *refusal);
+}
+
+}  // namespace sqlite2
