@@ -308,9 +308,12 @@ void SelectQuery::useAliases() {
   compiler_.setAliases(std::move(aliases));
 }
 
+// A view goes by its own name, whatever its alias; a sub-select by its alias.
 std::string SelectQuery::tableNameOf(size_t source) const {
   const std::string& name = tables_[source]->name;
-  return name.empty() ? sources_[source].name : name;
+  if (!name.empty()) return name;
+  const FromItem& item = select_.from[source];
+  return item.subquery ? sources_[source].name : session_.table(item)->name;
 }
 
 // A result column's name: the expression as written, or under PRAGMA full_column_names or
