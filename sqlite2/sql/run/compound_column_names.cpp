@@ -12,15 +12,7 @@ namespace sqlite2 {
 
 namespace {
 
-std::vector<std::string> expressionTexts(Session& session, const Select& select, bool aliased);
-
-bool isAggregateQuery(const Select& select) {
-  if (!select.groupBy.empty()) return true;
-  for (const ResultColumn& column : select.columns) {
-    if (column.expr && containsAggregate(*column.expr)) return true;
-  }
-  return false;
-}
+std::vector<std::string> expressionTexts(Session& session, const Select& select, bool asResult);
 
 bool readsAggregates(const Select& select) {
   for (const ResultColumn& column : select.columns) {
@@ -30,11 +22,12 @@ bool readsAggregates(const Select& select) {
 }
 
 // A view or sub-select of FROM that SQLite 2.8 merges into the query reading it: not a
-// compound, nor without FROM, and not grouped, DISTINCT or limited where the reader joins
-// it to other tables or reads aggregates (a grouped one not either under DISTINCT).
+// compound, nor without FROM, and not reading aggregates, DISTINCT or limited where the
+// reader joins it to other tables or reads aggregates (one reading aggregates not either
+// under DISTINCT). GROUP BY alone does not count.
 bool merges(const Select& source, const Select& reader) {
   if (!source.compound.empty() || source.from.empty()) return false;
-  const bool aggregate = isAggregateQuery(source);
+  const bool aggregate = readsAggregates(source);
   const bool limited = source.limit.value_or(-1) >= 0 || source.offset > 0;
   if (reader.from.size() > 1 && (aggregate || source.distinct || limited)) return false;
   if (readsAggregates(reader) && (aggregate || source.distinct || limited)) return false;
@@ -99,18 +92,24 @@ std::string expressionText(Session& session, const Expr& expr,
   return compressSpaces(expr.source);
 }
 
-void addStarTexts(Session& session, const MergedSource& source, bool several,
+// The columns of "*" over a source; a query's result shows those it does not merge as
+// "*" names them, a merged query's columns stand for them as written.
+void addStarTexts(Session& session, const MergedSource& source, bool several, bool asResult,
                   std::vector<std::string>& texts) {
   for (size_t i = 0; i < source.columns.size(); ++i) {
     std::optional<std::string> text = mergedText(session, source, static_cast<int>(i));
-    texts.push_back(text ? *text : several ? source.name + "." + source.columns[i]
-                                           : source.columns[i]);
+    if (text) {
+      texts.push_back(*text);
+      continue;
+    }
+    std::string name = several ? source.name + "." + source.columns[i] : source.columns[i];
+    texts.push_back(asResult ? starColumnName(name) : name);
   }
 }
 
-// Each result column's expression as written once the sources it reads are merged in, or its
-// alias where aliased says so.
-std::vector<std::string> expressionTexts(Session& session, const Select& select, bool aliased) {
+// Each result column's expression as written once the sources it reads are merged in; as the
+// query's result, its alias where it has one.
+std::vector<std::string> expressionTexts(Session& session, const Select& select, bool asResult) {
   std::vector<MergedSource> sources;
   bool mergedOne = false;
   for (const FromItem& item : select.from) {
@@ -123,8 +122,8 @@ std::vector<std::string> expressionTexts(Session& session, const Select& select,
   std::vector<std::string> texts;
   for (const ResultColumn& column : select.columns) {
     if (column.kind == ResultColumn::Kind::Expression) {
-      texts.push_back(aliased && column.alias ? compressSpaces(*column.alias)
-                                              : expressionText(session, *column.expr, sources));
+      texts.push_back(asResult && column.alias ? *column.alias
+                                               : expressionText(session, *column.expr, sources));
       continue;
     }
     for (const MergedSource& source : sources) {
@@ -132,7 +131,7 @@ std::vector<std::string> expressionTexts(Session& session, const Select& select,
           !sameName(source.name, column.qualifier)) {
         continue;
       }
-      addStarTexts(session, source, several, texts);
+      addStarTexts(session, source, several, asResult, texts);
     }
   }
   return texts;

@@ -289,8 +289,9 @@ void SelectQuery::resolveResultColumns() {
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
         resultExprs_.push_back(column.expr.get());
-        // SQLite 2.8 shows every result name with each run of spaces made one.
-        names_.push_back(column.alias ? compressSpaces(*column.alias)
+        // SQLite 2.8 shows an expression's name with each run of spaces made one, and an
+        // alias as written.
+        names_.push_back(column.alias ? *column.alias
                                       : resultName(*column.expr, *columns_.back()));
         sourceNames_.push_back(expressionColumnName(column));
         break;
@@ -352,9 +353,9 @@ void SelectQuery::addAllColumns(size_t source) {
     resultExprs_.push_back(starExprs_.back().get());
     const SessionSettings& settings = session_.settings;
     if (settings.fullColumnNames) {
-      names_.push_back(compressSpaces(tableNameOf(source) + "." + name));
+      names_.push_back(tableNameOf(source) + "." + name);
     } else {
-      names_.push_back(compressSpaces(
+      names_.push_back(starColumnName(
           several && !settings.shortColumnNames ? sources_[source].name + "." + name : name));
     }
     sourceNames_.push_back(SourceColumnName{name, several});

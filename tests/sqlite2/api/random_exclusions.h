@@ -42,7 +42,6 @@ enum class Exclusion {
   GroupByNumber,
   BeforeInsertKey,
   FirstErrorOrder,
-  DerivedColumnNames,
   UnmatchedOrderTerm,
   IgnoredDeleteCount,
 };
@@ -135,10 +134,6 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "may name another of them first: of two missing tables in views and sub-selects, or a "
      "missing table against a compound's misplaced ORDER BY or a constant ORDER BY term; not "
      "yet matched"},
-    {Exclusion::DerivedColumnNames, "derived-column-names",
-     "the column names of \"*\" over views and sub-selects, of compounds and of sub-selects "
-     "are not compared where rows, codes and counts agree: 2.8 names such columns by the "
-     "expression, the alias or the table in ways not yet matched"},
     {Exclusion::UnmatchedOrderTerm, "unmatched-order-term",
      "2.8 refuses some queries that read a sub-select in FROM with \"ORDER BY term number N "
      "does not match any result column\" where their terms are sound; such a refusal is not "
