@@ -217,6 +217,8 @@ void checkCompoundClauses(const Select& head) {
 
 QueryRows collectCompoundSelect(Session& session, const Select& head) {
   checkCompoundClauses(head);
+  // One left by a compound whose later part failed is not this one's.
+  session.compoundError.reset();
   std::vector<const Select*> parts{&head};
   for (const CompoundPart& part : head.compound) parts.push_back(part.select.get());
   checkCompoundOrder(session, head, parts);
@@ -233,6 +235,7 @@ QueryRows collectCompoundSelect(Session& session, const Select& head) {
       result.textColumns[i] = result.textColumns[i] && next.textColumns[i];
     }
   }
+  session.throwCompoundError();
   result.names = compoundNames(session, head, parts, result.names);
   result.compound = true;
   sortRows(head, parts, result);

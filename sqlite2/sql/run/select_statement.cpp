@@ -67,6 +67,7 @@ class SelectQuery {
 
   Session& session_;
   const Select& select_;
+  const bool part_;                           // of a compound
   const std::vector<OrderTerm>& orderTerms_;  // none for a part of a compound
   int limit_ = -1;                            // negative: none
   int offset_ = 0;
@@ -126,6 +127,7 @@ const std::vector<OrderTerm> kNoOrderTerms;
 SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
     : session_(session),
       select_(select),
+      part_(part),
       orderTerms_(part ? kNoOrderTerms : select.orderBy),
       limit_(part ? -1 : select.limit.value_or(-1)),
       offset_(part ? 0 : select.offset),
@@ -291,8 +293,7 @@ void SelectQuery::resolveResultColumns() {
         resultExprs_.push_back(column.expr.get());
         // SQLite 2.8 shows an expression's name with each run of spaces made one, and an
         // alias as written.
-        names_.push_back(column.alias ? *column.alias
-                                      : resultName(*column.expr, *columns_.back()));
+        names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
         sourceNames_.push_back(expressionColumnName(column));
         break;
     }
@@ -453,9 +454,11 @@ void SelectQuery::resolveGroupBy() {
     groupBy_.push_back(ownedGroupBy_.back().get());
   }
   compiler_.allowAggregates(false);
-  if (aggregateTerm) {
-    throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
-  }
+  if (!aggregateTerm) return;
+  Error error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
+  if (!part_) throw error;
+  // SQLite 2.8 lets it pass in a compound's part: refused once every part is compiled.
+  if (!session_.compoundError) session_.compoundError = error;
 }
 
 std::vector<OrderColumn> SelectQuery::orderColumns() const {
@@ -661,11 +664,12 @@ void runSelect(Session& session, const Select& select, const ResultRowCallback& 
   query.run(onRow);
 }
 
-// A mistake held back in a part of a compound ends the compound there.
+// A mistake held back in a part of a compound ends the compound there; after one refused at
+// the end (Session::compoundError) the parts are only compiled.
 QueryRows collectSelectPart(Session& session, const Select& select) {
   SelectQuery query(session, select, true);
   session.throwHeldError();
-  return query.collect();
+  return session.compoundError ? query.withoutRows() : query.collect();
 }
 
 std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
@@ -684,6 +688,7 @@ size_t prepareSelect(Session& session, const Select& select) {
   SelectQuery first(session, select, compound);
   for (const CompoundPart& part : select.compound) SelectQuery(session, *part.select, true);
   session.throwHeldError();
+  session.throwCompoundError();
   return first.tableColumnNames().size();
 }
 
