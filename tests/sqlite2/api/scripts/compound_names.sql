@@ -89,3 +89,9 @@ SELECT * FROM (SELECT ' X', ' Z' AS ' Q' FROM t);
 PRAGMA full_column_names = ON;
 SELECT * FROM d5;
 SELECT "  a b " FROM d5;
+-- "*" over a sub-select's column named by a text that starts with a quote.
+PRAGMA full_column_names = OFF;
+SELECT * FROM (SELECT 1, '''x' FROM t);
+-- ours: 1|'x
+SELECT * FROM t, (SELECT 1, '''x' FROM t ORDER BY 2) AS q;
+-- ours error: ORDER BY terms must not be non-integer constants
