@@ -7,6 +7,7 @@
 
 #include "common/error.h"
 #include "record/row_record.h"
+#include "sql/run/compound_column_names.h"
 #include "sql/run/source_columns.h"
 #include "sql/text/parser.h"
 #include "sql/values/comparison.h"
@@ -169,15 +170,17 @@ void applyLimit(const Select& head, QueryRows& result) {
 }
 
 // The names of the columns: those of the last SELECT, except that a UNION ALL (unless it is
-// the last operator and the compound is ordered) passes on the names of its left side.
-std::vector<std::string> compoundNames(const Select& head,
-                                       const std::vector<std::vector<std::string>>& names) {
-  size_t part = names.size() - 1;
+// the last operator and the compound is ordered) passes on the names of its left side. A
+// later SELECT names them as its sources merged in; the first one as a query of its own.
+std::vector<std::string> compoundNames(Session& session, const Select& head,
+                                       const std::vector<const Select*>& parts,
+                                       const std::vector<std::string>& headNames) {
+  size_t part = parts.size() - 1;
   while (part > 0 && head.compound[part - 1].op == CompoundOperator::UnionAll &&
-         !(part == names.size() - 1 && !head.orderBy.empty())) {
+         !(part == parts.size() - 1 && !head.orderBy.empty())) {
     --part;
   }
-  return names[part];
+  return part == 0 ? headNames : mergedColumnNames(session, *parts[part]);
 }
 
 }  // namespace
@@ -214,11 +217,12 @@ void checkCompoundClauses(const Select& head) {
 
 QueryRows collectCompoundSelect(Session& session, const Select& head) {
   checkCompoundClauses(head);
+  // One left by a compound whose later part failed is not this one's.
+  session.compoundError.reset();
   std::vector<const Select*> parts{&head};
   for (const CompoundPart& part : head.compound) parts.push_back(part.select.get());
   checkCompoundOrder(session, head, parts);
   QueryRows result = collectSelectPart(session, head);
-  std::vector<std::vector<std::string>> names{result.names};
   for (const CompoundPart& part : head.compound) {
     QueryRows next = collectSelectPart(session, *part.select);
     if (next.names.size() != result.names.size()) {
@@ -226,13 +230,13 @@ QueryRows collectCompoundSelect(Session& session, const Select& head) {
                                     " do not have the same number of result columns");
     }
     combine(part.op, result.rows, next.rows);
-    names.push_back(std::move(next.names));
     result.tableColumns = std::move(next.tableColumns);
     for (size_t i = 0; i < result.textColumns.size(); ++i) {
       result.textColumns[i] = result.textColumns[i] && next.textColumns[i];
     }
   }
-  result.names = compoundNames(head, names);
+  session.throwCompoundError();
+  result.names = compoundNames(session, head, parts, result.names);
   result.compound = true;
   sortRows(head, parts, result);
   applyLimit(head, result);

@@ -209,6 +209,7 @@ void Database::execute(std::string_view sql, const RowCallback& onRow) {
     for (;;) {
       state.session.statementStarted = false;
       state.session.heldError.reset();
+      state.session.compoundError.reset();
       if (!state.parseNext(parser, statement)) break;
       gaveRows = false;
       state.session.resultNames.clear();

@@ -69,6 +69,7 @@ class SelectQuery {
 
   Session& session_;
   const Select& select_;
+  const bool part_;                           // of a compound
   const std::vector<OrderTerm>& orderTerms_;  // none for a part of a compound
   int limit_ = -1;                            // negative: none
   int offset_ = 0;
@@ -130,6 +131,7 @@ const std::vector<OrderTerm> kNoOrderTerms;
 SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
     : session_(session),
       select_(select),
+      part_(part),
       orderTerms_(part ? kNoOrderTerms : select.orderBy),
       limit_(part ? -1 : select.limit.value_or(-1)),
       offset_(part ? 0 : select.offset),
@@ -331,9 +333,9 @@ void SelectQuery::resolveResultColumns() {
       case ResultColumn::Kind::Expression:
         columns_.push_back(compiler_.compile(*column.expr));
         resultExprs_.push_back(column.expr.get());
-        // SQLite 2.8 shows every result name with each run of spaces made one.
-        names_.push_back(column.alias ? compressSpaces(*column.alias)
-                                      : resultName(*column.expr, *columns_.back()));
+        // SQLite 2.8 shows an expression's name with each run of spaces made one, and an
+        // alias as written.
+        names_.push_back(column.alias ? *column.alias : resultName(*column.expr, *columns_.back()));
         sourceNames_.push_back(expressionColumnName(column));
         break;
     }
@@ -350,9 +352,12 @@ void SelectQuery::useAliases() {
   compiler_.setAliases(std::move(aliases));
 }
 
+// A view goes by its own name, whatever its alias; a sub-select by its alias.
 std::string SelectQuery::tableNameOf(size_t source) const {
   const std::string& name = tables_[source]->name;
-  return name.empty() ? sources_[source].name : name;
+  if (!name.empty()) return name;
+  const FromItem& item = select_.from[source];
+  return item.subquery ? sources_[source].name : session_.table(item)->name;
 }
 
 // A result column's name: the expression as written, or under PRAGMA full_column_names or
@@ -391,9 +396,9 @@ void SelectQuery::addAllColumns(size_t source) {
     resultExprs_.push_back(starExprs_.back().get());
     const SessionSettings& settings = session_.settings;
     if (settings.fullColumnNames) {
-      names_.push_back(compressSpaces(tableNameOf(source) + "." + name));
+      names_.push_back(tableNameOf(source) + "." + name);
     } else {
-      names_.push_back(compressSpaces(
+      names_.push_back(starColumnName(
           several && !settings.shortColumnNames ? sources_[source].name + "." + name : name));
     }
     sourceNames_.push_back(SourceColumnName{name, several});
@@ -491,9 +496,11 @@ void SelectQuery::resolveGroupBy() {
     groupBy_.push_back(ownedGroupBy_.back().get());
   }
   compiler_.allowAggregates(false);
-  if (aggregateTerm) {
-    throw Error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
-  }
+  if (!aggregateTerm) return;
+  Error error(SQLITE_ERROR, "aggregate functions are not allowed in the GROUP BY clause");
+  if (!part_) throw error;
+  // SQLite 2.8 lets it pass in a compound's part: refused once every part is compiled.
+  if (!session_.compoundError) session_.compoundError = error;
 }
 
 std::vector<OrderColumn> SelectQuery::orderColumns() const {
@@ -699,11 +706,12 @@ void runSelect(Session& session, const Select& select, const ResultRowCallback& 
   query.run(onRow);
 }
 
-// A mistake held back in a part of a compound ends the compound there.
+// A mistake held back in a part of a compound ends the compound there; after one refused at
+// the end (Session::compoundError) the parts are only compiled.
 QueryRows collectSelectPart(Session& session, const Select& select) {
   SelectQuery query(session, select, true);
   session.throwHeldError();
-  return query.collect();
+  return session.compoundError ? query.withoutRows() : query.collect();
 }
 
 std::vector<std::string> viewColumnNames(Session& session, const Table& view) {
@@ -722,6 +730,7 @@ size_t prepareSelect(Session& session, const Select& select) {
   SelectQuery first(session, select, compound);
   for (const CompoundPart& part : select.compound) SelectQuery(session, *part.select, true);
   session.throwHeldError();
+  session.throwCompoundError();
   return first.tableColumnNames().size();
 }
 

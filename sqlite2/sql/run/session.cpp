@@ -18,6 +18,13 @@ void Session::throwHeldError() {
   throw error;
 }
 
+void Session::throwCompoundError() {
+  if (!compoundError) return;
+  Error error = std::move(*compoundError);
+  compoundError.reset();
+  throw error;
+}
+
 void Session::requireNotBeingRead(const Table& table) const {
   const Btree* tree = table.attached    ? table.attached->btree.get()
                       : table.temporary ? temporary.btree()

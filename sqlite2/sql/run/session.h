@@ -97,12 +97,16 @@ struct Session : FunctionContext {
   // sub-selects after it, and any later mistake is reported instead; without one it fails the
   // statement once the statement is prepared. A query prepared with one held is not run.
   std::optional<Error> heldError;
+  // A mistake of a compound's part that SQLite 2.8 lets pass (giving rows that mean nothing)
+  // and this engine refuses once the compound is compiled, after the mistakes 2.8 reports.
+  std::optional<Error> compoundError;
 
   // Fails with SQLITE_LOCKED "database table is locked" when a running statement reads the
   // table.
   void requireNotBeingRead(const Table& table) const;
   // Throws the mistake held back, if any: the statement is prepared.
   void throwHeldError();
+  void throwCompoundError();
   // Refuses writes to sqlite_master and to a view (one without INSTEAD OF triggers for the
   // statement: the caller runs those instead).
   void requireWritable(const Table& table) const;

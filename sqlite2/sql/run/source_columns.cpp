@@ -107,6 +107,13 @@ SourceColumnName expressionColumnName(const ResultColumn& column, ColumnSpelling
   }
 }
 
+std::string starColumnName(const std::string& name) {
+  std::string compressed = compressSpaces(name);
+  const size_t first = compressed.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return compressed.substr(first, compressed.find_last_not_of(' ') + 1 - first);
+}
+
 std::vector<std::string> uniqueColumnNames(const std::vector<SourceColumnName>& columns) {
   std::vector<std::string> names;
   for (const SourceColumnName& column : columns) {

@@ -34,6 +34,10 @@ enum class ColumnSpelling { Compressed, AsWritten };
 SourceColumnName expressionColumnName(const ResultColumn& column,
                                       ColumnSpelling spelling = ColumnSpelling::Compressed);
 
+// The name a column of "*" takes in a query's result (but under PRAGMA full_column_names):
+// each run of spaces made one, and none at either end.
+std::string starColumnName(const std::string& name);
+
 // A name made unique gets _1, _2, ... added while an earlier column has it.
 std::vector<std::string> uniqueColumnNames(const std::vector<SourceColumnName>& columns);
 

@@ -37,3 +37,20 @@ CREATE TABLE x1 AS SELECT 1 FROM nosuch1 UNION SELECT 1 FROM nosuch2;
 CREATE TABLE x2 AS SELECT zz FROM t UNION SELECT 1 FROM nosuch2;
 CREATE TABLE x3 AS SELECT 1 FROM t ORDER BY 1 UNION SELECT 1 FROM nosuch2;
 CREATE TABLE x4 AS SELECT a FROM t UNION SELECT qq.* FROM t;
+-- An aggregate in a part's GROUP BY, which SQLite 2.8 lets pass in a compound (its rows mean
+-- nothing), is refused only once every part is compiled and counted: any mistake 2.8 finds
+-- in the parts comes first.
+CREATE TABLE g(c0, c1);
+INSERT INTO g VALUES(1, 2);
+SELECT count(*), 1 FROM g GROUP BY count(*) UNION SELECT c1, c0 FROM nosuch;
+SELECT count(*), 1 FROM g GROUP BY 1 UNION ALL SELECT c1, c0 FROM nosuch;
+SELECT count(*) FROM g GROUP BY count(*) UNION SELECT c1 FROM g UNION SELECT 1 FROM nosuch;
+SELECT count(*) FROM g GROUP BY count(*) UNION SELECT nosuchcol FROM g;
+SELECT count(*) FROM g GROUP BY count(*) UNION SELECT c1 FROM g GROUP BY 'x';
+SELECT count(*) FROM g GROUP BY count(*) UNION SELECT c1, c0 FROM g;
+SELECT count(*) FROM g GROUP BY count(*) UNION SELECT c1 FROM g WHERE c1 IN (SELECT c0 FROM nosuch);
+INSERT INTO g SELECT count(*), 1 FROM g GROUP BY count(*) UNION SELECT c1, c0 FROM nosuch;
+SELECT * FROM (SELECT count(*), 1 FROM g GROUP BY count(*) UNION SELECT c1, c0 FROM nosuch);
+SELECT c1 FROM g UNION SELECT count(*) FROM g GROUP BY count(*);
+-- ours error: aggregate functions are not allowed in the GROUP BY clause
+SELECT * FROM g;
