@@ -49,6 +49,8 @@ enum class Exclusion {
   InnerJoinOuterTerms,
   RepeatedLookup,
   GroupWithoutAggregate,
+  QuotedColumnName,
+  LeftJoinMergedValues,
 };
 
 struct ExclusionInfo {
@@ -164,6 +166,16 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "a query that groups but calls no aggregate function reads no view or sub-select in FROM "
      "and is read as none: 2.8 then gives meaningless rows (one row, whose HAVING reads NULL, "
      "or the rows ungrouped); such a query takes a HAVING count(*) > 0"},
+    {Exclusion::QuotedColumnName, "quoted-column-name",
+     "no column of a view or a sub-select in FROM is named by a text that starts with a quote "
+     "(''' X'): 2.8 reads such a name past its end when \"*\" or a name reads the column, "
+     "and refuses with \"no such column\" (this engine answers)"},
+    {Exclusion::LeftJoinMergedValues, "left-join-merged-values",
+     "no LEFT JOIN of a view or sub-select of one source without WHERE whose columns are not "
+     "all bare columns of it (it is joined as an inner join): 2.8 merges it into the query "
+     "and gives such a column's value (59 AS r, coalesce(a, 5), a IS NULL) where no row "
+     "matches, and takes an ON term that reads a constant one as a WHERE term (this engine "
+     "gives NULL and keeps the left rows)"},
 };
 
 // Which kinds the generators avoid in this run.

@@ -117,6 +117,7 @@ RandomQueries::Source RandomQueries::viewSource(bool mayAlias) {
   source.rowOrderFree = view.rowOrderFree;
   source.sorted = view.sorted;
   source.distinct = view.distinct;
+  source.valuesMerged = view.valuesMerged;
   source.query = true;
   return source;
 }
@@ -143,6 +144,7 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
   }
   source.rowOrderFree = inner.rowOrderFree || unmatched;
   source.distinct = isDistinctQuery(inner.sql);
+  source.valuesMerged = inner.valuesMerged;
   source.query = true;
   return source;
 }
@@ -210,8 +212,13 @@ std::string RandomQueries::joinOperator(const Source& left, const Source& right,
         Scope leftOnly = left.columns;
         on += " AND " + expressions_.condition(leftOnly, 1);
       }
-      return std::string(random_.chance(30) ? " LEFT OUTER JOIN " : " LEFT JOIN ") + right.sql +
-             " ON " + on;
+      const char* keyword = random_.chance(30) ? " LEFT OUTER JOIN " : " LEFT JOIN ";
+      // An inner join instead, whose rows both engines agree on.
+      if (right.valuesMerged && exclusions_.avoid(Exclusion::LeftJoinMergedValues)) {
+        where += (where.empty() ? "" : " AND ") + on;
+        return " CROSS JOIN " + right.sql;
+      }
+      return keyword + right.sql + " ON " + on;
     }
     case 5:
       if (!shared.empty() && namesJoinable) {
@@ -263,7 +270,7 @@ std::string RandomQueries::whereClause(const Select& select, int percent) {
 // Result columns: "*" and "t.*" when any number will do, columns, expressions with and
 // without aliases, sub-selects.
 std::string RandomQueries::resultColumns(const Select& select, int columnCount, int depth,
-                                         std::vector<std::string>& names) {
+                                         std::vector<std::string>& names, bool* computed) {
   std::string sql;
   if (columnCount < 0 && !select.scope.empty() && random_.chance(25)) {
     names.assign(select.scope.size(), "");
@@ -274,7 +281,9 @@ std::string RandomQueries::resultColumns(const Select& select, int columnCount, 
   for (int i = 0; i < count; ++i) {
     std::string term;
     const int pick = random_.below(100);
-    if (pick < 40 && !select.scope.empty()) {
+    const bool bareColumn = pick < 40 && !select.scope.empty();
+    if (computed && !bareColumn) *computed = true;
+    if (bareColumn) {
       const ColumnRef& column = random_.oneOf(select.scope);
       term = column.sql;
     } else if (pick < 48) {
@@ -305,10 +314,17 @@ std::string RandomQueries::nameTerm(std::string& term, const std::string& alias,
   const bool readByName = storing_ || readAsSource_;
   const bool emptyStored =
       name.empty() && storing_ && exclusions_.avoid(Exclusion::EmptyColumnName);
-  if (random_.chance(percent) || emptyStored ||
-      (repeated && readByName && exclusions_.avoid(Exclusion::DuplicateColumnNames))) {
-    term += (random_.chance(50) ? " AS " : " ") + alias;
-    name = alias;
+  const bool distinctNames = readByName && exclusions_.avoid(Exclusion::DuplicateColumnNames);
+  const bool quotedRead = readAsSource_ && !name.empty() && name.front() == '\'' &&
+                          exclusions_.avoid(Exclusion::QuotedColumnName);
+  std::string unique = alias;
+  while (distinctNames && contains(seen, lowerCase(unique))) unique += "_";
+  if (random_.chance(percent) || emptyStored || (repeated && distinctNames)) {
+    term += (random_.chance(50) ? " AS " : " ") + unique;
+    name = unique;
+  } else if (quotedRead) {
+    term += " AS " + unique;  // no draw, so that later statements stay as they were
+    name = unique;
   }
   seen.push_back(lowerCase(name));
   const bool keyword = lowerCase(name) == "null";
@@ -362,14 +378,17 @@ QueryShape RandomQueries::plainSelect(int depth, int columnCount, bool orderFree
   QueryShape shape;
   shape.withoutFrom = select.sources.empty();
   shape.joins = select.sources.size() > 1;
-  std::string columns = resultColumns(select, columnCount, depth, shape.columns);
+  bool computed = select.sources.size() == 1 && select.sources[0].valuesMerged;
+  std::string columns = resultColumns(select, columnCount, depth, shape.columns, &computed);
   // Over a lone DISTINCT source, DISTINCT (Exclusion::DistinctSourceMerged).
   const bool distinct =
       random_.chance(10) || (select.sources.size() == 1 && select.sources[0].distinct &&
                              exclusions_.avoid(Exclusion::DistinctSourceMerged));
   shape.sql = std::string("SELECT ") + (distinct ? "DISTINCT " : "") + columns;
   if (!select.sources.empty()) shape.sql += " FROM " + select.from;
-  shape.sql += whereClause(select, 60);
+  const std::string where = whereClause(select, 60);
+  shape.sql += where;
+  shape.valuesMerged = computed && select.sources.size() == 1 && where.empty();
   // A compound's part has no ORDER BY or LIMIT of its own, but by mistake.
   if (compoundPart && !random_.chance(3)) return shape;
   if (random_.chance(45)) shape.sql += orderBy(select, shape.columns.size(), shape.columns);

@@ -27,6 +27,9 @@ struct QueryShape {
   bool rowOrderFree = false;
   bool withoutFrom = false;  // it is, or has a part that is, a SELECT without FROM
   bool joins = false;        // it is, or has a part that is, a SELECT of several sources
+  // A SELECT that 2.8 merges into a query reading it on the right of a LEFT JOIN, with a
+  // column that is not a bare column of its one source (Exclusion::LeftJoinMergedValues).
+  bool valuesMerged = false;
 };
 
 class RandomQueries : public SubqueryMaker {
@@ -54,8 +57,9 @@ class RandomQueries : public SubqueryMaker {
     bool plainTable = false;  // a table under its own name
     bool query = false;       // a view or a sub-select
     bool rowOrderFree = false;
-    bool sorted = false;    // a view whose rows are sorted somewhere inside
-    bool distinct = false;  // a view or sub-select whose query is a SELECT DISTINCT
+    bool sorted = false;        // a view whose rows are sorted somewhere inside
+    bool distinct = false;      // a view or sub-select whose query is a SELECT DISTINCT
+    bool valuesMerged = false;  // as QueryShape::valuesMerged
   };
   struct Select {
     std::vector<Source> sources;
@@ -85,7 +89,7 @@ class RandomQueries : public SubqueryMaker {
   QueryShape compound(int depth, int columnCount, bool orderFreeAllowed);
   QueryShape anyQuery(int depth, int columnCount, bool orderFreeAllowed);
   std::string resultColumns(const Select& select, int columnCount, int depth,
-                            std::vector<std::string>& names);
+                            std::vector<std::string>& names, bool* computed = nullptr);
   std::string nameTerm(std::string& term, const std::string& alias, int percent,
                        std::vector<std::string>& seen);
   std::string orderBy(const Select& select, size_t resultCount,

@@ -519,8 +519,8 @@ std::string RandomStatements::viewChange() {
   const std::string name = "v" + std::to_string(nextViewNumber_++);
   const bool temporary = random_.chance(15);
   schema_.views.push_back(ViewModel{name, query.columns, query.rowOrderFree,
-                                    sortsRows(query.sql, schema_.views),
-                                    isDistinctQuery(query.sql)});
+                                    sortsRows(query.sql, schema_.views), isDistinctQuery(query.sql),
+                                    query.valuesMerged});
   return std::string("CREATE ") + (temporary ? "TEMP " : "") + "VIEW " + name + " AS " + query.sql +
          ";";
 }

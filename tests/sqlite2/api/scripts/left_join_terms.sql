@@ -29,3 +29,18 @@ SELECT t.a, u.c FROM t LEFT JOIN u ON t.a = u.a INNER JOIN w ON u.c IS NULL;
 -- ours: 2|NULL
 SELECT t.a, u.c FROM t LEFT JOIN u ON t.a = u.a JOIN w ON u.c = w.x;
 SELECT t.a, u.c FROM t LEFT JOIN u ON t.a = u.a, w WHERE u.c = 9;
+-- A view or sub-select of one table on the right of a LEFT JOIN gives NULL in every column
+-- where no row matches, its constants and expressions too. SQLite 2.8 merges it into the
+-- query and gives their values there, and takes an ON term that reads a constant such column
+-- as a WHERE term (a mend).
+SELECT * FROM t LEFT JOIN (SELECT coalesce(c, 5) AS k, 59 AS r, a, c IS NULL AS z FROM u) AS q ON t.a = q.a;
+-- ours: 1|5|9|59|1|0
+-- ours: 2|6|NULL|NULL|NULL|NULL
+CREATE VIEW v AS SELECT 59 AS r, a FROM u;
+SELECT t.a, v.r FROM t LEFT JOIN v ON t.a = v.a;
+-- ours: 1|59
+-- ours: 2|NULL
+SELECT t.a, q.a FROM t LEFT JOIN (SELECT 1 AS r, a FROM u) AS q ON t.a = q.r;
+-- ours: 1|1
+-- ours: 2|NULL
+SELECT t.a, q.r FROM t LEFT JOIN (SELECT 59 AS r, a FROM u WHERE c > 0) AS q ON t.a = q.a;
