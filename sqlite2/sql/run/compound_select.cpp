@@ -232,7 +232,7 @@ QueryRows collectCompoundSelect(Session& session, const Select& head) {
     combine(part.op, result.rows, next.rows);
     result.tableColumns = std::move(next.tableColumns);
     for (size_t i = 0; i < result.textColumns.size(); ++i) {
-      result.textColumns[i] = result.textColumns[i] && next.textColumns[i];
+      result.textColumns[i] = result.textColumns[i] && next.textOnTheRight[i];
     }
   }
   session.throwCompoundError();

@@ -238,9 +238,8 @@ CompiledExpr::Truth CompiledExpr::truth(const EvalContext& context) const {
       if (!left) return Truth::Unknown;
       std::optional<std::string_view> right = right_->textOf(context, rightScratch);
       if (!right) return Truth::Unknown;
-      bool asText = left_->isText() && right_->isText();
-      int order = asText ? compareAsText(*left, *right)
-                         : compareNumerically(left_->numericKey(*left), right_->numericKey(*right));
+      int order = text_ ? compareAsText(*left, *right)
+                        : compareNumerically(left_->numericKey(*left), right_->numericKey(*right));
       bool result;
       switch (token_) {
         case TokenType::Eq:
@@ -315,10 +314,8 @@ SqlValue CompiledExpr::evaluateBinary(const EvalContext& context) const {
   if (right.isNull()) return right;
   switch (op_) {
     case Op::Compare: {
-      // Text comparison only when both sides are text expressions.
-      bool asText = left_->isText() && right_->isText();
-      int order = asText ? compareAsText(left.text(), right.text())
-                         : compareNumerically(left.text(), right.text());
+      int order = text_ ? compareAsText(left.text(), right.text())
+                        : compareNumerically(left.text(), right.text());
       switch (token_) {
         case TokenType::Eq:
           return truthValue(order == 0);

@@ -76,6 +76,9 @@ class CompiledExpr {
   bool isSatisfied(const EvalContext& context) const { return truth(context) == Truth::True; }
   // Whether the value is a text expression (compares as text when the other side is too).
   bool isText() const { return text_; }
+  // Whether the value is a text expression on the right of a comparison or in a later part of
+  // a compound: a column of a sub-select read from a table of its rows is not.
+  bool textOnTheRight() const { return text_ && !numericOrder_; }
   // Whether ORDER BY sorts the value as text.
   bool sortsAsText() const { return text_ && !numericOrder_; }
   Op op() const { return op_; }
@@ -130,7 +133,8 @@ class CompiledExpr {
   bool call_ = false;      // a Constant that a function call gave (typeof()): never constant
   int column_ = -1;        // Column; the slot of Aggregate and Captured
   int source_ = 0;         // Column, RowNumber: the table's place in FROM
-  // A Column whose table's column sorts as numbers although it compares as text.
+  // A Column, or its captured value, whose table's column sorts as numbers although it
+  // compares as text.
   bool numericOrder_ = false;
   SqlValue constant_;
   NumericKey constantKey_;  // of a non-NULL constant
@@ -144,6 +148,8 @@ class CompiledExpr {
 using CompiledExprPtr = std::unique_ptr<CompiledExpr>;
 
 enum class AggregateKind : uint8_t { Count, Sum, Avg, Min, Max };
+// The aggregate function of that name (count for any other).
+AggregateKind aggregateKind(std::string_view name);
 
 // One aggregate of a query: its kind and argument (null for count(*)).
 struct AggregateTerm {

@@ -192,9 +192,10 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
   }
   node->left_ = compile(*expr.left);
   node->right_ = compile(*expr.right);
-  // As in SQLite 2.8, a comparison of two texts (NULL counts as one) is a text itself.
+  // As in SQLite 2.8, a comparison of two texts (NULL counts as one) is a text itself, and
+  // compares as text.
   if (node->op_ == CompiledExpr::Op::Compare) {
-    node->text_ = node->left_->isText() && node->right_->isText();
+    node->text_ = node->left_->isText() && node->right_->textOnTheRight();
   }
   return node;
 }
@@ -284,6 +285,7 @@ CompiledExprPtr ExpressionCompiler::captured(CompiledExprPtr column) {
   auto node = std::make_unique<CompiledExpr>();
   node->op_ = CompiledExpr::Op::Captured;
   node->text_ = column->text_;
+  node->numericOrder_ = column->numericOrder_;
   node->column_ = static_cast<int>(captures_.size());
   captures_.push_back(column.get());
   node->left_ = std::move(column);
@@ -323,8 +325,6 @@ CompiledExprPtr ExpressionCompiler::compileUnary(const Expr& expr) {
   return node;
 }
 
-namespace {
-
 AggregateKind aggregateKind(std::string_view name) {
   if (sameName(name, "sum")) return AggregateKind::Sum;
   if (sameName(name, "avg")) return AggregateKind::Avg;
@@ -332,8 +332,6 @@ AggregateKind aggregateKind(std::string_view name) {
   if (sameName(name, "max")) return AggregateKind::Max;
   return AggregateKind::Count;
 }
-
-}  // namespace
 
 // RAISE(action, message) throws: the action's name and the message are its operands.
 CompiledExprPtr ExpressionCompiler::compileRaise(const Expr& expr) {

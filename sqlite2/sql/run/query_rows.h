@@ -16,7 +16,19 @@ struct QueryRows {
   std::vector<std::string> names;         // the result columns' names
   std::vector<std::string> tableColumns;  // the names the columns take as a table's, unique
   std::vector<bool> textColumns;          // whether each column is a text expression
+  std::vector<bool> textOnTheRight;       // the same in a later part of a compound
   bool compound = false;                  // the rows of a compound SELECT
+  // The clauses the query has once the sub-selects it merges into itself bring theirs, which
+  // decide in turn whether a query reading it merges it.
+  struct Clauses {
+    bool aggregates = false;  // aggregate functions
+    bool distinct = false;
+    bool limited = false;  // LIMIT or OFFSET
+    bool ordered = false;  // ORDER BY
+    // min() or max() alone of a table's row number or of an index's first column, without
+    // WHERE or GROUP BY: read from one end of the table or index, never merged.
+    bool endOfIndex = false;
+  } clauses;
   std::vector<OutputRow> rows;
 };
 

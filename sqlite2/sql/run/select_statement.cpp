@@ -44,6 +44,7 @@ class SelectQuery {
   void resolveJoins();
   void compileJoinTerms();
   void resolveResultColumns();
+  bool readsEndOfIndex() const;
   void addAllColumns(size_t source);
   void requireUnambiguous(size_t source, const std::string& name) const;
   void resolveGroupBy();
@@ -108,6 +109,7 @@ class SelectQuery {
   bool aggregate_ = false;  // aggregates or GROUP BY: one result row per group
   bool resultHasAggregates_ = false;
   std::string keyScratch_;
+  QueryRows::Clauses clauses_;  // with those of the sub-selects merged into this query
 };
 
 // The table a sub-select's rows stand for: its columns under their table names, texts where
@@ -150,6 +152,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   // Grouped rows read their columns from the group's first row.
   compiler_.captureColumns(!select.groupBy.empty());
   resolveResultColumns();
+  clauses_.endOfIndex = readsEndOfIndex();
   useAliases();
   compiler_.captureColumns(false);
   compiler_.beginClause();
@@ -181,20 +184,36 @@ bool hasLimit(const Select& select) {
   return (select.limit && *select.limit >= 0) || select.offset > 0;
 }
 
+QueryRows::Clauses ownClauses(const Select& select) {
+  return QueryRows::Clauses{hasAggregateFunctions(select), select.distinct, hasLimit(select),
+                            !select.orderBy.empty()};
+}
+
 // Whether the reference library merges the sub-select at place `at` of the outer query's
-// FROM into that query, rather than reading it from a table of its rows.
-bool mergedIntoOuter(const Select& outer, size_t at, const Select& sub) {
-  if (!sub.compound.empty() || sub.from.empty()) return false;
-  const bool subAggregates = hasAggregateFunctions(sub);
+// FROM into that query, rather than reading it from a table of its rows. The sub-select's
+// clauses include those of the sub-selects it merged itself.
+bool mergedIntoOuter(const Select& outer, size_t at, const Select& sub,
+                     const QueryRows::Clauses& subClauses) {
+  if (!sub.compound.empty() || sub.from.empty() || subClauses.endOfIndex) return false;
   const bool outerAggregates = hasAggregateFunctions(outer);
   const bool outerJoins = outer.from.size() > 1;
   const bool rightOfLeftJoin = (outer.from[at].join & kJoinLeft) != 0;
-  if (subAggregates && (outerAggregates || outerJoins || outer.distinct || hasLimit(outer))) {
+  if (subClauses.aggregates &&
+      (outerAggregates || outerJoins || outer.distinct || hasLimit(outer))) {
     return false;
   }
-  if ((sub.distinct || hasLimit(sub)) && (outerJoins || outerAggregates)) return false;
-  if (!sub.orderBy.empty() && !outer.orderBy.empty()) return false;
+  if ((subClauses.distinct || subClauses.limited) && (outerJoins || outerAggregates)) {
+    return false;
+  }
+  if (subClauses.ordered && !outer.orderBy.empty()) return false;
   return !(rightOfLeftJoin && (sub.from.size() > 1 || sub.where));
+}
+
+void addClauses(QueryRows::Clauses& into, const QueryRows::Clauses& merged) {
+  into.aggregates = into.aggregates || merged.aggregates;
+  into.distinct = into.distinct || merged.distinct;
+  into.limited = into.limited || merged.limited;
+  into.ordered = into.ordered || merged.ordered;
 }
 
 }  // namespace
@@ -203,9 +222,15 @@ bool mergedIntoOuter(const Select& outer, size_t at, const Select& sub) {
 // library does not merge it into this query, it reads it from a table of its rows, whose
 // columns all compare as text.
 void SelectQuery::openSources() {
+  clauses_ = ownClauses(select_);
   for (size_t at = 0; at < select_.from.size(); ++at) {
     const FromItem& item = select_.from[at];
-    auto allText = [&](const Select& source) { return !mergedIntoOuter(select_, at, source); };
+    auto allText = [&](const Select& source) {
+      const QueryRows& rows = *subqueryRows_.back();
+      if (!mergedIntoOuter(select_, at, source, rows.clauses)) return true;
+      addClauses(clauses_, rows.clauses);
+      return false;
+    };
     std::shared_ptr<Table> table;
     if (item.subquery) {
       subqueryRows_.push_back(
@@ -252,6 +277,8 @@ std::unique_ptr<QueryRows> SelectQuery::collectSource(const FromItem& item, cons
   auto rows = std::make_unique<QueryRows>();
   rows->tableColumns = names;
   rows->textColumns.assign(names.size(), false);
+  rows->textOnTheRight.assign(names.size(), false);
+  rows->clauses = ownClauses(select);
   return rows;
 }
 
@@ -310,6 +337,27 @@ void SelectQuery::compileJoinTerms() {
     onTerms_.push_back(compiler_.compile(*term.expr));
     splitConjunction(onTerms_.back().get(), *term.terms);
   }
+}
+
+bool SelectQuery::readsEndOfIndex() const {
+  if (columns_.size() != 1 || tables_.size() != 1 || subqueryRows_[0] || select_.where ||
+      !select_.groupBy.empty()) {
+    return false;
+  }
+  const Expr* call = select_.columns[0].expr.get();
+  if (!call || call->kind != ExprKind::Function || call->list.size() != 1) return false;
+  const AggregateKind kind = aggregateKind(call->text);
+  const CompiledExpr* argument = columns_[0]->left();
+  if (columns_[0]->op() != CompiledExpr::Op::Aggregate ||
+      (kind != AggregateKind::Min && kind != AggregateKind::Max) || !argument ||
+      !argument->isColumnOrRowNumber()) {
+    return false;
+  }
+  if (argument->op() == CompiledExpr::Op::RowNumber) return true;
+  for (const std::shared_ptr<Index>& index : tables_[0]->indexes) {
+    if (!index->columns.empty() && index->columns.front() == argument->column()) return true;
+  }
+  return false;
 }
 
 void SelectQuery::resolveResultColumns() {
@@ -565,8 +613,12 @@ void SelectQuery::forEachRow(JoinWalker* walker, const JoinWalker::RowVisitor& v
 QueryRows SelectQuery::withoutRows() const {
   QueryRows result;
   result.names = names_;
-  for (const CompiledExprPtr& column : columns_) result.textColumns.push_back(column->isText());
+  for (const CompiledExprPtr& column : columns_) {
+    result.textColumns.push_back(column->isText());
+    result.textOnTheRight.push_back(column->textOnTheRight());
+  }
   result.tableColumns = tableColumnNames();
+  result.clauses = clauses_;
   return result;
 }
 

@@ -28,3 +28,33 @@ SELECT q.g > '' FROM d LEFT JOIN (SELECT t.b g FROM t, d) q;
 SELECT q.g > '' FROM d, (SELECT t.b g FROM t, d) q;
 SELECT q.g > '', q.g FROM d, (SELECT b g FROM t LIMIT 5) q ORDER BY q.g;
 SELECT q.g > '' FROM d, (SELECT b g FROM t ORDER BY b) q;
+-- A sub-select counts with the clauses of the sub-selects merged into it: one reading an
+-- aggregate, DISTINCT or LIMIT sub-select is read from a table of its rows beside other
+-- sources, and so is one with min() or max() alone of a row number or of an index's first
+-- column, without WHERE or GROUP BY, wherever it is.
+CREATE INDEX tb ON t(b);
+SELECT q.g < '3', q.g FROM d, (SELECT p.g FROM (SELECT max(b) g FROM t) p) q;
+SELECT q.g < '3', q.g FROM d, (SELECT p.g FROM (SELECT DISTINCT b g FROM t) p) q ORDER BY 2;
+SELECT q.g < '3' FROM d, (SELECT p.g FROM (SELECT b g FROM t LIMIT 1) p) q;
+SELECT q.g < '3' FROM d, (SELECT p.g FROM v p) q;
+SELECT q.g > '', q.g = '2.0' FROM (SELECT max(a) g FROM t) q;
+SELECT q.g > '', q.g = '1.0' FROM (SELECT min(x.b) g FROM t AS x) q;
+SELECT q.g > '' FROM (SELECT max(oid) g FROM t ORDER BY 1 LIMIT 3) q;
+SELECT q.g > '' FROM (SELECT max(x) g FROM d) q;
+SELECT q.g > '' FROM (SELECT max(a) g FROM t WHERE a > 0) q;
+-- Such a column counts as a text only on the left of a comparison.
+SELECT '5' > q.g, q.g < '5', '' < q.g, q.g > '', '10.0' = q.g, q.g = '10.0' FROM d, (SELECT max(b) g FROM t) q;
+SELECT t.c > q.g, q.g < t.c, t.a < q.g FROM t, (SELECT max(b) g FROM t) q;
+-- A sorted sub-select read by a sorted and grouped query: its column sorts as numbers.
+INSERT INTO t VALUES(3, 9, 'x');
+SELECT sum(q.g) FROM (SELECT b g FROM t ORDER BY 1) q GROUP BY q.g ORDER BY q.g;
+SELECT q.g FROM (SELECT b g FROM t ORDER BY 1) q GROUP BY q.g HAVING count(*) > 0 ORDER BY q.g DESC;
+-- In a later part of a compound, too, such a column is no text: the compound sorts it as a
+-- number unless it is in the first part.
+CREATE TABLE w(s TEXT);
+INSERT INTO w VALUES('');
+INSERT INTO w VALUES('9');
+SELECT s FROM w UNION SELECT q.g FROM d, (SELECT max(b) g FROM t) q ORDER BY 1;
+SELECT s FROM w UNION SELECT v.g FROM v GROUP BY v.g HAVING count(*) > 0 ORDER BY 1;
+SELECT q.g FROM d, (SELECT max(b) g FROM t) q UNION SELECT s FROM w ORDER BY 1;
+SELECT s FROM w UNION SELECT q.g AS g FROM (SELECT max(b) g FROM t) q ORDER BY 1;
