@@ -14,23 +14,16 @@ namespace {
 
 std::vector<std::string> expressionTexts(Session& session, const Select& select, bool asResult);
 
-bool readsAggregates(const Select& select) {
-  for (const ResultColumn& column : select.columns) {
-    if (column.expr && containsAggregate(*column.expr)) return true;
-  }
-  return select.having && containsAggregate(*select.having);
-}
-
 // A view or sub-select of FROM that SQLite 2.8 merges into the query reading it: not a
 // compound, nor without FROM, and not reading aggregates, DISTINCT or limited where the
 // reader joins it to other tables or reads aggregates (one reading aggregates not either
 // under DISTINCT). GROUP BY alone does not count.
 bool merges(const Select& source, const Select& reader) {
   if (!source.compound.empty() || source.from.empty()) return false;
-  const bool aggregate = readsAggregates(source);
+  const bool aggregate = callsAggregate(source);
   const bool limited = source.limit.value_or(-1) >= 0 || source.offset > 0;
   if (reader.from.size() > 1 && (aggregate || source.distinct || limited)) return false;
-  if (readsAggregates(reader) && (aggregate || source.distinct || limited)) return false;
+  if (callsAggregate(reader) && (aggregate || source.distinct || limited)) return false;
   return !(reader.distinct && aggregate);
 }
 

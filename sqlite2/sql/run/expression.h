@@ -236,6 +236,9 @@ class ExpressionCompiler {
 // Whether an expression (as parsed) contains an aggregate: count(), sum(), avg(), or min()
 // or max() of one value.
 bool containsAggregate(const Expr& expr);
+// Whether a query calls an aggregate function among its result columns or in HAVING (one
+// that only groups does not).
+bool callsAggregate(const Select& select);
 
 // Whether the expression is a literal: NULL, a number or a text.
 inline bool isLiteral(const Expr& expr) {

@@ -54,6 +54,13 @@ bool containsAggregate(const Expr& expr) {
          (expr.right && containsAggregate(*expr.right));
 }
 
+bool callsAggregate(const Select& select) {
+  for (const ResultColumn& column : select.columns) {
+    if (column.expr && containsAggregate(*column.expr)) return true;
+  }
+  return select.having && containsAggregate(*select.having);
+}
+
 ExpressionCompiler::ExpressionCompiler(const Table* table, std::string tableName, Session* session)
     : session_(session) {
   if (table) sources_.push_back(NamedSource{table, std::move(tableName)});

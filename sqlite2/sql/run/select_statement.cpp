@@ -173,19 +173,12 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
 
 namespace {
 
-bool hasAggregateFunctions(const Select& select) {
-  for (const ResultColumn& column : select.columns) {
-    if (column.expr && containsAggregate(*column.expr)) return true;
-  }
-  return select.having && containsAggregate(*select.having);
-}
-
 bool hasLimit(const Select& select) {
   return (select.limit && *select.limit >= 0) || select.offset > 0;
 }
 
 QueryRows::Clauses ownClauses(const Select& select) {
-  return QueryRows::Clauses{hasAggregateFunctions(select), select.distinct, hasLimit(select),
+  return QueryRows::Clauses{callsAggregate(select), select.distinct, hasLimit(select),
                             !select.orderBy.empty()};
 }
 
@@ -195,7 +188,7 @@ QueryRows::Clauses ownClauses(const Select& select) {
 bool mergedIntoOuter(const Select& outer, size_t at, const Select& sub,
                      const QueryRows::Clauses& subClauses) {
   if (!sub.compound.empty() || sub.from.empty() || subClauses.endOfIndex) return false;
-  const bool outerAggregates = hasAggregateFunctions(outer);
+  const bool outerAggregates = callsAggregate(outer);
   const bool outerJoins = outer.from.size() > 1;
   const bool rightOfLeftJoin = (outer.from[at].join & kJoinLeft) != 0;
   if (subClauses.aggregates &&

@@ -39,16 +39,6 @@ const Select* queryOf(Walk& walk, const FromItem& item) {
   }
 }
 
-// A query that calls an aggregate function: one that only groups merges as any other, and
-// loses its GROUP BY there.
-bool aggregates(const Select& select) {
-  if (select.having && containsAggregate(*select.having)) return true;
-  for (const ResultColumn& column : select.columns) {
-    if (column.expr && containsAggregate(*column.expr)) return true;
-  }
-  return false;
-}
-
 SourceReader readerOf(const Select& select) {
   return SourceReader{select, !select.orderBy.empty(), select.limit.has_value()};
 }
@@ -66,10 +56,10 @@ bool orderedOnceMerged(Walk& walk, const Select& query) {
 bool merges(Walk& walk, const Select& source, const SourceReader& reader, const FromItem& item) {
   const Select& into = reader.select;
   const bool joins = into.from.size() > 1;
-  const bool grouped = aggregates(into);
+  const bool grouped = callsAggregate(into);
   if (!source.compound.empty() || source.from.empty()) return false;
   if ((item.join & kJoinLeft) && source.from.size() > 1) return false;
-  if (aggregates(source) && (grouped || joins || into.distinct || reader.limited)) return false;
+  if (callsAggregate(source) && (grouped || joins || into.distinct || reader.limited)) return false;
   if ((source.distinct || source.limit) && (joins || grouped)) return false;
   return !(reader.ordered && orderedOnceMerged(walk, source));
 }
@@ -151,7 +141,7 @@ std::optional<int> mergedNumber(const Expr& term, const std::vector<MergedColumn
 // hold the columns of the queries it merged, and a constant is refused, or read as the
 // number of a result column.
 std::optional<std::string> groupRefusal(Walk& walk, const Select& part) {
-  if (!aggregates(part)) return std::nullopt;
+  if (!callsAggregate(part)) return std::nullopt;
   std::vector<MergedColumn> columns = mergedColumns(walk, part);
   for (const ExprPtr& term : part.groupBy) {
     if (orderColumnNumber(*term) || !constantOnceMerged(*term, columns)) continue;
