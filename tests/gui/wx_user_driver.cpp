@@ -15,6 +15,7 @@
 #include "editor/wx/tree_control.h"
 #include "editor/wx/utf8.h"
 #include "native_user.h"
+#include "when_modal.h"
 
 namespace orvalen::test {
 namespace {
@@ -276,7 +277,7 @@ void WxUserDriver::answerCategoryDialog(wx::CategoryDialog* dialog) {
     answer = categoryAnswers_.front();
     categoryAnswers_.pop_front();
   }
-  dialog->CallAfter([dialog, answer] {
+  whenModal(dialog, [dialog, answer] {
     wxTreeCtrl& tree = dialog->tree();
     std::vector<wxTreeItemId> items{tree.GetRootItem()};
     while (!items.empty()) {
@@ -333,7 +334,7 @@ int WxUserDriver::answerFileDialog(wxDialog* dialog) {
 void WxUserDriver::answerOwnDialog(wxDialog* dialog) {
   // The dialog really opens; once it runs, the user reads the edits, types and presses a
   // button.
-  dialog->CallAfter([this, dialog] {
+  whenModal(dialog, [this, dialog] {
     lastEditsAtOpen_.clear();
     lastRefusals_.clear();
     for (int id : {IDC_EDIT_NAME, IDC_EDIT_URL, IDC_EDIT_IMAGE_URL}) {

@@ -15,6 +15,7 @@
 
 #include "editor/wx/utf8.h"
 #include "tests/gui/native_user.h"
+#include "tests/gui/when_modal.h"
 
 namespace orvalen::test {
 namespace {
@@ -82,7 +83,7 @@ void chooseFromOpeningMenu(wxWindow* owner, wxMenu* menu, int itemId) {
 
 int answerFileDialog(wxFileDialog* dialog, bool confirm, const std::string& path) {
   // The chooser really opens; the user names the file in it and confirms, or cancels.
-  dialog->CallAfter([dialog, confirm, path] {
+  whenModal(dialog, [dialog, confirm, path] {
     if (confirm) dialog->SetPath(wx::toWx(path));
     respondToGtkDialog(dialog, confirm ? kGtkResponseAccept : kGtkResponseCancel);
   });

@@ -77,7 +77,8 @@ std::string RandomExpressions::narrowArithmetic(const Scope& scope, int depth) {
     case 1:
       return left + " - " + random_.oneOf(smallOperands);
     case 2:
-      return left + (random_.chance(50) ? " & " : " | ") + narrowValue(scope, depth);
+      return narrowBitOperand(left) + (random_.chance(50) ? " & " : " | ") +
+             narrowBitOperand(narrowValue(scope, depth));
     case 3:
       return left + " / " + random_.oneOf(smallOperands);
     case 4:
@@ -88,6 +89,25 @@ std::string RandomExpressions::narrowArithmetic(const Scope& scope, int depth) {
     default:
       return (random_.chance(50) ? "+" : "~") + column(scope);
   }
+}
+
+// A bit operation takes its operands as 32-bit integers, so a wide literal becomes an integer
+// near the limits, which 2.8 then compares wrongly (Exclusion::WideIntegers). Such literals are
+// written as narrow ones instead; the text is changed, not drawn again, to keep the draws.
+std::string RandomExpressions::narrowBitOperand(std::string operand) const {
+  if (!exclusions_.avoid(Exclusion::WideIntegers)) return operand;
+  const std::pair<const char*, const char*> narrower[] = {{"123456789012345678", "12345678"},
+                                                          {"2147483648", "1073741823"},
+                                                          {"1e308", "1e3"},
+                                                          {"1e10", "1e1"}};
+  for (const auto& [wide, narrow] : narrower) {
+    const std::string from = wide;
+    for (size_t at = 0; (at = operand.find(from, at)) != std::string::npos;) {
+      operand.replace(at, from.size(), narrow);
+      at += std::string(narrow).size();
+    }
+  }
+  return operand;
 }
 
 std::string RandomExpressions::wideArithmetic(const Scope& scope, int depth) {

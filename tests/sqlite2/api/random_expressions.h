@@ -60,6 +60,7 @@ class RandomExpressions {
   std::string function(const Scope& scope, int depth);
   std::string dateFunction(const Scope& scope, int depth);
   std::string narrowArithmetic(const Scope& scope, int depth);
+  std::string narrowBitOperand(std::string operand) const;
   std::string wideArithmetic(const Scope& scope, int depth);
 
   RandomSource& random_;
