@@ -446,7 +446,12 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
   }
   shape.sql = std::string("SELECT ") + (random_.chance(10) ? "DISTINCT " : "") + columns +
               " FROM " + select.from;
-  shape.sql += whereClause(select, 40);
+  const std::string where = whereClause(select, 40);
+  shape.sql += where;
+  // Neither grouped nor aggregating, it reads as a plain SELECT: its "columns" are constants
+  // over a source without nameable columns (Exclusion::LeftJoinMergedValues).
+  shape.valuesMerged = !grouped && !aggregateCalled && select.sources.size() == 1 &&
+                       (select.scope.empty() || select.sources[0].valuesMerged) && where.empty();
   if (grouped) {
     shape.sql += " GROUP BY ";
     for (size_t i = 0; i < groupTerms.size(); ++i) shape.sql += (i ? ", " : "") + groupTerms[i];
