@@ -6,6 +6,7 @@
 #include "sql/run/expression.h"
 #include "sql/run/session.h"
 #include "sql/run/source_columns.h"
+#include "sql/run/source_merging.h"
 #include "sql/text/parser.h"
 
 namespace sqlite2 {
@@ -13,19 +14,6 @@ namespace sqlite2 {
 namespace {
 
 std::vector<std::string> expressionTexts(Session& session, const Select& select, bool asResult);
-
-// A view or sub-select of FROM that SQLite 2.8 merges into the query reading it: not a
-// compound, nor without FROM, and not reading aggregates, DISTINCT or limited where the
-// reader joins it to other tables or reads aggregates (one reading aggregates not either
-// under DISTINCT). GROUP BY alone does not count.
-bool merges(const Select& source, const Select& reader) {
-  if (!source.compound.empty() || source.from.empty()) return false;
-  const bool aggregate = callsAggregate(source);
-  const bool limited = source.limit.value_or(-1) >= 0 || source.offset > 0;
-  if (reader.from.size() > 1 && (aggregate || source.distinct || limited)) return false;
-  if (callsAggregate(reader) && (aggregate || source.distinct || limited)) return false;
-  return !(reader.distinct && aggregate);
-}
 
 // One source of FROM as the reader sees it: the query merged into the reader, if it is, and
 // the names of its columns.
@@ -36,7 +24,10 @@ struct MergedSource {
   std::vector<std::string> columns;
 };
 
-MergedSource mergedSource(Session& session, const FromItem& item, const Select& reader) {
+// The reader's clauses take those of the source when it merges.
+MergedSource mergedSource(Session& session, const Select& reader, size_t at,
+                          MergeClauses& readerClauses) {
+  const FromItem& item = reader.from[at];
   MergedSource source{item.alias ? *item.alias : item.table, nullptr, nullptr, {}};
   std::shared_ptr<const Select> query = item.subquery;
   if (!query) {
@@ -50,7 +41,11 @@ MergedSource mergedSource(Session& session, const FromItem& item, const Select& 
   } else {
     source.columns = sourceColumnNames(session, *query);
   }
-  if (merges(*query, reader)) source.merged = query;
+  const MergeClauses clauses = clausesOnceMerged(session, *query);
+  if (mergesInto(reader, readerClauses, at, *query, clauses)) {
+    source.merged = query;
+    addClauses(readerClauses, clauses);
+  }
   return source;
 }
 
@@ -105,8 +100,9 @@ void addStarTexts(Session& session, const MergedSource& source, bool several, bo
 std::vector<std::string> expressionTexts(Session& session, const Select& select, bool asResult) {
   std::vector<MergedSource> sources;
   bool mergedOne = false;
-  for (const FromItem& item : select.from) {
-    sources.push_back(mergedSource(session, item, select));
+  MergeClauses clauses = ownClauses(select);
+  for (size_t at = 0; at < select.from.size(); ++at) {
+    sources.push_back(mergedSource(session, select, at, clauses));
     // One of them at most: the first that can be.
     if (mergedOne) sources.back().merged = nullptr;
     mergedOne = mergedOne || sources.back().merged;

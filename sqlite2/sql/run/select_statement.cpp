@@ -16,6 +16,7 @@
 #include "sql/run/session.h"
 #include "sql/run/source_columns.h"
 #include "sql/run/source_compound_order.h"
+#include "sql/run/source_merging.h"
 #include "sql/text/parser.h"
 #include "sql/values/group_key.h"
 #include "sqlite.h"
@@ -44,7 +45,6 @@ class SelectQuery {
   void resolveJoins();
   void compileJoinTerms();
   void resolveResultColumns();
-  bool readsEndOfIndex() const;
   void addAllColumns(size_t source);
   void requireUnambiguous(size_t source, const std::string& name) const;
   void resolveGroupBy();
@@ -152,7 +152,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   // Grouped rows read their columns from the group's first row.
   compiler_.captureColumns(!select.groupBy.empty());
   resolveResultColumns();
-  clauses_.endOfIndex = readsEndOfIndex();
+  clauses_.endOfIndex = readsEndOfIndex(session_, select_);
   useAliases();
   compiler_.captureColumns(false);
   compiler_.beginClause();
@@ -171,46 +171,6 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   if (laterError_ && !session_.heldError) session_.heldError = std::move(laterError_);
 }
 
-namespace {
-
-bool hasLimit(const Select& select) {
-  return (select.limit && *select.limit >= 0) || select.offset > 0;
-}
-
-QueryRows::Clauses ownClauses(const Select& select) {
-  return QueryRows::Clauses{callsAggregate(select), select.distinct, hasLimit(select),
-                            !select.orderBy.empty()};
-}
-
-// Whether the reference library merges the sub-select at place `at` of the outer query's
-// FROM into that query, rather than reading it from a table of its rows. The sub-select's
-// clauses include those of the sub-selects it merged itself.
-bool mergedIntoOuter(const Select& outer, size_t at, const Select& sub,
-                     const QueryRows::Clauses& subClauses) {
-  if (!sub.compound.empty() || sub.from.empty() || subClauses.endOfIndex) return false;
-  const bool outerAggregates = callsAggregate(outer);
-  const bool outerJoins = outer.from.size() > 1;
-  const bool rightOfLeftJoin = (outer.from[at].join & kJoinLeft) != 0;
-  if (subClauses.aggregates &&
-      (outerAggregates || outerJoins || outer.distinct || hasLimit(outer))) {
-    return false;
-  }
-  if ((subClauses.distinct || subClauses.limited) && (outerJoins || outerAggregates)) {
-    return false;
-  }
-  if (subClauses.ordered && !outer.orderBy.empty()) return false;
-  return !(rightOfLeftJoin && (sub.from.size() > 1 || sub.where));
-}
-
-void addClauses(QueryRows::Clauses& into, const QueryRows::Clauses& merged) {
-  into.aggregates = into.aggregates || merged.aggregates;
-  into.distinct = into.distinct || merged.distinct;
-  into.limited = into.limited || merged.limited;
-  into.ordered = into.ordered || merged.ordered;
-}
-
-}  // namespace
-
 // A sub-select in FROM is run first; its rows are then read as a table's. Where the reference
 // library does not merge it into this query, it reads it from a table of its rows, whose
 // columns all compare as text.
@@ -220,7 +180,7 @@ void SelectQuery::openSources() {
     const FromItem& item = select_.from[at];
     auto allText = [&](const Select& source) {
       const QueryRows& rows = *subqueryRows_.back();
-      if (!mergedIntoOuter(select_, at, source, rows.clauses)) return true;
+      if (!mergesInto(select_, clauses_, at, source, rows.clauses)) return true;
       addClauses(clauses_, rows.clauses);
       return false;
     };
@@ -330,27 +290,6 @@ void SelectQuery::compileJoinTerms() {
     onTerms_.push_back(compiler_.compile(*term.expr));
     splitConjunction(onTerms_.back().get(), *term.terms);
   }
-}
-
-bool SelectQuery::readsEndOfIndex() const {
-  if (columns_.size() != 1 || tables_.size() != 1 || subqueryRows_[0] || select_.where ||
-      !select_.groupBy.empty()) {
-    return false;
-  }
-  const Expr* call = select_.columns[0].expr.get();
-  if (!call || call->kind != ExprKind::Function || call->list.size() != 1) return false;
-  const AggregateKind kind = aggregateKind(call->text);
-  const CompiledExpr* argument = columns_[0]->left();
-  if (columns_[0]->op() != CompiledExpr::Op::Aggregate ||
-      (kind != AggregateKind::Min && kind != AggregateKind::Max) || !argument ||
-      !argument->isColumnOrRowNumber()) {
-    return false;
-  }
-  if (argument->op() == CompiledExpr::Op::RowNumber) return true;
-  for (const std::shared_ptr<Index>& index : tables_[0]->indexes) {
-    if (!index->columns.empty() && index->columns.front() == argument->column()) return true;
-  }
-  return false;
 }
 
 void SelectQuery::resolveResultColumns() {

@@ -9,66 +9,42 @@
 #include "sql/run/compound_select.h"
 #include "sql/run/expression.h"
 #include "sql/run/source_columns.h"
+#include "sql/run/source_merging.h"
 #include "sqlite.h"
 
 namespace sqlite2 {
 
 namespace {
 
-// The queries one check looks at, at most: views may read themselves, or each other many
-// times over, before the real run refuses them.
-constexpr int kMaxQueriesLooked = 4096;
-
-// One check's walk over the queries below a source.
+// One check's walk over the queries below a source; it shares its count of queries looked at
+// with the questions of merging it asks.
 struct Walk {
   Session& session;
   int looked = 0;
-  // Counts one more query looked at; false once too many were.
-  bool look() { return ++looked <= kMaxQueriesLooked; }
 };
 
-// The query a FROM item reads, or null for a table (or a name the real run refuses).
 const Select* queryOf(Walk& walk, const FromItem& item) {
-  if (!walk.look()) return nullptr;
-  if (item.subquery) return item.subquery.get();
-  try {
-    std::shared_ptr<Table> table = walk.session.table(item);
-    return table->isView ? table->viewSelect.get() : nullptr;
-  } catch (const Error&) {
-    return nullptr;
-  }
+  return queryOfSource(walk.session, item, walk.looked);
 }
 
-SourceReader readerOf(const Select& select) {
-  return SourceReader{select, !select.orderBy.empty(), select.limit.has_value()};
+// A query reading sources, with its clauses so far.
+struct Reader {
+  const Select& select;
+  MergeClauses clauses;
+};
+
+Reader readerOf(const Select& select) {
+  return Reader{select, ownClauses(select)};
 }
 
-bool mergeInto(Walk& walk, SourceReader& reader, const FromItem& item);
-
-// Whether the query has an ORDER BY once its sources are merged into it: a query without one
-// takes that of a source merged into it.
-bool orderedOnceMerged(Walk& walk, const Select& query) {
-  SourceReader reader = readerOf(query);
-  for (const FromItem& item : query.from) mergeInto(walk, reader, item);
-  return reader.ordered;
-}
-
-bool merges(Walk& walk, const Select& source, const SourceReader& reader, const FromItem& item) {
-  const Select& into = reader.select;
-  const bool joins = into.from.size() > 1;
-  const bool grouped = callsAggregate(into);
-  if (!source.compound.empty() || source.from.empty()) return false;
-  if ((item.join & kJoinLeft) && source.from.size() > 1) return false;
-  if (callsAggregate(source) && (grouped || joins || into.distinct || reader.limited)) return false;
-  if ((source.distinct || source.limit) && (joins || grouped)) return false;
-  return !(reader.ordered && orderedOnceMerged(walk, source));
-}
-
-// Whether the item's query merges into the reader, which then has the ORDER BY it brings.
-bool mergeInto(Walk& walk, SourceReader& reader, const FromItem& item) {
-  const Select* query = queryOf(walk, item);
-  if (!query || !merges(walk, *query, reader, item)) return false;
-  if (orderedOnceMerged(walk, *query)) reader.ordered = true;
+// Whether the query at that place of the reader's FROM merges into the reader, which then has
+// the clauses it brings.
+bool mergeInto(Walk& walk, Reader& reader, size_t at) {
+  const Select* query = queryOf(walk, reader.select.from[at]);
+  if (!query) return false;
+  const MergeClauses clauses = clausesOnceMerged(walk.session, *query, walk.looked);
+  if (!mergesInto(reader.select, reader.clauses, at, *query, clauses)) return false;
+  addClauses(reader.clauses, clauses);
   return true;
 }
 
@@ -81,9 +57,10 @@ struct MergedColumn {
 
 std::vector<MergedColumn> mergedColumns(Walk& walk, const Select& part) {
   std::vector<MergedColumn> columns;
-  SourceReader reader = readerOf(part);
-  for (const FromItem& item : part.from) {
-    if (!mergeInto(walk, reader, item)) continue;
+  Reader reader = readerOf(part);
+  for (size_t at = 0; at < part.from.size(); ++at) {
+    const FromItem& item = part.from[at];
+    if (!mergeInto(walk, reader, at)) continue;
     const Select* query = queryOf(walk, item);
     std::vector<std::string> names;
     try {
@@ -206,18 +183,16 @@ std::optional<std::string> rerunRefusal(Walk& walk, const Select& query) {
 
 // The refusal that the FROM item brings when merging it into the reader, with what it merges
 // itself, runs its compounds a second time: all but one that would stand first.
-std::optional<std::string> laterRefusal(Walk& walk, SourceReader& reader, const FromItem& item,
-                                        bool first) {
-  const Select* query = queryOf(walk, item);
+std::optional<std::string> laterRefusal(Walk& walk, Reader& reader, size_t at, bool first) {
+  const Select* query = queryOf(walk, reader.select.from[at]);
   if (!query) return std::nullopt;
   if (!query->compound.empty()) {
     return first ? std::nullopt : rerunRefusal(walk, *query);
   }
-  if (!mergeInto(walk, reader, item)) return std::nullopt;
-  SourceReader inner = readerOf(*query);
+  if (!mergeInto(walk, reader, at)) return std::nullopt;
+  Reader inner = readerOf(*query);
   for (size_t place = 0; place < query->from.size(); ++place) {
-    std::optional<std::string> refusal =
-        laterRefusal(walk, inner, query->from[place], first && place == 0);
+    std::optional<std::string> refusal = laterRefusal(walk, inner, place, first && place == 0);
     if (refusal) return refusal;
   }
   return std::nullopt;
@@ -225,12 +200,13 @@ std::optional<std::string> laterRefusal(Walk& walk, SourceReader& reader, const 
 
 }  // namespace
 
-void checkCompoundOrderOfSource(Session& session, SourceReader reader, size_t place) {
+void checkCompoundOrderOfSource(Session& session, SourceReader source, size_t place) {
   Walk walk{session};
-  for (size_t before = 0; before < place; ++before) {
-    mergeInto(walk, reader, reader.select.from[before]);
-  }
-  std::optional<std::string> refusal = laterRefusal(walk, reader, reader.select.from[place], true);
+  Reader reader = readerOf(source.select);
+  reader.clauses.ordered = source.ordered;
+  reader.clauses.limited = source.limited;
+  for (size_t before = 0; before < place; ++before) mergeInto(walk, reader, before);
+  std::optional<std::string> refusal = laterRefusal(walk, reader, place, true);
   if (refusal) throw Error(SQLITE_ERROR, *refusal);
 }
 

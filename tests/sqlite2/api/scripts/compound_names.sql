@@ -95,3 +95,15 @@ SELECT * FROM (SELECT 1, '''x' FROM t);
 -- ours: 1|'x
 SELECT * FROM t, (SELECT 1, '''x' FROM t ORDER BY 2) AS q;
 -- ours error: ORDER BY terms must not be non-integer constants
+-- min() or max() alone of the row number or of an index's first column is read from one end
+-- of the table or index and never merged, so it names the column as written.
+PRAGMA short_column_names = ON;
+CREATE TABLE m(a, b);
+INSERT INTO m VALUES(1, 2);
+CREATE INDEX ma ON m(a);
+CREATE VIEW vm AS SELECT max(a) AS g FROM m;
+SELECT 5 UNION SELECT q.g FROM (SELECT max(a) g FROM m) q;
+SELECT 5 UNION SELECT q.g FROM (SELECT min(rowid) g FROM m) q;
+SELECT 5 UNION SELECT q.g FROM (SELECT max(b) g FROM m) q;
+SELECT 5 UNION SELECT q.g FROM (SELECT max(a) g FROM m WHERE b > 0) q;
+SELECT 5 UNION SELECT vm.g FROM vm;
