@@ -32,7 +32,7 @@ bool SelectOutput::isNewDistinctRow(std::vector<OutputValue>& row) {
 bool SelectOutput::add(const EvalContext& context) {
   std::vector<OutputValue> values = outputRow(context);
   if (shape_.distinct && !isNewDistinctRow(values)) return true;
-  if (orderBy_.empty()) return emit(values);
+  if (orderBy_.empty() || shape_.rowsInOrder) return emit(values);
   SortedRow row;
   for (const SortTerm& term : orderBy_) {
     SqlValue key = term.expr->evaluate(context);
@@ -44,7 +44,7 @@ bool SelectOutput::add(const EvalContext& context) {
 }
 
 void SelectOutput::finish() {
-  if (orderBy_.empty()) return;
+  if (orderBy_.empty() || shape_.rowsInOrder) return;
   // Rows that sort equal come out in the reverse of the order they were found, as from the
   // reference library's sorter.
   std::reverse(sorted_.begin(), sorted_.end());

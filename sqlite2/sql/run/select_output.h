@@ -30,7 +30,8 @@ struct OutputShape {
   const std::vector<std::string>* names = nullptr;        // their names
   const std::vector<SortTerm>* orderBy = nullptr;         // empty: the order found
   bool distinct = false;
-  int limit = -1;  // negative: none
+  bool rowsInOrder = false;  // the rows come in ORDER BY's order already (an index's)
+  int limit = -1;            // negative: none
   int offset = 0;
   bool showDatatypes = false;  // the callback's names are followed by the columns' types
 };

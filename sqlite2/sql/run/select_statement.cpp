@@ -584,20 +584,23 @@ OutputShape SelectQuery::outputShape() const {
   return shape;
 }
 
+// Rows that an index gives in ORDER BY's order are handed on as they are found, through
+// DISTINCT too, rather than sorted.
 void SelectQuery::run(const ResultRowCallback& onRow) {
-  SelectOutput output(outputShape(), onRow);
   std::unique_ptr<JoinWalker> walker;
   if (!tables_.empty()) {
-    std::vector<OrderColumn> order =
-        aggregate_ || select_.distinct ? std::vector<OrderColumn>() : orderColumns();
+    std::vector<OrderColumn> order = aggregate_ ? std::vector<OrderColumn>() : orderColumns();
     walker = std::make_unique<JoinWalker>(session_, walkerSources(), whereTerms(), order,
                                           columnSourcesRead());
   }
+  OutputShape shape = outputShape();
+  shape.rowsInOrder = !aggregate_ && walker && walker->providesOrder();
+  SelectOutput output(shape, onRow);
   if (aggregate_) {
     runAggregate(walker.get(), output);
     return;
   }
-  bool direct = !select_.distinct && (orderBy_.empty() || (walker && walker->providesOrder()));
+  const bool direct = !select_.distinct && (orderBy_.empty() || shape.rowsInOrder);
   forEachRow(walker.get(), [&](const EvalContext& row) {
     return direct ? output.addCurrent(row) : output.add(row);
   });

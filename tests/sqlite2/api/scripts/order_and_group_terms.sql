@@ -76,3 +76,16 @@ SELECT j.a, x.a FROM j, j AS x ORDER BY j.a DESC;
 SELECT j.a, x.a FROM j, j AS x WHERE j.c = 2 ORDER BY j.b;
 SELECT j.a, x.a FROM j, j AS x WHERE j.a > 1 ORDER BY j.b;
 SELECT j.a, x.a FROM j LEFT JOIN j AS x ON x.a = j.a + 1 ORDER BY j.c, j.b;
+-- ORDER BY a column with an index is read through the index, unsorted, under DISTINCT too:
+-- rows equal in it come in the index's order, not the sorter's.
+CREATE TABLE od(c0 INT, c2, c3 INTEGER PRIMARY KEY);
+CREATE INDEX od0 ON od(c0);
+INSERT INTO od VALUES(NULL, 134, 1);
+INSERT INTO od VALUES(NULL, 5, 2);
+INSERT INTO od VALUES(3, 6, 3);
+INSERT INTO od VALUES(3, 6, 4);
+SELECT DISTINCT c2 FROM od ORDER BY od.c0;
+SELECT DISTINCT c2, c0 FROM od ORDER BY c0 LIMIT 2 OFFSET 1;
+SELECT DISTINCT c2 FROM od ORDER BY c0 DESC;
+SELECT DISTINCT c2 FROM od WHERE c3 > 0 ORDER BY c0;
+SELECT DISTINCT c2 FROM od ORDER BY c2;
