@@ -58,3 +58,14 @@ SELECT s FROM w UNION SELECT q.g FROM d, (SELECT max(b) g FROM t) q ORDER BY 1;
 SELECT s FROM w UNION SELECT v.g FROM v GROUP BY v.g HAVING count(*) > 0 ORDER BY 1;
 SELECT q.g FROM d, (SELECT max(b) g FROM t) q UNION SELECT s FROM w ORDER BY 1;
 SELECT s FROM w UNION SELECT q.g AS g FROM (SELECT max(b) g FROM t) q ORDER BY 1;
+-- An OFFSET without a LIMIT does not keep a sub-select from being merged: its columns compare
+-- as numbers beside other sources. 2.8 then skips the reader's rows rather than the
+-- sub-select's, after the reader's WHERE or aggregate; ours skips the sub-select's.
+CREATE TABLE o(b NUMERIC);
+INSERT INTO o VALUES(1);
+INSERT INTO o VALUES(10);
+SELECT q.g > '', q.g FROM d, (SELECT b g FROM o LIMIT -1 OFFSET 1) q;
+SELECT q.g FROM (SELECT b g FROM o LIMIT -1 OFFSET 1) q WHERE q.g > 5;
+-- ours: 10
+SELECT count(*) FROM (SELECT b g FROM o LIMIT -1 OFFSET 1) q;
+-- ours: 1
