@@ -50,22 +50,6 @@ bool readsEndOfIndex(Session& session, const Select& query) {
   return false;
 }
 
-namespace {
-
-MergeClauses clausesWithin(Session& session, const Select& query, int& looked) {
-  MergeClauses clauses = ownClauses(query);
-  clauses.endOfIndex = readsEndOfIndex(session, query);
-  for (size_t at = 0; at < query.from.size(); ++at) {
-    const Select* source = queryOfSource(session, query.from[at], looked);
-    if (!source) continue;
-    const MergeClauses sourceClauses = clausesWithin(session, *source, looked);
-    if (mergesInto(query, clauses, at, *source, sourceClauses)) addClauses(clauses, sourceClauses);
-  }
-  return clauses;
-}
-
-}  // namespace
-
 MergeClauses ownClauses(const Select& select) {
   MergeClauses clauses;
   clauses.aggregates = callsAggregate(select);
@@ -104,7 +88,15 @@ MergeClauses clausesOnceMerged(Session& session, const Select& query) {
 }
 
 MergeClauses clausesOnceMerged(Session& session, const Select& query, int& looked) {
-  return clausesWithin(session, query, looked);
+  MergeClauses clauses = ownClauses(query);
+  clauses.endOfIndex = readsEndOfIndex(session, query);
+  for (size_t at = 0; at < query.from.size(); ++at) {
+    const Select* source = queryOfSource(session, query.from[at], looked);
+    if (!source) continue;
+    const MergeClauses sourceClauses = clausesOnceMerged(session, *source, looked);
+    if (mergesInto(query, clauses, at, *source, sourceClauses)) addClauses(clauses, sourceClauses);
+  }
+  return clauses;
 }
 
 const Select* queryOfSource(Session& session, const FromItem& item, int& looked) {
