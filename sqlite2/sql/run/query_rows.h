@@ -30,6 +30,15 @@ struct QueryRows {
     bool endOfIndex = false;
   } clauses;
   std::vector<OutputRow> rows;
+  // Where ORDER BY sorted the rows: each row's place among the rows as they were found, and
+  // its sort keys with how each sorts. A join that 2.8 merges this query into sorts by them.
+  struct Sorting {
+    std::vector<size_t> found;
+    std::vector<std::vector<OutputValue>> keys;
+    std::vector<bool> descending;
+    std::vector<bool> asText;
+  };
+  std::optional<Sorting> sorting;
 };
 
 }  // namespace sqlite2

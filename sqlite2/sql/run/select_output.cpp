@@ -34,11 +34,9 @@ bool SelectOutput::add(const EvalContext& context) {
   if (shape_.distinct && !isNewDistinctRow(values)) return true;
   if (orderBy_.empty() || shape_.rowsInOrder) return emit(values);
   SortedRow row;
-  for (const SortTerm& term : orderBy_) {
-    SqlValue key = term.expr->evaluate(context);
-    row.keys.push_back(key.isNull() ? OutputValue() : OutputValue(std::string(key.text())));
-  }
+  for (const SortTerm& term : orderBy_) row.keys.push_back(sortKey(term, context));
   row.values = std::move(values);
+  row.found = sorted_.size();
   sorted_.push_back(std::move(row));
   return true;
 }
@@ -62,9 +60,34 @@ void SelectOutput::finish() {
     }
     return false;
   });
-  for (const SortedRow& row : sorted_) {
-    if (!emit(row.values)) return;
+  if (shape_.sorting) {
+    for (const SortTerm& term : orderBy_) {
+      shape_.sorting->descending.push_back(term.descending);
+      shape_.sorting->asText.push_back(term.asText);
+    }
   }
+  for (const SortedRow& row : sorted_) {
+    const int before = emitted_;
+    const bool more = emit(row.values);
+    if (emitted_ > before) noteSorted(row);
+    if (!more) return;
+  }
+}
+
+OutputValue SelectOutput::sortKey(const SortTerm& term, const EvalContext& context) const {
+  SqlValue key = term.expr->evaluate(context);
+  if (key.isNull()) return OutputValue();
+  if (!term.keysByRow) return OutputValue(std::string(key.text()));
+  // A row number; none where a LEFT JOIN found no row.
+  const int32_t row = key.toInteger();
+  if (row < 1 || static_cast<size_t>(row) > term.keysByRow->size()) return OutputValue();
+  return (*term.keysByRow)[static_cast<size_t>(row) - 1][term.keyIndex];
+}
+
+void SelectOutput::noteSorted(const SortedRow& row) {
+  if (!shape_.sorting) return;
+  shape_.sorting->found.push_back(row.found);
+  shape_.sorting->keys.push_back(row.keys);
 }
 
 std::vector<OutputValue> SelectOutput::outputRow(const EvalContext& context) const {

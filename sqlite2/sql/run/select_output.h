@@ -22,6 +22,10 @@ struct SortTerm {
   bool descending = false;
   bool asText = false;
   bool collated = false;
+  // A key a merged source's ORDER BY gave its rows: expr gives that source's row number, and
+  // the key is read from these, by row.
+  const std::vector<std::vector<OutputValue>>* keysByRow = nullptr;
+  size_t keyIndex = 0;
 };
 
 // What the output stage delivers, and how.
@@ -33,7 +37,8 @@ struct OutputShape {
   bool rowsInOrder = false;  // the rows come in ORDER BY's order already (an index's)
   int limit = -1;            // negative: none
   int offset = 0;
-  bool showDatatypes = false;  // the callback's names are followed by the columns' types
+  bool showDatatypes = false;             // the callback's names are followed by the columns' types
+  QueryRows::Sorting* sorting = nullptr;  // receives how the rows handed on were sorted
 };
 
 class SelectOutput {
@@ -53,6 +58,7 @@ class SelectOutput {
   struct SortedRow {
     std::vector<OutputValue> keys;
     std::vector<OutputValue> values;
+    size_t found = 0;  // its place among the rows as found
   };
   enum class Admission { Stop, Skip, Pass };
 
@@ -61,6 +67,8 @@ class SelectOutput {
   // Hands one row to the callback unless OFFSET skips it; false once LIMIT is reached.
   bool emit(const std::vector<OutputValue>& row);
   Admission admitRow();
+  OutputValue sortKey(const SortTerm& term, const EvalContext& context) const;
+  void noteSorted(const SortedRow& row);
   bool deliver(const char* const* values);
 
   OutputShape shape_;

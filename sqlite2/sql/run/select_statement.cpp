@@ -40,6 +40,7 @@ class SelectQuery {
 
  private:
   void openSources();
+  void inheritOrder(size_t at);
   std::unique_ptr<QueryRows> collectSource(const FromItem& item, const Select& select,
                                            std::vector<std::string> names);
   void resolveJoins();
@@ -73,6 +74,9 @@ class SelectQuery {
   const bool part_;                           // of a compound
   const std::vector<OrderTerm>& orderTerms_;  // none for a part of a compound
   int limit_ = -1;                            // negative: none
+  // The merged source whose ORDER BY this query takes (inheritOrder), or -1.
+  int inheritedOrderSource_ = -1;
+  QueryRows::Sorting* sortingOut_ = nullptr;  // collect()'s, while it runs
   int offset_ = 0;
   std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order (sub-selects as tables)
   std::vector<std::unique_ptr<QueryRows>> subqueryRows_;  // by place in FROM; null for tables
@@ -178,10 +182,12 @@ void SelectQuery::openSources() {
   clauses_ = ownClauses(select_);
   for (size_t at = 0; at < select_.from.size(); ++at) {
     const FromItem& item = select_.from[at];
+    bool merged = false;
     auto allText = [&](const Select& source) {
       const QueryRows& rows = *subqueryRows_.back();
       if (!mergesInto(select_, clauses_, at, source, rows.clauses)) return true;
       addClauses(clauses_, rows.clauses);
+      merged = true;
       return false;
     };
     std::shared_ptr<Table> table;
@@ -204,11 +210,41 @@ void SelectQuery::openSources() {
         subqueryRows_.push_back(nullptr);
       }
     }
+    if (merged) inheritOrder(at);
     sources_.push_back(NamedSource{table.get(), item.alias ? *item.alias : item.table});
     joinedColumns_.emplace_back(table->columns.size(), false);
     tables_.push_back(std::move(table));
   }
   leftJoinTerms_.resize(tables_.size());
+}
+
+// 2.8 merges a sorted view or sub-select into a join without an ORDER BY of its own, which
+// then sorts its rows by the source's keys: rows equal in them come in the reverse of the
+// order the join found them, reading the source's rows in the order they were found rather
+// than sorted. The source's rows are put back in that order, each with its keys.
+void SelectQuery::inheritOrder(size_t at) {
+  QueryRows& rows = *subqueryRows_[at];
+  if (part_ || !orderTerms_.empty() || select_.from.size() < 2 || callsAggregate(select_) ||
+      !select_.groupBy.empty() || inheritedOrderSource_ >= 0 || !rows.sorting) {
+    return;
+  }
+  QueryRows::Sorting& sorting = *rows.sorting;
+  const size_t count = rows.rows.size();
+  if (sorting.found.size() != count || sorting.descending.empty()) return;
+  std::vector<bool> seen(count, false);
+  for (size_t found : sorting.found) {
+    if (found >= count || seen[found]) return;
+    seen[found] = true;
+  }
+  std::vector<OutputRow> foundRows(count);
+  std::vector<std::vector<OutputValue>> foundKeys(count);
+  for (size_t i = 0; i < count; ++i) {
+    foundRows[sorting.found[i]] = std::move(rows.rows[i]);
+    foundKeys[sorting.found[i]] = std::move(sorting.keys[i]);
+  }
+  rows.rows = std::move(foundRows);
+  sorting.keys = std::move(foundKeys);
+  inheritedOrderSource_ = static_cast<int>(at);
 }
 
 // The rows of a sub-select or view of FROM, whose column names are known first; a mistake in
@@ -431,6 +467,20 @@ void SelectQuery::checkConstantTerm(const Expr& expr, const CompiledExpr& compil
 }
 
 void SelectQuery::resolveOrderBy() {
+  if (inheritedOrderSource_ >= 0) {
+    const QueryRows::Sorting& sorting = *subqueryRows_[inheritedOrderSource_]->sorting;
+    for (size_t key = 0; key < sorting.descending.size(); ++key) {
+      SortTerm sort;
+      sort.owned = compiler_.compileColumnAt(inheritedOrderSource_, -1);
+      sort.expr = sort.owned.get();
+      sort.keysByRow = &sorting.keys;
+      sort.keyIndex = key;
+      sort.descending = sorting.descending[key];
+      sort.asText = sorting.asText[key];
+      orderBy_.push_back(std::move(sort));
+    }
+    return;
+  }
   compiler_.allowAggregates(resultHasAggregates_);
   for (const OrderTerm& term : orderTerms_) {
     SortTerm sort;
@@ -556,6 +606,7 @@ QueryRows SelectQuery::withoutRows() const {
 
 QueryRows SelectQuery::collect() {
   QueryRows result = withoutRows();
+  if (!orderBy_.empty()) sortingOut_ = &result.sorting.emplace();
   run([&](int count, const char* const* values, const char* const*) {
     OutputRow row;
     row.reserve(static_cast<size_t>(count));
@@ -565,6 +616,7 @@ QueryRows SelectQuery::collect() {
     result.rows.push_back(std::move(row));
     return true;
   });
+  sortingOut_ = nullptr;
   return result;
 }
 
@@ -581,6 +633,7 @@ OutputShape SelectQuery::outputShape() const {
   shape.limit = limit_;
   shape.offset = offset_;
   shape.showDatatypes = session_.settings.showDatatypes;
+  shape.sorting = sortingOut_;
   return shape;
 }
 
