@@ -1,5 +1,7 @@
 #include "sql/run/access_plan.h"
 
+#include <algorithm>
+
 namespace sqlite2 {
 
 namespace {
@@ -111,8 +113,12 @@ IndexChoice scoreIndex(const Index& index, const std::vector<Constraint>& constr
     choice.equal.push_back(equal);
   }
   choice.score = kEqualityScore * static_cast<int>(choice.equal.size());
-  if (choice.equal.size() < index.columns.size()) {
-    int next = index.columns[choice.equal.size()];
+  // A range term on a column serves that column's first place in the index only, as in 2.8:
+  // over (a, a), "a = 1 AND a > 5" looks up a = 1 and tests a > 5 on each row.
+  const auto nextPlace = index.columns.begin() + static_cast<std::ptrdiff_t>(choice.equal.size());
+  if (nextPlace != index.columns.end() &&
+      std::find(index.columns.begin(), nextPlace, *nextPlace) == nextPlace) {
+    int next = *nextPlace;
     choice.lower = findConstraint(constraints, next, isLowerBound);
     choice.upper = findConstraint(constraints, next, isUpperBound);
     if (choice.lower) choice.score += 2;

@@ -39,3 +39,12 @@ UPDATE d SET x = x + 1 WHERE n IN (7, 7.0);
 -- ours: (none)
 SELECT x FROM d WHERE a = '007';
 -- ours: 8
+-- An index naming a column twice: a range term on it serves its first place only, and is
+-- tested on each row found by the equality ('' is above every number, compared as one).
+CREATE TABLE dup(c0 VARCHAR(256) NOT NULL, c1);
+CREATE INDEX dup0 ON dup(c0, c0);
+INSERT INTO dup VALUES('', 174);
+INSERT INTO dup VALUES('x', 5);
+SELECT * FROM dup WHERE c0 == '' AND c0 > 1e10;
+UPDATE dup SET c1 = 111 WHERE c0 == '' AND c1 <> rowid AND c0 > 1e10;
+SELECT * FROM dup WHERE c0 = 'x' AND c0 < 'y';
