@@ -261,6 +261,12 @@ void splitConjunction(const CompiledExpr* expr, std::vector<const CompiledExpr*>
   }
 }
 
+std::optional<int> constrainedColumn(const CompiledExpr* term, int source) {
+  std::optional<Constraint> constraint = asConstraint(term, source);
+  if (!constraint) return std::nullopt;
+  return constraint->column;
+}
+
 AccessPlan planAccess(const Table& table, const CompiledExpr* where,
                       const std::vector<OrderColumn>& orderBy) {
   std::vector<const CompiledExpr*> terms;

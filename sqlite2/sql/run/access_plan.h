@@ -59,4 +59,8 @@ AccessPlan planAccess(const Table& table, const std::vector<const CompiledExpr*>
 // The terms of an AND chain.
 void splitConjunction(const CompiledExpr* expr, std::vector<const CompiledExpr*>& terms);
 
+// The column of table `source` (or OrderColumn::kRowNumber) that `term` compares with a value
+// known before that table is read, as an index or the row number can answer it; none else.
+std::optional<int> constrainedColumn(const CompiledExpr* term, int source);
+
 }  // namespace sqlite2

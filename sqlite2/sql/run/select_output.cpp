@@ -32,17 +32,25 @@ bool SelectOutput::isNewDistinctRow(std::vector<OutputValue>& row) {
 bool SelectOutput::add(const EvalContext& context) {
   std::vector<OutputValue> values = outputRow(context);
   if (shape_.distinct && !isNewDistinctRow(values)) return true;
-  if (orderBy_.empty() || shape_.rowsInOrder) return emit(values);
+  if (orderBy_.empty() || (shape_.rowsInOrder && !shape_.sorting)) return emit(values);
   SortedRow row;
   for (const SortTerm& term : orderBy_) row.keys.push_back(sortKey(term, context));
   row.values = std::move(values);
-  row.found = sorted_.size();
+  row.found = found_++;
+  if (shape_.rowsInOrder) return emitSorted(row);
   sorted_.push_back(std::move(row));
   return true;
 }
 
 void SelectOutput::finish() {
-  if (orderBy_.empty() || shape_.rowsInOrder) return;
+  if (orderBy_.empty()) return;
+  if (shape_.sorting) {
+    for (const SortTerm& term : orderBy_) {
+      shape_.sorting->descending.push_back(term.descending);
+      shape_.sorting->asText.push_back(term.asText);
+    }
+  }
+  if (shape_.rowsInOrder) return;
   // Rows that sort equal come out in the reverse of the order they were found, as from the
   // reference library's sorter.
   std::reverse(sorted_.begin(), sorted_.end());
@@ -60,18 +68,16 @@ void SelectOutput::finish() {
     }
     return false;
   });
-  if (shape_.sorting) {
-    for (const SortTerm& term : orderBy_) {
-      shape_.sorting->descending.push_back(term.descending);
-      shape_.sorting->asText.push_back(term.asText);
-    }
-  }
   for (const SortedRow& row : sorted_) {
-    const int before = emitted_;
-    const bool more = emit(row.values);
-    if (emitted_ > before) noteSorted(row);
-    if (!more) return;
+    if (!emitSorted(row)) return;
   }
+}
+
+bool SelectOutput::emitSorted(const SortedRow& row) {
+  const int before = emitted_;
+  const bool more = emit(row.values);
+  if (emitted_ > before) noteSorted(row);
+  return more;
 }
 
 OutputValue SelectOutput::sortKey(const SortTerm& term, const EvalContext& context) const {

@@ -68,6 +68,8 @@ class SelectOutput {
   bool emit(const std::vector<OutputValue>& row);
   Admission admitRow();
   OutputValue sortKey(const SortTerm& term, const EvalContext& context) const;
+  // Hands on a row with its sort keys, noting them where the sorting is asked for.
+  bool emitSorted(const SortedRow& row);
   void noteSorted(const SortedRow& row);
   bool deliver(const char* const* values);
 
@@ -76,6 +78,7 @@ class SelectOutput {
   const std::vector<SortTerm>& orderBy_;
   const ResultRowCallback& onRow_;
   std::vector<SortedRow> sorted_;
+  size_t found_ = 0;  // rows found for sorting so far
   std::unordered_set<std::string> distinctKeys_;
   std::string keyScratch_;
   int skipped_ = 0;

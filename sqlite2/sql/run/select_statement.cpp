@@ -31,16 +31,27 @@ class SelectQuery {
  public:
   // part: one SELECT of a compound, whose ORDER BY and LIMIT belong to the whole.
   SelectQuery(Session& session, const Select& select, bool part = false);
+  // The query with `orderTerms` for its ORDER BY, as 2.8 runs it once merged into a query
+  // reading it: at the head of that query's FROM, beside its other sources when besideOthers.
+  SelectQuery(Session& session, const Select& select, const std::vector<OrderTerm>& orderTerms,
+              bool besideOthers);
   void run(const ResultRowCallback& onRow);
   QueryRows collect();
+  // collect()'s rows where they are read in ORDER BY's order, unsorted; nothing otherwise.
+  std::optional<QueryRows> collectInReadOrder();
+  bool mayIndexAny(const std::vector<int>& resultColumns) const;
   // The names and types of collect(), without running the query.
   QueryRows withoutRows() const;
   std::vector<std::string> tableColumnNames() const;
   const std::vector<std::string>& names() const { return names_; }
 
  private:
+  void prepare();
   void openSources();
   void inheritOrder(size_t at);
+  bool firstSourceGivesOrder();
+  bool readFirstSourceInOrder();
+  std::unique_ptr<JoinWalker> makeWalker() const;
   std::unique_ptr<QueryRows> collectSource(const FromItem& item, const Select& select,
                                            std::vector<std::string> names);
   void resolveJoins();
@@ -76,6 +87,9 @@ class SelectQuery {
   int limit_ = -1;                            // negative: none
   // The merged source whose ORDER BY this query takes (inheritOrder), or -1.
   int inheritedOrderSource_ = -1;
+  bool mergedFirst_ = false;   // the source at the head of FROM merges into this query
+  bool besideOthers_ = false;  // see the second constructor
+  std::optional<bool> firstSourceGivesOrder_;
   QueryRows::Sorting* sortingOut_ = nullptr;  // collect()'s, while it runs
   int offset_ = 0;
   std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order (sub-selects as tables)
@@ -142,8 +156,24 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
       limit_(part ? -1 : select.limit.value_or(-1)),
       offset_(part ? 0 : select.offset),
       compiler_(std::vector<NamedSource>(), &session) {
+  prepare();
+}
+
+SelectQuery::SelectQuery(Session& session, const Select& select,
+                         const std::vector<OrderTerm>& orderTerms, bool besideOthers)
+    : session_(session),
+      select_(select),
+      part_(false),
+      orderTerms_(orderTerms),
+      besideOthers_(besideOthers),
+      compiler_(std::vector<NamedSource>(), &session) {
+  prepare();
+}
+
+void SelectQuery::prepare() {
+  const Select& select = select_;
   openSources();
-  compiler_ = ExpressionCompiler(sources_, &session);
+  compiler_ = ExpressionCompiler(sources_, &session_);
   resolveJoins();
   for (const ResultColumn& column : select.columns) {
     if (column.expr && containsAggregate(*column.expr)) resultHasAggregates_ = true;
@@ -156,7 +186,7 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   // Grouped rows read their columns from the group's first row.
   compiler_.captureColumns(!select.groupBy.empty());
   resolveResultColumns();
-  clauses_.endOfIndex = readsEndOfIndex(session_, select_);
+  clauses_.endOfIndex = readsEndOfIndex(session_, select);
   useAliases();
   compiler_.captureColumns(false);
   compiler_.beginClause();
@@ -211,6 +241,7 @@ void SelectQuery::openSources() {
       }
     }
     if (merged) inheritOrder(at);
+    if (merged && at == 0) mergedFirst_ = true;
     sources_.push_back(NamedSource{table.get(), item.alias ? *item.alias : item.table});
     joinedColumns_.emplace_back(table->columns.size(), false);
     tables_.push_back(std::move(table));
@@ -543,7 +574,7 @@ std::vector<OrderColumn> SelectQuery::orderColumns() const {
     const bool ofFirstTable = !term.collated && term.expr->source() == 0;
     if (ofFirstTable && term.expr->op() == CompiledExpr::Op::Column) {
       column.column = term.expr->column();
-    } else if (ofFirstTable && tables_.size() == 1 &&
+    } else if (ofFirstTable && tables_.size() == 1 && !besideOthers_ &&
                term.expr->op() == CompiledExpr::Op::RowNumber) {
       column.column = OrderColumn::kRowNumber;
     }
@@ -604,6 +635,98 @@ QueryRows SelectQuery::withoutRows() const {
   return result;
 }
 
+std::unique_ptr<JoinWalker> SelectQuery::makeWalker() const {
+  if (tables_.empty()) return nullptr;
+  std::vector<OrderColumn> order = aggregate_ ? std::vector<OrderColumn>() : orderColumns();
+  return std::make_unique<JoinWalker>(session_, walkerSources(), whereTerms(), order,
+                                      columnSourcesRead());
+}
+
+std::optional<QueryRows> SelectQuery::collectInReadOrder() {
+  if (aggregate_ || orderBy_.empty()) return std::nullopt;
+  std::unique_ptr<JoinWalker> walker = makeWalker();
+  if (!walker || !(walker->providesOrder() || firstSourceGivesOrder())) return std::nullopt;
+  walker.reset();
+  return collect();
+}
+
+// 2.8 runs a view or sub-select merged at the head of FROM as part of this query, so that an
+// index of its first table can give this query's ORDER BY and spare the sort: rows equal in
+// the keys then come in the index's order rather than the sorter's. Where it would, the
+// source is read again in that order. A term of this query on the source alone could have
+// chosen another index there: then the rows are sorted.
+bool SelectQuery::firstSourceGivesOrder() {
+  if (!firstSourceGivesOrder_) firstSourceGivesOrder_ = readFirstSourceInOrder();
+  return *firstSourceGivesOrder_;
+}
+
+bool SelectQuery::readFirstSourceInOrder() {
+  if (!mergedFirst_ || aggregate_ || orderBy_.empty() || inheritedOrderSource_ >= 0) return false;
+  QueryRows& rows = *subqueryRows_[0];
+  if (rows.clauses.limited) return false;
+  std::vector<OrderTerm> order;
+  for (const SortTerm& sort : orderBy_) {
+    if (sort.collated || sort.expr->op() != CompiledExpr::Op::Column || sort.expr->source() != 0) {
+      return false;
+    }
+    OrderTerm term;
+    term.expr = std::make_unique<Expr>();
+    term.expr->kind = ExprKind::Integer;
+    term.expr->text = std::to_string(sort.expr->column() + 1);
+    term.descending = sort.descending;
+    order.push_back(std::move(term));
+  }
+  std::vector<const CompiledExpr*> terms = whereTerms();
+  for (const auto& joinTerms : leftJoinTerms_) {
+    terms.insert(terms.end(), joinTerms.begin(), joinTerms.end());
+  }
+  std::vector<int> constrained;  // the source's columns
+  for (const CompiledExpr* term : terms) {
+    if (std::optional<int> column = constrainedColumn(term, 0)) {
+      if (*column < 0) return false;
+      constrained.push_back(*column);
+    }
+  }
+  const Select* source = queryOfSource(session_, select_.from[0]);
+  if (!source) return false;
+  try {
+    SelectQuery merged(session_, *source, order, tables_.size() > 1);
+    std::optional<QueryRows> ordered;
+    if (!session_.heldError && !merged.mayIndexAny(constrained)) {
+      ordered = merged.collectInReadOrder();
+    }
+    session_.heldError.reset();
+    if (!ordered || ordered->rows.size() != rows.rows.size()) return false;
+    rows.rows = std::move(ordered->rows);
+    return true;
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_ERROR) throw;
+    session_.heldError.reset();
+    return false;
+  }
+}
+
+// Whether a term on these result columns could choose an index of the first table: true unless
+// each is a column of that table which no index names.
+bool SelectQuery::mayIndexAny(const std::vector<int>& resultColumns) const {
+  for (int position : resultColumns) {
+    if (position >= static_cast<int>(columns_.size()) || subqueryRows_.empty() ||
+        subqueryRows_[0]) {
+      return true;
+    }
+    const CompiledExpr& column = *columns_[static_cast<size_t>(position)];
+    if (column.op() != CompiledExpr::Op::Column || column.source() != 0) return true;
+    const Table& table = *tables_[0];
+    if (column.column() == table.rowNumberColumn) return true;
+    for (const std::shared_ptr<Index>& index : table.indexes) {
+      for (int indexed : index->columns) {
+        if (indexed == column.column()) return true;
+      }
+    }
+  }
+  return false;
+}
+
 QueryRows SelectQuery::collect() {
   QueryRows result = withoutRows();
   if (!orderBy_.empty()) sortingOut_ = &result.sorting.emplace();
@@ -640,20 +763,17 @@ OutputShape SelectQuery::outputShape() const {
 // Rows that an index gives in ORDER BY's order are handed on as they are found, through
 // DISTINCT too, rather than sorted.
 void SelectQuery::run(const ResultRowCallback& onRow) {
-  std::unique_ptr<JoinWalker> walker;
-  if (!tables_.empty()) {
-    std::vector<OrderColumn> order = aggregate_ ? std::vector<OrderColumn>() : orderColumns();
-    walker = std::make_unique<JoinWalker>(session_, walkerSources(), whereTerms(), order,
-                                          columnSourcesRead());
-  }
+  std::unique_ptr<JoinWalker> walker = makeWalker();
   OutputShape shape = outputShape();
-  shape.rowsInOrder = !aggregate_ && walker && walker->providesOrder();
+  shape.rowsInOrder = !aggregate_ && walker && (walker->providesOrder() || firstSourceGivesOrder());
   SelectOutput output(shape, onRow);
   if (aggregate_) {
     runAggregate(walker.get(), output);
     return;
   }
-  const bool direct = !select_.distinct && (orderBy_.empty() || shape.rowsInOrder);
+  // Rows in ORDER BY's order already still go through add() where their keys are asked for.
+  const bool direct =
+      !select_.distinct && (orderBy_.empty() || (shape.rowsInOrder && !shape.sorting));
   forEachRow(walker.get(), [&](const EvalContext& row) {
     return direct ? output.addCurrent(row) : output.add(row);
   });

@@ -1,0 +1,33 @@
+-- 2.8 reads a view or sub-select that it merges at the head of FROM as part of the query:
+-- an index of its first table then gives the query's ORDER BY, and rows equal in the keys
+-- come in the index's order rather than the sorter's (the reverse of the order found). A
+-- term on the source that could choose another index leaves the sort in place.
+CREATE TABLE d3(c0, c1);
+INSERT INTO d3 VALUES(17, 1);
+INSERT INTO d3 VALUES(17, 2);
+INSERT INTO d3 VALUES(16, 3);
+CREATE TABLE e(x);
+INSERT INTO e VALUES('a');
+INSERT INTO e VALUES('b');
+CREATE VIEW v AS SELECT c0, c1 FROM d3;
+SELECT * FROM v ORDER BY c0;
+CREATE INDEX ix ON d3(c0);
+SELECT * FROM v ORDER BY c0;
+SELECT * FROM v ORDER BY c0 DESC;
+SELECT * FROM (SELECT c0, c1 FROM d3) ORDER BY 1;
+SELECT * FROM (SELECT d3.c0 AS k, c1 FROM d3 WHERE c1 > 0) q CROSS JOIN e ORDER BY q.k;
+SELECT * FROM v, e WHERE v.c1 > 1 ORDER BY v.c0;
+SELECT * FROM v AS a, v AS b ORDER BY a.c0, a.c1;
+SELECT * FROM v, e ORDER BY v.c0, e.x;
+SELECT * FROM v, e ORDER BY v.c1;
+SELECT * FROM e, v ORDER BY v.c0;
+SELECT * FROM v ORDER BY c0 COLLATE text;
+SELECT * FROM (SELECT DISTINCT c0, c1 FROM d3) ORDER BY c0;
+CREATE INDEX ix1 ON d3(c1);
+SELECT * FROM v WHERE c1 > 0 ORDER BY c0;
+-- A sorted source read in its index's order still gives a join its order by its keys.
+CREATE TABLE k(c0 INTEGER PRIMARY KEY, c2);
+INSERT INTO k VALUES(24, 'x');
+INSERT INTO k VALUES(5, 'y');
+SELECT * FROM e, (SELECT c2 FROM k ORDER BY c0 DESC) q;
+SELECT * FROM e, (SELECT c2 FROM k ORDER BY rowid) q;
