@@ -31,8 +31,18 @@ struct Database::State {
   // table comes first, as SQLite 2.8 checks it before it reads on.
   bool parseNext(Parser& parser, Statement& statement);
   void runStatement(const Statement& statement, const RowCallback& onRow);
+  // What a write statement changes, for what its failure undoes.
+  enum class Writes {
+    Rows,
+    // The schema, once its checks are passed: a failure before then leaves the schema as it
+    // is, as in SQLite 2.8, which makes those checks before its schema changes.
+    CheckedSchema,
+    // The schema from the start: 2.8 holds a new table or view in its schema while it is
+    // still compiling the statement, and reads the schema again after any failure.
+    Schema,
+  };
   template <typename Work>
-  void runWrite(bool changesSchema, Work work);
+  void runWrite(Writes writes, Work work);
   void finishWrite(bool ownTransaction);
   void reportEmptyResult(const RowCallback& onRow);
   void reportCount(const char* name, const RowCallback& onRow);
@@ -40,7 +50,7 @@ struct Database::State {
   void commit();
   void rollback();
   void rollBackFailedTransaction();
-  void undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept;
+  void undoFailedStatement(bool ownTransaction, Writes writes) noexcept;
   void rollBackWholeTransaction() noexcept;
   void readSettingsAfterRollback() noexcept;
   void readSchemaAgainAfterFailure(bool changesSchema) noexcept;
@@ -271,67 +281,76 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
     const ResultRowCallback* rows;
     ~RestoreRows() { session.statementCallback = rows; }
   } restoreRows{session, outerRows};
-  std::visit(
-      Overloaded{
-          [&](const Select& select) { runSelect(session, select, onRow); },
-          [&](const Pragma& pragma) {
-            if (pragmaWritesHeader(pragma)) {
-              runWrite(false, [&] { runPragma(session, pragma, onRow); });
-            } else {
-              runPragma(session, pragma, onRow);
-            }
-          },
-          [&](const Insert& insert) {
-            runWrite(false, [&] { runInsert(session, insert); });
-            reportCount("rows inserted", onRow);
-          },
-          [&](const Copy& copy) {
-            runWrite(false, [&] { runCopy(session, copy); });
-            reportCount("rows inserted", onRow);
-          },
-          [&](const Update& update) {
-            runWrite(false, [&] { runUpdate(session, update); });
-            reportCount("rows updated", onRow);
-          },
-          [&](const Delete& del) {
-            runWrite(false, [&] { runDelete(session, del); });
-            reportCount("rows deleted", onRow);
-          },
-          [&](const CreateTable& create) {
-            runWrite(true, [&] { runCreateTable(session, create, text); });
-          },
-          [&](const CreateIndex& create) {
-            runWrite(true, [&] { runCreateIndex(session, create, text); });
-          },
-          [&](const DropTable& drop) { runWrite(true, [&] { runDropTable(session, drop); }); },
-          [&](const DropIndex& drop) { runWrite(true, [&] { runDropIndex(session, drop); }); },
-          [&](const CreateView& create) {
-            runWrite(true, [&] { runCreateView(session, create, text); });
-          },
-          [&](const DropView& drop) { runWrite(true, [&] { runDropView(session, drop); }); },
-          [&](const CreateTrigger& create) {
-            runWrite(true, [&] { runCreateTrigger(session, create, text); });
-          },
-          [&](const DropTrigger& drop) { runWrite(true, [&] { runDropTrigger(session, drop); }); },
-          [&](const Vacuum&) {
-            if (explicitTransaction) {
-              throw Error(SQLITE_ERROR, "cannot VACUUM from within a transaction");
-            }
-            runWrite(true, [&] { runVacuum(session); });
-          },
-          [&](const Begin&) { begin(); },
-          [&](const Commit&) { commit(); },
-          [&](const Rollback&) { rollback(); },
-          [&](const Attach& attach) { this->attach(attach); },
-          [&](const Detach& detach) { this->detach(detach); },
-      },
-      statement.body);
+  std::visit(Overloaded{
+                 [&](const Select& select) { runSelect(session, select, onRow); },
+                 [&](const Pragma& pragma) {
+                   if (pragmaWritesHeader(pragma)) {
+                     runWrite(Writes::Rows, [&] { runPragma(session, pragma, onRow); });
+                   } else {
+                     runPragma(session, pragma, onRow);
+                   }
+                 },
+                 [&](const Insert& insert) {
+                   runWrite(Writes::Rows, [&] { runInsert(session, insert); });
+                   reportCount("rows inserted", onRow);
+                 },
+                 [&](const Copy& copy) {
+                   runWrite(Writes::Rows, [&] { runCopy(session, copy); });
+                   reportCount("rows inserted", onRow);
+                 },
+                 [&](const Update& update) {
+                   runWrite(Writes::Rows, [&] { runUpdate(session, update); });
+                   reportCount("rows updated", onRow);
+                 },
+                 [&](const Delete& del) {
+                   runWrite(Writes::Rows, [&] { runDelete(session, del); });
+                   reportCount("rows deleted", onRow);
+                 },
+                 [&](const CreateTable& create) {
+                   runWrite(Writes::Schema, [&] { runCreateTable(session, create, text); });
+                 },
+                 [&](const CreateIndex& create) {
+                   runWrite(Writes::CheckedSchema, [&] { runCreateIndex(session, create, text); });
+                 },
+                 [&](const DropTable& drop) {
+                   runWrite(Writes::CheckedSchema, [&] { runDropTable(session, drop); });
+                 },
+                 [&](const DropIndex& drop) {
+                   runWrite(Writes::CheckedSchema, [&] { runDropIndex(session, drop); });
+                 },
+                 [&](const CreateView& create) {
+                   runWrite(Writes::Schema, [&] { runCreateView(session, create, text); });
+                 },
+                 [&](const DropView& drop) {
+                   runWrite(Writes::CheckedSchema, [&] { runDropView(session, drop); });
+                 },
+                 [&](const CreateTrigger& create) {
+                   runWrite(Writes::CheckedSchema,
+                            [&] { runCreateTrigger(session, create, text); });
+                 },
+                 [&](const DropTrigger& drop) {
+                   runWrite(Writes::CheckedSchema, [&] { runDropTrigger(session, drop); });
+                 },
+                 [&](const Vacuum&) {
+                   if (explicitTransaction) {
+                     throw Error(SQLITE_ERROR, "cannot VACUUM from within a transaction");
+                   }
+                   runWrite(Writes::Schema, [&] { runVacuum(session); });
+                 },
+                 [&](const Begin&) { begin(); },
+                 [&](const Commit&) { commit(); },
+                 [&](const Rollback&) { rollback(); },
+                 [&](const Attach& attach) { this->attach(attach); },
+                 [&](const Detach& detach) { this->detach(detach); },
+             },
+             statement.body);
 }
 
 // A write statement is a transaction of its own outside BEGIN; inside, a failing statement
 // undoes its own changes only and the transaction goes on.
 template <typename Work>
-void Database::State::runWrite(bool changesSchema, Work work) {
+void Database::State::runWrite(Writes writes, Work work) {
+  const bool changesSchema = writes != Writes::Rows;
   Btree& btree = *session.btree;
   bool ownTransaction = !explicitTransaction;
   // A schema change may free the tree the kept cursor stands in.
@@ -368,7 +387,7 @@ void Database::State::runWrite(bool changesSchema, Work work) {
     if (session.conflictFailure == ConflictAction::Rollback && !ownTransaction) {
       rollBackWholeTransaction();  // ON CONFLICT ROLLBACK ends the transaction
     } else {
-      undoFailedStatement(ownTransaction, changesSchema);
+      undoFailedStatement(ownTransaction, writes);
     }
     readSchemaAgainAfterFailure(changesSchema);
     throw;
@@ -388,9 +407,11 @@ void Database::State::finishWrite(bool ownTransaction) {
 // Undoes what a failed statement did: inside BEGIN the statement alone where that works,
 // otherwise the whole transaction. Failures on the way are not reported: the statement's own
 // failure is what the caller hears of.
-void Database::State::undoFailedStatement(bool ownTransaction, bool changesSchema) noexcept {
+void Database::State::undoFailedStatement(bool ownTransaction, Writes writes) noexcept {
   Btree& btree = *session.btree;
-  if (changesSchema) session.schema.reset();
+  if (writes == Writes::Schema || (writes == Writes::CheckedSchema && session.statementStarted)) {
+    session.schema.reset();
+  }
   bool statement = statementOpen;
   statementOpen = false;
   if (!ownTransaction && statement && btree.inTransaction() && !anyTransactionFailed()) {

@@ -21,3 +21,20 @@ INSERT INTO t VALUES(1, 2, 12, 13);
 INSERT INTO t VALUES(14, 10, 15, 4);
 SELECT * FROM t ORDER BY a;
 SELECT name, sql FROM sqlite_master WHERE type = 'index' ORDER BY name;
+-- A schema statement refused by its checks (a missing table, a name taken, nothing to drop)
+-- changes nothing, and the schema is not read again: the REPLACE index stays last. A failure
+-- once it runs reads the schema again, in the stored order.
+CREATE TABLE r(a UNIQUE, b, c INTEGER PRIMARY KEY);
+CREATE UNIQUE INDEX r1 ON r(a) ON CONFLICT REPLACE;
+CREATE TRIGGER g DELETE ON nosuch BEGIN SELECT 1; END;
+PRAGMA index_list(r);
+CREATE INDEX r1 ON r(b);
+DROP TABLE nosuch;
+DROP INDEX nosuch;
+DROP TRIGGER nosuch;
+DROP VIEW nosuch;
+PRAGMA index_list(r);
+INSERT INTO r VALUES(1, 1, 1);
+INSERT INTO r VALUES(2, 1, 2);
+CREATE UNIQUE INDEX r2 ON r(b);
+PRAGMA index_list(r);
