@@ -144,10 +144,16 @@ TriggerRow rowBeforeInsert(const NewRow& row, std::optional<int32_t> givenRowNum
   return TriggerRow{row.values, givenRowNumber ? *givenRowNumber : -1};
 }
 
-void insertRow(Session& session, TableWriter& writer, NewRow& row, RowTriggers* triggers) {
+// SQLite 2.8 checks that a given row number is an integer before the BEFORE triggers for
+// INSERT ... VALUES, and after them for INSERT ... SELECT (keyCheckedLate), where a trigger
+// that ignores the row spares it the check.
+void insertRow(Session& session, TableWriter& writer, NewRow& row, RowTriggers* triggers,
+               bool keyCheckedLate = false) {
   std::optional<int32_t> givenRowNumber;
-  if (row.rowNumber && !row.rowNumber->isNull()) {
-    givenRowNumber = requireRowNumber(row.rowNumber->text());
+  const bool keyGiven = row.rowNumber && !row.rowNumber->isNull();
+  if (keyGiven) {
+    givenRowNumber = keyCheckedLate ? exactRowNumber(row.rowNumber->text())
+                                    : requireRowNumber(row.rowNumber->text());
   }
   if (triggers && triggers->any(TriggerTiming::Before)) {
     TriggerRow before = rowBeforeInsert(row, givenRowNumber);
@@ -155,6 +161,7 @@ void insertRow(Session& session, TableWriter& writer, NewRow& row, RowTriggers* 
     writer.forgetNextRowNumber();
     if (!go) return;
   }
+  if (keyGiven && !givenRowNumber) throw Error(SQLITE_MISMATCH);
   // A new row takes its number before its checks, as in SQLite 2.8: one that a NOT NULL
   // ... ON CONFLICT IGNORE skips uses up its number, and the statement's next row takes the
   // one after it.
@@ -209,7 +216,7 @@ void runInsert(Session& session, const Insert& insert) {
   for (std::vector<SqlValue>& values : rows) {
     NewRow row = insert.columns ? rowOfNamedColumns(*table, targets, values)
                                 : rowOfAllColumns(*table, values);
-    insertRow(session, writer, row, &triggers);
+    insertRow(session, writer, row, &triggers, insert.select != nullptr);
   }
 }
 
