@@ -77,7 +77,8 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "pages the statement added, which stay allocated but unused"},
     {Exclusion::GroupOrder, "group-order",
      "GROUP BY without ORDER BY gives 2.8's groups in the order of its hash table and ours in "
-     "key order: such rows are compared as sets and never written to a table"},
+     "key order, and so does DISTINCT over groups choose which of equal rows it keeps (and "
+     "then sorts by its keys): such rows are compared as sets and never written to a table"},
     {Exclusion::UsingWithAlias, "using-with-alias",
      "USING and NATURAL join only tables under their own names: 2.8 builds their terms from "
      "the table's name and refuses an alias with \"no such column\""},
@@ -121,8 +122,8 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "of its own: 2.8 nests its loop in another place, and then takes other rows for its "
      "LIMIT; not yet matched"},
     {Exclusion::SubqueryInCompound, "subquery-in-compound",
-     "no sub-select in FROM of a compound's part: 2.8 crashes in sqliteExprType, or loops, "
-     "over some such compounds of three parts with an ORDER BY"},
+     "no sub-select in FROM of a compound's part, nor a view that reads one: 2.8 crashes in "
+     "sqliteExprType, or loops, over some such compounds of three parts"},
     {Exclusion::CompoundOrderOverJoin, "compound-order-over-join",
      "no ORDER BY on a compound of which a part joins several sources: 2.8 crashes in "
      "sqliteExprType over some of them (a NATURAL LEFT JOIN in a part of a compound in FROM)"},
