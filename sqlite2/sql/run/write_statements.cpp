@@ -262,9 +262,10 @@ struct UpdatedRow {
   std::vector<Value> values;
   int32_t target = 0;
   bool targetInvalid = false;  // the new row number is no integer (SQLITE_MISMATCH)
-  // What NEW.rowid shows the triggers: the new number when an integer value gave it,
-  // otherwise the old one, as in the reference library (which checks the number only once
-  // the BEFORE triggers have run).
+  // What NEW.rowid shows the triggers: the new number where an integer or an expression of
+  // the row gave it; for a constant of another kind (8.0, '7') the old one, as in SQLite 2.8
+  // (which checks the number only once the BEFORE triggers have run). 2.8 shows the old
+  // number, or another, for one computed from the row too.
   int32_t targetSeenByTriggers = 0;
 };
 
@@ -286,7 +287,9 @@ std::optional<UpdatedRow> computeUpdate(TableWriter& writer, int32_t rowNumber,
     std::optional<int32_t> target = value.isNull() ? std::nullopt : exactRowNumber(value.text());
     updated.targetInvalid = !target;
     updated.target = target.value_or(rowNumber);
-    if (value.kind() == SqlValue::Kind::Integer) updated.targetSeenByTriggers = updated.target;
+    if (value.kind() == SqlValue::Kind::Integer || !assigned.rowNumber->isConstant()) {
+      updated.targetSeenByTriggers = updated.target;
+    }
   }
   return updated;
 }
