@@ -133,14 +133,17 @@ class SelectQuery {
 // The table a sub-select's rows stand for: its columns under their table names, texts where
 // the sub-select's expressions are (every column of a compound compares as text, as in the
 // reference library, and so does every column where allText says, although ORDER BY sorts
-// those as numbers); ROWID numbers the rows from 1.
+// those as numbers, as it does a merged source's column that is such a column of a source of
+// its own); ROWID numbers the rows from 1.
 std::shared_ptr<Table> tableOfRows(const QueryRows& rows, bool allText) {
   auto table = std::make_shared<Table>();
   for (size_t i = 0; i < rows.tableColumns.size(); ++i) {
     Column column;
     column.name = rows.tableColumns[i];
     column.text = rows.compound || allText || rows.textColumns[i];
-    column.numericOrder = allText;
+    const bool sortsAsNumber = i < rows.textOnTheRight.size() && !rows.compound &&
+                               rows.textColumns[i] && !rows.textOnTheRight[i];
+    column.numericOrder = allText || sortsAsNumber;
     table->columns.push_back(column);
   }
   return table;

@@ -22,6 +22,7 @@
 #include "record/table_key.h"
 #include "sql/run/pragma_statements.h"
 #include "sql/run/session.h"
+#include "sql/run/source_columns.h"
 #include "sql/run/table_writer.h"
 #include "sql/schema/temporary_database.h"
 #include "sql/schema/view_query.h"
@@ -99,7 +100,7 @@ class Rebuild {
   }
 
   // As CREATE VIEW does, the view must find the tables its column names need among the
-  // objects made before it.
+  // objects made before it, and their columns its joins name (USING).
   void makeView(const SchemaRow& row) {
     std::shared_ptr<Table> view = session_.schema->findTable(row.name);
     if (!view || !view->isView) return;
@@ -108,6 +109,7 @@ class Rebuild {
         throw Error(SQLITE_ERROR, "no such table: main." + item.table);
       }
     });
+    sourceColumnNames(session_, *view->viewSelect);
     addRow(row.type, row.name, row.tableName, 0, *row.sql);
   }
 

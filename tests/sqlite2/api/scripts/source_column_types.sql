@@ -69,3 +69,11 @@ SELECT q.g FROM (SELECT b g FROM o LIMIT -1 OFFSET 1) q WHERE q.g > 5;
 -- ours: 10
 SELECT count(*) FROM (SELECT b g FROM o LIMIT -1 OFFSET 1) q;
 -- ours: 1
+-- A merged sub-select's column that is a column of a compound it reads sorts as a number, as
+-- the compound's column does: 2.8 sorts by the compound's column itself.
+CREATE TABLE m2(c0 CLOB);
+INSERT INTO m2 VALUES(135);
+INSERT INTO m2 VALUES('3.0');
+SELECT q1.r0 FROM (SELECT q0.r0 FROM (SELECT c0 AS r0 FROM m2 UNION SELECT 20 AS r0) q0) q1 ORDER BY q1.r0;
+SELECT q1.r0 > '4', q1.r0 < 100, q1.r0 = '3.0' FROM (SELECT q0.r0 FROM (SELECT c0 AS r0 FROM m2 UNION SELECT 20 AS r0) q0) q1;
+SELECT count(*), q1.r0 FROM (SELECT q0.r0 FROM (SELECT c0 AS r0 FROM m2 EXCEPT SELECT 20 AS r0) q0) q1 GROUP BY q1.r0 ORDER BY q1.r0;

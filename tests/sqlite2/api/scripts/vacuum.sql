@@ -49,3 +49,15 @@ CREATE VIEW vc AS SELECT e FROM early UNION SELECT x FROM a;
 DROP TABLE early;
 VACUUM;
 SELECT type, name FROM sqlite_master ORDER BY name;
+-- VACUUM makes each view again as CREATE VIEW does: a join USING a column its table has
+-- lost since fails it, a name the view reads elsewhere does not.
+CREATE TABLE j0(c0, c1);
+CREATE TABLE j1(c0, c1);
+CREATE VIEW jv AS SELECT j0.c0, j0.c1 FROM j0 JOIN j1 USING(c1) WHERE j0.nosuch;
+DROP TABLE j0;
+CREATE TABLE j0(c0);
+VACUUM;
+DROP VIEW jv;
+CREATE VIEW jv AS SELECT j0.c0, j0.c1 FROM j0 JOIN j1 USING(c0);
+VACUUM;
+SELECT name FROM sqlite_master WHERE type = 'view';
