@@ -180,9 +180,10 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "matches, and takes an ON term that reads a constant one as a WHERE term (this engine "
      "gives NULL and keeps the left rows)"},
     {Exclusion::ChangeCountsLive, "change-counts-live",
-     "change_count() is not read by INSERT ... SELECT or UPDATE, nor last_statement_change_count() "
-     "after a COPY: 2.8 counts each row as it writes it, where this engine reads all its rows "
-     "first; and 2.8's COPY leaves the last statement's count as it was and adds its rows to "
+     "change_count() and last_insert_rowid() are not read by INSERT ... SELECT or UPDATE, nor "
+     "last_statement_change_count() after a COPY: 2.8 counts each row as it writes it, where "
+     "this engine reads all its rows first; and 2.8's COPY leaves the last statement's count as it "
+     "was and adds its rows to "
      "the next write's (this engine counts a COPY as the last statement)"},
     {Exclusion::UpdatedKeyInTrigger, "updated-key-in-trigger",
      "an UPDATE trigger reads neither NEW.rowid nor the INTEGER PRIMARY KEY of NEW: where the "
