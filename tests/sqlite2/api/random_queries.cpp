@@ -170,7 +170,8 @@ RandomQueries::Source RandomQueries::anySource(int depth, bool orderFreeAllowed,
   const int pick = random_.below(100);
   if ((pick < 20 || !anyTable()) && !schema_.views.empty()) {
     Source view = viewSource(true);
-    const bool subqueryAllowed = !view.nestsSubquery || !inCompoundPart_ ||
+    // A view that reads a sub-select or sorts is as a sub-select there.
+    const bool subqueryAllowed = !(view.nestsSubquery || view.sorted) || !inCompoundPart_ ||
                                  !exclusions_.avoid(Exclusion::SubqueryInCompound);
     if ((orderFreeAllowed || !view.rowOrderFree) && subqueryAllowed) return view;
   }
