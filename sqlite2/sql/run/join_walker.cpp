@@ -1,5 +1,7 @@
 #include "sql/run/join_walker.h"
 
+#include <algorithm>
+
 namespace sqlite2 {
 
 namespace {
@@ -58,12 +60,20 @@ void JoinWalker::planLevel(size_t place, const std::vector<OrderColumn>& orderBy
     level.checks = level.matchTerms;
     return;
   }
-  level.plan = planAccess(*level.source.table, level.matchTerms, orderBy, static_cast<int>(place));
+  // As in 2.8, the WHERE's terms on a LEFT JOIN's table may choose its index too: rows the
+  // index passes over do not match, and the terms are checked again after the join.
+  std::vector<const CompiledExpr*> terms = level.matchTerms;
+  terms.insert(terms.end(), level.afterTerms.begin(), level.afterTerms.end());
+  level.plan = planAccess(*level.source.table, terms, orderBy, static_cast<int>(place));
   // Terms that read only this table are checked by the scanner on its own row; the rest
   // need the rows of the tables further out.
   std::vector<const CompiledExpr*> own;
   uint64_t self = uint64_t{1} << place;
   for (const CompiledExpr* term : level.plan.residual) {
+    if (std::find(level.afterTerms.begin(), level.afterTerms.end(), term) !=
+        level.afterTerms.end()) {
+      continue;
+    }
     ((term->sourcesUsed() & ~self) == 0 ? own : level.checks).push_back(term);
   }
   level.plan.residual = std::move(own);

@@ -1,5 +1,6 @@
 #include "sql/run/select_statement.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "sql/run/expression.h"
 #include "sql/run/group_table.h"
 #include "sql/run/join_walker.h"
+#include "sql/run/merged_source_terms.h"
 #include "sql/run/row_scanner.h"
 #include "sql/run/select_output.h"
 #include "sql/run/session.h"
@@ -31,10 +33,12 @@ class SelectQuery {
  public:
   // part: one SELECT of a compound, whose ORDER BY and LIMIT belong to the whole.
   SelectQuery(Session& session, const Select& select, bool part = false);
+  // The query with the terms of a query reading it (merged into it) among its WHERE's.
+  SelectQuery(Session& session, const Select& select, const ReaderTerms& readerTerms);
   // The query with `orderTerms` for its ORDER BY, as 2.8 runs it once merged into a query
   // reading it: at the head of that query's FROM, beside its other sources when besideOthers.
   SelectQuery(Session& session, const Select& select, const std::vector<OrderTerm>& orderTerms,
-              bool besideOthers);
+              bool besideOthers, const ReaderTerms* readerTerms);
   void run(const ResultRowCallback& onRow);
   QueryRows collect();
   // collect()'s rows where they are read in ORDER BY's order, unsorted; nothing otherwise.
@@ -49,6 +53,12 @@ class SelectQuery {
   void prepare();
   void openSources();
   void inheritOrder(size_t at);
+  void compileReaderTerms();
+  std::vector<std::pair<const Expr*, const CompiledExpr*>> writtenWhereTerms() const;
+  bool mayGiveTerm(const Expr& written, const CompiledExpr& term, size_t at) const;
+  void giveTermsToSources();
+  bool mayTakeTerms(size_t at) const;
+  bool readSourceWith(size_t at, const ReaderTerms& terms);
   bool firstSourceGivesOrder();
   bool readFirstSourceInOrder();
   std::unique_ptr<JoinWalker> makeWalker() const;
@@ -89,6 +99,14 @@ class SelectQuery {
   int inheritedOrderSource_ = -1;
   bool mergedFirst_ = false;   // the source at the head of FROM merges into this query
   bool besideOthers_ = false;  // see the second constructor
+  const ReaderTerms* readerTerms_ = nullptr;
+  std::vector<ExprPtr> readerTermExprs_;  // readerTerms_ written over this query's columns
+  std::vector<CompiledExprPtr> readerWhere_;
+  std::vector<bool> merged_;  // by place in FROM: the source merges into this query
+  // By place in FROM: this query's terms a merged source took as its own, which are then not
+  // checked here (givenAway_).
+  std::vector<std::optional<ReaderTerms>> givenTerms_;
+  std::vector<const CompiledExpr*> givenAway_;
   std::optional<bool> firstSourceGivesOrder_;
   QueryRows::Sorting* sortingOut_ = nullptr;  // collect()'s, while it runs
   int offset_ = 0;
@@ -102,6 +120,7 @@ class SelectQuery {
   std::vector<CompiledExprPtr> onTerms_;                         // of every join, compiled
   std::vector<std::vector<const CompiledExpr*>> leftJoinTerms_;  // by table: its LEFT JOIN's
   std::vector<const CompiledExpr*> innerJoinTerms_;
+  std::vector<const Expr*> innerJoinWritten_;  // as written, by place in innerJoinTerms_
   // Each join's terms (ON, or the equalities of USING and NATURAL) and where they go.
   struct JoinTerm {
     const Expr* expr;
@@ -162,13 +181,27 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   prepare();
 }
 
+SelectQuery::SelectQuery(Session& session, const Select& select, const ReaderTerms& readerTerms)
+    : session_(session),
+      select_(select),
+      part_(false),
+      orderTerms_(select.orderBy),
+      limit_(select.limit.value_or(-1)),
+      readerTerms_(&readerTerms),
+      offset_(select.offset),
+      compiler_(std::vector<NamedSource>(), &session) {
+  prepare();
+}
+
 SelectQuery::SelectQuery(Session& session, const Select& select,
-                         const std::vector<OrderTerm>& orderTerms, bool besideOthers)
+                         const std::vector<OrderTerm>& orderTerms, bool besideOthers,
+                         const ReaderTerms* readerTerms)
     : session_(session),
       select_(select),
       part_(false),
       orderTerms_(orderTerms),
       besideOthers_(besideOthers),
+      readerTerms_(readerTerms),
       compiler_(std::vector<NamedSource>(), &session) {
   prepare();
 }
@@ -194,8 +227,10 @@ void SelectQuery::prepare() {
   compiler_.captureColumns(false);
   compiler_.beginClause();
   if (select.where) where_ = compiler_.compile(*select.where);
+  compileReaderTerms();
   compileJoinTerms();
   compiler_.endClause();
+  giveTermsToSources();
   compiler_.captureColumns(!select.groupBy.empty());
   if (select.having) {
     compiler_.allowAggregates(true);
@@ -243,6 +278,7 @@ void SelectQuery::openSources() {
         subqueryRows_.push_back(nullptr);
       }
     }
+    merged_.push_back(merged);
     if (merged) inheritOrder(at);
     if (merged && at == 0) mergedFirst_ = true;
     sources_.push_back(NamedSource{table.get(), item.alias ? *item.alias : item.table});
@@ -250,6 +286,7 @@ void SelectQuery::openSources() {
     tables_.push_back(std::move(table));
   }
   leftJoinTerms_.resize(tables_.size());
+  givenTerms_.resize(tables_.size());
 }
 
 // 2.8 merges a sorted view or sub-select into a join without an ORDER BY of its own, which
@@ -358,7 +395,14 @@ void SelectQuery::resolveJoins() {
 void SelectQuery::compileJoinTerms() {
   for (const JoinTerm& term : joinTerms_) {
     onTerms_.push_back(compiler_.compile(*term.expr));
+    const size_t before = term.terms->size();
     splitConjunction(onTerms_.back().get(), *term.terms);
+    if (term.terms != &innerJoinTerms_) continue;
+    std::vector<const Expr*> written;
+    splitConjunction(*term.expr, written);
+    const size_t added = innerJoinTerms_.size() - before;
+    if (written.size() != added) written.assign(added, nullptr);
+    innerJoinWritten_.insert(innerJoinWritten_.end(), written.begin(), written.end());
   }
 }
 
@@ -588,9 +632,133 @@ std::vector<OrderColumn> SelectQuery::orderColumns() const {
 
 std::vector<const CompiledExpr*> SelectQuery::whereTerms() const {
   std::vector<const CompiledExpr*> terms;
-  if (where_) splitConjunction(where_.get(), terms);
-  terms.insert(terms.end(), innerJoinTerms_.begin(), innerJoinTerms_.end());
+  for (const auto& [expr, term] : writtenWhereTerms()) {
+    if (std::find(givenAway_.begin(), givenAway_.end(), term) == givenAway_.end()) {
+      terms.push_back(term);
+    }
+  }
   return terms;
+}
+
+// The terms of the WHERE's AND chain, those a reader gave this query and those of inner joins'
+// ON clauses, each as written (null where the chains written and compiled do not match) and
+// compiled.
+std::vector<std::pair<const Expr*, const CompiledExpr*>> SelectQuery::writtenWhereTerms() const {
+  std::vector<std::pair<const Expr*, const CompiledExpr*>> terms;
+  if (where_) {
+    std::vector<const Expr*> written;
+    std::vector<const CompiledExpr*> compiled;
+    splitConjunction(*select_.where, written);
+    splitConjunction(where_.get(), compiled);
+    if (written.size() != compiled.size()) written.assign(compiled.size(), nullptr);
+    for (size_t i = 0; i < compiled.size(); ++i) terms.emplace_back(written[i], compiled[i]);
+  }
+  for (size_t i = 0; i < readerWhere_.size(); ++i) {
+    terms.emplace_back(readerTermExprs_[i].get(), readerWhere_[i].get());
+  }
+  for (size_t i = 0; i < innerJoinTerms_.size(); ++i) {
+    terms.emplace_back(innerJoinWritten_[i], innerJoinTerms_[i]);
+  }
+  return terms;
+}
+
+void SelectQuery::compileReaderTerms() {
+  if (!readerTerms_) return;
+  for (const Expr* term : readerTerms_->terms) {
+    readerTermExprs_.push_back(
+        termOverResults(*term, readerTerms_->sourceName, *readerTerms_->sourceTable, resultExprs_));
+    readerWhere_.push_back(compiler_.compile(*readerTermExprs_.back()));
+  }
+}
+
+// The terms on a merged source alone are the source's own in 2.8 (merged_source_terms.h):
+// the source is read again with them, and they are not checked here.
+void SelectQuery::giveTermsToSources() {
+  constexpr size_t kMaxSources = 64;  // sourcesUsed()'s bits
+  if (laterError_ || session_.heldError || tables_.size() > kMaxSources) return;
+  const std::vector<std::pair<const Expr*, const CompiledExpr*>> terms = writtenWhereTerms();
+  for (size_t at = 0; at < tables_.size(); ++at) {
+    if (!mayTakeTerms(at)) continue;
+    ReaderTerms given{{}, sources_[at].name, tables_[at].get()};
+    std::vector<const CompiledExpr*> compiled;
+    for (const auto& [expr, term] : terms) {
+      if (expr && mayGiveTerm(*expr, *term, at)) {
+        given.terms.push_back(expr);
+        compiled.push_back(term);
+      }
+    }
+    if (given.terms.empty() || !readSourceWith(at, given)) continue;
+    // Right of a LEFT JOIN, 2.8 lets the terms choose the source's index but checks them again
+    // once the join has given the row of NULLs where nothing matched.
+    if (!(select_.from[at].join & kJoinLeft)) {
+      givenAway_.insert(givenAway_.end(), compiled.begin(), compiled.end());
+    }
+    givenTerms_[at] = std::move(given);
+  }
+}
+
+// A term on the source alone; right of a LEFT JOIN only one that compares a column of it
+// (false on the row of NULLs), as only those can be an index's there.
+bool SelectQuery::mayGiveTerm(const Expr& written, const CompiledExpr& term, size_t at) const {
+  if (term.sourcesUsed() != (uint64_t{1} << at) || term.readsRowNumber() ||
+      !readsOnlySource(written, sources_[at].name, *tables_[at])) {
+    return false;
+  }
+  if (!(select_.from[at].join & kJoinLeft)) return true;
+  auto isName = [](const ExprPtr& side) {
+    return side && (side->kind == ExprKind::Name || side->kind == ExprKind::QualifiedName);
+  };
+  switch (written.kind) {
+    case ExprKind::Binary:
+      switch (written.op) {
+        case TokenType::Eq:
+        case TokenType::Ne:
+        case TokenType::Lt:
+        case TokenType::Le:
+        case TokenType::Gt:
+        case TokenType::Ge:
+          return isName(written.left) || isName(written.right);
+        default:
+          return false;
+      }
+    case ExprKind::Between:
+    case ExprKind::InList:
+      return !written.negated && isName(written.left);
+    default:
+      return false;
+  }
+}
+
+// 2.8 hands terms down where it merges the source, and where that source does not group.
+// A LIMIT would then count the rows the terms keep (and an OFFSET skip the reader's), a fault
+// kept away here: the terms go down only where the LIMIT cuts no row.
+bool SelectQuery::mayTakeTerms(size_t at) const {
+  if (!merged_[at] || static_cast<int>(at) == inheritedOrderSource_) return false;
+  const QueryRows& rows = *subqueryRows_[at];
+  const Select* source = queryOfSource(session_, select_.from[at]);
+  if (!source || rows.clauses.aggregates || !source->groupBy.empty() || source->offset != 0) {
+    return false;
+  }
+  const int limit = source->limit.value_or(-1);
+  return limit < 0 || rows.rows.size() < static_cast<size_t>(limit);
+}
+
+bool SelectQuery::readSourceWith(size_t at, const ReaderTerms& terms) {
+  const Select* source = queryOfSource(session_, select_.from[at]);
+  try {
+    SelectQuery query(session_, *source, terms);
+    if (!session_.heldError) {
+      QueryRows rows = query.collect();
+      QueryRows& held = *subqueryRows_[at];
+      held.rows = std::move(rows.rows);
+      held.sorting = std::move(rows.sorting);
+      return true;
+    }
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_ERROR) throw;
+  }
+  session_.heldError.reset();
+  return false;
 }
 
 // The tables whose columns the result, grouping and ordering read.
@@ -693,7 +861,8 @@ bool SelectQuery::readFirstSourceInOrder() {
   const Select* source = queryOfSource(session_, select_.from[0]);
   if (!source) return false;
   try {
-    SelectQuery merged(session_, *source, order, tables_.size() > 1);
+    SelectQuery merged(session_, *source, order, tables_.size() > 1,
+                       givenTerms_[0] ? &*givenTerms_[0] : nullptr);
     std::optional<QueryRows> ordered;
     if (!session_.heldError && !merged.mayIndexAny(constrained)) {
       ordered = merged.collectInReadOrder();
