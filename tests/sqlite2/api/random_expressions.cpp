@@ -282,9 +282,15 @@ std::string RandomExpressions::function(const Scope& scope, int depth) {
     case 12:
       return "glob(" + pattern(true) + ", " + any() + ")";
     case 13:
+      if (writingRows_ && exclusions_.avoid(Exclusion::ChangeCountsLive)) return "sqlite_version()";
       return "last_insert_rowid()";
-    case 14:
-      return random_.chance(50) ? "change_count()" : "last_statement_change_count()";
+    case 14: {
+      const bool total = random_.chance(50);
+      if ((total ? writingRows_ : copied_) && exclusions_.avoid(Exclusion::ChangeCountsLive)) {
+        return "sqlite_version()";
+      }
+      return total ? "change_count()" : "last_statement_change_count()";
+    }
     case 15:
       return "sqlite_version()";
     default:

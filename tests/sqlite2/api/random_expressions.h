@@ -37,6 +37,10 @@ class RandomExpressions {
   RandomExpressions(RandomSource& random, RandomValues& values, const Exclusions& exclusions)
       : random_(random), values_(values), exclusions_(exclusions) {}
   void setSubqueries(SubqueryMaker* maker) { subqueries_ = maker; }
+  // What the change counts may be read in (Exclusion::ChangeCountsLive): a statement that
+  // writes rows as it reads them, a session after a COPY.
+  void setWritingRows(bool writing) { writingRows_ = writing; }
+  void noteCopy() { copied_ = true; }
 
   // Any value. Its integers may be wide: for result columns, not for comparisons.
   std::string value(const Scope& scope, int depth);
@@ -67,6 +71,8 @@ class RandomExpressions {
   RandomValues& values_;
   const Exclusions& exclusions_;
   SubqueryMaker* subqueries_ = nullptr;
+  bool writingRows_ = false;
+  bool copied_ = false;
 };
 
 }  // namespace orvalen::test

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace orvalen::test {
 
@@ -58,6 +59,17 @@ RandomQueries::RandomQueries(RandomSource& random, RandomValues& values,
       expressions_(expressions),
       schema_(schema),
       exclusions_(exclusions) {}
+
+// Several sources, or one that joins: 2.8 crashes over an ORDER BY on a compound with such a
+// part (Exclusion::CompoundOrderOverJoin).
+bool RandomQueries::joins(const Select& select) {
+  return select.sources.size() > 1 || (select.sources.size() == 1 && select.sources[0].joins);
+}
+
+bool RandomQueries::nestsSubquery(const Select& select) {
+  return std::any_of(select.sources.begin(), select.sources.end(),
+                     [](const Source& source) { return source.nestsSubquery; });
+}
 
 bool RandomQueries::anyTable() const {
   return std::any_of(schema_.tables.begin(), schema_.tables.end(),
@@ -118,6 +130,8 @@ RandomQueries::Source RandomQueries::viewSource(bool mayAlias) {
   source.sorted = view.sorted;
   source.distinct = view.distinct;
   source.valuesMerged = view.valuesMerged;
+  source.joins = view.joins;
+  source.nestsSubquery = view.nestsSubquery;
   source.query = true;
   return source;
 }
@@ -145,6 +159,8 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
   source.rowOrderFree = inner.rowOrderFree || unmatched;
   source.distinct = isDistinctQuery(inner.sql);
   source.valuesMerged = inner.valuesMerged;
+  source.joins = inner.joins;
+  source.nestsSubquery = true;
   source.query = true;
   return source;
 }
@@ -154,7 +170,10 @@ RandomQueries::Source RandomQueries::anySource(int depth, bool orderFreeAllowed,
   const int pick = random_.below(100);
   if ((pick < 20 || !anyTable()) && !schema_.views.empty()) {
     Source view = viewSource(true);
-    if (orderFreeAllowed || !view.rowOrderFree) return view;
+    // A view that reads a sub-select or sorts is as a sub-select there.
+    const bool subqueryAllowed = !(view.nestsSubquery || view.sorted) || !inCompoundPart_ ||
+                                 !exclusions_.avoid(Exclusion::SubqueryInCompound);
+    if ((orderFreeAllowed || !view.rowOrderFree) && subqueryAllowed) return view;
   }
   const bool subqueryAllowed =
       (orderFreeAllowed || !besideOthers || !exclusions_.avoid(Exclusion::SubqueryBesideSources)) &&
@@ -377,7 +396,8 @@ QueryShape RandomQueries::plainSelect(int depth, int columnCount, bool orderFree
       sources == 0 || !anyTable() ? Select{} : fromClause(sources, depth, orderFreeAllowed);
   QueryShape shape;
   shape.withoutFrom = select.sources.empty();
-  shape.joins = select.sources.size() > 1;
+  shape.joins = joins(select);
+  shape.nestsSubquery = nestsSubquery(select);
   bool computed = select.sources.size() == 1 && select.sources[0].valuesMerged;
   std::string columns = resultColumns(select, columnCount, depth, shape.columns, &computed);
   // Over a lone DISTINCT source, DISTINCT (Exclusion::DistinctSourceMerged).
@@ -412,10 +432,14 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     for (int i = 1 + random_.below(2); i > 0; --i) {
       std::string term = random_.chance(70) ? expressions_.column(select.scope)
                                             : expressions_.value(select.scope, 2);
-      // Excluded: a number, which names a result column (Exclusion::GroupByNumber).
-      const bool number = !term.empty() && std::all_of(term.begin(), term.end(), [](char c) {
-        return std::isdigit(static_cast<unsigned char>(c));
-      });
+      // Excluded: a number, which names a result column (Exclusion::GroupByNumber), also
+      // under signs, brackets or quotes (- -1).
+      const bool number =
+          std::any_of(term.begin(), term.end(),
+                      [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
+          std::all_of(term.begin(), term.end(), [](char c) {
+            return std::isdigit(static_cast<unsigned char>(c)) || std::strchr(" ()+-'", c);
+          });
       if (number && exclusions_.avoid(Exclusion::GroupByNumber)) {
         term = expressions_.column(select.scope);
       }
@@ -423,7 +447,8 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     }
   }
   QueryShape shape;
-  shape.joins = select.sources.size() > 1;
+  shape.joins = joins(select);
+  shape.nestsSubquery = nestsSubquery(select);
   const int count = columnCount < 0 ? 1 + random_.below(3) : columnCount;
   std::string columns;
   std::vector<std::string> seen;
@@ -444,8 +469,12 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     shape.columns.push_back(nameTerm(term, "g" + std::to_string(i), 40, seen));
     columns += (i ? ", " : "") + term;
   }
-  shape.sql = std::string("SELECT ") + (random_.chance(10) ? "DISTINCT " : "") + columns +
-              " FROM " + select.from;
+  // Of grouped rows equal in its columns, DISTINCT keeps the first group in 2.8's hash order,
+  // whose keys ORDER BY then sorts by: such rows are compared as a set, without LIMIT
+  // (Exclusion::GroupOrder).
+  const bool distinct = random_.chance(10) && (!grouped || orderFreeAllowed);
+  shape.sql =
+      std::string("SELECT ") + (distinct ? "DISTINCT " : "") + columns + " FROM " + select.from;
   const std::string where = whereClause(select, 40);
   shape.sql += where;
   // Neither grouped nor aggregating, it reads as a plain SELECT: its "columns" are constants
@@ -473,8 +502,9 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     shape.sql += " ORDER BY ";
     for (size_t i = 0; i < groupTerms.size(); ++i) shape.sql += (i ? ", " : "") + groupTerms[i];
   }
-  if (random_.chance(15) && (ordered || !grouped) && !limitless_) shape.sql += limit(false);
-  shape.rowOrderFree = grouped && !ordered;
+  const bool orderKnown = !grouped || (ordered && !distinct);
+  if (random_.chance(15) && orderKnown && !limitless_) shape.sql += limit(false);
+  shape.rowOrderFree = !orderKnown;
   return shape;
 }
 
@@ -496,6 +526,7 @@ QueryShape RandomQueries::compound(int depth, int columnCount, bool orderFreeAll
     partsOrderFree = partsOrderFree || next.rowOrderFree;
     shape.withoutFrom = shape.withoutFrom || next.withoutFrom;
     shape.joins = shape.joins || next.joins;
+    shape.nestsSubquery = shape.nestsSubquery || next.nestsSubquery;
   }
   inCompoundPart_ = outerPart;
   // UNION ALL keeps the parts' own order: none where that order is not wanted.

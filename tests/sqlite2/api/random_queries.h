@@ -26,7 +26,11 @@ struct QueryShape {
   // Its rows come in an order SQLite 2.8 leaves to its hash table (Exclusion::GroupOrder).
   bool rowOrderFree = false;
   bool withoutFrom = false;  // it is, or has a part that is, a SELECT without FROM
-  bool joins = false;        // it is, or has a part that is, a SELECT of several sources
+  // It is, or has a part that is, a SELECT of several sources, or of a view or sub-select
+  // that is.
+  bool joins = false;
+  // It reads a sub-select in FROM, itself or through a view (Exclusion::SubqueryInCompound).
+  bool nestsSubquery = false;
   // A SELECT that 2.8 merges into a query reading it on the right of a LEFT JOIN, with a
   // column that is not a bare column of its one source (Exclusion::LeftJoinMergedValues).
   bool valuesMerged = false;
@@ -57,9 +61,11 @@ class RandomQueries : public SubqueryMaker {
     bool plainTable = false;  // a table under its own name
     bool query = false;       // a view or a sub-select
     bool rowOrderFree = false;
-    bool sorted = false;        // a view whose rows are sorted somewhere inside
-    bool distinct = false;      // a view or sub-select whose query is a SELECT DISTINCT
-    bool valuesMerged = false;  // as QueryShape::valuesMerged
+    bool sorted = false;         // a view whose rows are sorted somewhere inside
+    bool distinct = false;       // a view or sub-select whose query is a SELECT DISTINCT
+    bool valuesMerged = false;   // as QueryShape::valuesMerged
+    bool joins = false;          // a view or sub-select that joins, as QueryShape::joins
+    bool nestsSubquery = false;  // a sub-select, or a view as QueryShape::nestsSubquery
   };
   struct Select {
     std::vector<Source> sources;
@@ -70,6 +76,8 @@ class RandomQueries : public SubqueryMaker {
   };
 
   bool anyTable() const;
+  static bool joins(const Select& select);
+  static bool nestsSubquery(const Select& select);
   const TableModel& randomTable();
   Source tableSource(bool mayAlias);
   Source viewSource(bool mayAlias);

@@ -225,7 +225,10 @@ std::string RandomStatements::insertSelect(TableModel& table) {
   }
   if (random_.chance(3)) ++count;  // a mistake: one value too many
   const bool orderFree = !exclusions_.avoid(Exclusion::GroupOrder);
-  return sql + " " + queries_.storedQuery(count, orderFree).sql + ";";
+  expressions_.setWritingRows(true);
+  sql += " " + queries_.storedQuery(count, orderFree).sql + ";";
+  expressions_.setWritingRows(false);
+  return sql;
 }
 
 // Inside a transaction the library loses track of pages that a statement failing half way
@@ -244,7 +247,7 @@ std::vector<const ColumnModel*> RandomStatements::updatableColumns(const TableMo
   return columns;
 }
 
-std::string RandomStatements::update(TableModel& table) {
+std::string RandomStatements::updateRows(TableModel& table) {
   const std::vector<const ColumnModel*> columns = updatableColumns(table);
   if (columns.empty()) return select(table);
   if (wholeGrammar_ && !inTransaction_ && random_.chance(15)) return keyChange(table);
@@ -267,6 +270,13 @@ std::string RandomStatements::update(TableModel& table) {
   }
   if (random_.chance(85)) sql += " WHERE " + condition(table, 0);
   return sql + ";";
+}
+
+std::string RandomStatements::update(TableModel& table) {
+  expressions_.setWritingRows(true);
+  std::string sql = updateRows(table);
+  expressions_.setWritingRows(false);
+  return sql;
 }
 
 // An UPDATE that moves rows to other row numbers (an INTEGER PRIMARY KEY, or the rowid).
@@ -391,8 +401,9 @@ std::string RandomStatements::triggerChange(TableModel& table) {
 
 // NEW.column or OLD.column against a value, as a WHEN clause or a step's WHERE.
 // NEW.column or OLD.column (the row number where the column has no name). Excluded: the
-// row number and the INTEGER PRIMARY KEY in a BEFORE INSERT trigger
-// (Exclusion::BeforeInsertKey), a literal NULL where the table has no other column.
+// row number and the INTEGER PRIMARY KEY in a BEFORE INSERT trigger (Exclusion::
+// BeforeInsertKey) and in NEW of an UPDATE trigger (Exclusion::UpdatedKeyInTrigger), a
+// literal NULL where the table has no other column.
 std::string RandomStatements::rowValue(const TableModel& table, const char* row,
                                        const ColumnModel*& column) {
   column = &randomColumn(table);
@@ -474,6 +485,8 @@ std::string RandomStatements::createTrigger(TableModel& table) {
         sql += " OF " + randomColumn(table).name;
       }
       row = random_.chance(50) ? "new" : "old";
+      keyUnknown_ = wholeGrammar_ && std::string(row) == "new" &&
+                    exclusions_.avoid(Exclusion::UpdatedKeyInTrigger);
       break;
     default:
       sql += "DELETE";
@@ -520,7 +533,7 @@ std::string RandomStatements::viewChange() {
   const bool temporary = random_.chance(15);
   schema_.views.push_back(ViewModel{name, query.columns, query.rowOrderFree,
                                     sortsRows(query.sql, schema_.views), isDistinctQuery(query.sql),
-                                    query.valuesMerged});
+                                    query.valuesMerged, query.joins, query.nestsSubquery});
   return std::string("CREATE ") + (temporary ? "TEMP " : "") + "VIEW " + name + " AS " + query.sql +
          ";";
 }
@@ -578,6 +591,7 @@ std::string RandomStatements::pragma() {
 
 std::string RandomStatements::copy(TableModel& table) {
   table.insertsSinceEmptied += 7;
+  expressions_.noteCopy();
   std::string sql = "COPY ";
   if (random_.chance(30)) sql += "OR " + conflictAction(random_) + " ";
   sql += table.name + " FROM '" + copyFile_ + "'";

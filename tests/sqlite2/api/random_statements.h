@@ -63,6 +63,7 @@ class RandomStatements {
   std::string insert(TableModel& table);
   std::string insertSelect(TableModel& table);
   std::string update(TableModel& table);
+  std::string updateRows(TableModel& table);
   std::string keyChange(TableModel& table);
   std::vector<const ColumnModel*> updatableColumns(const TableModel& table) const;
   std::string remove(TableModel& table);
@@ -95,8 +96,10 @@ class RandomStatements {
   int nextDerivedNumber_ = 1;
   bool inTransaction_ = false;
   int statementsInTransaction_ = 0;
-  std::string followUp_;       // made next, before any other
-  bool keyUnknown_ = false;    // a BEFORE INSERT trigger's steps (Exclusion::BeforeInsertKey)
+  std::string followUp_;  // made next, before any other
+  // A BEFORE INSERT trigger's steps (Exclusion::BeforeInsertKey), or those reading NEW of
+  // an UPDATE trigger (Exclusion::UpdatedKeyInTrigger).
+  bool keyUnknown_ = false;
   bool noIgnoreStep_ = false;  // a BEFORE DELETE trigger's steps (Exclusion::IgnoredDeleteCount)
 
   // The grown statements (joins, sub-selects, compounds, views, CREATE TABLE ... AS, COPY,
