@@ -53,6 +53,7 @@ enum class Exclusion {
   LeftJoinMergedValues,
   ChangeCountsLive,
   UpdatedKeyInTrigger,
+  LongRealInIndex,
 };
 
 struct ExclusionInfo {
@@ -185,6 +186,11 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "this engine reads all its rows first; and 2.8's COPY leaves the last statement's count as it "
      "was and adds its rows to "
      "the next write's (this engine counts a COPY as the last statement)"},
+    {Exclusion::LongRealInIndex, "long-real-in-index",
+     "no division nor avg() in the values INSERT and UPDATE write: 2.8 makes the index entry of "
+     "a real number of more than 15 digits from the whole number but stores 15 digits in the "
+     "row, which integrity_check then reports missing from the index (this engine makes the "
+     "entry from the row's text)"},
     {Exclusion::UpdatedKeyInTrigger, "updated-key-in-trigger",
      "an UPDATE trigger reads neither NEW.rowid nor the INTEGER PRIMARY KEY of NEW: where the "
      "UPDATE gives the key a value computed from the row (SET id = abs(id) + 1), 2.8 shows the "

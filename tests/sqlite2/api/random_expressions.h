@@ -40,6 +40,9 @@ class RandomExpressions {
   // What the change counts may be read in (Exclusion::ChangeCountsLive): a statement that
   // writes rows as it reads them, a session after a COPY.
   void setWritingRows(bool writing) { writingRows_ = writing; }
+  // What division and avg() may be written in (Exclusion::LongRealInIndex): values a statement
+  // stores, besides those of a statement that writes rows as it reads them.
+  void setStoringValues(bool storing) { storingValues_ = storing; }
   void noteCopy() { copied_ = true; }
 
   // Any value. Its integers may be wide: for result columns, not for comparisons.
@@ -65,6 +68,10 @@ class RandomExpressions {
   std::string dateFunction(const Scope& scope, int depth);
   std::string narrowArithmetic(const Scope& scope, int depth);
   std::string narrowBitOperand(std::string operand) const;
+  // Division and avg() are written as multiplication and sum() (the draws stay the same).
+  bool avoidsLongReals() const {
+    return (writingRows_ || storingValues_) && exclusions_.avoid(Exclusion::LongRealInIndex);
+  }
   std::string wideArithmetic(const Scope& scope, int depth);
 
   RandomSource& random_;
@@ -72,6 +79,7 @@ class RandomExpressions {
   const Exclusions& exclusions_;
   SubqueryMaker* subqueries_ = nullptr;
   bool writingRows_ = false;
+  bool storingValues_ = false;
   bool copied_ = false;
 };
 

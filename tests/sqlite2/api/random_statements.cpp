@@ -197,7 +197,9 @@ std::string RandomStatements::insert(TableModel& table) {
     std::string value = values_.forColumn(columns[i]);
     // An expression now and then, a sub-select among them.
     if (wholeGrammar_ && !columns[i]->integerKey && random_.chance(10)) {
+      expressions_.setStoringValues(true);
       value = expressions_.narrowValue(Scope{}, 1);
+      expressions_.setStoringValues(false);
     }
     sql += (i ? ", " : "") + value;
   }
