@@ -228,7 +228,9 @@ std::string RandomStatements::insertSelect(TableModel& table) {
   if (random_.chance(3)) ++count;  // a mistake: one value too many
   const bool orderFree = !exclusions_.avoid(Exclusion::GroupOrder);
   expressions_.setWritingRows(true);
+  expressions_.setStoringValues(true);
   sql += " " + queries_.storedQuery(count, orderFree).sql + ";";
+  expressions_.setStoringValues(false);
   expressions_.setWritingRows(false);
   return sql;
 }
@@ -276,7 +278,9 @@ std::string RandomStatements::updateRows(TableModel& table) {
 
 std::string RandomStatements::update(TableModel& table) {
   expressions_.setWritingRows(true);
+  expressions_.setStoringValues(true);
   std::string sql = updateRows(table);
+  expressions_.setStoringValues(false);
   expressions_.setWritingRows(false);
   return sql;
 }
@@ -530,7 +534,10 @@ std::string RandomStatements::viewChange() {
     schema_.views.erase(schema_.views.begin() + which);
     return "DROP VIEW " + name + ";";
   }
+  // A view may be read by INSERT ... SELECT (Exclusion::ChangeCountsLive).
+  expressions_.setWritingRows(true);
   QueryShape query = queries_.viewQuery();
+  expressions_.setWritingRows(false);
   const std::string name = "v" + std::to_string(nextViewNumber_++);
   const bool temporary = random_.chance(15);
   schema_.views.push_back(ViewModel{name, query.columns, query.rowOrderFree,
