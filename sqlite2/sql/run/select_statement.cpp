@@ -824,8 +824,9 @@ std::optional<QueryRows> SelectQuery::collectInReadOrder() {
 // 2.8 runs a view or sub-select merged at the head of FROM as part of this query, so that an
 // index of its first table can give this query's ORDER BY and spare the sort: rows equal in
 // the keys then come in the index's order rather than the sorter's. Where it would, the
-// source is read again in that order. A term of this query on the source alone could have
-// chosen another index there: then the rows are sorted.
+// source is read again in that order, with the terms it took from this query, which choose
+// its plan there. Another term of this query that constrains the source (one that reads
+// other tables too) could have chosen another index: then the rows are sorted.
 bool SelectQuery::firstSourceGivesOrder() {
   if (!firstSourceGivesOrder_) firstSourceGivesOrder_ = readFirstSourceInOrder();
   return *firstSourceGivesOrder_;

@@ -1,7 +1,8 @@
 -- 2.8 reads a view or sub-select that it merges at the head of FROM as part of the query:
 -- an index of its first table then gives the query's ORDER BY, and rows equal in the keys
--- come in the index's order rather than the sorter's (the reverse of the order found). A
--- term on the source that could choose another index leaves the sort in place.
+-- come in the index's order rather than the sorter's (the reverse of the order found), also
+-- where a term on the source chooses that index. A term that chooses another index leaves the
+-- sort in place.
 CREATE TABLE d3(c0, c1);
 INSERT INTO d3 VALUES(17, 1);
 INSERT INTO d3 VALUES(17, 2);
@@ -22,6 +23,8 @@ SELECT * FROM v, e ORDER BY v.c0, e.x;
 SELECT * FROM v, e ORDER BY v.c1;
 SELECT * FROM e, v ORDER BY v.c0;
 SELECT * FROM v ORDER BY c0 COLLATE text;
+SELECT * FROM v WHERE c0 = 17 ORDER BY c0;
+SELECT * FROM v WHERE c0 > 0 ORDER BY c0 DESC;
 SELECT * FROM (SELECT DISTINCT c0, c1 FROM d3) ORDER BY c0;
 CREATE INDEX ix1 ON d3(c1);
 SELECT * FROM v WHERE c1 > 0 ORDER BY c0;
