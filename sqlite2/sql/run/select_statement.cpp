@@ -744,6 +744,11 @@ bool SelectQuery::mayTakeTerms(size_t at) const {
 }
 
 bool SelectQuery::readSourceWith(size_t at, const ReaderTerms& terms) {
+  // Views read through views, each with a WHERE, need 2^levels - 1 such reads: six levels
+  // take their terms down as 2.8 does; past that, the outer queries, read last, keep theirs.
+  constexpr int kMostSourcesReadWithTerms = 64;
+  if (session_.sourcesReadWithTerms >= kMostSourcesReadWithTerms) return false;
+  ++session_.sourcesReadWithTerms;
   const Select* source = queryOfSource(session_, select_.from[at]);
   try {
     SelectQuery query(session_, *source, terms);

@@ -31,3 +31,11 @@ SELECT * FROM e LEFT JOIN t0 ON t0.c0 > 5 WHERE t0.c3 > 128;
 SELECT * FROM e LEFT JOIN (SELECT c3 AS r FROM t0) AS q WHERE q.r > 128;
 SELECT * FROM e LEFT JOIN vt AS q ON q.c0 > 5 WHERE q.c3 IS NULL;
 SELECT * FROM e LEFT JOIN vt AS q ON 1 WHERE q.c3 > 'zzz';
+-- Through views of views, each with a WHERE of its own, the terms reach the table's index.
+CREATE VIEW w1 AS SELECT c3, c0 FROM vt WHERE c0 > 0;
+CREATE VIEW w2 AS SELECT * FROM w1 WHERE c0 > 0;
+CREATE VIEW w3 AS SELECT * FROM w2 WHERE c0 < 9;
+CREATE VIEW w4 AS SELECT * FROM w3 WHERE c0 <> 7;
+SELECT * FROM w2 WHERE c3 > 128;
+SELECT * FROM w4 WHERE c3 > 128;
+SELECT * FROM e, w4 WHERE w4.c3 < 128 ORDER BY w4.c0;
