@@ -218,7 +218,6 @@ void Database::execute(std::string_view sql, const RowCallback& onRow) {
   try {
     for (;;) {
       state.session.statementStarted = false;
-      state.session.sourcesReadWithTerms = 0;
       state.session.heldError.reset();
       state.session.compoundError.reset();
       if (!state.parseNext(parser, statement)) break;

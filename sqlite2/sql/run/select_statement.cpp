@@ -207,6 +207,14 @@ SelectQuery::SelectQuery(Session& session, const Select& select,
 }
 
 void SelectQuery::prepare() {
+  // The sources are read while the outermost query is prepared: the budget is that query's.
+  struct Preparing {
+    explicit Preparing(Session& session) : session(session) {
+      if (session.queriesPreparing++ == 0) session.sourcesReadWithTerms = 0;
+    }
+    ~Preparing() { --session.queriesPreparing; }
+    Session& session;
+  } preparing(session_);
   const Select& select = select_;
   openSources();
   compiler_ = ExpressionCompiler(sources_, &session_);
