@@ -716,25 +716,9 @@ bool SelectQuery::mayGiveTerm(const Expr& written, const CompiledExpr& term, siz
   auto isName = [](const ExprPtr& side) {
     return side && (side->kind == ExprKind::Name || side->kind == ExprKind::QualifiedName);
   };
-  switch (written.kind) {
-    case ExprKind::Binary:
-      switch (written.op) {
-        case TokenType::Eq:
-        case TokenType::Ne:
-        case TokenType::Lt:
-        case TokenType::Le:
-        case TokenType::Gt:
-        case TokenType::Ge:
-          return isName(written.left) || isName(written.right);
-        default:
-          return false;
-      }
-    case ExprKind::Between:
-    case ExprKind::InList:
-      return !written.negated && isName(written.left);
-    default:
-      return false;
-  }
+  if (term.op() == CompiledExpr::Op::Compare) return isName(written.left) || isName(written.right);
+  const bool listOrRange = written.kind == ExprKind::Between || written.kind == ExprKind::InList;
+  return listOrRange && !written.negated && isName(written.left);
 }
 
 // 2.8 hands terms down where it merges the source, and where that source does not group.
