@@ -206,6 +206,10 @@ std::vector<Operation> catalogueQueries() {
       {"like search in names", 5,
        query(std::string("select * from tb_item_list where ItemText like '%") + kGenres[0] +
              "%';")},
+      // The outer terms go down through each merged sub-select to the table's row number.
+      {"sub-selects in sub-selects", 5,
+       query("select * from (select * from (select * from (select id, ItemText from "
+             "tb_item_list where id > 1) where id > 2) where id > 3) where id < 50;")},
   };
 }
 

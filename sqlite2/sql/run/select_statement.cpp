@@ -33,12 +33,13 @@ class SelectQuery {
  public:
   // part: one SELECT of a compound, whose ORDER BY and LIMIT belong to the whole.
   SelectQuery(Session& session, const Select& select, bool part = false);
-  // The query with the terms of a query reading it (merged into it) among its WHERE's.
-  SelectQuery(Session& session, const Select& select, const ReaderTerms& readerTerms);
   // The query with `orderTerms` for its ORDER BY, as 2.8 runs it once merged into a query
   // reading it: at the head of that query's FROM, beside its other sources when besideOthers.
   SelectQuery(Session& session, const Select& select, const std::vector<OrderTerm>& orderTerms,
-              bool besideOthers, const ReaderTerms* readerTerms);
+              bool besideOthers);
+  // Takes the terms of a query reading this one (merged into it) among its WHERE's, before it
+  // runs; false, taking none, where one of them cannot be compiled here.
+  bool takeReaderTerms(const ReaderTerms& terms);
   void run(const ResultRowCallback& onRow);
   QueryRows collect();
   // collect()'s rows where they are read in ORDER BY's order, unsorted; nothing otherwise.
@@ -53,17 +54,20 @@ class SelectQuery {
   void prepare();
   void openSources();
   void inheritOrder(size_t at);
-  void compileReaderTerms();
   std::vector<std::pair<const Expr*, const CompiledExpr*>> writtenWhereTerms() const;
   bool mayGiveTerm(const Expr& written, const CompiledExpr& term, size_t at) const;
+  void readySources();
   void giveTermsToSources();
-  bool mayTakeTerms(size_t at) const;
-  bool readSourceWith(size_t at, const ReaderTerms& terms);
+  bool mayTakeTerms(size_t at);
+  bool giveSourceTerms(size_t at, const ReaderTerms& terms);
   bool firstSourceGivesOrder();
   bool readFirstSourceInOrder();
   std::unique_ptr<JoinWalker> makeWalker() const;
-  std::unique_ptr<QueryRows> collectSource(const FromItem& item, const Select& select,
-                                           std::vector<std::string> names);
+  std::unique_ptr<QueryRows> openSource(const FromItem& item, const Select& select,
+                                        std::vector<std::string> names);
+  QueryRows& sourceRows(size_t at);
+  void readSources();
+  bool sorts() const { return !orderBy_.empty(); }
   void resolveJoins();
   void compileJoinTerms();
   void resolveResultColumns();
@@ -97,10 +101,10 @@ class SelectQuery {
   int limit_ = -1;                            // negative: none
   // The merged source whose ORDER BY this query takes (inheritOrder), or -1.
   int inheritedOrderSource_ = -1;
-  bool mergedFirst_ = false;   // the source at the head of FROM merges into this query
-  bool besideOthers_ = false;  // see the second constructor
-  const ReaderTerms* readerTerms_ = nullptr;
-  std::vector<ExprPtr> readerTermExprs_;  // readerTerms_ written over this query's columns
+  bool mergedFirst_ = false;              // the source at the head of FROM merges into this query
+  bool besideOthers_ = false;             // see the second constructor
+  bool sourcesReady_ = false;             // readySources() has run
+  std::vector<ExprPtr> readerTermExprs_;  // a reader's terms written over this query's columns
   std::vector<CompiledExprPtr> readerWhere_;
   std::vector<bool> merged_;  // by place in FROM: the source merges into this query
   // By place in FROM: this query's terms a merged source took as its own, which are then not
@@ -112,7 +116,10 @@ class SelectQuery {
   int offset_ = 0;
   std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order (sub-selects as tables)
   std::vector<std::unique_ptr<QueryRows>> subqueryRows_;  // by place in FROM; null for tables
-  std::vector<std::shared_ptr<Table>> views_;             // the views of FROM
+  // By place in FROM: the prepared query of a sub-select or view whose rows are not read yet
+  // (they are read when this query runs, once the terms it takes from this one are known).
+  std::vector<std::unique_ptr<SelectQuery>> unreadSources_;
+  std::vector<std::shared_ptr<Table>> views_;  // the views of FROM
   std::vector<NamedSource> sources_;
   // Columns of a table that USING or NATURAL joined to one before it: left out of "*".
   std::vector<std::vector<bool>> joinedColumns_;
@@ -181,40 +188,18 @@ SelectQuery::SelectQuery(Session& session, const Select& select, bool part)
   prepare();
 }
 
-SelectQuery::SelectQuery(Session& session, const Select& select, const ReaderTerms& readerTerms)
-    : session_(session),
-      select_(select),
-      part_(false),
-      orderTerms_(select.orderBy),
-      limit_(select.limit.value_or(-1)),
-      readerTerms_(&readerTerms),
-      offset_(select.offset),
-      compiler_(std::vector<NamedSource>(), &session) {
-  prepare();
-}
-
 SelectQuery::SelectQuery(Session& session, const Select& select,
-                         const std::vector<OrderTerm>& orderTerms, bool besideOthers,
-                         const ReaderTerms* readerTerms)
+                         const std::vector<OrderTerm>& orderTerms, bool besideOthers)
     : session_(session),
       select_(select),
       part_(false),
       orderTerms_(orderTerms),
       besideOthers_(besideOthers),
-      readerTerms_(readerTerms),
       compiler_(std::vector<NamedSource>(), &session) {
   prepare();
 }
 
 void SelectQuery::prepare() {
-  // The sources are read while the outermost query is prepared: the budget is that query's.
-  struct Preparing {
-    explicit Preparing(Session& session) : session(session) {
-      if (session.queriesPreparing++ == 0) session.sourcesReadWithTerms = 0;
-    }
-    ~Preparing() { --session.queriesPreparing; }
-    Session& session;
-  } preparing(session_);
   const Select& select = select_;
   openSources();
   compiler_ = ExpressionCompiler(sources_, &session_);
@@ -235,10 +220,8 @@ void SelectQuery::prepare() {
   compiler_.captureColumns(false);
   compiler_.beginClause();
   if (select.where) where_ = compiler_.compile(*select.where);
-  compileReaderTerms();
   compileJoinTerms();
   compiler_.endClause();
-  giveTermsToSources();
   compiler_.captureColumns(!select.groupBy.empty());
   if (select.having) {
     compiler_.allowAggregates(true);
@@ -258,6 +241,7 @@ void SelectQuery::openSources() {
   clauses_ = ownClauses(select_);
   for (size_t at = 0; at < select_.from.size(); ++at) {
     const FromItem& item = select_.from[at];
+    unreadSources_.emplace_back();
     bool merged = false;
     auto allText = [&](const Select& source) {
       const QueryRows& rows = *subqueryRows_.back();
@@ -269,7 +253,7 @@ void SelectQuery::openSources() {
     std::shared_ptr<Table> table;
     if (item.subquery) {
       subqueryRows_.push_back(
-          collectSource(item, *item.subquery, sourceColumnNames(session_, *item.subquery)));
+          openSource(item, *item.subquery, sourceColumnNames(session_, *item.subquery)));
       table = tableOfRows(*subqueryRows_.back(), allText(*item.subquery));
     } else {
       table = session_.table(item);
@@ -280,12 +264,13 @@ void SelectQuery::openSources() {
         views_.push_back(table);
         ExpandingView expanding(session_, *table);
         std::vector<std::string> names = viewColumnNamesKept(session_, *table);
-        subqueryRows_.push_back(collectSource(item, *table->viewSelect, std::move(names)));
+        subqueryRows_.push_back(openSource(item, *table->viewSelect, std::move(names)));
         table = tableOfRows(*subqueryRows_.back(), allText(*table->viewSelect));
       } else {
         subqueryRows_.push_back(nullptr);
       }
     }
+
     merged_.push_back(merged);
     if (merged) inheritOrder(at);
     if (merged && at == 0) mergedFirst_ = true;
@@ -302,11 +287,13 @@ void SelectQuery::openSources() {
 // order the join found them, reading the source's rows in the order they were found rather
 // than sorted. The source's rows are put back in that order, each with its keys.
 void SelectQuery::inheritOrder(size_t at) {
-  QueryRows& rows = *subqueryRows_[at];
   if (part_ || !orderTerms_.empty() || select_.from.size() < 2 || callsAggregate(select_) ||
-      !select_.groupBy.empty() || inheritedOrderSource_ >= 0 || !rows.sorting) {
+      !select_.groupBy.empty() || inheritedOrderSource_ >= 0 ||
+      (unreadSources_[at] && !unreadSources_[at]->sorts())) {
     return;
   }
+  QueryRows& rows = sourceRows(at);
+  if (!rows.sorting) return;
   QueryRows::Sorting& sorting = *rows.sorting;
   const size_t count = rows.rows.size();
   if (sorting.found.size() != count || sorting.descending.empty()) return;
@@ -326,16 +313,26 @@ void SelectQuery::inheritOrder(size_t at) {
   inheritedOrderSource_ = static_cast<int>(at);
 }
 
-// The rows of a sub-select or view of FROM, whose column names are known first; a mistake in
-// the rest of it waits until this query's own names are resolved.
-std::unique_ptr<QueryRows> SelectQuery::collectSource(const FromItem& item, const Select& select,
-                                                      std::vector<std::string> names) {
+// A sub-select or view of FROM, prepared: its rows are read when this query runs (a compound's
+// now). Its column names are known first; a mistake in the rest of it waits until this
+// query's own names are resolved.
+std::unique_ptr<QueryRows> SelectQuery::openSource(const FromItem& item, const Select& select,
+                                                   std::vector<std::string> names) {
+  const auto place = static_cast<size_t>(&item - select_.from.data());
   try {
-    const auto place = static_cast<size_t>(&item - select_.from.data());
     checkCompoundOrderOfSource(session_, SourceReader{select_, !orderTerms_.empty(), limit_ >= 0},
                                place);
-    auto rows = std::make_unique<QueryRows>(collectSelect(session_, select));
-    if (!session_.heldError) return rows;
+    if (!select.compound.empty()) {
+      auto rows = std::make_unique<QueryRows>(collectSelect(session_, select));
+      if (!session_.heldError) return rows;
+    } else {
+      auto query = std::make_unique<SelectQuery>(session_, select);
+      if (!session_.heldError) {
+        auto rows = std::make_unique<QueryRows>(query->withoutRows());
+        unreadSources_[place] = std::move(query);
+        return rows;
+      }
+    }
     if (!laterError_) laterError_ = std::move(session_.heldError);
   } catch (const Error& error) {
     if (error.code() != SQLITE_ERROR) throw;
@@ -348,6 +345,22 @@ std::unique_ptr<QueryRows> SelectQuery::collectSource(const FromItem& item, cons
   rows->textOnTheRight.assign(names.size(), false);
   rows->clauses = ownClauses(select);
   return rows;
+}
+
+QueryRows& SelectQuery::sourceRows(size_t at) {
+  QueryRows& rows = *subqueryRows_[at];
+  if (std::unique_ptr<SelectQuery> unread = std::move(unreadSources_[at])) {
+    QueryRows read = unread->collect();
+    rows.rows = std::move(read.rows);
+    rows.sorting = std::move(read.sorting);
+  }
+  return rows;
+}
+
+void SelectQuery::readSources() {
+  for (size_t at = 0; at < subqueryRows_.size(); ++at) {
+    if (subqueryRows_[at]) sourceRows(at);
+  }
 }
 
 namespace {
@@ -670,17 +683,40 @@ std::vector<std::pair<const Expr*, const CompiledExpr*>> SelectQuery::writtenWhe
   return terms;
 }
 
-void SelectQuery::compileReaderTerms() {
-  if (!readerTerms_) return;
-  for (const Expr* term : readerTerms_->terms) {
-    readerTermExprs_.push_back(
-        termOverResults(*term, readerTerms_->sourceName, *readerTerms_->sourceTable, resultExprs_));
-    readerWhere_.push_back(compiler_.compile(*readerTermExprs_.back()));
+bool SelectQuery::takeReaderTerms(const ReaderTerms& terms) {
+  std::vector<ExprPtr> exprs;
+  std::vector<CompiledExprPtr> compiled;
+  try {
+    compiler_.beginClause();
+    for (const Expr* term : terms.terms) {
+      exprs.push_back(termOverResults(*term, terms.sourceName, *terms.sourceTable, resultExprs_));
+      compiled.push_back(compiler_.compile(*exprs.back()));
+    }
+    compiler_.endClause();
+  } catch (const Error& error) {
+    if (error.code() != SQLITE_ERROR) throw;
+    compiled.clear();
   }
+  if (session_.heldError || compiled.size() != terms.terms.size()) {
+    session_.heldError.reset();
+    return false;
+  }
+  std::move(exprs.begin(), exprs.end(), std::back_inserter(readerTermExprs_));
+  std::move(compiled.begin(), compiled.end(), std::back_inserter(readerWhere_));
+  return true;
+}
+
+// Before the first row: the terms this query gives its merged sources are known, and then
+// the sources' rows are read with them.
+void SelectQuery::readySources() {
+  if (sourcesReady_) return;
+  sourcesReady_ = true;
+  giveTermsToSources();
+  readSources();
 }
 
 // The terms on a merged source alone are the source's own in 2.8 (merged_source_terms.h):
-// the source is read again with them, and they are not checked here.
+// the source reads its rows with them, and they are not checked here.
 void SelectQuery::giveTermsToSources() {
   constexpr size_t kMaxSources = 64;  // sourcesUsed()'s bits
   if (laterError_ || session_.heldError || tables_.size() > kMaxSources) return;
@@ -695,13 +731,14 @@ void SelectQuery::giveTermsToSources() {
         compiled.push_back(term);
       }
     }
-    if (given.terms.empty() || !readSourceWith(at, given)) continue;
+    if (given.terms.empty()) continue;
+    if (!giveSourceTerms(at, given)) continue;
+    givenTerms_[at] = std::move(given);
     // Right of a LEFT JOIN, 2.8 lets the terms choose the source's index but checks them again
     // once the join has given the row of NULLs where nothing matched.
     if (!(select_.from[at].join & kJoinLeft)) {
       givenAway_.insert(givenAway_.end(), compiled.begin(), compiled.end());
     }
-    givenTerms_[at] = std::move(given);
   }
 }
 
@@ -724,7 +761,7 @@ bool SelectQuery::mayGiveTerm(const Expr& written, const CompiledExpr& term, siz
 // 2.8 hands terms down where it merges the source, and where that source does not group.
 // A LIMIT would then count the rows the terms keep (and an OFFSET skip the reader's), a fault
 // kept away here: the terms go down only where the LIMIT cuts no row.
-bool SelectQuery::mayTakeTerms(size_t at) const {
+bool SelectQuery::mayTakeTerms(size_t at) {
   if (!merged_[at] || static_cast<int>(at) == inheritedOrderSource_) return false;
   const QueryRows& rows = *subqueryRows_[at];
   const Select* source = queryOfSource(session_, select_.from[at]);
@@ -732,23 +769,17 @@ bool SelectQuery::mayTakeTerms(size_t at) const {
     return false;
   }
   const int limit = source->limit.value_or(-1);
-  return limit < 0 || rows.rows.size() < static_cast<size_t>(limit);
+  return limit < 0 || sourceRows(at).rows.size() < static_cast<size_t>(limit);
 }
 
-bool SelectQuery::readSourceWith(size_t at, const ReaderTerms& terms) {
-  // Views read through views, each with a WHERE, need 2^levels - 1 such reads: six levels
-  // take their terms down as 2.8 does; past that, the outer queries, read last, keep theirs.
-  constexpr int kMostSourcesReadWithTerms = 64;
-  if (session_.sourcesReadWithTerms >= kMostSourcesReadWithTerms) return false;
-  ++session_.sourcesReadWithTerms;
+// A source already read (to count its rows against its LIMIT) is prepared again to take them.
+bool SelectQuery::giveSourceTerms(size_t at, const ReaderTerms& terms) {
+  if (unreadSources_[at]) return unreadSources_[at]->takeReaderTerms(terms);
   const Select* source = queryOfSource(session_, select_.from[at]);
   try {
-    SelectQuery query(session_, *source, terms);
-    if (!session_.heldError) {
-      QueryRows rows = query.collect();
-      QueryRows& held = *subqueryRows_[at];
-      held.rows = std::move(rows.rows);
-      held.sorting = std::move(rows.sorting);
+    auto query = std::make_unique<SelectQuery>(session_, *source);
+    if (!session_.heldError && query->takeReaderTerms(terms)) {
+      unreadSources_[at] = std::move(query);
       return true;
     }
   } catch (const Error& error) {
@@ -812,6 +843,7 @@ std::unique_ptr<JoinWalker> SelectQuery::makeWalker() const {
 
 std::optional<QueryRows> SelectQuery::collectInReadOrder() {
   if (aggregate_ || orderBy_.empty()) return std::nullopt;
+  readySources();
   std::unique_ptr<JoinWalker> walker = makeWalker();
   if (!walker || !(walker->providesOrder() || firstSourceGivesOrder())) return std::nullopt;
   walker.reset();
@@ -831,7 +863,7 @@ bool SelectQuery::firstSourceGivesOrder() {
 
 bool SelectQuery::readFirstSourceInOrder() {
   if (!mergedFirst_ || aggregate_ || orderBy_.empty() || inheritedOrderSource_ >= 0) return false;
-  QueryRows& rows = *subqueryRows_[0];
+  QueryRows& rows = sourceRows(0);
   if (rows.clauses.limited) return false;
   std::vector<OrderTerm> order;
   for (const SortTerm& sort : orderBy_) {
@@ -859,10 +891,10 @@ bool SelectQuery::readFirstSourceInOrder() {
   const Select* source = queryOfSource(session_, select_.from[0]);
   if (!source) return false;
   try {
-    SelectQuery merged(session_, *source, order, tables_.size() > 1,
-                       givenTerms_[0] ? &*givenTerms_[0] : nullptr);
+    SelectQuery merged(session_, *source, order, tables_.size() > 1);
     std::optional<QueryRows> ordered;
-    if (!session_.heldError && !merged.mayIndexAny(constrained)) {
+    if (!session_.heldError && (!givenTerms_[0] || merged.takeReaderTerms(*givenTerms_[0])) &&
+        !merged.mayIndexAny(constrained)) {
       ordered = merged.collectInReadOrder();
     }
     session_.heldError.reset();
@@ -933,6 +965,7 @@ OutputShape SelectQuery::outputShape() const {
 // Rows that an index gives in ORDER BY's order are handed on as they are found, through
 // DISTINCT too, rather than sorted.
 void SelectQuery::run(const ResultRowCallback& onRow) {
+  readySources();
   std::unique_ptr<JoinWalker> walker = makeWalker();
   OutputShape shape = outputShape();
   shape.rowsInOrder = !aggregate_ && walker && (walker->providesOrder() || firstSourceGivesOrder());

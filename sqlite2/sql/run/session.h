@@ -85,12 +85,6 @@ struct Session : FunctionContext {
   // An error before that point clears the changes count of the whole call, as in the
   // reference library; a later one keeps what the earlier statements counted.
   bool statementStarted = false;
-  // The views and sub-selects read again with terms of the query reading them, since the
-  // outermost query being prepared began (select_statement.cpp): each such read reads every
-  // source below it again, so that views read through views would take time doubling with
-  // each level without a limit. The same budget for each row's trigger steps alike.
-  int sourcesReadWithTerms = 0;
-  int queriesPreparing = 0;
   // How the failing statement's constraint asked its failure to be handled: FAIL keeps what
   // the statement changed before, ROLLBACK ends the whole transaction, anything else undoes
   // the statement.
