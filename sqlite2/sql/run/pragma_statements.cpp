@@ -105,8 +105,7 @@ void tableInfo(Session& session, const std::string& name, const ResultRowCallbac
   if (table->isView) {
     // A view's columns have no type or constraint of their own.
     ExpandingView expanding(session, *table);
-    std::vector<std::string> columns =
-        sourceColumnNames(session, *table->viewSelect, ColumnSpelling::AsWritten);
+    std::vector<std::string> columns = sourceColumnNames(session, *table->viewSelect);
     session.resultNames = names;
     PragmaRows rows(onRow, names);
     for (size_t i = 0; i < columns.size(); ++i) {

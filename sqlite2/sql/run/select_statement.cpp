@@ -54,6 +54,7 @@ class SelectQuery {
   void prepare();
   void openSources();
   void inheritOrder(size_t at);
+  void putInFoundOrder(QueryRows& read, QueryRows& held);
   std::vector<std::pair<const Expr*, const CompiledExpr*>> writtenWhereTerms() const;
   bool mayGiveTerm(const Expr& written, const CompiledExpr& term, size_t at) const;
   void readySources();
@@ -67,7 +68,6 @@ class SelectQuery {
                                         std::vector<std::string> names);
   QueryRows& sourceRows(size_t at);
   void readSources();
-  bool sorts() const { return !orderBy_.empty(); }
   void resolveJoins();
   void compileJoinTerms();
   void resolveResultColumns();
@@ -282,21 +282,34 @@ void SelectQuery::openSources() {
   givenTerms_.resize(tables_.size());
 }
 
-// 2.8 merges a sorted view or sub-select into a join without an ORDER BY of its own, which
+// 2.8 merges a sorted view or sub-select into a query without an ORDER BY of its own, which
 // then sorts its rows by the source's keys: rows equal in them come in the reverse of the
-// order the join found them, reading the source's rows in the order they were found rather
-// than sorted. The source's rows are put back in that order, each with its keys.
+// order the query found them, reading the source's rows in the order they were found rather
+// than sorted (putInFoundOrder, once they are read). A LIMIT or OFFSET would leave the rows
+// found but not kept out of that order: such a source keeps its own.
 void SelectQuery::inheritOrder(size_t at) {
-  if (part_ || !orderTerms_.empty() || select_.from.size() < 2 || callsAggregate(select_) ||
-      !select_.groupBy.empty() || inheritedOrderSource_ >= 0 ||
-      (unreadSources_[at] && !unreadSources_[at]->sorts())) {
+  const SelectQuery* source = unreadSources_[at].get();
+  if (part_ || !orderTerms_.empty() || callsAggregate(select_) || !select_.groupBy.empty() ||
+      inheritedOrderSource_ >= 0 || !source || source->orderBy_.empty() || source->limit_ >= 0 ||
+      source->offset_ != 0) {
     return;
   }
-  QueryRows& rows = sourceRows(at);
-  if (!rows.sorting) return;
-  QueryRows::Sorting& sorting = *rows.sorting;
-  const size_t count = rows.rows.size();
-  if (sorting.found.size() != count || sorting.descending.empty()) return;
+  QueryRows::Sorting& sorting = subqueryRows_[at]->sorting.emplace();
+  for (const SortTerm& term : source->orderBy_) {
+    sorting.descending.push_back(term.descending);
+    sorting.asText.push_back(term.asText);
+  }
+  inheritedOrderSource_ = static_cast<int>(at);
+}
+
+// The rows of the source whose order this query takes, with their keys, back in the order
+// they were found; as sorted where that order is not known.
+void SelectQuery::putInFoundOrder(QueryRows& read, QueryRows& held) {
+  if (!read.sorting) return;
+  QueryRows::Sorting& sorting = *read.sorting;
+  const size_t count = read.rows.size();
+  held.sorting->keys = std::move(sorting.keys);
+  if (sorting.found.size() != count || held.sorting->keys.size() != count) return;
   std::vector<bool> seen(count, false);
   for (size_t found : sorting.found) {
     if (found >= count || seen[found]) return;
@@ -305,12 +318,11 @@ void SelectQuery::inheritOrder(size_t at) {
   std::vector<OutputRow> foundRows(count);
   std::vector<std::vector<OutputValue>> foundKeys(count);
   for (size_t i = 0; i < count; ++i) {
-    foundRows[sorting.found[i]] = std::move(rows.rows[i]);
-    foundKeys[sorting.found[i]] = std::move(sorting.keys[i]);
+    foundRows[sorting.found[i]] = std::move(read.rows[i]);
+    foundKeys[sorting.found[i]] = std::move(held.sorting->keys[i]);
   }
-  rows.rows = std::move(foundRows);
-  sorting.keys = std::move(foundKeys);
-  inheritedOrderSource_ = static_cast<int>(at);
+  read.rows = std::move(foundRows);
+  held.sorting->keys = std::move(foundKeys);
 }
 
 // A sub-select or view of FROM, prepared: its rows are read when this query runs (a compound's
@@ -351,8 +363,12 @@ QueryRows& SelectQuery::sourceRows(size_t at) {
   QueryRows& rows = *subqueryRows_[at];
   if (std::unique_ptr<SelectQuery> unread = std::move(unreadSources_[at])) {
     QueryRows read = unread->collect();
+    if (static_cast<int>(at) == inheritedOrderSource_) {
+      putInFoundOrder(read, rows);
+    } else {
+      rows.sorting = std::move(read.sorting);
+    }
     rows.rows = std::move(read.rows);
-    rows.sorting = std::move(read.sorting);
   }
   return rows;
 }
@@ -509,12 +525,14 @@ void SelectQuery::addAllColumns(size_t source) {
     columns_.push_back(compiler_.compileColumnAt(static_cast<int>(source), static_cast<int>(i)));
     starExprs_.push_back(qualifiedName(sources_[source].name, name));
     resultExprs_.push_back(starExprs_.back().get());
+    // Under either PRAGMA the name is the column's own, spaces and all.
     const SessionSettings& settings = session_.settings;
     if (settings.fullColumnNames) {
       names_.push_back(tableNameOf(source) + "." + name);
+    } else if (settings.shortColumnNames) {
+      names_.push_back(name);
     } else {
-      names_.push_back(starColumnName(
-          several && !settings.shortColumnNames ? sources_[source].name + "." + name : name));
+      names_.push_back(starColumnName(several ? sources_[source].name + "." + name : name));
     }
     sourceNames_.push_back(SourceColumnName{name, several});
   }
@@ -762,7 +780,7 @@ bool SelectQuery::mayGiveTerm(const Expr& written, const CompiledExpr& term, siz
 // A LIMIT would then count the rows the terms keep (and an OFFSET skip the reader's), a fault
 // kept away here: the terms go down only where the LIMIT cuts no row.
 bool SelectQuery::mayTakeTerms(size_t at) {
-  if (!merged_[at] || static_cast<int>(at) == inheritedOrderSource_) return false;
+  if (!merged_[at]) return false;
   const QueryRows& rows = *subqueryRows_[at];
   const Select* source = queryOfSource(session_, select_.from[at]);
   if (!source || rows.clauses.aggregates || !source->groupBy.empty() || source->offset != 0) {

@@ -19,15 +19,11 @@ struct LightSource {
   std::vector<bool> joined;
 };
 
-std::vector<std::string> itemColumns(Session& session, const FromItem& item,
-                                     ColumnSpelling spelling) {
-  if (item.subquery) return sourceColumnNames(session, *item.subquery, spelling);
+std::vector<std::string> itemColumns(Session& session, const FromItem& item) {
+  if (item.subquery) return sourceColumnNames(session, *item.subquery);
   std::shared_ptr<Table> table = session.table(item);
   if (table->isView) {
     ExpandingView expanding(session, *table);
-    if (spelling == ColumnSpelling::AsWritten && !table->keptColumnNames) {
-      return sourceColumnNames(session, *table->viewSelect, spelling);
-    }
     return viewColumnNamesKept(session, *table);
   }
   std::vector<std::string> names;
@@ -40,12 +36,10 @@ bool has(const std::vector<std::string>& names, const std::string& name) {
                      [&](const std::string& other) { return sameName(other, name); });
 }
 
-std::vector<LightSource> lightSources(Session& session, const Select& select,
-                                      ColumnSpelling spelling) {
+std::vector<LightSource> lightSources(Session& session, const Select& select) {
   std::vector<LightSource> sources;
   for (const FromItem& item : select.from) {
-    LightSource source{
-        item.alias ? *item.alias : item.table, itemColumns(session, item, spelling), {}};
+    LightSource source{item.alias ? *item.alias : item.table, itemColumns(session, item), {}};
     source.joined.assign(source.columns.size(), false);
     if (!sources.empty()) {
       const LightSource& before = sources.back();
@@ -93,17 +87,14 @@ std::string unquotedStart(const std::string& name) {
 
 }  // namespace
 
-SourceColumnName expressionColumnName(const ResultColumn& column, ColumnSpelling spelling) {
+SourceColumnName expressionColumnName(const ResultColumn& column) {
   const Expr& expr = *column.expr;
   if (column.alias) return SourceColumnName{unquotedStart(*column.alias), false};
   switch (expr.kind) {
     case ExprKind::QualifiedName:
       return SourceColumnName{expr.text, true};
     default:
-      return SourceColumnName{
-          unquotedStart(spelling == ColumnSpelling::AsWritten ? std::string(expr.source)
-                                                              : compressSpaces(expr.source)),
-          false};
+      return SourceColumnName{unquotedStart(std::string(expr.source)), false};
   }
 }
 
@@ -143,10 +134,9 @@ void checkJoinShape(const FromItem& item, const std::vector<std::string>& leftCo
   }
 }
 
-std::vector<std::string> sourceColumnNames(Session& session, const Select& select,
-                                           ColumnSpelling spelling) {
-  return partColumnNames(session, select.compound.empty() ? select : *select.compound.back().select,
-                         spelling);
+std::vector<std::string> sourceColumnNames(Session& session, const Select& select) {
+  return partColumnNames(session,
+                         select.compound.empty() ? select : *select.compound.back().select);
 }
 
 std::vector<std::string> viewColumnNamesKept(Session& session, Table& view) {
@@ -156,9 +146,8 @@ std::vector<std::string> viewColumnNamesKept(Session& session, Table& view) {
   return names;
 }
 
-std::vector<std::string> partColumnNames(Session& session, const Select& select,
-                                         ColumnSpelling spelling) {
-  std::vector<LightSource> sources = lightSources(session, select, spelling);
+std::vector<std::string> partColumnNames(Session& session, const Select& select) {
+  std::vector<LightSource> sources = lightSources(session, select);
   const bool several = sources.size() > 1;
   std::vector<SourceColumnName> names;
   for (const ResultColumn& column : select.columns) {
@@ -178,7 +167,7 @@ std::vector<std::string> partColumnNames(Session& session, const Select& select,
         break;
       }
       case ResultColumn::Kind::Expression:
-        names.push_back(expressionColumnName(column, spelling));
+        names.push_back(expressionColumnName(column));
         break;
     }
   }

@@ -24,15 +24,10 @@ struct SourceColumnName {
   bool madeUnique = false;
 };
 
-// How an expression names its column: with each run of spaces made one, as a query's result
-// shows it, or as written, as SQLite 2.8 names the columns of a view for PRAGMA table_info and
-// those of CREATE TABLE ... AS.
-enum class ColumnSpelling { Compressed, AsWritten };
-
 // The name of a result column that is an expression: its alias, the name of the column it
-// reads, a text literal's value, or the expression.
-SourceColumnName expressionColumnName(const ResultColumn& column,
-                                      ColumnSpelling spelling = ColumnSpelling::Compressed);
+// reads, a text literal's value, or the expression as written, spaces and all (a query's
+// result shows it with each run of spaces made one).
+SourceColumnName expressionColumnName(const ResultColumn& column);
 
 // The name a column of "*" takes in a query's result (but under PRAGMA full_column_names):
 // each run of spaces made one, and none at either end.
@@ -44,8 +39,7 @@ std::vector<std::string> uniqueColumnNames(const std::vector<SourceColumnName>& 
 // The names of the query's columns, a compound's from its last SELECT. Throws Error for a
 // table of its FROM (or of the FROMs below) that does not exist, a join of a shape
 // checkJoinShape refuses, "*" without FROM, and "t.*" of no table of the query.
-std::vector<std::string> sourceColumnNames(Session& session, const Select& select,
-                                           ColumnSpelling spelling = ColumnSpelling::Compressed);
+std::vector<std::string> sourceColumnNames(Session& session, const Select& select);
 
 // A view's column names, worked out while it is being expanded (ExpandingView). A TEMP view
 // keeps them, as SQLite 2.8 does from CREATE VIEW on until a temporary table or view is
@@ -54,8 +48,7 @@ std::vector<std::string> sourceColumnNames(Session& session, const Select& selec
 std::vector<std::string> viewColumnNamesKept(Session& session, Table& view);
 
 // The same for one SELECT, a compound's first part alone.
-std::vector<std::string> partColumnNames(Session& session, const Select& select,
-                                         ColumnSpelling spelling = ColumnSpelling::Compressed);
+std::vector<std::string> partColumnNames(Session& session, const Select& select);
 
 // Refuses a join of FROM as SQLite 2.8 does: NATURAL with ON or USING, ON with USING, or
 // USING a column that one of the two tables it joins lacks.

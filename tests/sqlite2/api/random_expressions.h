@@ -40,6 +40,7 @@ class RandomExpressions {
   // What the change counts may be read in (Exclusion::ChangeCountsLive): a statement that
   // writes rows as it reads them, a session after a COPY.
   void setWritingRows(bool writing) { writingRows_ = writing; }
+  bool writingRows() const { return writingRows_; }
   // What division and avg() may be written in (Exclusion::LongRealInIndex): the values of
   // INSERT and UPDATE.
   void setStoringValues(bool storing) { storingValues_ = storing; }

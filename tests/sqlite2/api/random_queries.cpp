@@ -93,6 +93,7 @@ RandomQueries::Source RandomQueries::tableSource(bool mayAlias) {
     source.sql = table.name + (random_.chance(50) ? " AS " : " ") + source.name;
   }
   source.plainTable = source.name == table.name;
+  source.temporary = table.temporary;
   for (const ColumnModel& column : table.columns) {
     if (column.name.empty()) continue;
     source.columns.push_back({source.name + "." + column.name, column.textual, column.integerKey});
@@ -123,7 +124,8 @@ RandomQueries::Source RandomQueries::viewSource(bool mayAlias) {
   }
   for (const std::string& column : view.columns) {
     if (column.empty()) continue;
-    source.columns.push_back({source.name + "." + column, false, false});
+    source.columns.push_back(
+        {source.name + "." + column, false, contains(view.keyColumns, column)});
     source.plainColumns.push_back(column);
   }
   source.rowOrderFree = view.rowOrderFree;
@@ -153,7 +155,8 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
   source.sql = "(" + inner.sql + ")" + (random_.chance(50) ? " AS " : " ") + source.name;
   for (const std::string& column : inner.columns) {
     if (column.empty()) continue;
-    source.columns.push_back({source.name + "." + column, false, false});
+    source.columns.push_back(
+        {source.name + "." + column, false, contains(inner.keyColumns, column)});
     source.plainColumns.push_back(column);
   }
   source.rowOrderFree = inner.rowOrderFree || unmatched;
@@ -317,7 +320,10 @@ std::string RandomQueries::resultColumns(const Select& select, int columnCount, 
                       : expressions_.value(select.scope, depth + 1);
       expressions_.setSubqueries(this);
     }
+    const bool key = std::any_of(select.scope.begin(), select.scope.end(),
+                                 [&](const ColumnRef& c) { return c.integerKey && c.sql == term; });
     names.push_back(nameTerm(term, "r" + std::to_string(i), 35, seen));
+    if (key) keyColumns_.push_back(names.back());
     sql += (i ? ", " : "") + term;
   }
   return sql;
@@ -551,10 +557,15 @@ QueryShape RandomQueries::compound(int depth, int columnCount, bool orderFreeAll
 }
 
 QueryShape RandomQueries::anyQuery(int depth, int columnCount, bool orderFreeAllowed) {
+  std::vector<std::string> readerKeys = std::move(keyColumns_);
+  keyColumns_.clear();
   const int pick = random_.below(100);
-  if (!anyTable() || pick < 60) return plainSelect(depth, columnCount, orderFreeAllowed);
-  if (pick < 80) return groupedSelect(depth, columnCount, orderFreeAllowed);
-  return compound(depth, columnCount, orderFreeAllowed);
+  QueryShape shape = !anyTable() || pick < 60 ? plainSelect(depth, columnCount, orderFreeAllowed)
+                     : pick < 80              ? groupedSelect(depth, columnCount, orderFreeAllowed)
+                                              : compound(depth, columnCount, orderFreeAllowed);
+  shape.keyColumns = std::move(keyColumns_);
+  keyColumns_ = std::move(readerKeys);
+  return shape;
 }
 
 QueryShape RandomQueries::storedQuery(int columnCount, bool orderFreeAllowed) {
@@ -576,6 +587,7 @@ QueryShape RandomQueries::viewQuery() {
 
 QueryShape RandomQueries::statement(std::string& kind) {
   nextAlias_ = 0;
+  keyColumns_.clear();
   if (!anyTable()) {
     kind = "select";
     return plainSelect(0, -1, true);
@@ -630,7 +642,12 @@ std::string RandomQueries::scalarSubquery(int depth) {
     value = "coalesce(" + value + ", 0)";
   }
   std::string sql = "SELECT " + value + " FROM " + source.sql;
-  if (random_.chance(50)) sql += " WHERE " + expressions_.condition(source.columns, 2);
+  if (random_.chance(50)) {
+    sql += " WHERE " + expressions_.condition(source.columns, 2);
+  } else if (aggregate && source.temporary && expressions_.writingRows() &&
+             exclusions_.avoid(Exclusion::TempIndexEndWhileWriting)) {
+    sql += " WHERE 1";
+  }
   return sql;
 }
 

@@ -34,6 +34,9 @@ struct QueryShape {
   // A SELECT that 2.8 merges into a query reading it on the right of a LEFT JOIN, with a
   // column that is not a bare column of its one source (Exclusion::LeftJoinMergedValues).
   bool valuesMerged = false;
+  // Its columns that are a table's row number, whose bounds keep away from 2.8's faults there
+  // once a reader's terms on them go down to the table (Exclusion::RowNumberNullBound).
+  std::vector<std::string> keyColumns;
 };
 
 class RandomQueries : public SubqueryMaker {
@@ -59,6 +62,7 @@ class RandomQueries : public SubqueryMaker {
     Scope columns;     // qualified
     std::vector<std::string> plainColumns;
     bool plainTable = false;  // a table under its own name
+    bool temporary = false;   // a TEMP table
     bool query = false;       // a view or a sub-select
     bool rowOrderFree = false;
     bool sorted = false;         // a view whose rows are sorted somewhere inside
@@ -110,10 +114,11 @@ class RandomQueries : public SubqueryMaker {
   const SchemaModel& schema_;
   const Exclusions& exclusions_;
   int nextAlias_ = 0;
-  bool storing_ = false;         // the rows are stored: no wide integers among them
-  bool readAsSource_ = false;    // a view's or FROM's query (Exclusion::SubqueryColumnOfSource)
-  bool inCompoundPart_ = false;  // Exclusion::SubqueryInCompound
-  bool limitless_ = false;       // no LIMIT (Exclusion::SubqueryBesideSources, LimitInSource)
+  bool storing_ = false;       // the rows are stored: no wide integers among them
+  bool readAsSource_ = false;  // a view's or FROM's query (Exclusion::SubqueryColumnOfSource)
+  std::vector<std::string> keyColumns_;  // of the query being made (QueryShape::keyColumns)
+  bool inCompoundPart_ = false;          // Exclusion::SubqueryInCompound
+  bool limitless_ = false;  // no LIMIT (Exclusion::SubqueryBesideSources, LimitInSource)
 };
 
 }  // namespace orvalen::test

@@ -35,10 +35,11 @@ struct ViewModel {
   bool rowOrderFree = false;
   // Its rows are sorted somewhere inside (an ORDER BY, or a view that sorts).
   bool sorted = false;
-  bool distinct = false;       // its query is a SELECT DISTINCT
-  bool valuesMerged = false;   // as QueryShape::valuesMerged
-  bool joins = false;          // as QueryShape::joins
-  bool nestsSubquery = false;  // as QueryShape::nestsSubquery
+  bool distinct = false;                // its query is a SELECT DISTINCT
+  bool valuesMerged = false;            // as QueryShape::valuesMerged
+  bool joins = false;                   // as QueryShape::joins
+  bool nestsSubquery = false;           // as QueryShape::nestsSubquery
+  std::vector<std::string> keyColumns;  // as QueryShape::keyColumns
 };
 
 struct SchemaModel {

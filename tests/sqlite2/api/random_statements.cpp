@@ -542,7 +542,8 @@ std::string RandomStatements::viewChange() {
   const bool temporary = random_.chance(15);
   schema_.views.push_back(ViewModel{name, query.columns, query.rowOrderFree,
                                     sortsRows(query.sql, schema_.views), isDistinctQuery(query.sql),
-                                    query.valuesMerged, query.joins, query.nestsSubquery});
+                                    query.valuesMerged, query.joins, query.nestsSubquery,
+                                    query.keyColumns});
   return std::string("CREATE ") + (temporary ? "TEMP " : "") + "VIEW " + name + " AS " + query.sql +
          ";";
 }

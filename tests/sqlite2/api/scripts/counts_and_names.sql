@@ -42,6 +42,10 @@ PRAGMA full_column_names = OFF;
 PRAGMA short_column_names = ON;
 SELECT rowid, k, _rowid_ FROM n;
 SELECT rowid, t.rowid FROM t WHERE a = 3;
+-- "*" names a sub-select's column by the column's own name, spaces kept.
+SELECT * FROM (SELECT a  +  1, ' 5 ' || a FROM t) AS q;
+SELECT q.* FROM (SELECT ' 5 ' || a FROM t GROUP BY 1) AS q, t AS u WHERE u.a = 3;
+SELECT "a  +  1", "a + 1" FROM (SELECT a  +  1 FROM t);
 PRAGMA full_column_names = ON;
 CREATE TRIGGER tn AFTER DELETE ON n BEGIN INSERT INTO log SELECT old.a; END;
 DELETE FROM n;
