@@ -502,7 +502,12 @@ std::string RandomStatements::createTrigger(TableModel& table) {
       break;
   }
   sql += " ON " + table.name + (random_.chance(20) ? " FOR EACH ROW" : "");
-  if (random_.chance(30)) sql += " WHEN " + rowCondition(table, row);
+  if (random_.chance(30)) {
+    const std::string when = rowCondition(table, row);
+    if (!table.temporary || !exclusions_.avoid(Exclusion::TempTableTriggerWhen)) {
+      sql += " WHEN " + when;
+    }
+  }
   sql += " BEGIN ";
   for (int steps = 1 + random_.below(3); steps > 0; --steps) {
     sql += triggerStep(table, name, row) + " ";
