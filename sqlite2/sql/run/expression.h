@@ -204,6 +204,7 @@ class ExpressionCompiler {
   CompiledExprPtr compileName(const Expr& expr);
   CompiledExprPtr compileUnary(const Expr& expr);
   CompiledExprPtr compileFunction(const Expr& expr);
+  static bool typeofSaysText(const CompiledExpr& argument);
   CompiledExprPtr compileRaise(const Expr& expr);
   CompiledExprPtr compileAggregate(const Expr& expr);
   // Keeps the clause's first function mistake for its end; the call's arguments are still

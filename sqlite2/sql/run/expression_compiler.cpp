@@ -362,6 +362,16 @@ CompiledExprPtr ExpressionCompiler::compileRaise(const Expr& expr) {
   return node;
 }
 
+// The type of an expression's value, but that 2.8 says a coalesce() of three values or more
+// is of the type of its third (NULL being a text there), although the call still compares
+// as a number.
+bool ExpressionCompiler::typeofSaysText(const CompiledExpr& argument) {
+  const bool coalesceOfThree = argument.op_ == CompiledExpr::Op::Function &&
+                               sameName(argument.function_->name, "coalesce") &&
+                               argument.operands_.size() >= 3;
+  return coalesceOfThree ? typeofSaysText(*argument.operands_[2]) : argument.isText();
+}
+
 CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
   int count = static_cast<int>(expr.list.size());
   if (isAggregateCall(expr.text, count) && !(expr.star && !sameName(expr.text, "count"))) {
@@ -372,7 +382,7 @@ CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {
   if (sameName(expr.text, "typeof") && count == 1) {
     // Known once the argument is compiled: the type of its expression.
     CompiledExprPtr argument = compile(*expr.list[0]);
-    node->constant_ = SqlValue::borrowedText(argument->isText() ? "text" : "numeric");
+    node->constant_ = SqlValue::borrowedText(typeofSaysText(*argument) ? "text" : "numeric");
     node->text_ = true;
     node->call_ = true;  // as every call, in GROUP BY, ORDER BY and IN lists
     // Kept: an aggregate inside (typeof(count(*))) is still counted through it.

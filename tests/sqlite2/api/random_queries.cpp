@@ -93,7 +93,6 @@ RandomQueries::Source RandomQueries::tableSource(bool mayAlias) {
     source.sql = table.name + (random_.chance(50) ? " AS " : " ") + source.name;
   }
   source.plainTable = source.name == table.name;
-  source.temporary = table.temporary;
   for (const ColumnModel& column : table.columns) {
     if (column.name.empty()) continue;
     source.columns.push_back({source.name + "." + column.name, column.textual, column.integerKey});
@@ -644,8 +643,8 @@ std::string RandomQueries::scalarSubquery(int depth) {
   std::string sql = "SELECT " + value + " FROM " + source.sql;
   if (random_.chance(50)) {
     sql += " WHERE " + expressions_.condition(source.columns, 2);
-  } else if (aggregate && source.temporary && expressions_.writingRows() &&
-             exclusions_.avoid(Exclusion::TempIndexEndWhileWriting)) {
+  } else if (aggregate && expressions_.writingRows() &&
+             exclusions_.avoid(Exclusion::IndexEndWhileWriting)) {
     sql += " WHERE 1";
   }
   return sql;

@@ -62,7 +62,6 @@ class RandomQueries : public SubqueryMaker {
     Scope columns;     // qualified
     std::vector<std::string> plainColumns;
     bool plainTable = false;  // a table under its own name
-    bool temporary = false;   // a TEMP table
     bool query = false;       // a view or a sub-select
     bool rowOrderFree = false;
     bool sorted = false;         // a view whose rows are sorted somewhere inside

@@ -50,5 +50,8 @@ PRAGMA full_column_names = ON;
 CREATE TRIGGER tn AFTER DELETE ON n BEGIN INSERT INTO log SELECT old.a; END;
 DELETE FROM n;
 SELECT x FROM log;
+-- typeof() of coalesce() of three values or more says the type of the third; it compares as a
+-- number all the same.
+SELECT typeof(coalesce(1, 2, 'a', 4)), typeof(coalesce(1, 'a', 2)), typeof(coalesce(1, 2, NULL)), typeof(coalesce(NULL, 'a')), typeof(coalesce(1, 2, coalesce(1, 2, 'a'))), coalesce(1, 2, '10') < coalesce(1, 2, '9');
 -- A comparison of two texts is a text itself.
 SELECT typeof(1 < 2), typeof('a' < 'b'), typeof('a' <> NULL), typeof('a' = 1), typeof(NULL = NULL);
