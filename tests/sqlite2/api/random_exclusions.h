@@ -110,7 +110,8 @@ inline constexpr ExclusionInfo kExclusions[] = {
     {Exclusion::DateQuirks, "date-quirks",
      "the date and time functions read written dates only, and no bare date without a "
      "modifier or with 'weekday' goes to time() or datetime(): 2.8 shows such a date at "
-     "12:00:00, garbles times before Julian day 0 and moves times past 24:00 a day too far"},
+     "12:00:00, garbles times before Julian day 0, moves times past 24:00 a day too far and "
+     "counts the seconds ('%s') of a time before 1970 one too high"},
     {Exclusion::CopyShortLine, "copy-short-line",
      "COPY's file has no line of too few fields but the empty one: 2.8 fills the missing "
      "fields with leftovers of earlier lines (a lone quote, or the values of a line that "

@@ -316,7 +316,9 @@ std::string RandomExpressions::dateFunction(const Scope& scope, int depth) {
   }
   if (random_.chance(15)) {
     const char* const formats[] = {"'%Y-%m-%d'", "'%H:%M:%f'", "'%j %w %W'", "'%s'", "'%J %%'"};
-    return "strftime(" + std::string(random_.oneOf(formats)) + ", " + argument + modifierList + ")";
+    std::string format = random_.oneOf(formats);
+    if (plainDates && format == "'%s'" && argument == "'1970-01-01'") format = "'%J %%'";
+    return "strftime(" + format + ", " + argument + modifierList + ")";
   }
   std::string name = random_.oneOf(names);
   if (plainDates && bareDate && modifierList.empty() && (name == "time" || name == "datetime")) {
