@@ -35,9 +35,9 @@ void fixToDatabase(Select& select, std::string_view database, std::string* other
   }
   for (ResultColumn& column : select.columns) fixExpression(column.expr.get(), database, other);
   fixExpression(select.where.get(), database, other);
-  for (ExprPtr& term : select.groupBy) fixExpression(term.get(), database, other);
+  // As in 2.8, the sub-selects of GROUP BY and ORDER BY keep their names as written: they
+  // find a TEMP table of that name first.
   fixExpression(select.having.get(), database, other);
-  for (OrderTerm& term : select.orderBy) fixExpression(term.expr.get(), database, other);
   for (CompoundPart& part : select.compound) fixToDatabase(*part.select, database, other);
 }
 

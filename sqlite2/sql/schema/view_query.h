@@ -10,10 +10,10 @@
 
 namespace sqlite2 {
 
-// Marks every table the query names, in sub-selects and compound parts too, as one of the
-// view's database: a view always reads the tables of its own database, and a missing one is
-// reported as database.name. A table already named in another database is left as it is;
-// other, when given, receives the first such database's name.
+// Marks every table the query names, in sub-selects (but those of GROUP BY and ORDER BY) and
+// compound parts too, as one of the view's database: a view always reads the tables of its own
+// database, and a missing one is reported as database.name. A table already named in another
+// database is left as it is; other, when given, receives the first such database's name.
 void fixToDatabase(Select& select, std::string_view database, std::string* other = nullptr);
 // The same for the sub-selects of an expression.
 void fixToDatabase(Expr& expr, std::string_view database, std::string* other = nullptr);

@@ -144,10 +144,13 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
   const bool outer = readAsSource_;
   const bool outerLimitless = limitless_;
   const bool unmatched = besideOthers && exclusions_.avoid(Exclusion::SubqueryBesideSources);
+  const bool outerSubquery = inSubquery_;
   readAsSource_ = true;
+  inSubquery_ = true;
   limitless_ = limitless_ || unmatched || exclusions_.avoid(Exclusion::LimitInSource);
   QueryShape inner = anyQuery(depth + 1, 1 + random_.below(3), orderFreeAllowed);
   readAsSource_ = outer;
+  inSubquery_ = outerSubquery;
   limitless_ = outerLimitless;
   Source source;
   source.name = "q" + std::to_string(nextAlias_++);
@@ -170,7 +173,8 @@ RandomQueries::Source RandomQueries::subquerySource(int depth, bool orderFreeAll
 RandomQueries::Source RandomQueries::anySource(int depth, bool orderFreeAllowed,
                                                bool besideOthers) {
   const int pick = random_.below(100);
-  if ((pick < 20 || !anyTable()) && !schema_.views.empty()) {
+  if ((pick < 20 || !anyTable()) && !schema_.views.empty() &&
+      (mayReadView(inSubquery_) || !anyTable())) {
     Source view = viewSource(true);
     // A view that reads a sub-select or sorts is as a sub-select there.
     const bool subqueryAllowed = !(view.nestsSubquery || view.sorted) || !inCompoundPart_ ||
@@ -575,12 +579,18 @@ QueryShape RandomQueries::storedQuery(int columnCount, bool orderFreeAllowed) {
   return shape;
 }
 
+bool RandomQueries::mayReadView(bool inSubquery) const {
+  return !(makingView_ && inSubquery && exclusions_.avoid(Exclusion::ViewInStoredSubquery));
+}
+
 QueryShape RandomQueries::viewQuery() {
+  makingView_ = true;
   readAsSource_ = true;
   limitless_ = exclusions_.avoid(Exclusion::LimitInSource);
   QueryShape shape = storedQuery(-1, true);
   readAsSource_ = false;
   limitless_ = false;
+  makingView_ = false;
   return shape;
 }
 
@@ -633,8 +643,8 @@ std::string RandomQueries::scalarSubquery(int depth) {
   if (depth >= kDeepestNesting + 2 || !anyTable()) return "SELECT " + values_.any();
   // A first row that no hash order chooses: an aggregate, or a value of a table's.
   const bool aggregate = random_.chance(70);
-  Source source = aggregate && !schema_.views.empty() && random_.chance(30) ? viewSource(true)
-                                                                            : tableSource(true);
+  const bool view = aggregate && !schema_.views.empty() && random_.chance(30);
+  Source source = view && mayReadView(true) ? viewSource(true) : tableSource(true);
   std::string value =
       aggregate ? expressions_.aggregate(source.columns, 2) : expressions_.column(source.columns);
   if (source.sorted && exclusions_.avoid(Exclusion::SortedSubqueryNull)) {

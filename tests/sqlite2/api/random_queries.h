@@ -117,6 +117,11 @@ class RandomQueries : public SubqueryMaker {
   bool readAsSource_ = false;  // a view's or FROM's query (Exclusion::SubqueryColumnOfSource)
   std::vector<std::string> keyColumns_;  // of the query being made (QueryShape::keyColumns)
   bool inCompoundPart_ = false;          // Exclusion::SubqueryInCompound
+  // A view's query, and a sub-select in it, where views are not read
+  // (Exclusion::ViewInStoredSubquery).
+  bool makingView_ = false;
+  bool inSubquery_ = false;
+  bool mayReadView(bool inSubquery) const;
   bool limitless_ = false;  // no LIMIT (Exclusion::SubqueryBesideSources, LimitInSource)
 };
 

@@ -175,8 +175,12 @@ std::string RandomStatements::insert(TableModel& table) {
   const bool plainVerb =
       random_.chance(80) ||
       (inTransaction_ && exclusions_.avoid(Exclusion::FailingWriteInTransaction));
-  std::string sql =
-      std::string(plainVerb ? "INSERT" : random_.oneOf(verbs)) + " INTO " + qualified(table);
+  std::string verb = plainVerb ? "INSERT" : random_.oneOf(verbs);
+  if (inTransaction_ && table.temporary && !table.triggers.empty() &&
+      exclusions_.avoid(Exclusion::TempWriteFailingInTransaction)) {
+    verb = "INSERT OR IGNORE";
+  }
+  std::string sql = verb + " INTO " + qualified(table);
   std::vector<const ColumnModel*> columns;
   if (random_.chance(50)) {
     for (const ColumnModel& column : table.columns) columns.push_back(&column);
