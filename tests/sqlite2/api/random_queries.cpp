@@ -210,7 +210,8 @@ std::string RandomQueries::joinOperator(const Source& left, const Source& right,
     if (contains(left.plainColumns, name)) shared.push_back(name);
   }
   const bool unaliased = left.plainTable && right.plainTable;
-  const bool namesJoinable = unaliased || !exclusions_.avoid(Exclusion::UsingWithAlias);
+  const bool namesJoinable = (unaliased || !exclusions_.avoid(Exclusion::UsingWithAlias)) &&
+                             !(makingView_ && exclusions_.avoid(Exclusion::UsingInView));
   // Over a source without columns to name, the condition reads only the sources before it,
   // and goes to the WHERE clause (Exclusion::InnerJoinOuterTerms).
   auto innerJoin = [&](const char* keyword) {
