@@ -203,10 +203,11 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "UPDATE gives the key a value computed from the row (SET id = abs(id) + 1), 2.8 shows the "
      "old number there, or another (this engine shows the new one)"},
     {Exclusion::IndexEndWhileWriting, "index-end-while-writing",
-     "no sub-select of INSERT or UPDATE reads an aggregate of a table without WHERE (such a "
-     "sub-select takes WHERE 1): where it reads min() or max() from the end of an index (of a "
-     "TEMP table, or of the table written), 2.8's INSERT ... SELECT then fails with \"may not "
-     "be NULL\" although no row is written, or writes other rows than its SELECT gives"},
+     "no sub-select of INSERT or UPDATE reads an aggregate of a table without WHERE, nor is a "
+     "stored query min() or max() alone of one table without WHERE (such queries take WHERE "
+     "1): reading min() or max() from the end of an index, 2.8's INSERT ... SELECT writes no "
+     "row, fails with \"may not be NULL\" although no row is written (the index of a TEMP "
+     "table, or of the table written), or writes other rows than its SELECT gives"},
     {Exclusion::TempTableTriggerWhen, "temp-table-trigger-when",
      "no WHEN on a trigger of a TEMP table: where such a trigger that its WHEN skips writes a "
      "table of the file and another trigger of the table writes one before it, 2.8 fails the "

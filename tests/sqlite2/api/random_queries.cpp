@@ -485,7 +485,14 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
   const bool distinct = random_.chance(10) && (!grouped || orderFreeAllowed);
   shape.sql =
       std::string("SELECT ") + (distinct ? "DISTINCT " : "") + columns + " FROM " + select.from;
-  const std::string where = whereClause(select, 40);
+  std::string where = whereClause(select, 40);
+  // min() or max() alone of a table, stored (Exclusion::IndexEndWhileWriting).
+  const bool endOfIndex = !grouped && count == 1 && select.sources.size() == 1 &&
+                          (columns.rfind("min(", 0) == 0 || columns.rfind("max(", 0) == 0);
+  if (where.empty() && endOfIndex && storing_ &&
+      exclusions_.avoid(Exclusion::IndexEndWhileWriting)) {
+    where = " WHERE 1";
+  }
   shape.sql += where;
   // Neither grouped nor aggregating, it reads as a plain SELECT: its "columns" are constants
   // over a source without nameable columns (Exclusion::LeftJoinMergedValues).
