@@ -168,7 +168,8 @@ inline constexpr ExclusionInfo kExclusions[] = {
     {Exclusion::InnerJoinOuterTerms, "inner-join-outer-terms",
      "the ON terms of an inner join read its own table: 2.8 takes a term that reads only the "
      "right table of an earlier LEFT JOIN as a term of that LEFT JOIN, and keeps the left "
-     "rows it fails with NULLs (this engine drops them)"},
+     "rows it fails with NULLs (this engine drops them); over a view or sub-select that joins "
+     "they go to the WHERE clause, as 2.8 takes them as terms of its last LEFT JOIN"},
     {Exclusion::RepeatedLookup, "repeated-lookup",
      "no IN list holds two values equal as numbers but written apart (7 and 7.0, 7 and '007'): "
      "on an index or the row number 2.8 looks both up and gives the row twice, and its UPDATE "

@@ -213,10 +213,12 @@ std::string RandomQueries::joinOperator(const Source& left, const Source& right,
   const bool namesJoinable = (unaliased || !exclusions_.avoid(Exclusion::UsingWithAlias)) &&
                              !(makingView_ && exclusions_.avoid(Exclusion::UsingInView));
   // Over a source without columns to name, the condition reads only the sources before it,
-  // and goes to the WHERE clause (Exclusion::InnerJoinOuterTerms).
+  // and over a view or sub-select that joins it may be 2.8's LEFT JOIN's: it goes to the
+  // WHERE clause (Exclusion::InnerJoinOuterTerms).
   auto innerJoin = [&](const char* keyword) {
     std::string condition = joinCondition(left, right);
-    if (right.columns.empty() && exclusions_.avoid(Exclusion::InnerJoinOuterTerms)) {
+    const bool outerTerms = right.columns.empty() || (right.query && right.joins);
+    if (outerTerms && exclusions_.avoid(Exclusion::InnerJoinOuterTerms)) {
       where += (where.empty() ? "" : " AND ") + condition;
       return " CROSS JOIN " + right.sql;
     }

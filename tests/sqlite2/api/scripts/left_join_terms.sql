@@ -44,3 +44,13 @@ SELECT t.a, q.a FROM t LEFT JOIN (SELECT 1 AS r, a FROM u) AS q ON t.a = q.r;
 -- ours: 1|1
 -- ours: 2|NULL
 SELECT t.a, q.r FROM t LEFT JOIN (SELECT 59 AS r, a FROM u WHERE c > 0) AS q ON t.a = q.a;
+-- An inner join's ON term over a sub-select that ends in a LEFT JOIN drops the rows it fails.
+-- 2.8 merges the sub-select and takes the term as one of its LEFT JOIN.
+CREATE TABLE lt(c3);
+INSERT INTO lt VALUES(141);
+CREATE TABLE ld(c1, c2);
+CREATE TABLE le(r1);
+INSERT INTO le VALUES(1);
+SELECT count(*) FROM le JOIN (SELECT ld.c2 FROM lt LEFT JOIN ld ON lt.c3 = ld.c1) q1 ON le.r1 = q1.c2;
+-- ours: 0
+SELECT count(*) FROM le, (SELECT ld.c2 FROM lt LEFT JOIN ld ON lt.c3 = ld.c1) q1 WHERE le.r1 = q1.c2;
