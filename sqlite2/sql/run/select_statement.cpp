@@ -1,6 +1,7 @@
 #include "sql/run/select_statement.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
