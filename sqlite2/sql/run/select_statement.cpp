@@ -59,6 +59,8 @@ class SelectQuery {
   std::vector<std::pair<const Expr*, const CompiledExpr*>> writtenWhereTerms() const;
   bool mayGiveTerm(const Expr& written, const CompiledExpr& term, size_t at) const;
   void readySources();
+  void keepBareRows();
+  OutputRow bareRow();
   void giveTermsToSources();
   bool mayTakeTerms(size_t at);
   bool giveSourceTerms(size_t at, const ReaderTerms& terms);
@@ -154,6 +156,10 @@ class SelectQuery {
   bool aggregate_ = false;  // aggregates or GROUP BY: one result row per group
   bool resultHasAggregates_ = false;
   std::string keyScratch_;
+  // Without GROUP BY: what each source's columns read outside the aggregates (keepBareRows).
+  std::vector<OutputRow> bareValues_;
+  std::vector<EvalContext> bareRows_;
+  std::vector<const EvalContext*> bareSources_;
   QueryRows::Clauses clauses_;  // with those of the sub-selects merged into this query
 };
 
@@ -730,8 +736,38 @@ bool SelectQuery::takeReaderTerms(const ReaderTerms& terms) {
 void SelectQuery::readySources() {
   if (sourcesReady_) return;
   sourcesReady_ = true;
+  if (aggregate_ && select_.groupBy.empty()) keepBareRows();
   giveTermsToSources();
   readSources();
+}
+
+// An aggregate query without GROUP BY reads a table's columns outside its aggregates as NULL.
+// 2.8 has put a merged source's expressions in place of the source's columns, and computes
+// them there with the tables' columns NULL: a constant column of the source keeps its value.
+// Kept before the sources are read, while their queries are at hand.
+void SelectQuery::keepBareRows() {
+  bareValues_.resize(tables_.size());
+  for (size_t at = 0; at < tables_.size(); ++at) {
+    if (merged_[at] && unreadSources_[at]) bareValues_[at] = unreadSources_[at]->bareRow();
+  }
+  bareRows_.resize(tables_.size());
+  for (size_t at = 0; at < tables_.size(); ++at) {
+    if (!bareValues_[at].empty()) bareRows_[at].values = bareValues_[at].data();
+    bareSources_.push_back(&bareRows_[at]);
+  }
+}
+
+// This query's result columns as a reader's bare columns read them (keepBareRows).
+OutputRow SelectQuery::bareRow() {
+  keepBareRows();
+  EvalContext row;
+  row.sources = bareSources_.data();
+  OutputRow values;
+  for (const CompiledExprPtr& column : columns_) {
+    SqlValue value = column->evaluate(row);
+    values.push_back(value.isNull() ? OutputValue() : OutputValue(std::string(value.text())));
+  }
+  return values;
 }
 
 // The terms on a merged source alone are the source's own in 2.8 (merged_source_terms.h):
@@ -1059,6 +1095,7 @@ EvalContext SelectQuery::groupRow(GroupTable& groups, uint32_t group,
   EvalContext row;
   row.aggregates = results.data();
   row.captured = groups.captured(group);
+  if (!bareSources_.empty()) row.sources = bareSources_.data();
   return row;
 }
 
