@@ -56,6 +56,7 @@ class SelectQuery {
   void openSources();
   void inheritOrder(size_t at);
   void putInFoundOrder(QueryRows& read, QueryRows& held);
+  QueryRows readInheritedOrder(SelectQuery& source);
   std::vector<std::pair<const Expr*, const CompiledExpr*>> writtenWhereTerms() const;
   bool mayGiveTerm(const Expr& written, const CompiledExpr& term, size_t at) const;
   void readySources();
@@ -104,6 +105,7 @@ class SelectQuery {
   int limit_ = -1;                            // negative: none
   // The merged source whose ORDER BY this query takes (inheritOrder), or -1.
   int inheritedOrderSource_ = -1;
+  bool inheritedInReadOrder_ = false;  // that source's rows came through an index in order
   bool mergedFirst_ = false;              // the source at the head of FROM merges into this query
   bool besideOthers_ = false;             // see the second constructor
   bool sourcesReady_ = false;             // readySources() has run
@@ -366,15 +368,40 @@ std::unique_ptr<QueryRows> SelectQuery::openSource(const FromItem& item, const S
   return rows;
 }
 
+// The source whose order a query of it alone takes: where an index gives the source's ORDER BY
+// (with the terms it took from this query, and no other term here constraining it), 2.8 reads
+// the merged query in that index's order and does not sort, so rows equal in the keys keep it.
+QueryRows SelectQuery::readInheritedOrder(SelectQuery& source) {
+  if (tables_.size() == 1) {
+    std::vector<int> constrained;
+    bool rowNumber = false;
+    for (const CompiledExpr* term : whereTerms()) {
+      if (std::optional<int> column = constrainedColumn(term, 0)) {
+        rowNumber = rowNumber || *column < 0;
+        constrained.push_back(*column);
+      }
+    }
+    if (!rowNumber && !source.mayIndexAny(constrained)) {
+      if (std::optional<QueryRows> ordered = source.collectInReadOrder()) {
+        inheritedInReadOrder_ = true;
+        return std::move(*ordered);
+      }
+    }
+  }
+  return source.collect();
+}
+
 QueryRows& SelectQuery::sourceRows(size_t at) {
   QueryRows& rows = *subqueryRows_[at];
   if (std::unique_ptr<SelectQuery> unread = std::move(unreadSources_[at])) {
-    QueryRows read = unread->collect();
     if (static_cast<int>(at) == inheritedOrderSource_) {
+      QueryRows read = readInheritedOrder(*unread);
       putInFoundOrder(read, rows);
-    } else {
-      rows.sorting = std::move(read.sorting);
+      rows.rows = std::move(read.rows);
+      return rows;
     }
+    QueryRows read = unread->collect();
+    rows.sorting = std::move(read.sorting);
     rows.rows = std::move(read.rows);
   }
   return rows;
@@ -1023,7 +1050,8 @@ void SelectQuery::run(const ResultRowCallback& onRow) {
   readySources();
   std::unique_ptr<JoinWalker> walker = makeWalker();
   OutputShape shape = outputShape();
-  shape.rowsInOrder = !aggregate_ && walker && (walker->providesOrder() || firstSourceGivesOrder());
+  shape.rowsInOrder = !aggregate_ && walker &&
+                     (walker->providesOrder() || firstSourceGivesOrder() || inheritedInReadOrder_);
   SelectOutput output(shape, onRow);
   if (aggregate_) {
     runAggregate(walker.get(), output);
