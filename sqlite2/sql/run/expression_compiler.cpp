@@ -531,7 +531,10 @@ CompiledExprPtr ExpressionCompiler::compileSubquery(const Expr& expr) {
   if (rows.names.size() != 1) throwNotSingleResult();
   auto node = std::make_unique<CompiledExpr>();
   if (!rows.rows.empty() && rows.rows[0][0]) {
-    node->constant_ = SqlValue::ownedText(*rows.rows[0][0]);
+    const std::string& value = *rows.rows[0][0];
+    node->constant_ = rows.firstIsInteger && !rows.compound
+                          ? SqlValue::integerWithText(leadingInteger(value), value)
+                          : SqlValue::ownedText(value);
   }
   node->text_ = rows.textColumns[0];
   node->subquery_ = true;

@@ -18,6 +18,10 @@ struct QueryRows {
   std::vector<bool> textColumns;          // whether each column is a text expression
   std::vector<bool> textOnTheRight;       // the same in a later part of a compound
   bool compound = false;                  // the rows of a compound SELECT
+  // The first row's first value was computed as an integer and handed on as it was (not
+  // sorted, nor through DISTINCT): 2.8 keeps it so for a scalar sub-select, whose value then
+  // takes integer arithmetic ((SELECT count(*) FROM t) / 7 is 0).
+  bool firstIsInteger = false;
   // The clauses the query has once the sub-selects it merges into itself bring theirs, which
   // decide in turn whether a query reading it merges it.
   struct Clauses {

@@ -96,10 +96,16 @@ void SelectOutput::noteSorted(const SortedRow& row) {
   shape_.sorting->keys.push_back(row.keys);
 }
 
-std::vector<OutputValue> SelectOutput::outputRow(const EvalContext& context) const {
+std::vector<OutputValue> SelectOutput::outputRow(const EvalContext& context) {
   std::vector<OutputValue> row;
   row.reserve(columns_.size());
   for (const CompiledExprPtr& column : columns_) {
+    if (row.empty() && tellsFirstKind()) {
+      SqlValue value = column->evaluate(context);
+      rowBeginsWithInteger_ = value.kind() == SqlValue::Kind::Integer;
+      row.push_back(value.isNull() ? OutputValue() : OutputValue(std::string(value.text())));
+      continue;
+    }
     SqlValue scratch;
     std::optional<std::string_view> text = column->textOf(context, scratch);
     row.push_back(text ? OutputValue(std::string(*text)) : OutputValue());
@@ -137,6 +143,7 @@ bool SelectOutput::deliver(const char* const* values) {
 }
 
 bool SelectOutput::emit(const std::vector<OutputValue>& row) {
+  if (tellsFirstKind()) *shape_.firstIsInteger = rowBeginsWithInteger_;
   Admission admission = admitRow();
   if (admission != Admission::Pass) return admission == Admission::Skip;
   rowValues_.clear();
@@ -157,6 +164,9 @@ bool SelectOutput::addCurrent(const EvalContext& context) {
       continue;
     }
     SqlValue value = column.evaluate(context);
+    if (i == 0 && emitted_ == 1 && shape_.firstIsInteger) {
+      *shape_.firstIsInteger = value.kind() == SqlValue::Kind::Integer;
+    }
     if (value.isNull()) {
       rowValues_[i] = nullptr;
     } else {

@@ -39,6 +39,7 @@ struct OutputShape {
   int offset = 0;
   bool showDatatypes = false;             // the callback's names are followed by the columns' types
   QueryRows::Sorting* sorting = nullptr;  // receives how the rows handed on were sorted
+  bool* firstIsInteger = nullptr;         // receives QueryRows::firstIsInteger
 };
 
 class SelectOutput {
@@ -63,7 +64,11 @@ class SelectOutput {
   enum class Admission { Stop, Skip, Pass };
 
   bool isNewDistinctRow(std::vector<OutputValue>& row);
-  std::vector<OutputValue> outputRow(const EvalContext& context) const;
+  std::vector<OutputValue> outputRow(const EvalContext& context);
+  // Whether the first row handed on can say QueryRows::firstIsInteger (set as it is).
+  bool tellsFirstKind() const {
+    return shape_.firstIsInteger && emitted_ == 0 && orderBy_.empty() && !shape_.distinct;
+  }
   // Hands one row to the callback unless OFFSET skips it; false once LIMIT is reached.
   bool emit(const std::vector<OutputValue>& row);
   Admission admitRow();
@@ -83,6 +88,7 @@ class SelectOutput {
   std::string keyScratch_;
   int skipped_ = 0;
   int emitted_ = 0;
+  bool rowBeginsWithInteger_ = false;  // the row outputRow() made last, while tellsFirstKind()
   // Reused from row to row: the values handed on, the texts computed for them, the names.
   std::vector<const char*> rowValues_;
   std::vector<std::string> rowTexts_;

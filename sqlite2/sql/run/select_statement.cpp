@@ -118,6 +118,7 @@ class SelectQuery {
   std::vector<const CompiledExpr*> givenAway_;
   std::optional<bool> firstSourceGivesOrder_;
   QueryRows::Sorting* sortingOut_ = nullptr;  // collect()'s, while it runs
+  bool* firstIsIntegerOut_ = nullptr;         // the same
   int offset_ = 0;
   std::vector<std::shared_ptr<Table>> tables_;  // of FROM, in order (sub-selects as tables)
   std::vector<std::unique_ptr<QueryRows>> subqueryRows_;  // by place in FROM; null for tables
@@ -243,9 +244,9 @@ void SelectQuery::prepare() {
   if (laterError_ && !session_.heldError) session_.heldError = std::move(laterError_);
 }
 
-// A sub-select in FROM is run first; its rows are then read as a table's. Where the reference
-// library does not merge it into this query, it reads it from a table of its rows, whose
-// columns all compare as text.
+// Each view and sub-select of FROM is prepared with this query and stands for a table of its
+// rows (read when this query runs). Where the reference library does not merge it into this
+// query, it reads it from such a table, whose columns all compare as text.
 void SelectQuery::openSources() {
   clauses_ = ownClauses(select_);
   for (size_t at = 0; at < select_.from.size(); ++at) {
@@ -279,7 +280,6 @@ void SelectQuery::openSources() {
         subqueryRows_.push_back(nullptr);
       }
     }
-
     merged_.push_back(merged);
     if (merged) inheritOrder(at);
     if (merged && at == 0) mergedFirst_ = true;
@@ -1014,6 +1014,7 @@ bool SelectQuery::mayIndexAny(const std::vector<int>& resultColumns) const {
 QueryRows SelectQuery::collect() {
   QueryRows result = withoutRows();
   if (!orderBy_.empty()) sortingOut_ = &result.sorting.emplace();
+  firstIsIntegerOut_ = &result.firstIsInteger;
   run([&](int count, const char* const* values, const char* const*) {
     OutputRow row;
     row.reserve(static_cast<size_t>(count));
@@ -1024,6 +1025,7 @@ QueryRows SelectQuery::collect() {
     return true;
   });
   sortingOut_ = nullptr;
+  firstIsIntegerOut_ = nullptr;
   return result;
 }
 
@@ -1041,6 +1043,7 @@ OutputShape SelectQuery::outputShape() const {
   shape.offset = offset_;
   shape.showDatatypes = session_.settings.showDatatypes;
   shape.sorting = sortingOut_;
+  shape.firstIsInteger = firstIsIntegerOut_;
   return shape;
 }
 

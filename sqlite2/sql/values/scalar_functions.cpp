@@ -119,9 +119,18 @@ SqlValue roundOf(const FunctionCall& call) {
   return SqlValue::ownedText(std::move(text));
 }
 
+// 2.8 hands on an argument a function returns as text: an integer then takes real arithmetic
+// (coalesce(7, 1) / 2 is 3.5).
+SqlValue asText(const SqlValue& value) {
+  if (value.kind() != SqlValue::Kind::Integer && value.kind() != SqlValue::Kind::Real) {
+    return value;
+  }
+  return SqlValue::ownedText(std::string(value.text()));
+}
+
 SqlValue firstNotNull(const FunctionCall& call) {
   for (int i = 0; i < call.count; ++i) {
-    if (!call.args[i].isNull()) return call.args[i];
+    if (!call.args[i].isNull()) return asText(call.args[i]);
   }
   return SqlValue::null();
 }
@@ -131,7 +140,7 @@ SqlValue nullIf(const FunctionCall& call) {
       compareNumerically(call.args[0].text(), call.args[1].text()) == 0) {
     return SqlValue::null();
   }
-  return call.args[0];
+  return asText(call.args[0]);
 }
 
 // min and max of several values: NULL if any is NULL; compared as text when the first value
@@ -144,7 +153,7 @@ SqlValue extremeOf(const FunctionCall& call, bool largest) {
     // Of equal values max() takes the last, min() the first.
     if (largest ? order >= 0 : order < 0) best = i;
   }
-  return call.args[best];
+  return asText(call.args[best]);
 }
 
 SqlValue minimumOf(const FunctionCall& call) {

@@ -1,0 +1,20 @@
+-- Two integers divide as integers. A function returning one of its arguments (min, max,
+-- coalesce, ifnull, nullif) hands it on as text, which divides as a real; length(),
+-- last_insert_rowid() and count() give integers. A scalar sub-select keeps its value's kind
+-- where the value is handed on as computed, but not through ORDER BY, DISTINCT, a compound
+-- or a sub-select it reads as a table.
+CREATE TABLE t(a, b);
+INSERT INTO t VALUES(1, 'x');
+INSERT INTO t VALUES(2, 'y');
+SELECT 7 / 2, min(7, 9) / 2, max(7, 9) / 2, coalesce(7, 1) / 2, ifnull(7, 1) / 2,
+  nullif(7, 1) / 2, abs(-7) / 2, round(7) / 2, length('abc') / 2, last_insert_rowid() / 2;
+SELECT coalesce(2147483647, 0) + 1, max(2147483647, 1) + 1, 2147483647 + 1;
+SELECT (SELECT count(*) FROM t) / 7, (SELECT 7) / (SELECT 2), -(SELECT 7) / 2,
+  (SELECT 7 - 14) / 2, (SELECT length('abc')) / 2, (SELECT rowid FROM t) / 2;
+SELECT (SELECT count(*) FROM t GROUP BY a) / 7, (SELECT 5 FROM t LIMIT 1 OFFSET 1) / 7,
+  (SELECT CASE WHEN 1 THEN 7 END) / 2, (SELECT 7 FROM t WHERE a = 9) / 2;
+SELECT a FROM t WHERE (SELECT 7) / 2 = 3;
+SELECT (SELECT a FROM t) / 7, (SELECT '7') / 2, (SELECT max(a) FROM t) / 7,
+  (SELECT sum(a) FROM t) / 7, (SELECT coalesce(7, 1)) / 2, (SELECT a + 0 FROM t) / 7;
+SELECT (SELECT 1 FROM t ORDER BY a) / 7, (SELECT DISTINCT 5 FROM t) / 7,
+  (SELECT 1 UNION SELECT 2) / 7, (SELECT x FROM (SELECT 5 AS x LIMIT 1)) / 7;
