@@ -59,6 +59,8 @@ enum class Exclusion {
   TempWriteFailingInTransaction,
   ViewInStoredSubquery,
   UsingInView,
+  OtherDatabaseBeforeWrittenTable,
+  LookupOrderInTriggers,
 };
 
 struct ExclusionInfo {
@@ -168,8 +170,9 @@ inline constexpr ExclusionInfo kExclusions[] = {
     {Exclusion::InnerJoinOuterTerms, "inner-join-outer-terms",
      "the ON terms of an inner join read its own table: 2.8 takes a term that reads only the "
      "right table of an earlier LEFT JOIN as a term of that LEFT JOIN, and keeps the left "
-     "rows it fails with NULLs (this engine drops them); over a view or sub-select that joins "
-     "they go to the WHERE clause, as 2.8 takes them as terms of its last LEFT JOIN"},
+     "rows it fails with NULLs (this engine drops them); over a view or sub-select they go to "
+     "the WHERE clause, as 2.8 merges it and may then take them as a LEFT JOIN's (its own, or "
+     "an earlier one where the source's column is a constant)"},
     {Exclusion::RepeatedLookup, "repeated-lookup",
      "no IN list holds two values equal as numbers but written apart (7 and 7.0, 7 and '007'): "
      "on an index or the row number 2.8 looks both up and gives the row twice, and its UPDATE "
@@ -227,6 +230,14 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "a view joins no tables by USING or NATURAL: 2.8 writes their terms into the view's query "
      "with the tables' names, which stay there after the schema is read again and then name "
      "freed memory (\"no such column: `N.c0\")"},
+    {Exclusion::OtherDatabaseBeforeWrittenTable, "other-database-before-written-table",
+     "an INSERT ... SELECT reads the tables of the written table's database only (TEMP or the "
+     "file): where its FROM reads one of the other before the table written, 2.8 fails with "
+     "\"database table is locked\" once it has written a row (this engine writes them all)"},
+    {Exclusion::LookupOrderInTriggers, "lookup-order-in-triggers",
+     "the IN lists of DELETE and UPDATE on a table with triggers hold one value: 2.8 looks an "
+     "IN list's values up on an index in the order of its hash table, which the triggers' "
+     "rows show (this engine looks them up in the list's order)"},
 };
 
 // Which kinds the generators avoid in this run.

@@ -225,7 +225,11 @@ std::string RandomExpressions::inList(const Scope& scope, int depth) {
   if (subqueries_ && random_.chance(25)) {
     return left + parenthesized(subqueries_->columnSubquery(depth));
   }
-  return left + parenthesized(listItems(random_.below(5)));
+  std::string items = listItems(random_.below(5));
+  if (orderShown_ && exclusions_.avoid(Exclusion::LookupOrderInTriggers)) {
+    items = items.substr(0, items.find(", "));
+  }
+  return left + parenthesized(items);
 }
 
 std::string RandomExpressions::caseExpression(const Scope& scope, int depth, bool narrow) {

@@ -41,6 +41,9 @@ class RandomExpressions {
   // writes rows as it reads them, a session after a COPY.
   void setWritingRows(bool writing) { writingRows_ = writing; }
   bool writingRows() const { return writingRows_; }
+  // Whether the rows a WHERE finds are written in an order triggers show
+  // (Exclusion::LookupOrderInTriggers).
+  void setOrderShown(bool shown) { orderShown_ = shown; }
   // What division and avg() may be written in (Exclusion::LongRealInIndex): the values of
   // INSERT and UPDATE.
   void setStoringValues(bool storing) { storingValues_ = storing; }
@@ -80,6 +83,7 @@ class RandomExpressions {
   const Exclusions& exclusions_;
   SubqueryMaker* subqueries_ = nullptr;
   bool writingRows_ = false;
+  bool orderShown_ = false;
   bool storingValues_ = false;
   bool copied_ = false;
 };

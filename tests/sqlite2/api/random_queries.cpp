@@ -77,9 +77,16 @@ bool RandomQueries::anyTable() const {
 }
 
 const TableModel& RandomQueries::randomTable() {
+  auto ofDatabase = [this](const TableModel& table) {
+    return !databaseOnly_ || table.temporary == (*databaseOnly_ == Database::Temp);
+  };
+  const bool anyOfDatabase = std::any_of(
+      schema_.tables.begin(), schema_.tables.end(),
+      [&](const TableModel& table) { return ofDatabase(table) && !table.columns.empty(); });
   for (;;) {
     const TableModel& table = random_.oneOf(schema_.tables);
-    if (!table.columns.empty()) return table;
+    if (table.columns.empty() || (anyOfDatabase && !ofDatabase(table))) continue;
+    return table;
   }
 }
 
@@ -213,11 +220,11 @@ std::string RandomQueries::joinOperator(const Source& left, const Source& right,
   const bool namesJoinable = (unaliased || !exclusions_.avoid(Exclusion::UsingWithAlias)) &&
                              !(makingView_ && exclusions_.avoid(Exclusion::UsingInView));
   // Over a source without columns to name, the condition reads only the sources before it,
-  // and over a view or sub-select that joins it may be 2.8's LEFT JOIN's: it goes to the
-  // WHERE clause (Exclusion::InnerJoinOuterTerms).
+  // and over a view or sub-select (merged: a constant column, or its own LEFT JOIN) it may be
+  // 2.8's LEFT JOIN's: it goes to the WHERE clause (Exclusion::InnerJoinOuterTerms).
   auto innerJoin = [&](const char* keyword) {
     std::string condition = joinCondition(left, right);
-    const bool outerTerms = right.columns.empty() || (right.query && right.joins);
+    const bool outerTerms = right.columns.empty() || right.query;
     if (outerTerms && exclusions_.avoid(Exclusion::InnerJoinOuterTerms)) {
       where += (where.empty() ? "" : " AND ") + condition;
       return " CROSS JOIN " + right.sql;
@@ -445,6 +452,9 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
   if (!anyTable()) return plainSelect(depth, columnCount, orderFreeAllowed, compoundPart);
   Select select = fromClause(random_.chance(75) ? 1 : 2, depth, orderFreeAllowed);
   const bool grouped = random_.chance(75);
+  // The group terms may be result columns too (Exclusion::SubqueryColumnOfSource).
+  const bool subqueries = !(readAsSource_ && exclusions_.avoid(Exclusion::SubqueryColumnOfSource));
+  expressions_.setSubqueries(subqueries ? this : nullptr);
   std::vector<std::string> groupTerms;
   if (grouped) {
     for (int i = 1 + random_.below(2); i > 0; --i) {
@@ -487,6 +497,7 @@ QueryShape RandomQueries::groupedSelect(int depth, int columnCount, bool orderFr
     shape.columns.push_back(nameTerm(term, "g" + std::to_string(i), 40, seen));
     columns += (i ? ", " : "") + term;
   }
+  expressions_.setSubqueries(this);
   // Of grouped rows equal in its columns, DISTINCT keeps the first group in 2.8's hash order,
   // whose keys ORDER BY then sorts by: such rows are compared as a set, without LIMIT
   // (Exclusion::GroupOrder).

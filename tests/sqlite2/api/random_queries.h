@@ -6,6 +6,7 @@
 // expression, LIMIT and OFFSET, DISTINCT, compounds, and sub-selects in FROM and in
 // expressions, nested.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,10 @@ class RandomQueries : public SubqueryMaker {
   QueryShape storedQuery(int columnCount, bool orderFreeAllowed);
   // A view's query: stored, and read as a source.
   QueryShape viewQuery();
+  // The tables the queries read: those of one database only while INSERT ... SELECT writes
+  // one of it (Exclusion::OtherDatabaseBeforeWrittenTable).
+  enum class Database { File, Temp };
+  void setDatabaseOnly(std::optional<Database> only) { databaseOnly_ = only; }
 
   std::string scalarSubquery(int depth) override;
   std::string columnSubquery(int depth) override;
@@ -120,6 +125,7 @@ class RandomQueries : public SubqueryMaker {
   // A view's query, and a sub-select in it, where views are not read
   // (Exclusion::ViewInStoredSubquery).
   bool makingView_ = false;
+  std::optional<Database> databaseOnly_;  // Exclusion::OtherDatabaseBeforeWrittenTable
   bool inSubquery_ = false;
   bool mayReadView(bool inSubquery) const;
   bool limitless_ = false;  // no LIMIT (Exclusion::SubqueryBesideSources, LimitInSource)

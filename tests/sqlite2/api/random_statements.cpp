@@ -233,7 +233,12 @@ std::string RandomStatements::insertSelect(TableModel& table) {
   const bool orderFree = !exclusions_.avoid(Exclusion::GroupOrder);
   expressions_.setWritingRows(true);
   expressions_.setStoringValues(true);
+  if (exclusions_.avoid(Exclusion::OtherDatabaseBeforeWrittenTable)) {
+    queries_.setDatabaseOnly(table.temporary ? RandomQueries::Database::Temp
+                                             : RandomQueries::Database::File);
+  }
   sql += " " + queries_.storedQuery(count, orderFree).sql + ";";
+  queries_.setDatabaseOnly(std::nullopt);
   expressions_.setStoringValues(false);
   expressions_.setWritingRows(false);
   return sql;
@@ -283,7 +288,9 @@ std::string RandomStatements::updateRows(TableModel& table) {
 std::string RandomStatements::update(TableModel& table) {
   expressions_.setWritingRows(true);
   expressions_.setStoringValues(true);
+  expressions_.setOrderShown(!table.triggers.empty());
   std::string sql = updateRows(table);
+  expressions_.setOrderShown(false);
   expressions_.setStoringValues(false);
   expressions_.setWritingRows(false);
   return sql;
@@ -311,7 +318,10 @@ std::string RandomStatements::remove(TableModel& table) {
     return random_.chance(50) ? "DELETE FROM " + table.name + ";"
                               : "DELETE FROM " + table.name + " WHERE 1;";
   }
-  return "DELETE FROM " + qualified(table) + " WHERE " + condition(table, 0) + ";";
+  expressions_.setOrderShown(!table.triggers.empty());
+  std::string sql = "DELETE FROM " + qualified(table) + " WHERE " + condition(table, 0) + ";";
+  expressions_.setOrderShown(false);
+  return sql;
 }
 
 std::string RandomStatements::select(TableModel& table) {
