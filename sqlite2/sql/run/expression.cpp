@@ -136,6 +136,41 @@ bool CompiledExpr::readsRowNumber() const {
   return reads;
 }
 
+bool CompiledExpr::alwaysInteger() const {
+  switch (op_) {
+    case Op::Constant:
+      return constant_.isNull() || constant_.kind() == SqlValue::Kind::Integer;
+    case Op::Column:
+      return integer_;
+    case Op::RowNumber:
+    case Op::BitNot:
+    case Op::Bitwise:
+    case Op::Compare:
+    case Op::And:
+    case Op::Or:
+    case Op::Not:
+    case Op::IsNull:
+    case Op::NotNull:
+    case Op::Like:
+    case Op::Between:
+    case Op::InList:
+      return true;
+    case Op::Negate:
+    case Op::Identity:
+      return left_->alwaysInteger();
+    case Op::Arithmetic:
+      return left_->alwaysInteger() && right_->alwaysInteger();
+    case Op::Case: {
+      for (size_t i = 1; i < operands_.size(); i += 2) {
+        if (!operands_[i]->alwaysInteger()) return false;
+      }
+      return !right_ || right_->alwaysInteger();
+    }
+    default:
+      return false;
+  }
+}
+
 bool CompiledExpr::isConstant() const {
   switch (op_) {
     case Op::Column:
@@ -160,7 +195,9 @@ SqlValue CompiledExpr::evaluate(const EvalContext& context) const {
       return constant_;
     case Op::Column: {
       std::optional<std::string_view> field = columnValue(context);
-      return field ? SqlValue::borrowedText(*field) : SqlValue::null();
+      if (!field) return SqlValue::null();
+      return integer_ ? SqlValue::integerLiteral(leadingInteger(*field), *field)
+                      : SqlValue::borrowedText(*field);
     }
     case Op::RowNumber: {
       const EvalContext& row = context.sources ? *context.sources[source_] : context;

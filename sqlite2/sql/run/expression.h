@@ -94,6 +94,9 @@ class CompiledExpr {
   bool isPositiveInList() const { return op_ == Op::InList && !negated_; }
   std::vector<std::string> distinctInTexts() const;
   bool readsRowNumber() const;
+  // Whether the value is an integer (or NULL) whatever the row: integer arithmetic, a truth
+  // value, the row number.
+  bool alwaysInteger() const;
   // The highest column position the value reads, -1 for none.
   int highestColumn() const;
   // The tables (by place in FROM, as bits) whose rows the value reads.
@@ -136,6 +139,7 @@ class CompiledExpr {
   // A Column, or its captured value, whose table's column sorts as numbers although it
   // compares as text.
   bool numericOrder_ = false;
+  bool integer_ = false;  // a Column read as an integer (Column::integer)
   SqlValue constant_;
   NumericKey constantKey_;  // of a non-NULL constant
   std::unique_ptr<CompiledExpr> left_, right_;

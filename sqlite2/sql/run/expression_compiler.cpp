@@ -285,6 +285,7 @@ CompiledExprPtr ExpressionCompiler::columnReference(int source, int column) {
   node->column_ = column;
   node->text_ = table.columns[static_cast<size_t>(column)].text;
   node->numericOrder_ = table.columns[static_cast<size_t>(column)].numericOrder;
+  node->integer_ = table.columns[static_cast<size_t>(column)].integer;
   return node;
 }
 

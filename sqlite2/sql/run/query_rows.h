@@ -17,6 +17,7 @@ struct QueryRows {
   std::vector<std::string> tableColumns;  // the names the columns take as a table's, unique
   std::vector<bool> textColumns;          // whether each column is a text expression
   std::vector<bool> textOnTheRight;       // the same in a later part of a compound
+  std::vector<bool> integerColumns;       // whether each column always gives an integer
   bool compound = false;                  // the rows of a compound SELECT
   // The first row's first value was computed as an integer and handed on as it was (not
   // sorted, nor through DISTINCT): 2.8 keeps it so for a scalar sub-select, whose value then

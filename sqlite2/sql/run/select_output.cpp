@@ -158,15 +158,14 @@ bool SelectOutput::addCurrent(const EvalContext& context) {
   rowValues_.resize(columns_.size());
   for (size_t i = 0; i < columns_.size(); ++i) {
     const CompiledExpr& column = *columns_[i];
-    if (column.op() == CompiledExpr::Op::Column) {
+    const bool tellsKind = i == 0 && emitted_ == 1 && shape_.firstIsInteger;
+    if (column.op() == CompiledExpr::Op::Column && !tellsKind) {
       // A stored field ends with its terminator inside the row, which outlives the call.
       rowValues_[i] = column.columnText(context);
       continue;
     }
     SqlValue value = column.evaluate(context);
-    if (i == 0 && emitted_ == 1 && shape_.firstIsInteger) {
-      *shape_.firstIsInteger = value.kind() == SqlValue::Kind::Integer;
-    }
+    if (tellsKind) *shape_.firstIsInteger = value.kind() == SqlValue::Kind::Integer;
     if (value.isNull()) {
       rowValues_[i] = nullptr;
     } else {

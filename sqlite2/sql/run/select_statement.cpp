@@ -105,7 +105,7 @@ class SelectQuery {
   int limit_ = -1;                            // negative: none
   // The merged source whose ORDER BY this query takes (inheritOrder), or -1.
   int inheritedOrderSource_ = -1;
-  bool inheritedInReadOrder_ = false;  // that source's rows came through an index in order
+  bool inheritedInReadOrder_ = false;     // that source's rows came through an index in order
   bool mergedFirst_ = false;              // the source at the head of FROM merges into this query
   bool besideOthers_ = false;             // see the second constructor
   bool sourcesReady_ = false;             // readySources() has run
@@ -180,6 +180,8 @@ std::shared_ptr<Table> tableOfRows(const QueryRows& rows, bool allText) {
     const bool sortsAsNumber = i < rows.textOnTheRight.size() && !rows.compound &&
                                rows.textColumns[i] && !rows.textOnTheRight[i];
     column.numericOrder = allText || sortsAsNumber;
+    column.integer =
+        !allText && !rows.compound && i < rows.integerColumns.size() && rows.integerColumns[i];
     table->columns.push_back(column);
   }
   return table;
@@ -910,6 +912,7 @@ QueryRows SelectQuery::withoutRows() const {
   for (const CompiledExprPtr& column : columns_) {
     result.textColumns.push_back(column->isText());
     result.textOnTheRight.push_back(column->textOnTheRight());
+    result.integerColumns.push_back(column->alwaysInteger());
   }
   result.tableColumns = tableColumnNames();
   result.clauses = clauses_;
@@ -1054,7 +1057,7 @@ void SelectQuery::run(const ResultRowCallback& onRow) {
   std::unique_ptr<JoinWalker> walker = makeWalker();
   OutputShape shape = outputShape();
   shape.rowsInOrder = !aggregate_ && walker &&
-                     (walker->providesOrder() || firstSourceGivesOrder() || inheritedInReadOrder_);
+                      (walker->providesOrder() || firstSourceGivesOrder() || inheritedInReadOrder_);
   SelectOutput output(shape, onRow);
   if (aggregate_) {
     runAggregate(walker.get(), output);

@@ -26,6 +26,9 @@ struct Column {
   bool text = false;  // compares, sorts and indexes its values as text
   // A text column that ORDER BY sorts as numbers all the same.
   bool numericOrder = false;
+  // A column of a sub-select merged into the query reading it whose expression always gives an
+  // integer (or NULL): read as an integer there, as 2.8 computes the expression in its place.
+  bool integer = false;
   bool notNull = false;
   bool primaryKey = false;  // part of the PRIMARY KEY
   ConflictAction notNullConflict = ConflictAction::Default;

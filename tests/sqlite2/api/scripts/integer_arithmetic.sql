@@ -18,3 +18,13 @@ SELECT (SELECT a FROM t) / 7, (SELECT '7') / 2, (SELECT max(a) FROM t) / 7,
   (SELECT sum(a) FROM t) / 7, (SELECT coalesce(7, 1)) / 2, (SELECT a + 0 FROM t) / 7;
 SELECT (SELECT 1 FROM t ORDER BY a) / 7, (SELECT DISTINCT 5 FROM t) / 7,
   (SELECT 1 UNION SELECT 2) / 7, (SELECT x FROM (SELECT 5 AS x LIMIT 1)) / 7;
+-- A view's or sub-select's column merged into the query reading it is its expression there:
+-- a literal, the row number, a truth value or integer arithmetic stays an integer.
+SELECT x / 2, y / 2, z / 2, w / 2, v / 2 FROM (SELECT rowid AS x, -7 AS y, a AS z, a = 1 AS w,
+  CASE WHEN a = 1 THEN 3 ELSE 5 END AS v FROM t);
+SELECT q.x / 2 FROM (SELECT 5 AS x FROM t) q, t;
+SELECT x / 2 FROM (SELECT y + 2 AS x FROM (SELECT 5 AS y FROM t) ORDER BY a);
+SELECT (SELECT x FROM (SELECT 007 AS x FROM t)) / 2, (SELECT max(x / 2) FROM (SELECT 5 AS x FROM t));
+CREATE VIEW v AS SELECT a, 9 AS n FROM t;
+SELECT n / 2, a / 2 FROM v;
+SELECT q.n / 2 FROM t LEFT JOIN (SELECT a, 9 AS n FROM t) q ON q.a = t.a;
