@@ -26,7 +26,7 @@ void addToAggregates(const std::vector<AggregateTerm>& terms, AggregateState* st
       case AggregateKind::Min:
       case AggregateKind::Max: {
         if (state.extreme) {
-          int order = compareValues(value.text(), *state.extreme, term.argument->isText());
+          int order = compareValues(value.text(), *state.extreme, term.asText);
           bool better = term.kind == AggregateKind::Min ? order < 0 : order >= 0;
           if (!better) break;
         }

@@ -159,6 +159,7 @@ AggregateKind aggregateKind(std::string_view name);
 struct AggregateTerm {
   AggregateKind kind = AggregateKind::Count;
   const CompiledExpr* argument = nullptr;
+  bool asText = false;  // min and max: compares its values as text
 };
 
 // A table as the names of a query see it: under its alias, or its own name.

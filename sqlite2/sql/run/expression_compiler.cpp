@@ -364,8 +364,8 @@ CompiledExprPtr ExpressionCompiler::compileRaise(const Expr& expr) {
 }
 
 // The type of an expression's value, but that 2.8 says a coalesce() of three values or more
-// is of the type of its third (NULL being a text there), although the call still compares
-// as a number.
+// is of the type of its third (NULL being a text there), for typeof() and for the values
+// min() and max() compare, although the call itself compares as a number.
 bool ExpressionCompiler::typeofSaysText(const CompiledExpr& argument) {
   const bool coalesceOfThree = argument.op_ == CompiledExpr::Op::Function &&
                                sameName(argument.function_->name, "coalesce") &&
@@ -433,10 +433,12 @@ CompiledExprPtr ExpressionCompiler::compileAggregate(const Expr& expr) {
     node->left_ = compile(*expr.list[0]);
     insideAggregate_ = false;
   }
-  // min and max keep a value of their argument's type; the rest are numbers.
-  node->text_ = (kind == AggregateKind::Min || kind == AggregateKind::Max) && node->left_->isText();
+  // min and max compare and keep values of their argument's type, as typeof() says it; the
+  // rest are numbers.
+  const bool extreme = kind == AggregateKind::Min || kind == AggregateKind::Max;
+  node->text_ = extreme && node->left_ && typeofSaysText(*node->left_);
   node->column_ = static_cast<int>(aggregates_.size());
-  aggregates_.push_back(AggregateTerm{kind, node->left_.get()});
+  aggregates_.push_back(AggregateTerm{kind, node->left_.get(), node->text_});
   return node;
 }
 

@@ -28,3 +28,9 @@ SELECT (SELECT x FROM (SELECT 007 AS x FROM t)) / 2, (SELECT max(x / 2) FROM (SE
 CREATE VIEW v AS SELECT a, 9 AS n FROM t;
 SELECT n / 2, a / 2 FROM v;
 SELECT q.n / 2 FROM t LEFT JOIN (SELECT a, 9 AS n FROM t) q ON q.a = t.a;
+-- min() and max() of a coalesce() of three values or more compare as its third value's type,
+-- which typeof() also says.
+INSERT INTO t VALUES('', 'z');
+INSERT INTO t VALUES(-7, 'w');
+SELECT min(coalesce(a, b, '05')), max(coalesce(a, b, '05')), min(coalesce(a, b, 5)),
+  typeof(min(coalesce(a, b, '05'))), min(coalesce(a, '05')) FROM t;
