@@ -91,6 +91,7 @@ void runCreateTableAs(Session& session, const CreateTable& create) {
   // The column names are worked out first, from the tables of the last SELECT of a compound,
   // as SQLite 2.8 does: a missing table there is reported before the query's other mistakes.
   const std::vector<std::string> names = sourceColumnNames(session, *create.select);
+  session.newTableHeld = true;
   QueryRows rows = collectSelect(session, *create.select);
   session.throwHeldError();
   const std::string text =

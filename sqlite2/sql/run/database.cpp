@@ -3,6 +3,7 @@
 
 #include "os/file_system.h"
 
+#include <utility>
 #include <variant>
 
 #include "btree/btree.h"
@@ -37,8 +38,7 @@ struct Database::State {
     // The schema, once its checks are passed: a failure before then leaves the schema as it
     // is, as in SQLite 2.8, which makes those checks before its schema changes.
     CheckedSchema,
-    // The schema from the start: 2.8 holds a new table or view in its schema while it is
-    // still compiling the statement, and reads the schema again after any failure.
+    // The schema from the start: 2.8 reads the schema again after any failure.
     Schema,
   };
   template <typename Work>
@@ -218,6 +218,7 @@ void Database::execute(std::string_view sql, const RowCallback& onRow) {
   try {
     for (;;) {
       state.session.statementStarted = false;
+      state.session.newTableHeld = false;
       state.session.heldError.reset();
       state.session.compoundError.reset();
       if (!state.parseNext(parser, statement)) break;
@@ -307,7 +308,7 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
                    reportCount("rows deleted", onRow);
                  },
                  [&](const CreateTable& create) {
-                   runWrite(Writes::Schema, [&] { runCreateTable(session, create, text); });
+                   runWrite(Writes::CheckedSchema, [&] { runCreateTable(session, create, text); });
                  },
                  [&](const CreateIndex& create) {
                    runWrite(Writes::CheckedSchema, [&] { runCreateIndex(session, create, text); });
@@ -319,7 +320,7 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
                    runWrite(Writes::CheckedSchema, [&] { runDropIndex(session, drop); });
                  },
                  [&](const CreateView& create) {
-                   runWrite(Writes::Schema, [&] { runCreateView(session, create, text); });
+                   runWrite(Writes::CheckedSchema, [&] { runCreateView(session, create, text); });
                  },
                  [&](const DropView& drop) {
                    runWrite(Writes::CheckedSchema, [&] { runDropView(session, drop); });
@@ -351,6 +352,13 @@ void Database::State::runStatement(const Statement& statement, const RowCallback
 template <typename Work>
 void Database::State::runWrite(Writes writes, Work work) {
   const bool changesSchema = writes != Writes::Rows;
+  struct ReadSchemaAtEnd {
+    Session& session;
+    bool due;
+    ~ReadSchemaAtEnd() {
+      if (due) session.schema.reset();
+    }
+  } readSchemaAtEnd{session, std::exchange(session.readSchemaAfterNextWrite, false)};
   Btree& btree = *session.btree;
   bool ownTransaction = !explicitTransaction;
   // A schema change may free the tree the kept cursor stands in.
@@ -409,7 +417,10 @@ void Database::State::finishWrite(bool ownTransaction) {
 // failure is what the caller hears of.
 void Database::State::undoFailedStatement(bool ownTransaction, Writes writes) noexcept {
   Btree& btree = *session.btree;
-  if (writes == Writes::Schema || (writes == Writes::CheckedSchema && session.statementStarted)) {
+  if (session.newTableHeld) {
+    session.readSchemaAfterNextWrite = true;
+  } else if (writes == Writes::Schema ||
+             (writes == Writes::CheckedSchema && session.statementStarted)) {
     session.schema.reset();
   }
   bool statement = statementOpen;

@@ -85,6 +85,11 @@ struct Session : FunctionContext {
   // An error before that point clears the changes count of the whole call, as in the
   // reference library; a later one keeps what the earlier statements counted.
   bool statementStarted = false;
+  // A CREATE TABLE ... AS whose query's column names are known: 2.8 holds the new table in
+  // its schema from then on while it compiles the rest. After a failure it goes on with that
+  // schema until the next statement that writes ends, and then reads the schema again.
+  bool newTableHeld = false;
+  bool readSchemaAfterNextWrite = false;
   // How the failing statement's constraint asked its failure to be handled: FAIL keeps what
   // the statement changed before, ROLLBACK ends the whole transaction, anything else undoes
   // the statement.

@@ -38,3 +38,19 @@ INSERT INTO r VALUES(1, 1, 1);
 INSERT INTO r VALUES(2, 1, 2);
 CREATE UNIQUE INDEX r2 ON r(b);
 PRAGMA index_list(r);
+-- A CREATE TABLE or CREATE VIEW refused by its checks leaves the schema as it is too, and so
+-- does CREATE TABLE ... AS up to its query's column names. A mistake found after them has the
+-- schema read again once the next statement that writes ends; the index's conflict clause,
+-- not stored, is then lost.
+CREATE TABLE k(a, b);
+CREATE UNIQUE INDEX k1 ON k(a) ON CONFLICT IGNORE;
+INSERT INTO k VALUES(1, 1);
+CREATE VIEW kv AS SELECT * FROM nosuch;
+CREATE TABLE k(x);
+CREATE TABLE kq AS SELECT * FROM nosuch;
+INSERT INTO k VALUES(1, 2);
+CREATE TABLE kq AS SELECT nosuchfn(a) FROM k;
+SELECT * FROM k;
+INSERT INTO k VALUES(1, 3);
+INSERT INTO k VALUES(1, 4);
+SELECT * FROM k;
