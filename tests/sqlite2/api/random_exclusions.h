@@ -182,9 +182,10 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "and is read as none: 2.8 then gives meaningless rows (one row, whose HAVING reads NULL, "
      "or the rows ungrouped); such a query takes a HAVING count(*) > 0"},
     {Exclusion::QuotedColumnName, "quoted-column-name",
-     "no column of a view or a sub-select in FROM is named by a text that starts with a quote "
-     "(''' X'): 2.8 reads such a name past its end when \"*\" or a name reads the column, "
-     "and refuses with \"no such column\" (this engine answers)"},
+     "no column of a view, a sub-select in FROM or CREATE TABLE ... AS is named by a text that "
+     "starts with a quote (''' X'): 2.8 reads such a name past its end when \"*\" or a name "
+     "reads the column, and refuses with \"no such column\" (this engine answers), VACUUM of "
+     "such a table included"},
     {Exclusion::LeftJoinMergedValues, "left-join-merged-values",
      "no LEFT JOIN of a view or sub-select of one source without WHERE whose columns are not "
      "all bare columns of it (it is joined as an inner join): 2.8 merges it into the query "
@@ -198,7 +199,8 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "was and adds its rows to "
      "the next write's (this engine counts a COPY as the last statement)"},
     {Exclusion::LongRealInIndex, "long-real-in-index",
-     "no division nor avg() in the values INSERT and UPDATE write, nor 123456789012345678 in "
+     "no division, avg() nor sum() in the values INSERT and UPDATE write, nor 123456789012345678 "
+     "in "
      "the result columns of a stored query (written as 12345678): 2.8 makes the index entry of "
      "a real number of more than 15 digits from the whole number but stores 15 digits in the "
      "row, which integrity_check then reports missing from the index (this engine makes the "

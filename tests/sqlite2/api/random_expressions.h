@@ -44,7 +44,7 @@ class RandomExpressions {
   // Whether the rows a WHERE finds are written in an order triggers show
   // (Exclusion::LookupOrderInTriggers).
   void setOrderShown(bool shown) { orderShown_ = shown; }
-  // What division and avg() may be written in (Exclusion::LongRealInIndex): the values of
+  // What division, avg() and sum() may be written in (Exclusion::LongRealInIndex): the values of
   // INSERT and UPDATE.
   void setStoringValues(bool storing) { storingValues_ = storing; }
   void noteCopy() { copied_ = true; }

@@ -34,6 +34,15 @@ std::string lowerCase(std::string text) {
 // column it reads, or the expression as written, cut at the closing quote where it starts
 // with one ('a' || 'b' is named a).
 std::string tableColumnName(const std::string& term) {
+  // A column in parentheses keeps its name.
+  if (term.size() > 2 && term.front() == '(' && term.back() == ')') {
+    const std::string inner = term.substr(1, term.size() - 2);
+    const size_t dot = inner.find('.');
+    if (isPlainName(inner) || (dot != std::string::npos && isPlainName(inner.substr(0, dot)) &&
+                               isPlainName(inner.substr(dot + 1)))) {
+      return tableColumnName(inner);
+    }
+  }
   const size_t dot = term.find('.');
   if (dot != std::string::npos && isPlainName(term.substr(0, dot)) &&
       isPlainName(term.substr(dot + 1))) {
@@ -359,7 +368,7 @@ std::string RandomQueries::nameTerm(std::string& term, const std::string& alias,
   const bool emptyStored =
       name.empty() && storing_ && exclusions_.avoid(Exclusion::EmptyColumnName);
   const bool distinctNames = readByName && exclusions_.avoid(Exclusion::DuplicateColumnNames);
-  const bool quotedRead = readAsSource_ && !name.empty() && name.front() == '\'' &&
+  const bool quotedRead = readByName && !name.empty() && name.front() == '\'' &&
                           exclusions_.avoid(Exclusion::QuotedColumnName);
   std::string unique = alias;
   while (distinctNames && contains(seen, lowerCase(unique))) unique += "_";
