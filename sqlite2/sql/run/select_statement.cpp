@@ -603,7 +603,9 @@ std::optional<size_t> SelectQuery::numberedColumn(const Expr& term, const char* 
   std::optional<int> number = orderColumnNumber(term);
   if (!number) return std::nullopt;
   checkColumnNumber(*number, clause);
-  return static_cast<size_t>(*number - 1);
+  const auto position = static_cast<size_t>(*number - 1);
+  checkRerunOfNumberedColumn(session_, *resultExprs_[position]);
+  return position;
 }
 
 // A term that is constant once a numbered result column's expression took its place: a

@@ -210,4 +210,10 @@ void checkCompoundOrderOfSource(Session& session, SourceReader source, size_t pl
   if (refusal) throw Error(SQLITE_ERROR, *refusal);
 }
 
+void checkRerunOfNumberedColumn(Session& session, const Expr& column) {
+  Walk walk{session};
+  std::optional<std::string> refusal = rerunRefusal(walk, &column);
+  if (refusal) throw Error(SQLITE_ERROR, *refusal);
+}
+
 }  // namespace sqlite2

@@ -24,4 +24,9 @@ struct SourceReader {
 // into the reader would.
 void checkCompoundOrderOfSource(Session& session, SourceReader reader, size_t place);
 
+// A numbered ORDER BY or GROUP BY term has 2.8 run its result column's expression a second
+// time in its place, sub-selects and all: throws what that second run would (the same
+// refusal where a compound with an ORDER BY is among them).
+void checkRerunOfNumberedColumn(Session& session, const Expr& column);
+
 }  // namespace sqlite2
