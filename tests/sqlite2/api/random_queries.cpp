@@ -443,6 +443,7 @@ QueryShape RandomQueries::plainSelect(int depth, int columnCount, bool orderFree
   const std::string where = whereClause(select, 60);
   shape.sql += where;
   shape.valuesMerged = computed && select.sources.size() == 1 && where.empty();
+  shape.rowOrderFree = select.rowOrderFree;
   // A compound's part has no ORDER BY or LIMIT of its own, but by mistake.
   if (compoundPart && !random_.chance(3)) return shape;
   if (random_.chance(45)) shape.sql += orderBy(select, shape.columns.size(), shape.columns);
@@ -452,7 +453,6 @@ QueryShape RandomQueries::plainSelect(int depth, int columnCount, bool orderFree
   } else if (!select.rowOrderFree && !limitless_ && sources >= 3) {
     shape.sql += kJoinRowCap;
   }
-  shape.rowOrderFree = select.rowOrderFree;
   return shape;
 }
 
