@@ -16,11 +16,12 @@ SelectOutput::SelectOutput(const OutputShape& shape, const ResultRowCallback& on
     : shape_(shape), columns_(*shape.columns), orderBy_(*shape.orderBy), onRow_(onRow) {}
 
 // The reference library turns the numbers of numeric columns into its own spelling of them
-// on the way through DISTINCT ('05' and '5.0' come out as 5, '1e3' as 1000).
+// on the way through DISTINCT ('05' and '5.0' come out as 5, '1e3' as 1000); a real it
+// computed keeps the spelling it has (spelling it again could change its last digit).
 bool SelectOutput::isNewDistinctRow(std::vector<OutputValue>& row) {
   keyScratch_.clear();
   for (size_t i = 0; i < row.size(); ++i) {
-    if (row[i] && !columns_[i]->isText() && looksLikeNumber(*row[i])) {
+    if (row[i] && !columns_[i]->isText() && !computedReals_[i] && looksLikeNumber(*row[i])) {
       row[i] = formatReal(numericValue(*row[i]));
     }
     appendGroupKey(keyScratch_, row[i] ? std::optional<std::string_view>(*row[i]) : std::nullopt,
@@ -99,7 +100,14 @@ void SelectOutput::noteSorted(const SortedRow& row) {
 std::vector<OutputValue> SelectOutput::outputRow(const EvalContext& context) {
   std::vector<OutputValue> row;
   row.reserve(columns_.size());
+  computedReals_.assign(columns_.size(), false);
   for (const CompiledExprPtr& column : columns_) {
+    if (shape_.distinct) {
+      SqlValue value = column->evaluate(context);
+      computedReals_[row.size()] = value.kind() == SqlValue::Kind::Real;
+      row.push_back(value.isNull() ? OutputValue() : OutputValue(std::string(value.text())));
+      continue;
+    }
     if (row.empty() && tellsFirstKind()) {
       SqlValue value = column->evaluate(context);
       rowBeginsWithInteger_ = value.kind() == SqlValue::Kind::Integer;

@@ -89,6 +89,7 @@ class SelectOutput {
   int skipped_ = 0;
   int emitted_ = 0;
   bool rowBeginsWithInteger_ = false;  // the row outputRow() made last, while tellsFirstKind()
+  std::vector<bool> computedReals_;    // of that row, by column, under DISTINCT
   // Reused from row to row: the values handed on, the texts computed for them, the names.
   std::vector<const char*> rowValues_;
   std::vector<std::string> rowTexts_;
