@@ -21,6 +21,9 @@ namespace {
 struct Walk {
   Session& session;
   int looked = 0;
+  // Whether a grouping or DISTINCT view read by an aggregate query, which cannot merge into it,
+  // hides the compounds below it (checkRerunOfNumberedColumn).
+  bool viewsHide = false;
 };
 
 const Select* queryOf(Walk& walk, const FromItem& item) {
@@ -152,9 +155,13 @@ std::optional<std::string> rerunRefusal(Walk& walk, const Expr* expr) {
 // queries it merged, and every view, sub-select and compound below it runs again.
 std::optional<std::string> rerunPartRefusal(Walk& walk, const Select& part) {
   std::optional<std::string> refusal = groupRefusal(walk, part);
+  const bool aggregate = callsAggregate(part) || !part.groupBy.empty();
   for (const FromItem& item : part.from) {
     const Select* query = queryOf(walk, item);
-    if (!refusal && query) refusal = rerunRefusal(walk, *query);
+    const bool hidden = walk.viewsHide && aggregate && !item.subquery && query &&
+                        query->compound.empty() &&
+                        (callsAggregate(*query) || !query->groupBy.empty() || query->distinct);
+    if (!refusal && query && !hidden) refusal = rerunRefusal(walk, *query);
     if (!refusal) refusal = rerunRefusal(walk, item.on.get());
   }
   for (const ResultColumn& column : part.columns) {
@@ -212,6 +219,7 @@ void checkCompoundOrderOfSource(Session& session, SourceReader source, size_t pl
 
 void checkRerunOfNumberedColumn(Session& session, const Expr& column) {
   Walk walk{session};
+  walk.viewsHide = true;
   std::optional<std::string> refusal = rerunRefusal(walk, &column);
   if (refusal) throw Error(SQLITE_ERROR, *refusal);
 }

@@ -68,3 +68,11 @@ SELECT c0, (SELECT count(*) FROM kv) FROM k0 ORDER BY 1;
 SELECT c0, (SELECT c0 FROM (SELECT c0 FROM k0 ORDER BY 1)) FROM k0 ORDER BY 2;
 SELECT (SELECT c0 FROM k0 UNION SELECT c1 FROM k0 ORDER BY 1) AS z FROM k0 ORDER BY z;
 SELECT c0 FROM k0 UNION SELECT (SELECT c0 FROM k0 UNION SELECT c1 FROM k0 ORDER BY 1) ORDER BY 1;
+-- A grouping or DISTINCT view read by an aggregate sub-select is read again from its own
+-- text: the compound below it is not refused; read by a plain sub-select it is.
+CREATE VIEW kg AS SELECT c0 FROM kv GROUP BY c0 HAVING count(*) > 0;
+CREATE VIEW kd AS SELECT DISTINCT c0 FROM kv;
+SELECT c0, (SELECT count(*) FROM kg), (SELECT sum(c0) FROM kd) FROM k0 ORDER BY 2, 3;
+SELECT c0, (SELECT c0 FROM kd) FROM k0 ORDER BY 2;
+SELECT c0, (SELECT c0 FROM kg WHERE c0 > 0) FROM k0 ORDER BY 2;
+SELECT c0, (SELECT count(*) FROM (SELECT c0 FROM kv GROUP BY c0)) FROM k0 ORDER BY 2;
