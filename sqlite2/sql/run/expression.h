@@ -210,6 +210,7 @@ class ExpressionCompiler {
   CompiledExprPtr compileUnary(const Expr& expr);
   CompiledExprPtr compileFunction(const Expr& expr);
   static bool typeofSaysText(const CompiledExpr& argument);
+  static bool isCoalesceOfThree(const CompiledExpr& call);
   CompiledExprPtr compileRaise(const Expr& expr);
   CompiledExprPtr compileAggregate(const Expr& expr);
   // Keeps the clause's first function mistake for its end; the call's arguments are still

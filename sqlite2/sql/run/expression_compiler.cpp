@@ -200,9 +200,12 @@ CompiledExprPtr ExpressionCompiler::compileNode(const Expr& expr) {
   node->left_ = compile(*expr.left);
   node->right_ = compile(*expr.right);
   // As in SQLite 2.8, a comparison of two texts (NULL counts as one) is a text itself, and
-  // compares as text.
+  // compares as text; each side's type is the one typeof() says.
   if (node->op_ == CompiledExpr::Op::Compare) {
-    node->text_ = node->left_->isText() && node->right_->textOnTheRight();
+    const CompiledExpr& right = *node->right_;
+    const bool rightText =
+        isCoalesceOfThree(right) ? typeofSaysText(right) : right.textOnTheRight();
+    node->text_ = typeofSaysText(*node->left_) && rightText;
   }
   return node;
 }
@@ -367,10 +370,12 @@ CompiledExprPtr ExpressionCompiler::compileRaise(const Expr& expr) {
 // is of the type of its third (NULL being a text there), for typeof() and for the values
 // min() and max() compare, although the call itself compares as a number.
 bool ExpressionCompiler::typeofSaysText(const CompiledExpr& argument) {
-  const bool coalesceOfThree = argument.op_ == CompiledExpr::Op::Function &&
-                               sameName(argument.function_->name, "coalesce") &&
-                               argument.operands_.size() >= 3;
-  return coalesceOfThree ? typeofSaysText(*argument.operands_[2]) : argument.isText();
+  return isCoalesceOfThree(argument) ? typeofSaysText(*argument.operands_[2]) : argument.isText();
+}
+
+bool ExpressionCompiler::isCoalesceOfThree(const CompiledExpr& call) {
+  return call.op_ == CompiledExpr::Op::Function && sameName(call.function_->name, "coalesce") &&
+         call.operands_.size() >= 3;
 }
 
 CompiledExprPtr ExpressionCompiler::compileFunction(const Expr& expr) {

@@ -29,8 +29,11 @@ CREATE VIEW v AS SELECT a, 9 AS n FROM t;
 SELECT n / 2, a / 2 FROM v;
 SELECT q.n / 2 FROM t LEFT JOIN (SELECT a, 9 AS n FROM t) q ON q.a = t.a;
 -- min() and max() of a coalesce() of three values or more compare as its third value's type,
--- which typeof() also says.
+-- which typeof() also says; so does a comparison with it, which is of texts where both sides are.
 INSERT INTO t VALUES('', 'z');
 INSERT INTO t VALUES(-7, 'w');
 SELECT min(coalesce(a, b, '05')), max(coalesce(a, b, '05')), min(coalesce(a, b, 5)),
   typeof(min(coalesce(a, b, '05'))), min(coalesce(a, '05')) FROM t;
+SELECT '2.8.15' < coalesce(NULL, '2004-02-29 13:45', ''), 10 < coalesce(NULL, 9, 'a'),
+  coalesce(10, 2, 'a') < '9', coalesce(10, 2, 3) < '9', coalesce(10, 2, NULL) < '9',
+  '10' < coalesce('9', 1, 'x'), coalesce(1, 2, '10') < coalesce(1, 2, '9');
