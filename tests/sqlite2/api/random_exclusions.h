@@ -199,9 +199,9 @@ inline constexpr ExclusionInfo kExclusions[] = {
      "was and adds its rows to "
      "the next write's (this engine counts a COPY as the last statement)"},
     {Exclusion::LongRealInIndex, "long-real-in-index",
-     "no division, avg() nor sum() in the values INSERT and UPDATE write, nor 123456789012345678 "
-     "in "
-     "the result columns of a stored query (written as 12345678): 2.8 makes the index entry of "
+     "no division, avg() nor sum() in the values INSERT and UPDATE write, no arithmetic on "
+     "123456789012345678 there, nor that number in the result columns of a stored query "
+     "(written as 12345678): 2.8 makes the index entry of "
      "a real number of more than 15 digits from the whole number but stores 15 digits in the "
      "row, which integrity_check then reports missing from the index (this engine makes the "
      "entry from the row's text)"},
