@@ -100,17 +100,14 @@ void SelectOutput::noteSorted(const SortedRow& row) {
 std::vector<OutputValue> SelectOutput::outputRow(const EvalContext& context) {
   std::vector<OutputValue> row;
   row.reserve(columns_.size());
-  computedReals_.assign(columns_.size(), false);
+  if (shape_.distinct) computedReals_.assign(columns_.size(), false);
   for (const CompiledExprPtr& column : columns_) {
-    if (shape_.distinct) {
+    // Where the value's kind matters (under DISTINCT, and for the first value a sub-select
+    // hands on) it is computed whole; otherwise its text is read where it is kept.
+    if (shape_.distinct || (row.empty() && tellsFirstKind())) {
       SqlValue value = column->evaluate(context);
-      computedReals_[row.size()] = value.kind() == SqlValue::Kind::Real;
-      row.push_back(value.isNull() ? OutputValue() : OutputValue(std::string(value.text())));
-      continue;
-    }
-    if (row.empty() && tellsFirstKind()) {
-      SqlValue value = column->evaluate(context);
-      rowBeginsWithInteger_ = value.kind() == SqlValue::Kind::Integer;
+      if (shape_.distinct) computedReals_[row.size()] = value.kind() == SqlValue::Kind::Real;
+      if (row.empty()) rowBeginsWithInteger_ = value.kind() == SqlValue::Kind::Integer;
       row.push_back(value.isNull() ? OutputValue() : OutputValue(std::string(value.text())));
       continue;
     }

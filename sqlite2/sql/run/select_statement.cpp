@@ -777,6 +777,7 @@ void SelectQuery::readySources() {
 // them there with the tables' columns NULL: a constant column of the source keeps its value.
 // Kept before the sources are read, while their queries are at hand.
 void SelectQuery::keepBareRows() {
+  if (!bareSources_.empty()) return;  // kept already
   bareValues_.resize(tables_.size());
   for (size_t at = 0; at < tables_.size(); ++at) {
     if (merged_[at] && unreadSources_[at]) bareValues_[at] = unreadSources_[at]->bareRow();
